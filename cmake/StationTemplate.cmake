@@ -1,0 +1,15 @@
+# Copies the shipped station files into the station folder. A file the station changed at run time
+# (counts, lot, settings) is newer than its template and is kept; an edited template is newer and wins.
+foreach(folder System System/HW_Loadlibrary/HW_Velkara Cycle Dll Config Ref Res Log "Image capture")
+  file(MAKE_DIRECTORY "${STATION}/${folder}")
+endforeach()
+if(EXISTS "${TEMPLATE}")
+  file(GLOB_RECURSE files RELATIVE "${TEMPLATE}" "${TEMPLATE}/*")
+  foreach(rel IN LISTS files)
+    set(dest "${STATION}/${rel}")
+    if(NOT EXISTS "${dest}" OR "${TEMPLATE}/${rel}" IS_NEWER_THAN "${dest}")
+      get_filename_component(dir "${dest}" DIRECTORY)
+      file(COPY "${TEMPLATE}/${rel}" DESTINATION "${dir}")
+    endif()
+  endforeach()
+endif()
