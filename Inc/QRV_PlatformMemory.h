@@ -121,6 +121,17 @@ class CQRV_LoadMemory : public CQRVPlatformMemory {
   ~CQRV_LoadMemory();
 
   void SetRootPath(std::string root) { m_strRoot = std::move(root); }
+
+  // Bind the system libraries from the program's System folder, accepted by FileDescription only.
+  void LoadSoftwareLibrary();
+  void LoadHardwareLibrary();
+  void LoadProtocolLibrary();
+  void LoadMesLibrary();
+  void UnloadProtocolLibrary();
+  void UnloadHardwareLibrary();
+  void UnloadSoftwareLibrary();
+  void UnloadMesLibrary();
+
   HardwareFunctionTable* GetHardwareTable() const { return m_pHardwareTable; }
   ProtocolFunctionTable* GetProtocolTable() const { return m_pProtocolTable; }
 

@@ -92,6 +92,9 @@ function(qrv_gtest name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads ${ARG_LIBS})
+  if(TARGET qrv_test_support)
+    target_link_libraries(${name} PRIVATE qrv_test_support)
+  endif()
   set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
