@@ -20,7 +20,10 @@ using SetLog_Fn = void (*)(int site, const char* format, ...);
 // Head of the record: the utility library's module and its 18 functions.
 class CRigUtil {
  public:
+  // Loads DefaultLibraryPath().
   CRigUtil();
+  // Loads the library at the given path (tests and tools point it elsewhere).
+  explicit CRigUtil(const std::string& libraryPath);
   ~CRigUtil();
   CRigUtil(const CRigUtil&) = delete;
   CRigUtil& operator=(const CRigUtil&) = delete;
@@ -28,8 +31,12 @@ class CRigUtil {
   // True when the library loaded and all 18 functions are bound.
   bool IsComplete() const;
 
-  ModuleHandle m_hRigUtil;
-#define QRV_RIGUTIL_SLOT(name, result, params) name##_Fn name;
+  // "<program folder>/System/RigUtil_x64.dll".
+  static std::string DefaultLibraryPath();
+
+  // Every field starts zero: callers test a slot or handle before they use it.
+  ModuleHandle m_hRigUtil = nullptr;
+#define QRV_RIGUTIL_SLOT(name, result, params) name##_Fn name = nullptr;
   QRV_RIGUTIL_FUNCTIONS(QRV_RIGUTIL_SLOT)
 #undef QRV_RIGUTIL_SLOT
 };
@@ -38,6 +45,7 @@ class CRigUtil {
 class CQRVPlatformMemory : public CRigUtil {
  public:
   CQRVPlatformMemory();
+  explicit CQRVPlatformMemory(const std::string& libraryPath);
 
   CQRV_LoadMemory* GetLoadMemory();
 
@@ -69,32 +77,32 @@ class CQRVPlatformMemory : public CRigUtil {
 
   static std::string FormatString(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-  SetLog_Fn SetLog;                           // 20
-  WindowHandle m_hMainWnd;                    // 21
-  WindowHandle m_hSiteWnd;                    // 22
-  QrvRect m_rcMainClient;                     // 23
-  QrvRect m_rcView[kMaxSites];                // 24
-  DeviceContext m_hViewDC[kMaxSites];         // 25
-  DeviceContext m_hMemDC[kMaxSites];          // 26
-  std::uint32_t m_nPara;                      // 27
-  std::uint32_t m_nSiteCount;                 // 28
-  std::atomic<std::uint32_t> m_nLoginLevel;   // 29
-  std::atomic<std::uint32_t> m_nStopAll;      // 30
-  std::atomic<std::uint32_t> m_nSiteStop[kMaxSites];  // 31
-  std::atomic<std::uint32_t> m_nOverrideMode;    // 32
-  std::atomic<std::uint32_t> m_nSimulationMode;  // 33
-  char m_szLotNumber[kTextSize];              // 34
-  char m_szRoot[kTextSize];                   // 35
-  char m_szModelName[kTextSize];              // 36
-  char m_szModelPath[kTextSize];              // 37
-  char m_szSensorPath[kTextSize];             // 38
-  char m_szRegisterPath[kTextSize];           // 39
-  char m_szSimulationPath[kTextSize];         // 40
-  char m_szProductionPath[kTextSize];         // 41
-  char m_szEngineerPath[kTextSize];           // 42
-  char m_szMachineName[kTextSize];            // 43
-  char m_szLineName[kTextSize];               // 44
-  WindowHandle m_hViewWnd[kMaxSites];         // 45
+  SetLog_Fn SetLog = nullptr;                 // 20
+  WindowHandle m_hMainWnd = nullptr;          // 21
+  WindowHandle m_hSiteWnd = nullptr;          // 22
+  QrvRect m_rcMainClient{};                   // 23
+  QrvRect m_rcView[kMaxSites]{};              // 24
+  DeviceContext m_hViewDC[kMaxSites]{};       // 25
+  DeviceContext m_hMemDC[kMaxSites]{};        // 26
+  std::uint32_t m_nPara = 0;                  // 27
+  std::uint32_t m_nSiteCount = 0;             // 28
+  std::atomic<std::uint32_t> m_nLoginLevel{0};  // 29
+  std::atomic<std::uint32_t> m_nStopAll{0};   // 30
+  std::atomic<std::uint32_t> m_nSiteStop[kMaxSites]{};  // 31
+  std::atomic<std::uint32_t> m_nOverrideMode{0}; // 32
+  std::atomic<std::uint32_t> m_nSimulationMode{0};  // 33
+  char m_szLotNumber[kTextSize]{};            // 34
+  char m_szRoot[kTextSize]{};                 // 35
+  char m_szModelName[kTextSize]{};            // 36
+  char m_szModelPath[kTextSize]{};            // 37
+  char m_szSensorPath[kTextSize]{};           // 38
+  char m_szRegisterPath[kTextSize]{};         // 39
+  char m_szSimulationPath[kTextSize]{};       // 40
+  char m_szProductionPath[kTextSize]{};       // 41
+  char m_szEngineerPath[kTextSize]{};         // 42
+  char m_szMachineName[kTextSize]{};          // 43
+  char m_szLineName[kTextSize]{};             // 44
+  WindowHandle m_hViewWnd[kMaxSites]{};       // 45
 };
 
 using LoadProtocol_Fn = ProtocolFunctionTable* (*)(CQRV_LoadMemory* record, ModuleHandle* module);
@@ -118,6 +126,7 @@ using PowerDownSequence_Fn = int (*)(int board, int site);
 class CQRV_LoadMemory : public CQRVPlatformMemory {
  public:
   CQRV_LoadMemory();
+  explicit CQRV_LoadMemory(const std::string& libraryPath);
   ~CQRV_LoadMemory();
 
   void SetRootPath(std::string root) { m_strRoot = std::move(root); }
@@ -135,35 +144,35 @@ class CQRV_LoadMemory : public CQRVPlatformMemory {
   HardwareFunctionTable* GetHardwareTable() const { return m_pHardwareTable; }
   ProtocolFunctionTable* GetProtocolTable() const { return m_pProtocolTable; }
 
-  char m_szHardwareVer[kTextSize];            // 46
-  char m_szProtocolVer[kTextSize];            // 47
-  char m_szSoftwareVer[kTextSize];            // 48
-  char m_szPlatformVer[kTextSize];            // 49
-  LoadProtocol_Fn Load_Protocol;              // 50
-  LoadHardware_Fn Load_Hardware;              // 51
-  LoadOnDelete_Fn Load_OnDelete;              // 52
-  GetDllVersion_Fn GetDllVersion;             // 53
+  char m_szHardwareVer[kTextSize]{};          // 46
+  char m_szProtocolVer[kTextSize]{};          // 47
+  char m_szSoftwareVer[kTextSize]{};          // 48
+  char m_szPlatformVer[kTextSize]{};          // 49
+  LoadProtocol_Fn Load_Protocol = nullptr;    // 50
+  LoadHardware_Fn Load_Hardware = nullptr;    // 51
+  LoadOnDelete_Fn Load_OnDelete = nullptr;    // 52
+  GetDllVersion_Fn GetDllVersion = nullptr;   // 53
   std::string m_strRoot;                      // 54
-  CInterFace_SW* m_pInterFaceSW;              // 55
-  LoadOnCreate_Fn Load_OnCreate;              // 56
-  OnImagefit_Fn OnImagefit;                   // 57
-  SetDrawPos_Fn SetDrawPos;                   // 58
-  SetZoom_Fn SetZoom;                         // 59
-  GetTestingImageSave_Fn GetTestingImageSave; // 60
-  SetFullView_Fn SetFullView;                 // 61
-  ModuleHandle m_hHardware;                   // 62
-  HardwareFunctionTable* m_pHardwareTable;    // 63
-  ModuleHandle m_hProtocol;                   // 64
-  ProtocolFunctionTable* m_pProtocolTable;    // 65
-  GetUSBID_Fn GetUSBID;                       // 66
-  OnPlay_Fn OnPlay;                           // 67
-  OnReadSpec_Fn OnReadSpec;                   // 68
-  GetDeviecInit_Fn GetDeviecInit;             // 69
-  PowerDownSequence_Fn PowerDownSequence;     // 70
-  ModuleHandle m_hMES;                        // 71
-  void* m_pMES;                               // 72
-  std::uint32_t HardwareType;                 // 73
-  std::uint32_t ProtocolType;                 // 74
+  CInterFace_SW* m_pInterFaceSW = nullptr;    // 55
+  LoadOnCreate_Fn Load_OnCreate = nullptr;    // 56
+  OnImagefit_Fn OnImagefit = nullptr;         // 57
+  SetDrawPos_Fn SetDrawPos = nullptr;         // 58
+  SetZoom_Fn SetZoom = nullptr;               // 59
+  GetTestingImageSave_Fn GetTestingImageSave = nullptr;  // 60
+  SetFullView_Fn SetFullView = nullptr;       // 61
+  ModuleHandle m_hHardware = nullptr;         // 62
+  HardwareFunctionTable* m_pHardwareTable = nullptr;  // 63
+  ModuleHandle m_hProtocol = nullptr;         // 64
+  ProtocolFunctionTable* m_pProtocolTable = nullptr;  // 65
+  GetUSBID_Fn GetUSBID = nullptr;             // 66
+  OnPlay_Fn OnPlay = nullptr;                 // 67
+  OnReadSpec_Fn OnReadSpec = nullptr;         // 68
+  GetDeviecInit_Fn GetDeviecInit = nullptr;   // 69
+  PowerDownSequence_Fn PowerDownSequence = nullptr;  // 70
+  ModuleHandle m_hMES = nullptr;              // 71
+  void* m_pMES = nullptr;                     // 72
+  std::uint32_t HardwareType = 0;             // 73
+  std::uint32_t ProtocolType = 0;             // 74
 };
 
 inline CQRV_LoadMemory* CQRVPlatformMemory::GetLoadMemory() { return static_cast<CQRV_LoadMemory*>(this); }

@@ -40,12 +40,13 @@ function(qrv_version_block target)
   endif()
   while(pairs)
     list(POP_FRONT pairs key value)
-    string(APPEND body "    \"${key}\\0${value}\\0\"\n")
+    # Separate literals: "\0" directly before a digit of the value would read as an octal escape.
+    string(APPEND body "    \"${key}\" \"\\0\" \"${value}\" \"\\0\"\n")
   endwhile()
   set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_block.cpp)
   file(GENERATE OUTPUT ${file} CONTENT
 "// Generated: version strings of ${target}.
-[[gnu::used, gnu::section(\".qrv_version\")]] extern const char qrv_version_block_${target}[];
+[[gnu::section(\".qrv_version\")]] extern const char qrv_version_block_${target}[];
 [[gnu::used, gnu::section(\".qrv_version\")]] const char qrv_version_block_${target}[] =
 ${body};
 ")
@@ -96,10 +97,15 @@ function(qrv_gtest name)
     target_link_libraries(${name} PRIVATE qrv_test_support)
   endif()
   set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
+  # gtest_discover_tests expands list-valued properties three times before set_tests_properties sees
+  # them; unescaped, only the first variable and the first label would survive.
+  set(labels unit ${ARG_LABELS})
+  string(REPLACE ";" "\\\\\\\\\\\\\\;" labels "${labels}")
+  string(REPLACE ";" "\\\\\\\\\\\\\\;" environment "${QRV_TEST_ENV}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${QRV_TEST_ENV}" LABELS "unit;${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES ENVIRONMENT "${environment}" LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT})
   set_property(GLOBAL APPEND PROPERTY QRV_TEST_TARGETS ${name})
 endfunction()
 

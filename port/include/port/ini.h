@@ -23,11 +23,16 @@ PORT_API bool WriteString(const std::string& path, const char* section, const ch
 PORT_API std::vector<std::string> ReadKeys(const std::string& path, std::string_view section);
 PORT_API std::vector<std::string> ReadSections(const std::string& path);
 
-// The in-memory document behind both; exposed for tools and the fuzzer.
+// The in-memory document behind both; exposed for tools and the fuzzer. Lines keep their stored text,
+// so a write changes only the line it touches; a file with CRLF line ends keeps them. Set keeps names and
+// values to their first line, so a value can never add lines of its own.
 class PORT_API Document {
  public:
   static Document Parse(std::string_view text);
   std::string Serialize() const;
+
+  // Adds an empty section when none of that name exists.
+  void AddSection(std::string_view section);
 
   const std::string* Find(std::string_view section, std::string_view key) const;
   void Set(std::string_view section, std::string_view key, std::string_view value);
@@ -50,6 +55,7 @@ class PORT_API Document {
   Section* FindSection(std::string_view name);
   const Section* FindSection(std::string_view name) const;
   std::vector<Section> sections_;
+  std::string newline_ = "\n";
 };
 
 }  // namespace port::ini

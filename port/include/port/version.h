@@ -19,7 +19,8 @@ PORT_API std::string ReadVersionString(const std::string& path, std::string_view
 // or has no such section. Bounds-checked against the image size: never reads past its end.
 PORT_API std::optional<std::string_view> FindElfSection(std::string_view image, std::string_view section);
 
-// Key/value pairs of a version section; a truncated last pair is dropped.
+// Key/value pairs of a version section (several blocks may follow each other, NUL-padded); of keys that
+// are equal without case the first wins; a truncated last pair is dropped.
 PORT_API std::map<std::string, std::string> ParseVersionSection(std::string_view section);
 
 }  // namespace port

@@ -13,6 +13,8 @@ namespace port {
 using MessageHandler = std::function<std::intptr_t(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)>;
 
 inline constexpr unsigned kWmUser = 0x0400;
+// The protocol library's command text ("STOP", "LOT_NUMBER,<lot>") to the site panel.
+inline constexpr unsigned kWmProtocolCommand = kWmUser + 102;
 
 PORT_API void RegisterMessageHandler(WindowHandle window, MessageHandler handler);
 PORT_API void UnregisterMessageHandler(WindowHandle window);

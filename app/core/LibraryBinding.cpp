@@ -1,0 +1,180 @@
+// Binding of the image, hardware and protocol libraries from the System folder. A library is accepted by the
+// FileDescription of its version block, read from the file before anything of it is loaded.
+#include <cstdio>
+#include <string>
+
+#include "QRV_InterFace_SW.h"
+#include "QRV_PlatformMemory.h"
+#include "port/message_box.h"
+#include "port/module.h"
+#include "port/path.h"
+#include "port/text.h"
+#include "port/version.h"
+
+namespace {
+
+constexpr const char* kSoftwareFile = "QRV_PlatformSW_x64.dll";
+constexpr const char* kHardwareFile = "QRV_PlatformHW.dll";
+constexpr const char* kProtocolFile = "QRV_Protocol.dll";
+
+struct Identity {
+  const char* description;
+  std::uint32_t type;
+};
+constexpr Identity kHardwareIdentities[] = {{"HW_Velkara", 20}};
+constexpr Identity kProtocolIdentities[] = {{"QTS_Tester", 8}};
+
+template <std::size_t N>
+std::uint32_t TypeOf(const Identity (&table)[N], const std::string& description) {
+  for (const Identity& identity : table)
+    if (description == identity.description) return identity.type;
+  return 0;
+}
+
+std::string SystemPath(const std::string& root, const char* file) {
+  return port::JoinPath(port::JoinPath(root, "System"), file);
+}
+
+std::string VersionOf(GetDllVersion_Fn getVersion) { return getVersion != nullptr ? getVersion() : std::string(); }
+
+std::string ProgramFolderOf(const std::string& root) { return root.empty() ? port::ProgramFolder() : root; }
+
+}  // namespace
+
+CInterFace_SW::CInterFace_SW() : CInterFace_SW(SystemPath(port::ProgramFolder(), kSoftwareFile)) {}
+
+CInterFace_SW::CInterFace_SW(const std::string& libraryPath) : m_hSoftware(port::LoadModule(libraryPath)) {
+#define QRV_SW_CLEAR(name, result, params) name = nullptr;
+  QRV_SW_FUNCTIONS(QRV_SW_CLEAR)
+#undef QRV_SW_CLEAR
+  if (m_hSoftware == nullptr) {
+    port::MessageBox("QRV_PlatformSW Dll Loadlibrary Fail");
+    return;
+  }
+  bool complete = true;
+#define QRV_SW_BIND(name, result, params)                                  \
+  name = port::FindFunction<name##_Fn>(m_hSoftware, #name);               \
+  complete = complete && name != nullptr;
+  QRV_SW_FUNCTIONS(QRV_SW_BIND)
+#undef QRV_SW_BIND
+  if (complete)
+    std::fputs("Pass to get function pointer.\n", stderr);
+  else
+    port::MessageBox("QRV_PlatformSW Dll Failed to get function pointer.\n");
+}
+
+CInterFace_SW::~CInterFace_SW() = default;
+
+void CQRV_LoadMemory::LoadSoftwareLibrary() {
+  const std::string root = ProgramFolderOf(m_strRoot);
+  const std::string path = SystemPath(root, kSoftwareFile);
+  const std::string description = port::ReadVersionString(path, "FileDescription");
+  if (description == "QRV_SW") {
+    m_pInterFaceSW = new CInterFace_SW(path);
+    const ModuleHandle module = m_pInterFaceSW->m_hSoftware;
+    if (module != nullptr) {
+      Load_OnCreate = port::FindFunction<LoadOnCreate_Fn>(module, "Load_OnCreate");
+      OnImagefit = port::FindFunction<OnImagefit_Fn>(module, "OnImagefit");
+      SetDrawPos = port::FindFunction<SetDrawPos_Fn>(module, "SetDrawPos");
+      SetZoom = port::FindFunction<SetZoom_Fn>(module, "SetZoom");
+      GetDllVersion = port::FindFunction<GetDllVersion_Fn>(module, "GetDllVersion");
+      GetTestingImageSave = port::FindFunction<GetTestingImageSave_Fn>(module, "GetTestingImageSave");
+      SetFullView = port::FindFunction<SetFullView_Fn>(module, "SetFullView");
+      if (Load_OnCreate != nullptr) Load_OnCreate(this);
+      port::CopyText(m_szSoftwareVer, port::Format("Software_x64  %s : %s - %s", VersionOf(GetDllVersion).c_str(),
+                                                   port::ReadVersionString(path, "FILEVERSION").c_str(),
+                                                   description.c_str()));
+    }
+  }
+  port::CopyText(m_szPlatformVer,
+                 port::Format("Platform_x64 Debug - %s : %s", __DATE__,
+                              port::ReadVersionString(port::JoinPath(root, "QRVBase.exe"), "FileVersion").c_str()));
+}
+
+void CQRV_LoadMemory::LoadHardwareLibrary() {
+  HardwareType = 0;
+  const std::string path = SystemPath(ProgramFolderOf(m_strRoot), kHardwareFile);
+  const std::string description = port::ReadVersionString(path, "FileDescription");
+  std::string version;
+  HardwareType = TypeOf(kHardwareIdentities, description);
+  if (HardwareType != 0) {
+    m_hHardware = port::LoadModule(path);
+    if (m_hHardware != nullptr) {
+      Load_Hardware = port::FindFunction<LoadHardware_Fn>(m_hHardware, "Load_Hardware");
+      GetDllVersion = port::FindFunction<GetDllVersion_Fn>(m_hHardware, "GetDllVersion");
+      GetUSBID = port::FindFunction<GetUSBID_Fn>(m_hHardware, "GetUSBID");
+      OnPlay = port::FindFunction<OnPlay_Fn>(m_hHardware, "OnPlay");
+      OnReadSpec = port::FindFunction<OnReadSpec_Fn>(m_hHardware, "OnReadSpec");
+      GetDeviecInit = port::FindFunction<GetDeviecInit_Fn>(m_hHardware, "GetDeviecInit");
+      PowerDownSequence = port::FindFunction<PowerDownSequence_Fn>(m_hHardware, "PowerDownSequence");
+      if (Load_Hardware != nullptr) m_pHardwareTable = Load_Hardware(m_pInterFaceSW, this, &m_hHardware);
+      version = VersionOf(GetDllVersion);
+    }
+  }
+  port::CopyText(m_szHardwareVer, port::Format("Hardware_x64 %s : %s - %s %s", version.c_str(),
+                                               port::ReadVersionString(path, "FILEVERSION").c_str(),
+                                               description.c_str(), ""));
+}
+
+void CQRV_LoadMemory::LoadProtocolLibrary() {
+  ProtocolType = 0;
+  const std::string path = SystemPath(ProgramFolderOf(m_strRoot), kProtocolFile);
+  const std::string description = port::ReadVersionString(path, "FileDescription");
+  ProtocolType = TypeOf(kProtocolIdentities, description);
+  std::string version;
+  if (!description.empty()) {
+    m_hProtocol = port::LoadModule(path);
+    if (m_hProtocol != nullptr) {
+      Load_Protocol = port::FindFunction<LoadProtocol_Fn>(m_hProtocol, "Load_Protocol");
+      GetDllVersion = port::FindFunction<GetDllVersion_Fn>(m_hProtocol, "GetDllVersion");
+      if (Load_Protocol != nullptr) m_pProtocolTable = Load_Protocol(this, &m_hProtocol);
+      version = VersionOf(GetDllVersion);
+    }
+  }
+  port::CopyText(m_szProtocolVer, port::Format("Protocol_x64  %s : %s - %s", version.c_str(),
+                                               port::ReadVersionString(path, "FILEVERSION").c_str(),
+                                               description.c_str()));
+}
+
+namespace {
+// Load_OnDelete of a library, then its module; nothing is looked up on a module that is not loaded.
+void DeleteAndFree(CQRV_LoadMemory* record, ModuleHandle& module) {
+  if (module == nullptr) return;
+  if (const auto onDelete = port::FindFunction<LoadOnDelete_Fn>(module, "Load_OnDelete")) onDelete(record);
+  port::FreeModule(module);
+  module = nullptr;
+}
+}  // namespace
+
+void CQRV_LoadMemory::UnloadProtocolLibrary() {
+  DeleteAndFree(this, m_hProtocol);
+  m_pProtocolTable = nullptr;
+  Load_Protocol = nullptr;
+}
+
+void CQRV_LoadMemory::UnloadHardwareLibrary() {
+  DeleteAndFree(this, m_hHardware);
+  m_pHardwareTable = nullptr;
+  Load_Hardware = nullptr;
+  GetUSBID = nullptr;
+  OnPlay = nullptr;
+  OnReadSpec = nullptr;
+  GetDeviecInit = nullptr;
+  PowerDownSequence = nullptr;
+}
+
+void CQRV_LoadMemory::UnloadSoftwareLibrary() {
+  if (m_pInterFaceSW == nullptr) return;
+  DeleteAndFree(this, m_pInterFaceSW->m_hSoftware);
+  delete m_pInterFaceSW;
+  m_pInterFaceSW = nullptr;
+  Load_OnCreate = nullptr;
+  OnImagefit = nullptr;
+  SetDrawPos = nullptr;
+  SetZoom = nullptr;
+  GetTestingImageSave = nullptr;
+  SetFullView = nullptr;
+}
+
+void CQRV_LoadMemory::LoadMesLibrary() {}
+void CQRV_LoadMemory::UnloadMesLibrary() {}

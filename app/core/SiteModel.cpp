@@ -1,0 +1,161 @@
+#include "SiteModel.h"
+
+namespace {
+const char* StateText(int state) {
+  switch (state) {
+    case kRowTesting: return "Testing..";
+    case kRowPass: return "PASS";
+    case kRowFail: return "FAIL";
+    default: return "Ready";
+  }
+}
+}  // namespace
+
+void SiteModel::SetUpdateHook(std::function<void()> hook) {
+  std::lock_guard lock(m_hookLock);
+  m_hook = std::move(hook);
+}
+
+void SiteModel::Changed() {
+  std::lock_guard lock(m_hookLock);
+  if (m_hook) m_hook();
+}
+
+void SiteModel::SetRows(std::vector<ItemRow> rows) {
+  {
+    std::lock_guard lock(m_lock);
+    m_rows = std::move(rows);
+    m_currentRow = -1;
+  }
+  Changed();
+}
+
+std::vector<ItemRow> SiteModel::Rows() const {
+  std::lock_guard lock(m_lock);
+  return m_rows;
+}
+
+int SiteModel::RowCount() const {
+  std::lock_guard lock(m_lock);
+  return static_cast<int>(m_rows.size());
+}
+
+ItemRow SiteModel::Row(int row) const {
+  std::lock_guard lock(m_lock);
+  if (row < 0 || row >= static_cast<int>(m_rows.size())) return {};
+  return m_rows[row];
+}
+
+void SiteModel::SetRowResult(int row, int state, const std::string& code, const std::string& errorMsg) {
+  {
+    std::lock_guard lock(m_lock);
+    if (state == kRowReady) {
+      for (auto& each : m_rows) each.result = StateText(kRowReady);
+    } else {
+      if (row < 0 || row >= static_cast<int>(m_rows.size())) return;
+      m_rows[row].result = StateText(state);
+      m_rows[row].code = code;
+      m_rows[row].errorMsg = errorMsg;
+    }
+  }
+  Changed();
+}
+
+void SiteModel::SetTact(int row, const std::string& tact) {
+  {
+    std::lock_guard lock(m_lock);
+    if (row < 0 || row >= static_cast<int>(m_rows.size())) return;
+    m_rows[row].tact = tact;
+  }
+  Changed();
+}
+
+void SiteModel::SetTestBreak(int row) {
+  {
+    std::lock_guard lock(m_lock);
+    if (row < 0 || row >= static_cast<int>(m_rows.size())) return;
+    m_rows[row].testBreak = "1";
+  }
+  Changed();
+}
+
+void SiteModel::SetCurrentRow(int row) {
+  {
+    std::lock_guard lock(m_lock);
+    m_currentRow = row;
+  }
+  Changed();
+}
+
+int SiteModel::CurrentRow() const {
+  std::lock_guard lock(m_lock);
+  return m_currentRow;
+}
+
+void SiteModel::SetLabel(const std::string& text) {
+  {
+    std::lock_guard lock(m_lock);
+    m_label = text;
+  }
+  Changed();
+}
+
+std::string SiteModel::Label() const {
+  std::lock_guard lock(m_lock);
+  return m_label;
+}
+
+std::uint32_t SiteModel::LabelColour() const {
+  const std::string label = Label();
+  if (label == "PASS") return kColourPass;
+  if (label == "Testing...") return kColourTesting;
+  return kColourFail;
+}
+
+void SiteModel::SetPicture(int state) {
+  {
+    std::lock_guard lock(m_lock);
+    m_picture = state;
+  }
+  Changed();
+}
+
+int SiteModel::Picture() const {
+  std::lock_guard lock(m_lock);
+  return m_picture;
+}
+
+void SiteModel::SetTimeText(const std::string& text) {
+  {
+    std::lock_guard lock(m_lock);
+    m_timeText = text;
+  }
+  Changed();
+}
+
+std::string SiteModel::TimeText() const {
+  std::lock_guard lock(m_lock);
+  return m_timeText;
+}
+
+void SiteModel::SetCounts(const YieldCounts& counts) {
+  {
+    std::lock_guard lock(m_lock);
+    m_counts = counts;
+  }
+  Changed();
+}
+
+YieldCounts SiteModel::Counts() const {
+  std::lock_guard lock(m_lock);
+  return m_counts;
+}
+
+void SiteModel::AddYield(bool pass) {
+  {
+    std::lock_guard lock(m_lock);
+    ++m_counts.total;
+    ++(pass ? m_counts.pass : m_counts.fail);
+  }
+  Changed();
+}

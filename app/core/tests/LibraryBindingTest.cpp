@@ -1,0 +1,84 @@
+// Libraries are accepted by their FileDescription before anything of them runs; item libraries get their
+// load status and the station goes on.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "TestRunFixture.h"
+#include "qrv_test/scoped_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void InstallHardware(const TestStation& station, const char* built) {
+  fs::create_directories(fs::path(station.Root()) / "System");
+  fs::copy_file(built, fs::path(station.Root()) / "System" / "QRV_PlatformHW.dll");
+}
+
+TEST(LibraryBinding, UnknownHardwareDescriptionIsNeverLoaded) {
+  TestStation station;
+  InstallHardware(station, HW_UNKNOWN);
+  const std::string marker = station.Root() + "/marker.txt";
+  qrv::test::ScopedEnv env("QRV_TEST_HW_MARKER", marker);
+  CQRV_LoadMemory& record = station.Record();
+  record.LoadHardwareLibrary();
+  EXPECT_EQ(record.HardwareType, 0u);
+  EXPECT_EQ(record.m_hHardware, nullptr);
+  EXPECT_EQ(record.GetHardwareTable(), nullptr);
+  EXPECT_FALSE(fs::exists(marker));
+  EXPECT_STREQ(record.m_szHardwareVer, "Hardware_x64  : 9.9.9.9 - HW_Other ");
+  record.UnloadHardwareLibrary();
+  EXPECT_FALSE(fs::exists(marker));
+}
+
+TEST(LibraryBinding, KnownHardwareLoadsAndIsDeletedOnceAtUnload) {
+  TestStation station;
+  InstallHardware(station, HW_KNOWN);
+  const std::string marker = station.Root() + "/marker.txt";
+  qrv::test::ScopedEnv env("QRV_TEST_HW_MARKER", marker);
+  CQRV_LoadMemory& record = station.Record();
+  record.LoadHardwareLibrary();
+  EXPECT_EQ(record.HardwareType, 20u);
+  EXPECT_NE(record.GetHardwareTable(), nullptr);
+  EXPECT_STREQ(record.m_szHardwareVer, "Hardware_x64 Release - test : 3.2.1.0 - HW_Velkara ");
+  record.UnloadHardwareLibrary();
+  record.UnloadHardwareLibrary();
+  EXPECT_EQ(record.m_hHardware, nullptr);
+  std::ifstream in(marker);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "loaded\ndeleted\n");
+}
+
+TEST(LibraryBinding, MissingProtocolFileLeavesAnEmptyLine) {
+  TestStation station;
+  station.Record().LoadProtocolLibrary();
+  EXPECT_EQ(station.Record().ProtocolType, 0u);
+  EXPECT_EQ(station.Record().m_hProtocol, nullptr);
+  EXPECT_STREQ(station.Record().m_szProtocolVer, "Protocol_x64   :  - ");
+}
+
+TEST(ItemLibraryMap, EveryLibraryIsListedWithItsStatusAndTheStationGoesOn) {
+  TestStation station;
+  EXPECT_EQ(station.LoadItem("MissingEntry.dll"), kItemEntryMissing);
+  EXPECT_EQ(station.LoadItem("NotALibrary.dll"), kItemNotLoaded);
+  EXPECT_EQ(station.LoadItem("Absent.dll"), kItemNotLoaded);
+  EXPECT_EQ(station.LoadItem("TestItemA.dll"), kItemLoaded);
+  EXPECT_EQ(station.LoadItem("TestItemA.dll"), kItemLoaded);  // once per DLL file name
+  const auto listed = station.Items().List();
+  ASSERT_EQ(listed.size(), 4u);
+  EXPECT_EQ(listed[0].status, -1);
+  EXPECT_EQ(listed[1].status, -2);
+  EXPECT_FALSE(station.Items().AllLoaded());
+  EXPECT_EQ(station.ItemA().Created(), 1);
+  EXPECT_EQ(station.Items().RunOnTest("TestItemA.dll", 0, 0, 0, 0), 0);
+  EXPECT_EQ(station.Items().RunOnTest("MissingEntry.dll", 0, 0, 0, 0), -1);
+  EXPECT_EQ(station.Items().RunOnTest("Unregistered.dll", 0, 0, 0, 0), -2);
+  station.Items().UnloadAll();
+  EXPECT_EQ(station.ItemA().Deleted(), 1);
+  EXPECT_TRUE(station.Items().Empty());
+}
+
+}  // namespace

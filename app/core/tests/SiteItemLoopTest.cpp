@@ -1,0 +1,275 @@
+// The item loop, one scenario per row: what the items return, and what the run shows, logs and reports.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "port/text.h"
+
+#include "TestRunFixture.h"
+#include "TestThread.h"
+
+namespace {
+
+constexpr const char* kErrorCodes =
+    "[TestItemA.dll]\n"
+    "count=4\n"
+    "0=1,5,105,Focus NG\n"
+    "1=1,7,,Empty handler\n"
+    "2=1,8,0,Deliberate pass\n"
+    "3=0,9,109,Disabled entry\n";
+
+enum Raise { kNoRaise = 0, kStopAll = 1, kSiteStop = 2 };
+
+struct Scenario {
+  const char* name;
+  std::vector<std::pair<std::string, int>> items;  // DLL and retry count per row
+  std::vector<int> codes;                           // what TestItemA returns, call by call
+  bool overrideMode;
+  Raise raise;                                      // raised during the first call
+  int expectedResult;                               // the code sent to the handler
+  std::string expectedLabel;                        // the label sent with it
+  std::vector<std::string> expectedStates;
+  std::vector<std::string> expectedCodes;
+  std::vector<std::string> expectedLog;             // test log and screen events, in order
+  int expectedCalls;
+};
+
+const std::vector<Scenario>& Scenarios() {
+  static const std::vector<Scenario> scenarios = {
+      {"pass", {{"TestItemA.dll", 1}}, {0}, false, kNoRaise, 0, "PASS", {"PASS"}, {"0"},
+       {"body 0 PASS 0 x1", "cycle end", "result 0 PASS", "end 0 PASS PASS", "draw 0 "}, 1},
+      {"fail with retries", {{"TestItemA.dll", 3}}, {5}, false, kNoRaise, 105, "Focus NG", {"FAIL"}, {"5"},
+       {"body 0 FAIL 5 x3", "cycle end", "result 105 Focus NG", "end 105 Focus NG FAIL", "draw 105 Focus NG"}, 3},
+      {"fail then pass on retry", {{"TestItemA.dll", 3}}, {5, 5, 0}, false, kNoRaise, 0, "PASS", {"PASS"}, {"0"},
+       {"body 0 PASS 0 x3", "cycle end", "result 0 PASS"}, 3},
+      {"failure ends the list", {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}}, {5, 0}, false, kNoRaise, 105,
+       "Focus NG", {"FAIL", "Ready"}, {"5", ""}, {"body 0 FAIL 5 x1", "cycle end", "result 105 Focus NG"}, 1},
+      {"stop-all", {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}}, {0}, false, kStopAll, 999, "PASS",
+       {"FAIL", "Ready"}, {"", ""}, {"body 0 PASS 0 x1", "cycle end", "result 999 PASS", "draw 999 STOP"}, 1},
+      {"site stop on a passing run", {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}}, {0}, false, kSiteStop, 999,
+       "PASS", {"FAIL", "Ready"}, {"", ""}, {"body 0 PASS 0 x1", "result 999 PASS", "draw 999 "}, 1},
+      {"site stop keeps a failing code", {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}}, {5}, false, kSiteStop,
+       105, "Focus NG", {"FAIL", "Ready"}, {"5", ""}, {"body 0 FAIL 5 x1", "result 105 Focus NG"}, 1},
+      {"override: a mapped code breaks the run",
+       {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}, {"TestItemA.dll", 1}}, {9, 5, 0}, true, kNoRaise, 105,
+       "Focus NG", {"FAIL", "FAIL", "Ready"}, {"9", "5", ""},
+       {"body 0 FAIL 9 x1", "body 1 FAIL 5 x1", "cycle end", "result 105 Focus NG"}, 2},
+      {"override: unmapped failures run every item", {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}}, {9, 0}, true,
+       kNoRaise, 9, "Unused", {"FAIL", "PASS"}, {"9", "0"}, {"body 0 FAIL 9 x1", "body 1 PASS 0 x1",
+       "result 9 Unused"}, 2},
+      {"empty list", {}, {}, false, kNoRaise, 0, "PASS", {}, {}, {"cycle end", "result 0 PASS", "end 0 PASS PASS"},
+       0},
+      {"unknown item", {{"Unknown.dll", 3}}, {}, false, kNoRaise, -2, "Dll loadlibrary FAIL", {"FAIL"}, {"-2"},
+       {"body 0 FAIL -2 x3", "result -2 Dll loadlibrary FAIL"}, 0},
+      {"missing entry point", {{"MissingEntry.dll", 1}}, {}, false, kNoRaise, -1, "Dll path FAIL", {"FAIL"},
+       {"-1"}, {"body 0 FAIL -1 x1", "result -1 Dll path FAIL"}, 0},
+      {"not a library", {{"NotALibrary.dll", 1}}, {}, false, kNoRaise, -2, "Dll loadlibrary FAIL", {"FAIL"},
+       {"-2"}, {"result -2 Dll loadlibrary FAIL"}, 0},
+      {"negative code ends the list", {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}}, {-3}, true, kNoRaise, -3,
+       "Simulration path FAIL", {"FAIL", "Ready"}, {"-3", ""}, {"result -3 Simulration path FAIL"}, 1},
+      {"empty handler code is a failure", {{"TestItemA.dll", 1}}, {7}, false, kNoRaise, -4, "Empty handler",
+       {"FAIL"}, {"7"}, {"result -4 Empty handler", "end -4 Empty handler FAIL"}, 1},
+      {"explicit handler code 0", {{"TestItemA.dll", 1}}, {8}, false, kNoRaise, 0, "Deliberate pass", {"FAIL"},
+       {"8"}, {"result 0 Deliberate pass", "end 0 Deliberate pass FAIL"}, 1},
+      {"disabled entry keeps the code", {{"TestItemA.dll", 1}}, {9}, false, kNoRaise, 9, "Unused", {"FAIL"},
+       {"9"}, {"result 9 Unused"}, 1},
+  };
+  return scenarios;
+}
+
+// True when expected appears in events in this order (other events may come between).
+bool InOrder(const std::vector<std::string>& events, const std::vector<std::string>& expected) {
+  auto at = events.begin();
+  for (const auto& wanted : expected) {
+    at = std::find(at, events.end(), wanted);
+    if (at == events.end()) return false;
+    ++at;
+  }
+  return true;
+}
+
+class SiteItemLoop : public testing::TestWithParam<Scenario> {};
+
+TEST_P(SiteItemLoop, RunsTheScenario) {
+  const Scenario& scenario = GetParam();
+  TestStation station;
+  station.WriteErrorCodes(kErrorCodes);
+  for (const char* dll : {"TestItemA.dll", "MissingEntry.dll", "NotALibrary.dll"}) station.LoadItem(dll);
+  station.ItemA().Script(0, scenario.codes);
+  if (scenario.raise != kNoRaise) station.ItemA().RaiseAtCall(0, 1, scenario.raise);
+  station.Record().m_nOverrideMode.store(scenario.overrideMode ? 1 : 0);
+
+  FakeSiteHost host(station.ErrorCodePath());
+  host.listLogFolder = station.Root();
+  host.Register(0, scenario.items);
+  SiteModel model;
+  host.SetModel(0, &model);
+  {
+    CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
+    runner.StartSite(0, 0);
+    ASSERT_TRUE(host.WaitForRuns(0, 1));
+    EXPECT_EQ(runner.LastResult(), scenario.expectedResult);
+    EXPECT_FALSE(runner.IsRunning());
+  }
+
+  const std::vector<Report> reports = host.Reports();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].code, scenario.expectedResult);
+  EXPECT_EQ(reports[0].label, scenario.expectedLabel);
+  std::vector<std::string> states;
+  std::vector<std::string> codes;
+  for (const ItemRow& row : model.Rows()) {
+    states.push_back(row.result);
+    codes.push_back(row.code);
+  }
+  EXPECT_EQ(states, scenario.expectedStates);
+  EXPECT_EQ(codes, scenario.expectedCodes);
+  const auto events = host.Events(0);
+  EXPECT_TRUE(InOrder(events, scenario.expectedLog)) << testing::PrintToString(events);
+  EXPECT_EQ(station.ItemA().Calls(0), scenario.expectedCalls);
+  EXPECT_TRUE(InOrder(TestStation::LogLines(0), {"Platform Thread START -> SITE : 0, USB : 0",
+                                                 "Platform Thread END -> SITE : 0, USB : 0"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, SiteItemLoop, testing::ValuesIn(Scenarios()),
+                         [](const testing::TestParamInfo<Scenario>& info) {
+                           std::string name = info.param.name;
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
+
+// Runs the site once more with a new registration and returns the report of that run.
+Report RunAgain(FakeSiteHost& host, CTestThread& runner, int runs) {
+  runner.StartSite(0, 0);
+  EXPECT_TRUE(host.WaitForRuns(0, runs));
+  return host.Reports().back();
+}
+
+TEST(SiteItemLoopRuns, EmptyListReportsItsOwnResultAfterAFailingRun) {
+  TestStation station;
+  station.WriteErrorCodes(kErrorCodes);
+  station.LoadItem("TestItemA.dll");
+  station.ItemA().Script(0, {5});
+  FakeSiteHost host(station.ErrorCodePath());
+  host.listLogFolder = station.Root();
+  host.Register(0, {{"TestItemA.dll", 1}});
+  SiteModel model;
+  host.SetModel(0, &model);
+  CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
+  EXPECT_EQ(RunAgain(host, runner, 1).code, 105);
+  host.Register(0, {});
+  const Report empty = RunAgain(host, runner, 2);
+  EXPECT_EQ(empty.code, 0);
+  EXPECT_EQ(empty.label, "PASS");
+  EXPECT_EQ(runner.LastResult(), 0);
+}
+
+TEST(SiteItemLoopRuns, StopRowOfAnEarlierRunMarksNothingInTheNext) {
+  TestStation station;
+  station.WriteErrorCodes(kErrorCodes);
+  station.LoadItem("TestItemA.dll");
+  FakeSiteHost host(station.ErrorCodePath());
+  host.listLogFolder = station.Root();
+  host.Register(0, {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}});
+  SiteModel model;
+  host.SetModel(0, &model);
+  CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
+  station.ItemA().Script(0, {0});
+  station.ItemA().RaiseAtCall(0, 1, kSiteStop);  // first run stops at row 0
+  RunAgain(host, runner, 1);
+  // The second run fails at row 0 and is then stopped from outside after the items: row 0 keeps its code.
+  station.ItemA().Script(0, {5});
+  station.ItemA().RaiseAtCall(0, 1, kSiteStop);
+  const Report second = RunAgain(host, runner, 2);
+  EXPECT_EQ(second.code, 105);
+  EXPECT_EQ(model.Row(0).result, "FAIL");
+  EXPECT_EQ(model.Row(0).code, "5");
+  EXPECT_EQ(model.Row(1).result, "Ready");
+}
+
+TEST(SiteItemLoopRuns, FinishAndHomeChangeThePassingLabel) {
+  TestStation station;
+  station.WriteErrorCodes(kErrorCodes);
+  station.LoadItem("TestItemA.dll");
+  FakeSiteHost host(station.ErrorCodePath());
+  host.listLogFolder = station.Root();
+  host.Register(0, {{"TestItemA.dll", 1}});
+  SiteModel model;
+  host.SetModel(0, &model);
+  CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
+  host.finishAfterPass = true;
+  EXPECT_EQ(RunAgain(host, runner, 1).label, "Finish");
+  EXPECT_EQ(model.Picture(), kPictureFinish);
+  host.homeRequest = true;
+  EXPECT_EQ(RunAgain(host, runner, 2).label, "Ready");
+  EXPECT_EQ(model.Picture(), kPictureReady);
+}
+
+TEST(SiteItemLoopRuns, SendResultFirstReportsBeforeTheEndCycle) {
+  TestStation station;
+  station.LoadItem("TestItemA.dll");
+  FakeSiteHost host(station.ErrorCodePath());
+  host.listLogFolder = station.Root();
+  host.Register(0, {{"TestItemA.dll", 1}});
+  host.sendResultFirst = true;
+  SiteModel model;
+  host.SetModel(0, &model);
+  CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
+  RunAgain(host, runner, 1);
+  EXPECT_TRUE(InOrder(host.Events(0), {"result 0 PASS", "cycle end"}));
+}
+
+TEST(SiteItemLoopRuns, NotAllLoadedRefusesTheRunAndStillReportsStatus) {
+  TestStation station;
+  FakeSiteHost host(station.ErrorCodePath());
+  host.allLoaded = false;
+  SiteModel model;
+  host.SetModel(0, &model);
+  CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
+  runner.StartSite(0, 0);
+  ASSERT_TRUE(host.WaitForRuns(0, 1));
+  EXPECT_TRUE(host.Reports().empty());
+  EXPECT_EQ(model.Label(), "Load library Error");
+  EXPECT_TRUE(InOrder(host.Events(0), {"draw -2 DLL Load error!!"}));
+}
+
+TEST(SiteItemLoopRuns, ItemTimeLogGetsOneCrLfLinePerItemButNotForPelioInit) {
+  TestStation station;
+  station.LoadItem("TestItemA.dll");
+  FakeSiteHost host(station.ErrorCodePath());
+  host.listLogFolder = station.Root();
+  host.Register(1, {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}, {"Pelio_INIT.dll", 1}});
+  SiteModel model;
+  host.SetModel(1, &model);
+  {
+    CTestThread runner(host, station.Record(), station.Items(), model, 1, 1);
+    runner.StartSite(1, 0);
+    ASSERT_TRUE(host.WaitForRuns(1, 1));
+  }
+  const port::clock::LocalTime now = port::clock::NowLocal();
+  const std::string file = station.Root() + port::Format("/Log/ListLogTime/%04d/%02d/1.txt", now.year, now.month);
+  std::ifstream in(file, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 2);
+}
+
+TEST(SiteItemLoopRuns, LotTotalPassedToTheItemIsTheCountBeforeThisRun) {
+  TestStation station;
+  station.LoadItem("TestItemA.dll");
+  FakeSiteHost host(station.ErrorCodePath());
+  host.listLogFolder = station.Root();
+  host.Register(0, {{"TestItemA.dll", 1}});
+  SiteModel model;
+  model.SetCounts({41, 40, 1});
+  host.SetModel(0, &model);
+  CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
+  RunAgain(host, runner, 1);
+  EXPECT_EQ(station.ItemA().LastLotTotal(0), 41);
+  EXPECT_EQ(model.Counts().total, 42);
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+#include "PlatformLoadlibrary.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "port/module.h"
+#include "port/path.h"
+
+CPlatformLoadlibrary::CPlatformLoadlibrary(std::string name, const std::string& root, const ItemPlatform& platform)
+    : m_strName(std::move(name)) {
+  LoadItemDll(root);
+  BindItemFunctions(platform);
+}
+
+CPlatformLoadlibrary::~CPlatformLoadlibrary() {
+  if (m_hModule == nullptr) return;
+  if (Item_OnDelete != nullptr) Item_OnDelete();
+  port::FreeModule(m_hModule);
+}
+
+void CPlatformLoadlibrary::LoadItemDll(const std::string& root) {
+  // The stored lists spell the folder "DLL" while the station folder is "Dll": resolve without case.
+  const std::string path = port::ResolvePathCase(port::JoinPath(root, port::NormalizePath(m_strName)));
+  m_hModule = port::LoadModule(path);
+}
+
+void CPlatformLoadlibrary::BindItemFunctions(const ItemPlatform& platform) {
+  if (m_hModule == nullptr) {
+    m_nStatus = kItemNotLoaded;
+    return;
+  }
+  OnTest = port::FindFunction<OnTest_Fn>(m_hModule, "OnTest");
+  OnSpecDlg = port::FindFunction<ItemOnSpecDlg_Fn>(m_hModule, "OnSpecDlg");
+  Item_OnCreate = port::FindFunction<Item_OnCreate_Fn>(m_hModule, "Item_OnCreate");
+  Item_OnDelete = port::FindFunction<Item_OnDelete_Fn>(m_hModule, "Item_OnDelete");
+  if (OnTest == nullptr || OnSpecDlg == nullptr || Item_OnCreate == nullptr || Item_OnDelete == nullptr) {
+    std::fputs("Failed to get function pointer.\n", stderr);
+    m_nStatus = kItemEntryMissing;
+    return;
+  }
+  Item_OnCreate(platform.binder, platform.hardware, platform.protocol, platform.record);
+  m_nStatus = kItemLoaded;
+}
+
+ItemLibraryMap::~ItemLibraryMap() { UnloadAll(); }
+
+int ItemLibraryMap::Load(const std::string& dllName, const std::string& folder, const std::string& root,
+                         const ItemPlatform& platform) {
+  std::unique_lock lock(m_lock);
+  if (const auto found = m_map.find(dllName); found != m_map.end()) return found->second->Status();
+  auto library = std::make_unique<CPlatformLoadlibrary>(folder + "/" + dllName, root, platform);
+  const int status = library->Status();
+  m_map.emplace(dllName, std::move(library));
+  m_order.push_back({dllName, folder, status});
+  return status;
+}
+
+void ItemLibraryMap::UnloadAll() {
+  std::unique_lock lock(m_lock);
+  while (!m_map.empty()) m_map.erase(m_map.begin());
+  m_order.clear();
+}
+
+int ItemLibraryMap::Status(const std::string& dllName) const {
+  std::shared_lock lock(m_lock);
+  const auto found = m_map.find(dllName);
+  return found == m_map.end() ? kItemNotLoaded : found->second->Status();
+}
+
+int ItemLibraryMap::RunOnTest(const std::string& dllName, int usb, int site, int lotTotal, int server) const {
+  std::shared_lock lock(m_lock);
+  const auto found = m_map.find(dllName);
+  if (found == m_map.end()) return kItemNotLoaded;
+  const OnTest_Fn onTest = found->second->TestEntry();
+  if (onTest == nullptr) return found->second->Status() != kItemLoaded ? found->second->Status() : kItemEntryMissing;
+  return onTest(usb, site, lotTotal, server);
+}
+
+bool ItemLibraryMap::ShowSpec(const std::string& dllName, int site) const {
+  std::shared_lock lock(m_lock);
+  const auto found = m_map.find(dllName);
+  if (found == m_map.end()) return false;
+  const ItemOnSpecDlg_Fn spec = found->second->SpecEntry();
+  if (spec == nullptr) return false;
+  spec(site);
+  return true;
+}
+
+std::vector<ItemLibraryMap::Listed> ItemLibraryMap::List() const {
+  std::shared_lock lock(m_lock);
+  return m_order;
+}
+
+bool ItemLibraryMap::AllLoaded() const {
+  std::shared_lock lock(m_lock);
+  for (const auto& listed : m_order)
+    if (listed.status != kItemLoaded) return false;
+  return true;
+}
+
+bool ItemLibraryMap::Empty() const {
+  std::shared_lock lock(m_lock);
+  return m_map.empty();
+}

@@ -1,0 +1,40 @@
+#include "UIManagerDlg.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "ConfigDlg.h"
+#include "Util.h"
+#include "port/text.h"
+#include "util/CLocale.h"
+
+namespace {
+
+int FontFieldIndex(std::string_view field) {
+  static constexpr std::array<std::string_view, 9> kFields = {"FontSize", "R(B)", "G(B)", "B(B)", "R",
+                                                              "G",        "B",    "ITALIC", "BOADER"};
+  const auto found = std::find(kFields.begin(), kFields.end(), field);
+  return found == kFields.end() ? 0 : static_cast<int>(found - kFields.begin());
+}
+
+}  // namespace
+
+std::string UIManagerDlg::GetControllerIniPath() {
+  return port::Format("Ref/%s/Controller.ini", ConfigDlg::ReadModelName().c_str());
+}
+
+int UIManagerDlg::ReadUserInterfaceValue(const char* key) {
+  const std::string value = ReadIniString("USER_INTERFACE", key, "0", GetControllerIniPath());
+  return util::ToInt(ExtractField(value, 0, '.').c_str());
+}
+
+std::string UIManagerDlg::ReadFontSetting(const char* section, const char* control, const char* field) {
+  const std::string key = port::Format("%s_FONT", control ? control : "");
+  const std::string value = ReadIniString(section, key.c_str(), "10", GetControllerIniPath());
+  return ExtractField(value, FontFieldIndex(field ? field : ""), '.');
+}
+
+int UIManagerDlg::ReadWindowLevel() {
+  return ReadIniInt("USER_INTERFACE_WINDOW_LEV", "LEV", -1, GetControllerIniPath());
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The library's state: found device paths and one slot per board index.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "node.h"
+
+namespace pcie {
+
+inline constexpr int kBoardCount = 4;
+inline constexpr uint64_t kIdentityOffset = 0x10000;
+inline constexpr uint64_t kDoorbellOffset = 0x4A30010;
+inline constexpr uint64_t kLinkResetOffset = 0x4A30028;
+inline constexpr uint64_t kLineCounterOffset = 0x4A30068;
+inline constexpr uint64_t kMailboxOffset = 0x4C00000;
+inline constexpr uint64_t kTriggerWordOffset = 0x4C00018;
+inline constexpr uint64_t kDateScratchOffset = 0x4C00020;
+inline constexpr uint64_t kDpWordsOffset = 0x4C00024;
+inline constexpr uint64_t kCardMemory = 0x81000000;
+
+struct FrameGeometry {
+  std::atomic<uint32_t> lineBytes{0};
+  std::atomic<uint32_t> lineCount{0};
+};
+
+struct BoardSlot {
+  std::string devicePath;
+  std::unique_ptr<Node> user;
+  std::unique_ptr<Node> c2h0;
+  std::unique_ptr<Node> c2h1;
+  std::unique_ptr<Node> h2c1;
+  std::atomic<int> open{0};
+  std::atomic<int> busy{0};
+  // Each board keeps the geometry of its own last resolution reply, so boards of different
+  // geometry never read each other's line sizes.
+  FrameGeometry geometry;
+};
+
+std::array<std::string, kBoardCount>& DevicePathTable();
+BoardSlot& Slot(int board);
+
+inline bool IsBoardIndex(int board) { return board >= 0 && board < kBoardCount; }
+// The index and open checks made by every export that takes a board index.
+inline bool IsUsableBoard(int board) { return IsBoardIndex(board) && Slot(board).open.load() != 0; }
+
+// The first byte of the frame trigger word: 8 once any frame request passed its reply.
+std::atomic<uint8_t>& FrameTriggerByte();
+
+// Register node transfers; 1 on success, 0 on failure (a missing node prints the positioning message).
+int WriteUserRegister(int board, uint64_t offset, size_t count, const void* data);
+int ReadUserRegister(int board, uint64_t offset, size_t count, void* buffer);
+// Transfers on a DMA node at a card address.
+int ReadCardMemory(Node* node, uint64_t address, size_t count, void* buffer);
+void PrintPositioningError();
+void PrintOpenError();
+void PrintCloseError();
+
+void WaitMicroseconds(double microseconds);
+
+}  // namespace pcie

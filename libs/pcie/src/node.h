@@ -1,0 +1,26 @@
+#pragma once
+// One driver node: a real XDMA node file, or a simulated board's node served in process.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pcie {
+
+class Node {
+ public:
+  virtual ~Node() = default;
+  // Positioned transfers at a card offset; the byte count moved, or -1 (errno set).
+  virtual long ReadAt(void* buffer, size_t count, uint64_t offset) = 0;
+  virtual long WriteAt(const void* data, size_t count, uint64_t offset) = 0;
+};
+
+// Opens "<device path>_<node name>"; null when it cannot be opened (errno set).
+std::unique_ptr<Node> OpenNode(const std::string& devicePath, const std::string& nodeName);
+
+// The device paths present: /dev/xdma<N> in order, then "sim:<n>" for QRV_SIM_BOARDS=<count>.
+std::vector<std::string> DiscoverDevicePaths();
+
+bool IsSimulatedPath(const std::string& devicePath);
+
+}  // namespace pcie

@@ -1,0 +1,18 @@
+#pragma once
+// The simulator library, loaded on first use of a "sim:" node from the driver interface's own folder.
+#include <cstddef>
+#include <cstdint>
+
+namespace pcie {
+
+struct SimLink {
+  int (*open)(const char* path);
+  long (*read)(int node, void* buffer, size_t count, uint64_t offset);
+  long (*write)(int node, const void* data, size_t count, uint64_t offset);
+  int (*close)(int node);
+};
+
+// Null when the simulator cannot be loaded or bound (the reason goes to standard error once).
+const SimLink* TheSimLink();
+
+}  // namespace pcie

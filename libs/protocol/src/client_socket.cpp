@@ -1,0 +1,29 @@
+#include "client_socket.h"
+
+namespace protocol {
+
+CClientSocket::CClientSocket(QTcpSocket* socket, PacketSink sink, LineLog log, QObject* parent)
+    : QObject(parent), socket_(socket), sink_(std::move(sink)), log_(std::move(log)) {
+  socket_->setParent(this);
+  connect(socket_, &QTcpSocket::readyRead, this, &CClientSocket::OnReceive);
+  connect(socket_, &QTcpSocket::disconnected, this, &CClientSocket::closed);
+  // Bytes that arrived before the connection was taken over.
+  OnReceive();
+}
+
+void CClientSocket::Close() {
+  socket_->disconnect(this);
+  socket_->disconnectFromHost();
+}
+
+void CClientSocket::OnReceive() {
+  while (socket_->bytesAvailable() > 0) {
+    const QByteArray block = socket_->read(static_cast<qint64>(kMaxPacket));
+    if (block.isEmpty()) break;
+    auto result = reassembler_.Feed(std::string_view(block.constData(), static_cast<std::size_t>(block.size())));
+    for (const auto& fragment : result.dropped) log_("Packet without end dropped : " + fragment);
+    sink_(std::move(result.packets));
+  }
+}
+
+}  // namespace protocol

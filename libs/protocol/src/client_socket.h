@@ -1,0 +1,38 @@
+#pragma once
+// One accepted handler connection: cuts what arrives into packets and queues them to its server's
+// worker. Lives on the UI thread, like every socket of the library.
+#include <QObject>
+#include <QTcpSocket>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "packet_reassembler.h"
+
+namespace protocol {
+
+class CClientSocket : public QObject {
+  Q_OBJECT
+ public:
+  using PacketSink = std::function<void(std::vector<std::string> packets)>;
+  using LineLog = std::function<void(const std::string& line)>;
+
+  // Takes the accepted socket over.
+  CClientSocket(QTcpSocket* socket, PacketSink sink, LineLog log, QObject* parent);
+
+  QTcpSocket* Socket() const { return socket_; }
+  void Close();
+
+ signals:
+  void closed();
+
+ private:
+  void OnReceive();
+
+  QTcpSocket* const socket_;
+  PacketSink sink_;
+  LineLog log_;
+  PacketReassembler reassembler_;
+};
+
+}  // namespace protocol

@@ -1,0 +1,100 @@
+// The library's exports: creation and deletion, the result and status reports, and the getters of the
+// start-of-test values that the function table hands to the test items.
+#include <memory>
+
+#include "ProtocolFunctionTable.h"
+#include "QRV_PlatformMemory.h"
+#include "port/text.h"
+#include "protocol_dlg.h"
+
+using protocol::CProtocolDlg;
+using protocol::ServerLine;
+
+namespace {
+
+std::unique_ptr<CProtocolDlg> g_dialog;
+
+std::shared_ptr<ServerLine> Line(int server) { return g_dialog ? g_dialog->IsServerCreated(server) : nullptr; }
+
+template <typename T, typename Read>
+T Get(int server, T missing, Read read) {
+  const auto line = Line(server);
+  return line ? read(*line) : missing;
+}
+
+}  // namespace
+
+QRV_EXPORT ProtocolFunctionTable* Load_Protocol(CQRV_LoadMemory* record, ModuleHandle* module) {
+  if (!g_dialog) g_dialog = std::make_unique<CProtocolDlg>(record, module ? *module : nullptr);
+  return g_dialog->Table();
+}
+
+QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) { g_dialog.reset(); }
+
+QRV_EXPORT std::string GetDllVersion() { return port::Format("Release - %s", __DATE__); }
+
+QRV_EXPORT int SendStatus(int server) {
+  const auto line = Line(server);
+  if (!line) return 0;
+  const std::lock_guard lock(line->resultMutex);
+  int state = line->testerState.load();
+  const bool pairDone = line->dual.load() == 0 || line->dualResultCount >= 2;
+  if (state == protocol::kTesterWorking && pairDone) line->testerState.compare_exchange_strong(state, protocol::kTesterReady);
+  return state;
+}
+
+QRV_EXPORT void SendResultCode(int server, int code, std::string message) {
+  const auto line = Line(server);
+  if (!line) return;
+  {
+    const std::lock_guard lock(line->resultMutex);
+    if (line->dual.load() != 0) {
+      if (++line->dualResultCount == 1) return;
+      code = line->dualCode;
+    }
+  }
+  if (code == 0) code = 1;
+  const std::string bcd = line->barCode.BCD;
+  const std::string vcm = line->barCode.VCM;
+  line->Log(port::Format("Protocol ResultCode: %d", code));
+  line->Log(port::Format("Module BarCode: %s", bcd.c_str()));
+  line->SendPacket(protocol::PacketType::Notify, 'R', "RET",
+                   port::Format("@RET=%d@MSG=%s@BCD=%s@VCM=%s", code, message.c_str(), bcd.c_str(), vcm.c_str()));
+}
+
+QRV_EXPORT void SetDualResultCode(int server, int code) {
+  if (const auto line = Line(server)) {
+    const std::lock_guard lock(line->resultMutex);
+    line->dualCode = code;
+  }
+}
+
+QRV_EXPORT BarCodeData* GetBarCodeData(int server) {
+  return Get<BarCodeData*>(server, nullptr, [](ServerLine& l) { return &l.barCode; });
+}
+QRV_EXPORT I1ProData* GetI1Pro(int server) {
+  return Get<I1ProData*>(server, nullptr, [](ServerLine& l) { return &l.i1Pro; });
+}
+QRV_EXPORT int GetPara(int server) { return Get(server, -1, [](ServerLine& l) { return l.para.load(); }); }
+QRV_EXPORT int GetTestSequence(int server) { return Get(server, -1, [](ServerLine& l) { return l.testSequence.load(); }); }
+QRV_EXPORT int GetFirstStart(int server) { return Get(server, -1, [](ServerLine& l) { return l.firstStart.load(); }); }
+QRV_EXPORT int GetLastStart(int server) { return Get(server, -1, [](ServerLine& l) { return l.lastStart.load(); }); }
+QRV_EXPORT float GetDistance_Target(int server) {
+  return Get(server, -1.0f, [](ServerLine& l) { return l.distanceTarget.load(); });
+}
+QRV_EXPORT float GetDistance_Actual(int server) {
+  return Get(server, -1.0f, [](ServerLine& l) { return l.distanceActual.load(); });
+}
+QRV_EXPORT int GetTestCNT(int server) { return Get(server, -1, [](ServerLine& l) { return l.testCount.load(); }); }
+QRV_EXPORT int GetGrrMode(int server) { return Get(server, -1, [](ServerLine& l) { return l.grrMode.load(); }); }
+QRV_EXPORT int GetAgingMode(int server) { return Get(server, -1, [](ServerLine& l) { return l.agingMode.load(); }); }
+QRV_EXPORT int GetUserBCDMode(int server) { return Get(server, -1, [](ServerLine& l) { return l.userInsertBcd.load(); }); }
+QRV_EXPORT int GetFoxLogMode(int server) { return Get(server, -1, [](ServerLine& l) { return l.foxLog.load(); }); }
+QRV_EXPORT int GetPauseStatus(int server) { return Get(server, -1, [](ServerLine& l) { return l.pauseStatus.load(); }); }
+
+QRV_EXPORT int SetPauseStatus(int server, int status) {
+  const auto line = Line(server);
+  if (!line || status != 2) return 0;
+  line->pauseStatus = 2;
+  return 1;
+}

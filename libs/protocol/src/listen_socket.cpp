@@ -1,0 +1,63 @@
+#include "listen_socket.h"
+
+#include <QHostAddress>
+
+#include "port/text.h"
+
+namespace protocol {
+
+CListenSocket::CListenSocket(int server, CQRV_LoadMemory* record, char siteCode,
+                             const std::atomic<bool>& simulationMode)
+    : line_(std::make_shared<ServerLine>(server, record, siteCode)),
+      dispatcher_(std::make_unique<PacketDispatcher>(line_, simulationMode)) {
+  worker_ = std::make_unique<PacketWorker>([this](const std::string& packet) { dispatcher_->DispatchPacket(packet); });
+  dispatcher_->SetStopQuery([this] { return worker_->IsStopping(); });
+  connect(&listener_, &QTcpServer::newConnection, this, &CListenSocket::OnAccept);
+}
+
+CListenSocket::~CListenSocket() {
+  CloseClient();
+  listener_.close();
+  worker_->StopAndJoin();
+}
+
+bool CListenSocket::Listen(int port) {
+  if (port < 0 || port > 65535) return false;
+  listener_.setMaxPendingConnections(5);
+  return listener_.listen(QHostAddress::Any, static_cast<quint16>(port));
+}
+
+int CListenSocket::Port() const { return listener_.serverPort(); }
+
+void CListenSocket::OnAccept() {
+  while (QTcpSocket* socket = listener_.nextPendingConnection()) {
+    CloseClient();
+    auto* client = new CClientSocket(
+        socket, [this](std::vector<std::string> packets) { worker_->Push(std::move(packets)); },
+        [line = line_](const std::string& text) { line->Log(text); }, this);
+    connection_ = client;
+    connect(client, &CClientSocket::closed, this, [this, client] { OnClose(client); });
+    line_->Attach(client->Socket());
+    line_->testerState.store(kTesterReady);
+  }
+}
+
+// The handler closed: packets it sent before stay queued and are handled; answers to them find no
+// connection and are dropped.
+void CListenSocket::OnClose(CClientSocket* client) {
+  line_->Detach(client->Socket());
+  if (connection_ == client) connection_ = nullptr;
+  client->deleteLater();
+}
+
+void CListenSocket::CloseClient() {
+  CClientSocket* client = connection_;
+  if (!client) return;
+  line_->Detach(client->Socket());
+  connection_ = nullptr;
+  client->disconnect(this);
+  client->Close();
+  client->deleteLater();
+}
+
+}  // namespace protocol

@@ -1,0 +1,42 @@
+#pragma once
+// One protocol server: listens on its port, serves one handler connection at a time and hands the
+// packets to its worker. The sockets live on the UI thread; the line state is shared with the worker
+// and the test threads.
+#include <QObject>
+#include <QPointer>
+#include <QTcpServer>
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "client_socket.h"
+#include "packet_dispatcher.h"
+#include "packet_worker.h"
+#include "server_line.h"
+
+namespace protocol {
+
+class CListenSocket : public QObject {
+  Q_OBJECT
+ public:
+  CListenSocket(int server, CQRV_LoadMemory* record, char siteCode, const std::atomic<bool>& simulationMode);
+  // Closes the connection and the listening socket, then ends and joins the worker.
+  ~CListenSocket() override;
+
+  bool Listen(int port);
+  int Port() const;
+  const std::shared_ptr<ServerLine>& Line() const { return line_; }
+  void CloseClient();
+
+ private:
+  void OnAccept();
+  void OnClose(CClientSocket* client);
+
+  std::shared_ptr<ServerLine> line_;
+  QTcpServer listener_;
+  QPointer<CClientSocket> connection_;
+  std::unique_ptr<PacketDispatcher> dispatcher_;
+  std::unique_ptr<PacketWorker> worker_;
+};
+
+}  // namespace protocol

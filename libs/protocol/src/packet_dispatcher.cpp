@@ -1,0 +1,264 @@
+#include "packet_dispatcher.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "QRV_Exports.h"
+#include "clock_request.h"
+#include "port/clock.h"
+#include "port/module.h"
+#include "port/path.h"
+#include "port/text.h"
+#include "port/window_message.h"
+#include "text_rules.h"
+
+namespace protocol {
+namespace {
+
+constexpr unsigned kWmProtocolCommand = port::kWmUser + 102;
+constexpr int kBoardCount = 4;
+constexpr int kMaxPauseSec = 24 * 60 * 60;
+constexpr std::string_view kStartFail = "@RET=0@MSG=Platform START FAIL";
+constexpr const char* kColourMeterFile = "d:\\test\\machine\\i1pro.ini";
+
+int IntField(const ProtocolPacket& packet, std::string_view key) { return ParseInt(GetPacketField(packet.Data(), key)); }
+
+bool IsBoard(int usb) { return usb >= 0 && usb < kBoardCount; }
+bool IsPara(int para) { return para >= 0 && para < kMaxSites; }
+
+std::string WithoutLineEnds(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c != '\r' && c != '\n') out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+PacketDispatcher::PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode)
+    : line_(std::move(line)), simulationMode_(simulationMode) {}
+
+void PacketDispatcher::Answer(const ProtocolPacket& request, std::string_view data) {
+  line_->SendPacket(PacketType::Ack, request.Code(), request.Ext(), data.empty() ? request.Data() : data, &request);
+}
+
+void PacketDispatcher::DispatchPacket(std::string text) {
+  const bool isMes = ProtocolPacket(text).IsCommand('M', "MES");
+  if (!text.empty() && text.back() == '\r' && !isMes) text.pop_back();
+  const ProtocolPacket packet(text);
+  if (!packet.IsCommand('K', "SOT")) line_->Log(text);
+
+  if (packet.IsCommand('K', "SOT")) return OnStartOfTest(packet);
+  if (packet.IsCommand('K', "EOT")) return OnEndOfTest(packet);
+  if (packet.IsCommand('K', "PAU")) return OnPause(packet);
+  if (packet.IsCommand('K', "HOF")) return OnFocusHome(packet);
+  if (packet.IsCommand('I', "IOT")) return OnStatusInquiry(packet);
+  if (packet.IsCommand('H', "SBY")) return OnStandbyOffset(packet);
+  if (packet.IsCommand('M', "LOT")) return OnLot(packet);
+  if (packet.IsCommand('M', "FTP")) return OnModelName(packet);
+  if (packet.IsCommandNoCase('S', "TIM")) return OnClock(packet);
+  if (packet.IsCommand('T', "STP") || packet.IsCommand('F', "FLR")) return Answer(packet, {});
+}
+
+// Every number that selects a site, a board or a table slot is checked before anything starts.
+bool PacketDispatcher::StartOfTestInRange(const ProtocolPacket& packet) const {
+  const int usb = IntField(packet, "Usb");
+  if (!IsPara(IntField(packet, "Para"))) return false;
+  if (IntField(packet, "DUAL") == 0) return line_->IsConfiguredSite(IntField(packet, "Site")) && IsBoard(usb);
+  return line_->IsConfiguredSite(IntField(packet, "DUAL_SITE_L")) &&
+         line_->IsConfiguredSite(IntField(packet, "DUAL_SITE_R")) && IsBoard(usb) && IsBoard(usb + 1);
+}
+
+void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
+  const bool accepted = simulationMode_.load() || line_->testerState.load() == kTesterReady;
+  if (!accepted || !StartOfTestInRange(packet)) {
+    line_->LogToSite(IntField(packet, "Site"), "Protocol - START FAIL");
+    return Answer(packet, kStartFail);
+  }
+  ServerLine& line = *line_;
+  line.site = IntField(packet, "Site");
+  line.usbIndex = IntField(packet, "Usb");
+  line.para = IntField(packet, "Para");
+  line.grrMode = IntField(packet, "GrrMode");
+  line.testSequence = IntField(packet, "TestSequence");
+  line.dual = IntField(packet, "DUAL");
+  line.firstStart = IntField(packet, "FIRST_START");
+  line.lastStart = IntField(packet, "LAST_START");
+  line.distanceTarget = ParseFloat(GetPacketField(packet.Data(), "DISTANCE_TARGET"));
+  line.distanceActual = ParseFloat(GetPacketField(packet.Data(), "DISTANCE_ACTUAL"));
+  line.testCount = IntField(packet, "TESTCNT");
+  port::CopyText(line.barCode.BCD, GetPacketField(packet.Data(), "BCD"));
+  port::CopyText(line.barCode.VCM, GetPacketField(packet.Data(), "VCM"));
+  port::CopyText(line.barCode.BCD_SUB, GetPacketField(packet.Data(), "BCD_SUB"));
+  port::CopyText(line.barCode.TIME, GetPacketField(packet.Data(), "TIME"));
+  line.agingMode = IntField(packet, "Aging_Mode");
+  line.userInsertBcd = IntField(packet, "USER_INSERT_BCD");
+  line.foxLog = IntField(packet, "FOXLOG");
+  line.pauseStatus = 0;
+  // Working before the sites start: a site that ends at once must find the state it resets.
+  line.testerState = kTesterWorking;
+  line.RestartSequence();
+
+  const int usb = line.usbIndex.load();
+  if (line.dual.load() != 0) {
+    {
+      const std::lock_guard lock(line.resultMutex);
+      line.dualResultCount = 0;
+    }
+    line.dualSiteLeft = IntField(packet, "DUAL_SITE_L");
+    line.dualSiteRight = IntField(packet, "DUAL_SITE_R");
+    line.site = line.dualSiteLeft.load();
+    StartSite(line.dualSiteLeft, usb, packet);
+    StartSite(line.dualSiteRight, usb + 1, packet);
+  } else {
+    StartSite(line.site, usb, packet);
+  }
+}
+
+void PacketDispatcher::StartSite(int site, int usb, const ProtocolPacket& packet) {
+  const int server = line_->Server();
+  const int grr = line_->grrMode.load();
+  line_->LogToSite(site, port::Format("[Protocol] Test START : Site %d, Usb %d, Server %d, GrrMode %d", site, usb,
+                                      server, grr));
+  if (auto start = reinterpret_cast<ExportPlatformStart_Fn>(port::FindProgramSymbol("ExportPlatformStart"))) {
+    start(site, usb, server, grr);
+  }
+  line_->LogToSite(site, packet.Text());
+}
+
+void PacketDispatcher::SendCommandToPanel(const std::string& text) {
+  port::SendMessage(line_->Record()->m_hSiteWnd, kWmProtocolCommand, reinterpret_cast<std::uintptr_t>(text.c_str()), 0);
+}
+
+void PacketDispatcher::OnEndOfTest(const ProtocolPacket& packet) {
+  SendCommandToPanel("STOP");
+  Answer(packet, {});
+}
+
+void PacketDispatcher::OnPause(const ProtocolPacket& packet) {
+  const int asked = IntField(packet, "PauseStatus");
+  auto& status = line_->pauseStatus;
+  auto reply = [&](int ret, int shown, const char* message) {
+    Answer(packet, port::Format("@RET=%d@Status=%d@MSG=%s", ret, shown, message));
+  };
+  if (asked == 2) return reply(2, status.load(), "VERIFY_FAIL");
+  if (asked == 1 && line_->testerState.load() != kTesterWorking) {
+    line_->Log("Pause......Is not working");
+    return reply(10, status.load(), "IS_NOT_WORKING");
+  }
+  switch (status.load()) {
+    case 0:
+      if (asked != 1) return reply(1, 0, "TESTER_PAUSE_STATUS_PAUSE_OK");
+      status = 1;
+      if (WaitForPauseConfirmation(IntField(packet, "TIMEOUT_SEC"))) return reply(1, 2, "TESTER_PAUSE_STATUS_PAUSE_OK");
+      status = 0;
+      return reply(3, 0, "PAUSE_SET_TIMEOUT");
+    case 2:
+      if (asked != 0) return reply(1, 2, "TESTER_PAUSE_STATUS_PAUSE_OK");
+      status = 0;
+      return reply(1, 0, "TESTER_PAUSE_STATUS_READY");
+    default:
+      return reply(2, 1, "VERIFY_FAIL");
+  }
+}
+
+bool PacketDispatcher::WaitForPauseConfirmation(int timeoutSec) {
+  const std::int64_t timeoutMs = std::int64_t{std::clamp(timeoutSec, 0, kMaxPauseSec)} * 1000;
+  const auto start = port::clock::Now();
+  while (line_->pauseStatus.load() != 2) {
+    if (port::clock::ElapsedMs(start) >= timeoutMs) {
+      line_->Log("Paus Timeout");
+      return false;
+    }
+    if (line_->Record()->GetStopButtonFlag() != 0 || isStopping_()) {
+      line_->Log("Paus Stop. Button Flag");
+      return false;
+    }
+    if (line_->testerState.load() != kTesterWorking) {
+      line_->Log("Paus Stop. Is not working");
+      return false;
+    }
+    port::clock::SleepMs(1);
+  }
+  return true;
+}
+
+void PacketDispatcher::OnFocusHome(const ProtocolPacket& packet) {
+  const std::string path =
+      port::JoinPath(port::JoinPath(line_->Record()->GetRoot(), "Cycle"), "QRV_InterFace_AutoFocus.dll");
+  const port::ModuleHandle library = port::LoadModule(path);
+  if (!library) return line_->Log("QRV_InterFace_AutoFocus Null pointer");
+  auto moveHome = port::FindFunction<int (*)()>(library, "Move_Home");
+  if (!moveHome) return line_->Log("QRV_InterFace_AutoFocus Move_Home not found");
+  const int result = moveHome();
+  line_->Log(port::Format("AutoFocus Move_Home : Ret=%d", result));
+  Answer(packet, port::Format("@RET=%d", result));
+}
+
+void PacketDispatcher::OnStatusInquiry(const ProtocolPacket& packet) {
+  CQRV_LoadMemory* record = line_->Record();
+  const std::string sensor = record->GetSensorPath();
+  std::string message;
+  if (record->IniRead_Int) {
+    if (record->GetPara() == 1) line_->usbIndex = record->IniRead_Int("QRV_HW", "HW_USB_ID", 0, sensor.c_str());
+    const int usb = line_->usbIndex.load();
+    const std::string key = port::Format("OPEN_DEVICE_INIT_FLAG_%d", usb);
+    if (record->IniRead_Int("HW_INIT", key.c_str(), 0, sensor.c_str()) == 0) {
+      line_->testerState = kTesterError;
+      message = "Hardware Open device Error";
+      line_->Log(port::Format("HW_INIT :: OPEN_DEVICE Error [USB ID : %d]", usb));
+    }
+  }
+  const int state = line_->testerState.load();
+  if (message.empty() && state == kTesterWorking) message = "Platform Workiing..";
+  if (message.empty() && state == kTesterReady) message = "Platform Ready";
+  const std::string time(line_->i1Pro.text, strnlen(line_->i1Pro.text, sizeof line_->i1Pro.text));
+  if (line_->mesError.load() == 4) return Answer(packet, port::Format("@RET=%.3d@MSG=MES_ERROR@TIME=%s", 4, time.c_str()));
+  Answer(packet, port::Format("@RET=%.3d@MSG=%s@TIME=%s", state, message.c_str(), time.c_str()));
+}
+
+void PacketDispatcher::OnStandbyOffset(const ProtocolPacket& packet) {
+  const int para = IntField(packet, "Para");
+  const int site = IntField(packet, "Site");
+  const int usb = IntField(packet, "Usb");
+  int result = 0;
+  if (IsPara(para) && line_->IsConfiguredSite(site) && IsBoard(usb)) {
+    auto instance = reinterpret_cast<GetHardwareInstance_Fn>(port::FindProgramSymbol("GetHardwareInstance"));
+    const port::ModuleHandle hardware = instance ? instance() : nullptr;
+    if (auto measure = port::FindFunction<int (*)(int, int, int)>(hardware, "OnStandbyDynamicOffset")) {
+      result = measure(usb, site, para);
+    }
+  }
+  Answer(packet, port::Format("@RET=%d", result));
+}
+
+void PacketDispatcher::OnLot(const ProtocolPacket& packet) {
+  CQRV_LoadMemory* record = line_->Record();
+  const std::string oldLot = WithoutLineEnds(record->GetLotNumber());
+  const std::string newLot = SafeLotName(GetPacketField(packet.Data(), "LOT"));
+  if (oldLot != newLot) {
+    if (record->IniWrite_Double) {
+      const std::string meter = port::NormalizePath(kColourMeterFile);
+      for (const char* key : {"D50_Average_1", "D50_Count_1", "D50_Average_0", "D50_Count_0", "A_Average_1",
+                              "A_Count_1", "A_Average_0", "A_Count_0"}) {
+        record->IniWrite_Double("AE_Delta", key, 0.0, meter.c_str());
+      }
+    }
+    line_->Log(port::Format("LotChange old : %s new : %s", oldLot.c_str(), newLot.c_str()));
+  }
+  SendCommandToPanel("LOT_NUMBER," + newLot);
+}
+
+void PacketDispatcher::OnModelName(const ProtocolPacket& packet) {
+  const std::string model = line_->Record()->GetModelName();
+  const bool same = GetPacketField(packet.Data(), "REFNAME") == model;
+  Answer(packet, port::Format("@REFNAME=%s@RET=%d", model.c_str(), same ? 1 : 0));
+}
+
+void PacketDispatcher::OnClock(const ProtocolPacket& packet) {
+  const std::string time = GetPacketField(packet.Data(), "TIME");
+  line_->SendPacket(PacketType::Ack, 'S', "TIM", ClockAnswer(time, clockSetter_), &packet);
+}
+
+}  // namespace protocol

@@ -1,0 +1,47 @@
+#pragma once
+// One server's worker: handles the packets its connections queue, one at a time, in arrival order.
+// The queue belongs to the worker, not to a connection, so a connection that closes never frees what
+// the worker is handling.
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "port/event.h"
+
+namespace protocol {
+
+class PacketWorker {
+ public:
+  using Dispatch = std::function<void(const std::string& packet)>;
+
+  explicit PacketWorker(Dispatch dispatch);
+  ~PacketWorker();
+  PacketWorker(const PacketWorker&) = delete;
+  PacketWorker& operator=(const PacketWorker&) = delete;
+
+  void Push(std::vector<std::string> packets);
+  // Asks the worker to end; a wait it is in ends early (see IsStopping).
+  void RequestStop();
+  // Ends the worker and joins it. On the UI thread the UI keeps being served meanwhile, so a worker
+  // that waits for the UI can finish.
+  void StopAndJoin();
+  bool IsStopping() const { return stop_.load(); }
+
+ private:
+  void Run();
+  bool TakeNext(std::string& packet);
+
+  const Dispatch dispatch_;
+  std::mutex mutex_;
+  std::deque<std::string> queue_;
+  port::Event packetEvent_{port::Event::Reset::Auto};
+  port::Event finished_{port::Event::Reset::Manual};
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+}  // namespace protocol

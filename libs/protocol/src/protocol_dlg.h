@@ -1,0 +1,53 @@
+#pragma once
+// The library's one object: owns the four protocol servers and the function table, reads the server
+// settings of the model's Protocol.ini and starts the servers on the thread that creates it (the UI thread).
+#include <array>
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "ProtocolFunctionTable.h"
+#include "QRV_PlatformMemory.h"
+#include "listen_socket.h"
+
+namespace protocol {
+
+inline constexpr int kServerCount = 4;
+inline constexpr std::size_t kStatusListCap = 10000;
+
+class CProtocolDlg {
+ public:
+  CProtocolDlg(CQRV_LoadMemory* record, ModuleHandle module);
+  ~CProtocolDlg();
+  CProtocolDlg(const CProtocolDlg&) = delete;
+  CProtocolDlg& operator=(const CProtocolDlg&) = delete;
+
+  ProtocolFunctionTable* Table() const { return table_.get(); }
+  CQRV_LoadMemory* Record() const { return record_; }
+
+  // Starts server index on the port text with the site code; nothing when either text is empty.
+  void CreateProtocolServer(int server, const std::string& portText, const std::string& siteCode);
+  // The server's line when it was started; otherwise null, with a status line for servers 0 to 3.
+  std::shared_ptr<ServerLine> IsServerCreated(int server);
+
+  void AppendServerStatus(int server, const std::string& text);
+  std::deque<std::string> ServerStatus(int server) const;
+
+ private:
+  void LoadSettings();
+
+  CQRV_LoadMemory* const record_;
+  std::unique_ptr<ProtocolFunctionTable> table_;
+  std::atomic<bool> simulationMode_{false};
+  std::array<std::unique_ptr<CListenSocket>, kServerCount> servers_;
+  mutable std::mutex statusMutex_;
+  std::array<std::deque<std::string>, kServerCount> status_;
+};
+
+// Fills slot 0 with the module and slots 1..43 with the module's exports of those names; reports a
+// missing module or missing entries in a message box and returns the table in every case.
+ProtocolFunctionTable* LoadProtocolFunctionTable(ProtocolFunctionTable* table, ModuleHandle module);
+
+}  // namespace protocol

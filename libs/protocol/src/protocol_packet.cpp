@@ -1,0 +1,49 @@
+#include "protocol_packet.h"
+
+#include <cstdio>
+
+namespace protocol {
+namespace {
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+bool ProtocolPacket::IsCommandNoCase(char code, std::string_view ext) const {
+  const std::string_view mine = Ext();
+  if (Code() != code || mine.size() != ext.size()) return false;
+  for (std::size_t i = 0; i < ext.size(); ++i) {
+    if (Upper(mine[i]) != Upper(ext[i])) return false;
+  }
+  return true;
+}
+
+std::string BuildPacket(char sender, PacketType type, int id, char code, std::string_view ext, std::string_view data) {
+  if (id < 0 || id > kMaxSequence) id = 0;
+  char head[16];
+  std::snprintf(head, sizeof head, "$H%c%c%05d%c", sender, static_cast<char>(type), id, code);
+  std::string packet(head);
+  packet.append(ext.substr(0, 3));
+  packet.append(data);
+  packet.push_back('\r');
+  return packet;
+}
+
+std::string GetPacketField(std::string_view fields, std::string_view key) {
+  std::size_t at = fields.find('@');
+  while (at != std::string_view::npos) {
+    const std::size_t next = fields.find('@', at + 1);
+    const std::string_view piece = fields.substr(at + 1, next == std::string_view::npos ? next : next - at - 1);
+    if (piece.empty()) break;
+    const std::size_t eq = piece.find('=');
+    if (piece.substr(0, eq) == key) {
+      if (eq == std::string_view::npos) return {};
+      const std::string_view rest = piece.substr(eq + 1);
+      return std::string(rest.substr(0, rest.find('=')));
+    }
+    at = next;
+  }
+  return "0";
+}
+
+}  // namespace protocol

@@ -1,0 +1,84 @@
+#pragma once
+// Everything a protocol server holds for its handler line that must outlive its sockets: the values of
+// the last start of test, the tester state, the send path. The server's sockets (UI thread), its worker
+// and the test threads share it through a shared_ptr, so closing a connection or a server never frees
+// what another thread still uses.
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "ProtocolFunctionTable.h"
+#include "QRV_PlatformMemory.h"
+#include "protocol_packet.h"
+
+class QObject;
+
+namespace protocol {
+
+enum TesterState : int { kTesterReady = 0, kTesterError = 1, kTesterWorking = 2 };
+
+class ServerLine {
+ public:
+  ServerLine(int server, CQRV_LoadMemory* record, char siteCode);
+  ServerLine(const ServerLine&) = delete;
+  ServerLine& operator=(const ServerLine&) = delete;
+
+  int Server() const { return server_; }
+  CQRV_LoadMemory* Record() const { return record_; }
+
+  // The connection that sent packets go to; set and cleared on the UI thread.
+  void Attach(QObject* connection);
+  void Detach(const QObject* connection);
+
+  // Builds and sends one packet; Commands and Notifies take the next sequence number, an Ack the ID
+  // of its request. Without a connection nothing happens (no log, no sequence). Callable from any
+  // thread: the write itself is carried out on the connection's thread.
+  void SendPacket(PacketType type, char code, std::string_view ext, std::string_view data,
+                  const ProtocolPacket* request = nullptr);
+  void RestartSequence();
+
+  // A line to the log of the server's site (site 0 when that site is not configured).
+  void Log(std::string_view text) const;
+  void LogToSite(int site, std::string_view text) const;
+  bool IsConfiguredSite(int site) const;
+
+  // Values of the last start of test, read by the test items without a lock.
+  std::atomic<int> site;
+  std::atomic<int> usbIndex;
+  std::atomic<int> para;
+  std::atomic<int> grrMode{0};
+  std::atomic<int> testSequence{0};
+  std::atomic<int> dual{0};
+  std::atomic<int> firstStart{0};
+  std::atomic<int> lastStart{0};
+  std::atomic<float> distanceTarget{0.0f};
+  std::atomic<float> distanceActual{0.0f};
+  std::atomic<int> testCount{0};
+  std::atomic<int> agingMode{0};
+  std::atomic<int> userInsertBcd{0};
+  std::atomic<int> foxLog{0};
+  std::atomic<int> dualSiteLeft{0};
+  std::atomic<int> dualSiteRight{0};
+  BarCodeData barCode{};
+  I1ProData i1Pro{};
+
+  std::atomic<int> testerState{kTesterReady};
+  std::atomic<int> pauseStatus{0};
+  std::atomic<int> mesError{0};
+
+  // The result of a dual start: the common code and how many of the pair have reported.
+  std::mutex resultMutex;
+  int dualCode = 0;
+  int dualResultCount = 0;
+
+ private:
+  const int server_;
+  CQRV_LoadMemory* const record_;
+  const char siteCode_;
+  std::mutex sendMutex_;
+  int sequence_ = 1;
+  QObject* connection_ = nullptr;
+};
+
+}  // namespace protocol

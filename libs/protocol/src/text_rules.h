@@ -1,0 +1,20 @@
+#pragma once
+// How numbers and texts from the handler are read: never past their range, never into a path.
+#include <string>
+#include <string_view>
+
+namespace protocol {
+
+// A decimal integer as the link writes it ("%d"); text that is not a number gives 0, and a value beyond
+// int saturates instead of overflowing.
+int ParseInt(std::string_view text);
+// A decimal number read in the C locale; text that is not a number gives 0.
+float ParseFloat(std::string_view text);
+
+inline constexpr std::size_t kMaxLotLength = 31;
+
+// The lot as it may become part of a file name: CR and LF removed, path and control characters replaced
+// by '_', a name of dots only made harmless, cut to kMaxLotLength characters.
+std::string SafeLotName(std::string_view lot);
+
+}  // namespace protocol

@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "port/message_box.h"
+#include "protocol_packet.h"
+#include "protocol_station_fixture.h"
+
+namespace protocol_test {
+namespace {
+
+using handler::HandlerPeer;
+using handler::StartOfTest;
+
+std::string Sot(int site, int usb, int para = 0, const std::string& extra = "") {
+  StartOfTest start;
+  start.site = site;
+  start.usb = usb;
+  start.para = para;
+  start.extra = extra;
+  return HandlerPeer::CommandPacket(7, 'K', "SOT", HandlerPeer::StartOfTestData(start));
+}
+
+std::string Data(const std::optional<std::string>& packet) {
+  return packet ? std::string(protocol::ProtocolPacket(*packet).Data()) : "<none>";
+}
+
+using ProtocolLink = ProtocolStation;
+
+TEST_F(ProtocolLink, TableSlotsAreTheExportsOfThoseNames) {
+  EXPECT_EQ(table_->m_hModule, module_);
+#define CHECK_SLOT(name, result, params) EXPECT_EQ(reinterpret_cast<void*>(table_->name), Symbol(#name)) << #name;
+  QRV_PROTOCOL_FUNCTIONS(CHECK_SLOT)
+#undef CHECK_SLOT
+  EXPECT_NE(table_->GetBarCodeData, nullptr);
+  EXPECT_NE(table_->SetPauseStatus, nullptr);
+  auto version = Resolve<std::string (*)()>("GetDllVersion");
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(version(), std::string("Release - ") + __DATE__);
+}
+
+TEST_F(ProtocolLink, EntriesGiveTheirFailureValueForAServerThatDoesNotExist) {
+  for (const int server : {-1, 4, 1000}) {
+    EXPECT_EQ(table_->GetPara(server), -1);
+    EXPECT_EQ(table_->GetTestCNT(server), -1);
+    EXPECT_FLOAT_EQ(table_->GetDistance_Target(server), -1.0f);
+    EXPECT_EQ(table_->GetBarCodeData(server), nullptr);
+    EXPECT_EQ(table_->GetI1Pro(server), nullptr);
+    EXPECT_EQ(table_->SetPauseStatus(server, 2), 0);
+    EXPECT_EQ(Resolve<int (*)(int)>("SendStatus")(server), 0);
+    Resolve<void (*)(int, int, std::string)>("SendResultCode")(server, 0, "PASS");
+  }
+  EXPECT_EQ(table_->SetPauseStatus(0, 1), 0);
+  EXPECT_EQ(table_->GetPauseStatus(0), 0);
+}
+
+TEST_F(ProtocolLink, StartOfTestReachesTheStationAndTheResultReachesTheHandler) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 2));
+  EXPECT_FALSE(Request(peer, Sot(1, 3, 2, "@TESTCNT=5@DISTANCE_TARGET=1.25"), 200).has_value());
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 1; }));
+  EXPECT_EQ(Station().Starts()[0], (StartCall{1, 3, 2, 0}));
+  EXPECT_EQ(table_->GetPara(2), 2);
+  EXPECT_EQ(table_->GetTestCNT(2), 5);
+  EXPECT_FLOAT_EQ(table_->GetDistance_Target(2), 1.25f);
+  EXPECT_STREQ(table_->GetBarCodeData(2)->BCD, "BCD0001");
+
+  auto sendResult = Resolve<void (*)(int, int, std::string)>("SendResultCode");
+  auto sendStatus = Resolve<int (*)(int)>("SendStatus");
+  int status = -1;
+  std::thread site([&] {
+    sendResult(2, 0, "PASS");
+    status = sendStatus(2);
+  });
+  const auto result = OnOtherThread([&] { return peer.WaitFor('R', "RET", kWaitMs); });
+  site.join();
+  ASSERT_TRUE(result.has_value());
+  EXPECT_EQ(*result, "$HCN00001RRET@RET=1@MSG=PASS@BCD=BCD0001@VCM=VCM0001");
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(sendStatus(2), 0);
+
+  // Ready again: the next start is taken, and the sequence starts over at 1.
+  EXPECT_FALSE(Request(peer, Sot(0, 1), 200).has_value());
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 2; }));
+  std::thread second([&] { sendResult(2, 2041, "FAIL"); });
+  const auto failed = OnOtherThread([&] { return peer.WaitFor('R', "RET", kWaitMs); });
+  second.join();
+  ASSERT_TRUE(failed.has_value());
+  EXPECT_EQ(*failed, "$HCN00001RRET@RET=2041@MSG=FAIL@BCD=BCD0001@VCM=VCM0001");
+}
+
+struct Refusal {
+  const char* name;
+  std::string request;
+  std::string answer;
+};
+
+// Every request out of range is refused with its own answer, starts nothing, and the line goes on.
+TEST_F(ProtocolLink, RequestsOutOfRangeAreRefusedAndTheLineGoesOn) {
+  const std::string startFail = "@RET=0@MSG=Platform START FAIL";
+  const std::vector<Refusal> refusals = {
+      {"site beyond the configured sites", Sot(4, 0), startFail},
+      {"negative site", Sot(-1, 0), startFail},
+      {"huge site", HandlerPeer::CommandPacket(7, 'K', "SOT", "@Site=99999999999999@Usb=0"), startFail},
+      {"board beyond 3", Sot(0, 4), startFail},
+      {"negative board", Sot(0, -2), startFail},
+      {"para out of range", Sot(0, 0, 99), startFail},
+      {"dual right site out of range", Sot(0, 0, 0, "@DUAL=1@DUAL_SITE_L=0@DUAL_SITE_R=9"), startFail},
+      {"dual right board out of range", Sot(0, 3, 0, "@DUAL=1@DUAL_SITE_L=0@DUAL_SITE_R=1"), startFail},
+      {"standby with a bad site", HandlerPeer::CommandPacket(8, 'H', "SBY", "@Para=0@Site=12@Usb=0"), "@RET=0"},
+      {"standby with a bad board", HandlerPeer::CommandPacket(8, 'H', "SBY", "@Para=0@Site=0@Usb=77"), "@RET=0"},
+      {"clock with a short time", HandlerPeer::CommandPacket(9, 'S', "TIM", "@TIME=2024"),
+       "@RET=0@MSG=LENGTH_FAIL@TIME=2024"},
+  };
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  for (const auto& refusal : refusals) {
+    EXPECT_EQ(Data(Request(peer, refusal.request)), refusal.answer) << refusal.name;
+  }
+  // Garbage, unknown commands and headers cut short are dropped without an answer.
+  EXPECT_FALSE(Request(peer, "garbage\r\n$\r$THC1\r$THC00001ZZZZ@X=1\r", 200).has_value());
+  EXPECT_TRUE(Station().Starts().empty());
+  EXPECT_TRUE(Station().LogHas("0: Protocol - START FAIL"));
+  EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(10, 'I', "IOT", ""))),
+            "@RET=000@MSG=Platform Ready@TIME=00000000");
+}
+
+TEST_F(ProtocolLink, StartWhileWorkingIsRefusedWithoutDisturbingTheRunningTest) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  EXPECT_FALSE(Request(peer, Sot(0, 0), 200).has_value());
+  EXPECT_EQ(Data(Request(peer, Sot(1, 1))), "@RET=0@MSG=Platform START FAIL");
+  EXPECT_EQ(Station().Starts().size(), 1u);
+  EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(10, 'I', "IOT", ""))),
+            "@RET=002@MSG=Platform Workiing..@TIME=00000000");
+}
+
+TEST_F(ProtocolLink, OversizedTextsAreCutToTheirFields) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  const std::string longBcd(30000, 'b');  // long, yet within one packet
+  const std::string sot =
+      HandlerPeer::CommandPacket(7, 'K', "SOT", "@Site=0@Usb=0@Para=0@BCD=" + longBcd + "@TIME=" + std::string(40, 't'));
+  EXPECT_FALSE(Request(peer, sot, 300).has_value());
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 1; }));
+  const BarCodeData* codes = table_->GetBarCodeData(0);
+  EXPECT_EQ(std::string(codes->BCD), std::string(63, 'b'));
+  EXPECT_EQ(std::string(codes->TIME), std::string(15, 't'));
+}
+
+TEST_F(ProtocolLink, LotIsMadeSafeBeforeItReachesThePanel) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  EXPECT_FALSE(Request(peer, HandlerPeer::CommandPacket(3, 'M', "LOT", "@LOT=../../x/LOT9\r\n"), 200).has_value());
+  ASSERT_TRUE(PumpUntil([] { return !Station().PanelCommands().empty(); }));
+  EXPECT_EQ(Station().PanelCommands()[0], "LOT_NUMBER,.._.._x_LOT9");
+  EXPECT_TRUE(Station().LogHas("LotChange old : LOT-OLD new : .._.._x_LOT9"));
+}
+
+TEST_F(ProtocolLink, SplitMergedAndUnterminatedPacketsOverTheWire) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 1));
+  const std::string iot = HandlerPeer::CommandPacket(21, 'I', "IOT", "");
+  const std::string eot = HandlerPeer::CommandPacket(22, 'K', "EOT", "@X=1");
+  const auto answers = OnOtherThread([&] {
+    std::vector<std::string> got;
+    peer.SendRaw("$THC00020KEOT");  // never ends
+    peer.SendRaw(iot.substr(0, 5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    peer.SendRaw(iot.substr(5) + eot);
+    while (auto packet = peer.ReadPacket(500)) got.push_back(*packet);
+    return got;
+  });
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[0], "$HBA00021IIOT@RET=000@MSG=Platform Ready@TIME=00000000");
+  EXPECT_EQ(answers[1], "$HBA00022KEOT@X=1");
+  EXPECT_EQ(Station().PanelCommands(), std::vector<std::string>{"STOP"});
+}
+
+TEST_F(ProtocolLink, ReconnectMidStreamLosesAndDuplicatesNothing) {
+  auto sendResult = Resolve<void (*)(int, int, std::string)>("SendResultCode");
+  auto sendStatus = Resolve<int (*)(int)>("SendStatus");
+  {
+    HandlerPeer first;
+    ASSERT_TRUE(Connect(first, 0));
+    OnOtherThread([&] {
+      first.SendRaw(Sot(0, 0));
+      first.SendRaw("$THC00030KS");  // cut off by the disconnect
+      first.Close();
+      return 0;
+    });
+  }
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 1; }));
+  // The result of the test started before the drop finds no handler and is dropped; nothing breaks.
+  std::thread site([&] {
+    sendResult(0, 0, "PASS");
+    sendStatus(0);
+  });
+  site.join();
+
+  HandlerPeer second;
+  ASSERT_TRUE(Connect(second, 0));
+  EXPECT_FALSE(Request(second, Sot(1, 1), 200).has_value());
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 2; }));
+  std::thread site2([&] { sendResult(0, 0, "PASS"); });
+  const auto result = OnOtherThread([&] { return second.WaitFor('R', "RET", kWaitMs); });
+  site2.join();
+  ASSERT_TRUE(result.has_value());
+  EXPECT_EQ(*result, "$HAN00001RRET@RET=1@MSG=PASS@BCD=BCD0001@VCM=VCM0001");
+  EXPECT_FALSE(OnOtherThread([&] { return second.ReadPacket(200); }).has_value());
+  EXPECT_EQ(Station().Starts(), (std::vector<StartCall>{{0, 0, 0, 0}, {1, 1, 0, 0}}));
+}
+
+TEST_F(ProtocolLink, DualResultIsSentOnceWhenBothSitesReportTogether) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 3));
+  EXPECT_FALSE(Request(peer, Sot(0, 2, 0, "@DUAL=1@DUAL_SITE_L=2@DUAL_SITE_R=3"), 200).has_value());
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 2; }));
+  EXPECT_EQ(Station().Starts(), (std::vector<StartCall>{{2, 2, 3, 0}, {3, 3, 3, 0}}));
+  table_->SetDualResultCode(3, 7);
+  auto sendResult = Resolve<void (*)(int, int, std::string)>("SendResultCode");
+  auto sendStatus = Resolve<int (*)(int)>("SendStatus");
+  std::atomic<int> go{0};
+  std::vector<std::thread> sites;
+  for (int i = 0; i < 2; ++i) {
+    sites.emplace_back([&, i] {
+      go.fetch_add(1);
+      while (go.load() < 2) std::this_thread::yield();
+      sendResult(3, i, "FAIL");
+    });
+  }
+  const auto packets = OnOtherThread([&] {
+    std::vector<std::string> got;
+    while (auto packet = peer.ReadPacket(400)) got.push_back(*packet);
+    return got;
+  });
+  for (auto& t : sites) t.join();
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(Data(packets[0]), "@RET=7@MSG=FAIL@BCD=BCD0001@VCM=VCM0001");
+  EXPECT_EQ(sendStatus(3), 2);
+  EXPECT_EQ(sendStatus(3), 0);
+}
+
+TEST_F(ProtocolLink, PauseIsConfirmedByATestItemOrTimesOut) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(40, 'K', "PAU", "@PauseStatus=1"))),
+            "@RET=10@Status=0@MSG=IS_NOT_WORKING");
+  EXPECT_FALSE(Request(peer, Sot(0, 0), 200).has_value());
+  EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(41, 'K', "PAU", "@PauseStatus=1@TIMEOUT_SEC=0"))),
+            "@RET=3@Status=0@MSG=PAUSE_SET_TIMEOUT");
+  std::thread item([&] {
+    while (table_->GetPauseStatus(0) != 1) std::this_thread::yield();
+    EXPECT_EQ(table_->SetPauseStatus(0, 2), 1);
+  });
+  EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(42, 'K', "PAU", "@PauseStatus=1@TIMEOUT_SEC=30"), 4000)),
+            "@RET=1@Status=2@MSG=TESTER_PAUSE_STATUS_PAUSE_OK");
+  item.join();
+  EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(43, 'K', "PAU", "@PauseStatus=0"))),
+            "@RET=1@Status=0@MSG=TESTER_PAUSE_STATUS_READY");
+}
+
+TEST_F(ProtocolLink, UnloadEndsAWorkerThatIsWaitingForAPause) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  EXPECT_FALSE(Request(peer, Sot(0, 0), 200).has_value());
+  EXPECT_FALSE(Request(peer, HandlerPeer::CommandPacket(44, 'K', "PAU", "@PauseStatus=1@TIMEOUT_SEC=600"), 100)
+                   .has_value());
+  ASSERT_TRUE(PumpUntil([&] { return table_->GetPauseStatus(0) == 1; }));
+  const auto start = std::chrono::steady_clock::now();
+  Resolve<LoadOnDelete_Fn>("Load_OnDelete")(record_.get());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+}  // namespace
+}  // namespace protocol_test

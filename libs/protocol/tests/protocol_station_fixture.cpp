@@ -1,0 +1,221 @@
+#include "protocol_station_fixture.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdlib>
+#include <fstream>
+
+#include "QRV_Exports.h"
+#include "port/clock.h"
+#include "port/ini.h"
+#include "port/message_box.h"
+#include "port/module.h"
+#include "port/text.h"
+#include "port/ui_thread.h"
+
+#include <vector>
+#include "port/window_message.h"
+
+namespace protocol_test {
+
+FakeStation& Station() {
+  static FakeStation station;
+  return station;
+}
+
+std::vector<StartCall> FakeStation::Starts() {
+  const std::lock_guard lock(mutex);
+  return starts;
+}
+
+std::vector<std::string> FakeStation::PanelCommands() {
+  const std::lock_guard lock(mutex);
+  return panelCommands;
+}
+
+bool FakeStation::LogHas(const std::string& text) {
+  const std::lock_guard lock(mutex);
+  for (const auto& line : logLines) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+namespace {
+
+void FakeSetLog(int site, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  std::string text = port::FormatV(format, args);
+  va_end(args);
+  const std::lock_guard lock(Station().mutex);
+  Station().logLines.push_back(port::Format("%d: ", site) + text);
+}
+
+int FakeIniReadInt(const char* section, const char* key, int defaultValue, const char* path) {
+  return std::atoi(port::ini::ReadString(path, section, key, std::to_string(defaultValue)).c_str());
+}
+
+int FakeIniWriteDouble(const char* section, const char* key, double value, const char* path) {
+  return port::ini::WriteString(path, section, key, port::Format("%lf", value).c_str()) ? 1 : 0;
+}
+
+std::uint32_t FakeRegeditReadInt(RegRoot, const char*, const char*, std::uint32_t defaultValue) { return defaultValue; }
+
+// Distinct free loopback ports: every socket stays bound until all are known, so no two servers of one
+// test get the same port.
+std::vector<int> FreePorts(int count) {
+  std::vector<int> sockets;
+  std::vector<int> ports;
+  for (int i = 0; i < count; ++i) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    sockets.push_back(fd);
+    ports.push_back(ntohs(address.sin_port));
+  }
+  for (const int fd : sockets) ::close(fd);
+  return ports;
+}
+
+QApplication& Application() {
+  static int argc = 1;
+  static char name[] = "protocol_link_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = [] {
+    auto* created = new QApplication(argc, argv);
+    port::ui::InstallDispatcher();
+    return created;
+  }();
+  return *app;
+}
+
+port::ModuleHandle Library() {
+  static port::ModuleHandle module = port::LoadModule(QRV_PROTOCOL_LIBRARY);
+  return module;
+}
+
+}  // namespace
+
+void ProtocolStation::SetUp() {
+  Application();
+  module_ = Library();
+  ASSERT_NE(module_, nullptr) << port::LastModuleError();
+  {
+    const std::lock_guard lock(Station().mutex);
+    Station().starts.clear();
+    Station().panelCommands.clear();
+    Station().logLines.clear();
+    Station().onStart = nullptr;
+  }
+  folder_ = std::filesystem::temp_directory_path() /
+            ("protocol_link_" + std::to_string(::getpid()) + "_" +
+             testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::remove_all(folder_);
+  std::filesystem::create_directories(folder_ / "Ref" / "Model");
+  ::setenv("QRV_REGISTRY_DIR", (folder_ / "registry").c_str(), 1);
+  ::setenv("QRV_DRIVE_ROOT", (folder_ / "Drives").c_str(), 1);
+
+  const auto model = folder_ / "Ref" / "Model";
+  std::ofstream ini(model / "Protocol.ini");
+  ini << "[PROTOCOL]\n";
+  const std::vector<int> ports = FreePorts(kServers);
+  for (int i = 0; i < kServers; ++i) {
+    ports_[i] = ports[i];
+    ini << "PORT_" << static_cast<char>('A' + i) << "=" << ports_[i] << "\n";
+  }
+  ini << "[SITE_CODE]\nTESTER_A=A\nTESTER_B=B\nTESTER_C=C\nTESTER_D=D\n";
+  ini.close();
+  std::ofstream(model / "Sensor.ini") << "[HW_INIT]\nOPEN_DEVICE_INIT_FLAG_0=1\nOPEN_DEVICE_INIT_FLAG_1=1\nOPEN_DEVICE_INIT_FLAG_2=1\nOPEN_DEVICE_INIT_FLAG_3=1\n";
+
+  record_ = std::make_unique<CQRV_LoadMemory>((folder_ / "missing_RigUtil.dll").string());
+  port::ClearShownMessageBoxes();
+  record_->SetLog = FakeSetLog;
+  record_->IniRead_Int = FakeIniReadInt;
+  record_->IniWrite_Double = FakeIniWriteDouble;
+  record_->RegeditRead_Int = FakeRegeditReadInt;
+  record_->m_nSiteCount = 4;
+  record_->m_nPara = 4;
+  port::CopyText(record_->m_szRoot, folder_.string());
+  port::CopyText(record_->m_szModelName, "Model");
+  port::CopyText(record_->m_szModelPath, model.string());
+  port::CopyText(record_->m_szSensorPath, (model / "Sensor.ini").string());
+  port::CopyText(record_->m_szLotNumber, "LOT-OLD");
+
+  sitePanel_ = std::make_unique<QWidget>();
+  record_->m_hSiteWnd = sitePanel_.get();
+  port::RegisterMessageHandler(sitePanel_.get(), [](unsigned, std::uintptr_t text, std::intptr_t) -> std::intptr_t {
+    const std::lock_guard lock(Station().mutex);
+    Station().panelCommands.emplace_back(reinterpret_cast<const char*>(text));
+    return 0;
+  });
+
+  auto load = Resolve<LoadProtocol_Fn>("Load_Protocol");
+  ASSERT_NE(load, nullptr);
+  table_ = load(record_.get(), &module_);
+  ASSERT_NE(table_, nullptr);
+}
+
+void ProtocolStation::TearDown() {
+  if (auto unload = Resolve<LoadOnDelete_Fn>("Load_OnDelete")) unload(record_.get());
+  port::UnregisterMessageHandler(sitePanel_.get());
+  sitePanel_.reset();
+  record_.reset();
+  std::filesystem::remove_all(folder_);
+}
+
+void* ProtocolStation::Symbol(const char* name) { return port::FindSymbol(module_, name); }
+
+bool ProtocolStation::PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::this_thread::yield();
+  }
+  return true;
+}
+
+bool ProtocolStation::Connect(handler::HandlerPeer& peer, int server) {
+  // The status inquiry's answer shows the station took the connection over.
+  return OnOtherThread([&] {
+    return peer.Connect("127.0.0.1", ports_[server], kWaitMs) && peer.SendCommand('I', "IOT", "") &&
+           peer.WaitFor('I', "IOT", kWaitMs).has_value();
+  });
+}
+
+std::optional<std::string> ProtocolStation::Request(handler::HandlerPeer& peer, const std::string& raw, int waitMs) {
+  return OnOtherThread([&]() -> std::optional<std::string> {
+    if (!peer.SendRaw(raw)) return std::nullopt;
+    return peer.ReadPacket(waitMs);
+  });
+}
+
+}  // namespace protocol_test
+
+QRV_EXPORT int ExportPlatformStart(int site, int usbIndex, int server, int overrideFlag) {
+  using namespace protocol_test;
+  const StartCall call{site, usbIndex, server, overrideFlag};
+  std::function<void(const StartCall&)> hook;
+  {
+    const std::lock_guard lock(Station().mutex);
+    Station().starts.push_back(call);
+    hook = Station().onStart;
+  }
+  if (hook) hook(call);
+  return 1;
+}
+
+QRV_EXPORT ModuleHandle GetHardwareInstance() { return nullptr; }
+
+QRV_EXPORT std::string GetPlatformVer() { return "QRV Platform 1.0.0.1"; }

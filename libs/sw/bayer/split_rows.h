@@ -1,0 +1,24 @@
+#pragma once
+// Splits the rows of one large frame between the calling thread and one helper thread. Small frames run on
+// the caller alone: a thread start costs more than the work it would save.
+#include <cstddef>
+#include <thread>
+
+namespace qrv {
+
+inline constexpr std::size_t kSplitThresholdBytes = std::size_t{1} << 20;
+
+// body(firstRow, endRow) must touch only the output rows it is given.
+template <typename Body>
+void SplitRows(int rows, std::size_t frameBytes, const Body& body) {
+  if (rows < 2 || frameBytes < kSplitThresholdBytes) {
+    body(0, rows);
+    return;
+  }
+  const int half = rows / 2;
+  std::thread helper([&body, half, rows] { body(half, rows); });
+  body(0, half);
+  helper.join();
+}
+
+}  // namespace qrv

@@ -1,0 +1,19 @@
+#pragma once
+// AVX2 bodies of the YUV loops. Each does whole 16-pixel blocks from the start of a row and returns the
+// pixels (or pairs) done; the scalar loop finishes the row. They return 0 on machines without AVX2.
+#include <cstdint>
+
+#include "yuv.h"
+
+namespace qrv::sw::simd {
+
+// Interleaved 4:2:2 row; offsets of Y0, U, Y1, V inside a pair.
+int YuvRowToBgr(const YuvTables& t, const std::uint8_t* in, std::uint8_t* out, int width, int y0, int u, int y1,
+                int v);
+// Planar: a luma row and its row of V, U pairs.
+int PlanarRowToBgr(const YuvTables& t, const std::uint8_t* luma, const std::uint8_t* chroma, std::uint8_t* out,
+                   int width);
+// UYVY pairs from BGR pixel pairs, exactly as the double-precision rule computes them.
+int BgrPairsToYuv(const std::uint8_t* in, std::uint8_t* out, int pairs);
+
+}  // namespace qrv::sw::simd

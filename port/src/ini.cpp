@@ -1,0 +1,50 @@
+#include "port/ini.h"
+
+#include "ini_store.h"
+
+namespace port::ini {
+namespace {
+
+std::string Cut(std::string_view text) { return std::string(text.substr(0, kMaxValue)); }
+
+}  // namespace
+
+std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
+                       std::string_view defaultValue) {
+  Document doc;
+  if (detail::Load(path, doc) != detail::LoadResult::Loaded) return Cut(defaultValue);
+  const std::string* value = doc.Find(section, key);
+  return Cut(value ? std::string_view(*value) : defaultValue);
+}
+
+bool WriteString(const std::string& path, const char* section, const char* key, const char* value) {
+  if (!section || (key && !*key)) return false;
+  Document probe;
+  // Deleting from a file that does not exist leaves nothing to do, and creates no file.
+  if (!key || !value) {
+    if (detail::Load(path, probe) == detail::LoadResult::Missing) return true;
+  }
+  return detail::Modify(path, [&](Document& doc) {
+    if (!key) {
+      doc.EraseSection(section);
+    } else if (!value) {
+      doc.EraseKey(section, key);
+    } else {
+      doc.Set(section, key, value);
+    }
+  });
+}
+
+std::vector<std::string> ReadKeys(const std::string& path, std::string_view section) {
+  Document doc;
+  if (detail::Load(path, doc) != detail::LoadResult::Loaded) return {};
+  return doc.Keys(section);
+}
+
+std::vector<std::string> ReadSections(const std::string& path) {
+  Document doc;
+  if (detail::Load(path, doc) != detail::LoadResult::Loaded) return {};
+  return doc.Sections();
+}
+
+}  // namespace port::ini

@@ -1,0 +1,73 @@
+// Fault switches: "dead_board=1;sensor_nak;bad_crc_lines=3,7".
+#include <cstdlib>
+#include <sstream>
+
+#include "sim_board.h"
+
+namespace velkarasim {
+namespace {
+
+bool SetSwitch(Faults& faults, const std::string& name, const std::string& value, bool on) {
+  if (name == "dead_board") faults.dead = on;
+  else if (name == "sensor_nak") faults.sensorNak = on;
+  else if (name == "mailbox_timeout") faults.mailboxTimeout = on;
+  else if (name == "dio_timeout") faults.dioTimeout = on;
+  else if (name == "adc_never_ready") faults.adcNeverReady = on;
+  else if (name == "link_down") faults.linkDown = on;
+  else if (name == "bad_crc_lines") {
+    faults.badCrcLines.clear();
+    if (!on) return true;
+    std::istringstream list(value);
+    std::string line;
+    while (std::getline(list, line, ',')) {
+      if (!line.empty()) faults.badCrcLines.insert(std::atoi(line.c_str()));
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Faults EffectiveFaults(const Board& board) {
+  Faults faults = board.faults;
+  const Faults& every = FaultsOfEveryBoard();
+  faults.dead |= every.dead;
+  faults.sensorNak |= every.sensorNak;
+  faults.mailboxTimeout |= every.mailboxTimeout;
+  faults.dioTimeout |= every.dioTimeout;
+  faults.adcNeverReady |= every.adcNeverReady;
+  faults.linkDown |= every.linkDown;
+  faults.badCrcLines.insert(every.badCrcLines.begin(), every.badCrcLines.end());
+  return faults;
+}
+
+bool ApplyFault(int board, const std::string& name, const std::string& value, bool on) {
+  Faults& faults = board < 0 ? FaultsOfEveryBoard() : BoardAt(board).faults;
+  return SetSwitch(faults, name, value, on);
+}
+
+bool ApplyFaultSpec(const std::string& spec) {
+  bool known = true;
+  std::string normalised = spec;
+  for (char& c : normalised) {
+    if (c == ';') c = ' ';
+  }
+  std::istringstream words(normalised);
+  std::string word;
+  while (words >> word) {
+    const auto equals = word.find('=');
+    const std::string name = word.substr(0, equals);
+    const std::string value = equals == std::string::npos ? std::string() : word.substr(equals + 1);
+    // The CRC switch takes lines; the others take the board they hit.
+    if (name == "bad_crc_lines" || value.empty()) {
+      known &= ApplyFault(-1, name, value, true);
+    } else {
+      known &= ApplyFault(std::atoi(value.c_str()), name, value, true);
+    }
+  }
+  return known;
+}
+
+}  // namespace velkarasim

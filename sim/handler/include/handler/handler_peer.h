@@ -1,0 +1,60 @@
+#pragma once
+// A handler as the station sees it over the handler link: connects to a protocol server, sends starts of
+// test and other requests, reads what the tester sends, and answers the tester's requests as a handler
+// does. It can also misbehave on purpose: raw bytes, packets cut or merged, a dropped connection.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "protocol_packet.h"
+#include "packet_reassembler.h"
+
+namespace handler {
+
+struct StartOfTest {
+  int site = 0;
+  int usb = 0;
+  int para = 0;
+  std::string bcd = "BCD0001";
+  std::string vcm = "VCM0001";
+  std::string extra;  // further "@key=value" fields
+};
+
+class HandlerPeer {
+ public:
+  HandlerPeer() = default;
+  ~HandlerPeer();
+  HandlerPeer(const HandlerPeer&) = delete;
+  HandlerPeer& operator=(const HandlerPeer&) = delete;
+
+  bool Connect(const std::string& host, int port, int timeoutMs);
+  // Drops the connection at once, whatever is in flight.
+  void Close();
+  bool IsConnected() const { return fd_ >= 0; }
+
+  bool SendRaw(std::string_view bytes);
+  // A Command of the handler: "$", receiver, 'H', 'C', the next ID, class, letters, data, '\r'.
+  bool SendCommand(char code, std::string_view ext, std::string_view data);
+  bool SendStartOfTest(const StartOfTest& start);
+  static std::string StartOfTestData(const StartOfTest& start);
+  static std::string CommandPacket(int id, char code, std::string_view ext, std::string_view data);
+
+  // The next packet the tester sent, without its '\r'; nullopt on time-out or a closed connection.
+  std::optional<std::string> ReadPacket(int timeoutMs);
+  // Reads until a packet of that class and letters arrives, answering the tester's own Commands with
+  // "@RET=1" on the way (as a handler that does what it is asked); nullopt on time-out.
+  std::optional<std::string> WaitFor(char code, std::string_view ext, int timeoutMs);
+  // Acknowledges a packet of the tester with the given data.
+  bool Acknowledge(const std::string& packet, std::string_view data);
+
+  int AnsweredCommands() const { return answered_; }
+
+ private:
+  int fd_ = -1;
+  int nextId_ = 1;
+  int answered_ = 0;
+  protocol::PacketReassembler reassembler_;
+  std::string pending_;  // complete packets not yet handed out, each ending in '\r'
+};
+
+}  // namespace handler

@@ -1,0 +1,134 @@
+#include "handler/handler_peer.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace handler {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int RemainingMs(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+}  // namespace
+
+HandlerPeer::~HandlerPeer() { Close(); }
+
+bool HandlerPeer::Connect(const std::string& host, int port, int timeoutMs) {
+  Close();
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+    ::close(fd);
+    return false;
+  }
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (RemainingMs(deadline) == 0) {
+      ::close(fd);
+      return false;
+    }
+    ::poll(nullptr, 0, 10);
+  }
+  const int on = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  fd_ = fd;
+  reassembler_ = {};
+  pending_.clear();
+  return true;
+}
+
+void HandlerPeer::Close() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  fd_ = -1;
+}
+
+bool HandlerPeer::SendRaw(std::string_view bytes) {
+  while (!bytes.empty() && fd_ >= 0) {
+    const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (sent <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(sent));
+  }
+  return fd_ >= 0;
+}
+
+std::string HandlerPeer::CommandPacket(int id, char code, std::string_view ext, std::string_view data) {
+  char head[16];
+  std::snprintf(head, sizeof head, "$THC%05d%c", id % 100000, code);
+  return std::string(head) + std::string(ext) + std::string(data) + "\r";
+}
+
+bool HandlerPeer::SendCommand(char code, std::string_view ext, std::string_view data) {
+  const std::string packet = CommandPacket(nextId_, code, ext, data);
+  nextId_ = protocol::NextSequence(nextId_);
+  return SendRaw(packet);
+}
+
+std::string HandlerPeer::StartOfTestData(const StartOfTest& start) {
+  char fields[128];
+  std::snprintf(fields, sizeof fields, "@Site=%d@Usb=%d@Para=%d@GrrMode=0@TestSequence=1", start.site, start.usb,
+                start.para);
+  return fields + ("@BCD=" + start.bcd) + ("@VCM=" + start.vcm) + start.extra;
+}
+
+bool HandlerPeer::SendStartOfTest(const StartOfTest& start) { return SendCommand('K', "SOT", StartOfTestData(start)); }
+
+std::optional<std::string> HandlerPeer::ReadPacket(int timeoutMs) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (true) {
+    const std::size_t end = pending_.find('\r');
+    if (end != std::string::npos) {
+      std::string packet = pending_.substr(0, end);
+      pending_.erase(0, end + 1);
+      return packet;
+    }
+    if (fd_ < 0) return std::nullopt;
+    pollfd wait{fd_, POLLIN, 0};
+    if (::poll(&wait, 1, RemainingMs(deadline)) <= 0) return std::nullopt;
+    char block[4096];
+    const ssize_t got = ::recv(fd_, block, sizeof block, 0);
+    if (got <= 0) {
+      Close();
+      continue;
+    }
+    for (auto& packet : reassembler_.Feed(std::string_view(block, static_cast<std::size_t>(got))).packets) {
+      pending_ += packet.substr(0, packet.find('\r') + 1);
+    }
+  }
+}
+
+bool HandlerPeer::Acknowledge(const std::string& packet, std::string_view data) {
+  const protocol::ProtocolPacket received(packet);
+  const std::string id(received.Id());
+  return SendRaw("$TH" + std::string("A") + id + received.Code() + std::string(received.Ext()) + std::string(data) + "\r");
+}
+
+std::optional<std::string> HandlerPeer::WaitFor(char code, std::string_view ext, int timeoutMs) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (auto packet = ReadPacket(RemainingMs(deadline))) {
+    const protocol::ProtocolPacket received(*packet);
+    if (received.Code() == code && received.Ext() == ext) return packet;
+    if (received.Type() == 'C') {
+      Acknowledge(*packet, "@RET=1");
+      ++answered_;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace handler

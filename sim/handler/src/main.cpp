@@ -1,0 +1,77 @@
+// handler_peer: drives a station through its handler link as a handler would, one site per server.
+//   handler_peer [--host 127.0.0.1] --port <p> [--port <p> ...] [--tests <n>] [--timeout <ms>]
+// Server i starts site i on board i. Each result is printed; the summary is the last line, and the exit
+// code is 0 only when every test got a result.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "handler/handler_peer.h"
+#include "protocol_packet.h"
+
+namespace {
+
+struct Options {
+  std::string host = "127.0.0.1";
+  std::vector<int> ports;
+  int tests = 1;
+  int timeoutMs = 60000;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string name = argv[i];
+    const char* value = argv[i + 1];
+    if (name == "--host") options.host = value;
+    else if (name == "--port") options.ports.push_back(std::atoi(value));
+    else if (name == "--tests") options.tests = std::atoi(value);
+    else if (name == "--timeout") options.timeoutMs = std::atoi(value);
+    else return false;
+  }
+  return !options.ports.empty() && options.tests > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr, "usage: %s [--host h] --port p [--port p ...] [--tests n] [--timeout ms]\n", argv[0]);
+    return 2;
+  }
+  std::vector<handler::HandlerPeer> peers(options.ports.size());
+  for (std::size_t i = 0; i < peers.size(); ++i) {
+    if (!peers[i].Connect(options.host, options.ports[i], options.timeoutMs)) {
+      std::fprintf(stderr, "cannot connect to %s:%d\n", options.host.c_str(), options.ports[i]);
+      return 1;
+    }
+  }
+  int pass = 0, fail = 0, missing = 0;
+  for (int test = 0; test < options.tests; ++test) {
+    for (std::size_t i = 0; i < peers.size(); ++i) {
+      handler::StartOfTest start;
+      start.site = start.usb = static_cast<int>(i);
+      start.bcd = "BCD" + std::to_string(test);
+      peers[i].SendStartOfTest(start);
+    }
+    for (std::size_t i = 0; i < peers.size(); ++i) {
+      const auto result = peers[i].WaitFor('R', "RET", options.timeoutMs);
+      if (!result) {
+        std::printf("test %d server %c: no result\n", test + 1, static_cast<char>('A' + i));
+        ++missing;
+        continue;
+      }
+      peers[i].Acknowledge(*result, "@RET=1");
+      const protocol::ProtocolPacket packet(*result);
+      const std::string ret = protocol::GetPacketField(packet.Data(), "RET");
+      std::printf("test %d server %c: RET=%s MSG=%s\n", test + 1, static_cast<char>('A' + i), ret.c_str(),
+                  protocol::GetPacketField(packet.Data(), "MSG").c_str());
+      ret == "1" ? ++pass : ++fail;
+    }
+    std::fflush(stdout);
+  }
+  std::printf("summary: tests %d pass %d fail %d no result %d\n", pass + fail + missing, pass, fail, missing);
+  return missing == 0 ? 0 : 1;
+}

@@ -1,0 +1,97 @@
+#include "StationRun.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include "port/clock.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace qrv::test {
+
+bool CopyStation(const std::string& folder) {
+  const char* built = std::getenv("QRV_STATION_BUILD_DIR");
+  if (!built || !fs::exists(fs::path(built) / "QRVBase.exe")) return false;
+  std::error_code error;
+  fs::copy(built, folder, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
+  return !error;
+}
+
+StationProcess::StationProcess(const std::string& station, const std::map<std::string, std::string>& env) {
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
+  const std::string program = station + "/QRVBase.exe";
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(pipeFds[1], STDERR_FILENO);
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDOUT_FILENO);
+    for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+    if (chdir(station.c_str()) != 0) _exit(126);
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  errFd_ = pipeFds[0];
+}
+
+StationProcess::~StationProcess() {
+  if (pid_ > 0) Kill();
+  if (errFd_ >= 0) close(errFd_);
+}
+
+bool StationProcess::ReadSome(std::chrono::milliseconds timeout) {
+  if (errFd_ < 0) return false;
+  pollfd fd{errFd_, POLLIN, 0};
+  if (poll(&fd, 1, static_cast<int>(timeout.count())) <= 0) return false;
+  char buffer[4096];
+  const ssize_t count = read(errFd_, buffer, sizeof buffer);
+  if (count <= 0) {
+    close(errFd_);
+    errFd_ = -1;
+    return false;
+  }
+  errors_.append(buffer, static_cast<std::size_t>(count));
+  return true;
+}
+
+bool StationProcess::WaitForText(const std::string& text, std::chrono::milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  while (errors_.find(text) == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0 || (!ReadSome(left) && errFd_ < 0)) return errors_.find(text) != std::string::npos;
+  }
+  return true;
+}
+
+int StationProcess::WaitForExit(std::chrono::milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  while (pid_ > 0) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      while (ReadSome(std::chrono::milliseconds(0))) {
+      }
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    if (Clock::now() >= deadline) break;
+    if (!ReadSome(std::chrono::milliseconds(20))) port::clock::SleepMs(5);
+  }
+  Kill();
+  return -1;
+}
+
+void StationProcess::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+}  // namespace qrv::test

@@ -1,0 +1,39 @@
+#pragma once
+// A copy of the built station folder and QRVBase.exe started from it, headless, with its standard
+// error collected, so tests see the boxes and traces a run produced.
+#include <sys/types.h>
+
+#include <chrono>
+#include <map>
+#include <string>
+
+namespace qrv::test {
+
+// Copies $QRV_STATION_BUILD_DIR to <folder>; false when the built station is missing.
+bool CopyStation(const std::string& folder);
+
+class StationProcess {
+ public:
+  // Starts <station>/QRVBase.exe with the test's environment plus the given variables.
+  StationProcess(const std::string& station, const std::map<std::string, std::string>& env);
+  ~StationProcess();
+  StationProcess(const StationProcess&) = delete;
+  StationProcess& operator=(const StationProcess&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  // Reads standard error until the text appears or the time is up.
+  bool WaitForText(const std::string& text, std::chrono::milliseconds timeout);
+  // The exit code, or -1 when it did not end in time (it is then killed).
+  int WaitForExit(std::chrono::milliseconds timeout);
+  const std::string& Errors() const { return errors_; }
+
+ private:
+  bool ReadSome(std::chrono::milliseconds timeout);
+  void Kill();
+
+  pid_t pid_ = -1;
+  int errFd_ = -1;
+  std::string errors_;
+};
+
+}  // namespace qrv::test
