@@ -50,3 +50,12 @@ target_compile_definitions(qrv_library_binding_test PRIVATE ${QRV_TEST_PLUGIN_DE
   HW_KNOWN="$<TARGET_FILE:qrv_fake_hw_known>" HW_UNKNOWN="$<TARGET_FILE:qrv_fake_hw_unknown>")
 add_dependencies(qrv_library_binding_test qrv_test_item_a qrv_test_item_b qrv_test_item_missing
   qrv_fake_hw_known qrv_fake_hw_unknown)
+
+# The program's exports against a recording site panel, looked up by name as the libraries do.
+qrv_gtest(qrv_exported_callbacks_test
+  SOURCES ExportedCallbacksTest.cpp TestRunFixture.cpp
+  LIBS qrv_app
+  LABELS threads)
+target_compile_definitions(qrv_exported_callbacks_test PRIVATE ${QRV_TEST_PLUGIN_DEFS}
+  QRV_SW_LIBRARY="$<TARGET_FILE:QRV_PlatformSW>")
+add_dependencies(qrv_exported_callbacks_test qrv_test_item_a qrv_test_item_b qrv_test_item_missing QRV_PlatformSW)

@@ -1,0 +1,67 @@
+#pragma once
+// The model's two item registration files. DllManager.ini: per site, which item libraries of the Dll folder
+// run, in which order, whether each is switched on and how often a failing one runs ("%c.QRV_DLL_LOAD":
+// Count, then "0".."Count-1" = "name,checked,retry"). ItemVersion.ini: per site, the version and list
+// position each item is pinned to, the handler codes of the version failures and the item set's version.
+#include <string>
+#include <vector>
+
+struct DllEntry {
+  std::string dll;    // file name in the Dll folder, without a folder
+  int checked = 0;    // not 0: part of the site's test
+  std::string retry;  // runs of a failing item in all, as the list shows it
+};
+
+// Handler codes of the item-version failures, ItemVersion.ini [HANDLER_RETURN].
+struct HandlerReturnCodes {
+  std::string count = "615";
+  std::string version = "616";
+  std::string define = "617";
+  std::string index = "618";
+};
+
+class ItemRegistration {
+ public:
+  // A Count beyond this is a damaged file; readers stop here.
+  static constexpr int kMaxEntries = 1000;
+
+  // Paths relative to the program folder, formed with the current model.
+  static std::string GetDllManagerIniPath();
+  static std::string GetItemVersionIniPath();
+  // "%c.QRV_DLL_LOAD", "%c.DLL_VERSION", "%c.DLL_VERSION_INDEX" with the site letter.
+  static std::string SiteSection(int site);
+  static std::string VersionSection(int site);
+  static std::string VersionIndexSection(int site);
+
+  // Splits "name,checked,retry": a missing field is empty text (checked 0).
+  static DllEntry ParseDllEntry(const std::string& value);
+  static std::string FormatDllEntry(const DllEntry& entry);
+
+  // One entry of a per-site section; a missing key reads "0" (dll "0", not checked).
+  static void ReadDllEntry(int entry, const std::string& section, std::string& dll, std::string& retry, int& checked);
+  static int ReadEntryCount(int site);
+  // Every entry of the site, checked or not, in run order.
+  static std::vector<DllEntry> ReadSiteEntries(int site);
+  // The retry text of the entry as a number (empty or not a number: 0).
+  static int GetRetryCount(int site, int entry);
+
+  // Empty when the entry can be stored and read back as it is, else the reason it cannot.
+  static std::string CheckEntry(const DllEntry& entry);
+  // Writes Count, then "0".."n-1". Refuses the whole list, writing nothing, when one entry cannot be
+  // stored; returns 0 then, or when the file cannot be written, with the reason in *error.
+  static int SaveDllList(int site, const std::vector<DllEntry>& entries, std::string* error = nullptr);
+
+  // DllManager.ini [USER_SPEC_MENU] name, "0" when missing.
+  static std::string ReadUserSpecMenuName();
+
+  // ItemVersion.ini, per site and item name.
+  static int ReadPinnedCount(int site);
+  static std::string ReadPinnedVersion(int site, const std::string& itemName);
+  // The pinned position as the lists show it ("0" when missing) and as the version check reads it (-1).
+  static std::string ReadPinnedIndexText(int site, const std::string& itemName);
+  static int ReadPinnedIndex(int site, const std::string& itemName);
+  static HandlerReturnCodes ReadHandlerReturn();
+  static int WriteHandlerReturn(const HandlerReturnCodes& codes);
+  // [LOG] VERSION, empty when missing.
+  static std::string ReadVersionText();
+};
