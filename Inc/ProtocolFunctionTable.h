@@ -27,11 +27,100 @@ struct I1ProData {
 static_assert(sizeof(I1ProData) == 32);
 static_assert(offsetof(I1ProData, text) == 5 && offsetof(I1ProData, value) == 28);
 
-struct MoterLocationInfo;
-struct MesRecord;
-struct VisionData;
-struct AvisLightValueInfo;
-struct MoveStepData;
+// The handler's answer to a vision request. The leading bytes are the items' own; the library never
+// writes them.
+struct VisionData {
+  char head[8];
+  double X_POS;
+  double Y_POS;
+  double ANGLE;
+  std::int32_t RECEIVE_DATA;
+  std::int32_t RESULT;
+};
+static_assert(sizeof(VisionData) == 40 && offsetof(VisionData, X_POS) == 8 && offsetof(VisionData, RESULT) == 36);
+
+struct MoterLocationInfo {
+  char head[8];
+  std::int32_t Axis;
+  double X;
+  double Y;
+  double Z;
+};
+static_assert(sizeof(MoterLocationInfo) == 40 && offsetof(MoterLocationInfo, X) == 16);
+
+inline constexpr int kAvisLightChannels = 10;
+
+// Both the request of GetAvisLight (COUNT, Channel, OnOff) and the handler's answer (ID too).
+struct AvisLightValueInfo {
+  char ID[8];
+  std::int32_t COUNT;
+  std::int32_t Channel[kAvisLightChannels];
+  std::int32_t OnOff[kAvisLightChannels];
+};
+static_assert(sizeof(AvisLightValueInfo) == 92 && offsetof(AvisLightValueInfo, OnOff) == 52);
+
+inline constexpr int kMoveStepItems = 10;
+inline constexpr int kMoveStepSymbolSize = 64;
+
+struct MoveStepData {
+  std::int32_t STEP;
+  std::int32_t COUNT;
+  char SYMBOL[kMoveStepItems][kMoveStepSymbolSize];
+  double DATA[kMoveStepItems];
+  char tail[8];
+};
+static_assert(sizeof(MoveStepData) == 736 && offsetof(MoveStepData, DATA) == 648);
+
+inline constexpr int kMesTextSize = 32;
+inline constexpr int kMesPartGroups = 10;
+
+// One of the ten part groups of a MES record: SUBSTRATEID<i>, IRCFID<i>, LENSID<i>, FLEXID<i>, STIFFENER<i>.
+struct MesPartGroup {
+  char SUBSTRATEID[kMesTextSize];
+  char IRCFID[kMesTextSize];
+  char LENSID[kMesTextSize];
+  char FLEXID[kMesTextSize];
+  char STIFFENER[kMesTextSize];
+};
+
+// The handler's MES data of the module under test, one record per server.
+struct MesRecord {
+  std::int32_t BCD_Length;
+  std::int32_t BCD_PosNo[5];
+  std::int32_t BCD_Checksum;
+  std::int32_t BCD_Check[5];
+  char BCD_Char[5][kMesTextSize];
+  std::int32_t TEST_MODE;
+  std::int32_t ONOFFLINE;
+  std::int32_t FCHECK;
+  std::int32_t THROUGH;
+  char LOT[kMesTextSize];
+  char EQUIPMENT[kMesTextSize];
+  char FACTORY[kMesTextSize];
+  char AREA[kMesTextSize];
+  char LINE[kMesTextSize];
+  char STATION[kMesTextSize];
+  char OPERATION[kMesTextSize];
+  char SUBEQUIPMENT[kMesTextSize];
+  char PRODUCTSPEC[kMesTextSize];
+  char EVENTUSER[kMesTextSize];
+  char SWVERSION[kMesTextSize];
+  char SERVER_ADDR[kMesTextSize];
+  char FBEQP[kMesTextSize];
+  char UFEQ[kMesTextSize];
+  char GHAEQP[kMesTextSize];
+  char LHAEQP[kMesTextSize];
+  char ACFEQP[kMesTextSize];
+  char SAEQP[kMesTextSize];
+  char PFEQP0[kMesTextSize];
+  char PFEQP1[kMesTextSize];
+  char VCMID0[kMesTextSize];
+  char VCMID1[kMesTextSize];
+  MesPartGroup GROUP[kMesPartGroups];
+};
+static_assert(sizeof(MesRecord) == 2528);
+static_assert(offsetof(MesRecord, BCD_Char) == 48 && offsetof(MesRecord, TEST_MODE) == 208);
+static_assert(offsetof(MesRecord, LOT) == 224 && offsetof(MesRecord, GROUP) == 928);
 
 // X(name, result, parameters), in slot order 1..43. Names keep their historic spelling: they are looked
 // up by name.

@@ -1,22 +1,74 @@
 #pragma once
-// The main window: the image area of the station. Closing it asks first; its end ends the program.
+// The main window: the image area of the station, one view per site tiled by the site count and the model's
+// layout mode, with the site panel docked at its right edge. Closing it asks first; its end ends the program.
 #include <QDialog>
+#include <QPointer>
+#include <array>
+#include <memory>
+
+#include "QRV_Types.h"
+
+class CBaseDraw;
+class CQRVPlatformLog;
+class DynamicDlg;
+class QTimer;
 
 class CQRVBaseDlg : public QDialog {
   Q_OBJECT
 
  public:
+  static constexpr int kSiteCommand = 32864;
+  static constexpr int kReturnCommand = 32868;
+
   explicit CQRVBaseDlg(QWidget* parent = nullptr);
+  ~CQRVBaseDlg() override;
 
   // Closes without the question, as if it had been answered Yes.
   void RequestExit();
+  // WM_REF_AUTO_CHANGE: the close question becomes "Ref Auto Change?", then the window is asked to close.
+  void OnRefAutoChange();
+
+  void SetMainTitle();
+  void SetViewZoom(int zoom);
+  void EnlargeSiteView(int site);
+  void RestoreSiteViews();
+  // The rectangle of a site's view in a client area of width x height; empty for layouts that do not exist.
+  static QrvRect CalcSiteViewRect(int siteCount, int site, int drawMode, int width, int height);
+  static QrvRect CalcGridCellRect(int siteCount, int cell, int width, int height);
+
+  DynamicDlg* SitePanel() const { return m_pSitePanel.get(); }
+  CBaseDraw* SiteView(int site) const;
+  int ViewCount() const { return m_nViewCount; }
+  bool IsEnlarged() const { return m_bEnlarged; }
+  int Zoom() const { return m_nZoom; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
+  void OnInitDialog();
+  void CreateChildWindows();
   bool ConfirmExit();
+  void DockSitePanel();
+  void PlaceSiteViews();
+  void RedrawView(int site);
+  void OnExitSizeMove();
+  void Shutdown();
 
   bool m_bExitConfirmed = false;
+  bool m_bRefAutoChange = false;
+  int m_nZoom = 0;
+  int m_nLastSiteCmd = 0;
+  bool m_bEnlarged = false;
+  int m_nViewCount = 0;
+  std::array<QPointer<CBaseDraw>, kMaxSites> m_pSiteView{};
+  std::unique_ptr<DynamicDlg> m_pSitePanel;
+  QPointer<CQRVPlatformLog> m_pPlatformLog;
+  // Moves and resizes end when none came for a while: then the window's rectangle is stored.
+  QTimer* m_sizeMoveEnd = nullptr;
 };

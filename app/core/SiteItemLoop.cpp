@@ -12,12 +12,6 @@ namespace {
 
 int CodeOf(const ItemRow& row) { return std::atoi(row.code.c_str()); }
 
-std::string TimeStamp() {
-  const port::clock::LocalTime t = port::clock::NowLocal();
-  return port::Format("%04d/%02d/%02d %02d:%02d:%02d:%03d", t.year, t.month, t.day, t.hour, t.minute, t.second,
-                      t.millisecond);
-}
-
 // An item name comes from a plug-in's version block: keep it a single file name.
 std::string FileNameOf(std::string item) {
   for (char& c : item)
@@ -67,13 +61,13 @@ void CTestThread::BeginRun(RunState& run) {
   // Cleared here, not by the display worker, so that a short run cannot leave the display counting.
   m_bElapsedStop.store(0);
   m_hElapsedEvent.Set();
-  run.runStart = port::clock::Now();
+  run.runWatch.Start();
   m_memory.SetStopButtonFlag(0);
   m_memory.SetSiteStopFlag(m_nSite, 0);
   m_owner.SetLogHeader(m_nSite);
   m_owner.ReloadSiteCycleEnd(m_nSite);
   m_owner.ClearLog(m_nSite);
-  run.startStamp = TimeStamp();
+  run.itemWatch.SetTimeStamp();
   m_model.SetRows(m_owner.LoadSiteItems(m_nSite));
   m_model.SetPicture(kPictureTesting);
   SetLabel("Testing...");
@@ -98,7 +92,7 @@ int CTestThread::RunRow(int row, RunState& run, bool& endAfterRow) {
   const ItemRow item = m_model.Row(row);
   m_model.SetCurrentRow(row);
   m_model.SetRowResult(row, kRowTesting, "", "");
-  const auto itemStart = port::clock::Now();
+  run.itemWatch.Start();
   m_owner.CheckDeviceInit(m_nSite);
 
   int result = RunItem(item.dllName);
@@ -113,7 +107,7 @@ int CTestThread::RunRow(int row, RunState& run, bool& endAfterRow) {
   m_nLastResult.store(lastResult);
 
   CaptureItemImage(item.item);
-  const std::string tact = std::to_string(port::clock::ElapsedMs(itemStart));
+  const std::string tact = run.itemWatch.GetElapsedText();
   AppendItemTimeLog(item.dllName, tact);
   m_model.SetTact(row, tact);
   m_model.SetRowResult(row, result == 0 ? kRowPass : kRowFail, std::to_string(result),
@@ -201,7 +195,7 @@ void CTestThread::ConcludeRun(RunState& run) {
   end.resultCode = run.result;
   end.label = m_model.Label();
   end.pass = run.pass;
-  end.startStamp = run.startStamp;
+  end.startStamp = run.itemWatch.GetTimeStamp();
   {
     std::lock_guard lock(m_startLock);
     end.barcode = m_strBarcode;
@@ -211,7 +205,7 @@ void CTestThread::ConcludeRun(RunState& run) {
   m_owner.UpdateYield(run.pass, m_nSite);
   m_owner.UpdateErrorList(m_nSite, m_nUsb.load());
   m_bElapsedStop.store(1);
-  m_owner.UpdateAverageTime(m_nSite, std::to_string(port::clock::ElapsedMs(run.runStart)), false);
+  m_owner.UpdateAverageTime(m_nSite, run.runWatch.GetElapsedText(), false);
 
   const std::string finalText = finalRow >= 0 ? m_model.Row(finalRow).errorMsg : std::string();
   if (m_memory.GetStopButtonFlag() != 0) {

@@ -1,7 +1,6 @@
 #include "SiteModel.h"
 
-namespace {
-const char* StateText(int state) {
+const char* RowStateText(int state) {
   switch (state) {
     case kRowTesting: return "Testing..";
     case kRowPass: return "PASS";
@@ -9,7 +8,6 @@ const char* StateText(int state) {
     default: return "Ready";
   }
 }
-}  // namespace
 
 void SiteModel::SetUpdateHook(std::function<void()> hook) {
   std::lock_guard lock(m_hookLock);
@@ -50,10 +48,10 @@ void SiteModel::SetRowResult(int row, int state, const std::string& code, const 
   {
     std::lock_guard lock(m_lock);
     if (state == kRowReady) {
-      for (auto& each : m_rows) each.result = StateText(kRowReady);
+      for (auto& each : m_rows) each.result = RowStateText(kRowReady);
     } else {
       if (row < 0 || row >= static_cast<int>(m_rows.size())) return;
-      m_rows[row].result = StateText(state);
+      m_rows[row].result = RowStateText(state);
       m_rows[row].code = code;
       m_rows[row].errorMsg = errorMsg;
     }

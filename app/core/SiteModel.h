@@ -11,6 +11,9 @@
 // Row states of an item list, shown in its "Result" column.
 enum ItemRowState : int { kRowReady = 0, kRowTesting = 1, kRowPass = 2, kRowFail = 3 };
 
+// The "Result" text of a row state; any other value reads "Ready".
+const char* RowStateText(int state);
+
 // Result picture states.
 enum ResultPicture : int { kPictureReady = 0, kPictureTesting = 1, kPicturePass = 2, kPictureFail = 3,
                            kPictureFinish = 4 };

@@ -2,10 +2,12 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "PlatformLoadlibrary.h"
 #include "QRV_PlatformMemory.h"
+#include "port/clock.h"
 #include "port/text.h"
 
 namespace {
@@ -125,13 +127,15 @@ void CTestThread::TestLoopThread() {
 }
 
 void CTestThread::ElapsedTimeThread() {
+  CTimeCounter watch;
   while (!ShuttingDown()) {
     m_hElapsedEvent.Wait();
     if (ShuttingDown()) return;
-    const auto start = port::clock::Now();
+    watch.SetTimeStamp();
+    watch.Start();
     do {
       port::clock::SleepMs(kElapsedPollMs);
-      const double seconds = static_cast<double>(port::clock::ElapsedMs(start)) / 1000.0;
+      const double seconds = std::atof(watch.GetElapsedText().c_str()) / 1000.0;
       m_model.SetTimeText(port::Format("Now\n%.1f s", seconds));
     } while (m_bElapsedStop.load() == 0 && !ShuttingDown());
     m_hElapsedEvent.ResetEvent();

@@ -11,7 +11,7 @@
 #include "ErrorCodeTable.h"
 #include "SiteModel.h"
 #include "SiteRunHost.h"
-#include "port/clock.h"
+#include "TimeCounter.h"
 #include "port/event.h"
 
 class CQRV_LoadMemory;
@@ -59,8 +59,9 @@ class CTestThread {
     bool pass = true;
     bool handlerStop = false;
     int stopRow = -1;
-    std::string startStamp;
-    port::clock::TimePoint runStart;
+    // The item stopwatch also holds the run's start stamp.
+    CTimeCounter itemWatch;
+    CTimeCounter runWatch;
   };
 
   void TestLoopThread();

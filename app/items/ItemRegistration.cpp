@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ConfigDlg.h"
+#include "ModelSettings.h"
 #include "PlatformLog.h"
 #include "QRV_Types.h"
 #include "Util.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-std::string ModelFile(const char* name) { return "Ref/" + ConfigDlg::ReadModelName() + "/" + name; }
+std::string ModelFile(const char* name) { return ModelSettings::GetModelFolder() + "/" + name; }
 
 std::string SiteFormat(const char* format, int site) { return port::Format(format, SiteLetter(site)); }
 

@@ -30,15 +30,6 @@ QColor ResultColour(const QString& result, bool readyWhite) {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-const char* StateText(int state) {
-  switch (state) {
-    case kRowTesting: return "Testing..";
-    case kRowPass: return "PASS";
-    case kRowFail: return "FAIL";
-    default: return "Ready";
-  }
-}
-
 }  // namespace
 
 struct CSiteCtrl::RefreshLink {
@@ -118,9 +109,9 @@ void CSiteCtrl::SetRowResult(int row, int state, std::string code, std::string m
     return;
   }
   if (state == kRowReady) {
-    for (int r = 0; r < rowCount(); ++r) SetItemText(r, kColResult, QString::fromLatin1(StateText(kRowReady)));
+    for (int r = 0; r < rowCount(); ++r) SetItemText(r, kColResult, QString::fromLatin1(RowStateText(kRowReady)));
   } else if (row >= 0 && row < rowCount()) {
-    SetItemText(row, kColResult, QString::fromLatin1(StateText(state)));
+    SetItemText(row, kColResult, QString::fromLatin1(RowStateText(state)));
     SetItemText(row, kColCode, Text(code));
     SetItemText(row, kColErrorMsg, Text(message));
   }

@@ -1,6 +1,6 @@
 #include "ControllerIni.h"
 
-#include "ConfigDlg.h"
+#include "ModelSettings.h"
 #include "UIManagerDlg.h"
 #include "Util.h"
 #include "util/CLocale.h"
@@ -50,9 +50,13 @@ void ControllerIni::WriteRect(const char* section, const char* key, const QrvRec
   WriteIniString(section, key, value.c_str(), UIManagerDlg::GetControllerIniPath());
 }
 
+std::string ControllerIni::ReadFontText(const char* section, const char* label) {
+  const std::string key = FormatCString("%s_FONT", label ? label : "");
+  return ReadIniString(section, key.c_str(), "10", UIManagerDlg::GetControllerIniPath());
+}
+
 FontSetting ControllerIni::ReadFont(const char* section, const char* label) {
-  const std::string key = FormatCString("%s_FONT", label);
-  return FontSetting::Parse(ReadIniString(section, key.c_str(), "10", UIManagerDlg::GetControllerIniPath()));
+  return FontSetting::Parse(ReadFontText(section, label));
 }
 
 int ControllerIni::ReadControlCount() {
@@ -68,7 +72,7 @@ void ControllerIni::WriteWindowLevel(int level) {
 }
 
 std::string ControllerIni::GetErrorListStandardPath() {
-  return "Ref/" + ConfigDlg::ReadModelName() + "Controller.ini";
+  return ModelSettings::GetModelFolder() + "Controller.ini";
 }
 
 int ControllerIni::ReadErrorListStandard() {

@@ -38,6 +38,8 @@ class ControllerIni {
   // Writes "1.%d.%d.%d.%d": a rectangle written here is always marked shown.
   static void WriteRect(const char* section, const char* key, const QrvRect& rect);
 
+  // The whole "<label>_FONT" value of the section.
+  static std::string ReadFontText(const char* section, const char* label);
   static FontSetting ReadFont(const char* section, const char* label);
 
   // [CONTROLLER] Count (0 when missing) and entry <index> ("0" when missing).

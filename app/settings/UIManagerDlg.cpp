@@ -4,7 +4,8 @@
 #include <array>
 #include <string_view>
 
-#include "ConfigDlg.h"
+#include "ControllerIni.h"
+#include "ModelSettings.h"
 #include "Util.h"
 #include "port/text.h"
 #include "util/CLocale.h"
@@ -21,7 +22,7 @@ int FontFieldIndex(std::string_view field) {
 }  // namespace
 
 std::string UIManagerDlg::GetControllerIniPath() {
-  return port::Format("Ref/%s/Controller.ini", ConfigDlg::ReadModelName().c_str());
+  return ModelSettings::GetModelFolder() + "/Controller.ini";
 }
 
 int UIManagerDlg::ReadUserInterfaceValue(const char* key) {
@@ -30,9 +31,7 @@ int UIManagerDlg::ReadUserInterfaceValue(const char* key) {
 }
 
 std::string UIManagerDlg::ReadFontSetting(const char* section, const char* control, const char* field) {
-  const std::string key = port::Format("%s_FONT", control ? control : "");
-  const std::string value = ReadIniString(section, key.c_str(), "10", GetControllerIniPath());
-  return ExtractField(value, FontFieldIndex(field ? field : ""), '.');
+  return ExtractField(ControllerIni::ReadFontText(section, control), FontFieldIndex(field ? field : ""), '.');
 }
 
 int UIManagerDlg::ReadWindowLevel() {

@@ -2,24 +2,15 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "port/ini.h"
+#include "qrv_test/file_text.h"
 #include "qrv_test/temp_dir.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using qrv::test::ReadFile;
+using qrv::test::WriteFile;
 
 const std::string kModel =
     "; model settings\n"

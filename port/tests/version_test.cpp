@@ -1,25 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "port/module.h"
 #include "port/version.h"
+#include "qrv_test/file_text.h"
 #include "qrv_test/temp_dir.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using qrv::test::ReadFile;
+using qrv::test::WriteFile;
 
 TEST(VersionTest, ReadsStringsOfABuiltLibraryWithoutCase) {
   EXPECT_EQ(port::ReadVersionString(QRV_SIBLING_LIBRARY, "ItemName"), "Sample item");

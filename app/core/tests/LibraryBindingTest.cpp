@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "TestRunFixture.h"
+#include "qrv_test/file_text.h"
 #include "qrv_test/scoped_env.h"
 
 namespace {
@@ -47,9 +46,7 @@ TEST(LibraryBinding, KnownHardwareLoadsAndIsDeletedOnceAtUnload) {
   record.UnloadHardwareLibrary();
   record.UnloadHardwareLibrary();
   EXPECT_EQ(record.m_hHardware, nullptr);
-  std::ifstream in(marker);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "loaded\ndeleted\n");
+  EXPECT_EQ(qrv::test::ReadFile(marker), "loaded\ndeleted\n");
 }
 
 TEST(LibraryBinding, MissingProtocolFileLeavesAnEmptyLine) {

@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "port/text.h"
 
 #include "TestRunFixture.h"
 #include "TestThread.h"
+#include "port/clock.h"
+#include "qrv_test/file_text.h"
 
 namespace {
 
@@ -251,8 +251,7 @@ TEST(SiteItemLoopRuns, ItemTimeLogGetsOneCrLfLinePerItemButNotForPelioInit) {
   }
   const port::clock::LocalTime now = port::clock::NowLocal();
   const std::string file = station.Root() + port::Format("/Log/ListLogTime/%04d/%02d/1.txt", now.year, now.month);
-  std::ifstream in(file, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string text = qrv::test::ReadFile(file);
   ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
   EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 2);
 }

@@ -1,27 +1,12 @@
 #include "TestRunFixture.h"
 
-#include <cstdarg>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <mutex>
 
 #include "port/module.h"
-#include "port/text.h"
+#include "qrv_test/set_log_capture.h"
 
 namespace {
-
-std::mutex g_logLock;
-std::map<int, std::vector<std::string>> g_log;
-
-void CaptureLog(int site, const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  std::string text = port::FormatV(format, args);
-  va_end(args);
-  std::lock_guard lock(g_logLock);
-  g_log[site].push_back(std::move(text));
-}
 
 template <typename Fn>
 Fn Bind(ModuleHandle module, const char* name) {
@@ -59,7 +44,7 @@ TestStation::TestStation() {
   std::ofstream(dll / "NotALibrary.dll") << "not a library\n";
   m_record = std::make_unique<CQRV_LoadMemory>(m_dir.File("System/RigUtil_x64.dll"));
   m_record->SetRootPath(Root());
-  m_record->SetLog = CaptureLog;
+  m_record->SetLog = qrv::test::CaptureSetLog;
   ClearLog();
   m_itemA = std::make_unique<TestItemControl>((dll / "TestItemA.dll").string());
   m_itemB = std::make_unique<TestItemControl>((dll / "TestItemB.dll").string());
@@ -79,12 +64,6 @@ int TestStation::LoadItem(const std::string& dllName) {
   return m_items.Load(dllName, "DLL", Root(), platform);
 }
 
-std::vector<std::string> TestStation::LogLines(int site) {
-  std::lock_guard lock(g_logLock);
-  return g_log[site];
-}
+std::vector<std::string> TestStation::LogLines(int site) { return qrv::test::CapturedSetLog(site); }
 
-void TestStation::ClearLog() {
-  std::lock_guard lock(g_logLock);
-  g_log.clear();
-}
+void TestStation::ClearLog() { qrv::test::ClearCapturedSetLog(); }

@@ -6,6 +6,7 @@
 
 #include "TestRunFixture.h"
 #include "TestThread.h"
+#include "port/clock.h"
 
 namespace {
 

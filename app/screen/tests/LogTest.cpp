@@ -91,7 +91,7 @@ TEST_F(ListLogTest, EightThreadsLogAtOnceAndEveryLineLandsWhole) {
   const LocalTime today = port::clock::NowLocal();
   std::set<std::string> seen;
   for (int site = 0; site < 2; ++site) {
-    for (const std::string& line : Lines(StationFolder::ReadFile(ListLogFile(site, today)))) {
+    for (const std::string& line : Lines(qrv::test::ReadFile(ListLogFile(site, today)))) {
       const std::string id = ListLineId(line, filler);
       ASSERT_FALSE(id.empty()) << line.substr(0, 80);
       EXPECT_TRUE(seen.insert(id).second) << "duplicate " << id;

@@ -4,13 +4,12 @@
 #include <QApplication>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "QRVBaseApp.h"
 #include "port/ui_thread.h"
+#include "qrv_test/file_text.h"
 #include "qrv_test/temp_dir.h"
 
 namespace screen_test {
@@ -29,15 +28,9 @@ class StationFolder {
   std::string Path(const std::string& relative) const { return m_dir.path() + "/" + relative; }
   void Write(const std::string& relative, const std::string& text) const {
     std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
-    std::ofstream(Path(relative), std::ios::binary) << text;
+    qrv::test::WriteFile(Path(relative), text);
   }
-  std::string Read(const std::string& relative) const { return ReadFile(Path(relative)); }
-  static std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string Read(const std::string& relative) const { return qrv::test::ReadFile(Path(relative)); }
   bool Exists(const std::string& relative) const { return std::filesystem::exists(Path(relative)); }
 
  private:

@@ -1,25 +1,9 @@
 #include "ItemFixture.h"
 
-#include <cstdarg>
 #include <fstream>
 
 #include "port/text.h"
-
-namespace {
-
-std::mutex g_logLock;
-std::vector<std::string> g_log;
-
-void CaptureLog(int site, const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  std::string text = port::FormatV(format, args);
-  va_end(args);
-  std::lock_guard lock(g_logLock);
-  g_log.push_back(std::to_string(site) + " " + text);
-}
-
-}  // namespace
+#include "qrv_test/set_log_capture.h"
 
 void FakeSensor::Set(int w, int h, int b) {
   width = w;
@@ -46,13 +30,10 @@ HardwareFunctionTable FakeSensor::Table() {
 
 ItemFixture::ItemFixture() : hardware(FakeSensor::Table()) {
   App();
-  {
-    std::lock_guard lock(g_logLock);
-    g_log.clear();
-  }
+  qrv::test::ClearCapturedSetLog();
   FakeSensor::Set(640, 480, 8);
   record = std::make_unique<CQRV_LoadMemory>(QRV_RIGUTIL_LIBRARY);
-  record->SetLog = CaptureLog;
+  record->SetLog = qrv::test::CaptureSetLog;
   port::CopyText(record->m_szModelPath, sizeof record->m_szModelPath, dir.path());
   std::ofstream(dir.File("Test.ini")) << "[APP]\nKEY=7\n";
   binder = std::make_unique<CInterFace_SW>(QRV_SW_LIBRARY);
@@ -71,8 +52,10 @@ QApplication& ItemFixture::App() {
 }
 
 std::vector<std::string> ItemFixture::LogLines() {
-  std::lock_guard lock(g_logLock);
-  return g_log;
+  std::vector<std::string> lines;
+  for (const qrv::test::SetLogLine& line : qrv::test::CapturedSetLog())
+    lines.push_back(std::to_string(line.site) + " " + line.text);
+  return lines;
 }
 
 std::vector<QWidget*> ItemFixture::SpecWindows() {

@@ -89,6 +89,14 @@ int ReadDioPin(int32_t board, const DioPin& pin, uint32_t* level) {
   return 1;
 }
 
+int MakeDioOutput(int32_t board, uint16_t bank, uint32_t bit) {
+  if (!IsBoardIndex(board) || bit > 31) return 0;
+  std::lock_guard lock(BankLock(bank));
+  uint32_t directions = 0;
+  if (PCI_DIO_GetDirection(board, bank, &directions) != 1 || (directions & (1u << bit)) == 0) return 0;
+  return PCI_DIO_SetDirection(board, bank, directions & ~(1u << bit)) == 1 ? 1 : 0;
+}
+
 int WriteDioPin(int32_t board, const DioPin& pin, int on) {
   if (!IsBoardIndex(board)) return 0;
   std::lock_guard lock(BankLock(pin.bank));

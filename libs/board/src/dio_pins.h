@@ -27,5 +27,8 @@ int ReadDioPin(int32_t board, const DioPin& pin, uint32_t* level);
 int WriteDioPin(int32_t board, const DioPin& pin, int on);
 // Entry of the numbered pin families; null past the table.
 const DioPin* BoardPin(int entry);
+// Makes one bit of a bank an output when it is an input: 1 when switched, 0 when it already was an
+// output or the bank failed.
+int MakeDioOutput(int32_t board, uint16_t bank, uint32_t bit);
 
 }  // namespace board

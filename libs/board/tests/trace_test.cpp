@@ -1,8 +1,7 @@
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "board_fixture.h"
+#include "qrv_test/file_text.h"
 
 class TraceTest : public BoardApi {
  protected:
@@ -20,10 +19,7 @@ class TraceTest : public BoardApi {
     BoardApi::TearDown();
   }
   std::string Log() const {
-    std::ifstream file(folder_ / "Debug.log");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return qrv::test::ReadFile((folder_ / "Debug.log").string());
   }
   std::filesystem::path folder_;
   std::filesystem::path previous_;

@@ -2,14 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "EncapsulationTable.h"
 #include "encapsulation_log.h"
 #include "fake_board_control.h"
 #include "port/clock.h"
 #include "port/module.h"
+#include "qrv_test/file_text.h"
 
 extern "C" {
 #define DECLARE_WRAPPER(facade, board, logId, required) std::remove_pointer_t<Fn_##board> facade;
@@ -38,10 +37,7 @@ class WrapperTest : public ::testing::Test {
 
   std::string DayText(int id) const {
     const auto t = port::clock::NowLocal();
-    std::ifstream in(encap::TheLog().DayFile(id, t.year, t.month, t.day), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return qrv::test::ReadFile(encap::TheLog().DayFile(id, t.year, t.month, t.day));
   }
 
   fs::path folder_;

@@ -35,7 +35,7 @@ class HardwareFake : public ::testing::Test {
     WriteFile(station_->ModelFile("Sensor.ini"), sensor);
     if (!registers.empty()) WriteFile(station_->ModelFile("Register.ini"), registers);
     record_ = std::make_unique<TestRecord>(station_->Root(), para);
-    SiteLines::Instance().Take();
+    TakeSiteLines();
     hardware_ = std::make_unique<LoadedHardware>(*station_, record_->get());
     ASSERT_NE(hardware_->table(), nullptr);
     board_ = std::make_unique<encap_test::FakeBoardControl>(station_->BoardFile());
@@ -179,9 +179,9 @@ TEST_F(HardwareFake, FailuresEndThePowerUpWithTheirLines) {
   for (const Case& c : cases) {
     board_->Clear();
     board_->SetResult(c.failing, c.result);
-    SiteLines::Instance().Take();
+    TakeSiteLines();
     EXPECT_EQ(T().PowerUpSequence(0, 0, 1), 0) << c.failing;
-    const auto lines = SiteLines::Instance().Take();
+    const auto lines = TakeSiteLines();
     ASSERT_GE(lines.size(), c.lastLines.size());
     EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<long>(c.lastLines.size()), lines.end()), c.lastLines)
         << c.failing;
@@ -268,9 +268,9 @@ TEST_F(HardwareFake, RegisterScriptSectionsAndFailures) {
   EXPECT_EQ(T().RegisterSet(0, 0, "[MISSING]"), 1);
 
   board_->SetResult("VKL_I2C_SYS_Write", 0);
-  SiteLines::Instance().Take();
+  TakeSiteLines();
   EXPECT_EQ(T().RegisterSet(0, 0, "[REGISTER]"), 0);
-  EXPECT_EQ(SiteLines::Instance().Take().back(), "A:I2C Fail:100,1");
+  EXPECT_EQ(TakeSiteLines().back(), "A:I2C Fail:100,1");
   board_->SetResult("VKL_I2C_RPT_Write", 0);
   WriteFile(record_->RegisterPath(), "[REGISTER]\nINDP 1 2 3\n");
   EXPECT_EQ(T().RegisterSet(0, 0, "[REGISTER]"), -4);
@@ -291,9 +291,9 @@ TEST_F(HardwareFake, RptScriptKeepsTheRepeaterAddressAndReturnsOne) {
   EXPECT_EQ(writes[0].rfind("VKL_I2C_RPT_Write(0,128,1,16,1,", 0), 0u);
   EXPECT_EQ(writes[1].rfind("VKL_I2C_RPT_Write(0,128,1,17,1,", 0), 0u);
   board_->SetResult("VKL_I2C_RPT_Write", -3);
-  SiteLines::Instance().Take();
+  TakeSiteLines();
   EXPECT_EQ(T().RegisterSet_RPT(0, 0, "[B]"), 1);
-  EXPECT_EQ(SiteLines::Instance().Take().back(), "A:RPT Write fail: Addr(0x11) Data(0x21)");
+  EXPECT_EQ(TakeSiteLines().back(), "A:RPT Write fail: Addr(0x11) Data(0x21)");
   std::filesystem::remove(station_->Root() + "/Ref/RPT_Setting.ini");
   EXPECT_EQ(T().RegisterSet_RPT(0, 0, "[B]"), 0);
 }

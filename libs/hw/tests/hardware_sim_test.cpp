@@ -44,7 +44,7 @@ class HardwareSim : public ::testing::Test {
       std::ofstream(station_->ModelFile("Sensor.ini"), std::ios::app) << extraSensor;
     }
     record_ = std::make_unique<TestRecord>(station_->Root(), para);
-    SiteLines::Instance().Take();
+    TakeSiteLines();
     hardware_ = std::make_unique<LoadedHardware>(*station_, record_->get());
     ASSERT_NE(hardware_->table(), nullptr);
     sim_ = std::make_unique<Sim>(station_->Root() + "/System/HW_Loadlibrary/HW_Velkara/VelkaraSim.so");
@@ -128,10 +128,10 @@ TEST_F(HardwareSim, CrcGrabCountsExactlyTheCorruptedLines) {
   int second = -1;
   const int bad[] = {3, 7, 30};
   SIM(VelkaraSim_SetBadCrcLines)(0, bad, 3);
-  SiteLines::Instance().Take();
+  TakeSiteLines();
   EXPECT_EQ(T().GetCRCImage(0, 0, image.data(), grab.data(), grabSize, 64, 48, 2, 0, 0, &crcFail, &second, 1), 0);
   std::set<std::string> failedLines;
-  for (const std::string& line : SiteLines::Instance().Take()) {
+  for (const std::string& line : TakeSiteLines()) {
     if (line.find("_Line ") != std::string::npos) failedLines.insert(line.substr(2, 4));
     if (line.rfind("A:1 FRAME(", 0) == 0) {
       EXPECT_NE(line.find("COUNT: 3"), std::string::npos) << line;
@@ -151,24 +151,24 @@ TEST_F(HardwareSim, CrcGrabCountsExactlyTheCorruptedLines) {
 
 TEST_F(HardwareSim, FailuresGiveTheirResultsInVirtualTime) {
   Start(2);
-  SiteLines::Instance().Take();
+  TakeSiteLines();
   SIM(VelkaraSim_SetFault)(0, "sensor_nak", 1);
   ASSERT_EQ(T().PowerUpSequence(0, 0, 1), 1);
   EXPECT_EQ(T().RegisterSet(0, 0, "[REGISTER]"), 0);
-  EXPECT_EQ(SiteLines::Instance().Take().back(), "A:I2C Fail:103,1");
+  EXPECT_EQ(TakeSiteLines().back(), "A:I2C Fail:103,1");
   SIM(VelkaraSim_SetFaults)("");
 
   SIM(VelkaraSim_SetFault)(1, "dead_board", 1);
   const auto start = port::clock::Now();
   EXPECT_EQ(T().PowerUpSequence(1, 1, 1), 0);
-  EXPECT_EQ(SiteLines::Instance().Take().back(), "B:DP_Init Fail");
+  EXPECT_EQ(TakeSiteLines().back(), "B:DP_Init Fail");
   std::vector<unsigned char> frame(640 * 480 * 2);
   EXPECT_EQ(T().GetImage(1, frame.data(), static_cast<int>(frame.size())), 0);
   SIM(VelkaraSim_SetFaults)("");
 
   SIM(VelkaraSim_SetFault)(1, "mailbox_timeout", 1);
   EXPECT_EQ(T().PowerUpSequence(1, 1, 1), 0);
-  EXPECT_EQ(SiteLines::Instance().Take().back(), "B:DP_Init Fail");
+  EXPECT_EQ(TakeSiteLines().back(), "B:DP_Init Fail");
   SIM(VelkaraSim_SetFaults)("");
   EXPECT_LT(port::clock::ElapsedMs(start), 60 * 60 * 1000);
 }

@@ -1,51 +1,31 @@
 #pragma once
-// A platform record without the main program (zeroed storage in the record's layout with the fields the
-// hardware library reads) and a temporary station folder holding the board libraries and a model.
+// A platform record without the main program (no utility library; the fields the hardware library reads
+// point at test functions) and a temporary station folder holding the board libraries and a model.
 #include <dlfcn.h>
 
-#include <cstdarg>
 #include <filesystem>
 #include <fstream>
 #include <utility>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "HardwareFunctionTable.h"
 #include "QRV_PlatformMemory.h"
 #include "port/ini.h"
+#include "port/message_box.h"
 #include "port/text.h"
+#include "qrv_test/set_log_capture.h"
 
 namespace hw_test {
 
 namespace fs = std::filesystem;
 
-// Site lines written through the record's SetLog.
-class SiteLines {
- public:
-  static SiteLines& Instance() {
-    static SiteLines lines;
-    return lines;
-  }
-  void Add(int site, std::string text) {
-    const std::lock_guard lock(mutex_);
-    lines_.push_back(std::string(1, static_cast<char>('A' + site)) + ":" + text);
-  }
-  std::vector<std::string> Take() {
-    const std::lock_guard lock(mutex_);
-    return std::exchange(lines_, {});
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
-
-inline void RecordSetLog(int site, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  SiteLines::Instance().Add(site, port::FormatV(format, args));
-  va_end(args);
+// The lines written through the record's SetLog since the last call, as "<site letter>:<text>".
+inline std::vector<std::string> TakeSiteLines() {
+  std::vector<std::string> lines;
+  for (const qrv::test::SetLogLine& line : qrv::test::TakeCapturedSetLog())
+    lines.push_back(std::string(1, static_cast<char>('A' + line.site)) + ":" + line.text);
+  return lines;
 }
 
 inline std::string IniString(const char* s, const char* k, const char* d, const char* p) {
@@ -65,28 +45,28 @@ inline int IniWriteInt(const char* s, const char* k, int v, const char* p) {
 
 class TestRecord {
  public:
-  TestRecord(const std::string& root, int para) {
-    record_ = reinterpret_cast<CQRV_LoadMemory*>(storage_);
-    record_->IniRead_String = &IniString;
-    record_->IniRead_Int = &IniInt;
-    record_->IniRead_Float = &IniFloat;
-    record_->IniWrite_Int = &IniWriteInt;
-    record_->SetLog = &RecordSetLog;
-    record_->m_nPara = static_cast<std::uint32_t>(para);
-    record_->m_nSiteCount = static_cast<std::uint32_t>(para);
-    port::CopyText(record_->m_szRoot, root);
+  TestRecord(const std::string& root, int para) : record_(root + "/missing_RigUtil.dll") {
+    // The record's own load failure is not a box of the library under test.
+    port::ClearShownMessageBoxes();
+    record_.IniRead_String = &IniString;
+    record_.IniRead_Int = &IniInt;
+    record_.IniRead_Float = &IniFloat;
+    record_.IniWrite_Int = &IniWriteInt;
+    record_.SetLog = &qrv::test::CaptureSetLog;
+    record_.m_nPara = static_cast<std::uint32_t>(para);
+    record_.m_nSiteCount = static_cast<std::uint32_t>(para);
+    port::CopyText(record_.m_szRoot, root);
     const std::string model = root + "/Ref/Init_Model";
-    port::CopyText(record_->m_szModelPath, model);
-    port::CopyText(record_->m_szSensorPath, model + "/Sensor.ini");
-    port::CopyText(record_->m_szRegisterPath, model + "/Register.ini");
+    port::CopyText(record_.m_szModelPath, model);
+    port::CopyText(record_.m_szSensorPath, model + "/Sensor.ini");
+    port::CopyText(record_.m_szRegisterPath, model + "/Register.ini");
   }
-  CQRV_LoadMemory* get() { return record_; }
-  std::string SensorPath() const { return record_->m_szSensorPath; }
-  std::string RegisterPath() const { return record_->m_szRegisterPath; }
+  CQRV_LoadMemory* get() { return &record_; }
+  std::string SensorPath() const { return record_.m_szSensorPath; }
+  std::string RegisterPath() const { return record_.m_szRegisterPath; }
 
  private:
-  alignas(CQRV_LoadMemory) unsigned char storage_[sizeof(CQRV_LoadMemory)] = {};
-  CQRV_LoadMemory* record_;
+  CQRV_LoadMemory record_;
 };
 
 // A station folder in the temp folder: System/ with the hardware library, HW_Loadlibrary/HW_Velkara/ with

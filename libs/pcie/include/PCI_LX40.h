@@ -88,3 +88,30 @@ QRV_EXPORT int32_t PCI_BRAM_Write(int32_t board, int32_t len, const uint8_t* dat
 QRV_EXPORT int32_t PCI_DP_Init(int32_t board, int32_t rateCode, int32_t lanes, int32_t bits, uint16_t laneFormat);
 QRV_EXPORT int32_t PCI_DP_LinkDone(int32_t board, uint16_t laneSelect);
 QRV_EXPORT int32_t PCI_DP_FrameInfo(int32_t board, uint16_t value);
+
+// SPI configuration flash (rxSide non-zero: the receiver board's) and link eye scan.
+QRV_EXPORT int32_t PCI_Flash_SpiInit(int32_t board, int32_t rxSide);
+QRV_EXPORT int32_t PCI_Flash_SpiClose(int32_t board);
+QRV_EXPORT int32_t PCI_Flash_SpiErase(int32_t board, int32_t rxSide);
+QRV_EXPORT int32_t PCI_Flash_SpiWriteAll(int32_t board, int32_t size, const void* image, int32_t rxSide);
+QRV_EXPORT int32_t PCI_Flash_SpiReadAll(int32_t board, int32_t size, void* out, int32_t rxSide);
+QRV_EXPORT int32_t PCI_EyeScan_Init(int32_t board, int32_t lane);
+// table: 0xFE00 bytes (254 rows of 64 float cells); horizontal and vertical: the eye's width and height.
+QRV_EXPORT int32_t PCI_EyeScan_GetData(int32_t board, int32_t lane, void* table, float* horizontal, float* vertical);
+
+// OIS sequencer. Counts and the byte argument travel as one byte (0 to 255); packet and reply hold at
+// most 65535 bytes each.
+QRV_EXPORT int32_t PCI_OIS_Reset(int32_t board);
+QRV_EXPORT int32_t PCI_OIS_SetDelay(int32_t board, int32_t delayA, int32_t delayB);
+QRV_EXPORT int32_t PCI_OIS_SetStepDelay(int32_t board, int32_t stepDelay);
+QRV_EXPORT int32_t PCI_OIS_GetData(int32_t board, uint32_t slave, int32_t cmdLen, const uint8_t* cmd, int32_t size,
+                                   int32_t count, void* out);
+QRV_EXPORT int32_t PCI_OIS_GetData_Ex(int32_t board, uint32_t slave, int32_t cmdLen, const uint8_t* cmd, int32_t size,
+                                      int32_t count, void* out, int32_t repeat);
+QRV_EXPORT int32_t PCI_OIS_GetData_Ex2(int32_t board, uint32_t slaveA, int32_t cmdLen, const uint8_t* cmd, int32_t size,
+                                       int32_t countA, void* outA, uint32_t slaveB, int32_t countB, void* outB,
+                                       int32_t repeat);
+QRV_EXPORT int32_t PCI_OIS_I2C_Function(int32_t board, uint32_t slave1, uint32_t slave2, uint32_t slave3, int32_t lenA,
+                                        const uint8_t* dataA, int32_t lenB, const uint8_t* dataB, int32_t countA,
+                                        void* outA, int32_t arg11, int32_t arg12, int32_t countB, void* outB,
+                                        int32_t size, int32_t repeat, int32_t timeoutMs);

@@ -5,6 +5,7 @@
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
 #include "port/text.h"
+#include "library.h"
 #include "protocol_dlg.h"
 
 using protocol::CProtocolDlg;
@@ -14,7 +15,7 @@ namespace {
 
 std::unique_ptr<CProtocolDlg> g_dialog;
 
-std::shared_ptr<ServerLine> Line(int server) { return g_dialog ? g_dialog->IsServerCreated(server) : nullptr; }
+std::shared_ptr<ServerLine> Line(int server) { return protocol::FindServerLine(server); }
 
 template <typename T, typename Read>
 T Get(int server, T missing, Read read) {
@@ -23,6 +24,16 @@ T Get(int server, T missing, Read read) {
 }
 
 }  // namespace
+
+namespace protocol {
+
+CProtocolDlg* Dialog() { return g_dialog.get(); }
+
+std::shared_ptr<ServerLine> FindServerLine(int server) {
+  return g_dialog ? g_dialog->IsServerCreated(server) : nullptr;
+}
+
+}  // namespace protocol
 
 QRV_EXPORT ProtocolFunctionTable* Load_Protocol(CQRV_LoadMemory* record, ModuleHandle* module) {
   if (!g_dialog) g_dialog = std::make_unique<CProtocolDlg>(record, module ? *module : nullptr);

@@ -7,15 +7,16 @@
 namespace protocol {
 
 CListenSocket::CListenSocket(int server, CQRV_LoadMemory* record, char siteCode,
-                             const std::atomic<bool>& simulationMode)
+                             const std::atomic<bool>& simulationMode, CMesDlg& mes)
     : line_(std::make_shared<ServerLine>(server, record, siteCode)),
-      dispatcher_(std::make_unique<PacketDispatcher>(line_, simulationMode)) {
+      dispatcher_(std::make_unique<PacketDispatcher>(line_, simulationMode, mes)) {
   worker_ = std::make_unique<PacketWorker>([this](const std::string& packet) { dispatcher_->DispatchPacket(packet); });
   dispatcher_->SetStopQuery([this] { return worker_->IsStopping(); });
   connect(&listener_, &QTcpServer::newConnection, this, &CListenSocket::OnAccept);
 }
 
 CListenSocket::~CListenSocket() {
+  line_->closed = true;
   CloseClient();
   listener_.close();
   worker_->StopAndJoin();

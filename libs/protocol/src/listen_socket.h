@@ -19,7 +19,8 @@ namespace protocol {
 class CListenSocket : public QObject {
   Q_OBJECT
  public:
-  CListenSocket(int server, CQRV_LoadMemory* record, char siteCode, const std::atomic<bool>& simulationMode);
+  CListenSocket(int server, CQRV_LoadMemory* record, char siteCode, const std::atomic<bool>& simulationMode,
+                CMesDlg& mes);
   // Closes the connection and the listening socket, then ends and joins the worker.
   ~CListenSocket() override;
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "QRV_Exports.h"
+#include "answer_store.h"
 #include "clock_request.h"
 #include "port/clock.h"
 #include "port/module.h"
@@ -15,7 +16,6 @@
 namespace protocol {
 namespace {
 
-constexpr unsigned kWmProtocolCommand = port::kWmUser + 102;
 constexpr int kBoardCount = 4;
 constexpr int kMaxPauseSec = 24 * 60 * 60;
 constexpr std::string_view kStartFail = "@RET=0@MSG=Platform START FAIL";
@@ -36,8 +36,9 @@ std::string WithoutLineEnds(std::string_view text) {
 
 }  // namespace
 
-PacketDispatcher::PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode)
-    : line_(std::move(line)), simulationMode_(simulationMode) {}
+PacketDispatcher::PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode,
+                                   CMesDlg& mes)
+    : line_(std::move(line)), simulationMode_(simulationMode), mes_(mes) {}
 
 void PacketDispatcher::Answer(const ProtocolPacket& request, std::string_view data) {
   line_->SendPacket(PacketType::Ack, request.Code(), request.Ext(), data.empty() ? request.Data() : data, &request);
@@ -58,7 +59,11 @@ void PacketDispatcher::DispatchPacket(std::string text) {
   if (packet.IsCommand('M', "LOT")) return OnLot(packet);
   if (packet.IsCommand('M', "FTP")) return OnModelName(packet);
   if (packet.IsCommandNoCase('S', "TIM")) return OnClock(packet);
-  if (packet.IsCommand('T', "STP") || packet.IsCommand('F', "FLR")) return Answer(packet, {});
+  if (packet.IsCommand('M', "MES")) return OnMes(packet);
+  if (packet.IsCommand('M', "NVM")) return OnNvm(packet);
+  if (packet.IsCommand('F', "FLR")) return OnFocusConeLoad(packet);
+  if (packet.IsCommand('T', "STP")) return Answer(packet, {});
+  StoreTesterAnswer(*line_, packet);
 }
 
 // Every number that selects a site, a board or a table slot is checked before anything starts.
@@ -77,6 +82,7 @@ void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
     return Answer(packet, kStartFail);
   }
   ServerLine& line = *line_;
+  line.answers.ClearForStart();
   line.site = IntField(packet, "Site");
   line.usbIndex = IntField(packet, "Usb");
   line.para = IntField(packet, "Para");
@@ -127,12 +133,8 @@ void PacketDispatcher::StartSite(int site, int usb, const ProtocolPacket& packet
   line_->LogToSite(site, packet.Text());
 }
 
-void PacketDispatcher::SendCommandToPanel(const std::string& text) {
-  port::SendMessage(line_->Record()->m_hSiteWnd, kWmProtocolCommand, reinterpret_cast<std::uintptr_t>(text.c_str()), 0);
-}
-
 void PacketDispatcher::OnEndOfTest(const ProtocolPacket& packet) {
-  SendCommandToPanel("STOP");
+  line_->SendCommandToPanel("STOP");
   Answer(packet, {});
 }
 
@@ -247,7 +249,8 @@ void PacketDispatcher::OnLot(const ProtocolPacket& packet) {
     }
     line_->Log(port::Format("LotChange old : %s new : %s", oldLot.c_str(), newLot.c_str()));
   }
-  SendCommandToPanel("LOT_NUMBER," + newLot);
+  port::CopyText(line_->mes.LOT, newLot);
+  line_->SendCommandToPanel("LOT_NUMBER," + newLot);
 }
 
 void PacketDispatcher::OnModelName(const ProtocolPacket& packet) {
@@ -259,6 +262,29 @@ void PacketDispatcher::OnModelName(const ProtocolPacket& packet) {
 void PacketDispatcher::OnClock(const ProtocolPacket& packet) {
   const std::string time = GetPacketField(packet.Data(), "TIME");
   line_->SendPacket(PacketType::Ack, 'S', "TIM", ClockAnswer(time, clockSetter_), &packet);
+}
+
+// The handler's own focus-cone-load result, kept for GetLoadResult.
+void PacketDispatcher::OnFocusConeLoad(const ProtocolPacket& packet) {
+  line_->answers.Flag(AckFlag::FLR).store(IntField(packet, "RET"), std::memory_order_release);
+  Answer(packet, {});
+}
+
+// A MES packet keeps its final '\r' up to here: without it the data may be cut short, which the status
+// answer reports until a whole one arrives.
+void PacketDispatcher::OnMes(const ProtocolPacket& received) {
+  std::string_view text = received.Text();
+  const bool whole = !text.empty() && text.back() == '\r';
+  if (whole) text.remove_suffix(1);
+  line_->mesError = whole ? 0 : 4;
+  const ProtocolPacket packet(text);
+  mes_.ParseMesData(line_->Server(), packet.Data(), line_->mes);
+  line_->SendCommandToPanel("LOT_NUMBER," + SafeLotName(line_->mes.LOT));
+  Answer(packet, packet.Data());
+}
+
+void PacketDispatcher::OnNvm(const ProtocolPacket& packet) {
+  line_->SendPacket(PacketType::Ack, 'M', "NVM", mes_.BuildNvmReply(packet.Data()), &packet);
 }
 
 }  // namespace protocol

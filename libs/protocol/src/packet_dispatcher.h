@@ -6,6 +6,7 @@
 #include <string>
 
 #include "clock_request.h"
+#include "mes_dlg.h"
 #include "protocol_packet.h"
 #include "server_line.h"
 
@@ -13,7 +14,7 @@ namespace protocol {
 
 class PacketDispatcher {
  public:
-  PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode);
+  PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, CMesDlg& mes);
 
   // Long waits of a request end early when this says the worker is stopping.
   void SetStopQuery(std::function<bool()> isStopping) { isStopping_ = std::move(isStopping); }
@@ -35,10 +36,13 @@ class PacketDispatcher {
   void OnLot(const ProtocolPacket& packet);
   void OnModelName(const ProtocolPacket& packet);
   void OnClock(const ProtocolPacket& packet);
-  void SendCommandToPanel(const std::string& text);
+  void OnFocusConeLoad(const ProtocolPacket& packet);
+  void OnMes(const ProtocolPacket& packet);
+  void OnNvm(const ProtocolPacket& packet);
 
   std::shared_ptr<ServerLine> line_;
   const std::atomic<bool>& simulationMode_;
+  CMesDlg& mes_;
   std::function<bool()> isStopping_ = [] { return false; };
   ClockSetter clockSetter_ = SetSystemClock;
 };

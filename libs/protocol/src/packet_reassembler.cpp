@@ -44,7 +44,7 @@ void PacketReassembler::FeedChunk(std::string_view block, Result& out) {
     Take(std::string(piece), next != std::string_view::npos, out);
     start = next;
   }
-  if (!block.empty() && block.back() == '$') carry_ = "$";
+  if (!block.empty() && block.back() == '$') carry_.assign(1, '$');
 }
 
 }  // namespace protocol

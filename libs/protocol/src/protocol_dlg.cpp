@@ -22,7 +22,7 @@ int PortNumber(const std::string& text) {
 }  // namespace
 
 CProtocolDlg::CProtocolDlg(CQRV_LoadMemory* record, ModuleHandle module)
-    : record_(record), table_(std::make_unique<ProtocolFunctionTable>()) {
+    : record_(record), table_(std::make_unique<ProtocolFunctionTable>()), mes_(record) {
   LoadProtocolFunctionTable(table_.get(), module);
   LoadSettings();
 }
@@ -36,6 +36,9 @@ void CProtocolDlg::LoadSettings() {
   const bool debug = record_->RegeditRead_Int &&
                      record_->RegeditRead_Int(RegRoot::CurrentUser, kProtocolDebugKey, "ProtocolDebug", 0) == 1;
   simulationMode_ = debug && port::ini::ReadString(ini, "PROTOCOL", "SIMULATION_MODE", "0") == "1";
+  chart_.xInverse = port::ini::ReadString(ini, "CHART", "X_INVERSE", "0") == "1";
+  chart_.yInverse = port::ini::ReadString(ini, "CHART", "Y_INVERSE", "0") == "1";
+  chart_.xyChange = port::ini::ReadString(ini, "CHART", "XY_CHANGE", "0") == "1";
   for (int server = 0; server < kServerCount; ++server) {
     const char letter = SiteLetter(server);
     const std::string port = port::ini::ReadString(ini, "PROTOCOL", port::Format("PORT_%c", letter), "T");
@@ -47,7 +50,7 @@ void CProtocolDlg::LoadSettings() {
 void CProtocolDlg::CreateProtocolServer(int server, const std::string& portText, const std::string& siteCode) {
   if (server < 0 || server >= kServerCount || portText.empty() || siteCode.empty()) return;
   auto& slot = servers_[server];
-  if (!slot) slot = std::make_unique<CListenSocket>(server, record_, siteCode.front(), simulationMode_);
+  if (!slot) slot = std::make_unique<CListenSocket>(server, record_, siteCode.front(), simulationMode_, mes_);
   if (!slot->Listen(PortNumber(portText))) {
     AppendServerStatus(server, port::Format("Listen Error :: Port [%s]", portText.c_str()));
     slot.reset();

@@ -11,11 +11,19 @@
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
 #include "listen_socket.h"
+#include "mes_dlg.h"
 
 namespace protocol {
 
 inline constexpr int kServerCount = 4;
 inline constexpr std::size_t kStatusListCap = 10000;
+
+// The chart check boxes, read by test threads at each chart move.
+struct ChartOptions {
+  std::atomic<bool> xInverse{false};
+  std::atomic<bool> yInverse{false};
+  std::atomic<bool> xyChange{false};
+};
 
 class CProtocolDlg {
  public:
@@ -26,6 +34,8 @@ class CProtocolDlg {
 
   ProtocolFunctionTable* Table() const { return table_.get(); }
   CQRV_LoadMemory* Record() const { return record_; }
+  const ChartOptions& Chart() const { return chart_; }
+  CMesDlg& Mes() { return mes_; }
 
   // Starts server index on the port text with the site code; nothing when either text is empty.
   void CreateProtocolServer(int server, const std::string& portText, const std::string& siteCode);
@@ -41,6 +51,8 @@ class CProtocolDlg {
   CQRV_LoadMemory* const record_;
   std::unique_ptr<ProtocolFunctionTable> table_;
   std::atomic<bool> simulationMode_{false};
+  ChartOptions chart_;
+  CMesDlg mes_;
   std::array<std::unique_ptr<CListenSocket>, kServerCount> servers_;
   mutable std::mutex statusMutex_;
   std::array<std::deque<std::string>, kServerCount> status_;

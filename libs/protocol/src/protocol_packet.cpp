@@ -46,4 +46,34 @@ std::string GetPacketField(std::string_view fields, std::string_view key) {
   return "0";
 }
 
+std::vector<PacketField> GetPacketFields(std::string_view fields) {
+  std::vector<PacketField> out;
+  std::size_t at = fields.find('@');
+  while (at != std::string_view::npos) {
+    const std::size_t next = fields.find('@', at + 1);
+    const std::string_view piece = fields.substr(at + 1, next == std::string_view::npos ? next : next - at - 1);
+    if (piece.empty()) break;
+    const std::size_t eq = piece.find('=');
+    PacketField field{std::string(piece.substr(0, eq)), {}};
+    if (eq != std::string_view::npos) {
+      const std::string_view rest = piece.substr(eq + 1);
+      field.value = std::string(rest.substr(0, rest.find('=')));
+    }
+    out.push_back(std::move(field));
+    at = next;
+  }
+  return out;
+}
+
+std::vector<std::string> SplitList(std::string_view list) {
+  std::vector<std::string> items;
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    items.emplace_back(list.substr(0, comma));
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return items;
+}
+
 }  // namespace protocol

@@ -3,6 +3,7 @@
 // three letters, "@key=value" fields, '\r'. Qt-free so it can be table-tested and fuzzed.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace protocol {
 
@@ -40,6 +41,15 @@ std::string BuildPacket(char sender, PacketType type, int id, char code, std::st
 // The value of a key among the '@' fields; "0" when missing. The scan stops at the first empty field,
 // and a value ends at the next '='.
 std::string GetPacketField(std::string_view fields, std::string_view key);
+
+struct PacketField {
+  std::string name;
+  std::string value;
+};
+// Every '@' field in order, up to the first empty one, split as GetPacketField splits them.
+std::vector<PacketField> GetPacketFields(std::string_view fields);
+// The items of a ','-list value, by position; the empty piece after a final ',' is no item.
+std::vector<std::string> SplitList(std::string_view list);
 
 // The sequence after id: 1 .. 99999, then 1 again, so an ID always has five digits.
 inline int NextSequence(int id) { return id >= kMaxSequence ? 1 : id + 1; }

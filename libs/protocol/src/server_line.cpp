@@ -5,6 +5,8 @@
 #include <QTcpSocket>
 #include <cstdio>
 
+#include "mes_record.h"
+#include "port/window_message.h"
 #include "text_rules.h"
 
 namespace protocol {
@@ -19,6 +21,7 @@ ServerLine::ServerLine(int server, CQRV_LoadMemory* record, char siteCode)
   for (char* text : {barCode.BCD, barCode.VCM, barCode.BCD_SUB, barCode.TIME}) std::snprintf(text, 5, "NULL");
   std::snprintf(i1Pro.text, sizeof i1Pro.text, "00000000");
   i1Pro.value = 0;
+  InitMesRecord(mes);
 }
 
 void ServerLine::Attach(QObject* connection) {
@@ -57,6 +60,10 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
   }
   packet.pop_back();
   Log(packet);
+}
+
+void ServerLine::SendCommandToPanel(const std::string& text) const {
+  port::SendMessage(record_->m_hSiteWnd, port::kWmProtocolCommand, reinterpret_cast<std::uintptr_t>(text.c_str()), 0);
 }
 
 bool ServerLine::IsConfiguredSite(int candidate) const {

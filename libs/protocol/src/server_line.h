@@ -11,6 +11,7 @@
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
 #include "protocol_packet.h"
+#include "tester_answers.h"
 
 class QObject;
 
@@ -42,6 +43,8 @@ class ServerLine {
   void Log(std::string_view text) const;
   void LogToSite(int site, std::string_view text) const;
   bool IsConfiguredSite(int site) const;
+  // A command text ("STOP", "LOT_NUMBER,<lot>") to the site panel; returns once the UI thread took it.
+  void SendCommandToPanel(const std::string& text) const;
 
   // Values of the last start of test, read by the test items without a lock.
   std::atomic<int> site;
@@ -66,6 +69,13 @@ class ServerLine {
   std::atomic<int> testerState{kTesterReady};
   std::atomic<int> pauseStatus{0};
   std::atomic<int> mesError{0};
+
+  // Answers to the test items' requests, and the handler's MES data (read by the items through a
+  // pointer, without a lock).
+  TesterAnswers answers;
+  MesRecord mes{};
+  // Set when the server closes: requests waiting on it end at once.
+  std::atomic<bool> closed{false};
 
   // The result of a dual start: the common code and how many of the pair have reported.
   std::mutex resultMutex;

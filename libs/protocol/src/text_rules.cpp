@@ -42,6 +42,15 @@ float ParseFloat(std::string_view text) {
   return error == std::errc{} ? value : 0.0f;
 }
 
+double ParseDouble(std::string_view text) {
+  text = TrimLeft(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  (void)end;
+  return error == std::errc{} ? value : 0.0;
+}
+
 std::string SafeLotName(std::string_view lot) {
   std::string safe;
   for (const char c : lot) {

@@ -10,6 +10,7 @@ namespace protocol {
 int ParseInt(std::string_view text);
 // A decimal number read in the C locale; text that is not a number gives 0.
 float ParseFloat(std::string_view text);
+double ParseDouble(std::string_view text);
 
 inline constexpr std::size_t kMaxLotLength = 31;
 

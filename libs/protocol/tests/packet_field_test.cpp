@@ -29,6 +29,25 @@ INSTANTIATE_TEST_SUITE_P(Fields, PacketFieldTable,
                                          FieldCase{"", "X", "0"},
                                          FieldCase{"$THC00001KSOT@Site=3\r", "Site", "3\r"}));
 
+// Every field in order, split as a single field is, up to the first empty one.
+TEST(GetPacketFields, ListsTheFieldsInOrder) {
+  const auto fields = GetPacketFields("x@LOT=L1@EMPTY=@FLAG@A=1=2@@AFTER=9");
+  ASSERT_EQ(fields.size(), 4u);
+  EXPECT_EQ(fields[0].name, "LOT");
+  EXPECT_EQ(fields[0].value, "L1");
+  EXPECT_EQ(fields[1].value, "");
+  EXPECT_EQ(fields[2].name, "FLAG");
+  EXPECT_EQ(fields[3].value, "1");
+  EXPECT_TRUE(GetPacketFields("").empty());
+}
+
+TEST(SplitList, TakesItemsByPosition) {
+  EXPECT_EQ(SplitList("A,B,"), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(SplitList("1,,3"), (std::vector<std::string>{"1", "", "3"}));
+  EXPECT_EQ(SplitList("0"), std::vector<std::string>{"0"});
+  EXPECT_TRUE(SplitList("").empty());
+}
+
 TEST(ProtocolPacket, SplitsTheHeader) {
   const ProtocolPacket packet("$HAC00007IIOT@RET=000");
   EXPECT_EQ(packet.Type(), 'C');

@@ -33,6 +33,8 @@ TEST_F(ProtocolLink, TableSlotsAreTheExportsOfThoseNames) {
 #define CHECK_SLOT(name, result, params) EXPECT_EQ(reinterpret_cast<void*>(table_->name), Symbol(#name)) << #name;
   QRV_PROTOCOL_FUNCTIONS(CHECK_SLOT)
 #undef CHECK_SLOT
+  // Every slot is bound, so loading showed no box.
+  for (const auto& box : port::ShownMessageBoxes()) ADD_FAILURE() << box.text;
   EXPECT_NE(table_->GetBarCodeData, nullptr);
   EXPECT_NE(table_->SetPauseStatus, nullptr);
   auto version = Resolve<std::string (*)()>("GetDllVersion");

@@ -62,6 +62,14 @@ int FakeIniReadInt(const char* section, const char* key, int defaultValue, const
   return std::atoi(port::ini::ReadString(path, section, key, std::to_string(defaultValue)).c_str());
 }
 
+std::string FakeIniReadString(const char* section, const char* key, const char* defaultText, const char* path) {
+  return port::ini::ReadString(path, section, key, defaultText);
+}
+
+int FakeIniWriteString(const char* section, const char* key, const char* value, const char* path) {
+  return port::ini::WriteString(path, section, key, value) ? 1 : 0;
+}
+
 int FakeIniWriteDouble(const char* section, const char* key, double value, const char* path) {
   return port::ini::WriteString(path, section, key, port::Format("%lf", value).c_str()) ? 1 : 0;
 }
@@ -143,6 +151,8 @@ void ProtocolStation::SetUp() {
   record_->SetLog = FakeSetLog;
   record_->IniRead_Int = FakeIniReadInt;
   record_->IniWrite_Double = FakeIniWriteDouble;
+  record_->IniRead_String = FakeIniReadString;
+  record_->IniWrite_String = FakeIniWriteString;
   record_->RegeditRead_Int = FakeRegeditReadInt;
   record_->m_nSiteCount = 4;
   record_->m_nPara = 4;

@@ -67,7 +67,7 @@ class ProtocolStation : public testing::Test {
   // Connects a peer to server index.
   bool Connect(handler::HandlerPeer& peer, int server);
   // Sends a request and returns the tester's next packet (nullopt when none came in waitMs).
-  std::optional<std::string> Request(handler::HandlerPeer& peer, const std::string& raw, int waitMs = 1500);
+  std::optional<std::string> Request(handler::HandlerPeer& peer, const std::string& raw, int waitMs = kWaitMs);
 
   std::filesystem::path folder_;
   std::unique_ptr<CQRV_LoadMemory> record_;

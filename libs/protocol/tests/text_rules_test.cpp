@@ -24,6 +24,14 @@ TEST(ParseFloat, ReadsInTheCLocale) {
   EXPECT_FLOAT_EQ(ParseFloat("1e999"), 0.0f);
 }
 
+TEST(ParseDouble, ReadsInTheCLocale) {
+  EXPECT_DOUBLE_EQ(ParseDouble("10.125"), 10.125);
+  EXPECT_DOUBLE_EQ(ParseDouble("+2.5"), 2.5);
+  EXPECT_DOUBLE_EQ(ParseDouble("-3.25\r\n"), -3.25);
+  EXPECT_DOUBLE_EQ(ParseDouble("1,5"), 1.0);
+  EXPECT_DOUBLE_EQ(ParseDouble("none"), 0.0);
+}
+
 struct LotCase {
   const char* lot;
   const char* safe;

@@ -1,41 +1,17 @@
 #include "fake_record.h"
 
-#include <cstdarg>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 
-// The record's constructors belong to the main program; the tests build the record without it.
-CRigUtil::CRigUtil() : m_hRigUtil(nullptr) {
-#define QRV_NULL_SLOT(name, result, params) name = nullptr;
-  QRV_RIGUTIL_FUNCTIONS(QRV_NULL_SLOT)
-#undef QRV_NULL_SLOT
-}
-CRigUtil::~CRigUtil() = default;
-
-CQRVPlatformMemory::CQRVPlatformMemory()
-    : SetLog(nullptr), m_hMainWnd(nullptr), m_hSiteWnd(nullptr), m_rcMainClient{}, m_rcView{}, m_hViewDC{},
-      m_hMemDC{}, m_nPara(1), m_nSiteCount(kMaxSites), m_nLoginLevel(0), m_nStopAll(0), m_nSiteStop{},
-      m_nOverrideMode(0), m_nSimulationMode(0), m_szLotNumber{}, m_szRoot{}, m_szModelName{}, m_szModelPath{},
-      m_szSensorPath{}, m_szRegisterPath{}, m_szSimulationPath{}, m_szProductionPath{}, m_szEngineerPath{},
-      m_szMachineName{}, m_szLineName{}, m_hViewWnd{} {}
-
-CQRV_LoadMemory::CQRV_LoadMemory()
-    : m_szHardwareVer{}, m_szProtocolVer{}, m_szSoftwareVer{}, m_szPlatformVer{}, Load_Protocol(nullptr),
-      Load_Hardware(nullptr), Load_OnDelete(nullptr), GetDllVersion(nullptr), m_pInterFaceSW(nullptr),
-      Load_OnCreate(nullptr), OnImagefit(nullptr), SetDrawPos(nullptr), SetZoom(nullptr),
-      GetTestingImageSave(nullptr), SetFullView(nullptr), m_hHardware(nullptr), m_pHardwareTable(nullptr),
-      m_hProtocol(nullptr), m_pProtocolTable(nullptr), GetUSBID(nullptr), OnPlay(nullptr), OnReadSpec(nullptr),
-      GetDeviecInit(nullptr), PowerDownSequence(nullptr), m_hMES(nullptr), m_pMES(nullptr), HardwareType(0),
-      ProtocolType(0) {}
-CQRV_LoadMemory::~CQRV_LoadMemory() = default;
+#include "port/message_box.h"
+#include "qrv_test/set_log_capture.h"
 
 namespace qrv::sw::test {
 namespace {
 
 std::mutex g_mutex;
 std::map<std::string, int> g_sensor;
-std::vector<std::string> g_log;
 
 std::string Key(const std::string& section, const std::string& key) { return section + "/" + key; }
 
@@ -53,23 +29,16 @@ int CreateFolder(const char* folder) {
   return std::filesystem::create_directories(folder, ec) ? 1 : 0;
 }
 
-void Log(int, const char* format, ...) {
-  char text[1024];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  const std::lock_guard lock(g_mutex);
-  g_log.emplace_back(text);
-}
-
 }  // namespace
 
-FakeRecord::FakeRecord() : record_(std::make_unique<CQRV_LoadMemory>()) {
+// The record is built without the utility library; the box its load failure shows is not one of the
+// library under test.
+FakeRecord::FakeRecord() : record_(std::make_unique<CQRV_LoadMemory>(dir_.File("System/RigUtil_x64.dll"))) {
+  port::ClearShownMessageBoxes();
   record_->IniRead_Int = ReadInt;
   record_->IniWrite_Int = WriteInt;
   record_->DirectoryCreate = CreateFolder;
-  record_->SetLog = Log;
+  record_->SetLog = qrv::test::CaptureSetLog;
   std::strcpy(record_->m_szSensorPath, "Sensor.ini");
 }
 
@@ -89,12 +58,13 @@ int FakeRecord::Sensor(const std::string& section, const std::string& key, int d
 void FakeRecord::ClearSensor() {
   const std::lock_guard lock(g_mutex);
   g_sensor.clear();
-  g_log.clear();
+  qrv::test::ClearCapturedSetLog();
 }
 
 std::vector<std::string> FakeRecord::LogLines() {
-  const std::lock_guard lock(g_mutex);
-  return g_log;
+  std::vector<std::string> texts;
+  for (const qrv::test::SetLogLine& line : qrv::test::CapturedSetLog()) texts.push_back(line.text);
+  return texts;
 }
 
 }  // namespace qrv::sw::test

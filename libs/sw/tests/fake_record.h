@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "QRV_PlatformMemory.h"
+#include "qrv_test/temp_dir.h"
 
 namespace qrv::sw::test {
 
@@ -24,6 +25,7 @@ class FakeRecord {
   static std::vector<std::string> LogLines();
 
  private:
+  qrv::test::TempDir dir_;
   std::unique_ptr<CQRV_LoadMemory> record_;
 };
 

@@ -85,7 +85,7 @@ long VelkaraSim_NodeWrite(int handle, const void* data, size_t count, uint64_t o
   if (!node || !data) return -1;
   Board& board = BoardAt(node->board);
   if (node->kind == NodeKind::kUser) return board.Write(data, count, offset);
-  if (node->kind == NodeKind::kHostToCard) return static_cast<long>(count);
+  if (node->kind == NodeKind::kHostToCard) return WriteCardMemory(board, data, count, offset);
   return -1;
 }
 

@@ -78,6 +78,7 @@ long Board::Read(void* buffer, size_t count, uint64_t offset) {
   } else if (offset >= kMailboxOffset && offset + count <= kMailboxOffset + kMailboxSize) {
     std::memcpy(out, mailbox.data() + (offset - kMailboxOffset), count);
   }
+  ServiceRead(*this, out, count, offset);
   return static_cast<long>(count);
 }
 

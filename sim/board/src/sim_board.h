@@ -3,12 +3,14 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "VelkaraSim.h"
+#include "sim_services.h"
 
 namespace velkarasim {
 
@@ -28,7 +30,11 @@ struct Faults {
   bool dioTimeout = false;
   bool adcNeverReady = false;
   bool linkDown = false;
+  bool mcuNoHandshake = false;
+  bool mcuBadChecksum = false;
+  bool mcuBadPage = false;
   std::set<int> badCrcLines;
+  ServiceFaults services;
 };
 
 struct Converter {
@@ -61,6 +67,8 @@ struct Board {
   std::array<uint32_t, 8> dioInputs{};
   std::map<int, Converter> converters;
   std::array<uint8_t, 256> rxEeprom{};
+  BoardServices services;  // open/short bench and module pins, serial EEPROM, flash, eye scan, OIS sequencer
+  std::shared_ptr<struct Actuators> actuators;  // the module's actuator controller and devices, made on first use
 
   // The module's sensor.
   int sensorAddress = -1;

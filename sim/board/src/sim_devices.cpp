@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sim_board.h"
+#include "sim_mcu.h"
 
 namespace velkarasim {
 namespace {
@@ -166,21 +167,32 @@ bool EepromWrite(std::array<uint8_t, 256>& memory, const std::vector<uint8_t>& r
 bool I2cWrite(Board& b, int bus, int address7, const std::vector<uint8_t>& reg, const uint8_t* data, int n) {
   RecordWrite(b, bus, address7, reg, data, n);
   switch (bus) {
-    case kSimBusSys: return SensorWrite(b, address7, reg, data, n);
+    case kSimBusSys: {
+      bool actuator = false;
+      const bool ok = ActuatorBusWrite(b, address7, reg, data, n, &actuator);
+      return actuator ? ok : SensorWrite(b, address7, reg, data, n);
+    }
+    case kSimBusMcu: return McuWrite(b, address7, reg, data, n);
     case kSimBusPll: return PllWrite(b, address7, data, n);
     case kSimBusDac: return IoLevelWrite(b, address7, data, n);
     case kSimBusPwr: return SupplyWrite(b, address7, data, n);
-    case kSimBusAdc: return ConverterWrite(b, address7, data, n);
+    case kSimBusAdc: return address7 == kEeprom ? HostEepromWrite(b, data, n) : ConverterWrite(b, address7, data, n);
     case kSimBusRxE2p: return address7 == kEeprom && EepromWrite(b.rxEeprom, reg, data, n);
-    case kSimBusRpt: case kSimBusOs: return true;  // repeaters pass everything on
+    case kSimBusOs: return OsBusWrite(b, address7, reg, data, n);
+    case kSimBusRpt: return true;  // the repeater passes everything on
     default: return false;
   }
 }
 
 bool I2cRead(Board& b, int bus, int address7, const std::vector<uint8_t>& reg, uint8_t* out, int n) {
   switch (bus) {
-    case kSimBusSys: return SensorRead(b, address7, reg, out, n);
-    case kSimBusAdc: return ConverterRead(b, address7, out, n);
+    case kSimBusSys: {
+      bool actuator = false;
+      const bool ok = ActuatorBusRead(b, address7, reg, out, n, &actuator);
+      return actuator ? ok : SensorRead(b, address7, reg, out, n);
+    }
+    case kSimBusMcu: return McuRead(b, address7, reg, out, n);
+    case kSimBusAdc: return address7 == kEeprom ? HostEepromRead(b, out, n) : ConverterRead(b, address7, out, n);
     case kSimBusSfp:
       if (address7 != kSfp) return false;
       if (n >= 1) out[0] = 38;   // whole degrees
@@ -190,7 +202,8 @@ bool I2cRead(Board& b, int bus, int address7, const std::vector<uint8_t>& reg, u
       if (address7 != kEeprom) return false;
       for (int i = 0; i < n; ++i) out[i] = b.rxEeprom[static_cast<uint8_t>(RegisterOf(reg) + static_cast<uint32_t>(i))];
       return true;
-    case kSimBusRpt: case kSimBusOs: return true;
+    case kSimBusOs: return OsBusRead(b, address7, reg, out, n);
+    case kSimBusRpt: return true;
     default: return false;
   }
 }

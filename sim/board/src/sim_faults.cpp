@@ -14,6 +14,9 @@ bool SetSwitch(Faults& faults, const std::string& name, const std::string& value
   else if (name == "dio_timeout") faults.dioTimeout = on;
   else if (name == "adc_never_ready") faults.adcNeverReady = on;
   else if (name == "link_down") faults.linkDown = on;
+  else if (name == "mcu_no_handshake") faults.mcuNoHandshake = on;
+  else if (name == "mcu_bad_checksum") faults.mcuBadChecksum = on;
+  else if (name == "mcu_bad_page") faults.mcuBadPage = on;
   else if (name == "bad_crc_lines") {
     faults.badCrcLines.clear();
     if (!on) return true;
@@ -22,7 +25,7 @@ bool SetSwitch(Faults& faults, const std::string& name, const std::string& value
     while (std::getline(list, line, ',')) {
       if (!line.empty()) faults.badCrcLines.insert(std::atoi(line.c_str()));
     }
-  } else {
+  } else if (!SetServiceSwitch(faults.services, name, value, on)) {
     return false;
   }
   return true;
@@ -39,7 +42,11 @@ Faults EffectiveFaults(const Board& board) {
   faults.dioTimeout |= every.dioTimeout;
   faults.adcNeverReady |= every.adcNeverReady;
   faults.linkDown |= every.linkDown;
+  faults.mcuNoHandshake |= every.mcuNoHandshake;
+  faults.mcuBadChecksum |= every.mcuBadChecksum;
+  faults.mcuBadPage |= every.mcuBadPage;
   faults.badCrcLines.insert(every.badCrcLines.begin(), every.badCrcLines.end());
+  MergeServiceFaults(faults.services, every.services);
   return faults;
 }
 
@@ -61,7 +68,7 @@ bool ApplyFaultSpec(const std::string& spec) {
     const std::string name = word.substr(0, equals);
     const std::string value = equals == std::string::npos ? std::string() : word.substr(equals + 1);
     // The CRC switch takes lines; the others take the board they hit.
-    if (name == "bad_crc_lines" || value.empty()) {
+    if (name == "bad_crc_lines" || IsPinListSwitch(name) || value.empty()) {
       known &= ApplyFault(-1, name, value, true);
     } else {
       known &= ApplyFault(std::atoi(value.c_str()), name, value, true);

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "sim_board.h"
+#include "sim_mcu.h"
 
 namespace velkarasim {
 namespace {
@@ -100,8 +101,12 @@ void Dio(Packet& p) {
       Record(e);
       break;
     }
-    default: p.PutU32(32, b.DioLevels(bank)); break;
+    default:
+      if (bank == kActuatorBank) ActuatorPinsBeforeRead(b);
+      p.PutU32(32, b.DioLevels(bank));
+      break;
   }
+  if (p.opcode() == 0x60 || p.opcode() == 0x62) ActuatorPinsChanged(b);
   p.Finish(true);
 }
 
@@ -192,6 +197,7 @@ void Ordinary(Packet& p) {
 }  // namespace
 
 void HandleCommand(Board& board) {
+  if (HandleServiceCommand(board)) return;
   Packet p{board};
   switch (p.selector()) {
     case 4: return Ordinary(p);

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace handler {
 namespace {
@@ -123,12 +124,73 @@ std::optional<std::string> HandlerPeer::WaitFor(char code, std::string_view ext,
   while (auto packet = ReadPacket(RemainingMs(deadline))) {
     const protocol::ProtocolPacket received(*packet);
     if (received.Code() == code && received.Ext() == ext) return packet;
-    if (received.Type() == 'C') {
-      Acknowledge(*packet, "@RET=1");
-      ++answered_;
-    }
+    if (received.Type() == 'C') Respond(*packet);
   }
   return std::nullopt;
+}
+
+std::optional<std::string> HandlerPeer::ServeNext(int timeoutMs) {
+  auto packet = ReadPacket(timeoutMs);
+  if (packet && protocol::ProtocolPacket(*packet).Type() == 'C') Respond(*packet);
+  return packet;
+}
+
+void HandlerPeer::SetBehaviour(char code, std::string_view ext, AckBehaviour behaviour) {
+  behaviours_[code + std::string(ext)] = std::move(behaviour);
+}
+
+void HandlerPeer::Respond(const std::string& packet) {
+  const protocol::ProtocolPacket request(packet);
+  const auto found = behaviours_.find(request.Code() + std::string(request.Ext()));
+  const AckBehaviour behaviour = found != behaviours_.end() ? found->second : AckBehaviour{};
+  const std::string answer = behaviour.data ? *behaviour.data : UsualAnswer(packet);
+  const auto pause = [&] { std::this_thread::sleep_for(std::chrono::milliseconds(behaviour.delayMs)); };
+  switch (behaviour.kind) {
+    case AckBehaviour::Kind::Silent:
+      return;
+    case AckBehaviour::Kind::Late:
+      pause();
+      break;
+    case AckBehaviour::Kind::RetZeroThenOne:
+      Acknowledge(packet, "@RET=0");
+      pause();
+      break;
+    case AckBehaviour::Kind::Answer:
+      break;
+  }
+  Acknowledge(packet, answer);
+  ++answered_;
+}
+
+std::string HandlerPeer::UsualAnswer(const std::string& packet) {
+  const protocol::ProtocolPacket request(packet);
+  const std::string data(request.Data());
+  const auto field = [&](const char* key) { return protocol::GetPacketField(data, key); };
+  const std::string kind = request.Code() + std::string(request.Ext());
+  char text[256];
+  if (kind == "TTMP") {
+    std::snprintf(text, sizeof text, "@RET=1@TEMP=%.2f", values_.temperature);
+  } else if (kind == "MAML") {
+    std::snprintf(text, sizeof text, "@RET=1@Axis=%s@X=%.3f@Y=%.3f@Z=%.3f", field("Axis").c_str(), values_.motorX,
+                  values_.motorY, values_.motorZ);
+  } else if (kind == "MVIS") {
+    std::snprintf(text, sizeof text, "@X_POS=%.3f@Y_POS=%.3f@ANGLE=%.3f@RECEIVE_DATA=1@RESULT=1", values_.visionX,
+                  values_.visionY, values_.visionAngle);
+  } else if (kind == "LAVG") {
+    return "@RET=1@COUNT=" + field("COUNT") + "@Channel=" + field("Channel") + "@OnOff=" + field("OnOff");
+  } else if (kind == "MPUS") {
+    values_.publicData[field("KEY")] = field("DATA");
+    std::snprintf(text, sizeof text, "@LOCATION=%d", values_.publicLocation);
+  } else if (kind == "MPUG") {
+    const auto stored = values_.publicData.find(field("KEY"));
+    const std::string value = stored != values_.publicData.end() ? stored->second : "NULL";
+    return "@KEY=" + field("KEY") + "@DATA=" + value + "@LOCATION=" + std::to_string(values_.publicLocation);
+  } else if (kind == "FSTP") {
+    return "@RET=1" + data;
+  } else {
+    return "@RET=1";
+  }
+  return text;
 }
 
 }  // namespace handler

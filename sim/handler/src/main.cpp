@@ -1,7 +1,9 @@
 // handler_peer: drives a station through its handler link as a handler would, one site per server.
 //   handler_peer [--host 127.0.0.1] --port <p> [--port <p> ...] [--tests <n>] [--timeout <ms>]
-// Server i starts site i on board i. Each result is printed; the summary is the last line, and the exit
-// code is 0 only when every test got a result.
+//                [--ack <class><letters>=silent|late:<ms>|ret0:<ms>] ...
+// Server i starts site i on board i. The tester's requests are answered as a handler does; --ack makes
+// the answer to one kind of request go missing, come late, or come as RET 0 first. Each result is
+// printed; the summary is the last line, and the exit code is 0 only when every test got a result.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,12 +15,34 @@
 
 namespace {
 
+struct AckOption {
+  std::string kind;  // class letter and three letters, "FFXY"
+  handler::AckBehaviour behaviour;
+};
+
 struct Options {
   std::string host = "127.0.0.1";
   std::vector<int> ports;
+  std::vector<AckOption> acks;
   int tests = 1;
   int timeoutMs = 60000;
 };
+
+bool ParseAck(const std::string& text, AckOption& ack) {
+  const std::size_t eq = text.find('=');
+  if (eq != 4) return false;
+  ack.kind = text.substr(0, 4);
+  const std::string how = text.substr(5);
+  const std::size_t colon = how.find(':');
+  const std::string name = how.substr(0, colon);
+  ack.behaviour.delayMs = colon == std::string::npos ? 0 : std::atoi(how.c_str() + colon + 1);
+  using Kind = handler::AckBehaviour::Kind;
+  if (name == "silent") ack.behaviour.kind = Kind::Silent;
+  else if (name == "late") ack.behaviour.kind = Kind::Late;
+  else if (name == "ret0") ack.behaviour.kind = Kind::RetZeroThenOne;
+  else return false;
+  return true;
+}
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i + 1 < argc; i += 2) {
@@ -28,7 +52,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     else if (name == "--port") options.ports.push_back(std::atoi(value));
     else if (name == "--tests") options.tests = std::atoi(value);
     else if (name == "--timeout") options.timeoutMs = std::atoi(value);
-    else return false;
+    else if (name == "--ack") {
+      AckOption ack;
+      if (!ParseAck(value, ack)) return false;
+      options.acks.push_back(ack);
+    } else return false;
   }
   return !options.ports.empty() && options.tests > 0;
 }
@@ -38,7 +66,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: %s [--host h] --port p [--port p ...] [--tests n] [--timeout ms]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [--host h] --port p [--port p ...] [--tests n] [--timeout ms]"
+                 " [--ack CEXT=silent|late:ms|ret0:ms ...]\n",
+                 argv[0]);
     return 2;
   }
   std::vector<handler::HandlerPeer> peers(options.ports.size());
@@ -47,6 +78,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot connect to %s:%d\n", options.host.c_str(), options.ports[i]);
       return 1;
     }
+    for (const AckOption& ack : options.acks) peers[i].SetBehaviour(ack.kind[0], ack.kind.substr(1), ack.behaviour);
   }
   int pass = 0, fail = 0, missing = 0;
   for (int test = 0; test < options.tests; ++test) {

@@ -2,6 +2,7 @@
 // A handler as the station sees it over the handler link: connects to a protocol server, sends starts of
 // test and other requests, reads what the tester sends, and answers the tester's requests as a handler
 // does. It can also misbehave on purpose: raw bytes, packets cut or merged, a dropped connection.
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,28 @@ struct StartOfTest {
   std::string bcd = "BCD0001";
   std::string vcm = "VCM0001";
   std::string extra;  // further "@key=value" fields
+};
+
+// How the peer answers one kind of tester request; a handler that misbehaves on purpose.
+struct AckBehaviour {
+  enum class Kind {
+    Answer,          // at once
+    Silent,          // never
+    Late,            // after delayMs
+    RetZeroThenOne,  // "@RET=0" at once, the usual answer after delayMs
+  };
+  Kind kind = Kind::Answer;
+  int delayMs = 0;
+  std::optional<std::string> data;  // sent in place of the usual answer
+};
+
+// What the peer's machine reports when the tester asks.
+struct HandlerValues {
+  double motorX = 1.25, motorY = -2.5, motorZ = 0.75;
+  double visionX = 10.5, visionY = -3.25, visionAngle = 0.5;
+  double temperature = 36.5;
+  int publicLocation = 0;  // the slot the handler names in its public-data answers
+  std::map<std::string, std::string> publicData;
 };
 
 class HandlerPeer {
@@ -41,9 +64,18 @@ class HandlerPeer {
 
   // The next packet the tester sent, without its '\r'; nullopt on time-out or a closed connection.
   std::optional<std::string> ReadPacket(int timeoutMs);
-  // Reads until a packet of that class and letters arrives, answering the tester's own Commands with
-  // "@RET=1" on the way (as a handler that does what it is asked); nullopt on time-out.
+  // Reads until a packet of that class and letters arrives, answering the tester's own Commands on the
+  // way as Serve does; nullopt on time-out.
   std::optional<std::string> WaitFor(char code, std::string_view ext, int timeoutMs);
+  // Reads the tester's next packet and, when it is a Command, answers it as its behaviour says.
+  std::optional<std::string> ServeNext(int timeoutMs);
+  // Answers a tester Command as a handler does (with this peer's behaviour for its kind).
+  void Respond(const std::string& packet);
+  // The answer a handler that does what it is asked gives to a tester Command.
+  std::string UsualAnswer(const std::string& packet);
+
+  void SetBehaviour(char code, std::string_view ext, AckBehaviour behaviour);
+  HandlerValues& Values() { return values_; }
   // Acknowledges a packet of the tester with the given data.
   bool Acknowledge(const std::string& packet, std::string_view data);
 
@@ -53,6 +85,8 @@ class HandlerPeer {
   int fd_ = -1;
   int nextId_ = 1;
   int answered_ = 0;
+  std::map<std::string, AckBehaviour> behaviours_;  // by class letter and three letters
+  HandlerValues values_;
   protocol::PacketReassembler reassembler_;
   std::string pending_;  // complete packets not yet handed out, each ending in '\r'
 };

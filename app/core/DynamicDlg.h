@@ -1,0 +1,253 @@
+#pragma once
+// The site panel: the station's run controls, and at the same time the platform record that every library
+// and test item receives. It loads the system libraries and the test items, owns one runner per site, the
+// start dispatcher, the handler's and the keypad's commands, and tears all of it down in order.
+//
+// Threads: widgets are touched on the UI thread only. Site runners, protocol workers and the start
+// dispatcher reach the panel through SiteRunHost, ExportTarget and StartSite; those change models and flags
+// and queue view updates.
+#include <QDialog>
+#include <QPointer>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <shared_mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ExportedCallbacks.h"
+#include "MainScreenLayout.h"
+#include "PlatformLoadlibrary.h"
+#include "QRV_PlatformMemory.h"
+#include "SiteModel.h"
+#include "SiteRunHost.h"
+#include "TestThread.h"
+#include "port/event.h"
+
+class CBaseDraw;
+class CFontStatic;
+class CGridCtrl;
+class CIntegratedLog;
+class CSiteCtrl;
+class CStaticImage;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTabBar;
+class QTimer;
+
+class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, public ExportTarget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTimerId = 100;
+  static constexpr int kTimerPeriodMs = 1000;
+  // Lot numbers come from the operator and the handler; they are kept to this many bytes.
+  static constexpr std::size_t kMaxLotNumber = 64;
+
+  // Builds the record (which loads the utility library of the station folder) and the panel's controls.
+  explicit DynamicDlg(QWidget* parent = nullptr);
+  ~DynamicDlg() override;
+
+  // ---- construction and initialisation (DynamicDlg.cpp)
+  // The whole start-up: settings, libraries, site controls, test items, runners, dispatcher, timer.
+  int OnInitDialog();
+  void BindSetLog();
+  void ReadPlatformConfig();
+  void ReadSiteSettings();
+  void CreateChildWindows();
+  void CreateSiteThreads();
+  // The main window hands over its site views; then their rectangles, surfaces and windows reach the record.
+  void AttachSiteViews(const std::vector<CBaseDraw*>& views);
+  void StoreViewRects();
+  void StoreViewRect(int site);
+  void StoreViewHandles();
+  int DrawMode() const { return m_nDrawMode; }
+  // The zoom slider and text follow a zoom set elsewhere (the main window's wheel).
+  void ShowZoom(int zoom);
+  // A configured site count the station can run: 1 to kMaxSites. Anything else is refused with a reason.
+  static int UsableSiteCount(int configured, std::string* refusal);
+  // "" on real boards; the QRV_SIM_BOARDS value when the station runs on simulated boards.
+  static std::string SimulatedBoards();
+
+  // ---- start dispatch, start and stop, reports (DynamicDlgStart.cpp)
+  void OnBnClickedStart();
+  void OnBnClickedStop();
+  int StartSite(int site, int usb, int server) override;
+  int IsAnySiteRunning();
+  void ClearStopFlag();
+  void SetRepeatRun(int repeatMode, unsigned repeatCount);
+  void SendSiteStatus(int usb, int site) override;
+  void SendSiteResult(int site, int code) override;
+  void DrawSiteResult(int site, int usb, int code, const std::string& text) override;
+
+  // ---- lot change and the checks before a run (DynamicDlgLot.cpp)
+  void ChangeLotNumber();
+  void OnMenuLotNumber() { ChangeLotNumber(); }
+  // The operator's confirmed lot: stored, counts and times of the lot reset. Deferred while a site runs.
+  void ApplyOperatorLot(const std::string& lot);
+  bool CheckSystemVersion(int site) override;
+  void CheckDeviceInit(int site) override;
+  bool CheckLogDirectories() override;
+  std::string ListLogFolder() override;
+  // A lot text made safe to store in an ini value and to use in a file name, and bounded.
+  static std::string SanitizeLotNumber(const std::string& text);
+  std::optional<std::string> PendingLot() const;
+
+  // ---- handler and keypad commands (DynamicDlgCommands.cpp)
+  std::intptr_t OnProtocolCommand(const char* text);
+  // A key pressed in the panel (virtual-key code); true when the panel's own keyboard handling is skipped.
+  bool PreTranslateKey(int virtualKey);
+
+  // ---- shutdown and timer (DynamicDlgShutdown.cpp)
+  // Stops and joins every thread, unloads the test items and libraries in order; runs once.
+  void OnDestroy();
+  void OnTimer(int id);
+
+  // ---- SiteRunHost (DynamicDlgSiteHost.cpp)
+  bool AllItemsLoaded() override;
+  bool OverrideStart() override { return m_bOverride.load() != 0; }
+  bool TakeHomeRequest() override { return m_bHomeRequest.exchange(0) != 0; }
+  bool FinishAfterPass() override { return m_bFinishAfterPass.load() != 0; }
+  bool SendResultFirst() override { return m_nSendResultMode != 0; }
+  std::string ErrorCodePath() override;
+  void SetProtocolErrorMsg(const std::string& text) override;
+  void ShowSiteView(int site) override;
+  std::vector<ItemRow> LoadSiteItems(int site) override;
+  int GetRetryCount(int site, int entryIndex) override;
+  void SetLogHeader(int site) override;
+  void ClearLog(int site) override;
+  void SetLogBody(int site, int row, int attempts, const ItemRow& item) override;
+  void SetLogEnd(int site, const TestLogEnd& end) override;
+  void ReloadSiteCycleEnd(int site) override;
+  int RunCycleEnd(int site, int usb, int lotTotal, int server) override;
+  void UpdateYield(bool pass, int site) override;
+  void UpdateErrorList(int site, int usbOrPara) override;
+  void UpdateAverageTime(int site, const std::string& elapsedMs, bool reset) override;
+
+  // ---- ExportTarget (DynamicDlgSiteHost.cpp)
+  CQRV_LoadMemory& Record() override { return *this; }
+  int SiteCount() override { return static_cast<int>(m_vecTestThread.size()); }
+  // Refused (null) once the panel closes; the panel itself keeps reaching its runners through SiteRunner.
+  CTestThread* Runner(int site) override;
+  SiteModel* Model(int site) override;
+  void AddListLog(int site, std::string text) override;
+  void SetOverride(int overrideFlag) override { m_bOverride.store(overrideFlag != 0 ? 1 : 0); }
+  void SelectSiteTab(int site) override;
+  void SetFinishAfterPass() override { m_bFinishAfterPass.store(1); }
+  int GetFpsDraw() override { return 0; }
+  void DrawSiteLabel(int site) override;
+
+  // Controls the tests and the main window reach.
+  QPushButton* StartButton() const { return m_btnStart; }
+  QPushButton* StopButton() const { return m_btnStop; }
+  QPushButton* LotButton() const { return m_btnLot; }
+  CFontStatic* ResultLabel(int site) const;
+  CSiteCtrl* ItemList(int site) const;
+  MainScreenLayout& Layout() { return m_Layout; }
+  const ItemLibraryMap& Items() const { return m_items; }
+  bool IsInitialised() const { return m_bInitialised; }
+  bool IsDestroyed() const { return m_bDestroyed; }
+
+ protected:
+  // Esc never closes the panel.
+  void reject() override {}
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  // DynamicDlg.cpp
+  void CreateControls();
+  void CreateSiteModels(int siteCount);
+  void LoadItemLibraries();
+  void ReportSimulation();
+  std::string ReadRecordIni(const char* section, const char* key, const char* defaultText, const std::string& path);
+  int ReadRecordIniInt(const char* section, const char* key, int defaultValue, const std::string& path);
+  void QueueSiteRefresh(int site);
+  CBaseDraw* View(int site) const;
+
+  CTestThread* SiteRunner(int site) const;
+  bool AnySiteRunningNow() const;
+
+  // DynamicDlgStart.cpp
+  void StartDispatcher();
+  void StartSites(bool onlyTabSite);
+  void Log(int site, const char* format, ...) const __attribute__((format(printf, 3, 4)));
+  void ShowStopOnSite(int site);
+
+  // DynamicDlgLot.cpp
+  void ResetLot(bool endOfLotLines);
+  void ApplyPendingLot();
+  void ApplyHandlerLot(const std::string& lot);
+
+  // DynamicDlgShutdown.cpp
+  void StopPanelWorkers();
+
+  // ---- state read by several threads
+  std::atomic<int> m_nSendResultMode{0};
+  std::atomic<int> m_bItemsLoaded{1};
+  std::atomic<int> m_bHomeRequest{0};
+  std::atomic<int> m_bFinishAfterPass{0};
+  std::atomic<int> m_bKeyUse{0};
+  std::atomic<unsigned> m_nRepeatCount{1};
+  std::atomic<int> m_bUiEditMode{0};
+  std::atomic<int> m_bLoggedIn{0};
+  std::atomic<int> m_bOverride{0};
+  std::atomic<int> m_nDrawMode{0};
+  std::atomic<int> m_nRepeatMode{0};
+  std::atomic<int> m_nTabSite{0};
+  std::atomic<bool> m_bClosing{false};
+  std::atomic<bool> m_bWorkersStop{false};
+  bool m_bInitialised = false;
+  bool m_bDestroyed = false;
+  std::array<int, 10> m_nKeyCode{};
+
+  // Held shared while a report calls into the protocol library, exclusively while it is unloaded.
+  mutable std::shared_mutex m_protocolLock;
+  // A lot change that waits for the running sites to finish.
+  mutable std::mutex m_lotLock;
+  std::optional<std::string> m_pendingLot;
+  bool m_pendingLotFromHandler = false;
+
+  std::thread m_pStartThread;
+  port::Event m_hStartDispatchEvent;
+  int m_nTimer = 0;
+
+  // ---- sites: models outlive the runners that change them
+  std::vector<std::unique_ptr<SiteModel>> m_models;
+  std::array<std::atomic<bool>, kMaxSites> m_refreshQueued{};
+  ItemLibraryMap m_items;
+  // The vector keeps its size for the panel's life; a runner's slot is emptied under the lock when it goes.
+  mutable std::mutex m_runnerLock;
+  std::vector<std::unique_ptr<CTestThread>> m_vecTestThread;
+  mutable std::mutex m_viewLock;
+  std::vector<QPointer<CBaseDraw>> m_views;
+
+  // ---- windows and controls (owned by the panel's widget tree)
+  QPointer<CIntegratedLog> m_pIntegratedLog;
+  MainScreenLayout m_Layout;
+  std::vector<CStaticImage*> m_vecResultImage;
+  std::vector<CSiteCtrl*> m_vecItemList;
+  std::vector<CFontStatic*> m_vecResultLabel;
+  std::vector<CFontStatic*> m_vecTimeLabel;
+  std::vector<CFontStatic*> m_vecAverageDll;
+  std::vector<CFontStatic*> m_vecAverageThread;
+  QPushButton* m_btnLot = nullptr;
+  QPushButton* m_btnStart = nullptr;
+  QPushButton* m_btnStop = nullptr;
+  CFontStatic* m_stInfoMsg = nullptr;
+  QLabel* m_stZoom = nullptr;
+  CFontStatic* m_stUserMsg = nullptr;
+  CFontStatic* m_stFirmwareVersion = nullptr;
+  CFontStatic* m_stItemVersion = nullptr;
+  CStaticImage* m_imgLogo = nullptr;
+  QTabBar* m_tabSite = nullptr;
+  QSlider* m_sliderZoom = nullptr;
+  std::vector<QLabel*> m_listYield;
+  CGridCtrl* m_gridList = nullptr;
+  std::shared_ptr<QPointer<DynamicDlg>> m_self;
+};

@@ -1,0 +1,101 @@
+// The site panel's teardown and its one-second timer.
+#include <QApplication>
+#include <QTimerEvent>
+
+#include "BaseDraw.h"
+#include "DynamicDlg.h"
+#include "FontStatic.h"
+#include "IntegratedLog.h"
+#include "SiteCtrl.h"
+#include "StaticImage.h"
+#include "port/ui_thread.h"
+#include "port/window_message.h"
+
+namespace {
+
+template <typename Widget>
+void DeleteControls(std::vector<Widget*>& controls) {
+  for (Widget* control : controls) delete control;
+  controls.clear();
+}
+
+}  // namespace
+
+void DynamicDlg::StopPanelWorkers() {
+  m_bWorkersStop.store(true);
+  m_hStartDispatchEvent.Set();
+  if (m_pStartThread.joinable()) m_pStartThread.join();
+}
+
+// The order matters: nothing may call into a library, a test item or a window after it is gone.
+// 1. no more starts and commands; the handler servers stop with the protocol library;
+// 2. stop-all, and every site's runner joined (a running item finishes first);
+// 3. the test items, then the hardware and image libraries (each joins its own workers);
+// 4. the exports are withdrawn, then the windows they log to go. The utility library goes with the record.
+void DynamicDlg::OnDestroy() {
+  if (m_bDestroyed) return;
+  m_bDestroyed = true;
+  m_bClosing.store(true);
+  // Waits of workers for the UI thread give up from here on, so no join below can wait for this thread.
+  const bool wasClosing = port::ui::IsClosing();
+  port::ui::SetClosing(true);
+  if (m_nTimer != 0) killTimer(m_nTimer);
+  m_nTimer = 0;
+  qApp->removeEventFilter(this);
+  StopPanelWorkers();
+
+  {
+    const std::unique_lock lock(m_protocolLock);
+    UnloadProtocolLibrary();
+  }
+  port::UnregisterMessageHandler(this);
+
+  SetStopButtonFlag(1);
+  // Re-registering waits for exports that are running; from here on they find no runner.
+  if (m_bInitialised) SetExportTarget(this);
+  // All runners are told at once (each destructor raises its shutdown flag, then joins): one after the
+  // other, a site that begins a run meanwhile would run its whole list while the others are joined.
+  std::vector<std::thread> joiners;
+  for (std::size_t site = 0; site < m_vecTestThread.size(); ++site) {
+    std::unique_ptr<CTestThread> runner;
+    {
+      const std::lock_guard lock(m_runnerLock);
+      runner = std::move(m_vecTestThread[site]);
+    }
+    if (runner) joiners.emplace_back([gone = std::move(runner)]() mutable { gone.reset(); });
+  }
+  for (std::thread& joiner : joiners) joiner.join();
+
+  DeleteControls(m_vecItemList);
+  m_Layout.DeleteYieldLists();
+  DeleteControls(m_vecResultImage);
+  DeleteControls(m_vecResultLabel);
+  DeleteControls(m_vecTimeLabel);
+  DeleteControls(m_vecAverageDll);
+  DeleteControls(m_vecAverageThread);
+  for (const auto& model : m_models) model->SetUpdateHook({});
+
+  m_items.UnloadAll();
+  UnloadHardwareLibrary();
+  UnloadSoftwareLibrary();
+  UnloadMesLibrary();
+
+  if (m_bInitialised) SetExportTarget(nullptr);
+  delete m_pIntegratedLog.data();
+  {
+    const std::lock_guard lock(m_viewLock);
+    m_views.clear();
+  }
+  port::ui::SetClosing(wasClosing);
+}
+
+void DynamicDlg::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == m_nTimer) OnTimer(kTimerId);
+  QDialog::timerEvent(event);
+}
+
+void DynamicDlg::OnTimer(int id) {
+  if (id != kTimerId || m_bClosing.load()) return;
+  if (m_nLoginLevel.load() >= 10) m_nLoginLevel.fetch_sub(10);
+  ApplyPendingLot();
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The site panel's screen layout: creates the per-site controls for the configured sites, places every
+// control of the panel at its Controller.ini rectangle, styles the labels from the Controller.ini fonts,
+// and keeps the lot counts (yield rows, average times) of the sites in the model's Config.ini.
+// Widgets are touched on the UI thread only; the count updates may come from any site's thread.
+#include <QPointer>
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "QRV_Types.h"
+
+class CFontStatic;
+class CGridCtrl;
+class CSiteCtrl;
+class CStaticImage;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTabBar;
+class QWidget;
+class SiteModel;
+
+class MainScreenLayout {
+ public:
+  // The panel's fixed controls and the lists the per-site controls go into.
+  struct Controls {
+    CFontStatic* infoMsg = nullptr;
+    CStaticImage* logo = nullptr;
+    std::vector<CStaticImage*>* resultImages = nullptr;
+    QPushButton* lotButton = nullptr;
+    QPushButton* startButton = nullptr;
+    QTabBar* siteTab = nullptr;
+    std::vector<CFontStatic*>* resultLabels = nullptr;
+    QSlider* zoomSlider = nullptr;
+    QLabel* zoomText = nullptr;
+    CFontStatic* userMsg = nullptr;
+    std::vector<CSiteCtrl*>* itemLists = nullptr;
+    CFontStatic* firmwareVersion = nullptr;
+    std::vector<QLabel*>* yieldLists = nullptr;
+    QPushButton* stopButton = nullptr;
+    CFontStatic* itemVersion = nullptr;
+    std::vector<CFontStatic*>* averageDll = nullptr;
+    std::vector<CFontStatic*>* averageThread = nullptr;
+    CGridCtrl* errorList = nullptr;
+    std::vector<CFontStatic*>* timeLabels = nullptr;
+  };
+
+  void SetOwner(QWidget* owner) { m_owner = owner; }
+  // UI thread: one set of per-site controls for each model (the site count), then placement and styles.
+  void Init(const Controls& controls, const std::vector<SiteModel*>& models);
+
+  int GetSiteCount() const { return static_cast<int>(m_models.size()); }
+
+  // UI thread: places and shows every control by its Controller.ini [USER_INTERFACE] entry.
+  void PlaceControls();
+  // UI thread: the ERROR_MSG font of the section on the site's result label, shown.
+  void StyleSiteMessage(const char* section, int site);
+  void ShowInformationMsg(const char* section);
+  void ShowUserMsg(const char* section);
+  // UI thread: the site's controls from its model (label text and colour, picture, time, counts).
+  void RefreshSite(int site);
+
+  // Counts: from any thread, each update whole under one lock.
+  void LoadYieldCounts(bool reset);
+  void UpdateYield(bool pass, int site);
+  void UpdateAverageTime(int site, const std::string& elapsedMs, bool reset);
+  void LoadErrorList(bool clear);
+  // UI thread.
+  void DeleteYieldLists();
+
+  // The percentage in five characters, cut and never rounded ("66.66%", "0.500%", "100%"); "0%" without runs.
+  static std::string FormatYield(int pass, int total);
+
+ private:
+  struct SiteTimes {
+    std::int64_t itemTotalMs = 0;
+    std::int64_t threadTotalMs = 0;
+    int runs = 0;
+  };
+
+  void CreateSiteControls(int site);
+  void StyleLabel(CFontStatic* label, const char* section, const char* name);
+  void StoreCounts(int site);
+  void ShowAverages(int site);
+
+  QWidget* m_owner = nullptr;
+  Controls m_controls;
+  std::vector<SiteModel*> m_models;
+  std::mutex m_statsLock;
+  std::array<SiteTimes, kMaxSites> m_times{};
+};

@@ -1,0 +1,236 @@
+// The station from a copy of the built folder on simulated boards, driven through its handler link by the
+// handler peer: a stream of modules on all eight sites, each start answered by exactly one result of the
+// site it started, every run in the site's list log; and a handler that drops its link half way and comes back.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "StationRun.h"
+#include "handler/handler_peer.h"
+#include "port/clock.h"
+#include "port/ini.h"
+#include "port/registry.h"
+#include "port/text.h"
+#include "protocol_packet.h"
+#include "qrv_test/scoped_env.h"
+#include "qrv_test/temp_dir.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kSites = 8;
+constexpr int kServers = 4;
+constexpr int kModulesPerSite = 50;
+constexpr int kConnectMs = 60000;
+constexpr int kResultMs = 30000;
+// A start that comes before the station has set its server ready again is refused; the handler retries.
+constexpr int kRetryPauseMs = 5;
+constexpr int kMaxRefusalsPerStart = 2000;
+
+// Distinct free loopback ports: every socket stays bound until all are known.
+std::vector<int> FreePorts(int count) {
+  std::vector<int> sockets;
+  std::vector<int> ports;
+  for (int i = 0; i < count; ++i) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+      ADD_FAILURE() << "no free loopback port";
+    sockets.push_back(fd);
+    ports.push_back(ntohs(address.sin_port));
+  }
+  for (const int fd : sockets) ::close(fd);
+  return ports;
+}
+
+// The module a start names, so the result it echoes tells which site and which start it answers.
+std::string ModuleCode(int site, int module) { return port::Format("S%dM%03d", site, module); }
+
+struct Outcome {
+  std::vector<std::string> failures;
+  int passes = 0;
+  int refusals = 0;
+};
+
+// One handler link: server i starts sites i and i + 4 in turn, each only after the previous result.
+class ServerDriver {
+ public:
+  ServerDriver(int server, int port, int reconnectAfter)
+      : server_(server), port_(port), reconnectAfter_(reconnectAfter) {}
+
+  Outcome Run() {
+    if (!peer_.Connect("127.0.0.1", port_, kConnectMs)) {
+      outcome_.failures.push_back(port::Format("server %d: no connection on port %d", server_, port_));
+      return outcome_;
+    }
+    for (int module = 0; module < kModulesPerSite && outcome_.failures.empty(); ++module) {
+      if (module == reconnectAfter_ && !Reconnect()) break;
+      for (const int site : {server_, server_ + kServers}) TestModule(site, module);
+    }
+    ExpectNothingMore();
+    return outcome_;
+  }
+
+ private:
+  bool Reconnect() {
+    peer_.Close();
+    if (peer_.Connect("127.0.0.1", port_, kConnectMs)) return true;
+    outcome_.failures.push_back(port::Format("server %d: no reconnection", server_));
+    return false;
+  }
+
+  void TestModule(int site, int module) {
+    handler::StartOfTest start;
+    start.site = site;
+    start.usb = server_;  // the handler link takes board indexes 0 to 3
+    start.bcd = ModuleCode(site, module);
+    for (int attempt = 0; attempt < kMaxRefusalsPerStart; ++attempt) {
+      peer_.SendStartOfTest(start);
+      const std::optional<std::string> answer = ResultOrRefusal();
+      if (!answer) {
+        outcome_.failures.push_back("no result for " + start.bcd);
+        return;
+      }
+      const protocol::ProtocolPacket packet(*answer);
+      if (packet.Type() == 'A') {
+        ++outcome_.refusals;
+        port::clock::SleepMs(kRetryPauseMs);
+        continue;
+      }
+      peer_.Acknowledge(*answer, "@RET=1");
+      const std::string ret = protocol::GetPacketField(packet.Data(), "RET");
+      const std::string bcd = protocol::GetPacketField(packet.Data(), "BCD");
+      if (ret == "1" && bcd == start.bcd)
+        ++outcome_.passes;
+      else
+        outcome_.failures.push_back("start " + start.bcd + " answered by " + *answer);
+      return;
+    }
+    outcome_.failures.push_back("start " + start.bcd + " refused every time");
+  }
+
+  // The result notice of the start, or the station's refusal of it; the tester's own requests are answered.
+  std::optional<std::string> ResultOrRefusal() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kResultMs);
+    while (true) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return std::nullopt;
+      std::optional<std::string> packet = peer_.ReadPacket(static_cast<int>(left.count()));
+      if (!packet) return std::nullopt;
+      const protocol::ProtocolPacket received(*packet);
+      if (received.Type() == 'N' && received.IsCommand('R', "RET")) return packet;
+      if (received.Type() == 'A' && received.IsCommand('K', "SOT")) return packet;
+      if (received.Type() == 'C') peer_.Respond(*packet);
+    }
+  }
+
+  // A duplicated result would arrive after the last one; wait a little for any.
+  void ExpectNothingMore() {
+    while (const std::optional<std::string> packet = peer_.ServeNext(300)) {
+      if (protocol::ProtocolPacket(*packet).IsCommand('R', "RET"))
+        outcome_.failures.push_back(port::Format("server %d: extra result ", server_) + *packet);
+    }
+  }
+
+  const int server_;
+  const int port_;
+  const int reconnectAfter_;
+  handler::HandlerPeer peer_;
+  Outcome outcome_;
+};
+
+// How many lines of the site's list logs hold the text.
+int ListLogCount(const std::string& station, char site, const std::string& text) {
+  const std::string suffix = std::string("_") + site + ".txt";
+  int count = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(station + "/Log/ListLog")) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
+    std::ifstream file(entry.path());
+    for (std::string line; std::getline(file, line);)
+      if (line.find(text) != std::string::npos) ++count;
+  }
+  return count;
+}
+
+class HandlerE2eTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(HandlerE2eTest, EveryStartOnEverySiteGetsItsOneResult) {
+  const int reconnectAfter = GetParam();
+  qrv::test::TempDir dir;
+  const std::string station = dir.File("station");
+  ASSERT_TRUE(qrv::test::CopyStation(station)) << "the built station is missing";
+  const std::string registry = dir.File("registry");
+  const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
+  port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
+  const std::vector<int> ports = FreePorts(kServers);
+  for (int server = 0; server < kServers; ++server)
+    ASSERT_TRUE(port::ini::WriteString(station + "/Ref/Init_Model/Protocol.ini", "PROTOCOL",
+                                       port::Format("PORT_%c", 'A' + server).c_str(),
+                                       std::to_string(ports[server]).c_str()));
+
+  qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
+                                          {"QRV_REGISTRY_DIR", registry},
+                                          {"QRV_DRIVE_ROOT", dir.File("drives")},
+                                          {"QRV_HEADLESS", "1"},
+                                          {"QT_QPA_PLATFORM", "offscreen"},
+                                          {"QRV_EXIT_AFTER_MS", "240000"}});
+  ASSERT_TRUE(run.Started());
+
+  const auto began = std::chrono::steady_clock::now();
+  std::vector<Outcome> outcomes(kServers);
+  std::atomic<int> finished = 0;
+  std::vector<std::thread> handlers;
+  for (int server = 0; server < kServers; ++server)
+    handlers.emplace_back([&, server] {
+      outcomes[server] = ServerDriver(server, ports[server], reconnectAfter).Run();
+      ++finished;
+    });
+  // The station's standard error is read all along, so that a full pipe never holds it up.
+  while (finished.load() < kServers) run.WaitForText("\n\x01", 100ms);
+  for (std::thread& handler : handlers) handler.join();
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+
+  int passes = 0;
+  int refusals = 0;
+  for (const Outcome& outcome : outcomes) {
+    for (const std::string& failure : outcome.failures) ADD_FAILURE() << failure;
+    passes += outcome.passes;
+    refusals += outcome.refusals;
+  }
+  std::printf("%d modules passed on %d sites in %.1f s (%d starts refused while the station was busy)\n", passes,
+              kSites, seconds, refusals);
+  EXPECT_EQ(passes, kSites * kModulesPerSite);
+  run.WaitForExit(0ms);
+  for (int site = 0; site < kSites; ++site) {
+    const char name = static_cast<char>('A' + site);
+    EXPECT_EQ(ListLogCount(station, name, port::Format("Receive START : Site - %d,", site)), kModulesPerSite)
+        << "site " << name;
+    EXPECT_EQ(ListLogCount(station, name, "---SendResultCode---0 "), kModulesPerSite) << "site " << name;
+  }
+  if (HasFailure()) ADD_FAILURE() << run.Errors();
+}
+
+// Without a break, and with the handler dropping its link half way through and connecting again.
+INSTANTIATE_TEST_SUITE_P(Handler, HandlerE2eTest, ::testing::Values(-1, kModulesPerSite / 2),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param < 0 ? std::string("Steady") : std::string("Reconnecting");
+                         });
+
+}  // namespace
