@@ -35,9 +35,6 @@ constexpr int kServers = 4;
 constexpr int kModulesPerSite = 50;
 constexpr int kConnectMs = 60000;
 constexpr int kResultMs = 30000;
-// A start that comes before the station has set its server ready again is refused; the handler retries.
-constexpr int kRetryPauseMs = 5;
-constexpr int kMaxRefusalsPerStart = 2000;
 
 // Distinct free loopback ports: every socket stays bound until all are known.
 std::vector<int> FreePorts(int count) {
@@ -100,44 +97,18 @@ class ServerDriver {
     start.site = site;
     start.usb = server_;  // the handler link takes board indexes 0 to 3
     start.bcd = ModuleCode(site, module);
-    for (int attempt = 0; attempt < kMaxRefusalsPerStart; ++attempt) {
-      peer_.SendStartOfTest(start);
-      const std::optional<std::string> answer = ResultOrRefusal();
-      if (!answer) {
-        outcome_.failures.push_back("no result for " + start.bcd);
-        return;
-      }
-      const protocol::ProtocolPacket packet(*answer);
-      if (packet.Type() == 'A') {
-        ++outcome_.refusals;
-        port::clock::SleepMs(kRetryPauseMs);
-        continue;
-      }
-      peer_.Acknowledge(*answer, "@RET=1");
-      const std::string ret = protocol::GetPacketField(packet.Data(), "RET");
-      const std::string bcd = protocol::GetPacketField(packet.Data(), "BCD");
-      if (ret == "1" && bcd == start.bcd)
-        ++outcome_.passes;
-      else
-        outcome_.failures.push_back("start " + start.bcd + " answered by " + *answer);
+    const std::optional<std::string> result = peer_.RunTest(start, kResultMs, &outcome_.refusals);
+    if (!result) {
+      outcome_.failures.push_back("no result for " + start.bcd);
       return;
     }
-    outcome_.failures.push_back("start " + start.bcd + " refused every time");
-  }
-
-  // The result notice of the start, or the station's refusal of it; the tester's own requests are answered.
-  std::optional<std::string> ResultOrRefusal() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kResultMs);
-    while (true) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return std::nullopt;
-      std::optional<std::string> packet = peer_.ReadPacket(static_cast<int>(left.count()));
-      if (!packet) return std::nullopt;
-      const protocol::ProtocolPacket received(*packet);
-      if (received.Type() == 'N' && received.IsCommand('R', "RET")) return packet;
-      if (received.Type() == 'A' && received.IsCommand('K', "SOT")) return packet;
-      if (received.Type() == 'C') peer_.Respond(*packet);
-    }
+    const protocol::ProtocolPacket packet(*result);
+    const std::string ret = protocol::GetPacketField(packet.Data(), "RET");
+    const std::string bcd = protocol::GetPacketField(packet.Data(), "BCD");
+    if (ret == "1" && bcd == start.bcd)
+      ++outcome_.passes;
+    else
+      outcome_.failures.push_back("start " + start.bcd + " answered by " + *result);
   }
 
   // A duplicated result would arrive after the last one; wait a little for any.
@@ -176,6 +147,8 @@ TEST_P(HandlerE2eTest, EveryStartOnEverySiteGetsItsOneResult) {
   qrv::test::TempDir dir;
   const std::string station = dir.File("station");
   ASSERT_TRUE(qrv::test::CopyStation(station)) << "the built station is missing";
+  // Runs of the built folder itself (scripts/run) leave their logs there; only this run's are counted.
+  std::filesystem::remove_all(station + "/Log");
   const std::string registry = dir.File("registry");
   const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
   port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);

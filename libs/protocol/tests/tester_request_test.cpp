@@ -420,5 +420,27 @@ TEST_F(TesterRequests, SitesOnTwoServersWaitAtTheSameTime) {
   EXPECT_DOUBLE_EQ(table_->GetMoterLocationInfo(1)->X, 99.5);
 }
 
+// Closing the servers ends a request that waits on one of them, so nothing waits on a line that is gone.
+TEST_F(TesterRequests, UnloadEndsAWaitingRequest) {
+  peer_.SetBehaviour('F', "FMC", {AckBehaviour::Kind::Silent, 0, std::nullopt});
+  std::atomic<bool> sent{false};
+  std::atomic<bool> done{false};
+  std::thread handler([&] {
+    while (!done.load()) {
+      if (peer_.ServeNext(10)) sent = true;
+    }
+  });
+  auto item = std::async(std::launch::async, [&] { return table_->MoveCylinder(0, 1, 60000); });
+  ASSERT_TRUE(PumpUntil([&] { return sent.load(); }));
+  const auto started = std::chrono::steady_clock::now();
+  Resolve<LoadOnDelete_Fn>("Load_OnDelete")(record_.get());
+  ASSERT_TRUE(PumpUntil([&] { return item.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+  EXPECT_EQ(item.get(), 0);
+  done = true;
+  handler.join();
+  EXPECT_FALSE(Station().LogHas("MoveCylinder fail - timeout!"));
+}
+
 }  // namespace
 }  // namespace protocol_test

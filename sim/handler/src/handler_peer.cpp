@@ -135,6 +135,29 @@ std::optional<std::string> HandlerPeer::ServeNext(int timeoutMs) {
   return packet;
 }
 
+std::optional<std::string> HandlerPeer::RunTest(const StartOfTest& start, int timeoutMs, int* refusals) {
+  constexpr int kMaxRefusals = 1000;
+  constexpr auto kRetryPause = std::chrono::milliseconds(10);
+  for (int attempt = 0; attempt < kMaxRefusals; ++attempt) {
+    if (!SendStartOfTest(start)) return std::nullopt;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::optional<std::string> answer;
+    while ((answer = ReadPacket(RemainingMs(deadline)))) {
+      const protocol::ProtocolPacket received(*answer);
+      if (received.Type() == 'N' && received.IsCommand('R', "RET")) {
+        Acknowledge(*answer, "@RET=1");
+        return answer;
+      }
+      if (received.Type() == 'A' && received.IsCommand('K', "SOT")) break;
+      if (received.Type() == 'C') Respond(*answer);
+    }
+    if (!answer) return std::nullopt;
+    if (refusals != nullptr) ++*refusals;
+    std::this_thread::sleep_for(kRetryPause);
+  }
+  return std::nullopt;
+}
+
 void HandlerPeer::SetBehaviour(char code, std::string_view ext, AckBehaviour behaviour) {
   behaviours_[code + std::string(ext)] = std::move(behaviour);
 }

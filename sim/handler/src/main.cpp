@@ -1,13 +1,16 @@
 // handler_peer: drives a station through its handler link as a handler would, one site per server.
 //   handler_peer [--host 127.0.0.1] --port <p> [--port <p> ...] [--tests <n>] [--timeout <ms>]
 //                [--ack <class><letters>=silent|late:<ms>|ret0:<ms>] ...
-// Server i starts site i on board i. The tester's requests are answered as a handler does; --ack makes
+// With n servers, server i tests sites i, i + n, ... in turn on board i, each module after the previous
+// result, all servers at once. The tester's requests are answered as a handler does; --ack makes
 // the answer to one kind of request go missing, come late, or come as RET 0 first. Each result is
 // printed; the summary is the last line, and the exit code is 0 only when every test got a result.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "handler/handler_peer.h"
@@ -61,6 +64,40 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return !options.ports.empty() && options.tests > 0;
 }
 
+constexpr int kSites = 8;
+
+struct Tally {
+  std::mutex lock;
+  int pass = 0;
+  int fail = 0;
+  int missing = 0;
+};
+
+// One server's stream of modules; prints each result as it comes.
+void TestServer(handler::HandlerPeer& peer, int server, int servers, const Options& options, Tally& tally) {
+  for (int test = 0; test < options.tests; ++test) {
+    for (int site = server; site < kSites; site += servers) {
+      handler::StartOfTest start;
+      start.site = site;
+      start.usb = server;
+      start.bcd = "BCD" + std::to_string(test);
+      const auto result = peer.RunTest(start, options.timeoutMs);
+      const std::lock_guard guard(tally.lock);
+      if (!result) {
+        std::printf("test %d site %c: no result\n", test + 1, static_cast<char>('A' + site));
+        ++tally.missing;
+        continue;
+      }
+      const protocol::ProtocolPacket packet(*result);
+      const std::string ret = protocol::GetPacketField(packet.Data(), "RET");
+      std::printf("test %d site %c: RET=%s MSG=%s\n", test + 1, static_cast<char>('A' + site), ret.c_str(),
+                  protocol::GetPacketField(packet.Data(), "MSG").c_str());
+      std::fflush(stdout);
+      ret == "1" ? ++tally.pass : ++tally.fail;
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,30 +117,13 @@ int main(int argc, char** argv) {
     }
     for (const AckOption& ack : options.acks) peers[i].SetBehaviour(ack.kind[0], ack.kind.substr(1), ack.behaviour);
   }
-  int pass = 0, fail = 0, missing = 0;
-  for (int test = 0; test < options.tests; ++test) {
-    for (std::size_t i = 0; i < peers.size(); ++i) {
-      handler::StartOfTest start;
-      start.site = start.usb = static_cast<int>(i);
-      start.bcd = "BCD" + std::to_string(test);
-      peers[i].SendStartOfTest(start);
-    }
-    for (std::size_t i = 0; i < peers.size(); ++i) {
-      const auto result = peers[i].WaitFor('R', "RET", options.timeoutMs);
-      if (!result) {
-        std::printf("test %d server %c: no result\n", test + 1, static_cast<char>('A' + i));
-        ++missing;
-        continue;
-      }
-      peers[i].Acknowledge(*result, "@RET=1");
-      const protocol::ProtocolPacket packet(*result);
-      const std::string ret = protocol::GetPacketField(packet.Data(), "RET");
-      std::printf("test %d server %c: RET=%s MSG=%s\n", test + 1, static_cast<char>('A' + i), ret.c_str(),
-                  protocol::GetPacketField(packet.Data(), "MSG").c_str());
-      ret == "1" ? ++pass : ++fail;
-    }
-    std::fflush(stdout);
-  }
+  Tally tally;
+  std::vector<std::thread> servers;
+  const int count = static_cast<int>(peers.size());
+  for (int i = 0; i < count; ++i)
+    servers.emplace_back(TestServer, std::ref(peers[i]), i, count, std::cref(options), std::ref(tally));
+  for (std::thread& server : servers) server.join();
+  const int pass = tally.pass, fail = tally.fail, missing = tally.missing;
   std::printf("summary: tests %d pass %d fail %d no result %d\n", pass + fail + missing, pass, fail, missing);
   return missing == 0 ? 0 : 1;
 }

@@ -69,6 +69,11 @@ class HandlerPeer {
   std::optional<std::string> WaitFor(char code, std::string_view ext, int timeoutMs);
   // Reads the tester's next packet and, when it is a Command, answers it as its behaviour says.
   std::optional<std::string> ServeNext(int timeoutMs);
+  // One module as a handler tests it: sends the start and waits for its result notice, answering the
+  // tester's Commands on the way. A start the tester refuses (its site is still finishing the previous
+  // module) is sent again after a short pause; each refusal adds 1 to *refusals. The result is
+  // acknowledged and returned; nullopt when no result came within timeoutMs of the last start.
+  std::optional<std::string> RunTest(const StartOfTest& start, int timeoutMs, int* refusals = nullptr);
   // Answers a tester Command as a handler does (with this peer's behaviour for its kind).
   void Respond(const std::string& packet);
   // The answer a handler that does what it is asked gives to a tester Command.
