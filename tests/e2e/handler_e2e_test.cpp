@@ -1,10 +1,6 @@
 // The station from a copy of the built folder on simulated boards, driven through its handler link by the
 // handler peer: a stream of modules on all eight sites, each start answered by exactly one result of the
 // site it started, every run in the site's list log; and a handler that drops its link half way and comes back.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +14,7 @@
 
 #include "StationRun.h"
 #include "handler/handler_peer.h"
+#include "qrv_test/free_ports.h"
 #include "port/clock.h"
 #include "port/ini.h"
 #include "port/registry.h"
@@ -35,26 +32,6 @@ constexpr int kServers = 4;
 constexpr int kModulesPerSite = 50;
 constexpr int kConnectMs = 60000;
 constexpr int kResultMs = 30000;
-
-// Distinct free loopback ports: every socket stays bound until all are known.
-std::vector<int> FreePorts(int count) {
-  std::vector<int> sockets;
-  std::vector<int> ports;
-  for (int i = 0; i < count; ++i) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-      ADD_FAILURE() << "no free loopback port";
-    sockets.push_back(fd);
-    ports.push_back(ntohs(address.sin_port));
-  }
-  for (const int fd : sockets) ::close(fd);
-  return ports;
-}
 
 // The module a start names, so the result it echoes tells which site and which start it answers.
 std::string ModuleCode(int site, int module) { return port::Format("S%dM%03d", site, module); }
@@ -152,7 +129,8 @@ TEST_P(HandlerE2eTest, EveryStartOnEverySiteGetsItsOneResult) {
   const std::string registry = dir.File("registry");
   const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
   port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
-  const std::vector<int> ports = FreePorts(kServers);
+  const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
+  ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
   for (int server = 0; server < kServers; ++server)
     ASSERT_TRUE(port::ini::WriteString(station + "/Ref/Init_Model/Protocol.ini", "PROTOCOL",
                                        port::Format("PORT_%c", 'A' + server).c_str(),

@@ -2,9 +2,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdarg>
@@ -12,6 +9,7 @@
 #include <fstream>
 
 #include "QRV_Exports.h"
+#include "qrv_test/free_ports.h"
 #include "port/clock.h"
 #include "port/ini.h"
 #include "port/message_box.h"
@@ -76,26 +74,6 @@ int FakeIniWriteDouble(const char* section, const char* key, double value, const
 
 std::uint32_t FakeRegeditReadInt(RegRoot, const char*, const char*, std::uint32_t defaultValue) { return defaultValue; }
 
-// Distinct free loopback ports: every socket stays bound until all are known, so no two servers of one
-// test get the same port.
-std::vector<int> FreePorts(int count) {
-  std::vector<int> sockets;
-  std::vector<int> ports;
-  for (int i = 0; i < count; ++i) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    sockets.push_back(fd);
-    ports.push_back(ntohs(address.sin_port));
-  }
-  for (const int fd : sockets) ::close(fd);
-  return ports;
-}
-
 QApplication& Application() {
   static int argc = 1;
   static char name[] = "protocol_link_test";
@@ -137,7 +115,8 @@ void ProtocolStation::SetUp() {
   const auto model = folder_ / "Ref" / "Model";
   std::ofstream ini(model / "Protocol.ini");
   ini << "[PROTOCOL]\n";
-  const std::vector<int> ports = FreePorts(kServers);
+  const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
+  ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
   for (int i = 0; i < kServers; ++i) {
     ports_[i] = ports[i];
     ini << "PORT_" << static_cast<char>('A' + i) << "=" << ports_[i] << "\n";
