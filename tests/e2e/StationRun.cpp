@@ -15,14 +15,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace qrv::test {
 
-bool CopyStation(const std::string& folder) {
-  const char* built = std::getenv("QRV_STATION_BUILD_DIR");
-  if (!built || !fs::exists(fs::path(built) / "QRVBase.exe")) return false;
-  std::error_code error;
-  fs::copy(built, folder, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
-  return !error;
-}
-
 StationProcess::StationProcess(const std::string& station, const std::map<std::string, std::string>& env) {
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) return;

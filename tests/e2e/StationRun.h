@@ -1,5 +1,5 @@
 #pragma once
-// A copy of the built station folder and QRVBase.exe started from it, headless, with its standard
+// QRVBase.exe started from a station folder (see qrv_test/station_copy.h), headless, with its standard
 // error collected, so tests see the boxes and traces a run produced.
 #include <sys/types.h>
 
@@ -8,9 +8,6 @@
 #include <string>
 
 namespace qrv::test {
-
-// Copies $QRV_STATION_BUILD_DIR to <folder>; false when the built station is missing.
-bool CopyStation(const std::string& folder);
 
 class StationProcess {
  public:

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "StationRun.h"
+#include "qrv_test/station_copy.h"
 #include "handler/handler_peer.h"
 #include "qrv_test/free_ports.h"
 #include "port/clock.h"
@@ -123,9 +124,7 @@ TEST_P(HandlerE2eTest, EveryStartOnEverySiteGetsItsOneResult) {
   const int reconnectAfter = GetParam();
   qrv::test::TempDir dir;
   const std::string station = dir.File("station");
-  ASSERT_TRUE(qrv::test::CopyStation(station)) << "the built station is missing";
-  // Runs of the built folder itself (scripts/run) leave their logs there; only this run's are counted.
-  std::filesystem::remove_all(station + "/Log");
+  ASSERT_TRUE(qrv::test::CopyBuiltStation(station)) << "the built station is missing";
   const std::string registry = dir.File("registry");
   const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
   port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "StationRun.h"
+#include "qrv_test/station_copy.h"
 #include "port/ini.h"
 #include "port/registry.h"
 #include "port/version.h"
@@ -44,7 +45,7 @@ bool ListLogSays(const std::string& station, char site, const std::string& text)
 TEST(StationPanelTest, EightSitesShowTheirItemsAndSiteARunsToPass) {
   qrv::test::TempDir dir;
   const std::string station = dir.File("station");
-  ASSERT_TRUE(qrv::test::CopyStation(station)) << "the built station is missing";
+  ASSERT_TRUE(qrv::test::CopyBuiltStation(station)) << "the built station is missing";
   // The device check would pause every item for boards this run does not initialise; it is about the screen.
   const qrv::test::ScopedEnv registry("QRV_REGISTRY_DIR", dir.File("registry"));
   port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);

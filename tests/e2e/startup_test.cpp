@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "StationRun.h"
+#include "qrv_test/station_copy.h"
 #include "port/ini.h"
 #include "qrv_test/temp_dir.h"
 
@@ -16,7 +17,7 @@ class StartupTest : public ::testing::Test {
   // check says so on standard error before its main window opens.
   std::string Station(const std::string& name) {
     const std::string folder = dir.File(name);
-    if (!qrv::test::CopyStation(folder)) return {};
+    if (!qrv::test::CopyBuiltStation(folder)) return {};
     port::ini::WriteString(folder + "/Ref/Init_Model/Controller.ini", "USER_INTERFACE_WINDOW_LEV", "LEV", "3");
     return folder;
   }

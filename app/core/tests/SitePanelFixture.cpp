@@ -10,6 +10,7 @@
 #include "port/module.h"
 #include "port/registry.h"
 #include "port/ui_thread.h"
+#include "qrv_test/station_copy.h"
 
 namespace fs = std::filesystem;
 
@@ -32,8 +33,7 @@ QApplication& Application() {
 SitePanelStation::SitePanelStation(const std::string& sites, const std::string& para)
     : m_registry("QRV_REGISTRY_DIR", m_dir.File("registry")), m_drives("QRV_DRIVE_ROOT", m_dir.File("Drives")) {
   Application();
-  const char* built = std::getenv("QRV_STATION_BUILD_DIR");
-  fs::copy(built != nullptr ? built : "", Root(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  qrv::test::CopyBuiltStation(Root());
   // The hardware library stays out: these tests are about the panel, not the boards.
   fs::remove(fs::path(Root()) / "System" / "QRV_PlatformHW.dll");
   fs::copy_file(FAKE_PROTOCOL, fs::path(Root()) / "System" / "QRV_Protocol.dll",
