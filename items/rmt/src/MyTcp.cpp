@@ -1,0 +1,73 @@
+#include "MyTcp.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "port/clock.h"
+
+namespace {
+constexpr int kSettleMs = 50;
+constexpr int kPieceGapMs = 10;
+}  // namespace
+
+CMyTCP::~CMyTCP() { Close(); }
+
+int CMyTCP::Connect(const char* ipText, int port) {
+  if (socket_ >= 0) return 0;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (ipText == nullptr || inet_pton(AF_INET, ipText, &address.sin_addr) != 1 || address.sin_addr.s_addr == 0)
+    return 0;
+  const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (s < 0) return 0;
+  if (::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    ::close(s);
+    return 0;
+  }
+  socket_ = s;
+  port::clock::SleepMs(kSettleMs);
+  return 1;
+}
+
+int CMyTCP::Send(const void* bytes, int length) {
+  if (socket_ < 0 || bytes == nullptr || length < 0) return 0;
+  const auto* data = static_cast<const char*>(bytes);
+  int left = length;
+  while (left > 0) {
+    if (left > kSendPiece) port::clock::SleepMs(kPieceGapMs);
+    const int piece = std::min(left, kSendPiece);
+    const ssize_t sent = ::send(socket_, data, static_cast<std::size_t>(piece), MSG_NOSIGNAL);
+    if (sent <= 0) return 0;
+    data += sent;
+    left -= static_cast<int>(sent);
+  }
+  return length;
+}
+
+int CMyTCP::Receive(int waitMs) {
+  if (socket_ < 0) return -1;
+  pollfd entry{socket_, POLLIN, 0};
+  const int ready = ::poll(&entry, 1, std::max(0, waitMs));
+  if (ready == 0) return 0;
+  if (ready < 0) return -1;
+  const ssize_t got = ::recv(socket_, buffer_.data(), kReceiveBufferSize, 0);
+  if (got <= 0) return -1;
+  count_ = static_cast<int>(got);
+  buffer_[static_cast<std::size_t>(got)] = '\0';
+  received_ = true;
+  return 1;
+}
+
+void CMyTCP::Close() {
+  if (socket_ < 0) return;
+  ::shutdown(socket_, SHUT_RDWR);
+  ::close(socket_);
+  socket_ = -1;
+}
