@@ -8,7 +8,7 @@ qrv_version_block(qrv_fake_protocol FileDescription "QTS_Tester" FileVersion "1.
 
 qrv_gtest(qrv_site_panel_test
   SOURCES DynamicDlgTest.cpp SitePanelFixture.cpp TestRunFixture.cpp
-  LIBS qrv_app
+  LIBS qrv_app qrv_test_qt
   LABELS threads)
 if(TARGET qrv_site_panel_test)
   target_compile_definitions(qrv_site_panel_test PRIVATE ${QRV_TEST_PLUGIN_DEFS}
@@ -18,4 +18,4 @@ if(TARGET qrv_site_panel_test)
 endif()
 
 # The main window's view layout and the site views.
-qrv_gtest(qrv_main_window_test SOURCES MainWindowLayoutTest.cpp SiteViewTest.cpp LIBS qrv_app)
+qrv_gtest(qrv_main_window_test SOURCES MainWindowLayoutTest.cpp SiteViewTest.cpp LIBS qrv_app qrv_test_qt)

@@ -11,28 +11,13 @@
 #include "port/registry.h"
 #include "port/ui_thread.h"
 #include "qrv_test/station_copy.h"
+#include "qrv_test/test_application.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "qrv_site_panel_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    auto* created = new QApplication(argc, argv);
-    port::ui::InstallDispatcher();
-    return created;
-  }();
-  return *app;
-}
-
-}  // namespace
-
 SitePanelStation::SitePanelStation(const std::string& sites, const std::string& para)
     : m_registry("QRV_REGISTRY_DIR", m_dir.File("registry")), m_drives("QRV_DRIVE_ROOT", m_dir.File("Drives")) {
-  Application();
+  qrv::test::TestApplication();
   qrv::test::CopyBuiltStation(Root());
   // The hardware library stays out: these tests are about the panel, not the boards.
   fs::remove(fs::path(Root()) / "System" / "QRV_PlatformHW.dll");

@@ -6,25 +6,10 @@
 
 #include "BaseDraw.h"
 #include "port/ui_thread.h"
-
-namespace {
-
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "qrv_main_window_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    auto* created = new QApplication(argc, argv);
-    port::ui::InstallDispatcher();
-    return created;
-  }();
-  return *app;
-}
-
-}  // namespace
+#include "qrv_test/test_application.h"
 
 TEST(SiteViewTest, ResultOverlayFollowsTheResult) {
-  Application();
+  qrv::test::TestApplication();
   CBaseDraw view(2);
   const struct {
     int code;
@@ -40,7 +25,7 @@ TEST(SiteViewTest, ResultOverlayFollowsTheResult) {
 }
 
 TEST(SiteViewTest, SiteLabelIsDrawnOnlyWhileItsSwitchIsOn) {
-  Application();
+  qrv::test::TestApplication();
   CBaseDraw view(3);
   view.SetSiteLabelSwitch(false);
   view.DrawSiteLabel();
@@ -53,7 +38,7 @@ TEST(SiteViewTest, SiteLabelIsDrawnOnlyWhileItsSwitchIsOn) {
 }
 
 TEST(SiteViewTest, SurfaceFollowsTheViewSizeAndWorkersDrawIntoIt) {
-  Application();
+  qrv::test::TestApplication();
   auto view = std::make_unique<CBaseDraw>(0);
   view->resize(320, 240);
   view->show();

@@ -19,6 +19,7 @@
 
 #include <vector>
 #include "port/window_message.h"
+#include "qrv_test/test_application.h"
 
 namespace protocol_test {
 
@@ -74,17 +75,6 @@ int FakeIniWriteDouble(const char* section, const char* key, double value, const
 
 std::uint32_t FakeRegeditReadInt(RegRoot, const char*, const char*, std::uint32_t defaultValue) { return defaultValue; }
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "protocol_link_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    auto* created = new QApplication(argc, argv);
-    port::ui::InstallDispatcher();
-    return created;
-  }();
-  return *app;
-}
 
 port::ModuleHandle Library() {
   static port::ModuleHandle module = port::LoadModule(QRV_PROTOCOL_LIBRARY);
@@ -94,7 +84,7 @@ port::ModuleHandle Library() {
 }  // namespace
 
 void ProtocolStation::SetUp() {
-  Application();
+  qrv::test::TestApplication();
   module_ = Library();
   ASSERT_NE(module_, nullptr) << port::LastModuleError();
   {
