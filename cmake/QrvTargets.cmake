@@ -10,6 +10,7 @@ set(QRV_TEST_ENV
   "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/tsan.supp:second_deadlock_stack=1"
   "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
   "QRV_STATION_BUILD_DIR=${QRV_STATION_DIR}"
+  "QRV_SCREENS_DIR=${CMAKE_BINARY_DIR}/screens"
   "QRV_STATION_TEMPLATE_DIR=${QRV_STATION_TEMPLATE}")
 
 if(NOT DEFINED QRV_FUZZ_SECONDS)
