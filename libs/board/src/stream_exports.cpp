@@ -33,6 +33,14 @@ int SpeedCode(float gbps) {
   return -1;
 }
 
+// The padded frame lands in a buffer kept by the grabbing thread: a grab allocates only when the
+// frame grew, and sites grabbing at once never share it.
+std::vector<uint8_t>& PaddedFrameBuffer(size_t bytes) {
+  thread_local std::vector<uint8_t> padded;
+  if (padded.size() < bytes) padded.resize(bytes);
+  return padded;
+}
+
 // Lines padded to a multiple of the lane count come in; the caller gets them packed, never more
 // than its buffer holds.
 int32_t GetPaddedFrame(int32_t board, int32_t capacity, uint8_t* buffer, int32_t width, int32_t lanes,
@@ -41,7 +49,7 @@ int32_t GetPaddedFrame(int32_t board, int32_t capacity, uint8_t* buffer, int32_t
   const int64_t paddedLine = int64_t{bytesPerPixel} * (width + lanes - width % lanes);
   const int64_t total = paddedLine * height;
   if (total <= 0 || total > INT32_MAX) return 0;
-  std::vector<uint8_t> padded(static_cast<size_t>(total));
+  std::vector<uint8_t>& padded = PaddedFrameBuffer(static_cast<size_t>(total));
   const int32_t size = static_cast<int32_t>(total);
   const int32_t result = PCI_LVDS_GetFrame(board, &size, padded.data());
   for (int32_t y = 0; y < height; ++y) {

@@ -102,12 +102,10 @@ long Board::ReadFrame(void* buffer, size_t count, uint64_t address) const {
     return -1;
   }
   auto* out = static_cast<uint8_t*>(buffer);
-  std::memset(out, 0, count);
   const uint64_t start = address - kFrameAddress;
-  if (start < frame.size()) {
-    const size_t n = std::min<size_t>(count, frame.size() - start);
-    std::memcpy(out, frame.data() + start, n);
-  }
+  const size_t n = start < frame.size() ? std::min<size_t>(count, frame.size() - start) : 0;
+  if (n > 0) std::memcpy(out, frame.data() + start, n);
+  std::memset(out + n, 0, count - n);
   return static_cast<long>(count);
 }
 

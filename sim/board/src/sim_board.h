@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,6 +36,17 @@ struct Faults {
   bool mcuBadPage = false;
   std::set<int> badCrcLines;
   ServiceFaults services;
+};
+
+// What a rendered frame depends on: the same key renders the same bytes.
+struct FrameKey {
+  int lanes = 0;
+  bool crcTrailer = false;
+  int bits = 0;
+  int width = 0;
+  int height = 0;
+  std::set<int> badCrcLines;
+  bool operator==(const FrameKey&) const = default;
 };
 
 struct Converter {
@@ -83,6 +95,8 @@ struct Board {
   bool receiving = false;
   uint16_t frameInfo = 0;
   std::vector<uint8_t> frame;
+  // The settings the frame memory was last rendered for; empty once anything else wrote it.
+  std::optional<FrameKey> renderedFor;
   int counterSteps = 0;
   int linesReady = 0;
 

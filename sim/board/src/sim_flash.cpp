@@ -67,6 +67,7 @@ bool ReadBack(Board& b, int side, size_t length) {
   if (length > kFlashBytes) return false;
   const std::vector<uint8_t>& memory = Memory(b, side);
   if (b.frame.size() < length) b.frame.resize(length);
+  b.renderedFor.reset();
   std::copy_n(memory.begin(), length, b.frame.begin());
   return true;
 }
@@ -96,6 +97,7 @@ long WriteCardMemory(Board& b, const void* data, size_t count, uint64_t address)
   }
   const size_t start = static_cast<size_t>(address - kFrameAddress);
   if (b.frame.size() < start + count) b.frame.resize(start + count);
+  b.renderedFor.reset();
   std::memcpy(b.frame.data() + start, data, count);
   return static_cast<long>(count);
 }
