@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
+#include "register_node.h"
 #include "sim_link.h"
 
 namespace pcie {
@@ -15,6 +17,7 @@ namespace {
 
 constexpr const char* kSimPrefix = "sim:";
 constexpr int kMaxSimBoards = 4;
+constexpr const char* kRegisterNodeName = "user";
 
 class FileNode final : public Node {
  public:
@@ -53,6 +56,17 @@ class SimNode final : public Node {
   int handle_;
 };
 
+std::unique_ptr<Node> OpenNodeFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  return std::make_unique<FileNode>(fd);
+}
+
+std::atomic<DriverNodeOpener>& DriverOpener() {
+  static std::atomic<DriverNodeOpener> opener{&OpenNodeFile};
+  return opener;
+}
+
 int SimBoardCount() {
   const char* text = std::getenv("QRV_SIM_BOARDS");
   if (!text || !*text) return 0;
@@ -78,10 +92,12 @@ std::unique_ptr<Node> OpenNode(const std::string& devicePath, const std::string&
     }
     return std::make_unique<SimNode>(*link, handle);
   }
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  return std::make_unique<FileNode>(fd);
+  std::unique_ptr<Node> node = DriverOpener().load()(path);
+  if (!node || nodeName != kRegisterNodeName) return node;
+  return std::make_unique<RegisterNode>(std::move(node));
 }
+
+DriverNodeOpener SetDriverNodeOpener(DriverNodeOpener opener) { return DriverOpener().exchange(opener); }
 
 std::vector<std::string> DiscoverDevicePaths() {
   std::vector<std::pair<int, std::string>> real;

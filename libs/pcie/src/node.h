@@ -15,8 +15,14 @@ class Node {
   virtual long WriteAt(const void* data, size_t count, uint64_t offset) = 0;
 };
 
-// Opens "<device path>_<node name>"; null when it cannot be opened (errno set).
+// Opens "<device path>_<node name>"; null when it cannot be opened (errno set). A real board's
+// register node ("user") moves 32-bit words only and comes wrapped so any access works on it.
 std::unique_ptr<Node> OpenNode(const std::string& devicePath, const std::string& nodeName);
+
+// Opens one node file of the driver as it stands; null when it cannot (errno set). Tests put a
+// stand-in that keeps the driver's rules here; the previous opener is returned.
+using DriverNodeOpener = std::unique_ptr<Node> (*)(const std::string& path);
+DriverNodeOpener SetDriverNodeOpener(DriverNodeOpener opener);
 
 // The device paths present: /dev/xdma<N> in order, then "sim:<n>" for QRV_SIM_BOARDS=<count>.
 std::vector<std::string> DiscoverDevicePaths();

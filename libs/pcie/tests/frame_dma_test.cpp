@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "sim_boards.h"
@@ -57,4 +58,27 @@ TEST_F(FrameDmaTest, FrameRequestsFailWithTheirOwnCodes) {
   EXPECT_EQ(PCI_LVDS_Stop(0), 1);
   // Stream stopped again: the board refuses the request.
   EXPECT_EQ(PCI_LVDS_GetFrame(0, &size, frame), -4);
+}
+
+// The board reuses a rendered frame only while nothing else wrote its memory and its settings hold.
+TEST_F(FrameDmaTest, FrameAfterAFlashImageOrNewSettingsIsTheModulePatternAgain) {
+  Stream(64, 40);
+  std::vector<uint8_t> frame(64 * 40);
+  const int32_t size = static_cast<int32_t>(frame.size());
+  ASSERT_EQ(PCI_LVDS_GetFrame(0, &size, frame.data()), 1);
+  const std::vector<uint8_t> image(frame.size(), 0x00);
+  ASSERT_EQ(PCI_Flash_SpiInit(0, 0), 1);
+  ASSERT_EQ(PCI_Flash_SpiErase(0, 0), 1);
+  ASSERT_EQ(PCI_Flash_SpiWriteAll(0, static_cast<int32_t>(image.size()), image.data(), 0), 1);
+  std::fill(frame.begin(), frame.end(), 0xCC);
+  ASSERT_EQ(PCI_LVDS_GetFrame(0, &size, frame.data()), 1);
+  EXPECT_EQ(frame[1], VelkaraSim_PatternSample(1, 0, 8));
+  EXPECT_EQ(frame.back(), VelkaraSim_PatternSample(63, 39, 8));
+
+  ASSERT_EQ(PCI_LVDS_SetResolution(0, 32, 40), 1);
+  int32_t w = 0, h = 0;
+  ASSERT_EQ(PCI_LVDS_GetResolution(0, &w, &h), 1);
+  const int32_t half = size / 2;
+  ASSERT_EQ(PCI_LVDS_GetFrame(0, &half, frame.data()), 1);
+  EXPECT_EQ(frame[33], VelkaraSim_PatternSample(1, 1, 8));
 }

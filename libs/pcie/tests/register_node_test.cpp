@@ -1,0 +1,238 @@
+// The real boards' path: register node files opened through a stand-in that keeps the XDMA driver's
+// rules, with the simulated board's firmware behind it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "PCI_LX40.h"
+#include "VelkaraSim.h"
+#include "board_slots.h"
+#include "eye_scan_reduction.h"
+#include "node.h"
+#include "port/clock.h"
+#include "register_node.h"
+
+namespace {
+
+std::atomic<int> g_ruleBreaks{0};
+
+// The driver's register device: one aligned 32-bit word per call and four bytes copied whatever the
+// count, so a shorter buffer is overrun and a longer transfer moves only its first word.
+class DriverRulesNode : public pcie::Node {
+ public:
+  long ReadAt(void* buffer, size_t count, uint64_t offset) override {
+    if (!Aligned(count, offset)) return -1;
+    uint32_t word = 0;
+    if (ReadWord(word, offset) != 4) return -1;
+    std::memcpy(buffer, &word, 4);
+    return 4;
+  }
+  long WriteAt(const void* data, size_t count, uint64_t offset) override {
+    if (!Aligned(count, offset)) return -1;
+    uint32_t word = 0;
+    std::memcpy(&word, data, 4);
+    return WriteWord(word, offset);
+  }
+
+ protected:
+  virtual long ReadWord(uint32_t& word, uint64_t offset) = 0;
+  virtual long WriteWord(uint32_t word, uint64_t offset) = 0;
+
+ private:
+  static bool Aligned(size_t count, uint64_t offset) {
+    if (count != 4) ++g_ruleBreaks;
+    if (offset % 4 == 0) return true;
+    ++g_ruleBreaks;
+    errno = EPROTO;
+    return false;
+  }
+};
+
+// A simulated board's register space behind the driver's rules.
+class SimRegisterDevice final : public DriverRulesNode {
+ public:
+  explicit SimRegisterDevice(int handle) : handle_(handle) {}
+  ~SimRegisterDevice() override { VelkaraSim_NodeClose(handle_); }
+
+ private:
+  long ReadWord(uint32_t& word, uint64_t offset) override { return VelkaraSim_NodeRead(handle_, &word, 4, offset); }
+  long WriteWord(uint32_t word, uint64_t offset) override { return VelkaraSim_NodeWrite(handle_, &word, 4, offset); }
+  int handle_;
+};
+
+// DMA nodes stream any length; they pass straight to the simulated board.
+class SimStreamDevice final : public pcie::Node {
+ public:
+  explicit SimStreamDevice(int handle) : handle_(handle) {}
+  ~SimStreamDevice() override { VelkaraSim_NodeClose(handle_); }
+  long ReadAt(void* buffer, size_t count, uint64_t offset) override {
+    return VelkaraSim_NodeRead(handle_, buffer, count, offset);
+  }
+  long WriteAt(const void* data, size_t count, uint64_t offset) override {
+    return VelkaraSim_NodeWrite(handle_, data, count, offset);
+  }
+
+ private:
+  int handle_;
+};
+
+// "/dev/xdma<N>_<node>" is served by simulated board N.
+std::unique_ptr<pcie::Node> OpenDriverDouble(const std::string& path) {
+  constexpr std::string_view prefix = "/dev/xdma";
+  if (path.rfind(prefix, 0) != 0) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  const int handle = VelkaraSim_NodeOpen(("sim:" + path.substr(prefix.size())).c_str());
+  if (handle < 0) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  if (path.ends_with("_user")) return std::make_unique<SimRegisterDevice>(handle);
+  return std::make_unique<SimStreamDevice>(handle);
+}
+
+class RealBoardPath : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("QRV_SIM_BOARDS");
+    unsetenv("QRV_SIM_FAULTS");
+    VelkaraSim_Reset();
+    port::clock::UseVirtualTime(true);
+    previous_ = pcie::SetDriverNodeOpener(&OpenDriverDouble);
+    pcie::DevicePathTable() = {"/dev/xdma0", "/dev/xdma1", "", ""};
+    g_ruleBreaks = 0;
+    ASSERT_EQ(PCI_LVDS_Init(0), 1);
+    ASSERT_EQ(g_ruleBreaks, 0) << "identity read";
+  }
+  void TearDown() override {
+    PCI_CloseDevice();
+    pcie::DevicePathTable() = {};
+    pcie::SetDriverNodeOpener(previous_);
+    port::clock::UseVirtualTime(false);
+  }
+
+ private:
+  pcie::DriverNodeOpener previous_ = nullptr;
+};
+
+TEST_F(RealBoardPath, BindsEachBoardByItsIdentityWord) {
+  ASSERT_EQ(PCI_LVDS_Init(1), 1);
+  EXPECT_EQ(pcie::Slot(1).devicePath, "/dev/xdma1");
+  EXPECT_EQ(g_ruleBreaks, 0);
+}
+
+TEST_F(RealBoardPath, MailboxCommandsOfEveryPacketLengthKeepTheDriverRules) {
+  uint32_t tenths = 0, other = 1;
+  EXPECT_EQ(PCI_GetTemp(0, &tenths, &other), 1);
+  EXPECT_EQ(tenths, 455u);
+  const uint8_t supply[3] = {0x30, 0x90, 0x20};  // a packet that ends inside a word
+  EXPECT_EQ(PCI_I2C_PWR_Write(0, 0x1A, 3, supply), 1);
+  uint32_t rx = 0, tx = 0;
+  EXPECT_EQ(PCI_FW_GetDate(0, &rx, &tx), 1);
+  EXPECT_EQ(tx >> 28, 1u);
+  EXPECT_EQ(PCI_SFP_Reset(0), 1);  // the one-byte link reset
+  EXPECT_EQ(g_ruleBreaks, 0);
+}
+
+TEST_F(RealBoardPath, EyeScanBusyByteAndMemoryKeepTheDriverRules) {
+  VelkaraSim_SetEyeOpening(0, 100, 150, 10, 42);
+  std::vector<uint8_t> table(pcie::kEyeScanTableBytes);
+  float horizontal = 0, vertical = 0;
+  ASSERT_EQ(PCI_EyeScan_Init(0, 1), 1);
+  ASSERT_EQ(PCI_EyeScan_GetData(0, 1, table.data(), &horizontal, &vertical), 1);
+  EXPECT_FLOAT_EQ(horizontal, 0.5f);
+  EXPECT_FLOAT_EQ(vertical, 320.0f);
+  EXPECT_EQ(g_ruleBreaks, 0);
+}
+
+TEST_F(RealBoardPath, FrameGrabKeepsTheDriverRules) {
+  const uint8_t supply[3] = {0x30, 0x90, 0x20};
+  ASSERT_EQ(PCI_I2C_PWR_Write(0, 0x1A, 3, supply), 1);
+  const uint8_t level[2] = {0x67, 0x00};
+  ASSERT_EQ(PCI_I2C_DAC_Write(0, 0x4C, 2, level), 1);
+  ASSERT_EQ(PCI_DIO_Write(0, 1, 1u << 10), 1);
+  const uint8_t pll[8] = {5, 0x9E, 0x21, 0x52, 0x41, 0x08, 0x58, 0x00};
+  ASSERT_EQ(PCI_I2C_PLL_Write(0, 0xAA, 8, pll), 1);
+  VelkaraSim_SetStream(0, 4, 0);
+  ASSERT_EQ(PCI_LVDS_SetResolution(0, 64, 300), 1);
+  int32_t w = 0, h = 0;
+  ASSERT_EQ(PCI_LVDS_GetResolution(0, &w, &h), 1);
+  ASSERT_EQ(PCI_LVDS_Start(0), 1);
+  std::vector<uint8_t> frame(64 * 300);
+  const int32_t size = static_cast<int32_t>(frame.size());
+  ASSERT_EQ(PCI_LVDS_GetFrame(0, &size, frame.data()), 1);
+  EXPECT_EQ(frame[64 * 299 + 5], VelkaraSim_PatternSample(5, 299, 8));
+  EXPECT_EQ(PCI_LVDS_Stop(0), 1);
+  EXPECT_EQ(g_ruleBreaks, 0);
+}
+
+// Word memory behind the driver's rules; words at or past failAt fail.
+class WordMemory final : public DriverRulesNode {
+ public:
+  std::map<uint64_t, uint32_t> words;
+  uint64_t failAt = UINT64_MAX;
+
+ private:
+  long ReadWord(uint32_t& word, uint64_t offset) override {
+    if (offset >= failAt) return Fail();
+    word = words[offset];
+    return 4;
+  }
+  long WriteWord(uint32_t word, uint64_t offset) override {
+    if (offset >= failAt) return Fail();
+    words[offset] = word;
+    return 4;
+  }
+  static long Fail() {
+    errno = EIO;
+    return -1;
+  }
+};
+
+TEST(RegisterNode, PartialWordsKeepTheirOtherBytes) {
+  struct Case {
+    uint64_t offset;
+    std::vector<uint8_t> bytes;
+    std::map<uint64_t, uint32_t> after;
+  };
+  const std::vector<Case> cases = {
+      {0x10, {0x01}, {{0x10, 0x44332201}, {0x14, 0x88776655}}},
+      {0x11, {0xAA, 0xBB}, {{0x10, 0x44BBAA11}, {0x14, 0x88776655}}},
+      {0x13, {0xAA, 0xBB, 0xCC}, {{0x10, 0xAA332211}, {0x14, 0x8877CCBB}}},
+      {0x10, {1, 2, 3, 4, 5}, {{0x10, 0x04030201}, {0x14, 0x88776605}}},
+  };
+  for (const Case& c : cases) {
+    auto memory = std::make_unique<WordMemory>();
+    WordMemory& words = *memory;
+    words.words = {{0x10, 0x44332211}, {0x14, 0x88776655}};
+    pcie::RegisterNode node(std::move(memory));
+    g_ruleBreaks = 0;
+    EXPECT_EQ(node.WriteAt(c.bytes.data(), c.bytes.size(), c.offset), static_cast<long>(c.bytes.size()));
+    EXPECT_EQ(words.words, c.after) << c.offset;
+    std::vector<uint8_t> back(c.bytes.size());
+    EXPECT_EQ(node.ReadAt(back.data(), back.size(), c.offset), static_cast<long>(back.size()));
+    EXPECT_EQ(back, c.bytes) << c.offset;
+    EXPECT_EQ(g_ruleBreaks, 0);
+  }
+}
+
+TEST(RegisterNode, AFailedWordFailsTheTransfer) {
+  auto memory = std::make_unique<WordMemory>();
+  memory->failAt = 0x18;
+  pcie::RegisterNode node(std::move(memory));
+  uint8_t bytes[12] = {};
+  errno = 0;
+  EXPECT_EQ(node.ReadAt(bytes, sizeof bytes, 0x10), -1);
+  EXPECT_EQ(errno, EIO);
+  EXPECT_EQ(node.WriteAt(bytes, sizeof bytes, 0x10), -1);
+  EXPECT_EQ(node.WriteAt(bytes, 8, 0x10), 8);
+}
+
+}  // namespace
