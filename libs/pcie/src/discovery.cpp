@@ -1,4 +1,5 @@
 // Board discovery, binding of board indexes to devices by their identity register, link reset.
+#include <cerrno>
 #include <cstring>
 
 #include "PCI_LX40.h"
@@ -20,6 +21,13 @@ int BoardIndexOfIdentity(int board) {
 
 void CloseUserNode(BoardSlot& slot) { slot.user.reset(); }
 
+// Sites sharing a board read through its register node while they hold its lease, so the node is
+// replaced or closed only under the lease as well.
+void PrintBusyBoard() {
+  errno = EBUSY;
+  PrintCloseError();
+}
+
 }  // namespace
 }  // namespace pcie
 
@@ -36,13 +44,24 @@ int32_t PCI_OpenDevice() {
 int32_t PCI_CloseDevice() {
   for (int board = 0; board < kBoardCount; ++board) {
     BoardSlot& slot = Slot(board);
-    if (slot.open.load()) CloseUserNode(slot);
+    if (!slot.open.load()) continue;
+    BoardLease lease(board);
+    if (lease.held()) {
+      CloseUserNode(slot);
+    } else {
+      PrintBusyBoard();
+    }
   }
   return 1;
 }
 
 int32_t PCI_LVDS_Init(int32_t board) {
   if (!IsBoardIndex(board)) return 0;
+  BoardLease lease(board);
+  if (!lease.held()) {
+    PrintBusyBoard();
+    return 0;
+  }
   BoardSlot& slot = Slot(board);
   for (const std::string& path : DevicePathTable()) {
     slot.devicePath = path;
@@ -52,9 +71,9 @@ int32_t PCI_LVDS_Init(int32_t board) {
       slot.open.store(0);
       return 0;
     }
-    // A board whose identity cannot be read is never bound, whatever its buffer would say.
+    // A board whose identity cannot be read is never bound, whatever its buffer would say. The
+    // lease's release leaves the board free.
     if (BoardIndexOfIdentity(board) == board) {
-      slot.busy.store(0);
       slot.open.store(1);
       return 1;
     }
@@ -66,6 +85,11 @@ int32_t PCI_LVDS_Init(int32_t board) {
 
 int32_t PCI_LVDS_Close(int32_t board) {
   if (!IsUsableBoard(board)) return 0;
+  BoardLease lease(board);
+  if (!lease.held()) {
+    PrintBusyBoard();
+    return 0;
+  }
   CloseUserNode(Slot(board));
   return 1;
 }

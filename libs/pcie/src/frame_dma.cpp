@@ -119,6 +119,10 @@ int32_t PCI_LVDS_GetResolution(int32_t board, int32_t* width, int32_t* height) {
 
 int32_t PCI_LVDS_Start(int32_t board) {
   if (!IsUsableBoard(board)) return 0;
+  // Another site sharing the board may be reading a frame through the stream nodes: they are
+  // replaced only under the board's lease.
+  BoardLease lease(board);
+  if (!lease.held()) return 0;
   BoardSlot& slot = Slot(board);
   slot.c2h0 = OpenDmaNode(slot.devicePath, "c2h_0");
   slot.c2h1 = OpenDmaNode(slot.devicePath, "c2h_1");
@@ -127,8 +131,6 @@ int32_t PCI_LVDS_Start(int32_t board) {
     PrintPositioningError();
     return 0;
   }
-  BoardLease lease(board);
-  if (!lease.held()) return 0;
   if (!WritePacket(board, MailboxPacket(4, 0xF0))) return -1;
   if (!RingDoorbell(board)) return -2;
   MailboxReply reply;
