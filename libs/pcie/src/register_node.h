@@ -1,6 +1,7 @@
 #pragma once
 // A board's register node in 32-bit words: the driver's register device moves one aligned word per
 // call and always copies four bytes, so every other access is built from word transfers here.
+#include <cstdint>
 #include <memory>
 
 #include "node.h"
