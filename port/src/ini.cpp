@@ -1,5 +1,6 @@
 #include "port/ini.h"
 
+#include "ini_cache.h"
 #include "ini_store.h"
 
 namespace port::ini {
@@ -11,19 +12,16 @@ std::string Cut(std::string_view text) { return std::string(text.substr(0, kMaxV
 
 std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
                        std::string_view defaultValue) {
-  Document doc;
-  if (detail::Load(path, doc) != detail::LoadResult::Loaded) return Cut(defaultValue);
-  const std::string* value = doc.Find(section, key);
+  const detail::CachedLoad loaded = detail::LoadCached(path);
+  if (loaded.result != detail::LoadResult::Loaded) return Cut(defaultValue);
+  const std::string* value = loaded.document->Find(section, key);
   return Cut(value ? std::string_view(*value) : defaultValue);
 }
 
 bool WriteString(const std::string& path, const char* section, const char* key, const char* value) {
   if (!section || (key && !*key)) return false;
-  Document probe;
   // Deleting from a file that does not exist leaves nothing to do, and creates no file.
-  if (!key || !value) {
-    if (detail::Load(path, probe) == detail::LoadResult::Missing) return true;
-  }
+  if ((!key || !value) && detail::LoadCached(path).result == detail::LoadResult::Missing) return true;
   return detail::Modify(path, [&](Document& doc) {
     if (!key) {
       doc.EraseSection(section);
@@ -36,15 +34,15 @@ bool WriteString(const std::string& path, const char* section, const char* key, 
 }
 
 std::vector<std::string> ReadKeys(const std::string& path, std::string_view section) {
-  Document doc;
-  if (detail::Load(path, doc) != detail::LoadResult::Loaded) return {};
-  return doc.Keys(section);
+  const detail::CachedLoad loaded = detail::LoadCached(path);
+  if (loaded.result != detail::LoadResult::Loaded) return {};
+  return loaded.document->Keys(section);
 }
 
 std::vector<std::string> ReadSections(const std::string& path) {
-  Document doc;
-  if (detail::Load(path, doc) != detail::LoadResult::Loaded) return {};
-  return doc.Sections();
+  const detail::CachedLoad loaded = detail::LoadCached(path);
+  if (loaded.result != detail::LoadResult::Loaded) return {};
+  return loaded.document->Sections();
 }
 
 }  // namespace port::ini

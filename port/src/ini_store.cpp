@@ -13,6 +13,7 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "ini_cache.h"
 #include "lock_file.h"
 
 namespace fs = std::filesystem;
@@ -60,8 +61,9 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// The data reaches the disk before the rename, so the name never points at a half-written file.
-bool ReplaceFile(const fs::path& target, const std::string& bytes) {
+// The data reaches the disk before the rename, so the name never points at a half-written file. `written`
+// receives the new file's status after its last byte, which the rename keeps.
+bool ReplaceFile(const fs::path& target, const std::string& bytes, struct stat& written) {
   static std::atomic<unsigned> counter{0};
   const fs::path temp =
       target.parent_path() / (TempPrefix(target) + std::to_string(::getpid()) + "-" + std::to_string(counter++));
@@ -69,7 +71,7 @@ bool ReplaceFile(const fs::path& target, const std::string& bytes) {
   if (fd < 0) return false;
   struct stat info {};
   bool ok = ::stat(target.c_str(), &info) != 0 || ::fchmod(fd, info.st_mode & 07777) == 0;
-  ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0 && ::fstat(fd, &written) == 0;
   ok = (::close(fd) == 0) && ok;
   ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {
@@ -109,7 +111,10 @@ bool Modify(const std::string& path, const std::function<void(Document&)>& chang
   if (Load(*target, doc) == LoadResult::Unreadable) return false;
   change(doc);
   RemoveStaleTemps(*target);
-  return ReplaceFile(*target, doc.Serialize());
+  struct stat written {};
+  if (!ReplaceFile(*target, doc.Serialize(), written)) return false;
+  Remember(path, written, doc);
+  return true;
 }
 
 }  // namespace port::ini::detail
