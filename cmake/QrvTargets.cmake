@@ -1,4 +1,4 @@
-# Helpers that give every deliverable its specified file name, its place in the station folder,
+# Helpers that give every deliverable its file name, its place in the station folder,
 # its RUNPATH and its version block, and that register unit tests and fuzzers the same way everywhere.
 
 set(QRV_STATION_DIR ${CMAKE_BINARY_DIR}/station)
@@ -56,7 +56,7 @@ ${body};
 endfunction()
 
 # qrv_deliverable(<target> FILE <name> DEST <station sub-folder> [VERSION key value ...])
-# Places a shared library, plug-in or the program under its specified name in the station folder.
+# Places a shared library, plug-in or the program under its file name in the station folder.
 function(qrv_deliverable target)
   cmake_parse_arguments(ARG "" "FILE;DEST" "VERSION" ${ARGN})
   if(NOT ARG_DEST)

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "EncapsulationTable.h"
-#include "test_station.h"
+#include "qrv_test/test_station.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "../../encap/tests/fake_board_control.h"
 #include "port/clock.h"
-#include "test_station.h"
+#include "qrv_test/test_station.h"
 
 namespace {
 

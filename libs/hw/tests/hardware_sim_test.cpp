@@ -8,7 +8,7 @@
 #include "EncapsulationTable.h"
 #include "VelkaraSim.h"
 #include "port/clock.h"
-#include "test_station.h"
+#include "qrv_test/test_station.h"
 
 namespace {
 

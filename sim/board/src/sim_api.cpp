@@ -99,10 +99,10 @@ void VelkaraSim_Reset() {
   ResetState();
 }
 
-int VelkaraSim_SetFaults(const char* spec) {
+int VelkaraSim_SetFaults(const char* switches) {
   std::lock_guard lock(StateLock());
   ClearFaults();
-  return ApplyFaultSpec(spec ? spec : "") ? 1 : 0;
+  return ApplyFaultSwitches(switches ? switches : "") ? 1 : 0;
 }
 
 int VelkaraSim_SetFault(int board, const char* name, int on) {

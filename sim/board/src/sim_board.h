@@ -128,8 +128,8 @@ void ClearEventsLocked();
 
 // The faults in force on a board: its own and those set for every board.
 Faults EffectiveFaults(const Board& board);
-// Applies a spec in the QRV_SIM_FAULTS syntax on top of the current faults; false on an unknown switch.
-bool ApplyFaultSpec(const std::string& spec);
+// Applies switches in the QRV_SIM_FAULTS syntax on top of the current faults; false on an unknown switch.
+bool ApplyFaultSwitches(const std::string& switches);
 // One switch on one board (-1: every board).
 bool ApplyFault(int board, const std::string& name, const std::string& value, bool on);
 

@@ -55,9 +55,9 @@ bool ApplyFault(int board, const std::string& name, const std::string& value, bo
   return SetSwitch(faults, name, value, on);
 }
 
-bool ApplyFaultSpec(const std::string& spec) {
+bool ApplyFaultSwitches(const std::string& switches) {
   bool known = true;
-  std::string normalised = spec;
+  std::string normalised = switches;
   for (char& c : normalised) {
     if (c == ';') c = ' ';
   }

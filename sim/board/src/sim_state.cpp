@@ -31,7 +31,7 @@ int SensorAddressFromEnvironment() {
 void ReadEnvironmentOnce(State& state) {
   if (state.environmentRead) return;
   state.environmentRead = true;
-  if (const char* spec = std::getenv("QRV_SIM_FAULTS")) ApplyFaultSpec(spec);
+  if (const char* switches = std::getenv("QRV_SIM_FAULTS")) ApplyFaultSwitches(switches);
 }
 
 }  // namespace
