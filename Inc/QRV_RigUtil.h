@@ -3,9 +3,13 @@
 #include <cstdint>
 #include <string>
 
-#include "port/registry.h"
-
-using RegRoot = port::registry::Root;
+// The registry roots, by the values of the predefined keys.
+enum class RegRoot : std::uintptr_t {
+  ClassesRoot = 0x80000000u,
+  CurrentUser = 0x80000001u,
+  LocalMachine = 0x80000002u,
+  Users = 0x80000003u,
+};
 
 // X(name, result, parameters)
 #define QRV_RIGUTIL_FUNCTIONS(X)                                                                           \

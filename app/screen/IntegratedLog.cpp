@@ -14,9 +14,9 @@
 
 #include "LogFile.h"
 #include "ModelSettings.h"
-#include "PlatformLog.h"
+#include "PlatformErrorLog.h"
 #include "QRV_PlatformMemory.h"
-#include "UIManagerDlg.h"
+#include "ControllerIni.h"
 #include "Util.h"
 #include "port/path.h"
 #include "port/text.h"
@@ -55,7 +55,7 @@ CIntegratedLog::CIntegratedLog(CQRV_LoadMemory* record, QWidget* parent)
   layout->addWidget(m_tabs);
   layout->addWidget(m_stack, 1);
 
-  m_logMove.store(UIManagerDlg::ReadUserInterfaceValue("LOG_MOVE"));
+  m_logMove.store(ControllerIni::ReadUserInterfaceValue("LOG_MOVE"));
   for (int site = 0; site < m_siteCount; ++site) {
     m_tabs->addTab(QString(QChar(SiteLetter(site))));
     auto* list = new QListWidget(m_stack);

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <array>
 
-#include "QRVBaseApp.h"
+#include "ProgramFolder.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ const std::array<StatePicture, 5> kStatePictures = {{
 }};
 
 QString ResPath(const char* file) {
-  return QString::fromStdString(CQRVBaseApp::Root()) + QStringLiteral("/Res/") + QString::fromLatin1(file);
+  return QString::fromStdString(ProgramFolder::Root()) + QStringLiteral("/Res/") + QString::fromLatin1(file);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(UiThreadTest, PostIsQueuedEvenOnTheUiThread) {
 
 TEST_F(UiThreadTest, WindowMessagesReachTheirHandlerOnTheUiThread) {
   int anchor = 0;
-  const auto window = reinterpret_cast<WindowHandle>(&anchor);  // an opaque handle; never dereferenced
+  const auto window = reinterpret_cast<port::WindowHandle>(&anchor);  // an opaque handle; never dereferenced
   port::RegisterMessageHandler(window, [](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     return port::ui::IsUiThread() ? static_cast<std::intptr_t>(message + wParam + lParam) : -2;
   });
@@ -113,7 +113,7 @@ TEST_F(UiThreadTest, WindowMessagesReachTheirHandlerOnTheUiThread) {
 // A window that goes away while workers keep sending to it: no call after it unregistered, no crash.
 TEST_F(UiThreadTest, UnregisterWhileWorkersSend) {
   int anchor = 0;
-  const auto window = reinterpret_cast<WindowHandle>(&anchor);
+  const auto window = reinterpret_cast<port::WindowHandle>(&anchor);
   std::atomic<bool> registered{true};
   std::atomic<int> lateCalls{0};
   std::atomic<bool> stop{false};

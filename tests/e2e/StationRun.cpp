@@ -18,7 +18,12 @@ namespace qrv::test {
 StationProcess::StationProcess(const std::string& station, const std::map<std::string, std::string>& env) {
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
-  const std::string program = station + "/QRVBase.exe";
+  // The program with its test tools, beside QRVBase.exe so that it runs on the same station folder.
+  const std::string program = station + "/QRVBaseTestRun";
+  std::error_code copyError;
+  std::filesystem::copy_file(QRV_TEST_PROGRAM, program, std::filesystem::copy_options::overwrite_existing,
+                             copyError);
+  if (copyError) return;
   pid_ = fork();
   if (pid_ == 0) {
     dup2(pipeFds[1], STDERR_FILENO);

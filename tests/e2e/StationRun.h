@@ -1,5 +1,5 @@
 #pragma once
-// QRVBase.exe started from a station folder (see qrv_test/station_copy.h), headless, with its standard
+// The program (its test build, with the tools of StationTestTools.cpp) started from a station folder (see qrv_test/station_copy.h), headless, with its standard
 // error collected, so tests see the boxes and traces a run produced.
 #include <sys/types.h>
 
@@ -11,7 +11,7 @@ namespace qrv::test {
 
 class StationProcess {
  public:
-  // Starts <station>/QRVBase.exe with the test's environment plus the given variables.
+  // Starts the test build of the program from <station> with the test's environment plus the given variables.
   StationProcess(const std::string& station, const std::map<std::string, std::string>& env);
   ~StationProcess();
   StationProcess(const StationProcess&) = delete;

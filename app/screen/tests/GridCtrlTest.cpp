@@ -6,11 +6,11 @@
 
 #include "GridCtrl.h"
 #include "GridEdit.h"
-#include "StationFolder.h"
+#include "qrv_test/station_folder.h"
 
 namespace {
 
-using screen_test::TestApp;
+using qrv::test::TestApp;
 
 // A grid with the given rows of three columns, shown so that editors can take the focus.
 class GridTest : public ::testing::Test {

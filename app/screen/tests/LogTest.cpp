@@ -11,15 +11,15 @@
 #include "LogFile.h"
 #include "PlatformLog.h"
 #include "QRV_PlatformMemory.h"
-#include "StationFolder.h"
+#include "qrv_test/station_folder.h"
 #include "port/clock.h"
 
 namespace {
 
 using port::clock::LocalTime;
-using screen_test::ProcessEventsUntil;
-using screen_test::StationFolder;
-using screen_test::TestApp;
+using qrv::test::ProcessEventsUntil;
+using qrv::test::StationFolder;
+using qrv::test::TestApp;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -51,7 +51,7 @@ std::string ListLineId(const std::string& line, const std::string& filler) {
 
 std::string ErrorLogFile(const StationFolder& station) {
   return station.Read("System/PlatformErrorLog/" +
-                      std::filesystem::path(CQRVPlatformLog::GetErrorLogPath(port::clock::NowLocal()))
+                      std::filesystem::path(platform_error_log::GetErrorLogPath(port::clock::NowLocal()))
                           .filename()
                           .string());
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "mes_record.h"
+#include "QRV_Messages.h"
 #include "port/window_message.h"
 #include "text_rules.h"
 
@@ -63,7 +64,7 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
 }
 
 void ServerLine::SendCommandToPanel(const std::string& text) const {
-  port::SendMessage(record_->m_hSiteWnd, port::kWmProtocolCommand, reinterpret_cast<std::uintptr_t>(text.c_str()), 0);
+  port::SendMessage(record_->m_hSiteWnd, kWmProtocolCommand, reinterpret_cast<std::uintptr_t>(text.c_str()), 0);
 }
 
 bool ServerLine::IsConfiguredSite(int candidate) const {

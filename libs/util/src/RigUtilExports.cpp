@@ -3,6 +3,7 @@
 
 #include "QRV_RigUtil.h"
 #include "QRV_Types.h"
+#include "port/registry.h"
 #include "port/version.h"
 #include "util/FolderOps.h"
 #include "util/IniRules.h"
@@ -10,6 +11,13 @@
 #include "util/TextConvert.h"
 
 using util::ini::OpenPath;
+
+namespace {
+
+// The interface's roots carry the same values as the registry's.
+port::registry::Root ToRegistryRoot(RegRoot root) { return static_cast<port::registry::Root>(root); }
+
+}  // namespace
 
 QRV_EXPORT std::string IniRead_String(const char* section, const char* key, const char* defaultText,
                                       const char* path) {
@@ -46,20 +54,20 @@ QRV_EXPORT int IniWrite_Double(const char* section, const char* key, double valu
 
 QRV_EXPORT std::uint32_t RegeditRead_Int(RegRoot root, const char* subKey, const char* name,
                                          std::uint32_t defaultValue) {
-  return util::reg::ReadInt(root, subKey, name, defaultValue);
+  return util::reg::ReadInt(ToRegistryRoot(root), subKey, name, defaultValue);
 }
 
 QRV_EXPORT int RegeditRead_String(RegRoot root, const char* subKey, const char* name, const char* defaultText,
                                   char* out, std::uint32_t outSize) {
-  return util::reg::ReadString(root, subKey, name, defaultText, out, outSize);
+  return util::reg::ReadString(ToRegistryRoot(root), subKey, name, defaultText, out, outSize);
 }
 
 QRV_EXPORT int RegeditWrite_Int(RegRoot root, const char* subKey, const char* name, std::uint32_t value) {
-  return util::reg::WriteInt(root, subKey, name, value);
+  return util::reg::WriteInt(ToRegistryRoot(root), subKey, name, value);
 }
 
 QRV_EXPORT int RegeditWrite_String(RegRoot root, const char* subKey, const char* name, const char* text) {
-  return util::reg::WriteString(root, subKey, name, text);
+  return util::reg::WriteString(ToRegistryRoot(root), subKey, name, text);
 }
 
 QRV_EXPORT int DirectoryCreate(const char* folder) { return util::folder::CreateFolder(folder ? folder : ""); }

@@ -1,0 +1,64 @@
+#pragma once
+// The screen-layout file Ref/<model>/Controller.ini: control rectangles with their shown flags, label
+// fonts, the control list of the layout editor, the window level and the error-list standard. Every call
+// reads or writes the file at once; nothing is cached.
+#include <string>
+
+#include "QRV_Types.h"
+
+// "shown.left.top.right.bottom"
+struct ControlPlacement {
+  int shown = 0;
+  QrvRect rect{0, 0, 0, 0};
+};
+
+// "FontSize.R(B).G(B).B(B).R.G.B.ITALIC.BOADER"; a missing key reads "10".
+struct FontSetting {
+  int size = 10;
+  int backRed = 0, backGreen = 0, backBlue = 0;
+  int red = 0, green = 0, blue = 0;
+  int italic = 0;
+  int border = 0;
+
+  static FontSetting Parse(const std::string& value);
+};
+
+class ControllerIni {
+ public:
+  // "Ref/<model>/Controller.ini", relative to the program folder.
+  static std::string GetPath();
+  // The shown flag (first '.'-field) of [USER_INTERFACE] <key>, 0 when missing.
+  static int ReadUserInterfaceValue(const char* key);
+  // One field of <control>_FONT in the section: "FontSize" 0, "R(B)" 1, "G(B)" 2, "B(B)" 3, "R" 4, "G" 5,
+  // "B" 6, "ITALIC" 7, "BOADER" 8, any other name 0. A missing key reads "10".
+  static std::string ReadFontSetting(const char* section, const char* control, const char* field);
+  // [USER_INTERFACE_WINDOW_LEV] LEV, -1 when missing.
+  static int ReadWindowLevel();
+  // Fields 1 to 4 of a '.'-separated value as left, top, right, bottom; a missing field is 0.
+  static QrvRect ParseRect(const std::string& value);
+  // The leading integer of the whole value: not 0 means shown.
+  static int ParseShownFlag(const std::string& value);
+  static ControlPlacement ParsePlacement(const std::string& value);
+
+  static QrvRect ReadRect(const char* section, const char* key);
+  static QrvRect ReadControlRect(const char* key);
+  static ControlPlacement ReadControlPlacement(const char* key);
+  // Writes "1.%d.%d.%d.%d": a rectangle written here is always marked shown.
+  static void WriteRect(const char* section, const char* key, const QrvRect& rect);
+
+  // The whole "<label>_FONT" value of the section.
+  static std::string ReadFontText(const char* section, const char* label);
+  static FontSetting ReadFont(const char* section, const char* label);
+
+  // [CONTROLLER] Count (0 when missing) and entry <index> ("0" when missing).
+  static int ReadControlCount();
+  static std::string ReadControlName(int index);
+
+  static void WriteWindowLevel(int level);
+
+  // [Error_List_Standard] KEY: 0 counts failures per site, 1 per device. Existing stations keep it in a
+  // file beside the model folder, "<program>/Ref/<model>Controller.ini" (no separator), so it stays there.
+  static std::string GetErrorListStandardPath();
+  static int ReadErrorListStandard();
+  static void WriteErrorListStandard(int standard);
+};

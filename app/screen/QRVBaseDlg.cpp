@@ -1,0 +1,322 @@
+#include "QRVBaseDlg.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include "BaseDraw.h"
+#include "ModelSettings.h"
+#include "ControllerIni.h"
+#include "DynamicDlg.h"
+#include "PlatformLog.h"
+#include "ProgramFolder.h"
+#include "QRV_InterFace_SW.h"
+#include "Util.h"
+#include "port/message_box.h"
+#include "port/path.h"
+#include "port/text.h"
+#include "port/ui_thread.h"
+
+namespace {
+
+constexpr int kSizeMoveEndMs = 300;
+constexpr int kMinZoom = 100;
+constexpr int kMaxZoom = 200;
+
+// Cells of sites A, B, C, ... in the two-row grid, by site count and layout mode; null: no such layout.
+const int* GridCells(int siteCount, int drawMode) {
+  static constexpr int k4Mode0[] = {0, 1, 3, 2}, k4Mode1[] = {0, 1, 2, 3}, k4Mode2[] = {0, 2, 1, 3},
+                       k4Mode4[] = {1, 3, 0, 2};
+  static constexpr int k6Mode0[] = {0, 1, 2, 5, 4, 3}, k6Mode1[] = {0, 1, 2, 3, 4, 5},
+                       k6Mode2[] = {0, 3, 1, 4, 2, 5};
+  static constexpr int k8Mode0[] = {0, 1, 2, 3, 7, 6, 5, 4}, k8Mode1[] = {0, 1, 2, 3, 4, 5, 6, 7},
+                       k8Mode2[] = {0, 4, 1, 5, 2, 6, 3, 7}, k8Mode5[] = {0, 1, 2, 3, 6, 7, 4, 5},
+                       k8Mode8[] = {0, 1, 4, 5, 2, 3, 6, 7};
+  switch (siteCount * 10 + drawMode) {
+    case 40: case 45: return k4Mode0;
+    case 41: case 46: return k4Mode1;
+    case 42: case 47: return k4Mode2;
+    case 44: return k4Mode4;
+    case 60: case 65: return k6Mode0;
+    case 61: case 66: return k6Mode1;
+    case 62: case 67: return k6Mode2;
+    case 80: return k8Mode0;
+    case 81: case 86: return k8Mode1;
+    case 82: case 87: return k8Mode2;
+    case 85: return k8Mode5;
+    case 88: return k8Mode8;
+    default: return nullptr;
+  }
+}
+
+QRect ToQRect(const QrvRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+
+}  // namespace
+
+CQRVBaseDlg::CQRVBaseDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName("102");
+  setWindowTitle("Tarvesta SYSTEM");
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  m_sizeMoveEnd = new QTimer(this);
+  m_sizeMoveEnd->setSingleShot(true);
+  m_sizeMoveEnd->setInterval(kSizeMoveEndMs);
+  connect(m_sizeMoveEnd, &QTimer::timeout, this, [this] { OnExitSizeMove(); });
+  OnInitDialog();
+}
+
+CQRVBaseDlg::~CQRVBaseDlg() { Shutdown(); }
+
+void CQRVBaseDlg::OnInitDialog() {
+  SetMainTitle();
+  CreateChildWindows();
+  m_pSitePanel->show();
+  DockSitePanel();
+}
+
+void CQRVBaseDlg::SetMainTitle() {
+  const std::string program = port::JoinPath(ProgramFolder::Root(), "QRVBase.exe");
+  const std::string version = port::Format("%s(Debug:%s)", GetVersionInfoString(program, "FileVersion").c_str(),
+                                           __DATE__);
+  std::string title = port::Format("Tarvesta System %s_x64 - %s", version.c_str(), ModelSettings::ReadModelName().c_str());
+  if (const std::string boards = DynamicDlg::SimulatedBoards(); !boards.empty())
+    title += port::Format(" - SIMULATED BOARDS (QRV_SIM_BOARDS=%s)", boards.c_str());
+  setWindowTitle(QString::fromStdString(title));
+}
+
+void CQRVBaseDlg::CreateChildWindows() {
+  setGeometry(ToQRect(ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE")));
+  m_pPlatformLog = new CQRVPlatformLog(this);
+  m_pPlatformLog->hide();
+  m_pSitePanel = std::make_unique<DynamicDlg>(this);
+  m_pSitePanel->OnInitDialog();
+
+  // The panel's site count is the one the station can run; views are made for exactly those sites.
+  m_nViewCount = m_pSitePanel->SiteCount();
+  std::vector<CBaseDraw*> views;
+  for (int site = 0; site < m_nViewCount; ++site) {
+    auto* view = new CBaseDraw(site, this);
+    view->SetDoubleClickHandler([this](int enlarged) {
+      if (!m_bEnlarged) {
+        m_nLastSiteCmd = kSiteCommand + enlarged;
+        EnlargeSiteView(enlarged);
+      } else {
+        RestoreSiteViews();
+      }
+    });
+    m_pSiteView[static_cast<std::size_t>(site)] = view;
+    views.push_back(view);
+  }
+  PlaceSiteViews();
+  for (int site = 0; site < m_nViewCount; ++site)
+    m_pSiteView[static_cast<std::size_t>(site)]->setVisible(m_pSitePanel->DrawMode() != 3 || site == 0);
+  m_pSitePanel->AttachSiteViews(views);
+  for (CBaseDraw* view : views) view->DrawSiteLabel();
+}
+
+CBaseDraw* CQRVBaseDlg::SiteView(int site) const {
+  return site >= 0 && site < m_nViewCount ? m_pSiteView[static_cast<std::size_t>(site)].data() : nullptr;
+}
+
+QrvRect CQRVBaseDlg::CalcGridCellRect(int siteCount, int cell, int width, int height) {
+  const int columns = siteCount / 2;
+  if (columns <= 0) return {};
+  const int left = width / columns * (cell % columns);
+  const int top = cell / columns == 0 ? 0 : height / 2;
+  return {left, top, left + width / columns, top + height / 2};
+}
+
+QrvRect CQRVBaseDlg::CalcSiteViewRect(int siteCount, int site, int drawMode, int width, int height) {
+  const QrvRect whole{0, 0, width, height};
+  switch (siteCount) {
+    case 1:
+      return whole;
+    case 2:
+      return site == 0 ? QrvRect{0, 0, width / 2, height} : QrvRect{width / 2, 0, width, height};
+    case 3: {
+      const int third = width / 3;
+      if (site == 2) return {2 * third, 0, width, height};
+      return {third * site, 0, third * site + third, height};
+    }
+    case 4:
+    case 6:
+    case 8: {
+      if (drawMode == 3) return whole;
+      const int* cells = GridCells(siteCount, drawMode);
+      if (cells == nullptr || site < 0 || site >= siteCount) return {};
+      return CalcGridCellRect(siteCount, cells[site], width, height);
+    }
+    default:
+      return {};
+  }
+}
+
+void CQRVBaseDlg::PlaceSiteViews() {
+  if (!m_pSitePanel || m_bEnlarged) return;
+  for (int site = 0; site < m_nViewCount; ++site) {
+    if (CBaseDraw* view = SiteView(site))
+      view->setGeometry(ToQRect(CalcSiteViewRect(m_nViewCount, site, m_pSitePanel->DrawMode(), width(), height())));
+  }
+}
+
+void CQRVBaseDlg::DockSitePanel() {
+  if (!m_pSitePanel || m_bEnlarged) return;
+  const QRect r = frameGeometry();
+  const QrvRect s = ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE_SUB");
+  m_pSitePanel->move(r.right() + 1 + s.left, r.top() + s.top);
+  m_pSitePanel->resize(std::max(1, s.right - s.left), std::max(1, r.height() + s.bottom));
+}
+
+void CQRVBaseDlg::RedrawView(int site) {
+  CBaseDraw* view = SiteView(site);
+  const CInterFace_SW* binder = m_pSitePanel ? m_pSitePanel->m_pInterFaceSW : nullptr;
+  if (view == nullptr || binder == nullptr || binder->OutDrawImage == nullptr) return;
+  view->SetSiteLabelSwitch(false);
+  binder->OutDrawImage(site);
+  view->SetSiteLabelSwitch(true);
+}
+
+void CQRVBaseDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (!m_pSitePanel) return;
+  DockSitePanel();
+  PlaceSiteViews();
+  m_pSitePanel->StoreViewRects();
+  for (int site = 0; site < m_nViewCount; ++site) RedrawView(site);
+  m_sizeMoveEnd->start();
+}
+
+void CQRVBaseDlg::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  DockSitePanel();
+  if (m_pSitePanel) m_sizeMoveEnd->start();
+}
+
+void CQRVBaseDlg::OnExitSizeMove() {
+  if (m_bEnlarged || !m_pSitePanel) return;
+  const QRect r = frameGeometry();
+  ControllerIni::WriteRect("USER_INTERFACE", "VIEW_SIZE", QrvRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+  DockSitePanel();
+}
+
+void CQRVBaseDlg::SetViewZoom(int zoom) {
+  m_nZoom = zoom;
+  if (m_pSitePanel && m_pSitePanel->SetZoom != nullptr) m_pSitePanel->SetZoom(zoom);
+  for (int site = 0; site < m_nViewCount; ++site) RedrawView(site);
+}
+
+void CQRVBaseDlg::wheelEvent(QWheelEvent* event) {
+  if (ControllerIni::ReadUserInterfaceValue("ZOOM_SLIDER") != 0 && m_pSitePanel) {
+    int zoom = m_nZoom != 0 ? m_nZoom : kMinZoom;
+    zoom += event->angleDelta().y() < 0 ? 1 : -1;
+    if (zoom >= kMinZoom && zoom <= kMaxZoom) {
+      SetViewZoom(zoom);
+      m_pSitePanel->ShowZoom(m_nZoom);
+    }
+  }
+  QDialog::wheelEvent(event);
+}
+
+void CQRVBaseDlg::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  if (m_nViewCount >= 1 && m_nViewCount <= 4) {
+    for (int site = 0; site < m_nViewCount; ++site) {
+      QAction* action = menu.addAction(QString(QChar('A' + site)));
+      action->setData(kSiteCommand + site);
+      action->setCheckable(m_bEnlarged);
+      action->setChecked(m_bEnlarged && m_nLastSiteCmd == kSiteCommand + site);
+    }
+  }
+  if (m_bEnlarged) menu.addAction("return")->setData(kReturnCommand);
+  if (menu.isEmpty()) return;
+  const QAction* chosen = menu.exec(event->globalPos());
+  if (chosen == nullptr) return;
+  const int command = chosen->data().toInt();
+  if (command == kReturnCommand) {
+    RestoreSiteViews();
+  } else {
+    m_nLastSiteCmd = command;
+    EnlargeSiteView(command - kSiteCommand);
+  }
+}
+
+void CQRVBaseDlg::EnlargeSiteView(int site) {
+  CBaseDraw* enlarged = SiteView(site);
+  if (enlarged == nullptr) return;
+  for (int other = 0; other < m_nViewCount; ++other)
+    if (CBaseDraw* view = SiteView(other)) view->setVisible(other == site);
+  m_bEnlarged = true;
+  setWindowFlag(Qt::FramelessWindowHint, true);
+  showMaximized();
+  enlarged->setGeometry(rect());
+  m_pSitePanel->StoreViewRect(site);
+  if (m_pSitePanel->SetFullView != nullptr) m_pSitePanel->SetFullView(1, site);
+  RedrawView(site);
+}
+
+void CQRVBaseDlg::RestoreSiteViews() {
+  setWindowFlag(Qt::FramelessWindowHint, false);
+  showNormal();
+  m_bEnlarged = false;
+  if (m_pSitePanel && m_pSitePanel->SetFullView != nullptr) m_pSitePanel->SetFullView(0, 0);
+  PlaceSiteViews();
+  if (m_pSitePanel) m_pSitePanel->StoreViewRects();
+  for (int site = 0; site < m_nViewCount; ++site)
+    if (CBaseDraw* view = SiteView(site)) view->show();
+  DockSitePanel();
+}
+
+void CQRVBaseDlg::RequestExit() {
+  m_bExitConfirmed = true;
+  close();
+}
+
+void CQRVBaseDlg::OnRefAutoChange() {
+  m_bRefAutoChange = true;
+  close();
+}
+
+bool CQRVBaseDlg::ConfirmExit() {
+  if (m_bExitConfirmed) return true;
+  return port::MessageBox(m_bRefAutoChange ? "Ref Auto Change?" : "Do you want exit?", "Question",
+                          port::kMbYesNo | port::kMbIconQuestion) == port::kIdYes;
+}
+
+void CQRVBaseDlg::closeEvent(QCloseEvent* event) {
+  if (!ConfirmExit()) {
+    event->ignore();
+    return;
+  }
+  Shutdown();
+  QDialog::closeEvent(event);
+}
+
+// The panel goes first: it stops the sites and unloads the libraries that draw into the views.
+void CQRVBaseDlg::Shutdown() {
+  if (!m_pSitePanel) return;
+  port::ui::SetClosing(true);
+  m_sizeMoveEnd->stop();
+  m_pSitePanel->OnDestroy();
+  m_pSitePanel.reset();
+  for (QPointer<CBaseDraw>& view : m_pSiteView) {
+    delete view.data();
+    view = nullptr;
+  }
+  m_nViewCount = 0;
+}
+
+// Enter and Esc never end the main window.
+void CQRVBaseDlg::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      event->ignore();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}

@@ -1,0 +1,374 @@
+// The site panel over a copy of the built station: every start path and STOP on several sites, the reports
+// to the protocol library, the lot change, the component-version check, the site-count limits, the keypad
+// and the ordered shutdown while sites run.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <algorithm>
+
+#include "BaseDraw.h"
+#include "FontStatic.h"
+#include "QRVBaseDlg.h"
+#include "SitePanelFixture.h"
+#include "TestRunFixture.h"
+#include "QRV_Messages.h"
+#include "port/message_box.h"
+#include "port/ini.h"
+#include "port/module.h"
+#include "port/ui_thread.h"
+#include "port/version.h"
+#include "port/window_message.h"
+
+namespace {
+
+using ExportPlatformStartFn = int (*)(int, int, int, int);
+
+std::intptr_t Command(DynamicDlg& panel, const std::string& text) {
+  return port::SendMessage(&panel, kWmProtocolCommand, reinterpret_cast<std::uintptr_t>(text.c_str()), 0);
+}
+
+bool Contains(const std::vector<std::string>& calls, const std::string& call) {
+  return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+
+std::string ItemFile(const SitePanelStation& station, const char* name) { return station.Root() + "/Dll/" + name; }
+
+}  // namespace
+
+TEST(SitePanelTest, EveryStartPathRunsItsSiteAndReportsWithTheSitesIdentity) {
+  SitePanelStation station("4", "4");
+  station.RegisterItems(4, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  ASSERT_EQ(panel.SiteCount(), 4);
+  ASSERT_EQ(panel.ProtocolType, 8u) << "the recording library carries the handler library's identity";
+  const TestItemControl item(ItemFile(station, "TestItemA.dll"));
+  item.Script(1, {7});
+
+  // Start button: every site once, each keeping its USB index and server 0.
+  panel.StartButton()->click();
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 4; }));
+  for (int site = 0; site < 4; ++site) EXPECT_EQ(panel.Runner(site)->RunCount(), 1) << site;
+  EXPECT_EQ(panel.Model(0)->Label(), "PASS");
+  EXPECT_NE(panel.Model(1)->Label(), "PASS");
+  EXPECT_EQ(station.CountCalls("SendResultCode 0 0 PASS"), 3);
+  EXPECT_EQ(station.CountCalls("SendResultCode 0 7"), 1) << "site B's failure goes out with its code";
+
+  // The handler's start through the program's export, with its own server.
+  const auto exportStart = reinterpret_cast<ExportPlatformStartFn>(port::FindProgramSymbol("ExportPlatformStart"));
+  ASSERT_NE(exportStart, nullptr);
+  EXPECT_EQ(exportStart(2, 2, 3, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 5; }));
+  EXPECT_TRUE(Contains(station.ProtocolCalls(), "SendResultCode 3 0 PASS"));
+  EXPECT_TRUE(Contains(station.ProtocolCalls(), "SendStatus 3"));
+  EXPECT_EQ(exportStart(9, 0, 0, 0), -1) << "a site the station does not have is refused";
+
+  // StartSite directly, and the handler's START command through the window message.
+  EXPECT_EQ(panel.StartSite(1, 1, 2), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 6; }));
+  EXPECT_TRUE(Contains(station.ProtocolCalls(), "SendStatus 2"));
+  EXPECT_EQ(Command(panel, "START,3,3"), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 7; }));
+  EXPECT_EQ(panel.Runner(3)->RunCount(), 2);
+  EXPECT_EQ(panel.Runner(2)->RunCount(), 2);
+  EXPECT_EQ(panel.Runner(1)->RunCount(), 2);
+  EXPECT_EQ(panel.Runner(0)->RunCount(), 1);
+  EXPECT_EQ(panel.StartSite(-1, 0, 0), -1);
+  EXPECT_EQ(panel.StartSite(4, 0, 0), -1);
+}
+
+TEST(SitePanelTest, StopEndsEverySitesRunAfterTheItemItIsRunning) {
+  SitePanelStation station("3", "3");
+  station.RegisterItems(3, {"TestItemA.dll", "TestItemB.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl first(ItemFile(station, "TestItemA.dll"));
+  const TestItemControl second(ItemFile(station, "TestItemB.dll"));
+  first.SetDelayMs(1500);
+
+  panel.StartButton()->click();
+  // Every site is past the start of its run (which clears the stop flags) and in its first item.
+  ASSERT_TRUE(station.WaitFor([&] {
+    for (int site = 0; site < 3; ++site)
+      if (panel.Model(site)->Label() != "Testing...") return false;
+    return true;
+  }));
+  panel.StopButton()->click();
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 3; }));
+  first.SetDelayMs(0);
+  for (int site = 0; site < 3; ++site) {
+    EXPECT_EQ(first.Calls(site), 1) << site;
+    EXPECT_EQ(second.Calls(site), 0) << "no item starts after STOP, site " << site;
+    EXPECT_EQ(panel.Model(site)->Label(), "STOP") << site;
+    ASSERT_TRUE(station.WaitFor([&] { return panel.ResultLabel(site)->text() == "STOP"; }));
+  }
+  EXPECT_EQ(station.CountCalls("SendResultCode 0 999 "), 3) << "the stop code goes out for every site";
+}
+
+TEST(SitePanelTest, ReportsIdentifyTheSiteByTheProtocolType) {
+  struct Case {
+    std::uint32_t type;
+    const char* result;
+    const char* status;
+  };
+  // Site C started by the handler with USB index 5 and server 3.
+  const Case cases[] = {{8, "SendResultCode 3 0 PASS", "SendStatus 3"},
+                        {1, "SendResultCode 5 0 PASS", "SendStatus 5"},
+                        {6, "SendResultCode 5 0 PASS", "SendStatus 5"},
+                        {3, "SendResultCode 2 0 PASS", "SendStatus 5"}};
+  SitePanelStation station("4", "4");
+  station.RegisterItems(4, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  int runs = 0;
+  for (const Case& c : cases) {
+    panel.ProtocolType = c.type;
+    ASSERT_EQ(panel.StartSite(2, 5, 3), 0);
+    ++runs;
+    ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == runs; })) << c.type;
+    const std::vector<std::string> calls = station.ProtocolCalls();
+    EXPECT_EQ(calls[calls.size() - 2], c.result) << c.type;
+    EXPECT_EQ(calls.back(), c.status) << c.type;
+  }
+}
+
+TEST(SitePanelTest, LotChangeResetsTheLotsCountsAndTimes) {
+  SitePanelStation station("2", "2");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  panel.StartButton()->click();
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2; }));
+  ASSERT_EQ(panel.Model(1)->Counts().total, 1);
+  ASSERT_EQ(station.ReadConfig("LOT_COUNT_1", "TOTAL"), "1");
+
+  panel.ApplyOperatorLot("LOT_B");
+  EXPECT_EQ(panel.GetLotNumber(), "LOT_B");
+  EXPECT_EQ(panel.LotButton()->text(), "LOT_B");
+  EXPECT_EQ(station.ReadConfig("LOT_NUMBER", "number"), "LOT_B");
+  EXPECT_EQ(station.ReadConfig("ERROR_LIST", "COUNT"), "0");
+  for (int site = 0; site < 2; ++site) {
+    const std::string section = "LOT_COUNT_" + std::to_string(site);
+    EXPECT_EQ(panel.Model(site)->Counts().total, 0) << site;
+    EXPECT_EQ(station.ReadConfig(section.c_str(), "TOTAL"), "0") << site;
+    EXPECT_EQ(station.ReadConfig(section.c_str(), "DLL_TOTAL_TIME"), "0") << site;
+    EXPECT_EQ(station.ReadConfig(section.c_str(), "THREAD_TOTAL_TIME"), "0") << site;
+  }
+}
+
+TEST(SitePanelTest, YieldTextIsCutNotRounded) {
+  const struct {
+    int pass, total;
+    const char* text;
+  } cases[] = {{2, 3, "66.66%"}, {1, 8, "12.50%"}, {1, 7, "14.28%"}, {1, 200, "0.500%"},
+               {3, 3, "100%"},   {0, 4, "0%"},     {0, 0, "0%"}};
+  for (const auto& c : cases) EXPECT_EQ(MainScreenLayout::FormatYield(c.pass, c.total), c.text) << c.pass << "/" << c.total;
+}
+
+TEST(SitePanelTest, HandlerLotWhileASiteRunsIsAppliedWholeWhenItEnds) {
+  SitePanelStation station("2", "2");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  panel.StartButton()->click();
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2; }));
+  const std::string oldLot = station.ReadConfig("LOT_NUMBER", "number");
+
+  const TestItemControl item(ItemFile(station, "TestItemA.dll"));
+  item.SetDelayMs(1000);
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return panel.Runner(0)->IsRunning(); }));
+  EXPECT_EQ(Command(panel, "LOT_NUMBER,NEW\r\nLOT"), 0);
+  EXPECT_EQ(station.ReadConfig("LOT_NUMBER", "number"), oldLot) << "nothing of the change while site A runs";
+  EXPECT_EQ(panel.Model(1)->Counts().total, 1);
+  ASSERT_TRUE(panel.PendingLot().has_value());
+
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 3; }));
+  ASSERT_TRUE(station.WaitFor([&] { return !panel.Runner(0)->IsRunning(); }));
+  panel.OnTimer(DynamicDlg::kTimerId);
+  EXPECT_EQ(station.ReadConfig("LOT_NUMBER", "number"), "NEWLOT");
+  EXPECT_EQ(panel.GetLotNumber(), "NEWLOT");
+  EXPECT_EQ(panel.Model(0)->Counts().total, 0);
+  EXPECT_EQ(panel.Model(1)->Counts().total, 0);
+  EXPECT_EQ(station.ReadConfig("LOT_COUNT_0", "TOTAL"), "0");
+  EXPECT_FALSE(panel.PendingLot().has_value());
+}
+
+TEST(SitePanelTest, LotFromOutsideCannotInjectIniLinesOrLeaveTheLogFolder) {
+  const struct {
+    std::string received;
+    std::string stored;
+  } cases[] = {
+      {"A1\n[SITE]\nsite=99", "A1[SITE]site=99"},
+      {"../../etc/passwd", ".._.._etc_passwd"},
+      {"..", "__"},
+      {"C:\\Log\\x", "C__Log_x"},
+      {std::string(300, 'L'), std::string(DynamicDlg::kMaxLotNumber, 'L')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DynamicDlg::SanitizeLotNumber(c.received), c.stored) << c.received;
+
+  SitePanelStation station("2", "2");
+  DynamicDlg& panel = station.StartPanel();
+  EXPECT_EQ(Command(panel, "LOT_NUMBER,A1\n[SITE]\nsite=99"), 0);
+  EXPECT_EQ(station.ReadConfig("LOT_NUMBER", "number"), "A1[SITE]site=99");
+  EXPECT_EQ(station.ReadConfig("SITE", "site"), "2");
+}
+
+TEST(SitePanelTest, ComponentVersionCheckFollowsSystemIni) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  SitePanelStation::SetRegistry("Software\\QRV\\Platform\\SYSTEM\\", "SystemVersionByPass", 0);
+  const std::string system = station.Root() + "/System/";
+  const std::pair<const char*, std::string> pinned[] = {
+      {"Platform_x64.exe", port::ReadVersionString(port::ProgramPath(), "FileVersion")},
+      {"QRV_PlatformHW.dll", port::ReadVersionString(system + "QRV_PlatformHW.dll", "FileVersion")},
+      {"QRV_PlatformSW_x64.dll", port::ReadVersionString(system + "QRV_PlatformSW_x64.dll", "FileVersion")},
+      {"QRV_Protocol.dll", "1.0.0.1"},
+      {"RigUtil_x64.dll", port::ReadVersionString(system + "RigUtil_x64.dll", "FileVersion")}};
+  for (const auto& [key, version] : pinned)
+    port::ini::WriteString(station.ModelFile("System.ini"), "SYSTEM_VERSION", key, version.c_str());
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl item(ItemFile(station, "TestItemA.dll"));
+
+  EXPECT_TRUE(panel.CheckSystemVersion(0));
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_EQ(item.Calls(0), 1);
+
+  port::ini::WriteString(station.ModelFile("System.ini"), "SYSTEM_VERSION", "QRV_Protocol.dll", "1.0.0.2");
+  EXPECT_FALSE(panel.CheckSystemVersion(0));
+  port::ini::WriteString(station.ModelFile("System.ini"), "SYSTEM_VERSION", "QRV_Protocol.dll", "1.0.0.10");
+  EXPECT_FALSE(panel.CheckSystemVersion(0));
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return panel.Model(0)->Label() == "System Version Error"; }));
+  ASSERT_TRUE(station.WaitFor([&] { return !panel.Runner(0)->IsRunning(); }));
+  EXPECT_EQ(item.Calls(0), 1) << "a refused run calls no item";
+  EXPECT_EQ(station.ReadConfig("PROTOCOL", "ERROR_MSG"), "System Version Error");
+
+  SitePanelStation::SetRegistry("Software\\QRV\\Platform\\SYSTEM\\", "SystemVersionByPass", 1);
+  EXPECT_TRUE(panel.CheckSystemVersion(0));
+}
+
+TEST(SitePanelTest, SiteCountOutsideOneToEightIsRefusedAndTheStationRunsWhatItCan) {
+  const struct {
+    const char* configured;
+    int sites;
+  } cases[] = {{"", 1}, {"0", 1}, {"-3", 1}, {"9", 8}, {"400", 8}, {"8", 8}, {"3", 3}};
+  for (const auto& c : cases) {
+    port::ClearShownMessageBoxes();
+    SitePanelStation station(c.configured, "2");
+    station.RegisterItems(8, {"TestItemA.dll"});
+    DynamicDlg& panel = station.StartPanel();
+    EXPECT_EQ(panel.SiteCount(), c.sites) << c.configured;
+    EXPECT_EQ(panel.GetSiteCount(), static_cast<std::uint32_t>(c.sites)) << c.configured;
+    EXPECT_EQ(panel.Layout().GetSiteCount(), c.sites) << c.configured;
+    const auto boxes = port::ShownMessageBoxes();
+    const bool refused = std::any_of(boxes.begin(), boxes.end(), [](const port::ShownMessageBox& box) {
+      return box.text.find("Config.ini [SITE] site") != std::string::npos;
+    });
+    EXPECT_EQ(refused, std::to_string(c.sites) != c.configured) << c.configured;
+    EXPECT_EQ(Command(panel, "STOP"), 0);
+    EXPECT_EQ(Command(panel, "STOP,Site=12"), 0);
+    EXPECT_EQ(Command(panel, "IS_WORKING,12"), 0);
+  }
+}
+
+TEST(SitePanelTest, KeypadCommandsActOnSiteAWithOneDevice) {
+  SitePanelStation station("2", "1");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  station.WriteConfig("COMMUNICATION", "KEY_USE", "1");
+  station.WriteConfig("COMMUNICATION", "KEY_USE_1", "START");
+  station.WriteConfig("COMMUNICATION", "KEY_USE_3", "TEST_BREAK");
+  DynamicDlg& panel = station.StartPanel();
+
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_1, Qt::KeypadModifier, "1");
+  QCoreApplication::sendEvent(&panel, &press);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_EQ(panel.Runner(0)->RunCount(), 1);
+  EXPECT_EQ(panel.Runner(1)->RunCount(), 0);
+
+  EXPECT_FALSE(panel.PreTranslateKey(96 + 3));
+  EXPECT_EQ(panel.GetSiteStopFlag(0), 1u);
+  EXPECT_TRUE(panel.PreTranslateKey(13)) << "Enter never acts on the panel while the keypad is on";
+  EXPECT_TRUE(panel.PreTranslateKey(27));
+}
+
+TEST(SitePanelTest, HandlerCommandsStopHomeAndAskWhetherASiteWorks) {
+  SitePanelStation station("3", "3");
+  station.RegisterItems(3, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl item(ItemFile(station, "TestItemA.dll"));
+  item.SetDelayMs(1000);
+  ASSERT_EQ(panel.StartSite(1, 1, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return panel.Model(1)->Label() == "Testing..."; }));
+  EXPECT_EQ(Command(panel, "IS_WORKING,1"), 1);
+  EXPECT_EQ(Command(panel, "IS_WORKING,0"), 0);
+  EXPECT_EQ(Command(panel, "STOP,Site=2"), 0);
+  EXPECT_EQ(panel.GetSiteStopFlag(2), 1u);
+  EXPECT_EQ(panel.GetStopButtonFlag(), 0u);
+  EXPECT_EQ(panel.Model(2)->Label(), "STOP");
+  EXPECT_EQ(Command(panel, "STOP"), 0);
+  EXPECT_EQ(panel.GetStopButtonFlag(), 1u);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_EQ(Command(panel, "IS_WORKING,1"), 0);
+}
+
+TEST(SitePanelTest, ClosingWhileSitesRunStopsJoinsAndUnloadsInOrder) {
+  SitePanelStation station("3", "3");
+  station.RegisterItems(3, {"TestItemA.dll", "TestItemB.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl item(ItemFile(station, "TestItemA.dll"));
+  const TestItemControl second(ItemFile(station, "TestItemB.dll"));
+  item.SetDelayMs(1500);
+  const int created = item.Created();
+  ASSERT_GT(created, 0);
+  panel.StartButton()->click();
+  ASSERT_TRUE(station.WaitFor([&] {
+    for (int site = 0; site < 3; ++site)
+      if (panel.Model(site)->Label() != "Testing...") return false;
+    return true;
+  }));
+
+  panel.OnDestroy();
+  EXPECT_EQ(panel.Runner(0), nullptr);
+  EXPECT_EQ(panel.m_hProtocol, nullptr);
+  EXPECT_EQ(panel.m_pInterFaceSW, nullptr);
+  const std::vector<std::string> calls = station.ProtocolCalls();
+  EXPECT_TRUE(Contains(calls, "Load_OnDelete items-deleted=0")) << "the handler servers stop before the items go";
+  EXPECT_EQ(station.CountCalls("SendStatus"), 0) << "nothing is reported through an unloaded library";
+  EXPECT_EQ(panel.StartSite(0, 0, 0), -1);
+  EXPECT_EQ(Command(panel, "IS_WORKING,0"), -1) << "the closed panel takes no window messages";
+  EXPECT_EQ(item.Deleted(), created) << "every loaded item was deleted";
+  EXPECT_LE(item.TotalCalls(), 3) << "each site finished at most the item it was running";
+  EXPECT_EQ(second.TotalCalls(), 0) << "no item starts once the station closes";
+  EXPECT_EQ(second.Deleted(), second.Created());
+}
+
+TEST(SitePanelTest, MainWindowMakesOneViewPerSiteTheStationRuns) {
+  const struct {
+    const char* configured;
+    int views;
+  } cases[] = {{"12", 8}, {"", 1}, {"6", 6}};
+  for (const auto& c : cases) {
+    SitePanelStation station(c.configured, "2");
+    station.RegisterItems(8, {"TestItemA.dll"});
+    {
+      CQRVBaseDlg window;
+      DynamicDlg* panel = window.SitePanel();
+      ASSERT_NE(panel, nullptr);
+      EXPECT_EQ(window.ViewCount(), c.views) << c.configured;
+      EXPECT_EQ(panel->SiteCount(), c.views) << c.configured;
+      for (int site = 0; site < kMaxSites; ++site) {
+        EXPECT_EQ(panel->m_hViewDC[site] != nullptr, site < c.views) << c.configured << " site " << site;
+        EXPECT_EQ(window.SiteView(site) != nullptr, site < c.views) << c.configured << " site " << site;
+      }
+      window.show();
+      window.resize(900, 600);
+      SitePanelStation::ProcessEvents();
+      if (c.views == 6) {
+        EXPECT_EQ(window.SiteView(3)->geometry(), QRect(600, 300, 300, 300)) << "D sits bottom right in mode 0";
+        EXPECT_EQ(panel->m_rcView[3].right, 300);
+      }
+      window.RequestExit();
+      EXPECT_EQ(window.SitePanel(), nullptr) << "closing takes the panel down with its sites";
+    }
+    port::ui::SetClosing(false);
+  }
+}

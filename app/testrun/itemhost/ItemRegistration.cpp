@@ -1,0 +1,158 @@
+#include "ItemRegistration.h"
+
+#include <algorithm>
+
+#include "ModelSettings.h"
+#include "PlatformErrorLog.h"
+#include "QRV_Types.h"
+#include "Util.h"
+#include "port/text.h"
+#include "util/CLocale.h"
+
+namespace {
+
+std::string ModelFile(const char* name) { return ModelSettings::GetModelFolder() + "/" + name; }
+
+std::string SiteFormat(const char* format, int site) { return port::Format(format, SiteLetter(site)); }
+
+bool HasAny(const std::string& text, const char* characters) {
+  return text.find_first_of(characters) != std::string::npos;
+}
+
+bool IsDigits(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::string ItemRegistration::GetDllManagerIniPath() { return ModelFile("DllManager.ini"); }
+
+std::string ItemRegistration::GetItemVersionIniPath() { return ModelFile("ItemVersion.ini"); }
+
+std::string ItemRegistration::SiteSection(int site) { return SiteFormat("%c.QRV_DLL_LOAD", site); }
+
+std::string ItemRegistration::VersionSection(int site) { return SiteFormat("%c.DLL_VERSION", site); }
+
+std::string ItemRegistration::VersionIndexSection(int site) { return SiteFormat("%c.DLL_VERSION_INDEX", site); }
+
+DllEntry ItemRegistration::ParseDllEntry(const std::string& value) {
+  DllEntry entry;
+  entry.dll = ExtractField(value, 0, ',');
+  entry.checked = util::ToInt(ExtractField(value, 1, ',').c_str());
+  entry.retry = ExtractField(value, 2, ',');
+  return entry;
+}
+
+std::string ItemRegistration::FormatDllEntry(const DllEntry& entry) {
+  return port::Format("%s,%d,%s", entry.dll.c_str(), entry.checked != 0 ? 1 : 0, entry.retry.c_str());
+}
+
+void ItemRegistration::ReadDllEntry(int entry, const std::string& section, std::string& dll, std::string& retry,
+                                    int& checked) {
+  const std::string value =
+      ReadIniString(section.c_str(), std::to_string(entry).c_str(), "0", GetDllManagerIniPath());
+  const DllEntry parsed = ParseDllEntry(value);
+  dll = parsed.dll;
+  retry = parsed.retry;
+  checked = parsed.checked;
+}
+
+int ItemRegistration::ReadEntryCount(int site) {
+  const int count = ReadIniInt(SiteSection(site).c_str(), "Count", 0, GetDllManagerIniPath());
+  if (count > kMaxEntries) {
+    LogPlatformError("ItemRegistration::ReadEntryCount [%d] ERROR : %s Count %d exceeds %d", __LINE__,
+                     SiteSection(site).c_str(), count, kMaxEntries);
+  }
+  return std::clamp(count, 0, kMaxEntries);
+}
+
+std::vector<DllEntry> ItemRegistration::ReadSiteEntries(int site) {
+  const std::string section = SiteSection(site);
+  const int count = ReadEntryCount(site);
+  std::vector<DllEntry> entries(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) ReadDllEntry(i, section, entries[i].dll, entries[i].retry, entries[i].checked);
+  return entries;
+}
+
+int ItemRegistration::GetRetryCount(int site, int entry) {
+  std::string dll, retry;
+  int checked = 0;
+  ReadDllEntry(entry, SiteSection(site), dll, retry, checked);
+  return util::ToInt(retry.c_str());
+}
+
+std::string ItemRegistration::CheckEntry(const DllEntry& entry) {
+  if (entry.dll.empty()) return "the DLL name is empty";
+  if (HasAny(entry.dll, ",")) return "the DLL name \"" + entry.dll + "\" contains a comma";
+  if (HasAny(entry.dll, "/\\")) return "the DLL name \"" + entry.dll + "\" names a folder";
+  if (HasAny(entry.dll, "\r\n")) return "the DLL name contains a line break";
+  if (entry.dll.front() == ' ' || entry.dll.back() == ' ' || entry.dll.front() == '\t' || entry.dll.back() == '\t') {
+    return "the DLL name \"" + entry.dll + "\" begins or ends with a blank";
+  }
+  if (!IsDigits(entry.retry)) return "the retry count \"" + entry.retry + "\" of " + entry.dll + " is not a number";
+  return {};
+}
+
+int ItemRegistration::SaveDllList(int site, const std::vector<DllEntry>& entries, std::string* error) {
+  auto refuse = [&](const std::string& reason) {
+    LogPlatformError("ItemRegistration::SaveDllList [%d] ERROR : %s", __LINE__, reason.c_str());
+    if (error) *error = reason;
+    return 0;
+  };
+  if (!IsValidSite(site)) return refuse(port::Format("site %d does not exist", site));
+  if (entries.size() > static_cast<std::size_t>(kMaxEntries)) return refuse("too many entries");
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::string reason = CheckEntry(entries[i]);
+    if (!reason.empty()) return refuse(port::Format("entry %zu: %s", i, reason.c_str()));
+  }
+  const std::string path = GetDllManagerIniPath();
+  const std::string section = SiteSection(site);
+  bool written = WriteIniInt(section.c_str(), "Count", static_cast<int>(entries.size()), path) != 0;
+  for (std::size_t i = 0; written && i < entries.size(); ++i) {
+    written = WriteIniString(section.c_str(), std::to_string(i).c_str(), FormatDllEntry(entries[i]).c_str(), path) != 0;
+  }
+  if (!written) return refuse(path + " cannot be written");
+  if (error) error->clear();
+  return 1;
+}
+
+std::string ItemRegistration::ReadUserSpecMenuName() {
+  return ReadIniString("USER_SPEC_MENU", "name", "0", GetDllManagerIniPath());
+}
+
+int ItemRegistration::ReadPinnedCount(int site) {
+  return ReadIniInt(VersionIndexSection(site).c_str(), "count", 0, GetItemVersionIniPath());
+}
+
+std::string ItemRegistration::ReadPinnedVersion(int site, const std::string& itemName) {
+  return ReadIniString(VersionSection(site).c_str(), itemName.c_str(), "", GetItemVersionIniPath());
+}
+
+std::string ItemRegistration::ReadPinnedIndexText(int site, const std::string& itemName) {
+  return ReadIniString(VersionIndexSection(site).c_str(), itemName.c_str(), "0", GetItemVersionIniPath());
+}
+
+int ItemRegistration::ReadPinnedIndex(int site, const std::string& itemName) {
+  return ReadIniInt(VersionIndexSection(site).c_str(), itemName.c_str(), -1, GetItemVersionIniPath());
+}
+
+HandlerReturnCodes ItemRegistration::ReadHandlerReturn() {
+  const std::string path = GetItemVersionIniPath();
+  HandlerReturnCodes codes;
+  codes.count = ReadIniString("HANDLER_RETURN", "Count code", codes.count.c_str(), path);
+  codes.version = ReadIniString("HANDLER_RETURN", "Version code", codes.version.c_str(), path);
+  codes.define = ReadIniString("HANDLER_RETURN", "Define code", codes.define.c_str(), path);
+  codes.index = ReadIniString("HANDLER_RETURN", "Index code", codes.index.c_str(), path);
+  return codes;
+}
+
+int ItemRegistration::WriteHandlerReturn(const HandlerReturnCodes& codes) {
+  const std::string path = GetItemVersionIniPath();
+  int ok = WriteIniString("HANDLER_RETURN", "Count code", codes.count.c_str(), path);
+  ok &= WriteIniString("HANDLER_RETURN", "Version code", codes.version.c_str(), path);
+  ok &= WriteIniString("HANDLER_RETURN", "Define code", codes.define.c_str(), path);
+  ok &= WriteIniString("HANDLER_RETURN", "Index code", codes.index.c_str(), path);
+  return ok;
+}
+
+std::string ItemRegistration::ReadVersionText() { return ReadIniString("LOG", "VERSION", "", GetItemVersionIniPath()); }

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "ItemRegistration.h"
+#include "qrv_test/station_folder.h"
+
+namespace {
+
+using qrv::test::StationFolder;
+
+const char* const kDllManager = "Ref/M/DllManager.ini";
+
+std::vector<std::string> Names(const std::vector<DllEntry>& entries) {
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.dll + "," + std::to_string(entry.checked) + "," + entry.retry);
+  return names;
+}
+
+TEST(ItemRegistrationTest, EachSiteRoundTripsItsOwnEntries) {
+  StationFolder station;
+  const std::vector<DllEntry> siteA = {{"A.dll", 1, "3"}, {"B.dll", 0, "1"}, {"C.dll", 1, ""}};
+  const std::vector<DllEntry> siteB = {{"Other.dll", 1, "1"}};
+  std::string error = "stale";
+  ASSERT_EQ(ItemRegistration::SaveDllList(0, siteA, &error), 1);
+  EXPECT_EQ(error, "");
+  ASSERT_EQ(ItemRegistration::SaveDllList(1, siteB), 1);
+
+  EXPECT_EQ(Names(ItemRegistration::ReadSiteEntries(0)), Names(siteA));
+  EXPECT_EQ(Names(ItemRegistration::ReadSiteEntries(1)), Names(siteB));
+  EXPECT_TRUE(ItemRegistration::ReadSiteEntries(2).empty());
+  std::string file = station.Read(kDllManager);
+  std::erase(file, '\r');
+  EXPECT_NE(file.find("[A.QRV_DLL_LOAD]\nCount=3\n0=A.dll,1,3\n1=B.dll,0,1\n2=C.dll,1,\n"), std::string::npos) << file;
+  EXPECT_EQ(ItemRegistration::GetRetryCount(0, 0), 3);
+  EXPECT_EQ(ItemRegistration::GetRetryCount(0, 2), 0) << "an empty retry field runs the item once";
+}
+
+TEST(ItemRegistrationTest, MissingKeysAndFieldsReadAsDefaults) {
+  StationFolder station;
+  station.Write(kDllManager, "[A.QRV_DLL_LOAD]\r\nCount=4\r\n0=A.dll,1,2\r\n1=B.dll\r\n3=D.dll,7\r\n");
+  const std::vector<DllEntry> entries = ItemRegistration::ReadSiteEntries(0);
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{"A.dll,1,2", "B.dll,0,", "0,0,", "D.dll,7,"}));
+  EXPECT_EQ(ItemRegistration::ReadUserSpecMenuName(), "0");
+
+  station.Write(kDllManager, "[A.QRV_DLL_LOAD]\r\nCount=-4\r\n[B.QRV_DLL_LOAD]\r\nCount=999999999\r\n");
+  EXPECT_TRUE(ItemRegistration::ReadSiteEntries(0).empty());
+  EXPECT_EQ(ItemRegistration::ReadEntryCount(1), ItemRegistration::kMaxEntries) << "a damaged Count is bounded";
+}
+
+TEST(ItemRegistrationTest, AShorterListLeavesOldKeysThatReadersIgnore) {
+  StationFolder station;
+  ASSERT_EQ(ItemRegistration::SaveDllList(0, {{"1.dll", 1, "1"}, {"2.dll", 1, "1"}, {"3.dll", 1, "1"},
+                                               {"4.dll", 1, "1"}, {"5.dll", 1, "1"}}),
+            1);
+  ASSERT_EQ(ItemRegistration::SaveDllList(0, {{"X.dll", 1, "1"}, {"Y.dll", 0, "2"}}), 1);
+  EXPECT_EQ(Names(ItemRegistration::ReadSiteEntries(0)), (std::vector<std::string>{"X.dll,1,1", "Y.dll,0,2"}));
+  EXPECT_NE(station.Read(kDllManager).find("4=5.dll,1,1"), std::string::npos);
+}
+
+TEST(ItemRegistrationTest, EntriesTheFileCannotHoldAreRefusedAndNothingIsWritten) {
+  StationFolder station;
+  ASSERT_EQ(ItemRegistration::SaveDllList(0, {{"Keep.dll", 1, "2"}}), 1);
+  const std::string before = station.Read(kDllManager);
+  const DllEntry bad[] = {
+      {"", 1, "1"},          {"A,B.dll", 1, "1"}, {"../A.dll", 1, "1"}, {"sub\\A.dll", 1, "1"},
+      {"A.dll\r\n0", 1, "1"}, {" A.dll", 1, "1"},  {"A.dll", 1, "2,3"},  {"A.dll", 1, "x"},
+  };
+  for (const DllEntry& entry : bad) {
+    SCOPED_TRACE(entry.dll + "|" + entry.retry);
+    std::string error;
+    EXPECT_EQ(ItemRegistration::SaveDllList(0, {{"Good.dll", 1, "1"}, entry}, &error), 0);
+    EXPECT_NE(error.find("entry 1"), std::string::npos) << error;
+    EXPECT_EQ(station.Read(kDllManager), before);
+  }
+  EXPECT_EQ(ItemRegistration::SaveDllList(8, {{"A.dll", 1, "1"}}), 0);
+  EXPECT_EQ(station.Read(kDllManager), before);
+  EXPECT_NE(station.Read("System/PlatformErrorLog/" +
+                         std::filesystem::directory_iterator(station.Path("System/PlatformErrorLog"))
+                             ->path()
+                             .filename()
+                             .string())
+                .find("ItemRegistration::SaveDllList"),
+            std::string::npos)
+      << "refusals are reported";
+}
+
+TEST(ItemRegistrationTest, VersionPinsAndHandlerCodes) {
+  StationFolder station;
+  EXPECT_EQ(ItemRegistration::ReadPinnedCount(0), 0);
+  EXPECT_EQ(ItemRegistration::ReadPinnedVersion(0, "ItemA"), "");
+  EXPECT_EQ(ItemRegistration::ReadPinnedIndexText(0, "ItemA"), "0");
+  EXPECT_EQ(ItemRegistration::ReadPinnedIndex(0, "ItemA"), -1);
+  const HandlerReturnCodes defaults = ItemRegistration::ReadHandlerReturn();
+  EXPECT_EQ(defaults.count + defaults.version + defaults.define + defaults.index, "615616617618");
+
+  station.Write("Ref/M/ItemVersion.ini",
+                "[B.DLL_VERSION]\r\nItemA=1.0.0.1\r\n[B.DLL_VERSION_INDEX]\r\ncount=2\r\nItemA=1\r\n"
+                "[LOG]\r\nVERSION=SET-7\r\n");
+  EXPECT_EQ(ItemRegistration::ReadPinnedCount(1), 2);
+  EXPECT_EQ(ItemRegistration::ReadPinnedVersion(1, "ItemA"), "1.0.0.1");
+  EXPECT_EQ(ItemRegistration::ReadPinnedIndex(1, "ItemA"), 1);
+  EXPECT_EQ(ItemRegistration::ReadPinnedVersion(0, "ItemA"), "") << "pins are per site";
+  EXPECT_EQ(ItemRegistration::ReadVersionText(), "SET-7");
+
+  ASSERT_EQ(ItemRegistration::WriteHandlerReturn({"715", "716", "717", "718"}), 1);
+  const HandlerReturnCodes codes = ItemRegistration::ReadHandlerReturn();
+  EXPECT_EQ(codes.count + codes.version + codes.define + codes.index, "715716717718");
+  EXPECT_EQ(ItemRegistration::ReadPinnedVersion(1, "ItemA"), "1.0.0.1") << "the other sections are kept";
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// Test tools of a headless station run, linked only into the test build of the program: QRV_TEST_COMMANDS
+// sends ';'-separated handler command texts to the site panel once it is up; QRV_TEST_SCREENSHOT names a
+// PNG file that receives a picture of the main window and the panel once the started sites have finished,
+// after which the state of every site is reported on standard error and the station exits; QRV_EXIT_AFTER_MS
+// closes the main window after that many milliseconds, as a confirmed exit.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <utility>
+
+#include "DynamicDlg.h"
+#include "QRVBaseDlg.h"
+#include "SiteCtrl.h"
+#include "Util.h"
+#include "QRV_Messages.h"
+#include "port/window_message.h"
+
+namespace {
+
+constexpr int kPollMs = 200;
+
+QPixmap Picture(QWidget& mainWindow, DynamicDlg& panel) {
+  const QPixmap main = mainWindow.grab();
+  const QPixmap side = panel.grab();
+  QPixmap both(main.width() + side.width(), std::max(main.height(), side.height()));
+  both.fill(Qt::white);
+  QPainter painter(&both);
+  painter.drawPixmap(0, 0, main);
+  painter.drawPixmap(main.width(), 0, side);
+  return both;
+}
+
+void ReportSites(DynamicDlg& panel) {
+  for (int site = 0; site < panel.SiteCount(); ++site) {
+    SiteModel* model = panel.Model(site);
+    const CSiteCtrl* list = panel.ItemList(site);
+    std::fprintf(stderr, "QRV test state: site %c label=%s picture=%d rows=%d listed=%d\n", 'A' + site,
+                 model->Label().c_str(), model->Picture(), model->RowCount(),
+                 list != nullptr ? list->GetItemCount() : -1);
+  }
+}
+
+void StartStationTestTools(QWidget& mainWindow, DynamicDlg& panel, std::function<void()> requestExit) {
+  const char* commands = std::getenv("QRV_TEST_COMMANDS");
+  const char* screenshot = std::getenv("QRV_TEST_SCREENSHOT");
+  if ((commands == nullptr || *commands == '\0') && (screenshot == nullptr || *screenshot == '\0')) return;
+
+  auto started = std::make_shared<std::set<int>>();
+  const QStringList texts = QString::fromUtf8(commands != nullptr ? commands : "").split(';', Qt::SkipEmptyParts);
+  for (const QString& text : texts) {
+    const std::string command = text.toStdString();
+    port::SendMessage(&panel, kWmProtocolCommand, reinterpret_cast<std::uintptr_t>(command.c_str()), 0);
+    if (ExtractField(command, 0, ',').rfind("START", 0) == 0) started->insert(std::atoi(ExtractField(command, 1, ',').c_str()));
+  }
+  if (screenshot == nullptr || *screenshot == '\0') return;
+
+  const QString file = QString::fromUtf8(screenshot);
+  auto* poll = new QTimer(&mainWindow);
+  auto settled = std::make_shared<bool>(false);
+  QPointer<DynamicDlg> guard(&panel);
+  QObject::connect(poll, &QTimer::timeout, &mainWindow, [&mainWindow, guard, started, settled, file, poll,
+                                                         requestExit] {
+    if (guard.isNull() || guard->IsDestroyed()) return poll->stop();
+    DynamicDlg& panel = *guard;
+    for (const int site : *started) {
+      const CTestThread* runner = panel.Runner(site);
+      if (runner != nullptr && (runner->RunCount() == 0 || runner->IsRunning())) return;
+    }
+    // One more tick, so that the screen has taken the last queued updates of the runs.
+    if (!std::exchange(*settled, true)) return;
+    poll->stop();
+    const bool saved = Picture(mainWindow, panel).save(file, "PNG");
+    std::fprintf(stderr, "QRV test screenshot %s: %s\n", saved ? "saved" : "failed", file.toUtf8().constData());
+    std::fprintf(stderr, "QRV test title: %s\n", mainWindow.windowTitle().toUtf8().constData());
+    ReportSites(panel);
+    requestExit();
+  });
+  poll->start(kPollMs);
+}
+
+// The main window once it shows its site panel.
+CQRVBaseDlg* ShownMainWindow() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* window = qobject_cast<CQRVBaseDlg*>(widget);
+    if (window != nullptr && window->isVisible() && window->SitePanel() != nullptr) return window;
+  }
+  return nullptr;
+}
+
+void ScheduleTestExit(CQRVBaseDlg& window) {
+  const char* text = std::getenv("QRV_EXIT_AFTER_MS");
+  if (!text || !*text) return;
+  QTimer::singleShot(std::max(0, std::atoi(text)), &window, [&window] { window.RequestExit(); });
+}
+
+void WaitForMainWindow() {
+  auto* wait = new QTimer(QCoreApplication::instance());
+  QObject::connect(wait, &QTimer::timeout, wait, [wait] {
+    CQRVBaseDlg* window = ShownMainWindow();
+    if (window == nullptr) return;
+    wait->deleteLater();
+    ScheduleTestExit(*window);
+    StartStationTestTools(*window, *window->SitePanel(), [window] { window->RequestExit(); });
+  });
+  wait->start(kPollMs);
+}
+
+}  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(WaitForMainWindow)
