@@ -23,7 +23,7 @@ std::string Lower(std::string text) {
 
 }  // namespace
 
-std::string ReadModelName() {
+std::string ModelSettings::ReadModelName() {
   return ReadIniString("QRV_Equip", "Model_Name", "NULL", "Config/QRV_Config.ini");
 }
 
