@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+
 #include "port/clock.h"
 
 namespace fs = std::filesystem;
@@ -18,11 +19,11 @@ namespace qrv::test {
 StationProcess::StationProcess(const std::string& station, const std::map<std::string, std::string>& env) {
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
-  // The program with its test tools, beside QRVBase.exe so that it runs on the same station folder.
+  // The program with its test tools, beside QRVBase.exe so that it runs on the same station folder. A
+  // second run from the folder finds it there (a running program's file cannot be overwritten).
   const std::string program = station + "/QRVBaseTestRun";
   std::error_code copyError;
-  std::filesystem::copy_file(QRV_TEST_PROGRAM, program, std::filesystem::copy_options::overwrite_existing,
-                             copyError);
+  std::filesystem::copy_file(QRV_TEST_PROGRAM, program, std::filesystem::copy_options::skip_existing, copyError);
   if (copyError) return;
   pid_ = fork();
   if (pid_ == 0) {
