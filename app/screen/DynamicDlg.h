@@ -160,6 +160,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   CycleSettingManager* CycleWindow() const { return m_pCycleWindow; }
   const ErrorList* Errors() const { return m_errorList.get(); }
   TestLogCsv* TestLog(int site) const;
+  // The cycle editor, modal; after a Save the cycle runner, the send-result option and the cycle items
+  // follow the new Cycle.ini and the Init list runs again. Returns the dialog's result.
+  int OpenCycleManager();
   bool IsInitialised() const { return m_bInitialised; }
   bool IsDestroyed() const { return m_bDestroyed; }
 

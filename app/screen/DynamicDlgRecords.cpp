@@ -8,6 +8,7 @@
 
 #include "ControllerIni.h"
 #include "CycleIni.h"
+#include "CycleManager.h"
 #include "CycleSettingManager.h"
 #include "DynamicDlg.h"
 #include "ErrorList.h"
@@ -95,6 +96,17 @@ void DynamicDlg::LoadCycleItems(const ItemPlatform& platform) {
   m_cycles->RunCycle(CycleRunner::kInit, 0, 0, 0, 0);
 }
 
+int DynamicDlg::OpenCycleManager() {
+  CycleManager editor([this] { return IsAnySiteRunning() != 0; }, this);
+  const int result = editor.exec();
+  for (const std::string& message : editor.Skipped()) AddListLog(0, "Cycle.ini: " + message);
+  if (result != QDialog::Accepted || !m_cycles) return result;
+  m_cycles->ReadShowWindowFlags();
+  m_nSendResultMode.store(ReadIniInt("CYCLE_SEND_RESULT", "check", 0, cycleini::CyclePath()));
+  LoadCycleItems({m_pInterFaceSW, m_pHardwareTable, m_pProtocolTable, this});
+  return result;
+}
+
 TestLogCsv* DynamicDlg::TestLog(int site) const {
   if (site < 0 || site >= static_cast<int>(m_testLogs.size())) return nullptr;
   return m_testLogs[static_cast<std::size_t>(site)].get();
@@ -156,13 +168,15 @@ void DynamicDlg::SetLogEnd(int site, const TestLogEnd& end) {
   const int itemMs = log->ItemTimeMs();
   const int cycleMs = log->CycleTimeMs();
   if (!log->SetLogEnd(end)) Log(site, "Test log %s: end block lost", log->Path().c_str());
-  PostLogRow(site, Cells({end.lotTotal, "Test Start Time", end.startStamp}));
-  PostLogRow(site, Cells({"", "Barcode", end.barcode}));
-  PostLogRow(site, Cells({"", "Result Handler Code", std::to_string(end.resultCode)}));
-  PostLogRow(site, Cells({"", "MSG", end.label}));
-  PostLogRow(site, Cells({"", "Result", end.pass ? "PASS" : "FAIL"}));
-  PostLogRow(site, Cells({"", "Test Item", std::to_string(itemMs), "Cycle End", std::to_string(cycleMs),
-                          "Total Time", std::to_string(itemMs + cycleMs)}));
+  // The end block's values go into the wide "Msg" column.
+  PostLogRow(site, Cells({end.lotTotal, "Test Start Time", "", "", end.startStamp}));
+  PostLogRow(site, Cells({"", "Barcode", "", "", end.barcode}));
+  PostLogRow(site, Cells({"", "Para", "", "", std::to_string(end.para)}));
+  PostLogRow(site, Cells({"", "Result Handler Code", "", "", std::to_string(end.resultCode)}));
+  PostLogRow(site, Cells({"", "MSG", "", "", end.label}));
+  PostLogRow(site, Cells({"", "Result", "", "", end.pass ? "PASS" : "FAIL"}));
+  PostLogRow(site, Cells({"", "Test Item, Cycle End, Total", "", "",
+                          port::Format("%d, %d, %d ms", itemMs, cycleMs, itemMs + cycleMs)}));
 }
 
 void DynamicDlg::ReloadSiteCycleEnd(int site) {
