@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QTabWidget>
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -186,4 +187,29 @@ TEST(RunRecordsPanelTest, UnwritableTestLogFolderFailsThePreCheck) {
   EXPECT_EQ(itemA.TotalCalls(), 0) << "no item runs when its rows could not be kept";
   EXPECT_EQ(panel.Model(0)->Label(), "Log Directory Error");
   EXPECT_EQ(station.ReadConfig("PROTOCOL", "ERROR_MSG"), "Engineer/Product Log Directory Error");
+}
+
+namespace {
+
+std::atomic<int> g_powerDowns{0};
+int CountPowerDown(int, int) { return ++g_powerDowns, 0; }
+
+}  // namespace
+
+TEST(RunRecordsPanelTest, HardwareType20PowersDownAfterEveryTestAndLogsUnderTheProgramFolder) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  panel.HardwareType = 20;
+  panel.PowerDownSequence = CountPowerDown;
+  g_powerDowns = 0;
+  for (int module = 1; module <= 3; ++module) {
+    ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+    ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == module; }));
+  }
+  EXPECT_EQ(g_powerDowns.load(), 3);
+  const std::string path = panel.TestLog(0)->Path();
+  EXPECT_EQ(path.rfind(station.Root() + "/Log/PlatformLog/", 0), 0u) << path;
+  EXPECT_EQ(ReadLog(path).endBlocks, 3);
+  EXPECT_EQ(ReadLog(path).cycleRows, 0) << "an empty End list writes only its section line";
 }
