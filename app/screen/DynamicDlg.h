@@ -163,6 +163,10 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // The cycle editor, modal; after a Save the cycle runner, the send-result option and the cycle items
   // follow the new Cycle.ini and the Init list runs again. Returns the dialog's result.
   int OpenCycleManager();
+  // "Free Library" and "Load Library": every test item and cycle item unloaded, or loaded again with the Init
+  // list run. Both are refused (false, with a line in site A's log) while a site is testing.
+  bool FreeLibrary();
+  bool LoadLibrary();
   bool IsInitialised() const { return m_bInitialised; }
   bool IsDestroyed() const { return m_bDestroyed; }
 

@@ -107,6 +107,26 @@ int DynamicDlg::OpenCycleManager() {
   return result;
 }
 
+bool DynamicDlg::FreeLibrary() {
+  if (AnySiteRunningNow()) {
+    AddListLog(0, "Free Library refused: a site is testing");
+    return false;
+  }
+  m_bItemsLoaded.store(0);
+  m_items.UnloadAll();
+  if (m_cycles) m_cycles->LoadAllCycleLists(static_cast<int>(m_models.size()));
+  return true;
+}
+
+bool DynamicDlg::LoadLibrary() {
+  if (AnySiteRunningNow()) {
+    AddListLog(0, "Load Library refused: a site is testing");
+    return false;
+  }
+  LoadItemLibraries();
+  return true;
+}
+
 TestLogCsv* DynamicDlg::TestLog(int site) const {
   if (site < 0 || site >= static_cast<int>(m_testLogs.size())) return nullptr;
   return m_testLogs[static_cast<std::size_t>(site)].get();

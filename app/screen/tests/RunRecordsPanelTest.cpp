@@ -213,3 +213,33 @@ TEST(RunRecordsPanelTest, HardwareType20PowersDownAfterEveryTestAndLogsUnderTheP
   EXPECT_EQ(ReadLog(path).endBlocks, 3);
   EXPECT_EQ(ReadLog(path).cycleRows, 0) << "an empty End list writes only its section line";
 }
+
+TEST(RunRecordsPanelTest, FreeAndLoadLibraryAreRefusedWhileASiteTestsAndLoadRunsTheInitListAgain) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  fs::create_directories(station.Root() + "/Cycle");
+  fs::copy_file(station.Root() + "/Dll/TestItemB.dll", station.Root() + "/Cycle/TestItemB.dll");
+  port::ini::WriteString(station.ModelFile("Cycle.ini"), "CYCLE_INIT_DLL", "Count", "1");
+  port::ini::WriteString(station.ModelFile("Cycle.ini"), "CYCLE_INIT_DLL", "0", "TestItemB.dll,1,1");
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl itemA(station.Root() + "/Dll/TestItemA.dll");
+  const TestItemControl itemB(station.Root() + "/Cycle/TestItemB.dll");
+  EXPECT_EQ(itemB.Calls(0), 1) << "the Init list ran once with the first load";
+
+  itemA.SetDelayMs(500);
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return panel.Runner(0)->IsRunning(); }));
+  EXPECT_FALSE(panel.FreeLibrary());
+  EXPECT_FALSE(panel.LoadLibrary());
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_EQ(panel.Model(0)->Label(), "PASS") << "the run kept its items";
+  itemA.SetDelayMs(0);
+
+  ASSERT_TRUE(station.WaitFor([&] { return !panel.Runner(0)->IsRunning(); }));
+  EXPECT_TRUE(panel.FreeLibrary());
+  EXPECT_FALSE(panel.AllItemsLoaded());
+  EXPECT_TRUE(panel.LoadLibrary());
+  EXPECT_TRUE(panel.AllItemsLoaded());
+  // The test's own hold keeps the library's counters across the reload.
+  EXPECT_EQ(itemB.Calls(0), 2) << "the Init list ran again after the load";
+}
