@@ -224,7 +224,10 @@ void DynamicDlg::CreateSiteModels(int siteCount) {
   }
 }
 
-void DynamicDlg::CreateChildWindows() { LoadItemLibraries(); }
+void DynamicDlg::CreateChildWindows() {
+  CreateRecordWindows();
+  LoadItemLibraries();
+}
 
 void DynamicDlg::LoadItemLibraries() {
   const ItemPlatform platform{m_pInterFaceSW, m_pHardwareTable, m_pProtocolTable, this};
@@ -236,6 +239,7 @@ void DynamicDlg::LoadItemLibraries() {
         LogPlatformError("%s [%d] ERROR : %s load status %d", __func__, __LINE__, entry.dll.c_str(), status);
     }
   }
+  LoadCycleItems(platform);
   m_bItemsLoaded.store(1);
 }
 

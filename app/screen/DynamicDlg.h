@@ -8,6 +8,7 @@
 // and queue view updates.
 #include <QDialog>
 #include <QPointer>
+#include <QStringList>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -19,12 +20,17 @@
 #include <thread>
 #include <vector>
 
+#include "CycleRunner.h"
+#include "CycleSettingManager.h"
+#include "ErrorList.h"
 #include "ExportedCallbacks.h"
 #include "MainScreenLayout.h"
 #include "PlatformLoadlibrary.h"
 #include "QRV_PlatformMemory.h"
+#include "SiteLogTab.h"
 #include "SiteModel.h"
 #include "SiteRunHost.h"
+#include "TestLogCsv.h"
 #include "TestThread.h"
 #include "port/event.h"
 
@@ -150,6 +156,17 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   CSiteCtrl* ItemList(int site) const;
   MainScreenLayout& Layout() { return m_Layout; }
   const ItemLibraryMap& Items() const { return m_items; }
+  SiteLogTab* TestLogWindow() const { return m_pSiteLogTab; }
+  CycleSettingManager* CycleWindow() const { return m_pCycleWindow; }
+  const ErrorList* Errors() const { return m_errorList.get(); }
+  TestLogCsv* TestLog(int site) const;
+  // The cycle editor, modal; after a Save the cycle runner, the send-result option and the cycle items
+  // follow the new Cycle.ini and the Init list runs again. Returns the dialog's result.
+  int OpenCycleManager();
+  // "Free Library" and "Load Library": every test item and cycle item unloaded, or loaded again with the Init
+  // list run. Both are refused (false, with a line in site A's log) while a site is testing.
+  bool FreeLibrary();
+  bool LoadLibrary();
   bool IsInitialised() const { return m_bInitialised; }
   bool IsDestroyed() const { return m_bDestroyed; }
 
@@ -183,6 +200,15 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void ResetLot(bool endOfLotLines);
   void ApplyPendingLot();
   void ApplyHandlerLot(const std::string& lot);
+
+  // DynamicDlgRecords.cpp
+  void CreateRecordWindows();
+  void LoadCycleItems(const ItemPlatform& platform);
+  std::string TestLogBase();
+  bool TestLogFolderWritable();
+  void PostLogRow(int site, const QStringList& cells);
+  void ShowErrorList();
+  void WriteLotEndSummaries();
 
   // DynamicDlgShutdown.cpp
   void StopPanelWorkers();
@@ -224,11 +250,17 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // The vector keeps its size for the panel's life; a runner's slot is emptied under the lock when it goes.
   mutable std::mutex m_runnerLock;
   std::vector<std::unique_ptr<CTestThread>> m_vecTestThread;
+  // ---- what runs leave behind: one test log per site, the station's error list, the cycle lists
+  std::vector<std::unique_ptr<TestLogCsv>> m_testLogs;
+  std::unique_ptr<ErrorList> m_errorList;
+  std::unique_ptr<CycleRunner> m_cycles;
   mutable std::mutex m_viewLock;
   std::vector<QPointer<CBaseDraw>> m_views;
 
   // ---- windows and controls (owned by the panel's widget tree)
   QPointer<CIntegratedLog> m_pIntegratedLog;
+  QPointer<SiteLogTab> m_pSiteLogTab;
+  QPointer<CycleSettingManager> m_pCycleWindow;
   MainScreenLayout m_Layout;
   std::vector<CStaticImage*> m_vecResultImage;
   std::vector<CSiteCtrl*> m_vecItemList;

@@ -122,6 +122,7 @@ void DynamicDlg::ApplyPendingLot() {
     fromHandler = m_pendingLotFromHandler;
     m_pendingLot.reset();
   }
+  WriteLotEndSummaries();
   port::CopyText(m_szLotNumber, lot);
   if (IniWrite_String != nullptr)
     IniWrite_String("LOT_NUMBER", "number", lot.c_str(), port::JoinPath(m_szModelPath, "Config.ini").c_str());
@@ -134,7 +135,7 @@ void DynamicDlg::ApplyPendingLot() {
 void DynamicDlg::ResetLot(bool clearErrorGrid) {
   const std::string config = ModelSettings::GetConfigIniPath();
   m_Layout.LoadYieldCounts(true);
-  WriteIniInt("ERROR_LIST", "COUNT", 0, config);
+  if (m_errorList) m_errorList->Reset();
   m_Layout.LoadErrorList(true);
   for (int site = 0; site < m_Layout.GetSiteCount(); ++site) {
     const std::string section = port::Format("LOT_COUNT_%d", site);
@@ -175,7 +176,8 @@ void DynamicDlg::CheckDeviceInit(int site) {
 
 bool DynamicDlg::CheckLogDirectories() {
   if (!CreateLotFolders(ModelSettings::ReadEngineerLogPath())) return false;
-  return CreateLotFolders(ModelSettings::ReadProductionLogPath());
+  if (!CreateLotFolders(ModelSettings::ReadProductionLogPath())) return false;
+  return TestLogFolderWritable();
 }
 
 std::string DynamicDlg::ListLogFolder() { return ModelSettings::GetListLogFolder(); }

@@ -64,16 +64,6 @@ std::vector<ItemRow> DynamicDlg::LoadSiteItems(int site) { return CSiteCtrl::Rea
 
 int DynamicDlg::GetRetryCount(int site, int entryIndex) { return ItemRegistration::GetRetryCount(site, entryIndex); }
 
-// The per-site test log and the cycle lists have no window in this station yet: a run writes its list log
-// and counts, and its End cycle is empty.
-void DynamicDlg::SetLogHeader(int) {}
-void DynamicDlg::ClearLog(int) {}
-void DynamicDlg::SetLogBody(int, int, int, const ItemRow&) {}
-void DynamicDlg::SetLogEnd(int, const TestLogEnd&) {}
-void DynamicDlg::ReloadSiteCycleEnd(int) {}
-int DynamicDlg::RunCycleEnd(int, int, int, int) { return 0; }
-void DynamicDlg::UpdateErrorList(int, int) {}
-
 void DynamicDlg::UpdateYield(bool pass, int site) { m_Layout.UpdateYield(pass, site); }
 
 void DynamicDlg::UpdateAverageTime(int site, const std::string& elapsedMs, bool reset) {

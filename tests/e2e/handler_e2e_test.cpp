@@ -118,6 +118,22 @@ int ListLogCount(const std::string& station, char site, const std::string& text)
   return count;
 }
 
+// How many test ends each site's test log file holds, by file.
+std::vector<int> TestLogEnds(const std::string& station) {
+  std::vector<int> ends;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(station + "/Log")) {
+    if (entry.path().extension() != ".csv" || entry.path().parent_path().string().find("/PlatformLog/") ==
+                                                   std::string::npos)
+      continue;
+    std::ifstream file(entry.path());
+    int count = 0;
+    for (std::string line; std::getline(file, line);)
+      if (line.find(", Test Start Time,") != std::string::npos) ++count;
+    ends.push_back(count);
+  }
+  return ends;
+}
+
 class HandlerE2eTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(HandlerE2eTest, EveryStartOnEverySiteGetsItsOneResult) {
@@ -174,6 +190,7 @@ TEST_P(HandlerE2eTest, EveryStartOnEverySiteGetsItsOneResult) {
         << "site " << name;
     EXPECT_EQ(ListLogCount(station, name, "---SendResultCode---0 "), kModulesPerSite) << "site " << name;
   }
+  EXPECT_EQ(TestLogEnds(station), std::vector<int>(kSites, kModulesPerSite)) << "one test log file per site";
   if (HasFailure()) ADD_FAILURE() << run.Errors();
 }
 

@@ -1,0 +1,258 @@
+// What every run leaves behind: the site's test log (grid and CSV), its End cycle, the station's error list,
+// and the lot-end summaries. Runners call in from their threads; files are written there and the windows
+// get their rows through queued calls.
+#include <unistd.h>
+
+#include <QStringList>
+#include <filesystem>
+
+#include "ControllerIni.h"
+#include "CycleIni.h"
+#include "CycleManager.h"
+#include "CycleSettingManager.h"
+#include "DynamicDlg.h"
+#include "ErrorList.h"
+#include "GridCtrl.h"
+#include "ModelSettings.h"
+#include "PlatformErrorLog.h"
+#include "ProgramFolder.h"
+#include "SiteLogTab.h"
+#include "SiteNames.h"
+#include "TestLogCsv.h"
+#include "Util.h"
+#include "port/path.h"
+#include "port/text.h"
+#include "port/ui_thread.h"
+
+namespace {
+
+constexpr std::uint32_t kProgramFolderLogHardware[] = {20, 21};
+constexpr int kProgramFolderLogDraw = 3;
+
+QStringList Cells(std::initializer_list<std::string> texts) {
+  QStringList cells;
+  for (const std::string& text : texts) cells << QString::fromStdString(text);
+  return cells;
+}
+
+}  // namespace
+
+void DynamicDlg::CreateRecordWindows() {
+  const int sites = static_cast<int>(m_models.size());
+  m_errorList = std::make_unique<ErrorList>(ModelSettings::GetConfigIniPath());
+  m_errorList->Load();
+  std::vector<QString> names;
+  for (int site = 0; site < sites; ++site) {
+    const std::string name = SiteNames::ReadSiteName(site);
+    m_testLogs.push_back(std::make_unique<TestLogCsv>(name));
+    names.push_back(QString::fromStdString(name));
+  }
+  m_pSiteLogTab = new SiteLogTab(this);
+  m_pSiteLogTab->CreatePages(names);
+
+  m_cycles = std::make_unique<CycleRunner>(m_items, *this, [this] { return ErrorCodePath(); });
+  m_cycles->SetFolders(ProgramFolder::Root(), cycleini::CyclePath());
+  m_pCycleWindow = new CycleSettingManager(*m_cycles, names, this);
+  QPointer<CycleSettingManager> window = m_pCycleWindow;
+  CycleRunner::Hooks hooks;
+  hooks.changed = [window](int list) {
+    port::ui::Post([window, list] {
+      if (window) window->Refresh(list);
+    });
+  };
+  hooks.showWindow = [window] {
+    port::ui::Post([window] {
+      if (!window) return;
+      window->hide();
+      window->show();
+      window->raise();
+    });
+  };
+  hooks.report = [this](const std::string& message) { AddListLog(0, "Cycle.ini: " + message); };
+  hooks.siteLog = [this](int site) { return TestLog(site); };
+  m_cycles->SetHooks(std::move(hooks));
+  m_cycles->ReadShowWindowFlags();
+  m_cycles->LoadAllCycleLists(sites);
+  ShowErrorList();
+}
+
+// The checked entries of every cycle list come from the Cycle folder into the item registry; then the Init
+// list runs.
+void DynamicDlg::LoadCycleItems(const ItemPlatform& platform) {
+  if (!m_cycles) return;
+  const std::string path = cycleini::CyclePath();
+  std::vector<std::string> sections = {cycleini::SectionOf("INIT", 'A'), cycleini::SectionOf("CLOSE", 'A')};
+  for (int site = 0; site < static_cast<int>(m_models.size()); ++site)
+    sections.push_back(cycleini::SectionOf("END", static_cast<char>('A' + site)));
+  for (const std::string& section : sections) {
+    for (const CycleEntry& entry : cycleini::LoadCycleList(path, section).entries) {
+      if (!entry.checked) continue;
+      const int status = m_items.Load(entry.dll, "Cycle", m_szRoot, platform);
+      if (status != kItemLoaded)
+        LogPlatformError("%s [%d] ERROR : %s load status %d", __func__, __LINE__, entry.dll.c_str(), status);
+    }
+  }
+  m_cycles->LoadAllCycleLists(static_cast<int>(m_models.size()));
+  m_cycles->RunCycle(CycleRunner::kInit, 0, 0, 0, 0);
+}
+
+int DynamicDlg::OpenCycleManager() {
+  CycleManager editor([this] { return IsAnySiteRunning() != 0; }, this);
+  const int result = editor.exec();
+  for (const std::string& message : editor.Skipped()) AddListLog(0, "Cycle.ini: " + message);
+  if (result != QDialog::Accepted || !m_cycles) return result;
+  m_cycles->ReadShowWindowFlags();
+  m_nSendResultMode.store(ReadIniInt("CYCLE_SEND_RESULT", "check", 0, cycleini::CyclePath()));
+  LoadCycleItems({m_pInterFaceSW, m_pHardwareTable, m_pProtocolTable, this});
+  return result;
+}
+
+bool DynamicDlg::FreeLibrary() {
+  if (AnySiteRunningNow()) {
+    AddListLog(0, "Free Library refused: a site is testing");
+    return false;
+  }
+  m_bItemsLoaded.store(0);
+  m_items.UnloadAll();
+  if (m_cycles) m_cycles->LoadAllCycleLists(static_cast<int>(m_models.size()));
+  return true;
+}
+
+bool DynamicDlg::LoadLibrary() {
+  if (AnySiteRunningNow()) {
+    AddListLog(0, "Load Library refused: a site is testing");
+    return false;
+  }
+  LoadItemLibraries();
+  return true;
+}
+
+TestLogCsv* DynamicDlg::TestLog(int site) const {
+  if (site < 0 || site >= static_cast<int>(m_testLogs.size())) return nullptr;
+  return m_testLogs[static_cast<std::size_t>(site)].get();
+}
+
+std::string DynamicDlg::TestLogBase() {
+  const std::uint32_t hardware = HardwareType;
+  bool programFolder = m_nDrawMode.load() == kProgramFolderLogDraw;
+  for (const std::uint32_t type : kProgramFolderLogHardware) programFolder = programFolder || hardware == type;
+  return programFolder ? ProgramFolder::Root() : ModelSettings::GetListLogFolder();
+}
+
+bool DynamicDlg::TestLogFolderWritable() {
+  const std::time_t now = std::time(nullptr);
+  std::tm when{};
+  localtime_r(&now, &when);
+  const std::string folder = TestLogCsv::FolderFor(TestLogBase(), when);
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (::access(folder.c_str(), W_OK) == 0) return true;
+  LogPlatformError("%s [%d] ERROR : test log folder %s is not writable", __func__, __LINE__, folder.c_str());
+  return false;
+}
+
+void DynamicDlg::PostLogRow(int site, const QStringList& cells) {
+  QPointer<SiteLogTab> window = m_pSiteLogTab;
+  port::ui::Post([window, site, cells] {
+    if (window) window->AddLogRow(site, cells);
+  });
+}
+
+void DynamicDlg::SetLogHeader(int site) {
+  TestLogCsv* log = TestLog(site);
+  if (log == nullptr) return;
+  const std::string config = ModelSettings::GetConfigIniPath();
+  if (!log->SetLogHeader(TestLogBase(), ModelSettings::ReadLotNumber(),
+                         ReadIniString("LOG", "LineName", "", config), ReadIniString("LOG", "MachineName", "", config)))
+    Log(site, "Test log %s cannot be written", log->Path().c_str());
+}
+
+void DynamicDlg::ClearLog(int site) {
+  QPointer<SiteLogTab> window = m_pSiteLogTab;
+  port::ui::Post([window, site] {
+    if (window) window->ClearLog(site);
+  });
+}
+
+void DynamicDlg::SetLogBody(int site, int row, int attempts, const ItemRow& item) {
+  TestLogCsv* log = TestLog(site);
+  if (log == nullptr) return;
+  if (!log->SetLogBody(row, attempts, item)) Log(site, "Test log %s: item row %d lost", log->Path().c_str(), row);
+  PostLogRow(site, Cells({std::to_string(row), item.item, item.code, item.result, item.errorMsg,
+                          std::to_string(attempts), item.tact, item.dllName}));
+}
+
+void DynamicDlg::SetLogEnd(int site, const TestLogEnd& end) {
+  TestLogCsv* log = TestLog(site);
+  if (log == nullptr) return;
+  const int itemMs = log->ItemTimeMs();
+  const int cycleMs = log->CycleTimeMs();
+  if (!log->SetLogEnd(end)) Log(site, "Test log %s: end block lost", log->Path().c_str());
+  // The end block's values go into the wide "Msg" column.
+  PostLogRow(site, Cells({end.lotTotal, "Test Start Time", "", "", end.startStamp}));
+  PostLogRow(site, Cells({"", "Barcode", "", "", end.barcode}));
+  PostLogRow(site, Cells({"", "Para", "", "", std::to_string(end.para)}));
+  PostLogRow(site, Cells({"", "Result Handler Code", "", "", std::to_string(end.resultCode)}));
+  PostLogRow(site, Cells({"", "MSG", "", "", end.label}));
+  PostLogRow(site, Cells({"", "Result", "", "", end.pass ? "PASS" : "FAIL"}));
+  PostLogRow(site, Cells({"", "Test Item, Cycle End, Total", "", "",
+                          port::Format("%d, %d, %d ms", itemMs, cycleMs, itemMs + cycleMs)}));
+}
+
+void DynamicDlg::ReloadSiteCycleEnd(int site) {
+  if (m_cycles) m_cycles->ReloadSiteCycleEnd(site);
+}
+
+int DynamicDlg::RunCycleEnd(int site, int usb, int lotTotal, int server) {
+  if (!m_cycles) return 0;
+  PostLogRow(site, Cells({"Cycle End"}));
+  const int result = m_cycles->RunCycle(CycleRunner::kEnd + site, usb, site, lotTotal, server);
+  for (const CycleRow& row : m_cycles->Rows(CycleRunner::kEnd + site))
+    PostLogRow(site, Cells({"", row.item, row.code, row.result, row.errorMsg, row.retryCount, row.tact, row.dllName}));
+  return result;
+}
+
+void DynamicDlg::UpdateErrorList(int site, int usbOrPara) {
+  SiteModel* model = Model(site);
+  if (model == nullptr || !m_errorList) return;
+  const int key = ControllerIni::ReadErrorListStandard() == 1 ? usbOrPara : site;
+  m_errorList->Update(model->Rows(), std::to_string(key));
+  ShowErrorList();
+}
+
+void DynamicDlg::ShowErrorList() {
+  QPointer<CGridCtrl> grid = m_gridList;
+  const std::vector<ErrorListRow> rows = m_errorList ? m_errorList->Rows() : std::vector<ErrorListRow>();
+  const char* last = ControllerIni::ReadErrorListStandard() == 1 ? "USB" : "SITE";
+  port::ui::Post([grid, rows, last] {
+    if (!grid) return;
+    if (grid->GetColumnCount() == 0) {
+      int column = 0;
+      for (const auto& [title, width] : {std::pair{"Msg", 70}, {"Code", 50}, {"Count", 50}, {"Item Name", 100},
+                                         {last, 50}})
+        grid->InsertColumn(column++, QString::fromUtf8(title), Qt::AlignLeft, width);
+      grid->SetHeaderSort(1);
+    }
+    grid->DeleteAllItems();
+    for (const ErrorListRow& row : rows) {
+      const int at = grid->InsertItem(grid->GetItemCount(), QString::fromStdString(row.msg));
+      grid->SetItemText(at, 1, QString::fromStdString(row.code));
+      grid->SetItemText(at, 2, QString::number(row.count));
+      grid->SetItemText(at, 3, QString::fromStdString(row.itemName));
+      grid->SetItemText(at, 4, QString::fromStdString(row.key));
+    }
+  });
+}
+
+// The lot that ends gets its yield and error-list summaries in every site's test log before the counts go.
+void DynamicDlg::WriteLotEndSummaries() {
+  const std::vector<ErrorListRow> errors = m_errorList ? m_errorList->Rows() : std::vector<ErrorListRow>();
+  for (int site = 0; site < static_cast<int>(m_testLogs.size()); ++site) {
+    TestLogCsv* log = TestLog(site);
+    if (log->Path().empty()) SetLogHeader(site);
+    const YieldCounts counts = m_models[static_cast<std::size_t>(site)]->Counts();
+    if (!log->SetLogYieldEnd(counts, MainScreenLayout::FormatYield(counts.pass, counts.total)) ||
+        !log->SetLogErrorListEnd(errors))
+      Log(site, "Test log %s: lot-end summary lost", log->Path().c_str());
+  }
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The "Test Log" window: one SiteLogCtrl page per site. The site panel creates it hidden and queues every
+// row to it on the UI thread.
+#include <QDialog>
+#include <QStringList>
+#include <vector>
+
+class QTabWidget;
+class SiteLogCtrl;
+
+class SiteLogTab : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit SiteLogTab(QWidget* parent = nullptr);
+
+  void CreatePages(const std::vector<QString>& siteNames);
+  int SiteCount() const { return static_cast<int>(m_pages.size()); }
+  SiteLogCtrl* Page(int site) const;
+  void SelectSite(int site);
+  void ClearLog(int site);
+  void AddLogRow(int site, const QStringList& cells);
+
+ private:
+  QTabWidget* m_tab = nullptr;
+  std::vector<SiteLogCtrl*> m_pages;
+};

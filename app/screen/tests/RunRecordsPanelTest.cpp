@@ -1,0 +1,245 @@
+// What a stream of tests leaves behind on the site panel: every site's test log file and window, its End
+// cycle, the station's error list and the lot counts, and the lot change that writes the summaries and
+// resets them.
+#include <gtest/gtest.h>
+
+#include <QTabWidget>
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "CycleSettingManager.h"
+#include "GridCtrl.h"
+#include "SiteLogCtrl.h"
+#include "SiteLogTab.h"
+#include "SitePanelFixture.h"
+#include "TestRunFixture.h"
+#include "port/ini.h"
+#include "port/window_message.h"
+#include "QRV_Messages.h"
+#include "qrv_test/file_text.h"
+#include "qrv_test/screenshot.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kSites = 8;
+constexpr int kModules = 30;
+
+// What TestItemA returns on a site, module by module: a few codes, differently on each site.
+std::vector<int> SiteCodes(int site) {
+  std::vector<int> codes;
+  for (int module = 0; module < kModules; ++module) {
+    const int pick = (module * 7 + site * 3) % 10;
+    codes.push_back(pick < 6 ? 0 : pick < 8 ? 5 : pick < 9 ? 7 : 12);
+  }
+  return codes;
+}
+
+struct LogFile {
+  std::vector<std::string> itemCodes;  // the Code field of every item row, in order
+  int endBlocks = 0;
+  int cycleRows = 0;
+  std::string text;
+};
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::stringstream stream(line);
+  for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
+  return fields;
+}
+
+LogFile ReadLog(const std::string& path) {
+  LogFile log;
+  log.text = qrv::test::ReadFile(path);
+  std::stringstream stream(log.text);
+  bool inCycle = false;
+  for (std::string line; std::getline(stream, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line == ", Cycle End") inCycle = true;
+    if (line.find(", Test Start Time,") != std::string::npos) {
+      ++log.endBlocks;
+      inCycle = false;
+    }
+    if (line.rfind(" , ", 0) != 0) continue;
+    const std::vector<std::string> fields = Fields(line);
+    EXPECT_EQ(fields.size(), 9u) << line;
+    if (inCycle)
+      ++log.cycleRows;
+    else if (fields.size() > 3)
+      log.itemCodes.push_back(fields[3].substr(1));
+  }
+  return log;
+}
+
+}  // namespace
+
+TEST(RunRecordsPanelTest, EightSitesOfThirtyModulesLeaveTheirLogsCountsAndErrorList) {
+  SitePanelStation station("8", "8");
+  station.RegisterItems(kSites, {"TestItemA.dll"});
+  fs::create_directories(station.Root() + "/Cycle");
+  fs::copy_file(station.Root() + "/Dll/TestItemB.dll", station.Root() + "/Cycle/TestItemB.dll");
+  const std::string cycle = station.ModelFile("Cycle.ini");
+  port::ini::WriteString(cycle, "CYCLE_END_DLL", "ShowWIndow", "1");
+  for (int site = 0; site < kSites; ++site) {
+    const std::string section = std::string(1, static_cast<char>('A' + site)) + ".CYCLE_END_DLL";
+    port::ini::WriteString(cycle, section.c_str(), "Count", "1");
+    port::ini::WriteString(cycle, section.c_str(), "0", "TestItemB.dll,1,2");
+  }
+  DynamicDlg& panel = station.StartPanel();
+  ASSERT_EQ(panel.SiteCount(), kSites);
+  const TestItemControl itemA(station.Root() + "/Dll/TestItemA.dll");
+  const TestItemControl itemB(station.Root() + "/Cycle/TestItemB.dll");
+  for (int site = 0; site < kSites; ++site) itemA.Script(site, SiteCodes(site));
+  itemB.Script(kSites - 1, {0, 9, 9, 0});  // site H's End item fails both calls of its second module
+
+  for (int module = 0; module < kModules; ++module) {
+    for (int site = 0; site < kSites; ++site) ASSERT_EQ(panel.StartSite(site, site, 0), 0);
+    ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == kSites * (module + 1); }))
+        << "module " << module;
+  }
+
+  std::map<std::pair<int, int>, int> sent;  // (site, code) -> failures
+  for (int site = 0; site < kSites; ++site) {
+    const std::vector<int> codes = SiteCodes(site);
+    int fails = 0;
+    for (const int code : codes)
+      if (code != 0) {
+        ++sent[{site, code}];
+        ++fails;
+      }
+    const LogFile log = ReadLog(panel.TestLog(site)->Path());
+    EXPECT_EQ(log.endBlocks, kModules) << "site " << site;
+    EXPECT_EQ(log.cycleRows, kModules) << "site " << site;
+    ASSERT_EQ(log.itemCodes.size(), static_cast<std::size_t>(kModules)) << "site " << site;
+    for (int module = 0; module < kModules; ++module)
+      EXPECT_EQ(log.itemCodes[static_cast<std::size_t>(module)], std::to_string(codes[static_cast<std::size_t>(module)]))
+          << "site " << site << " module " << module;
+    EXPECT_EQ(log.text.rfind("Line Name - ", 0), 0u);
+    const std::string section = "LOT_COUNT_" + std::to_string(site);
+    EXPECT_EQ(panel.Model(site)->Counts().total, kModules);
+    EXPECT_EQ(panel.Model(site)->Counts().fail, fails);
+    EXPECT_EQ(station.ReadConfig(section.c_str(), "TOTAL"), std::to_string(kModules));
+    EXPECT_EQ(station.ReadConfig(section.c_str(), "FAIL"), std::to_string(fails));
+    EXPECT_EQ(station.ReadConfig(section.c_str(), "YIELD"),
+              MainScreenLayout::FormatYield(kModules - fails, kModules));
+  }
+  std::map<std::pair<int, int>, int> listed;
+  for (const ErrorListRow& row : panel.Errors()->Rows()) listed[{std::stoi(row.key), std::stoi(row.code)}] += row.count;
+  EXPECT_EQ(listed, sent);
+  EXPECT_EQ(station.ReadConfig("ERROR_LIST", "COUNT"), std::to_string(panel.Errors()->Rows().size()));
+
+  // Site H's failing End item shows its row and brought the window up.
+  ASSERT_TRUE(station.WaitFor([&] { return panel.CycleWindow()->isVisible(); }));
+  panel.CycleWindow()->SiteTab()->setCurrentIndex(kSites - 1);
+  SitePanelStation::ProcessEvents();
+  const CGridCtrl* endGrid = panel.CycleWindow()->Grid(kSites - 1);
+  ASSERT_EQ(endGrid->GetItemCount(), 1);
+  EXPECT_EQ(endGrid->GetItemText(0, 6), "PASS") << "the last module's End item passed";
+  qrv::test::SaveScreenshot(*panel.CycleWindow(), "cycle_spec");
+
+  SiteLogTab* window = panel.TestLogWindow();
+  window->show();
+  window->SelectSite(1);
+  SitePanelStation::ProcessEvents();
+  SiteLogCtrl* page = window->Page(1);
+  ASSERT_GT(page->GetItemCount(), 2);
+  EXPECT_EQ(page->GetItemText(0, 1), "0");
+  EXPECT_EQ(page->GetItemText(0, 8), "TestItemA.dll");
+  qrv::test::SaveScreenshot(*window, "test_log");
+
+  // A new lot: every site's file ends with its summaries, and the counts and the error list start again.
+  const std::vector<ErrorListRow> errors = panel.Errors()->Rows();
+  std::vector<std::string> paths;
+  for (int site = 0; site < kSites; ++site) paths.push_back(panel.TestLog(site)->Path());
+  panel.ApplyOperatorLot("LOT_NEXT");
+  for (int site = 0; site < kSites; ++site) {
+    const std::string text = qrv::test::ReadFile(paths[static_cast<std::size_t>(site)]);
+    const std::vector<int> codes = SiteCodes(site);
+    const int fails = static_cast<int>(std::count_if(codes.begin(), codes.end(), [](int code) { return code != 0; }));
+    const std::string summary = "\r\n\r\n, Total: 30, Pass: " + std::to_string(kModules - fails) +
+                                ", Fail: " + std::to_string(fails) + ", Yield: " +
+                                MainScreenLayout::FormatYield(kModules - fails, kModules);
+    EXPECT_NE(text.find(summary), std::string::npos) << "site " << site;
+    EXPECT_NE(text.find(",Item Nmae : " + errors[0].itemName + ", Code : " + errors[0].code + ", Count : " +
+                        std::to_string(errors[0].count) + ", Msg : " + errors[0].msg),
+              std::string::npos)
+        << "site " << site;
+    EXPECT_EQ(panel.Model(site)->Counts().total, 0);
+  }
+  EXPECT_TRUE(panel.Errors()->Rows().empty());
+  EXPECT_EQ(station.ReadConfig("ERROR_LIST", "COUNT"), "0");
+}
+
+TEST(RunRecordsPanelTest, UnwritableTestLogFolderFailsThePreCheck) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  const std::string blocked = station.Root() + "/blocked";
+  qrv::test::WriteFile(blocked, "a file where the log folder should be");
+  station.WriteConfig("LOG", "ListLog", blocked);
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl itemA(station.Root() + "/Dll/TestItemA.dll");
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_EQ(itemA.TotalCalls(), 0) << "no item runs when its rows could not be kept";
+  EXPECT_EQ(panel.Model(0)->Label(), "Log Directory Error");
+  EXPECT_EQ(station.ReadConfig("PROTOCOL", "ERROR_MSG"), "Engineer/Product Log Directory Error");
+}
+
+namespace {
+
+std::atomic<int> g_powerDowns{0};
+int CountPowerDown(int, int) { return ++g_powerDowns, 0; }
+
+}  // namespace
+
+TEST(RunRecordsPanelTest, HardwareType20PowersDownAfterEveryTestAndLogsUnderTheProgramFolder) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  panel.HardwareType = 20;
+  panel.PowerDownSequence = CountPowerDown;
+  g_powerDowns = 0;
+  for (int module = 1; module <= 3; ++module) {
+    ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+    ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == module; }));
+  }
+  EXPECT_EQ(g_powerDowns.load(), 3);
+  const std::string path = panel.TestLog(0)->Path();
+  EXPECT_EQ(path.rfind(station.Root() + "/Log/PlatformLog/", 0), 0u) << path;
+  EXPECT_EQ(ReadLog(path).endBlocks, 3);
+  EXPECT_EQ(ReadLog(path).cycleRows, 0) << "an empty End list writes only its section line";
+}
+
+TEST(RunRecordsPanelTest, FreeAndLoadLibraryAreRefusedWhileASiteTestsAndLoadRunsTheInitListAgain) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  fs::create_directories(station.Root() + "/Cycle");
+  fs::copy_file(station.Root() + "/Dll/TestItemB.dll", station.Root() + "/Cycle/TestItemB.dll");
+  port::ini::WriteString(station.ModelFile("Cycle.ini"), "CYCLE_INIT_DLL", "Count", "1");
+  port::ini::WriteString(station.ModelFile("Cycle.ini"), "CYCLE_INIT_DLL", "0", "TestItemB.dll,1,1");
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl itemA(station.Root() + "/Dll/TestItemA.dll");
+  const TestItemControl itemB(station.Root() + "/Cycle/TestItemB.dll");
+  EXPECT_EQ(itemB.Calls(0), 1) << "the Init list ran once with the first load";
+
+  itemA.SetDelayMs(500);
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return panel.Runner(0)->IsRunning(); }));
+  EXPECT_FALSE(panel.FreeLibrary());
+  EXPECT_FALSE(panel.LoadLibrary());
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_EQ(panel.Model(0)->Label(), "PASS") << "the run kept its items";
+  itemA.SetDelayMs(0);
+
+  ASSERT_TRUE(station.WaitFor([&] { return !panel.Runner(0)->IsRunning(); }));
+  EXPECT_TRUE(panel.FreeLibrary());
+  EXPECT_FALSE(panel.AllItemsLoaded());
+  EXPECT_TRUE(panel.LoadLibrary());
+  EXPECT_TRUE(panel.AllItemsLoaded());
+  // The test's own hold keeps the library's counters across the reload.
+  EXPECT_EQ(itemB.Calls(0), 2) << "the Init list ran again after the load";
+}

@@ -1,0 +1,98 @@
+#include "CycleIni.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "ModelSettings.h"
+#include "Util.h"
+#include "port/path.h"
+#include "port/text.h"
+
+namespace cycleini {
+namespace {
+
+std::vector<std::string> SplitFields(const std::string& value) {
+  std::vector<std::string> fields;
+  std::string::size_type start = 0;
+  for (std::string::size_type comma; (comma = value.find(',', start)) != std::string::npos; start = comma + 1)
+    fields.push_back(value.substr(start, comma - start));
+  fields.push_back(value.substr(start));
+  return fields;
+}
+
+bool IsNumber(const std::string& text) {
+  if (text.empty()) return false;
+  for (const char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// Why an entry cannot be used, or empty text when it can.
+std::string Fault(const std::string& value) {
+  const std::vector<std::string> fields = SplitFields(value);
+  if (value == "0") return "missing";
+  if (fields.size() != 3) return "garbled \"" + value + "\"";
+  if (fields[0].empty()) return "without a DLL name";
+  if (!IsNumber(fields[1])) return "garbled \"" + value + "\"";
+  return {};
+}
+
+}  // namespace
+
+std::string CyclePath() { return port::JoinPath(ModelSettings::GetModelFolder(), "Cycle.ini"); }
+
+std::string SectionOf(const std::string& phase, char siteLetter) {
+  if (phase == "END") return port::Format("%c.CYCLE_END_DLL", siteLetter);
+  return "CYCLE_" + phase + "_DLL";
+}
+
+CycleEntry ReadCycleEntry(const std::string& path, const std::string& section, int entry) {
+  const std::vector<std::string> fields =
+      SplitFields(ReadIniString(section.c_str(), std::to_string(entry).c_str(), "0", path));
+  CycleEntry result;
+  result.dll = fields[0];
+  result.checked = fields.size() > 1 && std::atoi(fields[1].c_str()) != 0;
+  if (fields.size() > 2) result.retry = fields[2];
+  return result;
+}
+
+CycleListLoad LoadCycleList(const std::string& path, const std::string& section) {
+  CycleListLoad load;
+  const int count = ReadIniInt(section.c_str(), "Count", 0, path);
+  for (int entry = 0; entry < count; ++entry) {
+    const std::string fault = Fault(ReadIniString(section.c_str(), std::to_string(entry).c_str(), "0", path));
+    if (!fault.empty()) {
+      load.skipped.push_back(port::Format("[%s] entry %d skipped: %s", section.c_str(), entry, fault.c_str()));
+      continue;
+    }
+    load.entries.push_back(ReadCycleEntry(path, section, entry));
+  }
+  return load;
+}
+
+CycleListLoad LoadCheckedEntries(const std::string& path, const std::string& section,
+                                 const std::string& cycleFolder) {
+  CycleListLoad all = LoadCycleList(path, section);
+  CycleListLoad load;
+  load.skipped = std::move(all.skipped);
+  for (CycleEntry& entry : all.entries) {
+    if (!entry.checked) continue;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(port::JoinPath(cycleFolder, entry.dll), error))
+      load.skipped.push_back(port::Format("[%s] %s is not in the Cycle folder", section.c_str(), entry.dll.c_str()));
+    load.entries.push_back(std::move(entry));
+  }
+  return load;
+}
+
+void SaveCycleList(const std::string& path, const std::string& section, const std::vector<CycleEntry>& entries) {
+  WriteIniInt(section.c_str(), "Count", static_cast<int>(entries.size()), path);
+  for (std::size_t n = 0; n < entries.size(); ++n) {
+    const CycleEntry& entry = entries[n];
+    WriteIniString(section.c_str(), std::to_string(n).c_str(),
+                   port::Format("%s,%d,%s", entry.dll.c_str(), entry.checked ? 1 : 0, entry.retry.c_str()).c_str(),
+                   path);
+  }
+}
+
+}  // namespace cycleini

@@ -1,0 +1,188 @@
+#include "CycleRunner.h"
+
+#include <cstdlib>
+
+#include "PlatformLoadlibrary.h"
+#include "QRV_PlatformMemory.h"
+#include "TimeCounter.h"
+#include "Util.h"
+#include "port/path.h"
+#include "port/text.h"
+
+namespace {
+
+constexpr std::uint32_t kPowerDownHardware = 20;
+
+const char* StateText(int state) {
+  switch (state) {
+    case kCycleTesting: return "Testing..";
+    case kCyclePass: return "PASS";
+    case kCycleFail: return "FAIL";
+    default: return "Ready";
+  }
+}
+
+}  // namespace
+
+CycleRunner::CycleRunner(const ItemLibraryMap& items, CQRV_LoadMemory& record,
+                         std::function<std::string()> errorCodePath)
+    : m_items(items), m_record(record), m_errorCodes(std::move(errorCodePath)) {}
+
+void CycleRunner::SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+
+void CycleRunner::SetFolders(std::string root, std::string cyclePath) {
+  m_root = std::move(root);
+  m_cyclePath = std::move(cyclePath);
+}
+
+void CycleRunner::ReadShowWindowFlags() {
+  const std::lock_guard lock(m_lock);
+  m_showInit = ReadIniInt("CYCLE_INIT_DLL", "ShowWIndow", 0, m_cyclePath);
+  m_showEnd = ReadIniInt("CYCLE_END_DLL", "ShowWIndow", 0, m_cyclePath);
+  m_showClose = ReadIniInt("CYCLE_CLOSE_DLL", "ShowWIndow", 0, m_cyclePath);
+}
+
+void CycleRunner::LoadAllCycleLists(int siteCount) {
+  {
+    const std::lock_guard lock(m_lock);
+    m_end.assign(static_cast<std::size_t>(std::max(0, siteCount)), {});
+  }
+  LoadCycleRows(kInit);
+  LoadCycleRows(kClose);
+  for (int site = 0; site < siteCount; ++site) LoadCycleRows(kEnd + site);
+}
+
+void CycleRunner::ReloadSiteCycleEnd(int site) {
+  if (site >= 0 && site < SiteCount()) LoadCycleRows(kEnd + site);
+}
+
+void CycleRunner::LoadCycleRows(int list) {
+  const std::string section = list == kInit    ? cycleini::SectionOf("INIT", 'A')
+                              : list == kClose ? cycleini::SectionOf("CLOSE", 'A')
+                                               : cycleini::SectionOf("END", static_cast<char>('A' + list));
+  const std::string cycleFolder = port::JoinPath(m_root, "Cycle");
+  const CycleListLoad load = cycleini::LoadCheckedEntries(m_cyclePath, section, cycleFolder);
+  std::vector<CycleRow> rows;
+  for (const CycleEntry& entry : load.entries) {
+    const std::string file = port::JoinPath(cycleFolder, entry.dll);
+    CycleRow row;
+    row.item = GetVersionInfoString(file, "ItemName");
+    if (row.item == "(null)") row.item.clear();
+    row.dllName = entry.dll;
+    row.version = GetVersionInfoString(file, "ProductVersion");
+    if (row.version == "(null)") row.version.clear();
+    row.defineCount = entry.retry;
+    rows.push_back(std::move(row));
+  }
+  {
+    const std::lock_guard lock(m_lock);
+    if (std::vector<CycleRow>* target = Find(list)) *target = std::move(rows);
+  }
+  if (m_hooks.report)
+    for (const std::string& message : load.skipped) m_hooks.report(message);
+  Changed(list);
+}
+
+int CycleRunner::RunCycle(int list, int usb, int site, int lotTotal, int server) {
+  const bool end = list >= kEnd;
+  TestLogCsv* log = end && m_hooks.siteLog ? m_hooks.siteLog(site) : nullptr;
+  CTimeCounter watch;
+  watch.Start();
+  if (log != nullptr) log->SetCycleLogHeader();
+  int board = usb;
+  if (m_record.GetPara() == 1) board = m_record.GetUSBID != nullptr ? m_record.GetUSBID() : 0;
+  if (end && m_record.HardwareType == kPowerDownHardware && m_record.PowerDownSequence != nullptr)
+    m_record.PowerDownSequence(board, site);
+
+  int running = 0;
+  const int count = static_cast<int>(Rows(list).size());
+  for (int row = 0; row < count; ++row) {
+    running = RunRow(list, row, board, site, lotTotal, server, running);
+    SetCell(list, row, &CycleRow::tact, watch.GetElapsedText());
+    const std::vector<CycleRow> rows = Rows(list);
+    if (row >= static_cast<int>(rows.size())) break;
+    SetCell(list, row, &CycleRow::errorMsg, m_errorCodes.GetErrorCodeText(rows[row].dllName, running));
+    if (log != nullptr) log->SetCycleLogBody(row, Rows(list)[static_cast<std::size_t>(row)]);
+  }
+  return running;
+}
+
+// Calls the row's item up to its "Define Counct" times until it passes. A count of 0 or one that is not a
+// number calls nothing: the row fails with code -1 so that it can never pass unseen.
+int CycleRunner::RunRow(int list, int row, int board, int site, int lotTotal, int server, int running) {
+  const std::vector<CycleRow> rows = Rows(list);
+  const CycleRow current = rows[static_cast<std::size_t>(row)];
+  SetCycleRowState(list, row, kCycleTesting, running);
+  const int status = m_items.Status(current.dllName);
+  if (status != kItemLoaded) {
+    SetCycleRowState(list, row, kCycleFail, status);
+    if (m_hooks.showWindow) m_hooks.showWindow();
+    return status;
+  }
+  const int calls = std::atoi(current.defineCount.c_str());
+  if (calls <= 0) running = -1;
+  for (int call = 1; call <= calls; ++call) {
+    SetCell(list, row, &CycleRow::retryCount, std::to_string(call));
+    running = m_items.RunOnTest(current.dllName, board, site, lotTotal, server);
+    if (running == 0) {
+      SetCycleRowState(list, row, kCyclePass, 0);
+      return 0;
+    }
+  }
+  SetCycleRowState(list, row, kCycleFail, running);
+  if (ShowFlag(list) && m_hooks.showWindow) m_hooks.showWindow();
+  return running;
+}
+
+bool CycleRunner::ShowFlag(int list) const {
+  const std::lock_guard lock(m_lock);
+  if (list == kInit) return m_showInit != 0;
+  if (list >= kEnd) return m_showEnd != 0;
+  return false;
+}
+
+void CycleRunner::SetCycleRowState(int list, int row, int state, int code) {
+  {
+    const std::lock_guard lock(m_lock);
+    std::vector<CycleRow>* rows = Find(list);
+    if (rows == nullptr || row < 0 || row >= static_cast<int>(rows->size())) return;
+    CycleRow& target = (*rows)[static_cast<std::size_t>(row)];
+    target.result = StateText(state);
+    target.code = state == kCycleReady ? std::string() : std::to_string(code);
+  }
+  Changed(list);
+}
+
+void CycleRunner::SetCell(int list, int row, std::string CycleRow::*cell, std::string text) {
+  {
+    const std::lock_guard lock(m_lock);
+    std::vector<CycleRow>* rows = Find(list);
+    if (rows == nullptr || row < 0 || row >= static_cast<int>(rows->size())) return;
+    (*rows)[static_cast<std::size_t>(row)].*cell = std::move(text);
+  }
+  Changed(list);
+}
+
+std::vector<CycleRow> CycleRunner::Rows(int list) const {
+  const std::lock_guard lock(m_lock);
+  if (list == kInit) return m_init;
+  if (list == kClose) return m_close;
+  if (list >= kEnd && list < static_cast<int>(m_end.size())) return m_end[static_cast<std::size_t>(list)];
+  return {};
+}
+
+int CycleRunner::SiteCount() const {
+  const std::lock_guard lock(m_lock);
+  return static_cast<int>(m_end.size());
+}
+
+std::vector<CycleRow>* CycleRunner::Find(int list) {
+  if (list == kInit) return &m_init;
+  if (list == kClose) return &m_close;
+  if (list >= kEnd && list < static_cast<int>(m_end.size())) return &m_end[static_cast<std::size_t>(list)];
+  return nullptr;
+}
+
+void CycleRunner::Changed(int list) {
+  if (m_hooks.changed) m_hooks.changed(list);
+}

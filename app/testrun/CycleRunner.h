@@ -1,0 +1,70 @@
+#pragma once
+// Runs the model's cycle lists: the Init list after each load of the items, and each site's End list after
+// every test of that site, up to eight at once on the sites' threads. Each list's rows are its own and
+// changed under one lock; the window that shows them learns of a change through the hooks, which are called
+// on the running thread and must only queue work for the UI thread.
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "CycleIni.h"
+#include "ErrorCodeTable.h"
+#include "TestLogCsv.h"
+
+class CQRV_LoadMemory;
+class ItemLibraryMap;
+
+// Row states of a cycle list.
+enum CycleRowState : int { kCycleReady = 0, kCycleTesting = 1, kCyclePass = 2, kCycleFail = 3 };
+
+class CycleRunner {
+ public:
+  // Which list: the Init list, the Close list, or the End list of a site (kEnd + site index).
+  enum List : int { kInit = -2, kClose = -1, kEnd = 0 };
+
+  struct Hooks {
+    std::function<void(int list)> changed;          // the list's rows changed
+    std::function<void()> showWindow;               // a failing row asks for the window
+    std::function<void(const std::string&)> report;  // an entry of Cycle.ini was skipped
+    std::function<TestLogCsv*(int site)> siteLog;    // the site's test log, or null
+  };
+
+  CycleRunner(const ItemLibraryMap& items, CQRV_LoadMemory& record, std::function<std::string()> errorCodePath);
+
+  void SetHooks(Hooks hooks);
+  // root: the program folder (the Cycle folder lies under it); path: the model's Cycle.ini.
+  void SetFolders(std::string root, std::string cyclePath);
+
+  void ReadShowWindowFlags();
+  void LoadAllCycleLists(int siteCount);
+  void ReloadSiteCycleEnd(int site);
+  // Runs the list; the result of the last row run, 0 when every row passed.
+  int RunCycle(int list, int usb, int site, int lotTotal, int server);
+
+  std::vector<CycleRow> Rows(int list) const;
+  int SiteCount() const;
+
+ private:
+  void LoadCycleRows(int list);
+  std::vector<CycleRow>* Find(int list);
+  void SetCycleRowState(int list, int row, int state, int code);
+  void SetCell(int list, int row, std::string CycleRow::*cell, std::string text);
+  int RunRow(int list, int row, int board, int site, int lotTotal, int server, int running);
+  bool ShowFlag(int list) const;
+  void Changed(int list);
+
+  const ItemLibraryMap& m_items;
+  CQRV_LoadMemory& m_record;
+  ErrorCodeTable m_errorCodes;
+  Hooks m_hooks;
+  std::string m_root;
+  std::string m_cyclePath;
+  mutable std::mutex m_lock;
+  std::vector<CycleRow> m_init;
+  std::vector<CycleRow> m_close;
+  std::vector<std::vector<CycleRow>> m_end;
+  int m_showInit = 0;
+  int m_showEnd = 0;
+  int m_showClose = 0;
+};

@@ -1,0 +1,70 @@
+#include "ErrorList.h"
+
+#include <cstdlib>
+
+#include "Util.h"
+#include "port/text.h"
+
+ErrorList::ErrorList(std::string configPath) : m_configPath(std::move(configPath)) {}
+
+ErrorListRow ErrorList::ParseRow(const std::string& value) {
+  std::vector<std::string> fields;
+  std::string::size_type start = 0;
+  while (fields.size() < 4) {
+    const std::string::size_type comma = value.find(',', start);
+    if (comma == std::string::npos) break;
+    fields.push_back(value.substr(start, comma - start));
+    start = comma + 1;
+  }
+  fields.push_back(value.substr(std::min(start, value.size())));
+  fields.resize(5);
+  return {fields[0], fields[1], std::atoi(fields[2].c_str()), fields[3], fields[4]};
+}
+
+void ErrorList::Load() {
+  const std::lock_guard lock(m_lock);
+  m_rows.clear();
+  const int count = ReadIniInt("ERROR_LIST", "COUNT", 0, m_configPath);
+  for (int row = 0; row < count; ++row)
+    m_rows.push_back(ParseRow(ReadIniString("ERROR_LIST", std::to_string(row).c_str(), "", m_configPath)));
+}
+
+void ErrorList::Reset() {
+  const std::lock_guard lock(m_lock);
+  m_rows.clear();
+  WriteIniInt("ERROR_LIST", "COUNT", 0, m_configPath);
+}
+
+void ErrorList::Update(const std::vector<ItemRow>& rows, const std::string& key) {
+  const std::lock_guard lock(m_lock);
+  for (const ItemRow& row : rows) {
+    if (row.code.empty() || row.code == "0") continue;
+    bool counted = false;
+    for (ErrorListRow& entry : m_rows) {
+      if (entry.itemName == row.item && entry.code == row.code && entry.key == key) {
+        ++entry.count;
+        counted = true;
+        break;
+      }
+    }
+    if (!counted) m_rows.push_back({row.errorMsg, row.code, 1, row.item, key});
+  }
+  Store();
+}
+
+std::vector<ErrorListRow> ErrorList::Rows() const {
+  const std::lock_guard lock(m_lock);
+  return m_rows;
+}
+
+void ErrorList::Store() const {
+  WriteIniInt("ERROR_LIST", "COUNT", static_cast<int>(m_rows.size()), m_configPath);
+  for (std::size_t n = 0; n < m_rows.size(); ++n) {
+    const ErrorListRow& row = m_rows[n];
+    WriteIniString("ERROR_LIST", std::to_string(n).c_str(),
+                   port::Format("%s,%s,%d,%s,%s", row.msg.c_str(), row.code.c_str(), row.count,
+                                row.itemName.c_str(), row.key.c_str())
+                       .c_str(),
+                   m_configPath);
+  }
+}

@@ -1,0 +1,298 @@
+// What a run leaves behind: the site's test log file, the station's error list, the cycle lists read from
+// a hand-edited Cycle.ini, and the End cycle runner with its retries.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "CycleIni.h"
+#include "CycleRunner.h"
+#include "ErrorList.h"
+#include "ProgramFolder.h"
+#include "TestLogCsv.h"
+#include "TestRunFixture.h"
+#include "Util.h"
+#include "port/text.h"
+#include "qrv_test/file_text.h"
+#include "qrv_test/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ItemRow Row(std::string item, std::string code, std::string result, std::string msg, std::string tact) {
+  ItemRow row;
+  row.item = std::move(item);
+  row.code = std::move(code);
+  row.result = std::move(result);
+  row.errorMsg = std::move(msg);
+  row.tact = std::move(tact);
+  row.dllName = row.item + ".dll";
+  return row;
+}
+
+// The program folder is the station folder for the ini helpers while a test runs.
+class RootedTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ProgramFolder::SetRoot(m_station.Root()); }
+  void TearDown() override { ProgramFolder::SetRoot(""); }
+  void WriteText(const std::string& relative, const std::string& text) const {
+    fs::create_directories(fs::path(m_station.Root() + "/" + relative).parent_path());
+    qrv::test::WriteFile(m_station.Root() + "/" + relative, text);
+  }
+
+  TestStation m_station;
+};
+
+}  // namespace
+
+TEST(TestLogCsvTest, WholeFileHasTheHeaderRowsEndBlockAndSummariesInOrder) {
+  qrv::test::TempDir dir;
+  TestLogCsv log("A");
+  ASSERT_TRUE(log.SetLogHeader(dir.path(), "LOT7", "Line 1", "M-03"));
+  const std::time_t now = std::time(nullptr);
+  std::tm when{};
+  localtime_r(&now, &when);
+  EXPECT_EQ(log.Path(), TestLogCsv::FileFor(TestLogCsv::FolderFor(dir.path(), when), when, "A", "LOT7"));
+  EXPECT_NE(log.Path().find(port::Format("/Log/PlatformLog/%04d/%02d/%04d_%02d_%02d_A_LOT7.csv",
+                                         when.tm_year + 1900, when.tm_mon + 1, when.tm_year + 1900,
+                                         when.tm_mon + 1, when.tm_mday)),
+            std::string::npos);
+
+  ASSERT_TRUE(log.SetLogBody(0, 1, Row("Focus", "0", "PASS", "", "120")));
+  ASSERT_TRUE(log.SetLogBody(1, 3, Row("Blemish", "5", "FAIL", "Blemish NG", "80")));
+  ASSERT_TRUE(log.SetCycleLogHeader());
+  CycleRow first{"Power", "30", "Power.dll", "1.0", "1", "1", "PASS", "0", ""};
+  CycleRow second{"Park", "75", "Park.dll", "1.0", "2", "2", "FAIL", "7", "Park NG"};
+  ASSERT_TRUE(log.SetCycleLogBody(0, first));
+  ASSERT_TRUE(log.SetCycleLogBody(1, second));
+  TestLogEnd end;
+  end.lotTotal = "4";
+  end.resultCode = 105;
+  end.label = "Blemish NG";
+  end.startStamp = "2026/12/10 10:00:00:000";
+  end.barcode = "BC1";
+  end.para = 2;
+  ASSERT_TRUE(log.SetLogEnd(end));
+  EXPECT_EQ(log.ItemTimeMs(), 0);
+  ASSERT_TRUE(log.SetLogYieldEnd({5, 3, 2}, "60.00%"));
+  ASSERT_TRUE(log.SetLogErrorListEnd({{"Blemish NG", "5", 2, "Blemish", "0"}, {"Park NG", "7", 1, "Park", "0"}}));
+
+  EXPECT_EQ(qrv::test::ReadFile(log.Path()),
+            "Line Name - Line 1\r\nMachine Name - M-03\r\n\r\n"
+            ", Index, Item name, Code, Result, Message, reTryCount, Time(ms), Dll Name\r\n"
+            " , 0, Focus, 0, PASS, , 1, 120, Focus.dll\r\n"
+            " , 1, Blemish, 5, FAIL, Blemish NG, 3, 80, Blemish.dll\r\n"
+            ", Cycle End\r\n"
+            " , 0, Power, 0, PASS, , 1, 30, Power.dll\r\n"
+            " , 1, Park, 7, FAIL, Park NG, 2, 45, Park.dll\r\n"
+            " 4, Test Start Time,2026/12/10 10:00:00:000\r\n, Barcode,BC1\r\n, Para,2\r\n, Result Handler Code, 105\r\n"
+            ", MSG, Blemish NG\r\n, Result, FAIL\r\n, Test Item, 200, Cycle End, 75, Total Time, 275 \r\n\r\n\r\n\r\n"
+            "\r\n\r\n, Total: 5, Pass: 3, Fail: 2, Yield: 60.00%"
+            "\r\n,Item Nmae : Blemish, Code : 5, Count : 2, Msg : Blemish NG"
+            "\r\n,Item Nmae : Park, Code : 7, Count : 1, Msg : Park NG");
+}
+
+TEST(TestLogCsvTest, UnwritableFolderFailsEveryWriteAndNamesNoFalseSuccess) {
+  qrv::test::TempDir dir;
+  const std::string blocked = dir.File("blocked");
+  qrv::test::WriteFile(blocked, "a file where the folder should be");
+  TestLogCsv log("B");
+  EXPECT_FALSE(log.SetLogHeader(blocked, "0", "", ""));
+  EXPECT_FALSE(log.SetLogBody(0, 1, Row("Focus", "0", "PASS", "", "1")));
+  EXPECT_FALSE(log.SetLogEnd({}));
+  TestLogCsv unset("C");
+  EXPECT_FALSE(unset.SetLogBody(0, 1, Row("Focus", "0", "PASS", "", "1")));
+}
+
+TEST(TestLogCsvTest, SiteAndLotCannotLeaveTheFolder) {
+  std::tm when{};
+  when.tm_year = 126;
+  when.tm_mon = 0;
+  when.tm_mday = 2;
+  EXPECT_EQ(TestLogCsv::FileFor("/logs", when, "../A", "x/../../y"), "/logs/2026_01_02_.._A_x_.._.._y.csv");
+}
+
+TEST_F(RootedTest, ErrorListCountsPerItemCodeAndKeyAndSurvivesAReload) {
+  const std::string config = "Ref/M/Config.ini";
+  WriteText(config, "");
+  ErrorList list(config);
+  list.Load();
+  const std::vector<ItemRow> run = {Row("Focus", "0", "PASS", "", "1"), Row("Blemish", "5", "FAIL", "Blemish NG", "1"),
+                                    Row("Shading", "", "Ready", "", "")};
+  list.Update(run, "1");
+  list.Update(run, "1");
+  list.Update(run, "2");
+  list.Update({Row("Blemish", "6", "FAIL", "Dust, many", "1")}, "1");
+
+  ErrorList reloaded(config);
+  reloaded.Load();
+  const std::vector<ErrorListRow> rows = reloaded.Rows();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].count, 2);
+  EXPECT_EQ(rows[0].key, "1");
+  EXPECT_EQ(rows[1].count, 1);
+  EXPECT_EQ(rows[1].key, "2");
+  // A comma in a message is stored as it stands and shifts the fields on the next load.
+  EXPECT_EQ(rows[2].msg, "Dust");
+  EXPECT_EQ(rows[2].code, " many");
+  EXPECT_EQ(ReadIniString("ERROR_LIST", "2", "", config), "Dust, many,6,1,Blemish,1");
+
+  reloaded.Reset();
+  EXPECT_TRUE(reloaded.Rows().empty());
+  EXPECT_EQ(ReadIniInt("ERROR_LIST", "COUNT", -1, config), 0);
+}
+
+TEST(ErrorListTest, ShortRowsGetEmptyFields) {
+  const struct {
+    const char* value;
+    ErrorListRow expected;
+  } cases[] = {
+      {"", {"", "", 0, "", ""}},
+      {"Msg,5", {"Msg", "5", 0, "", ""}},
+      {"Msg,5,x,Item,3", {"Msg", "5", 0, "Item", "3"}},
+      {"Msg,5,4,Item,3", {"Msg", "5", 4, "Item", "3"}},
+  };
+  for (const auto& c : cases) {
+    const ErrorListRow row = ErrorList::ParseRow(c.value);
+    EXPECT_EQ(row.msg, c.expected.msg) << c.value;
+    EXPECT_EQ(row.code, c.expected.code) << c.value;
+    EXPECT_EQ(row.count, c.expected.count) << c.value;
+    EXPECT_EQ(row.itemName, c.expected.itemName) << c.value;
+    EXPECT_EQ(row.key, c.expected.key) << c.value;
+  }
+}
+
+TEST_F(RootedTest, CycleListLoadsWhatItCanAndNamesWhatItSkipped) {
+  WriteText("Ref/M/Cycle.ini",
+            "[A.CYCLE_END_DLL]\nCount=6\n0=Power.dll,1,2\n1=Garbled\n2=Park.dll,0,1\n3=,1,1\n4=Odd.dll,x,1\n");
+  WriteText("Cycle/Power.dll", "x");
+  const CycleListLoad all = cycleini::LoadCycleList("Ref/M/Cycle.ini", "A.CYCLE_END_DLL");
+  ASSERT_EQ(all.entries.size(), 2u);
+  EXPECT_EQ(all.entries[0].dll, "Power.dll");
+  EXPECT_TRUE(all.entries[0].checked);
+  EXPECT_EQ(all.entries[0].retry, "2");
+  EXPECT_FALSE(all.entries[1].checked);
+  ASSERT_EQ(all.skipped.size(), 4u);
+  EXPECT_NE(all.skipped[0].find("entry 1 skipped: garbled \"Garbled\""), std::string::npos) << all.skipped[0];
+  EXPECT_NE(all.skipped[1].find("entry 3 skipped: without a DLL name"), std::string::npos) << all.skipped[1];
+  EXPECT_NE(all.skipped[2].find("entry 4 skipped"), std::string::npos) << all.skipped[2];
+  EXPECT_NE(all.skipped[3].find("entry 5 skipped: missing"), std::string::npos) << all.skipped[3];
+
+  WriteText("Ref/M/Cycle.ini", "[A.CYCLE_END_DLL]\nCount=2\n0=Power.dll,1,2\n1=Gone.dll,1,1\n");
+  const CycleListLoad checked =
+      cycleini::LoadCheckedEntries("Ref/M/Cycle.ini", "A.CYCLE_END_DLL", m_station.Root() + "/Cycle");
+  ASSERT_EQ(checked.entries.size(), 2u);
+  ASSERT_EQ(checked.skipped.size(), 1u);
+  EXPECT_NE(checked.skipped[0].find("Gone.dll is not in the Cycle folder"), std::string::npos);
+}
+
+TEST_F(RootedTest, SavedListReadsBackInOrder) {
+  WriteText("Ref/M/Cycle.ini", "");
+  cycleini::SaveCycleList("Ref/M/Cycle.ini", "CYCLE_INIT_DLL", {{"B.dll", false, "1"}, {"A.dll", true, ""}});
+  const CycleListLoad load = cycleini::LoadCycleList("Ref/M/Cycle.ini", "CYCLE_INIT_DLL");
+  ASSERT_EQ(load.entries.size(), 2u);
+  EXPECT_EQ(load.entries[0].dll, "B.dll");
+  EXPECT_EQ(load.entries[1].retry, "");
+  EXPECT_TRUE(load.skipped.empty());
+}
+
+namespace {
+
+int g_powerDowns = 0;
+int g_powerDownBoard = -1;
+int PowerDown(int board, int) {
+  ++g_powerDowns;
+  g_powerDownBoard = board;
+  return 0;
+}
+
+}  // namespace
+
+class CycleRunnerTest : public RootedTest {
+ protected:
+  void SetUp() override {
+    RootedTest::SetUp();
+    fs::create_directories(m_station.Root() + "/Cycle");
+    fs::copy_file(m_station.Root() + "/Dll/TestItemA.dll", m_station.Root() + "/Cycle/TestItemA.dll");
+    ASSERT_EQ(m_station.LoadItem("TestItemA.dll"), 0);
+    m_station.WriteErrorCodes("[TestItemA.dll]\ncount=1\n0=1,7,107,Park NG\n");
+    m_runner = std::make_unique<CycleRunner>(m_station.Items(), m_station.Record(),
+                                             [this] { return m_station.ErrorCodePath(); });
+    m_runner->SetFolders(m_station.Root(), "Ref/M/Cycle.ini");
+    CycleRunner::Hooks hooks;
+    hooks.showWindow = [this] { ++m_shown; };
+    hooks.report = [this](const std::string& message) { m_reports.push_back(message); };
+    hooks.siteLog = [this](int) { return &m_log; };
+    m_runner->SetHooks(std::move(hooks));
+    ASSERT_TRUE(m_log.SetLogHeader(m_station.Root(), "0", "", ""));
+  }
+
+  void WriteCycle(const std::string& endA, int showEnd) {
+    WriteText("Ref/M/Cycle.ini", "[CYCLE_END_DLL]\nShowWIndow=" + std::to_string(showEnd) +
+                                     "\n[A.CYCLE_END_DLL]\n" + endA);
+    m_runner->ReadShowWindowFlags();
+    m_runner->LoadAllCycleLists(1);
+  }
+
+  std::unique_ptr<CycleRunner> m_runner;
+  TestLogCsv m_log{"A"};
+  int m_shown = 0;
+  std::vector<std::string> m_reports;
+};
+
+TEST_F(CycleRunnerTest, FailingItemIsRetriedAndPassesOnItsLastCall) {
+  WriteCycle("Count=1\n0=TestItemA.dll,1,3\n", 1);
+  m_station.ItemA().Script(0, {7, 7, 0});
+  EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0), 0);
+  const CycleRow row = m_runner->Rows(CycleRunner::kEnd)[0];
+  EXPECT_EQ(row.retryCount, "3");
+  EXPECT_EQ(row.result, "PASS");
+  EXPECT_EQ(row.code, "0");
+  EXPECT_EQ(m_shown, 0);
+  const std::string file = qrv::test::ReadFile(m_log.Path());
+  const std::string rowText = ", Cycle End\r\n , 0, " + row.item + ", 0, PASS, " + row.errorMsg + ", 3, " + row.tact +
+                              ", TestItemA.dll\r\n";
+  EXPECT_NE(file.find(rowText), std::string::npos) << file;
+}
+
+TEST_F(CycleRunnerTest, FailingRowShowsTheWindowWhenAskedAndTheNextRowStillRuns) {
+  for (const int show : {0, 1}) {
+    m_shown = 0;
+    WriteCycle("Count=2\n0=TestItemA.dll,1,3\n1=Missing.dll,1,1\n", show);
+    m_station.ItemA().Script(0, {7});
+    EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0), -2);
+    const std::vector<CycleRow> rows = m_runner->Rows(CycleRunner::kEnd);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].result, "FAIL");
+    EXPECT_EQ(rows[0].code, "7");
+    EXPECT_EQ(rows[0].errorMsg, "Park NG");
+    EXPECT_EQ(rows[1].code, "-2");
+    EXPECT_EQ(rows[1].errorMsg, "Dll loadlibrary FAIL");
+    // The row that is not loaded shows the window whatever the option.
+    EXPECT_EQ(m_shown, show + 1) << show;
+  }
+  EXPECT_FALSE(m_reports.empty());
+}
+
+TEST_F(CycleRunnerTest, HardwareType20PowersDownFirstEvenWithAnEmptyList) {
+  WriteCycle("Count=0\n", 0);
+  g_powerDowns = 0;
+  m_station.Record().PowerDownSequence = PowerDown;
+  m_station.Record().HardwareType = 20;
+  m_station.Record().m_nPara = 0;
+  EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 3, 0, 0, 0), 0);
+  EXPECT_EQ(g_powerDowns, 1);
+  EXPECT_EQ(g_powerDownBoard, 3);
+  m_station.Record().HardwareType = 0;
+  m_runner->RunCycle(CycleRunner::kEnd, 3, 0, 0, 0);
+  EXPECT_EQ(g_powerDowns, 1);
+}
+
+TEST_F(CycleRunnerTest, ZeroOrBadCallCountFailsTheRowWithoutCallingIt) {
+  WriteCycle("Count=2\n0=TestItemA.dll,1,0\n1=TestItemA.dll,1,x\n", 0);
+  const int before = m_station.ItemA().TotalCalls();
+  EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0), -1);
+  EXPECT_EQ(m_station.ItemA().TotalCalls(), before);
+  for (const CycleRow& row : m_runner->Rows(CycleRunner::kEnd)) EXPECT_EQ(row.result, "FAIL");
+}
