@@ -1,16 +1,22 @@
 #pragma once
-// SSSE3 helpers for writing 3-byte BGR pixels, shared by the Bayer kernel and the library's loops.
-// Callers check HasSsse3() once and call the QRV_SSSE3 functions only then.
+// SSSE3 and AVX2 helpers for writing 3-byte BGR pixels, shared by the Bayer kernel and the library's loops.
+// Callers check HasSsse3() / HasAvx2() and call the QRV_SSSE3 / QRV_AVX2 functions only then.
 #include <immintrin.h>
 
 #include <cstdint>
 
 #define QRV_SSSE3 __attribute__((target("ssse3")))
+#define QRV_AVX2 __attribute__((target("avx2,tune=znver3")))
 
 namespace qrv::simd {
 
 inline bool HasSsse3() {
   static const bool has = __builtin_cpu_supports("ssse3");
+  return has;
+}
+
+inline bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
   return has;
 }
 

@@ -48,6 +48,7 @@ void PlainRows(const std::uint8_t* src, std::uint8_t* dst, int width, int height
   const std::size_t stride = 3 * static_cast<std::size_t>(width);
   for (int r = first; r < end; ++r) {
     const int from = kFlip ? height - 1 - r : r;
+    if (kFlip && from > 0) PrefetchRow(src + static_cast<std::size_t>(from - 1) * stride, stride);
     RowCopy<kSwap>(src + static_cast<std::size_t>(from) * stride, dst + static_cast<std::size_t>(r) * stride, width);
   }
 }
