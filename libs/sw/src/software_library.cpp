@@ -85,10 +85,10 @@ void SoftwareLibrary::OnCreateCaptureBuffer() {
   capture_.Create(bytes);
 }
 
-void SoftwareLibrary::CopyToCapture(const std::uint8_t* frame, std::size_t frameBytes) {
+void SoftwareLibrary::CopyToCapture(const std::uint8_t* frame, std::size_t frameBytes,
+                                    const SensorFrameSettings& settings) {
   if (!capture_.Data()) return;
-  const int x = SensorInt("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_X", 0);
-  const int y = SensorInt("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", 0);
+  const int x = settings.bufferX, y = settings.bufferY;
   if (x <= 0 || y <= 0) return;
   const std::size_t wanted = static_cast<std::size_t>(x) * static_cast<std::size_t>(y) * 3;
   capture_.CopyFrom(frame, std::min(wanted, frameBytes));
