@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "screen_rgb_dlg.h"
 #include "software_dlg.h"
 #include "user_memory.h"
 
@@ -76,6 +77,10 @@ void SoftwareLibrary::ShowSpecDialog() {
   shown_.store(1);
   LoadOptions();
   if (window_) window_->BringForward();
+}
+
+void SoftwareLibrary::ShowPixelColor(int view, int x, int y) {
+  if (window_) window_->Inspector()->ShowPixelColor(view, x, y);
 }
 
 void SoftwareLibrary::OnCreateCaptureBuffer() {

@@ -46,6 +46,8 @@ class SoftwareLibrary {
   std::string OutDrawTypeText() const;
 
   void ShowSpecDialog();
+  // The pixel inspector's report of the frame pixel under the cursor of a view; UI thread.
+  void ShowPixelColor(int view, int x, int y);
   int Shown() const { return shown_.load(); }
   void SetShown(int shown) { shown_.store(shown); }
 
