@@ -4,6 +4,7 @@
 // functions only then.
 #include <immintrin.h>
 
+#include <atomic>
 #include <cstdint>
 
 // GCC 12's AVX-512 headers build casts from deliberately undefined vectors and then warn about them (GCC bug
@@ -19,20 +20,30 @@
 
 namespace qrv::simd {
 
+enum class Level : int { kBaseline = 0, kSsse3 = 1, kAvx2 = 2, kAvx512 = 3 };
+
+// The widest loops in use; tests lower it to run the narrower loops on a machine that has wider ones.
+inline std::atomic<Level>& LevelCap() {
+  static std::atomic<Level> cap{Level::kAvx512};
+  return cap;
+}
+
+inline bool Allowed(Level level) { return LevelCap().load(std::memory_order_relaxed) >= level; }
+
 inline bool HasSsse3() {
   static const bool has = __builtin_cpu_supports("ssse3");
-  return has;
+  return has && Allowed(Level::kSsse3);
 }
 
 inline bool HasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2");
-  return has;
+  return has && Allowed(Level::kAvx2);
 }
 
 inline bool HasAvx512() {
   static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                           __builtin_cpu_supports("avx512vbmi");
-  return has;
+  return has && Allowed(Level::kAvx512);
 }
 
 // 16 blue, green and red bytes to 16 pixels (48 bytes).

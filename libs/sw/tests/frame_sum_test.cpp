@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "simd_levels.h"
 #include "sw_exports.h"
 
 namespace {
@@ -63,14 +64,17 @@ TEST(FrameSum, AveragesEqualPlainDivisionForEveryDivisor) {
     sums.push_back(0xFFFFFFFF);
     while (sums.size() < 200) sums.push_back(x = x * 1664525u + 1013904223u);
     const int width = static_cast<int>(sums.size());
-    Bytes bytes(sums.size()), split(2 * sums.size());
-    Convert_IntSum_To_AvgBuffer(sums.data(), bytes.data(), width, 1, 1, static_cast<int>(d));
-    Convert_IntSum_To_AvgBuffer(sums.data(), split.data(), width, 1, 3, static_cast<int>(d));
-    for (std::size_t i = 0; i < sums.size(); ++i) {
-      const std::uint32_t q = sums[i] / d;
-      ASSERT_EQ(bytes[i], q & 0xFF) << sums[i] << " / " << d;
-      ASSERT_EQ(split[2 * i], q & 0xFF) << sums[i] << " / " << d;
-      ASSERT_EQ(split[2 * i + 1], (q >> 8) & 0x0F) << sums[i] << " / " << d;
+    for (const qrv::simd::Level level : {qrv::simd::Level::kAvx2, qrv::simd::Level::kBaseline}) {
+      const qrv::test::ScopedSimdLevel cap(level);
+      Bytes bytes(sums.size()), split(2 * sums.size());
+      Convert_IntSum_To_AvgBuffer(sums.data(), bytes.data(), width, 1, 1, static_cast<int>(d));
+      Convert_IntSum_To_AvgBuffer(sums.data(), split.data(), width, 1, 3, static_cast<int>(d));
+      for (std::size_t i = 0; i < sums.size(); ++i) {
+        const std::uint32_t q = sums[i] / d;
+        ASSERT_EQ(bytes[i], q & 0xFF) << sums[i] << " / " << d << ", " << qrv::test::LevelName(level);
+        ASSERT_EQ(split[2 * i], q & 0xFF) << sums[i] << " / " << d << ", " << qrv::test::LevelName(level);
+        ASSERT_EQ(split[2 * i + 1], (q >> 8) & 0x0F) << sums[i] << " / " << d << ", " << qrv::test::LevelName(level);
+      }
     }
   }
 }
