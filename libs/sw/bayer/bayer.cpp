@@ -96,6 +96,7 @@ void MosaicRows(const std::uint8_t* raw8, std::uint8_t* bgr, int width, int heig
     const int y = height - 1 - (k < height - 2 ? k : height - 3);
     const std::uint8_t* top = raw8 + static_cast<std::size_t>(y - 1) * stride;
     const std::uint8_t* bottom = top + stride;
+    if (y >= 2) PrefetchRow(top - stride, stride);
     std::uint8_t* out = bgr + static_cast<std::size_t>(k) * outStride;
     if (((y - 1) & 1) == 0)
       MosaicRow<K>(top, bottom, out, width);
@@ -113,12 +114,57 @@ QRV_SSSE3 int GreyRowSimd(const std::uint8_t* in, std::uint8_t* out, int width) 
   return x;
 }
 
+// 32 pixels (96 output bytes) a step: each 16-byte half of an output vector is shuffled from the 16 source
+// bytes that start at its first pixel.
+QRV_AVX2 int GreyRowAvx2(const std::uint8_t* in, std::uint8_t* out, int width) {
+  alignas(32) std::int8_t masks[3][32];
+  int first[3][2];
+  for (int k = 0; k < 3; ++k)
+    for (int half = 0; half < 2; ++half) {
+      const int start = 32 * k + 16 * half;
+      first[k][half] = start / 3;
+      for (int i = 0; i < 16; ++i) masks[k][16 * half + i] = static_cast<std::int8_t>((start + i) / 3 - start / 3);
+    }
+  __m256i shuffle[3];
+  for (int k = 0; k < 3; ++k) shuffle[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(masks[k]));
+  int x = 0;
+  // The last load reads 16 bytes from pixel 26 of the step.
+  for (; x + 42 <= width; x += 32)
+    for (int k = 0; k < 3; ++k) {
+      const __m256i v = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(in + x + first[k][1]),
+                                            reinterpret_cast<const __m128i*>(in + x + first[k][0]));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 3 * x + 32 * k), _mm256_shuffle_epi8(v, shuffle[k]));
+    }
+  return x;
+}
+
+// 64 pixels (192 output bytes) a step, each output vector permuted from the 64 source bytes.
+QRV_AVX512 int GreyRow512(const std::uint8_t* in, std::uint8_t* out, int width) {
+  alignas(64) std::uint8_t spread[3][64];
+  for (int k = 0; k < 3; ++k)
+    for (int i = 0; i < 64; ++i) spread[k][i] = static_cast<std::uint8_t>((64 * k + i) / 3);
+  const __m512i s0 = _mm512_load_si512(spread[0]), s1 = _mm512_load_si512(spread[1]),
+                s2 = _mm512_load_si512(spread[2]);
+  int x = 0;
+  for (; x + 64 <= width; x += 64) {
+    const __m512i v = _mm512_loadu_si512(in + x);
+    std::uint8_t* o = out + 3 * x;
+    _mm512_storeu_si512(o, _mm512_permutexvar_epi8(s0, v));
+    _mm512_storeu_si512(o + 64, _mm512_permutexvar_epi8(s1, v));
+    _mm512_storeu_si512(o + 128, _mm512_permutexvar_epi8(s2, v));
+  }
+  return x;
+}
+
 void GreyRows(const std::uint8_t* raw8, std::uint8_t* bgr, int width, int height, int firstRow, int endRow) {
   const std::size_t stride = static_cast<std::size_t>(width);
   for (int k = firstRow; k < endRow; ++k) {
     const std::uint8_t* in = raw8 + static_cast<std::size_t>(height - 1 - k) * stride;
+    if (k + 1 < height) PrefetchRow(in - stride, stride);
     std::uint8_t* out = bgr + static_cast<std::size_t>(k) * 3 * stride;
-    for (int x = simd::HasSsse3() ? GreyRowSimd(in, out, width) : 0; x < width; ++x) {
+    int x = simd::HasAvx512() ? GreyRow512(in, out, width) : 0;
+    x += simd::HasAvx2() ? GreyRowAvx2(in + x, out + 3 * x, width - x) : 0;
+    for (x += simd::HasSsse3() ? GreyRowSimd(in + x, out + 3 * x, width - x) : 0; x < width; ++x) {
       const std::uint8_t v = in[x];
       out[3 * x] = v;
       out[3 * x + 1] = v;

@@ -5,6 +5,7 @@
 #include "QRV_PlatformMemory.h"
 #include "exports_check.h"
 #include "image_files.h"
+#include "port/ui_thread.h"
 #include "shared_mapping.h"
 #include "software_library.h"
 #include "user_memory.h"
@@ -34,6 +35,15 @@ QRV_EXPORT void OnSpecDlg() {
 QRV_EXPORT int GetDlgShowStatus() {
   const SoftwareLibrary* library = SoftwareLibrary::Instance();
   return library ? library->Shown() : 0;
+}
+
+// The site view calls it on the UI thread while GetDlgShowStatus is 1; a call from elsewhere is carried there.
+QRV_EXPORT void OnScreenRGB(int view, int x, int y) {
+  const auto show = [view, x, y] { WithLibrary([&](SoftwareLibrary& l) { l.ShowPixelColor(view, x, y); }); };
+  if (port::ui::IsUiThread())
+    show();
+  else
+    port::ui::Post(show);
 }
 
 QRV_EXPORT int GetTestingImageSave() {

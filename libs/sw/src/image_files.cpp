@@ -112,13 +112,12 @@ int SavePictureFile(const char* path, const std::uint8_t* bgr, int width, int he
   return SaveJpegFile(file, upright.data(), width, height, row, false);
 }
 
+// The whole width and height count: a size cut to 16 bits wrote a short or empty file and reported success.
 int SaveRawFile(const char* path, const std::uint8_t* bytes, int width, int height) {
-  if (!path || !bytes) return 0;
+  if (!path || !bytes || width <= 0 || height <= 0) return 0;
   const std::string file = FilePath(path);
   CreateParentFolder(file);
-  const int w = static_cast<std::int16_t>(width), h = static_cast<std::int16_t>(height);
-  const std::size_t size = w > 0 && h > 0 ? static_cast<std::size_t>(w) * static_cast<std::size_t>(h) : 0;
-  return WriteWhole(file, bytes, size) ? 1 : 0;
+  return WriteWhole(file, bytes, static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) ? 1 : 0;
 }
 
 int LoadBmpFile(const char* path, BmpImage& out) {

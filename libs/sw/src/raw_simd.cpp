@@ -2,15 +2,12 @@
 
 #include <immintrin.h>
 
+#include "bgr_simd.h"
+
 namespace qrv::sw::simd {
 namespace {
 
-bool HasSsse3() {
-  static const bool has = __builtin_cpu_supports("ssse3");
-  return has;
-}
-
-#define QRV_SSSE3 __attribute__((target("ssse3")))
+using qrv::simd::HasSsse3;
 
 QRV_SSSE3 int Raw10ToWords(const std::uint8_t* in, std::uint16_t* out, int groups) {
   const __m128i high = _mm_setr_epi8(0, -1, 1, -1, 2, -1, 3, -1, 5, -1, 6, -1, 7, -1, 8, -1);

@@ -6,12 +6,14 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "screen_rgb_dlg.h"
 #include "software_library.h"
 
 CSoftwareDlg::CSoftwareDlg(qrv::sw::SoftwareLibrary& library)
     : library_(library),
       testingImageSave_(new QCheckBox("Testing Image Save", this)),
-      outDrawType_(new QLabel("Out Draw Type", this)) {
+      outDrawType_(new QLabel("Out Draw Type", this)),
+      inspector_(new CScreenRgbDlg(library, this)) {
   setWindowTitle("Software Spec");
   testingImageSave_->setObjectName("10005");
   outDrawType_->setObjectName("10007");
@@ -20,11 +22,15 @@ CSoftwareDlg::CSoftwareDlg(qrv::sw::SoftwareLibrary& library)
   save->setDefault(true);
   auto* close = new QPushButton("Close", this);
   close->setObjectName("2");
+  // The inspector sits in the upper left at (10, 10), 275 x 110 pixels; the options and buttons below it.
+  inspector_->setFixedSize(275, 110);
   auto* layout = new QGridLayout(this);
-  layout->addWidget(testingImageSave_, 0, 0);
-  layout->addWidget(outDrawType_, 1, 0);
-  layout->addWidget(save, 0, 1);
-  layout->addWidget(close, 1, 1);
+  layout->setContentsMargins(10, 10, 10, 10);
+  layout->addWidget(inspector_, 0, 0, 1, 2);
+  layout->addWidget(testingImageSave_, 1, 0);
+  layout->addWidget(outDrawType_, 2, 0);
+  layout->addWidget(save, 1, 1);
+  layout->addWidget(close, 2, 1);
   // Worker threads read the option from the library's mirror, never from the box.
   connect(testingImageSave_, &QCheckBox::toggled, this, [this](bool on) { library_.SetTestingImageSave(on); });
   connect(save, &QPushButton::clicked, this, &CSoftwareDlg::OnBnClickedSave);

@@ -2,6 +2,7 @@
 // The hidden "Software Spec" window: the "Testing Image Save" option and the out-draw type of the views.
 #include <QDialog>
 
+class CScreenRgbDlg;
 class QCheckBox;
 class QLabel;
 
@@ -19,6 +20,7 @@ class CSoftwareDlg : public QDialog {
   void ShowOptions();
   // Hides and shows the window again, which brings it forward.
   void BringForward();
+  CScreenRgbDlg* Inspector() const { return inspector_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -29,4 +31,5 @@ class CSoftwareDlg : public QDialog {
   qrv::sw::SoftwareLibrary& library_;
   QCheckBox* testingImageSave_;
   QLabel* outDrawType_;
+  CScreenRgbDlg* inspector_;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "screen_rgb_dlg.h"
 #include "software_dlg.h"
 #include "user_memory.h"
 
@@ -78,6 +79,10 @@ void SoftwareLibrary::ShowSpecDialog() {
   if (window_) window_->BringForward();
 }
 
+void SoftwareLibrary::ShowPixelColor(int view, int x, int y) {
+  if (window_) window_->Inspector()->ShowPixelColor(view, x, y);
+}
+
 void SoftwareLibrary::OnCreateCaptureBuffer() {
   const int x = SensorInt("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_X", 0);
   const int y = SensorInt("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", 0);
@@ -85,10 +90,10 @@ void SoftwareLibrary::OnCreateCaptureBuffer() {
   capture_.Create(bytes);
 }
 
-void SoftwareLibrary::CopyToCapture(const std::uint8_t* frame, std::size_t frameBytes) {
+void SoftwareLibrary::CopyToCapture(const std::uint8_t* frame, std::size_t frameBytes,
+                                    const SensorFrameSettings& settings) {
   if (!capture_.Data()) return;
-  const int x = SensorInt("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_X", 0);
-  const int y = SensorInt("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", 0);
+  const int x = settings.bufferX, y = settings.bufferY;
   if (x <= 0 || y <= 0) return;
   const std::size_t wanted = static_cast<std::size_t>(x) * static_cast<std::size_t>(y) * 3;
   capture_.CopyFrom(frame, std::min(wanted, frameBytes));

@@ -8,6 +8,8 @@
 
 #include "QRV_PlatformMemory.h"
 #include "capture_buffer.h"
+#include "scratch_pool.h"
+#include "sensor_settings.h"
 #include "view_surfaces.h"
 
 class CSoftwareDlg;
@@ -44,6 +46,8 @@ class SoftwareLibrary {
   std::string OutDrawTypeText() const;
 
   void ShowSpecDialog();
+  // The pixel inspector's report of the frame pixel under the cursor of a view; UI thread.
+  void ShowPixelColor(int view, int x, int y);
   int Shown() const { return shown_.load(); }
   void SetShown(int shown) { shown_.store(shown); }
 
@@ -52,9 +56,14 @@ class SoftwareLibrary {
     fullView_[1].store(view);
   }
 
+  // The frame and capture sizes of Sensor.ini, read again only after the file changed.
+  SensorFrameSettings FrameSettings() { return sensor_.Get(record_); }
+  ScratchPool& Scratch() { return scratch_; }
+
   void OnCreateCaptureBuffer();
-  // The dispatcher's copy of its result: bounded by the buffer, by Sensor.ini and by the bytes it produced.
-  void CopyToCapture(const std::uint8_t* frame, std::size_t frameBytes);
+  // The dispatcher's copy of its result: bounded by the buffer, by the capture size of Sensor.ini and by the
+  // bytes it produced.
+  void CopyToCapture(const std::uint8_t* frame, std::size_t frameBytes, const SensorFrameSettings& settings);
 
   // A line in the site log through the record's SetLog (site 0).
   void Log(const char* text) const;
@@ -63,6 +72,8 @@ class SoftwareLibrary {
   CQRV_LoadMemory* record_;
   ViewSurfaces views_;
   CaptureBuffer capture_;
+  SensorSettingsCache sensor_;
+  ScratchPool scratch_;
   std::atomic<int> testingImageSave_{0};
   std::atomic<int> outDrawTypeKnown_{0};
   std::atomic<int> shown_{0};

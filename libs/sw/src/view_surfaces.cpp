@@ -169,6 +169,25 @@ void ViewSurfaces::DrawFpsOverlay(int view) {
   painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, QString::asprintf("%.2f", rate));
 }
 
+std::optional<InspectedPixel> ViewSurfaces::PixelAt(int view, int x, int y) {
+  if (!IsValidSite(view) || !record_ || x < 0 || y < 0) return std::nullopt;
+  const QrvRect rect = record_->m_rcView[view];
+  const long long clientWidth = ClientWidth(rect), clientHeight = ClientHeight(rect);
+  if (clientWidth <= 0 || clientHeight <= 0) return std::nullopt;
+  View& v = views_[static_cast<std::size_t>(view)];
+  const std::lock_guard lock(v.memory.Mutex());
+  if (v.memory.IsEmpty() || v.memory.PixelFormat() != port::Surface::Format::Bgr24) return std::nullopt;
+  // The same source rectangle as StretchToWindow with the zoom.
+  const double scale = zoom_.load() / 100.0;
+  const long long sourceWidth = static_cast<int>(v.memory.Width() / scale);
+  const long long sourceHeight = static_cast<int>(v.memory.Height() / scale);
+  const long long px = v.x.load() + x * sourceWidth / clientWidth;
+  const long long py = v.y.load() + y * sourceHeight / clientHeight;
+  if (px < 0 || py < 0 || px >= v.memory.Width() || py >= v.memory.Height()) return std::nullopt;
+  const std::uint8_t* p = v.memory.Row(static_cast<int>(py)) + 3 * px;
+  return InspectedPixel{static_cast<int>(px), static_cast<int>(py), p[2], p[1], p[0]};
+}
+
 void ViewSurfaces::SetZoom(int percent) {
   if (percent > 0) zoom_.store(percent);
 }

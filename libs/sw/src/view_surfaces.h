@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "QRV_PlatformMemory.h"
@@ -16,6 +17,15 @@ namespace qrv::sw {
 
 inline constexpr int kStretchHalftone = 4;
 inline constexpr int kStretchColorOnColor = 3;
+
+// A pixel of a view's frame: its position in image pixels (row 0 at the top) and its colour.
+struct InspectedPixel {
+  int x = 0;
+  int y = 0;
+  int red = 0;
+  int green = 0;
+  int blue = 0;
+};
 
 class ViewSurfaces {
  public:
@@ -50,6 +60,10 @@ class ViewSurfaces {
   // The stretch mode of the last OutDraw, or the one the options chose since.
   int StretchMode() const { return stretchMode_.load(); }
   void SetStretchMode(int mode) { stretchMode_.store(mode); }
+
+  // The frame pixel under client point (x, y) of the view's window, mapped through the zoom and the view's
+  // offsets as the stretch draws it; nothing outside the frame, for an empty view or an empty window.
+  std::optional<InspectedPixel> PixelAt(int view, int x, int y);
 
   port::Surface* Memory(int view);
   // The view's surface as a JPEG file; 1 only when it was written.

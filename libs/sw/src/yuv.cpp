@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "split_rows.h"
-#include "vector_target.h"
 #include "yuv_simd.h"
 
 namespace qrv::sw {
@@ -24,16 +23,6 @@ YuvTables BuildYuvTables() {
   return t;
 }
 
-inline void PutPixel(const YuvTables& t, unsigned y, unsigned u, int greenBase, unsigned v, std::uint8_t* out) {
-  out[0] = t.blue[y][u];
-  out[1] = ClampByte((1192 * static_cast<int>(y) + greenBase) >> 10);
-  out[2] = t.red[y][v];
-}
-
-inline int GreenBase(unsigned u, unsigned v) {
-  return 138624 - 400 * static_cast<int>(u) - 832 * static_cast<int>(v);
-}
-
 // Offsets of Y0, U, Y1, V inside a 4-byte pair.
 template <int kY0, int kU, int kY1, int kV>
 void InterleavedRows(const std::uint8_t* yuv, std::uint8_t* bgr, int width, int height, int first, int end) {
@@ -42,20 +31,18 @@ void InterleavedRows(const std::uint8_t* yuv, std::uint8_t* bgr, int width, int 
   const int pairs = width / 2;
   for (int k = first; k < end; ++k) {
     const std::uint8_t* in = yuv + static_cast<std::size_t>(height - 1 - k) * inStride;
+    if (k + 1 < height) PrefetchRow(in - inStride, inStride);
     std::uint8_t* out = bgr + static_cast<std::size_t>(k) * 3 * static_cast<std::size_t>(width);
     for (int p = simd::YuvRowToBgr(t, in, out, width, kY0, kU, kY1, kV) / 2; p < pairs; ++p) {
       const std::uint8_t* q = in + 4 * p;
-      const unsigned u = q[kU], v = q[kV];
-      const int g = GreenBase(u, v);
-      PutPixel(t, q[kY0], u, g, v, out + 6 * p);
-      PutPixel(t, q[kY1], u, g, v, out + 6 * p + 3);
+      YuvPixel(t, q[kY0], q[kU], q[kV], out + 6 * p);
+      YuvPixel(t, q[kY1], q[kU], q[kV], out + 6 * p + 3);
     }
     if (width & 1) {
       // The last pair has only its first two bytes inside the row.
       std::uint8_t q[4] = {128, 128, 128, 128};
       std::memcpy(q, in + 4 * pairs, 2);
-      const unsigned u = q[kU], v = q[kV];
-      PutPixel(t, q[kY0], u, GreenBase(u, v), v, out + 6 * pairs);
+      YuvPixel(t, q[kY0], q[kU], q[kV], out + 6 * pairs);
     }
   }
 }
@@ -68,6 +55,7 @@ void PlanarRows(const std::uint8_t* yuv, std::uint8_t* bgr, int width, int heigh
   for (int k = first; k < end; ++k) {
     const int r = height - 1 - k;
     const std::uint8_t* luma = yuv + static_cast<std::size_t>(r) * w;
+    if (r > 0) PrefetchRow(luma - w, w);
     const int cr = std::min(r / 2, chromaRows - 1);
     const std::uint8_t* c = cr >= 0 ? chroma + static_cast<std::size_t>(cr) * w : nullptr;
     std::uint8_t* out = bgr + static_cast<std::size_t>(k) * 3 * w;
@@ -75,47 +63,25 @@ void PlanarRows(const std::uint8_t* yuv, std::uint8_t* bgr, int width, int heigh
       const int pair = x & ~1;
       const unsigned v = c ? c[pair] : 128;
       const unsigned u = c && pair + 1 < width ? c[pair + 1] : 128;
-      PutPixel(t, luma[x], u, GreenBase(u, v), v, out + 3 * x);
+      YuvPixel(t, luma[x], u, v, out + 3 * x);
     }
   }
 }
 
 // trunc(float(0.587 G + 0.299 R + 0.114 B) + 0.5) equals (587 G + 299 R + 114 B + 500) / 1000 for every
 // colour (checked over all 2^24 of them by the tests), which the vector units can do.
-inline std::uint8_t GreyOf(const std::uint8_t* p) {
-  return static_cast<std::uint8_t>((587u * p[1] + 299u * p[2] + 114u * p[0] + 500u) / 1000u);
-}
-
-QRV_VECTOR_LOOP void GreyPixels(const std::uint8_t* __restrict src, std::uint8_t* __restrict dst, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint8_t y = GreyOf(src + 3 * i);
+void GreyPixels(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) {
+  for (std::size_t i = simd::BgrToGrey(src, dst, n); i < n; ++i) {
+    const std::uint8_t* p = src + 3 * i;
+    const auto y = static_cast<std::uint8_t>((587u * p[1] + 299u * p[2] + 114u * p[0] + 500u) / 1000u);
     dst[3 * i] = y;
     dst[3 * i + 1] = y;
     dst[3 * i + 2] = y;
   }
 }
 
-void GreyInPlace(std::uint8_t* frame, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint8_t y = GreyOf(frame + 3 * i);
-    frame[3 * i] = y;
-    frame[3 * i + 1] = y;
-    frame[3 * i + 2] = y;
-  }
-}
-
 void YuvPairs(const std::uint8_t* in, std::uint8_t* out, int pairs) {
-  for (int p = simd::BgrPairsToYuv(in, out, pairs); p < pairs; ++p) {
-    const std::uint8_t* px = in + 6 * p;
-    const double y0 = 0.299 * px[2] + 0.587 * px[1] + 0.114 * px[0];
-    const double y1 = 0.299 * px[5] + 0.587 * px[4] + 0.114 * px[3];
-    const int u = static_cast<int>(0.564 * (px[0] - y0) * 224 / 256 + 128 + 0.5);
-    const int v = static_cast<int>(0.713 * (px[5] - y1) * 224 / 256 + 128 + 0.5);
-    out[4 * p] = static_cast<std::uint8_t>(std::clamp(u, 16, 240));
-    out[4 * p + 1] = ClampByte(static_cast<int>(y0));
-    out[4 * p + 2] = static_cast<std::uint8_t>(std::clamp(v, 16, 240));
-    out[4 * p + 3] = ClampByte(static_cast<int>(y1));
-  }
+  for (int p = simd::BgrPairsToYuv(in, out, pairs); p < pairs; ++p) BgrPairToUyvy(in + 6 * p, out + 4 * p);
 }
 
 }  // namespace
@@ -147,9 +113,11 @@ void BgrToYuv(const std::uint8_t* bgr, std::uint8_t* yuv, int width, int height)
   const std::size_t w = static_cast<std::size_t>(width);
   const std::size_t bytes = w * static_cast<std::size_t>(height) * 3;
   SplitRows(height, bytes, [&](int first, int end) {
-    for (int r = first; r < end; ++r)
-      YuvPairs(bgr + static_cast<std::size_t>(height - 1 - r) * 3 * w, yuv + static_cast<std::size_t>(r) * 2 * w,
-               width / 2);
+    for (int r = first; r < end; ++r) {
+      const std::uint8_t* in = bgr + static_cast<std::size_t>(height - 1 - r) * 3 * w;
+      if (r + 1 < height) PrefetchRow(in - 3 * w, 3 * w);
+      YuvPairs(in, yuv + static_cast<std::size_t>(r) * 2 * w, width / 2);
+    }
   });
 }
 
@@ -159,10 +127,7 @@ void BgrToGreyBgr(const std::uint8_t* src, std::uint8_t* dst, int width, int hei
   SplitRows(height, pixels * 3, [&](int first, int end) {
     const std::size_t a = static_cast<std::size_t>(first) * static_cast<std::size_t>(width);
     const std::size_t b = static_cast<std::size_t>(end) * static_cast<std::size_t>(width);
-    if (src == dst)
-      GreyInPlace(dst + 3 * a, b - a);
-    else
-      GreyPixels(src + 3 * a, dst + 3 * a, b - a);
+    GreyPixels(src + 3 * a, dst + 3 * a, b - a);
   });
 }
 

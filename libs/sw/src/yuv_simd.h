@@ -1,6 +1,8 @@
 #pragma once
-// AVX2 bodies of the YUV loops. Each does whole 16-pixel blocks from the start of a row and returns the
-// pixels (or pairs) done; the scalar loop finishes the row. They return 0 on machines without AVX2.
+// AVX2 bodies of the YUV and grey loops. Each does whole blocks from the start of a row and returns the
+// pixels (or pairs) done; the scalar loop finishes the row. They return 0 on machines without AVX2. Their
+// results equal the tables and the double and single-precision rules byte for byte.
+#include <cstddef>
 #include <cstdint>
 
 #include "yuv.h"
@@ -15,5 +17,7 @@ int PlanarRowToBgr(const YuvTables& t, const std::uint8_t* luma, const std::uint
                    int width);
 // UYVY pairs from BGR pixel pairs, exactly as the double-precision rule computes them.
 int BgrPairsToYuv(const std::uint8_t* in, std::uint8_t* out, int pairs);
+// Rounded luma into all three bytes of each pixel; src may equal dst.
+std::size_t BgrToGrey(const std::uint8_t* src, std::uint8_t* dst, std::size_t pixels);
 
 }  // namespace qrv::sw::simd

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bayer.h"
+#include "simd_levels.h"
 #include "sw_exports.h"
 
 namespace qrv::bayer {
@@ -80,6 +81,25 @@ TEST(Bayer, EveryOrderOnOddAndEvenSizes) {
       Bytes bgr(3 * w * h);
       ASSERT_TRUE(Demosaic(src.data(), bgr.data(), w, h, order));
       EXPECT_EQ(bgr, Reference(src, w, h, order)) << "order " << order << " " << w << "x" << h;
+    }
+  }
+}
+
+// Rows wide enough for every vector loop, with odd tails, at every vector width.
+TEST(Bayer, WideRowsFollowTheRuleAtEveryWidth) {
+  const int w = 211, h = 6;
+  const Bytes src = Pattern(w * h);
+  Bytes grey(3 * w * h);
+  for (int k = 0; k < h; ++k)
+    for (int c = 0; c < w; ++c)
+      for (int i = 0; i < 3; ++i) grey[3 * (k * w + c) + i] = src[(h - 1 - k) * w + c];
+  for (const simd::Level level : qrv::test::kSimdLevels) {
+    const qrv::test::ScopedSimdLevel cap(level);
+    for (int order = 1; order <= 5; ++order) {
+      Bytes bgr(3 * w * h);
+      ASSERT_TRUE(Demosaic(src.data(), bgr.data(), w, h, order));
+      EXPECT_EQ(bgr, order == kMono ? grey : Reference(src, w, h, order))
+          << "order " << order << ", " << qrv::test::LevelName(level);
     }
   }
 }

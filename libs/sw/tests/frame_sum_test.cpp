@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "simd_levels.h"
 #include "sw_exports.h"
 
 namespace {
@@ -49,6 +50,33 @@ TEST(FrameSum, AveragesTruncateAndSplitHighBits) {
   EXPECT_EQ(out, (Bytes{0xFC, 0x0F, 0xFF, 0x0F, 0x07, 0x00}));
   Convert_IntSum_To_AvgBuffer(sums.data(), out.data(), 3, 1, 1, 16);
   EXPECT_EQ(Bytes(out.begin(), out.begin() + 3), (Bytes{0xFF, 0xFF, 0x00}));
+}
+
+// The division runs as a multiply and shifts; each quotient must still be the plain unsigned one, for sums
+// at the edges of every divisor and over the whole 32-bit range, in rows wide enough for the vector loop.
+TEST(FrameSum, AveragesEqualPlainDivisionForEveryDivisor) {
+  const std::uint32_t divisors[] = {1, 2, 3, 7, 10, 16, 255, 1000, 65537, 0x7FFFFFFF};
+  for (const std::uint32_t d : divisors) {
+    Sums sums;
+    std::uint32_t x = d;
+    for (const std::uint32_t k : {0u, 1u, 2u, 3u, 1000u, 4096u, 0xFFFFFFFFu / d})
+      for (const std::uint32_t near : {k * d, k * d + d - 1, k * d - 1}) sums.push_back(near);
+    sums.push_back(0xFFFFFFFF);
+    while (sums.size() < 200) sums.push_back(x = x * 1664525u + 1013904223u);
+    const int width = static_cast<int>(sums.size());
+    for (const qrv::simd::Level level : {qrv::simd::Level::kAvx2, qrv::simd::Level::kBaseline}) {
+      const qrv::test::ScopedSimdLevel cap(level);
+      Bytes bytes(sums.size()), split(2 * sums.size());
+      Convert_IntSum_To_AvgBuffer(sums.data(), bytes.data(), width, 1, 1, static_cast<int>(d));
+      Convert_IntSum_To_AvgBuffer(sums.data(), split.data(), width, 1, 3, static_cast<int>(d));
+      for (std::size_t i = 0; i < sums.size(); ++i) {
+        const std::uint32_t q = sums[i] / d;
+        ASSERT_EQ(bytes[i], q & 0xFF) << sums[i] << " / " << d << ", " << qrv::test::LevelName(level);
+        ASSERT_EQ(split[2 * i], q & 0xFF) << sums[i] << " / " << d << ", " << qrv::test::LevelName(level);
+        ASSERT_EQ(split[2 * i + 1], (q >> 8) & 0x0F) << sums[i] << " / " << d << ", " << qrv::test::LevelName(level);
+      }
+    }
+  }
 }
 
 TEST(FrameSum, ZeroFramesWriteNothing) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -186,9 +187,21 @@ TEST_F(ImageFiles, ExtensionChoosesTheFormat) {
 TEST_F(ImageFiles, RawFileHoldsOneBytePerPixel) {
   Load();
   const Bytes data(640 * 480, 7);
-  const std::string path = PathOf("raw/frame.raw");
-  EXPECT_EQ(SaveImageToRawFile(path.c_str(), data.data(), 640, 480), 1);
-  EXPECT_EQ(ReadFile(path).size(), 307200u);
+  // Sizes past 16 bits are written whole; an empty size is refused and leaves no file.
+  const struct {
+    int w, h, result;
+    std::size_t bytes;
+    bool exists;
+  } cases[] = {{640, 480, 1, 307200, true}, {70000, 2, 1, 140000, true}, {40000, 1, 1, 40000, true},
+               {2, 65536, 1, 131072, true}, {0, 480, 0, 0, false},   {640, -1, 0, 0, false}};
+  for (const auto& c : cases) {
+    const std::string path = PathOf("raw/" + std::to_string(c.w) + "x" + std::to_string(c.h) + ".raw");
+    EXPECT_EQ(SaveImageToRawFile(path.c_str(), data.data(), c.w, c.h), c.result) << c.w << " x " << c.h;
+    EXPECT_EQ(std::filesystem::exists(path), c.exists) << c.w << " x " << c.h;
+    if (c.exists) {
+      EXPECT_EQ(ReadFile(path).size(), c.bytes) << c.w << " x " << c.h;
+    }
+  }
   EXPECT_EQ(SaveImageToRawFile(folder_.string().c_str(), data.data(), 640, 480), 0);
 }
 

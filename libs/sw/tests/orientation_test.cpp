@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "orientation.h"
+#include "simd_levels.h"
 
 namespace qrv::sw {
 namespace {
@@ -74,20 +75,23 @@ TEST(Orientation, LargeTransposeMatchesTheRule) {
 }
 
 TEST(Orientation, WideSwapMatchesTheRule) {
-  const int w = 37, h = 3;
+  const int w = 101, h = 3;
   const Bytes src = Pixels(w * h);
-  for (int mode : {2, 3}) {
-    Bytes dst(3 * w * h);
-    ASSERT_TRUE(TransformOrientation(mode, src.data(), dst.data(), w, h));
-    Bytes expected;
-    for (int r = 0; r < h; ++r) {
-      const int from = mode == 3 ? h - 1 - r : r;
-      for (int c = 0; c < w; ++c) {
-        const Bytes px = Expect({from * w + c}, true);
-        expected.insert(expected.end(), px.begin(), px.end());
+  for (const simd::Level level : qrv::test::kSimdLevels) {
+    const qrv::test::ScopedSimdLevel cap(level);
+    for (int mode : {2, 3}) {
+      Bytes dst(3 * w * h);
+      ASSERT_TRUE(TransformOrientation(mode, src.data(), dst.data(), w, h));
+      Bytes expected;
+      for (int r = 0; r < h; ++r) {
+        const int from = mode == 3 ? h - 1 - r : r;
+        for (int c = 0; c < w; ++c) {
+          const Bytes px = Expect({from * w + c}, true);
+          expected.insert(expected.end(), px.begin(), px.end());
+        }
       }
+      EXPECT_EQ(dst, expected) << mode << ", " << qrv::test::LevelName(level);
     }
-    EXPECT_EQ(dst, expected) << mode;
   }
 }
 

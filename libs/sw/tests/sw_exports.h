@@ -23,5 +23,6 @@ void OnImagefit(int view);
 void SetFullView(int on, int view);
 unsigned char* GetCaptureBuffer();
 void OnCreateCaptureBuffer();
+void OnScreenRGB(int view, int x, int y);
 void OnDeleteCaptureBuffer();
 }

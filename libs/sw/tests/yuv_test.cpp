@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "simd_levels.h"
 #include "sw_exports.h"
 #include "yuv.h"
 
@@ -174,16 +175,77 @@ TEST(BgrToGrey, MatchesTheFloatRuleForEveryColour) {
     all[3 * i + 1] = static_cast<std::uint8_t>(i >> 8);
     all[3 * i + 2] = static_cast<std::uint8_t>(i >> 16);
   }
-  Bytes grey(all.size());
-  Convert_Bmp_To_Ybmp(all.data(), grey.data(), 4096, 4096);
-  int mismatches = 0;
-  for (std::size_t i = 0; i < all.size() / 3; ++i) {
-    const std::uint8_t* p = &all[3 * i];
-    const float luma = static_cast<float>(0.587 * p[1] + 0.299 * p[2] + 0.114 * p[0]);
-    const int expected = std::min(255, std::max(0, static_cast<int>(luma + 0.5)));
-    mismatches += grey[3 * i] != expected;
+  for (const simd::Level level : qrv::test::kSimdLevels) {
+    const qrv::test::ScopedSimdLevel cap(level);
+    Bytes grey(all.size());
+    Convert_Bmp_To_Ybmp(all.data(), grey.data(), 4096, 4096);
+    int mismatches = 0;
+    for (std::size_t i = 0; i < all.size() / 3; ++i) {
+      const std::uint8_t* p = &all[3 * i];
+      const float luma = static_cast<float>(0.587 * p[1] + 0.299 * p[2] + 0.114 * p[0]);
+      const int expected = std::min(255, std::max(0, static_cast<int>(luma + 0.5)));
+      mismatches += grey[3 * i] != expected || grey[3 * i + 1] != expected || grey[3 * i + 2] != expected;
+    }
+    EXPECT_EQ(mismatches, 0) << qrv::test::LevelName(level);
   }
-  EXPECT_EQ(mismatches, 0);
+}
+
+// The vector loops compute the tables' values in integers; every (Y, U, V) must still give the table's pixel.
+// Pair i carries U = i, V = i >> 8 and the two lumas 2 (i >> 16) and 2 (i >> 16) + 1.
+TEST(YuvToBgr, MatchesTheTablesForEveryInput) {
+  const int pairs = 1 << 23, width = 4096, height = 2 * pairs / width;
+  Bytes yuv(4 * static_cast<std::size_t>(pairs));
+  for (int i = 0; i < pairs; ++i) {
+    std::uint8_t* q = &yuv[4 * static_cast<std::size_t>(i)];
+    q[0] = static_cast<std::uint8_t>(2 * (i >> 16));
+    q[1] = static_cast<std::uint8_t>(i);
+    q[2] = static_cast<std::uint8_t>(2 * (i >> 16) + 1);
+    q[3] = static_cast<std::uint8_t>(i >> 8);
+  }
+  const YuvTables& t = GetYuvTables();
+  for (const simd::Level level : qrv::test::kSimdLevels) {
+    const qrv::test::ScopedSimdLevel cap(level);
+    Bytes bgr(3 * yuv.size() / 2);
+    Convert_Yuv_To_Bmp(yuv.data(), bgr.data(), width, height, 1);
+    int mismatches = 0;
+    for (int row = 0; row < height; ++row)
+      for (int x = 0; x < width; ++x) {
+        const std::uint8_t* q = &yuv[2 * (static_cast<std::size_t>(row) * width + (x & ~1))];
+        std::uint8_t expected[3];
+        YuvPixel(t, q[x & 1 ? 2 : 0], q[1], q[3], expected);
+        const std::uint8_t* got = &bgr[3 * (static_cast<std::size_t>(height - 1 - row) * width + x)];
+        mismatches += !std::equal(expected, expected + 3, got);
+      }
+    EXPECT_EQ(mismatches, 0) << qrv::test::LevelName(level);
+  }
+}
+
+// Chroma comes from the first pixel of a pair (U) and the second (V): two frames put every colour in both
+// places, pair p holding colours (2p, 2p + 1) and then (2p + 1, 2p).
+TEST(BgrToYuv, MatchesTheDoubleRuleForEveryColour) {
+  const int pixels = 1 << 24, width = 4096, height = pixels / width;
+  for (const auto& [level, swap] : {std::pair{simd::Level::kAvx512, 0}, std::pair{simd::Level::kAvx512, 1},
+                                    std::pair{simd::Level::kAvx2, 0}, std::pair{simd::Level::kAvx2, 1},
+                                    std::pair{simd::Level::kBaseline, 0}, std::pair{simd::Level::kBaseline, 1}}) {
+    const qrv::test::ScopedSimdLevel cap(level);
+    Bytes bgr(3 * static_cast<std::size_t>(pixels));
+    for (int i = 0; i < pixels; ++i) {
+      const int colour = i ^ swap;
+      bgr[3 * static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(colour);
+      bgr[3 * static_cast<std::size_t>(i) + 1] = static_cast<std::uint8_t>(colour >> 8);
+      bgr[3 * static_cast<std::size_t>(i) + 2] = static_cast<std::uint8_t>(colour >> 16);
+    }
+    Bytes yuv(2 * static_cast<std::size_t>(pixels));
+    Convert_Bmp_To_Yuv(bgr.data(), yuv.data(), width, height);
+    int mismatches = 0;
+    for (int row = 0; row < height; ++row)
+      for (int p = 0; p < width / 2; ++p) {
+        std::uint8_t expected[4];
+        BgrPairToUyvy(&bgr[3 * (static_cast<std::size_t>(height - 1 - row) * width + 2 * p)], expected);
+        mismatches += !std::equal(expected, expected + 4, &yuv[2 * static_cast<std::size_t>(row) * width + 4 * p]);
+      }
+    EXPECT_EQ(mismatches, 0) << qrv::test::LevelName(level) << ", swap " << swap;
+  }
 }
 
 }  // namespace
