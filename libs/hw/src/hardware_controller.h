@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "EncapsulationTable.h"
-#include "hardware_dlg.h"
+#include "hw_state.h"
 
 class CInterFace_SW;
 
@@ -22,7 +22,7 @@ class HardwareController {
   HardwareController(const HardwareController&) = delete;
   HardwareController& operator=(const HardwareController&) = delete;
 
-  CHardwareDlg& Dialog() { return *dialog_; }
+  HwState& State() { return *state_; }
   CQRV_LoadMemory* Record() const { return record_; }
   EncapsulationTable* Table() const { return table_.get(); }
 
@@ -56,6 +56,10 @@ class HardwareController {
   int CheckLineCrc(int site, const unsigned char* frame, int width, int lines, int crcType, int* hwFailFrames,
                    int* swFailFrames, bool siteLog, bool dialogLog);
 
+  // Standby then dynamic offsets of every supply channel into the machine-wide file; 1 when both were
+  // measured and stored.
+  int OnStandbyDynamicOffset(int board, int site, int para);
+
   static void DelayMs(double ms);
   static void WaitPowerDelay(int ms);
 
@@ -71,13 +75,14 @@ class HardwareController {
                       bool dialogLog);
   void ReportVersions(int board);
   int RaiseSupplies(int board, int site, const HwSettings& settings, bool dialogLog);
+  int RaiseOffsetSupplies(int board, int site, const HwSettings& settings);
   int StartClockAndSensor(int board, int site, const HwSettings& settings, int clockSelect);
   // The retimer's eight writes with registers 0x04, 0x03, 0x03 set to the given values; 1, or -4.
   int WriteIndpTable(int board, int site, int value4, int value3a, int value3b);
 
   CInterFace_SW* binder_;
   CQRV_LoadMemory* record_;
-  std::unique_ptr<CHardwareDlg> dialog_;
+  std::unique_ptr<HwState> state_;
   std::unique_ptr<EncapsulationTable> table_;
   bool released_ = false;
   // One frame request at a time per board: sites sharing a board take whole frames in turn.
