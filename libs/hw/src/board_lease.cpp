@@ -9,7 +9,7 @@ bool BoardLeases::AcquireForSite(int board, int waitMs) {
   if (!IsValidBoard(board)) return false;
   std::unique_lock lock(mutex_);
   const bool free = released_.wait_for(lock, std::chrono::milliseconds(std::max(waitMs, 0)),
-                                       [&] { return !dialog_[board]; });
+                                       [&] { return dialog_[board] == 0; });
   if (!free) return false;
   ++sites_[board];
   return true;
@@ -31,8 +31,8 @@ void BoardLeases::ReleaseForSite(int board) {
 bool BoardLeases::HoldForDialog(int board) {
   if (!IsValidBoard(board)) return false;
   const std::lock_guard lock(mutex_);
-  if (sites_[board] > 0 || dialog_[board]) return false;
-  dialog_[board] = true;
+  if (sites_[board] > 0) return false;
+  ++dialog_[board];
   return true;
 }
 
@@ -40,14 +40,14 @@ void BoardLeases::ReleaseForDialog(int board) {
   if (!IsValidBoard(board)) return;
   {
     const std::lock_guard lock(mutex_);
-    dialog_[board] = false;
+    if (dialog_[board] > 0) --dialog_[board];
   }
   released_.notify_all();
 }
 
 bool BoardLeases::DialogHolds(int board) const {
   const std::lock_guard lock(mutex_);
-  return IsValidBoard(board) && dialog_[board];
+  return IsValidBoard(board) && dialog_[board] > 0;
 }
 
 bool BoardLeases::AnySiteHolds() const {

@@ -4,6 +4,7 @@
 #include "HardwareFunctionTable.h"
 #include "hardware_controller.h"
 #include "line_crc.h"
+#include "port/clock.h"
 #include "port/message_box.h"
 #include "port/module.h"
 
@@ -159,6 +160,13 @@ QRV_EXPORT int IIC_Read(int board, int address, int* value) {
 
 QRV_EXPORT int IIC_ReadEx(int board, int slaveAddress, int address, int mode, int* value) {
   return controller ? controller->IIC_ReadEx(board, slaveAddress, address, mode, value) : 0;
+}
+
+// A play run of the setup dialog on the board, drawn in the site's view; non-zero when it started.
+QRV_EXPORT int OnPlay(int board, int site) {
+  if (!controller) return 0;
+  port::clock::SleepMs(1000);
+  return controller->Workers().StartPlay(board, site, controller->Workers().LastCrcMode()) ? 1 : 0;
 }
 
 QRV_EXPORT int OnStandbyDynamicOffset(int board, int site, int para) {

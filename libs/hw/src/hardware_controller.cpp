@@ -12,6 +12,7 @@ namespace hw {
 HardwareController::HardwareController(CInterFace_SW* binder, CQRV_LoadMemory* record)
     : binder_(binder), record_(record), state_(std::make_unique<HwState>(record)) {
   OpenDaqDevices();
+  workers_ = std::make_unique<PlayWorkers>(*this, binder_);
 }
 
 HardwareController::~HardwareController() { Release(); }
@@ -121,6 +122,12 @@ int HardwareController::OpenDaqDevices() {
 void HardwareController::Release() {
   if (released_) return;
   released_ = true;
+  // No worker may call a board that is being closed, nor code that is being unloaded.
+  if (workers_) workers_->Shutdown();
+  CloseDaqDevices();
+}
+
+void HardwareController::CloseDaqDevices() {
   if (!table_) return;
   for (const int board : BoardsInUse()) BoardCall(table_->LVDS_Close, board);
   BoardCall(table_->CloseDevice);

@@ -10,6 +10,7 @@
 
 #include "EncapsulationTable.h"
 #include "hw_state.h"
+#include "play_workers.h"
 
 class CInterFace_SW;
 
@@ -23,12 +24,17 @@ class HardwareController {
   HardwareController& operator=(const HardwareController&) = delete;
 
   HwState& State() { return *state_; }
+  PlayWorkers& Workers() { return *workers_; }
+  CInterFace_SW* Binder() const { return binder_; }
   CQRV_LoadMemory* Record() const { return record_; }
   EncapsulationTable* Table() const { return table_.get(); }
 
   // Boards opened, closed and initialised: HW_USB_ID alone when PARA is 1, else 0..PARA-1 (at most 0..3).
   std::vector<int> BoardsInUse() const;
   int OpenDaqDevices();
+  // HW Close: every board in use and the device; the devices-open flag keeps its value.
+  void CloseDaqDevices();
+  // Ends the workers, then closes the boards.
   void Release();
 
   // Sensor I2C on the system bus.
@@ -83,6 +89,7 @@ class HardwareController {
   CInterFace_SW* binder_;
   CQRV_LoadMemory* record_;
   std::unique_ptr<HwState> state_;
+  std::unique_ptr<PlayWorkers> workers_;
   std::unique_ptr<EncapsulationTable> table_;
   bool released_ = false;
   // One frame request at a time per board: sites sharing a board take whole frames in turn.

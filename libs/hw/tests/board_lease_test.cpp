@@ -14,8 +14,12 @@ TEST(BoardLeases, DialogAndSitesNeverHoldOneBoardTogether) {
   ASSERT_TRUE(leases.AcquireForSite(1, 0));  // two sites on one board
   EXPECT_FALSE(leases.HoldForDialog(1));
   EXPECT_TRUE(leases.HoldForDialog(0));
-  EXPECT_FALSE(leases.HoldForDialog(0));
+  EXPECT_TRUE(leases.HoldForDialog(0));  // a play run and a panel operation
   EXPECT_FALSE(leases.AcquireForSite(0, 20));
+  leases.ReleaseForDialog(0);
+  EXPECT_FALSE(leases.AcquireForSite(0, 0));
+  leases.ReleaseForDialog(0);
+  EXPECT_TRUE(leases.AcquireForSite(0, 0));
   leases.ReleaseForSite(1);
   EXPECT_FALSE(leases.HoldForDialog(1));
   leases.ReleaseForSite(1);
