@@ -3,6 +3,7 @@
 
 #include "HardwareFunctionTable.h"
 #include "hardware_controller.h"
+#include "hardware_ui.h"
 #include "line_crc.h"
 #include "port/clock.h"
 #include "port/message_box.h"
@@ -11,6 +12,7 @@
 namespace {
 
 std::unique_ptr<hw::HardwareController> controller;
+std::unique_ptr<hw::HardwareUi> ui;
 std::unique_ptr<HardwareFunctionTable> table;
 
 std::shared_ptr<const hw::HwSettings> Settings() {
@@ -44,22 +46,27 @@ QRV_EXPORT HardwareFunctionTable* Load_Hardware(CInterFace_SW* binder, CQRV_Load
   if (table) return table.get();
   table = BuildTable(module ? *module : nullptr);
   controller = std::make_unique<hw::HardwareController>(binder, record);
+  ui = std::make_unique<hw::HardwareUi>(*controller);
   return table.get();
 }
 
+// Workers first: no run may still draw, log to the window or drive a board while they go.
 QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) {
+  if (controller) controller->Workers().Shutdown();
+  ui.reset();
   controller.reset();
   table.reset();
 }
 
 QRV_EXPORT std::string GetDllVersion() { return std::string("Release - ") + __DATE__; }
 
+// The setup window, from the main menu.
 QRV_EXPORT void OnSpecDlg() {
-  if (controller) controller->State().ReadHardwareSettings();
+  if (ui) ui->ShowSettings();
 }
 
 QRV_EXPORT void OnReadSpec() {
-  if (controller) controller->State().ReadHardwareSettings();
+  if (ui) ui->ReadSettings();
 }
 
 QRV_EXPORT int GetUSBID() {

@@ -32,6 +32,8 @@ class HardwareController {
   // Boards opened, closed and initialised: HW_USB_ID alone when PARA is 1, else 0..PARA-1 (at most 0..3).
   std::vector<int> BoardsInUse() const;
   int OpenDaqDevices();
+  // The library and firmware versions of a board, to the setup log.
+  void ReportVersions(int board);
   // HW Close: every board in use and the device; the devices-open flag keeps its value.
   void CloseDaqDevices();
   // Ends the workers, then closes the boards.
@@ -79,7 +81,6 @@ class HardwareController {
   int GrabFrame(int board, unsigned char* buffer, int size);
   int GrabDummyFrames(int board, int site, unsigned char* grab, int grabSize, int dummyFrames, bool siteLog,
                       bool dialogLog);
-  void ReportVersions(int board);
   int RaiseSupplies(int board, int site, const HwSettings& settings, bool dialogLog);
   int RaiseOffsetSupplies(int board, int site, const HwSettings& settings);
   int StartClockAndSensor(int board, int site, const HwSettings& settings, int clockSelect);
