@@ -92,7 +92,7 @@ CHardwareDlg::CHardwareDlg(HardwareController& controller, QWidget* parent)
     if (!refreshQueued_.exchange(true)) QMetaObject::invokeMethod(this, &CHardwareDlg::RefreshLog, Qt::QueuedConnection);
   });
   RefreshLog();
-  resize(1180, 760);
+  resize(1320, 760);
 }
 
 CHardwareDlg::~CHardwareDlg() { controller_.State().SetLogListener(nullptr); }
@@ -117,6 +117,8 @@ void CHardwareDlg::BuildGrids() {
   specGrid_->setItemDelegateForColumn(2, new ValueDelegate(specGrid_, 1));
   keyGrid_ = MakeGrid(this, 7057, {"App"}, {500});
   counterGrid_ = MakeGrid(this, 7097, {"Info", "Count", "Error", "Count"}, {200, 150, 150, 150});
+  // Four short columns share the width they have rather than hide behind a scroll bar.
+  counterGrid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   counterGrid_->setItemDelegateForColumn(1, new ValueDelegate(counterGrid_, -1));
   keyList_ = new QComboBox(this);
   keyList_->setObjectName("7046");
@@ -138,7 +140,10 @@ void CHardwareDlg::BuildControls() {
   keyLayout->addWidget(AddButton(7058, "Reg Insert"), 2, 0);
   keyLayout->addWidget(AddButton(7059, "Reg Delete"), 2, 1);
   keyLayout->addWidget(AddButton(7060, "Reg  Open"), 2, 2);
-  counterGrid_->setFixedHeight(counterGrid_->verticalHeader()->defaultSectionSize() * 4 + 8);
+  counterGrid_->setFixedHeight(counterGrid_->verticalHeader()->defaultSectionSize() * 3 +
+                               counterGrid_->horizontalHeader()->sizeHint().height() + 2 * counterGrid_->frameWidth() + 2);
+  counterGrid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  counterGrid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   auto* log = new QGroupBox("SDP Log", this);
   (new QVBoxLayout(log))->addWidget(logList_);
@@ -200,8 +205,8 @@ void CHardwareDlg::BuildControls() {
   middle->addWidget(log, 3);
 
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(spec, 5);
-  layout->addLayout(middle, 5);
+  layout->addWidget(spec, 6);
+  layout->addLayout(middle, 4);
   layout->addLayout(side, 2);
 }
 
