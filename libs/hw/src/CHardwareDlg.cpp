@@ -1,6 +1,7 @@
 #include "CHardwareDlg.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
@@ -88,8 +90,15 @@ CHardwareDlg::CHardwareDlg(HardwareController& controller, QWidget* parent)
   const CQRV_LoadMemory* record = controller_.Record();
   const int para = record ? static_cast<int>(record->GetPara()) : 0;
   boardList_->setCurrentIndex(para == 1 ? std::clamp(controller_.State().Settings()->usbId, 0, 3) : 0);
-  controller_.State().SetLogListener([this] {
-    if (!refreshQueued_.exchange(true)) QMetaObject::invokeMethod(this, &CHardwareDlg::RefreshLog, Qt::QueuedConnection);
+  // Queued through the application, which outlives the window; the guard is empty once it has closed.
+  controller_.State().SetLogListener([queued = refreshQueued_, guard = QPointer<CHardwareDlg>(this)] {
+    if (queued->exchange(true)) return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [guard] {
+          if (guard) guard->RefreshLog();
+        },
+        Qt::QueuedConnection);
   });
   RefreshLog();
   resize(1320, 760);
@@ -309,7 +318,7 @@ void CHardwareDlg::RefreshCounters() {
 }
 
 void CHardwareDlg::RefreshLog() {
-  refreshQueued_.store(false);
+  refreshQueued_->store(false);
   const std::vector<std::string> lines = controller_.State().LogLines();
   if (static_cast<int>(lines.size()) < logList_->count()) logList_->clear();
   for (int i = logList_->count(); i < static_cast<int>(lines.size()); ++i) {

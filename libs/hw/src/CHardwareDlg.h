@@ -3,6 +3,7 @@
 // keys, the aging counters, board open and close, play and CRC play runs, image saving and the setup log.
 #include <QDialog>
 #include <atomic>
+#include <memory>
 #include <string>
 
 class QComboBox;
@@ -69,7 +70,8 @@ class CHardwareDlg : public QDialog {
   QComboBox* imageFormat_ = nullptr;
   QComboBox* imageSave_ = nullptr;
   CUsbFrmDlg* usbFrm_ = nullptr;
-  std::atomic<bool> refreshQueued_{false};
+  // Shared with the log listener, which may run on a worker thread.
+  std::shared_ptr<std::atomic<bool>> refreshQueued_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace hw
