@@ -26,6 +26,8 @@ std::atomic<bool> initialised{false};
 // no widget may be touched any more.
 class LogWindow {
  public:
+  // The log the window listens to is made first, so that it is destroyed after the window.
+  LogWindow() { TheLog(); }
   ~LogWindow() {
     if (QCoreApplication::instance()) delete window_.data();
   }
