@@ -15,7 +15,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QUrl>
-#include <filesystem>
+#include <algorithm>
 
 #include "CUsbFrmDlg.h"
 #include "QRV_InterFace_SW.h"
@@ -25,9 +25,6 @@
 
 namespace hw {
 namespace {
-
-constexpr int kLogLimit = 10000;
-const char* const kSizeTypes[] = {"NORMAL", "RAW", "FRAME", "FULL"};
 
 // Digits only, except for the keys that take any text.
 class ValueDelegate : public QStyledItemDelegate {
