@@ -76,6 +76,7 @@ TEST_F(PlayWorkersTest, AgingRepeatsTheSetCountWithPowerUpAndDownEachTime) {
 }
 
 TEST_F(PlayWorkersTest, InjectedCrcFaultShowsTheFailedLinesInTheLog) {
+  const qrv::test::ScopedEnv faults("QRV_SIM_FAULTS", "bad_crc_lines=5");
   StartWithWideSamples();
   // A small frame: a faulty capture retries until its time limit.
   SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_X", "64");
@@ -83,8 +84,6 @@ TEST_F(PlayWorkersTest, InjectedCrcFaultShowsTheFailedLinesInTheLog) {
   SetSensor("AGING", "CAPTURE_COUNT", "1");
   ASSERT_EQ(controller_->Table()->LVDS_SetResolution(0, 64, 48), 1);
   Sim<decltype(&VelkaraSim_SetStream)>("VelkaraSim_SetStream")(0, 2, 1);
-  const int bad[] = {5};
-  Sim<decltype(&VelkaraSim_SetBadCrcLines)>("VelkaraSim_SetBadCrcLines")(0, bad, 1);
   ASSERT_TRUE(Workers().StartPlay(0, 0, true));
   WaitPlayEnd();
   const std::vector<std::string> log = Log();

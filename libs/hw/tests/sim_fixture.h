@@ -113,10 +113,10 @@ class SimControllerTest : public ::testing::Test {
     controller_->State().LoadCounters();
   }
   std::vector<std::string> Log() const { return controller_->State().LogLines(); }
-  // Waits (in real time) until the condition holds; false after ten seconds.
+  // Waits (in real time) until the condition holds; false after a minute.
   template <typename Condition>
   static bool WaitFor(Condition condition) {
-    for (int i = 0; i < 10000 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int i = 0; i < 60000 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return condition();
   }
 
