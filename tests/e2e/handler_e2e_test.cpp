@@ -204,9 +204,16 @@ TEST(HandlerStandbyOffsetE2eTest, RequestAnswersOneAndStoresTheOffsets) {
   ASSERT_TRUE(run.Started());
   handler::HandlerPeer peer;
   ASSERT_TRUE(peer.Connect("127.0.0.1", ports[0], kConnectMs));
-  ASSERT_TRUE(peer.SendCommand('H', "SBY", "@Para=2@Site=0@Usb=0"));
-  const std::optional<std::string> answer = peer.WaitFor('H', "SBY", kResultMs);
-  ASSERT_TRUE(answer.has_value()) << run.Errors();
+  // The handler link may open before the hardware library has opened its boards: until then the request
+  // is answered 0, so it is asked again for a while.
+  std::optional<std::string> answer;
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    ASSERT_TRUE(peer.SendCommand('H', "SBY", "@Para=2@Site=0@Usb=0"));
+    answer = peer.WaitFor('H', "SBY", kResultMs);
+    ASSERT_TRUE(answer.has_value()) << run.Errors();
+    if (protocol::GetPacketField(protocol::ProtocolPacket(*answer).Data(), "RET") == "1") break;
+    std::this_thread::sleep_for(1s);
+  }
   EXPECT_EQ(protocol::GetPacketField(protocol::ProtocolPacket(*answer).Data(), "RET"), "1") << *answer;
   const std::string file = dir.File("drives") + "/d/TEST/Machine/Tester_MachineSpec.ini";
   for (const char* word : {"Standby", "Dynamic"}) {

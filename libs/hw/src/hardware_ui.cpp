@@ -16,19 +16,22 @@ bool HasGui() { return qobject_cast<QApplication*>(QCoreApplication::instance())
 }  // namespace
 
 HardwareUi::HardwareUi(HardwareController& controller) : controller_(controller) {
-  refresh_ = std::thread([this] { SpecRefreshThread(); });
+  // Only a station whose boards did not open has a window to show, and only a GUI can show it.
+  if (!controller_.State().DevicesOpen() && port::ui::HasDispatcher()) {
+    refresh_ = std::thread([this] { SpecRefreshThread(); });
+  }
 }
 
 HardwareUi::~HardwareUi() {
   alive_->store(false);
   quit_.Set();
-  refresh_.join();
+  if (refresh_.joinable()) refresh_.join();
   delete window_.data();
 }
 
 void HardwareUi::SpecRefreshThread() {
   if (quit_.Wait(kRefreshDelayMs) == port::WaitResult::Signaled) return;
-  if (controller_.State().DevicesOpen() || !port::ui::HasDispatcher()) return;
+  if (controller_.State().DevicesOpen()) return;
   port::ui::Post([this, alive = alive_] {
     if (alive->load()) ShowSettings();
   });
