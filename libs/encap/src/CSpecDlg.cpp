@@ -1,11 +1,9 @@
 #include "CSpecDlg.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 
 #include "encapsulation_log.h"
@@ -41,15 +39,11 @@ CSpecDlg::CSpecDlg(EncapsulationLog& log, QWidget* parent) : QDialog(parent), lo
   connect(level_, &QComboBox::currentIndexChanged, this,
           [this](int index) { log_.SetLevel(index == 1 ? LogLevel::Info : LogLevel::None); });
   connect(reset, &QPushButton::clicked, this, &CSpecDlg::OnBnClickedReset);
-  // Queued through the application, which outlives the window: a line on its way when the window closes
-  // finds the guard empty.
-  log_.SetLineListener([guard = QPointer<CSpecDlg>(this)](const std::string& line) {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [guard, text = QString::fromStdString(line)] {
-          if (guard) guard->AddLine(text);
-        },
-        Qt::QueuedConnection);
+  // Posted to the window: its destruction drops a line still on its way, and the listener is gone
+  // before that.
+  log_.SetLineListener([this](const std::string& line) {
+    QMetaObject::invokeMethod(this, [this, text = QString::fromStdString(line)] { AddLine(text); },
+                              Qt::QueuedConnection);
   });
 }
 

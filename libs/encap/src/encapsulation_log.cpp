@@ -38,12 +38,11 @@ void EncapsulationLog::WriteLog(int id, const std::string& text) {
   const port::clock::LocalTime t = port::clock::NowLocal();
   const std::string stamped = port::Format("[%04d/%02d/%02d %02d:%02d:%02d:%03d] %s", t.year, t.month, t.day,
                                            t.hour, t.minute, t.second, t.millisecond, text.c_str());
-  std::function<void(const std::string&)> listener;
   {
+    // Under the lock: once SetLineListener(nullptr) has returned, the old listener never runs again.
     const std::lock_guard lock(mutex_);
-    listener = listener_;
+    if (listener_) listener_(stamped);
   }
-  if (listener) listener(stamped);
   const std::string line = stamped + "\r\n";
   const std::string file = DayFile(id, t.year, t.month, t.day);
   std::error_code ignored;

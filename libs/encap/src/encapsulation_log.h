@@ -26,7 +26,8 @@ class EncapsulationLog {
 
   std::string DayFile(int id, int year, int month, int day) const;
 
-  // Hears each written line (stamped, without its line end) on the writer's thread; must not block.
+  // Hears each written line (stamped, without its line end) on the writer's thread, under the log's lock:
+  // it must only post, never block or log.
   void SetLineListener(std::function<void(const std::string&)> listener);
 
  private:

@@ -1,7 +1,6 @@
 #include "CHardwareDlg.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
@@ -87,15 +85,10 @@ CHardwareDlg::CHardwareDlg(HardwareController& controller, QWidget* parent)
   const CQRV_LoadMemory* record = controller_.Record();
   const int para = record ? static_cast<int>(record->GetPara()) : 0;
   boardList_->setCurrentIndex(para == 1 ? std::clamp(controller_.State().Settings()->usbId, 0, 3) : 0);
-  // Queued through the application, which outlives the window; the guard is empty once it has closed.
-  controller_.State().SetLogListener([queued = refreshQueued_, guard = QPointer<CHardwareDlg>(this)] {
-    if (queued->exchange(true)) return;
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [guard] {
-          if (guard) guard->RefreshLog();
-        },
-        Qt::QueuedConnection);
+  // Posted to the window: its destruction drops a refresh still on its way, and the listener is gone
+  // before that.
+  controller_.State().SetLogListener([this, queued = refreshQueued_] {
+    if (!queued->exchange(true)) QMetaObject::invokeMethod(this, &CHardwareDlg::RefreshLog, Qt::QueuedConnection);
   });
   RefreshLog();
   resize(1320, 760);

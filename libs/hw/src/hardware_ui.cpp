@@ -17,24 +17,23 @@ bool HasGui() { return qobject_cast<QApplication*>(QCoreApplication::instance())
 
 HardwareUi::HardwareUi(HardwareController& controller) : controller_(controller) {
   // Only a station whose boards did not open has a window to show, and only a GUI can show it.
-  if (!controller_.State().DevicesOpen() && port::ui::HasDispatcher()) {
+  if (!controller_.State().DevicesOpen() && port::ui::HasDispatcher() && HasGui()) {
+    context_ = std::make_unique<QObject>();
     refresh_ = std::thread([this] { SpecRefreshThread(); });
   }
 }
 
 HardwareUi::~HardwareUi() {
-  alive_->store(false);
   quit_.Set();
   if (refresh_.joinable()) refresh_.join();
+  context_.reset();
   delete window_.data();
 }
 
 void HardwareUi::SpecRefreshThread() {
   if (quit_.Wait(kRefreshDelayMs) == port::WaitResult::Signaled) return;
   if (controller_.State().DevicesOpen()) return;
-  port::ui::Post([this, alive = alive_] {
-    if (alive->load()) ShowSettings();
-  });
+  QMetaObject::invokeMethod(context_.get(), [this] { ShowSettings(); }, Qt::QueuedConnection);
 }
 
 void HardwareUi::ShowSettings() {

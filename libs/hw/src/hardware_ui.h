@@ -1,8 +1,8 @@
 #pragma once
 // The setup window of the hardware library, created on the UI thread when first shown, and the
 // spec-refresh worker that shows it when the boards did not open.
+#include <QObject>
 #include <QPointer>
-#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -31,7 +31,9 @@ class HardwareUi {
 
   HardwareController& controller_;
   QPointer<CHardwareDlg> window_;
-  std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
+  // Receives the worker's queued call on the UI thread; its destruction drops a call still on its way, so
+  // nothing runs in this library once it is unloaded.
+  std::unique_ptr<QObject> context_;
   port::Event quit_{port::Event::Reset::Manual};
   std::thread refresh_;
 };

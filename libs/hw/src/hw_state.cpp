@@ -96,14 +96,11 @@ void HwState::Log(const char* format, ...) {
   va_start(args, format);
   std::string line = port::FormatV(format, args);
   va_end(args);
-  std::function<void()> listener;
-  {
-    const std::lock_guard lock(mutex_);
-    if (log_.size() >= 10000) log_.clear();
-    log_.push_back(std::move(line));
-    listener = logListener_;
-  }
-  if (listener) listener();
+  const std::lock_guard lock(mutex_);
+  if (log_.size() >= 10000) log_.clear();
+  log_.push_back(std::move(line));
+  // Under the lock: once SetLogListener(nullptr) has returned, the old listener never runs again.
+  if (logListener_) logListener_();
 }
 
 std::vector<std::string> HwState::LogLines() const {

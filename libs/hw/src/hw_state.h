@@ -64,7 +64,7 @@ class HwState {
   BoardLeases& Leases() { return leases_; }
 
   // The setup log: at most 10000 lines, emptied before the next one. The listener (the window) hears of
-  // each line on the writer's thread and must not block.
+  // each line on the writer's thread, under the log's lock: it must only post, never block or log.
   void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
   std::vector<std::string> LogLines() const;
   void ClearLog();
