@@ -200,4 +200,46 @@ INSTANTIATE_TEST_SUITE_P(Handler, HandlerE2eTest, ::testing::Values(-1, kModules
                            return info.param < 0 ? std::string("Steady") : std::string("Reconnecting");
                          });
 
+// The handler's standby-offset request reaches the hardware library, which measures both offsets of every
+// channel on the simulated board, stores them in the machine-wide file and answers 1.
+TEST(HandlerStandbyOffsetE2eTest, RequestAnswersOneAndStoresTheOffsets) {
+  qrv::test::TempDir dir;
+  const std::string station = dir.File("station");
+  ASSERT_TRUE(qrv::test::CopyBuiltStation(station)) << "the built station is missing";
+  const std::string registry = dir.File("registry");
+  const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
+  const std::vector<int> ports = qrv::test::FreeLoopbackPorts(1);
+  ASSERT_EQ(ports.size(), 1u) << "no free loopback ports";
+  ASSERT_TRUE(port::ini::WriteString(station + "/Ref/Init_Model/Protocol.ini", "PROTOCOL", "PORT_A",
+                                     std::to_string(ports[0]).c_str()));
+  qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
+                                          {"QRV_REGISTRY_DIR", registry},
+                                          {"QRV_DRIVE_ROOT", dir.File("drives")},
+                                          {"QRV_HEADLESS", "1"},
+                                          {"QT_QPA_PLATFORM", "offscreen"},
+                                          {"QRV_EXIT_AFTER_MS", "120000"}});
+  ASSERT_TRUE(run.Started());
+  handler::HandlerPeer peer;
+  ASSERT_TRUE(peer.Connect("127.0.0.1", ports[0], kConnectMs));
+  // The handler link may open before the hardware library has opened its boards: until then the request
+  // is answered 0, so it is asked again for a while.
+  std::optional<std::string> answer;
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    ASSERT_TRUE(peer.SendCommand('H', "SBY", "@Para=2@Site=0@Usb=0"));
+    answer = peer.WaitFor('H', "SBY", kResultMs);
+    ASSERT_TRUE(answer.has_value()) << run.Errors();
+    if (protocol::GetPacketField(protocol::ProtocolPacket(*answer).Data(), "RET") == "1") break;
+    std::this_thread::sleep_for(1s);
+  }
+  EXPECT_EQ(protocol::GetPacketField(protocol::ProtocolPacket(*answer).Data(), "RET"), "1") << *answer;
+  const std::string file = dir.File("drives") + "/d/TEST/Machine/Tester_MachineSpec.ini";
+  for (const char* word : {"Standby", "Dynamic"}) {
+    const std::string key = std::string("2_Current_") + word + "_Measure_offset_7";
+    EXPECT_NE(port::ini::ReadString(file, "CURRENT_TEST", key.c_str(), "none"), "none") << key;
+  }
+  peer.Close();
+  run.WaitForExit(0ms);
+}
+
 }  // namespace
+

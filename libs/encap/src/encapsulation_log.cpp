@@ -36,8 +36,14 @@ std::string EncapsulationLog::DayFile(int id, int year, int month, int day) cons
 
 void EncapsulationLog::WriteLog(int id, const std::string& text) {
   const port::clock::LocalTime t = port::clock::NowLocal();
-  const std::string line = port::Format("[%04d/%02d/%02d %02d:%02d:%02d:%03d] %s\r\n", t.year, t.month, t.day,
-                                        t.hour, t.minute, t.second, t.millisecond, text.c_str());
+  const std::string stamped = port::Format("[%04d/%02d/%02d %02d:%02d:%02d:%03d] %s", t.year, t.month, t.day,
+                                           t.hour, t.minute, t.second, t.millisecond, text.c_str());
+  {
+    // Under the lock: once SetLineListener(nullptr) has returned, the old listener never runs again.
+    const std::lock_guard lock(mutex_);
+    if (listener_) listener_(stamped);
+  }
+  const std::string line = stamped + "\r\n";
   const std::string file = DayFile(id, t.year, t.month, t.day);
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
@@ -47,6 +53,11 @@ void EncapsulationLog::WriteLog(int id, const std::string& text) {
   const ssize_t written = ::write(fd, line.data(), line.size());
   static_cast<void>(written);
   ::close(fd);
+}
+
+void EncapsulationLog::SetLineListener(std::function<void(const std::string&)> listener) {
+  const std::lock_guard lock(mutex_);
+  listener_ = std::move(listener);
 }
 
 EncapsulationLog& TheLog() {

@@ -3,6 +3,7 @@
 // Log/Encapsulation_Log/<year>/<month>/Encapsulation_Log_<y>_<m>_<d>_ID_<id>.txt under the program folder.
 // Nothing is written until the level is raised from NONE to INFO.
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -25,10 +26,15 @@ class EncapsulationLog {
 
   std::string DayFile(int id, int year, int month, int day) const;
 
+  // Hears each written line (stamped, without its line end) on the writer's thread, under the log's lock:
+  // it must only post, never block or log.
+  void SetLineListener(std::function<void(const std::string&)> listener);
+
  private:
   std::atomic<int> level_{static_cast<int>(LogLevel::None)};
   mutable std::mutex mutex_;
   std::string folder_;
+  std::function<void(const std::string&)> listener_;
 };
 
 // The facade's one log, rooted in the running program's Log folder.

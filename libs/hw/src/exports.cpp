@@ -3,18 +3,21 @@
 
 #include "HardwareFunctionTable.h"
 #include "hardware_controller.h"
+#include "hardware_ui.h"
 #include "line_crc.h"
+#include "port/clock.h"
 #include "port/message_box.h"
 #include "port/module.h"
 
 namespace {
 
 std::unique_ptr<hw::HardwareController> controller;
+std::unique_ptr<hw::HardwareUi> ui;
 std::unique_ptr<HardwareFunctionTable> table;
 
 std::shared_ptr<const hw::HwSettings> Settings() {
   static const auto defaults = std::make_shared<const hw::HwSettings>();
-  return controller ? controller->Dialog().Settings() : defaults;
+  return controller ? controller->State().Settings() : defaults;
 }
 
 std::unique_ptr<HardwareFunctionTable> BuildTable(ModuleHandle module) {
@@ -43,22 +46,27 @@ QRV_EXPORT HardwareFunctionTable* Load_Hardware(CInterFace_SW* binder, CQRV_Load
   if (table) return table.get();
   table = BuildTable(module ? *module : nullptr);
   controller = std::make_unique<hw::HardwareController>(binder, record);
+  ui = std::make_unique<hw::HardwareUi>(*controller);
   return table.get();
 }
 
+// Workers first: no run may still draw, log to the window or drive a board while they go.
 QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) {
+  if (controller) controller->Workers().Shutdown();
+  ui.reset();
   controller.reset();
   table.reset();
 }
 
 QRV_EXPORT std::string GetDllVersion() { return std::string("Release - ") + __DATE__; }
 
+// The setup window, from the main menu.
 QRV_EXPORT void OnSpecDlg() {
-  if (controller) controller->Dialog().ReadHardwareSettings();
+  if (ui) ui->ShowSettings();
 }
 
 QRV_EXPORT void OnReadSpec() {
-  if (controller) controller->Dialog().ReadHardwareSettings();
+  if (ui) ui->ReadSettings();
 }
 
 QRV_EXPORT int GetUSBID() {
@@ -66,7 +74,7 @@ QRV_EXPORT int GetUSBID() {
   return record && record->GetPara() == 1 ? Settings()->usbId : -1;
 }
 
-QRV_EXPORT int GetDeviecInit() { return controller && controller->Dialog().DevicesOpen() ? 1 : 0; }
+QRV_EXPORT int GetDeviecInit() { return controller && controller->State().DevicesOpen() ? 1 : 0; }
 
 QRV_EXPORT EncapsulationTable* GetPCI() { return controller ? controller->Table() : nullptr; }
 QRV_EXPORT EncapsulationTable* GetUSB() { return GetPCI(); }
@@ -139,7 +147,7 @@ QRV_EXPORT int GetRgbMode() { return Settings()->outMode; }
 QRV_EXPORT int GetOscType() { return Settings()->oscType; }
 
 QRV_EXPORT std::uint16_t GetSlaveAddr(int board) {
-  return controller ? static_cast<std::uint16_t>(controller->Dialog().SlaveAddr(board)) : 0;
+  return controller ? static_cast<std::uint16_t>(controller->State().SlaveAddr(board)) : 0;
 }
 
 QRV_EXPORT std::uint16_t GetLANESELECT() { return Settings()->laneSelect; }
@@ -159,6 +167,30 @@ QRV_EXPORT int IIC_Read(int board, int address, int* value) {
 
 QRV_EXPORT int IIC_ReadEx(int board, int slaveAddress, int address, int mode, int* value) {
   return controller ? controller->IIC_ReadEx(board, slaveAddress, address, mode, value) : 0;
+}
+
+// A play run of the setup dialog on the board, drawn in the site's view; non-zero when it started.
+QRV_EXPORT int OnPlay(int board, int site) {
+  if (!controller) return 0;
+  port::clock::SleepMs(1000);
+  return controller->Workers().StartPlay(board, site, controller->Workers().LastCrcMode()) ? 1 : 0;
+}
+
+QRV_EXPORT int OnStandbyDynamicOffset(int board, int site, int para) {
+  return controller ? controller->OnStandbyDynamicOffset(board, site, para) : 0;
+}
+
+// A site's test holds its board from start to end, so that the setup dialog never drives it meanwhile;
+// 0 (with a line to the site) when the dialog still holds the board after `waitMs`.
+QRV_EXPORT int AcquireBoard(int board, int site, int waitMs) {
+  if (!controller) return 0;
+  if (controller->State().Leases().AcquireForSite(board, waitMs)) return 1;
+  controller->SiteLog(site, hw::kBoardHeldByDialog, board);
+  return 0;
+}
+
+QRV_EXPORT void ReleaseBoard(int board) {
+  if (controller) controller->State().Leases().ReleaseForSite(board);
 }
 
 QRV_EXPORT void SetCRC_Mode() {}

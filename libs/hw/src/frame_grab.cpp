@@ -26,7 +26,7 @@ void HardwareController::RunLog(int site, bool siteLog, bool dialogLog, const ch
   va_start(args, format);
   const std::string text = port::FormatV(format, args);
   va_end(args);
-  if (dialogLog) dialog_->Log("%s", text.c_str());
+  if (dialogLog) state_->Log("%s", text.c_str());
   if (siteLog) SiteLog(site, "%s", text.c_str());
 }
 
@@ -38,7 +38,7 @@ int HardwareController::GrabFrame(int board, unsigned char* buffer, int size) {
 
 int HardwareController::GetImage(int board, unsigned char* buffer, int size) {
   if (!IsValidBoard(board) || !table_ || !buffer || size <= 0) return 0;
-  const int timeOut = dialog_->Settings()->timeOut;
+  const int timeOut = state_->Settings()->timeOut;
   const auto start = port::clock::Now();
   for (;;) {
     if (GrabFrame(board, buffer, size) == 1) return 1;

@@ -10,8 +10,9 @@
 namespace hw {
 
 HardwareController::HardwareController(CInterFace_SW* binder, CQRV_LoadMemory* record)
-    : binder_(binder), record_(record), dialog_(std::make_unique<CHardwareDlg>(record)) {
+    : binder_(binder), record_(record), state_(std::make_unique<HwState>(record)) {
   OpenDaqDevices();
+  workers_ = std::make_unique<PlayWorkers>(*this, binder_);
 }
 
 HardwareController::~HardwareController() { Release(); }
@@ -20,7 +21,7 @@ std::vector<int> HardwareController::BoardsInUse() const {
   const int para = record_ ? static_cast<int>(record_->GetPara()) : 0;
   std::vector<int> boards;
   if (para == 1) {
-    const int board = dialog_->Settings()->usbId;
+    const int board = state_->Settings()->usbId;
     if (IsValidBoard(board)) boards.push_back(board);
     return boards;
   }
@@ -80,17 +81,17 @@ const char* RxKind(std::uint32_t word) {
 void HardwareController::ReportVersions(int board) {
   std::uint16_t v[4] = {};
   BoardCall(table_->Logic_GetDllVersion, &v[0], &v[1], &v[2], &v[3]);
-  dialog_->Log("LogicDllVer:%04d.%02d.%02d.%02d", v[0], v[1], v[2], v[3]);
+  state_->Log("LogicDllVer:%04d.%02d.%02d.%02d", v[0], v[1], v[2], v[3]);
   std::uint16_t e[4] = {};
   BoardCall(table_->Power_GetDllVersion, &e[0], &e[1], &e[2], &e[3]);
-  dialog_->Log("ExtDllVer:%04d.%02d.%02d.%02d", e[0], e[1], e[2], e[3]);
+  state_->Log("ExtDllVer:%04d.%02d.%02d.%02d", e[0], e[1], e[2], e[3]);
   std::uint32_t rx = 0;
   std::uint32_t tx = 0;
   BoardCall(table_->FW_GetDate, board, &rx, &tx);
-  dialog_->Log("Rx LogicDate : %s", DateText(rx).c_str());
-  dialog_->Log("Tx LogicDate : %s", DateText(tx).c_str());
-  dialog_->Log("%s", TxKind(tx));
-  dialog_->Log("%s", RxKind(rx));
+  state_->Log("Rx LogicDate : %s", DateText(rx).c_str());
+  state_->Log("Tx LogicDate : %s", DateText(tx).c_str());
+  state_->Log("%s", TxKind(tx));
+  state_->Log("%s", RxKind(rx));
 }
 
 int HardwareController::OpenDaqDevices() {
@@ -99,28 +100,34 @@ int HardwareController::OpenDaqDevices() {
     if (table_->OnInit) table_->OnInit();
   }
   const int found = BoardCall(table_->OpenDevice);
-  dialog_->SetDevicesOpen(false);
+  state_->SetDevicesOpen(false);
   if (found <= 0) {
-    dialog_->Log("OpenDAQDevice Fail");
+    state_->Log("OpenDAQDevice Fail");
     return 0;
   }
-  dialog_->Log("Device Count : %d", found);
-  dialog_->Log("User Device Setting Count : %d", record_ ? static_cast<int>(record_->GetPara()) : 0);
+  state_->Log("Device Count : %d", found);
+  state_->Log("User Device Setting Count : %d", record_ ? static_cast<int>(record_->GetPara()) : 0);
   const RecordIni sensorIni(record_, record_ ? record_->GetSensorPath() : std::string());
   for (const int board : BoardsInUse()) {
     const bool ok = BoardCall(table_->LVDS_Init, board) == 1;
-    dialog_->Log(ok ? "LVDS_Init_Mul Pass : USB INDEX %d" : "LVDS_Init_Mul Fail : USB INDEX %d", board);
+    state_->Log(ok ? "LVDS_Init_Mul Pass : USB INDEX %d" : "LVDS_Init_Mul Fail : USB INDEX %d", board);
     const std::string key = "OPEN_DEVICE_INIT_FLAG_" + std::to_string(board);
     sensorIni.WriteInt("HW_INIT", key.c_str(), ok ? 1 : 0);
   }
   for (const int board : BoardsInUse()) ReportVersions(board);
-  dialog_->SetDevicesOpen(true);
+  state_->SetDevicesOpen(true);
   return 1;
 }
 
 void HardwareController::Release() {
   if (released_) return;
   released_ = true;
+  // No worker may call a board that is being closed, nor code that is being unloaded.
+  if (workers_) workers_->Shutdown();
+  CloseDaqDevices();
+}
+
+void HardwareController::CloseDaqDevices() {
   if (!table_) return;
   for (const int board : BoardsInUse()) BoardCall(table_->LVDS_Close, board);
   BoardCall(table_->CloseDevice);

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "EncapsulationTable.h"
-#include "hardware_dlg.h"
+#include "hw_state.h"
+#include "play_workers.h"
 
 class CInterFace_SW;
 
@@ -22,13 +23,20 @@ class HardwareController {
   HardwareController(const HardwareController&) = delete;
   HardwareController& operator=(const HardwareController&) = delete;
 
-  CHardwareDlg& Dialog() { return *dialog_; }
+  HwState& State() { return *state_; }
+  PlayWorkers& Workers() { return *workers_; }
+  CInterFace_SW* Binder() const { return binder_; }
   CQRV_LoadMemory* Record() const { return record_; }
   EncapsulationTable* Table() const { return table_.get(); }
 
   // Boards opened, closed and initialised: HW_USB_ID alone when PARA is 1, else 0..PARA-1 (at most 0..3).
   std::vector<int> BoardsInUse() const;
   int OpenDaqDevices();
+  // The library and firmware versions of a board, to the setup log.
+  void ReportVersions(int board);
+  // HW Close: every board in use and the device; the devices-open flag keeps its value.
+  void CloseDaqDevices();
+  // Ends the workers, then closes the boards.
   void Release();
 
   // Sensor I2C on the system bus.
@@ -56,6 +64,10 @@ class HardwareController {
   int CheckLineCrc(int site, const unsigned char* frame, int width, int lines, int crcType, int* hwFailFrames,
                    int* swFailFrames, bool siteLog, bool dialogLog);
 
+  // Standby then dynamic offsets of every supply channel into the machine-wide file; 1 when both were
+  // measured and stored.
+  int OnStandbyDynamicOffset(int board, int site, int para);
+
   static void DelayMs(double ms);
   static void WaitPowerDelay(int ms);
 
@@ -69,15 +81,16 @@ class HardwareController {
   int GrabFrame(int board, unsigned char* buffer, int size);
   int GrabDummyFrames(int board, int site, unsigned char* grab, int grabSize, int dummyFrames, bool siteLog,
                       bool dialogLog);
-  void ReportVersions(int board);
   int RaiseSupplies(int board, int site, const HwSettings& settings, bool dialogLog);
+  int RaiseOffsetSupplies(int board, int site, const HwSettings& settings);
   int StartClockAndSensor(int board, int site, const HwSettings& settings, int clockSelect);
   // The retimer's eight writes with registers 0x04, 0x03, 0x03 set to the given values; 1, or -4.
   int WriteIndpTable(int board, int site, int value4, int value3a, int value3b);
 
   CInterFace_SW* binder_;
   CQRV_LoadMemory* record_;
-  std::unique_ptr<CHardwareDlg> dialog_;
+  std::unique_ptr<HwState> state_;
+  std::unique_ptr<PlayWorkers> workers_;
   std::unique_ptr<EncapsulationTable> table_;
   bool released_ = false;
   // One frame request at a time per board: sites sharing a board take whole frames in turn.

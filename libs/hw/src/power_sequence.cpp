@@ -32,7 +32,7 @@ int HardwareController::WriteIndpTable(int board, int site, int value4, int valu
 int HardwareController::SetupIndpRetimer(int board, int site) { return WriteIndpTable(board, site, 0x16, 0xC2, 0xD2); }
 
 int HardwareController::SetSensorPins(int board) {
-  const auto settings = dialog_->Settings();
+  const auto settings = state_->Settings();
   const int enable = BoardCall(table_->SEN_EnablePin, board, settings->enableLevel != 0 ? 1 : 0);
   DelayMs(3);
   if (enable != 1) return 0;
@@ -53,13 +53,13 @@ int HardwareController::RaiseSupplies(int board, int site, const HwSettings& s, 
     const int result = BoardCall(table_->Program_PowerSetM, board, c, s.powerVolt[c]);
     WaitPowerDelay(s.powerDelay[c]);
     if (result != 1) {
-      if (dialogLog) dialog_->Log("[PowerUpSequence] - channel:%d, power fail", c + 1);
+      if (dialogLog) state_->Log("[PowerUpSequence] - channel:%d, power fail", c + 1);
       SiteLog(site, "[PowerUpSequence] - channel:%d, Power fail", c + 1);
       return 0;
     }
   }
   if (BoardCall(table_->IOlevel_Set, board, s.ioVolt) != 1) {
-    if (dialogLog) dialog_->Log("[PowerUpSequence] - I/O Set Fail");
+    if (dialogLog) state_->Log("[PowerUpSequence] - I/O Set Fail");
     SiteLog(site, "[PowerUpSequence] - I/O Set Fail");
     return 0;
   }
@@ -97,8 +97,8 @@ int HardwareController::PowerUpSequence(int board, int site, int clockSelect, bo
     SiteLog(site, "[PowerUpSequence] - board %d is not in use", board);
     return 0;
   }
-  const auto s = dialog_->Settings();
-  if (dialogLog) dialog_->Log("[PowerUpSequence]");
+  const auto s = state_->Settings();
+  if (dialogLog) state_->Log("[PowerUpSequence]");
   SiteLog(site, "[PowerUpSequence]");
   if (s->ext5VOn == 1) {
     BoardCall(table_->SEN_ExtPower, board, 1);
@@ -106,7 +106,7 @@ int HardwareController::PowerUpSequence(int board, int site, int clockSelect, bo
   }
   if (BoardCall(table_->DP_Init, board, s->DpSpeed(site), s->DpLane(site), s->dataBit, s->laneFormat) != 1) {
     SiteLog(site, "DP_Init Fail");
-    dialog_->Log("DP_Init Fail");
+    state_->Log("DP_Init Fail");
     return 0;
   }
   SiteLog(site, "DP_Init Ok");
@@ -129,11 +129,11 @@ int HardwareController::PowerUpSequence_DPSpeed(int board, int site, int clockSe
     SiteLog(site, "[PowerUpSequence_DPSpeed] - board %d is not in use", board);
     return 0;
   }
-  const auto s = dialog_->Settings();
+  const auto s = state_->Settings();
   SiteLog(site, "[PowerUpSequence_DPSpeed]");
   if (BoardCall(table_->DP_Init, board, dpSpeed, dpLanes, dataBits, laneFormat) != 1) {
     SiteLog(site, "DP_Init Fail");
-    dialog_->Log("DP_Init Fail");
+    state_->Log("DP_Init Fail");
     return 0;
   }
   SiteLog(site, "DP_Init Ok");
@@ -146,8 +146,8 @@ int HardwareController::PowerDownSequence(int board, int site, bool dialogLog) {
     SiteLog(site, "[PowerDownSequence] - board %d is not in use", board);
     return 0;
   }
-  const auto s = dialog_->Settings();
-  if (dialogLog) dialog_->Log("[PowerDownSequence].");
+  const auto s = state_->Settings();
+  if (dialogLog) state_->Log("[PowerDownSequence].");
   SiteLog(site, "[PowerDownSequence]");
   if (s->pldoOn != 0 && RegisterSet(board, site, "[PLDO_PWR_OFF]") != 1) {
     SiteLog(site, "Fail : RegisterSet [PLDO_PWR_OFF]");
@@ -162,13 +162,13 @@ int HardwareController::PowerDownSequence(int board, int site, bool dialogLog) {
     const int result = BoardCall(table_->Program_PowerSetM, board, c, 0.0f);
     WaitPowerDelay(s->powerDelay[c]);
     if (result != 1) {
-      if (dialogLog) dialog_->Log("[PowerDownSequence] - channel:%d, power fail", c + 1);
+      if (dialogLog) state_->Log("[PowerDownSequence] - channel:%d, power fail", c + 1);
       SiteLog(site, "[PowerDownSequence] - channel:%d, Power fail", c + 1);
       return 0;
     }
   }
   if (BoardCall(table_->IOlevel_Set, board, 0.0f) != 1) {
-    if (dialogLog) dialog_->Log("[PowerDownSequence] - I/O Set Fail");
+    if (dialogLog) state_->Log("[PowerDownSequence] - I/O Set Fail");
     SiteLog(site, "[PowerDownSequence] - I/O Set Fail");
     return 0;
   }

@@ -29,4 +29,9 @@ bool RecordIni::WriteInt(const char* section, const char* key, int value) const 
   return record_->IniWrite_Int(section, key, value, path_.c_str()) != 0;
 }
 
+bool RecordIni::WriteString(const char* section, const char* key, const char* value) const {
+  if (!record_ || !record_->IniWrite_String) return false;
+  return record_->IniWrite_String(section, key, value, path_.c_str()) != 0;
+}
+
 }  // namespace hw

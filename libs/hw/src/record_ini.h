@@ -17,6 +17,8 @@ class RecordIni {
   // A hexadecimal text, with or without "0x".
   int Hex(const char* section, const char* key, const char* defaultText) const;
   bool WriteInt(const char* section, const char* key, int value) const;
+  bool WriteString(const char* section, const char* key, const char* value) const;
+  const std::string& Path() const { return path_; }
 
  private:
   const CQRV_LoadMemory* record_;

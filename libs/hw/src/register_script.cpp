@@ -97,7 +97,7 @@ int HardwareController::RegisterSet(int board, int site, const std::string& key)
       }
     } else if (Starts(line, "I2CM")) {
       const int mode = ParseInt(Word(line, 1));
-      dialog_->SetI2cMode(board, mode);
+      state_->SetI2cMode(board, mode);
       if (const char* text = I2cModeText(mode)) SiteLog(site, "%s", text);
     } else if (Starts(line, "MCL")) {
       const double mhz = ParseDecimal(Word(line, 1));
@@ -123,7 +123,7 @@ int HardwareController::RegisterSet(int board, int site, const std::string& key)
 
 int HardwareController::RegisterSet_RPT(int board, int site, const std::string& key) {
   SiteLog(site, "RPT-Register Set Key :: %s", key.c_str());
-  dialog_->ReadHardwareSettings();
+  state_->ReadHardwareSettings();
   const std::string path = (record_ ? record_->GetRoot() : std::string()) + "/Ref/RPT_Setting.ini";
   const auto section = IsValidBoard(board) && table_ ? ReadScriptSection(path, key) : std::nullopt;
   if (!section) {
@@ -131,7 +131,7 @@ int HardwareController::RegisterSet_RPT(int board, int site, const std::string& 
     return 0;
   }
   for (const ScriptLine& line : *section) {
-    const auto bus = static_cast<std::uint8_t>((dialog_->RepeaterAddr() << 1) & 0xFF);
+    const auto bus = static_cast<std::uint8_t>((state_->RepeaterAddr() << 1) & 0xFF);
     if (Starts(line, "RWR")) {
       const int reg = ParseHex(Word(line, 1));
       const auto data = static_cast<std::uint8_t>(ParseHex(Word(line, 2)));
@@ -148,7 +148,7 @@ int HardwareController::RegisterSet_RPT(int board, int site, const std::string& 
       }
     } else if (Starts(line, "SLAV")) {
       const int address = ParseHex(Word(line, 1));
-      dialog_->SetRepeaterAddr(address);
+      state_->SetRepeaterAddr(address);
       SiteLog(site, "RPT-Slave cmd: %x", address);
     } else if (Starts(line, "SLE")) {
       DelayMs(ParseDecimal(Word(line, 1)));

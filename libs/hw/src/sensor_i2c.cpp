@@ -32,7 +32,7 @@ int HardwareController::IIC_WriteEx(int board, int slaveAddress, int address, in
 
 int HardwareController::IIC_Write(int board, int address, int data) {
   if (!IsValidBoard(board)) return 0;
-  return IIC_WriteEx(board, dialog_->SlaveAddr(board), address, data, dialog_->I2cMode(board));
+  return IIC_WriteEx(board, state_->SlaveAddr(board), address, data, state_->I2cMode(board));
 }
 
 int HardwareController::IIC_ReadEx(int board, int slaveAddress, int address, int mode, int* value) {
@@ -49,11 +49,11 @@ int HardwareController::IIC_ReadEx(int board, int slaveAddress, int address, int
 
 int HardwareController::IIC_Read(int board, int address, int* value) {
   if (!IsValidBoard(board)) return 0;
-  return IIC_ReadEx(board, dialog_->SlaveAddr(board), address, dialog_->I2cMode(board), value);
+  return IIC_ReadEx(board, state_->SlaveAddr(board), address, state_->I2cMode(board), value);
 }
 
 int HardwareController::IIC_Write_SelMode(int board, int site, int mode, int address, int data) {
-  const int result = IIC_WriteEx(board, dialog_->SlaveAddr(board), address, data, mode);
+  const int result = IIC_WriteEx(board, state_->SlaveAddr(board), address, data, mode);
   if (result == 1) {
     SiteLog(site, "V5: IIC Write %x into Addr %x Success, mode=%d", data, address, mode);
   } else {

@@ -8,6 +8,8 @@
 #include "EncapsulationTable.h"
 #include "VelkaraSim.h"
 #include "port/clock.h"
+#include "qrv_test/scoped_env.h"
+#include "qrv_test/temp_dir.h"
 #include "qrv_test/test_station.h"
 
 namespace {
@@ -191,6 +193,39 @@ TEST_F(HardwareSim, TwoSitesGrabAtOnce) {
     EXPECT_EQ(good.load(), 10) << "para " << para;
     TearDown();
   }
+}
+
+// The handler's standby-offset request: both measurements of each channel land in the machine-wide file.
+TEST_F(HardwareSim, StandbyAndDynamicOffsetsAreStoredUnderTheRequestsPara) {
+  const qrv::test::TempDir drives;
+  const qrv::test::ScopedEnv root("QRV_DRIVE_ROOT", drives.path());
+  Start(2);
+  using Offset = int (*)(int, int, int);
+  const auto measure = hardware_->Find<Offset>("OnStandbyDynamicOffset");
+  ASSERT_NE(measure, nullptr);
+  TakeSiteLines();
+  EXPECT_EQ(measure(1, 1, 2), 1);
+  const std::string file = drives.path() + "/d/TEST/Machine/Tester_MachineSpec.ini";
+  for (int c = 0; c < 8; ++c) {
+    for (const char* word : {"Standby", "Dynamic"}) {
+      const std::string key = "2_Current_" + std::string(word) + "_Measure_offset_" + std::to_string(c);
+      EXPECT_NE(port::ini::ReadString(file, "CURRENT_TEST", key.c_str(), "none"), "none") << key;
+    }
+  }
+  const std::vector<std::string> lines = TakeSiteLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front(), "B:Standby Offset measure...");
+  EXPECT_EQ(lines.back().rfind("B:OffSet Ch : 7, Stanby Offset Result : ", 0), 0u) << lines.back();
+
+  // A drive that cannot take the file fails the request instead of answering success.
+  std::filesystem::remove_all(drives.path() + "/d");
+  std::ofstream(drives.path() + "/d") << "a file where the drive folder should be";
+  EXPECT_EQ(measure(0, 0, 2), 0);
+  EXPECT_EQ(TakeSiteLines().back().rfind("A:Fail : Offset Write [", 0), 0u);
+
+  SIM(VelkaraSim_SetFault)(0, "dead_board", 1);
+  EXPECT_EQ(measure(0, 0, 2), 0);
+  EXPECT_EQ(TakeSiteLines().back().rfind("A:Something wrong, Check Hardware!! Error code:", 0), 0u);
 }
 
 }  // namespace

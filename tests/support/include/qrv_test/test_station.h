@@ -42,6 +42,14 @@ inline float IniFloat(const char* s, const char* k, float d, const char* p) {
 inline int IniWriteInt(const char* s, const char* k, int v, const char* p) {
   return port::ini::WriteString(p, s, k, std::to_string(v).c_str()) ? 1 : 0;
 }
+inline int IniWriteString(const char* s, const char* k, const char* v, const char* p) {
+  return port::ini::WriteString(p, s, k, v) ? 1 : 0;
+}
+inline int CreateFolder(const char* folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  return std::filesystem::is_directory(folder) ? 1 : 0;
+}
 
 class TestRecord {
  public:
@@ -52,6 +60,8 @@ class TestRecord {
     record_.IniRead_Int = &IniInt;
     record_.IniRead_Float = &IniFloat;
     record_.IniWrite_Int = &IniWriteInt;
+    record_.IniWrite_String = &IniWriteString;
+    record_.DirectoryCreate = &CreateFolder;
     record_.SetLog = &qrv::test::CaptureSetLog;
     record_.m_nPara = static_cast<std::uint32_t>(para);
     record_.m_nSiteCount = static_cast<std::uint32_t>(para);

@@ -1,0 +1,121 @@
+#include "hw_state.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdlib>
+
+#include "port/text.h"
+
+namespace hw {
+
+HwState::HwState(CQRV_LoadMemory* record) : record_(record) {
+  leases_.SetAllSitesIdle([this] { PublishPending(); });
+  Publish(std::make_shared<const HwSettings>(ReadHwSettings(SensorIni())));
+  LoadRegisterKeys();
+  LoadCounters();
+}
+
+RecordIni HwState::SensorIni() const { return RecordIni(record_, record_ ? record_->GetSensorPath() : std::string()); }
+
+RecordIni HwState::RegisterIni() const {
+  return RecordIni(record_, record_ ? record_->GetRegisterPath() : std::string());
+}
+
+void HwState::ReadHardwareSettings() {
+  auto settings = std::make_shared<const HwSettings>(ReadHwSettings(SensorIni()));
+  {
+    // A run in progress keeps the values it started with.
+    const std::lock_guard lock(mutex_);
+    if (leases_.AnySiteHolds()) {
+      pending_ = std::move(settings);
+      return;
+    }
+    pending_.reset();
+  }
+  Publish(std::move(settings));
+}
+
+void HwState::PublishPending() {
+  std::shared_ptr<const HwSettings> pending;
+  {
+    const std::lock_guard lock(mutex_);
+    pending = std::move(pending_);
+  }
+  if (pending) Publish(std::move(pending));
+}
+
+void HwState::Publish(std::shared_ptr<const HwSettings> settings) {
+  for (int board = 0; board < kBoardCount; ++board) {
+    slaveAddr_[board].store(settings->slaveAddr);
+    i2cMode_[board].store(settings->i2cMode);
+  }
+  const std::lock_guard lock(mutex_);
+  settings_ = std::move(settings);
+}
+
+std::shared_ptr<const HwSettings> HwState::Settings() const {
+  const std::lock_guard lock(mutex_);
+  return settings_;
+}
+
+void HwState::LoadRegisterKeys() {
+  const RecordIni ini = RegisterIni();
+  RegisterKeys keys;
+  const int count = std::max(ini.Int("REGISTER_KEY", "COUNT", 1), 1);
+  for (int i = 0; i < count; ++i) keys.keys.push_back(ini.String("REGISTER_KEY", std::to_string(i).c_str(), "[REGISTER]"));
+  keys.select = ini.Int("REGISTER_KEY", "SELECT", 0);
+  const std::lock_guard lock(mutex_);
+  keys_ = std::move(keys);
+}
+
+RegisterKeys HwState::Keys() const {
+  const std::lock_guard lock(mutex_);
+  return keys_;
+}
+
+bool HwState::SaveRegisterKeys(const RegisterKeys& keys) {
+  const RecordIni ini = RegisterIni();
+  bool ok = ini.WriteInt("REGISTER_KEY", "COUNT", static_cast<int>(keys.keys.size()));
+  ok &= ini.WriteInt("REGISTER_KEY", "SELECT", keys.select);
+  for (std::size_t i = 0; i < keys.keys.size(); ++i) {
+    ok &= ini.WriteString("REGISTER_KEY", std::to_string(i).c_str(), keys.keys[i].c_str());
+  }
+  LoadRegisterKeys();
+  return ok;
+}
+
+void HwState::LoadCounters() {
+  const RecordIni ini = SensorIni();
+  counters_.agingCount.store(std::atoi(ini.String("AGING", "AGING_COUNT", "1").c_str()));
+  counters_.captureCount.store(std::atoi(ini.String("AGING", "CAPTURE_COUNT", "5").c_str()));
+  counters_.dummyCount.store(std::atoi(ini.String("AGING", "DUMMY_COUNT", "0").c_str()));
+}
+
+void HwState::Log(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string line = port::FormatV(format, args);
+  va_end(args);
+  const std::lock_guard lock(mutex_);
+  if (log_.size() >= 10000) log_.clear();
+  log_.push_back(std::move(line));
+  // Under the lock: once SetLogListener(nullptr) has returned, the old listener never runs again.
+  if (logListener_) logListener_();
+}
+
+std::vector<std::string> HwState::LogLines() const {
+  const std::lock_guard lock(mutex_);
+  return log_;
+}
+
+void HwState::ClearLog() {
+  const std::lock_guard lock(mutex_);
+  log_.clear();
+}
+
+void HwState::SetLogListener(std::function<void()> listener) {
+  const std::lock_guard lock(mutex_);
+  logListener_ = std::move(listener);
+}
+
+}  // namespace hw

@@ -1,0 +1,92 @@
+#pragma once
+// The holder of the hardware settings and of the state that the hardware functions and the setup windows
+// share: the settings last read, the sensor address and I2C mode of each board, the repeater address of
+// the RPT scripts, the devices-open flag, the board leases, the register-script keys, the aging counters
+// and the setup log. Settings are swapped whole, so a reader never sees half a read; a read made while
+// sites run takes effect when the last site's run has ended.
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "board_lease.h"
+#include "hw_settings.h"
+
+namespace hw {
+
+// Register.ini [REGISTER_KEY]: the script sections offered to the play run and the one chosen.
+struct RegisterKeys {
+  std::vector<std::string> keys;
+  int select = 0;
+};
+
+// [AGING] and the failure counts of play runs.
+struct AgingCounters {
+  std::atomic<int> agingCount{1};
+  std::atomic<int> captureCount{5};
+  std::atomic<int> dummyCount{0};
+  std::atomic<int> i2cFail{0};
+  std::atomic<int> cpFail{0};
+};
+
+class HwState {
+ public:
+  explicit HwState(CQRV_LoadMemory* record);
+
+  CQRV_LoadMemory* Record() const { return record_; }
+  RecordIni SensorIni() const;
+  RecordIni RegisterIni() const;
+
+  // Reads Sensor.ini again; every board's sensor address and I2C mode go back to the file's values.
+  void ReadHardwareSettings();
+  std::shared_ptr<const HwSettings> Settings() const;
+
+  void LoadRegisterKeys();
+  RegisterKeys Keys() const;
+  bool SaveRegisterKeys(const RegisterKeys& keys);
+  void LoadCounters();
+  AgingCounters& Counters() { return counters_; }
+
+  int I2cMode(int board) const { return IsValidBoard(board) ? i2cMode_[board].load() : 0; }
+  void SetI2cMode(int board, int mode) {
+    if (IsValidBoard(board)) i2cMode_[board].store(mode);
+  }
+  int SlaveAddr(int board) const { return IsValidBoard(board) ? slaveAddr_[board].load() : 0; }
+  int RepeaterAddr() const { return repeaterAddr_.load(); }
+  void SetRepeaterAddr(int address) { repeaterAddr_.store(address); }
+
+  bool DevicesOpen() const { return devicesOpen_.load(); }
+  void SetDevicesOpen(bool open) { devicesOpen_.store(open); }
+
+  BoardLeases& Leases() { return leases_; }
+
+  // The setup log: at most 10000 lines, emptied before the next one. The listener (the window) hears of
+  // each line on the writer's thread, under the log's lock: it must only post, never block or log.
+  void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  std::vector<std::string> LogLines() const;
+  void ClearLog();
+  void SetLogListener(std::function<void()> listener);
+
+ private:
+  void Publish(std::shared_ptr<const HwSettings> settings);
+  void PublishPending();
+
+  CQRV_LoadMemory* record_;
+  mutable std::mutex mutex_;
+  std::shared_ptr<const HwSettings> settings_;
+  std::shared_ptr<const HwSettings> pending_;
+  RegisterKeys keys_;
+  AgingCounters counters_;
+  std::array<std::atomic<int>, kBoardCount> i2cMode_{};
+  std::array<std::atomic<int>, kBoardCount> slaveAddr_{};
+  std::atomic<int> repeaterAddr_{1};
+  std::atomic<bool> devicesOpen_{false};
+  BoardLeases leases_;
+  std::vector<std::string> log_;
+  std::function<void()> logListener_;
+};
+
+}  // namespace hw

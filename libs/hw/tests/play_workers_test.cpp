@@ -1,0 +1,172 @@
+// Play/aging runs and the live grab on two simulated boards: what they draw in the site views, what they
+// log, and how they share the boards with the sites' tests.
+#include <thread>
+
+#include "bayer.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace hw_test;
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+// The picture the views must show of the simulator's 16-bit pattern: high bytes, demosaiced as BGGR.
+std::vector<unsigned char> ExpectedPicture(uint32_t (*sample)(int, int, int)) {
+  std::vector<unsigned char> eight(kWidth * kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) eight[y * kWidth + x] = static_cast<unsigned char>(sample(x, y, 16) >> 8);
+  }
+  std::vector<unsigned char> picture(eight.size() * 3);
+  EXPECT_TRUE(qrv::bayer::Demosaic(eight.data(), picture.data(), kWidth, kHeight, qrv::bayer::kBGGR));
+  return picture;
+}
+
+class PlayWorkersTest : public SimControllerTest {
+ protected:
+  // The simulated receiver reports the resolution it was given; a real one measures the stream.
+  void StartWithWideSamples() {
+    Start(2);
+    SetSensor("SENSOR_SET", "QRV_SENSOR_DATA_BIT", "16");
+    for (int board = 0; board < 2; ++board) ASSERT_EQ(controller_->Table()->LVDS_SetResolution(board, kWidth, kHeight), 1);
+    TakeSiteLines();
+  }
+  hw::PlayWorkers& Workers() { return controller_->Workers(); }
+  void WaitPlayEnd() { ASSERT_TRUE(WaitFor([&] { return !Workers().PlayRunning(); })); }
+};
+
+TEST_F(PlayWorkersTest, CrcPlayDrawsThePatternInTheChosenSiteAndLogsLinkAndCrc) {
+  StartWithWideSamples();
+  Sim<decltype(&VelkaraSim_SetStream)>("VelkaraSim_SetStream")(1, 2, 1);
+  ASSERT_TRUE(Workers().StartPlay(1, 1, true));
+  WaitPlayEnd();
+  const std::vector<std::string> log = Log();
+  EXPECT_EQ(Count(log, "USB ID : 1, Site : 1"), 1);
+  EXPECT_EQ(Count(log, "Aging Count : 0"), 1);
+  EXPECT_EQ(Count(log, "Aging Count : 1"), 1);
+  EXPECT_EQ(Count(log, "HW Play START"), 2);
+  EXPECT_EQ(Count(log, "Play End"), 2);
+  EXPECT_EQ(Count(log, "GetDPXY:640,480"), 2);
+  EXPECT_EQ(Count(TakeSiteLines(), "B:PCI_LVDS_DP_LinkDone"), 2);
+  EXPECT_TRUE(Contains(log, "CRC_Result : ")) << testing::PrintToString(log);
+  EXPECT_FALSE(Contains(log, "Capture fail"));
+
+  EXPECT_EQ(ViewRecorder::Instance().Draws(1), 10);  // two cycles of five captures
+  EXPECT_EQ(ViewRecorder::Instance().Draws(0), 0);
+  const ViewRecorder::Picture shown = ViewRecorder::Instance().Last(1);
+  ASSERT_EQ(shown.width, kWidth);
+  ASSERT_EQ(shown.height, kHeight);
+  EXPECT_TRUE(shown.bgr == ExpectedPicture(Sim<uint32_t (*)(int, int, int)>("VelkaraSim_PatternSample")));
+}
+
+TEST_F(PlayWorkersTest, AgingRepeatsTheSetCountWithPowerUpAndDownEachTime) {
+  StartWithWideSamples();
+  SetSensor("AGING", "AGING_COUNT", "3");
+  SetSensor("AGING", "CAPTURE_COUNT", "1");
+  ASSERT_TRUE(Workers().StartPlay(0, 0, false));
+  WaitPlayEnd();
+  const std::vector<std::string> log = Log();
+  for (int r = 0; r <= 3; ++r) EXPECT_EQ(Count(log, "Aging Count : " + std::to_string(r)), 1) << r;
+  EXPECT_EQ(Count(log, "HW Play START"), 4);
+  EXPECT_EQ(Count(log, "[PowerDownSequence]."), 4);
+  EXPECT_EQ(ViewRecorder::Instance().Draws(0), 4);
+  const ViewRecorder::Picture shown = ViewRecorder::Instance().Last(0);
+  EXPECT_TRUE(shown.bgr == ExpectedPicture(Sim<uint32_t (*)(int, int, int)>("VelkaraSim_PatternSample")));
+}
+
+TEST_F(PlayWorkersTest, InjectedCrcFaultShowsTheFailedLinesInTheLog) {
+  const qrv::test::ScopedEnv faults("QRV_SIM_FAULTS", "bad_crc_lines=5");
+  StartWithWideSamples();
+  // A small frame: a faulty capture retries until its time limit.
+  SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_X", "64");
+  SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_Y", "48");
+  SetSensor("AGING", "CAPTURE_COUNT", "1");
+  ASSERT_EQ(controller_->Table()->LVDS_SetResolution(0, 64, 48), 1);
+  Sim<decltype(&VelkaraSim_SetStream)>("VelkaraSim_SetStream")(0, 2, 1);
+  ASSERT_TRUE(Workers().StartPlay(0, 0, true));
+  WaitPlayEnd();
+  const std::vector<std::string> log = Log();
+  EXPECT_TRUE(Contains(log, "0005_Line SW CRC Fail")) << testing::PrintToString(log);
+  EXPECT_TRUE(Contains(log, "Capture Count : "));
+  EXPECT_TRUE(Contains(log, "Capture fail"));
+}
+
+TEST_F(PlayWorkersTest, LiveGrabRunsUntilStoppedAndCountsItsFrames) {
+  StartWithWideSamples();
+  ASSERT_EQ(controller_->PowerUpSequence(0, 0, 1, false), 1);
+  ASSERT_EQ(controller_->RegisterSet(0, 0, "[REGISTER]"), 1);
+  ASSERT_EQ(controller_->Table()->LVDS_Start(0), 1);
+  ASSERT_TRUE(Workers().StartLive(0, 1));
+  ASSERT_TRUE(WaitFor([] { return ViewRecorder::Instance().Draws(1) >= 5; }));
+  EXPECT_TRUE(Workers().LiveRunning());
+  Workers().StopLive();
+  ASSERT_TRUE(WaitFor([&] { return !Workers().LiveRunning(); }));
+  const int frames = ViewRecorder::Instance().Draws(1);
+  EXPECT_EQ(Log().back(), "USB ID [0] Live End : " + std::to_string(frames) + " frames");
+}
+
+TEST_F(PlayWorkersTest, ZeroSizePairRunsNoCycle) {
+  Start(2);
+  SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_FULL_X", "0");
+  Workers().SetSizeTypes(0, 3);
+  ASSERT_TRUE(Workers().StartPlay(0, 0, false));
+  WaitPlayEnd();
+  const std::vector<std::string> log = Log();
+  EXPECT_EQ(Count(log, "Image Size Check : m_nOutWidth 0, m_nOUtHeight 480"), 1);
+  EXPECT_EQ(Count(log, "HW Play START"), 0);
+}
+
+// The setup dialog and the sites' tests never drive one board at once.
+TEST_F(PlayWorkersTest, PlayRefusesABoardWhoseSitesRunAndSitesWaitForTheDialog) {
+  Start(2);
+  hw::BoardLeases& leases = controller_->State().Leases();
+  ASSERT_TRUE(leases.AcquireForSite(1, 0));
+  EXPECT_FALSE(Workers().StartPlay(1, 1, false));
+  EXPECT_EQ(Log().back(), "USB ID [1] is in use by a site's test");
+  EXPECT_EQ(Workers().GrabOneFrame(1, 1), 0);
+  leases.ReleaseForSite(1);
+
+  SetSensor("AGING", "AGING_COUNT", "0");  // until stopped
+  ASSERT_TRUE(Workers().StartPlay(1, 1, false));
+  EXPECT_FALSE(leases.AcquireForSite(1, 0));
+  EXPECT_TRUE(leases.AcquireForSite(0, 0));  // the other board is free
+  leases.ReleaseForSite(0);
+  std::atomic<bool> siteStarted{false};
+  std::thread site([&] { siteStarted = leases.AcquireForSite(1, 60000); });
+  Workers().StopPlay();
+  site.join();
+  EXPECT_TRUE(siteStarted.load());
+  EXPECT_FALSE(Workers().PlayRunning());
+  leases.ReleaseForSite(1);
+}
+
+// Closing ends the workers before the boards close: a running live grab and play run end, then the
+// controller closes the boards.
+TEST_F(PlayWorkersTest, ReleaseEndsRunningWorkersBeforeTheBoardsClose) {
+  StartWithWideSamples();
+  SetSensor("AGING", "AGING_COUNT", "0");
+  ASSERT_TRUE(Workers().StartPlay(1, 1, false));
+  ASSERT_EQ(controller_->PowerUpSequence(0, 0, 1, false), 1);
+  ASSERT_EQ(controller_->RegisterSet(0, 0, "[REGISTER]"), 1);
+  ASSERT_EQ(controller_->Table()->LVDS_Start(0), 1);
+  ASSERT_TRUE(Workers().StartLive(0, 0));
+  ASSERT_TRUE(WaitFor([] { return ViewRecorder::Instance().Draws(0) >= 2; }));
+  controller_->Release();
+  EXPECT_FALSE(Workers().PlayRunning());
+  EXPECT_FALSE(Workers().LiveRunning());
+  EXPECT_FALSE(Workers().StartPlay(0, 0, false));
+}
+
+// Settings read while a site runs take effect when the last site's run ends.
+TEST_F(PlayWorkersTest, SettingsSavedDuringASiteRunApplyAfterIt) {
+  Start(2);
+  hw::HwState& state = controller_->State();
+  ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
+  SetSensor("SENSOR_SET", "QRV_SENSOR_DATA_BIT", "12");
+  EXPECT_EQ(state.Settings()->dataBit, 10);
+  state.Leases().ReleaseForSite(0);
+  EXPECT_EQ(state.Settings()->dataBit, 12);
+}
+
+}  // namespace

@@ -1,0 +1,244 @@
+// The setup window and the manual board panel, driven on two simulated boards (offscreen).
+#include <QApplication>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+#include "CHardwareDlg.h"
+#include "CUsbFrmDlg.h"
+#include "qrv_test/file_text.h"
+#include "qrv_test/screenshot.h"
+#include "qrv_test/test_application.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace hw_test;
+
+class WindowsTest : public SimControllerTest {
+ protected:
+  void Open(int para, int loginLevel) {
+    qrv::test::TestApplication();
+    Start(para);
+    record_->get()->m_nLoginLevel.store(static_cast<std::uint32_t>(loginLevel));
+    dialog_ = std::make_unique<hw::CHardwareDlg>(*controller_);
+    dialog_->show();
+  }
+  void TearDown() override {
+    if (controller_) controller_->Workers().Shutdown();
+    dialog_.reset();
+    SimControllerTest::TearDown();
+  }
+  template <typename T = QWidget>
+  T* Control(QWidget& window, int id) {
+    T* control = window.findChild<T*>(QString::number(id));
+    EXPECT_NE(control, nullptr) << id;
+    return control;
+  }
+  void Click(QWidget& window, int id) {
+    Control<QPushButton>(window, id)->click();
+    QApplication::processEvents();
+  }
+  // The setup log as the window shows it.
+  QStringList LogList() {
+    QApplication::processEvents();
+    QStringList lines;
+    const QListWidget* list = Control<QListWidget>(*dialog_, 7047);
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+  }
+  int GridRowOf(const QString& key) {
+    const QTableWidget* grid = Control<QTableWidget>(*dialog_, 7003);
+    for (int r = 0; r < grid->rowCount(); ++r) {
+      if (grid->item(r, 1) && grid->item(r, 1)->text() == key) return r;
+    }
+    return -1;
+  }
+  double SupplyVolts(int board, int channel) {
+    return Sim<decltype(&VelkaraSim_SupplyVolts)>("VelkaraSim_SupplyVolts")(board, channel);
+  }
+
+  std::unique_ptr<hw::CHardwareDlg> dialog_;
+};
+
+// The picture last drawn in a view, as an image (the views take bottom-up BGR rows).
+QImage ViewImage(int view) {
+  const ViewRecorder::Picture p = ViewRecorder::Instance().Last(view);
+  QImage image(p.width, p.height, QImage::Format_RGB888);
+  for (int y = 0; y < p.height; ++y) {
+    const unsigned char* row = p.bgr.data() + static_cast<std::size_t>(p.height - 1 - y) * p.width * 3;
+    uchar* out = image.scanLine(y);
+    for (int x = 0; x < p.width; ++x) {
+      out[3 * x] = row[3 * x + 2];
+      out[3 * x + 1] = row[3 * x + 1];
+      out[3 * x + 2] = row[3 * x];
+    }
+  }
+  return image;
+}
+
+TEST_F(WindowsTest, SetupDialogShowsSettingsAndTheLiveGrabOfTheChosenBoard) {
+  Open(2, 2);
+  EXPECT_EQ(dialog_->windowTitle(), "HW_Velkara_LPDP");
+  EXPECT_EQ(GridRowOf("HW_USB_ID"), -1);  // two boards: no board row
+  const int slave = GridRowOf("QRV_SENSOR_SLAVEADDR");
+  ASSERT_GE(slave, 0);
+  EXPECT_EQ(Control<QTableWidget>(*dialog_, 7003)->item(slave, 2)->text(), "54");
+  EXPECT_EQ(Control<QComboBox>(*dialog_, 7046)->currentText(), "[REGISTER]");
+  EXPECT_FALSE(Control(*dialog_, 7033)->isEnabled());
+  Click(*dialog_, 7018);  // SDP On
+  EXPECT_TRUE(Control(*dialog_, 7033)->isEnabled());
+  EXPECT_TRUE(Control(*dialog_, 7069)->isEnabled());
+  EXPECT_TRUE(Control(*dialog_, 7005)->isEnabled());  // boards are open: HW Close
+  EXPECT_FALSE(Control(*dialog_, 7027)->isEnabled());
+
+  SetSensor("SENSOR_SET", "QRV_SENSOR_DATA_BIT", "16");
+  ASSERT_EQ(controller_->Table()->LVDS_SetResolution(1, 640, 480), 1);
+  Control<QComboBox>(*dialog_, 7048)->setCurrentIndex(1);
+  Control<QComboBox>(*dialog_, 7050)->setCurrentIndex(1);
+  Click(*dialog_, 7069);  // frm Function
+  auto* panel = dialog_->findChild<hw::CUsbFrmDlg*>();
+  ASSERT_NE(panel, nullptr);
+  Click(*panel, 7077);
+  Click(*panel, 7081);
+  Click(*panel, 7082);
+  Click(*panel, 7092);  // live grab
+  ASSERT_TRUE(WaitFor([] { return ViewRecorder::Instance().Draws(1) >= 3; }));
+  Click(*panel, 7093);
+  ASSERT_TRUE(WaitFor([&] { return !controller_->Workers().LiveRunning(); }));
+  const QStringList log = LogList();
+  EXPECT_TRUE(log.contains("USB ID [1] [PowerUpSequence] :: TRUE")) << log.join("\n").toStdString();
+  EXPECT_TRUE(log.contains("USB ID [1] [RegisterSet] :: TRUE      key = [REGISTER] "));
+  EXPECT_TRUE(log.last().startsWith("USB ID [1] Live End : ")) << log.last().toStdString();
+  EXPECT_EQ(Control<QListWidget>(*dialog_, 7047)->currentRow(), log.size() - 1);
+  EXPECT_EQ(ViewRecorder::Instance().Draws(0), 0);
+  panel->hide();
+
+  // The dialog beside the site view it drew in.
+  QWidget shot;
+  auto* layout = new QHBoxLayout(&shot);
+  dialog_->setParent(&shot, Qt::Widget);
+  layout->addWidget(dialog_.get());
+  auto* view = new QLabel(&shot);
+  view->setPixmap(QPixmap::fromImage(ViewImage(1).scaled(480, 360)));
+  view->setToolTip("Site B view");
+  layout->addWidget(view);
+  shot.resize(1860, 780);
+  EXPECT_FALSE(qrv::test::SaveScreenshot(shot, "hw_setup_dialog_live").empty());
+  dialog_->setParent(nullptr);
+}
+
+TEST_F(WindowsTest, SaveWritesTheGridsBackAndKeepsTheScript) {
+  Open(1, 2);
+  EXPECT_EQ(GridRowOf("HW_USB_ID"), 0);  // one board: its row first
+  QTableWidget* grid = Control<QTableWidget>(*dialog_, 7003);
+  grid->item(GridRowOf("QRV_SENSOR_SLAVEADDR"), 2)->setText("16");
+  grid->item(GridRowOf("HW_Mux_Sel"), 2)->setText("16");
+  grid->item(GridRowOf("QRV_SENSOR_TIME_OUT"), 2)->setText("450");
+  Click(*dialog_, 7018);
+  Click(*dialog_, 7058);  // Reg Insert
+  Control<QTableWidget>(*dialog_, 7097)->item(0, 1)->setText("3");
+  Click(*dialog_, 7007);  // Save
+  const std::string sensor = record_->SensorPath();
+  EXPECT_EQ(port::ini::ReadString(sensor, "SENSOR_SET", "QRV_SENSOR_SLAVEADDR", ""), "0x10");
+  EXPECT_EQ(port::ini::ReadString(sensor, "QRV_HW", "HW_Mux_Sel", ""), "0x10");
+  EXPECT_EQ(port::ini::ReadString(sensor, "SENSOR_SET", "QRV_SENSOR_TIME_OUT", ""), "450");
+  EXPECT_EQ(port::ini::ReadString(sensor, "AGING", "AGING_COUNT", ""), "3");
+  EXPECT_EQ(controller_->State().Settings()->timeOut, 450);
+  const std::string registers = record_->RegisterPath();
+  EXPECT_EQ(port::ini::ReadString(registers, "REGISTER_KEY", "COUNT", ""), "2");
+  EXPECT_EQ(port::ini::ReadString(registers, "REGISTER_KEY", "1", ""), "[TEMP]");
+  EXPECT_NE(qrv::test::ReadFile(registers).find("[END]"), std::string::npos);  // the script stays
+  EXPECT_EQ(Control<QComboBox>(*dialog_, 7046)->count(), 2);
+}
+
+TEST_F(WindowsTest, OperatorLevelCannotEditKeysOrOpenThePanel) {
+  Open(2, 1);
+  Click(*dialog_, 7018);
+  for (const int id : {7058, 7059, 7060, 7069}) EXPECT_FALSE(Control(*dialog_, id)->isEnabled()) << id;
+  EXPECT_TRUE(Control(*dialog_, 7033)->isEnabled());
+  Click(*dialog_, 7019);
+  EXPECT_FALSE(Control(*dialog_, 7033)->isEnabled());
+  EXPECT_TRUE(Control(*dialog_, 7018)->isEnabled());
+}
+
+TEST_F(WindowsTest, ManualPanelActsOnTheSelectedBoardAndChecksWritesBeforeTheBus) {
+  Open(2, 2);
+  Click(*dialog_, 7018);
+  Control<QComboBox>(*dialog_, 7048)->setCurrentIndex(1);
+  Click(*dialog_, 7069);
+  auto* panel = dialog_->findChild<hw::CUsbFrmDlg*>();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->windowTitle(), "V5 & Brisca Function");
+  EXPECT_EQ(Control<QLineEdit>(*panel, 7096)->text(), "36");
+  EXPECT_TRUE(Control<QRadioButton>(*panel, 7089)->isChecked());  // 16_8 from the settings
+
+  Click(*panel, 7075);
+  Click(*panel, 7077);
+  Click(*panel, 7081);
+  EXPECT_GT(SupplyVolts(1, 0), 0.0);
+  EXPECT_EQ(SupplyVolts(0, 0), 0.0);
+  ASSERT_EQ(controller_->Table()->LVDS_SetResolution(1, 640, 480), 1);
+  Click(*panel, 7080);
+  Click(*panel, 7082);
+  Click(*panel, 7084);
+  Click(*panel, 7079);
+
+  Control<QLineEdit>(*panel, 7091)->setText("0100");
+  Click(*panel, 1008);
+  EXPECT_EQ(Control<QLineEdit>(*panel, 1003)->text(), "1");  // streaming, set by the script
+  Control<QLineEdit>(*panel, 7091)->setText("0x0340");
+  Control<QLineEdit>(*panel, 1003)->setText("2");
+  Click(*panel, 1005);
+  const auto sensorRegister = Sim<decltype(&VelkaraSim_SensorRegister)>("VelkaraSim_SensorRegister");
+  EXPECT_EQ(sensorRegister(1, 0x340), 2);
+  Control<QLineEdit>(*panel, 1003)->setText("1ff");  // 9 bits on an 8-bit data bus
+  Click(*panel, 1005);
+  Control<QLineEdit>(*panel, 7091)->setText("zz");
+  Click(*panel, 1005);
+  EXPECT_EQ(sensorRegister(1, 0x340), 2);
+  Sim<decltype(&VelkaraSim_SetFault)>("VelkaraSim_SetFault")(1, "sensor_nak", 1);
+  Control<QLineEdit>(*panel, 7091)->setText("340");
+  Control<QLineEdit>(*panel, 1003)->setText("5");
+  Click(*panel, 1005);
+  Click(*panel, 1008);
+  EXPECT_EQ(Control<QLineEdit>(*panel, 1003)->text(), "0");
+
+  const QStringList log = LogList();
+  const QStringList expected = {
+      "USB ID [1] [LVDS_Init_Mul] :: TRUE",
+      "USB ID [1] [PowerUpSequence] :: TRUE",
+      "USB ID [1] [RegisterSet] :: TRUE      key = [REGISTER] ",
+      "USB ID [1] [Startverify] :: TRUE",
+      "USB ID [1] [LVDS_Start_Mul] :: TRUE",
+      "USB ID [1] [LVDS_GetFrame_Mul] :: TRUE",
+      "USB ID [1] [DeviceDataFormat]",
+      "Addr 0x100 Read Pass",
+      "Write PASS",
+      "Write Fail : data \"1ff\" does not fit 16_8(bit)",
+      "Write Fail : address \"zz\" does not fit 16_8(bit)",
+      "Write Fail",
+      "Addr 0x340 Read Fail"};
+  for (const QString& line : expected) EXPECT_TRUE(log.contains(line)) << line.toStdString();
+  EXPECT_EQ(ViewRecorder::Instance().Draws(0), 1);  // the panel's frame, in the site chosen (0)
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*panel, "hw_manual_panel").empty());
+}
+
+TEST_F(WindowsTest, PanelRefusesABoardWhoseSiteRuns) {
+  Open(2, 2);
+  Click(*dialog_, 7018);
+  Click(*dialog_, 7069);
+  auto* panel = dialog_->findChild<hw::CUsbFrmDlg*>();
+  ASSERT_TRUE(controller_->State().Leases().AcquireForSite(0, 0));
+  Click(*panel, 7077);
+  EXPECT_EQ(SupplyVolts(0, 0), 0.0);
+  EXPECT_EQ(LogList().last(), "USB ID [0] is in use by a site's test");
+  controller_->State().Leases().ReleaseForSite(0);
+}
+
+}  // namespace
