@@ -1,6 +1,8 @@
 // The library's exports: creation and deletion, the result and status reports, and the getters of the
 // start-of-test values that the function table hands to the test items.
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
@@ -13,6 +15,8 @@ using protocol::ServerLine;
 
 namespace {
 
+// Changed on the UI thread under the exclusive lock; other threads read it under the shared lock.
+std::shared_mutex g_dialogMutex;
 std::unique_ptr<CProtocolDlg> g_dialog;
 
 std::shared_ptr<ServerLine> Line(int server) { return protocol::FindServerLine(server); }
@@ -30,17 +34,49 @@ namespace protocol {
 CProtocolDlg* Dialog() { return g_dialog.get(); }
 
 std::shared_ptr<ServerLine> FindServerLine(int server) {
+  const std::shared_lock lock(g_dialogMutex);
   return g_dialog ? g_dialog->IsServerCreated(server) : nullptr;
+}
+
+ChartSettings CurrentChart() {
+  const std::shared_lock lock(g_dialogMutex);
+  if (!g_dialog) return {};
+  const auto& chart = g_dialog->Chart();
+  return {chart.xInverse.load(), chart.yInverse.load(), chart.xyChange.load()};
+}
+
+void DropResult(int server, int code) {
+  const std::shared_lock lock(g_dialogMutex);
+  if (g_dialog) g_dialog->DropResult(server, code);
 }
 
 }  // namespace protocol
 
 QRV_EXPORT ProtocolFunctionTable* Load_Protocol(CQRV_LoadMemory* record, ModuleHandle* module) {
-  if (!g_dialog) g_dialog = std::make_unique<CProtocolDlg>(record, module ? *module : nullptr);
+  if (!g_dialog) {
+    auto dialog = std::make_unique<CProtocolDlg>(record, module ? *module : nullptr);
+    const std::unique_lock lock(g_dialogMutex);
+    g_dialog = std::move(dialog);
+  }
   return g_dialog->Table();
 }
 
-QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) { g_dialog.reset(); }
+// The first step of an ordered shutdown, before the sites are joined and the items unloaded: the servers
+// stop listening, close their connections and end their workers, and a request waiting for the handler
+// ends with its failure value. The library stays loaded; its entries give their failure values.
+QRV_EXPORT void StopProtocolServers(CQRV_LoadMemory*) {
+  if (g_dialog) g_dialog->CloseServers();
+}
+
+QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) {
+  std::unique_ptr<CProtocolDlg> dialog;
+  {
+    const std::unique_lock lock(g_dialogMutex);
+    dialog = std::move(g_dialog);
+  }
+  // Deleted outside the lock: ending the workers serves the UI, and a worker may be reaching the dialog.
+  dialog.reset();
+}
 
 QRV_EXPORT std::string GetDllVersion() { return port::Format("Release - %s", __DATE__); }
 
@@ -56,7 +92,7 @@ QRV_EXPORT int SendStatus(int server) {
 
 QRV_EXPORT void SendResultCode(int server, int code, std::string message) {
   const auto line = Line(server);
-  if (!line) return;
+  if (!line) return protocol::DropResult(server, code);
   {
     const std::lock_guard lock(line->resultMutex);
     if (line->dual.load() != 0) {

@@ -6,9 +6,8 @@
 
 namespace protocol {
 
-CListenSocket::CListenSocket(int server, CQRV_LoadMemory* record, char siteCode,
-                             const std::atomic<bool>& simulationMode, CMesDlg& mes)
-    : line_(std::make_shared<ServerLine>(server, record, siteCode)),
+CListenSocket::CListenSocket(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, CMesDlg& mes)
+    : line_(std::move(line)),
       dispatcher_(std::make_unique<PacketDispatcher>(line_, simulationMode, mes)) {
   worker_ = std::make_unique<PacketWorker>([this](const std::string& packet) { dispatcher_->DispatchPacket(packet); });
   dispatcher_->SetStopQuery([this] { return worker_->IsStopping(); });
@@ -22,10 +21,18 @@ CListenSocket::~CListenSocket() {
   worker_->StopAndJoin();
 }
 
-bool CListenSocket::Listen(int port) {
-  if (port < 0 || port > 65535) return false;
+bool CListenSocket::Listen(int port, std::string& error) {
+  if (port <= 0 || port > 65535) {
+    error = "not a port number";
+    return false;
+  }
   listener_.setMaxPendingConnections(5);
-  return listener_.listen(QHostAddress::Any, static_cast<quint16>(port));
+  if (!listener_.listen(QHostAddress::Any, static_cast<quint16>(port))) {
+    error = listener_.errorString().toStdString();
+    return false;
+  }
+  line_->closed = false;
+  return true;
 }
 
 int CListenSocket::Port() const { return listener_.serverPort(); }

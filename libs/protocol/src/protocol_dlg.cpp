@@ -3,21 +3,14 @@
 #include "port/ini.h"
 #include "port/path.h"
 #include "port/text.h"
+#include "setup_report.h"
+#include "text_rules.h"
 
 namespace protocol {
 namespace {
 
 const char* const kProtocolDebugKey = "Software\\QRV\\Platform\\SYSTEM\\";
 
-// A port text as the settings store it; not a number gives 0, and the system then picks a free port.
-int PortNumber(const std::string& text) {
-  int port = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9' || port > 65535) break;
-    port = port * 10 + (c - '0');
-  }
-  return port;
-}
 
 }  // namespace
 
@@ -27,9 +20,7 @@ CProtocolDlg::CProtocolDlg(CQRV_LoadMemory* record, ModuleHandle module)
   LoadSettings();
 }
 
-CProtocolDlg::~CProtocolDlg() {
-  for (auto& server : servers_) server.reset();
-}
+CProtocolDlg::~CProtocolDlg() { CloseServers(); }
 
 void CProtocolDlg::LoadSettings() {
   const std::string ini = port::JoinPath(record_->GetModelPath(), "Protocol.ini");
@@ -48,22 +39,76 @@ void CProtocolDlg::LoadSettings() {
 }
 
 void CProtocolDlg::CreateProtocolServer(int server, const std::string& portText, const std::string& siteCode) {
-  if (server < 0 || server >= kServerCount || portText.empty() || siteCode.empty()) return;
-  auto& slot = servers_[server];
-  if (!slot) slot = std::make_unique<CListenSocket>(server, record_, siteCode.front(), simulationMode_, mes_);
-  if (!slot->Listen(PortNumber(portText))) {
+  if (server < 0 || server >= kServerCount) return;
+  const char letter = SiteLetter(server);
+  if (servers_[server]) CloseServer(server);
+  if (portText.empty() || siteCode.empty()) {
+    return ReportSetUp(server, port::Format("Protocol Server %c not started : no port or site code", letter));
+  }
+  const std::optional<int> portNumber = ParsePortText(portText);
+  std::string error = "not a port number from 1 to 65535";
+  auto socket = std::make_unique<CListenSocket>(LineOf(server, siteCode.front()), simulationMode_, mes_);
+  if (!portNumber || !socket->Listen(*portNumber, error)) {
     AppendServerStatus(server, port::Format("Listen Error :: Port [%s]", portText.c_str()));
-    slot.reset();
-    return;
+    return ReportSetUp(server, port::Format("Protocol Server %c not listening : Port [%s] %s", letter,
+                                            portText.c_str(), error.c_str()));
+  }
+  servers_[server] = std::move(socket);
+  {
+    const std::lock_guard lock(serversMutex_);
+    open_[server] = true;
   }
   AppendServerStatus(server, port::Format("Create server socket pass : Server %d", server));
+  ReportSetUp(server, port::Format("Protocol Server %c listening on port %d", letter, *portNumber));
+}
+
+std::shared_ptr<ServerLine> CProtocolDlg::LineOf(int server, char siteCode) {
+  const std::lock_guard lock(serversMutex_);
+  auto& line = lines_[server];
+  if (!line) line = std::make_shared<ServerLine>(server, record_, siteCode);
+  line->SetSiteCode(siteCode);
+  return line;
+}
+
+void CProtocolDlg::ReportSetUp(int server, const std::string& text) {
+  AppendServerStatus(server, text);
+  ReportServerSetUp(text);
+}
+
+void CProtocolDlg::CloseServer(int server) {
+  if (server < 0 || server >= kServerCount || !servers_[server]) return;
+  {
+    const std::lock_guard lock(serversMutex_);
+    open_[server] = false;
+  }
+  AppendServerStatus(server, "Server Close");
+  std::unique_ptr<CListenSocket> closing = std::move(servers_[server]);
+  closing.reset();
+}
+
+void CProtocolDlg::CloseServers() {
+  for (int server = 0; server < kServerCount; ++server) CloseServer(server);
 }
 
 std::shared_ptr<ServerLine> CProtocolDlg::IsServerCreated(int server) {
   if (server < 0 || server >= kServerCount) return nullptr;
-  if (servers_[server]) return servers_[server]->Line();
+  {
+    const std::lock_guard lock(serversMutex_);
+    if (open_[server]) return lines_[server];
+  }
   AppendServerStatus(server, port::Format("Protocol Server Create fail [Server : %c]", SiteLetter(server)));
   return nullptr;
+}
+
+void CProtocolDlg::DropResult(int server, int code) {
+  std::shared_ptr<ServerLine> line;
+  {
+    const std::lock_guard lock(serversMutex_);
+    if (server >= 0 && server < kServerCount) line = lines_[server];
+  }
+  if (line) {
+    line->Log(port::Format("Protocol ResultCode: %d not sent : Server %c closed", code, SiteLetter(server)));
+  }
 }
 
 void CProtocolDlg::AppendServerStatus(int server, const std::string& text) {

@@ -37,23 +37,38 @@ class CProtocolDlg {
   const ChartOptions& Chart() const { return chart_; }
   CMesDlg& Mes() { return mes_; }
 
-  // Starts server index on the port text with the site code; nothing when either text is empty.
+  // Starts server index on the port text with the site code, in place of a server of that index that runs.
+  // A port text that is no port number or a port that cannot be taken leaves the server closed; where it
+  // listens, or why it does not, goes to its status list, standard error and the platform error log.
   void CreateProtocolServer(int server, const std::string& portText, const std::string& siteCode);
-  // The server's line when it was started; otherwise null, with a status line for servers 0 to 3.
+  // "Server Close": closes the server's connection and listening socket and ends its worker. The line
+  // stays, so the values and records the test items hold stay valid.
+  void CloseServer(int server);
+  // Closes every server; the table's entries then give their failure values until servers start again.
+  void CloseServers();
+  // The server's line while it is open; otherwise null, with a status line for servers 0 to 3. Any thread.
   std::shared_ptr<ServerLine> IsServerCreated(int server);
+  // A result that finds its server closed is dropped with a line in the log of the server's site.
+  void DropResult(int server, int code);
 
   void AppendServerStatus(int server, const std::string& text);
   std::deque<std::string> ServerStatus(int server) const;
 
  private:
   void LoadSettings();
+  std::shared_ptr<ServerLine> LineOf(int server, char siteCode);
+  void ReportSetUp(int server, const std::string& text);
 
   CQRV_LoadMemory* const record_;
   std::unique_ptr<ProtocolFunctionTable> table_;
   std::atomic<bool> simulationMode_{false};
   ChartOptions chart_;
   CMesDlg mes_;
+  // The sockets live on the UI thread; the lines that test threads reach are published under serversMutex_.
   std::array<std::unique_ptr<CListenSocket>, kServerCount> servers_;
+  mutable std::mutex serversMutex_;
+  std::array<std::shared_ptr<ServerLine>, kServerCount> lines_;
+  std::array<bool, kServerCount> open_{};
   mutable std::mutex statusMutex_;
   std::array<std::deque<std::string>, kServerCount> status_;
 };

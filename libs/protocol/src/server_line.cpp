@@ -53,7 +53,7 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
       id = sequence_;
       sequence_ = NextSequence(sequence_);
     }
-    packet = BuildPacket(siteCode_, type, id, code, ext, data);
+    packet = BuildPacket(siteCode_.load(), type, id, code, ext, data);
     // Queued under the send lock, so the wire order is the order of the IDs.
     QMetaObject::invokeMethod(
         socket, [socket, bytes = QByteArray::fromStdString(packet)] { socket->write(bytes); }, Qt::QueuedConnection);

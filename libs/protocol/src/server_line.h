@@ -27,6 +27,8 @@ class ServerLine {
 
   int Server() const { return server_; }
   CQRV_LoadMemory* Record() const { return record_; }
+  // The tester's code in the packets it sends; a server created again may bring a new one.
+  void SetSiteCode(char code) { siteCode_.store(code); }
 
   // The connection that sent packets go to; set and cleared on the UI thread.
   void Attach(QObject* connection);
@@ -85,7 +87,7 @@ class ServerLine {
  private:
   const int server_;
   CQRV_LoadMemory* const record_;
-  const char siteCode_;
+  std::atomic<char> siteCode_;
   std::mutex sendMutex_;
   int sequence_ = 1;
   QObject* connection_ = nullptr;

@@ -33,12 +33,14 @@ struct FakeStation {
   std::vector<StartCall> starts;
   std::vector<std::string> panelCommands;
   std::vector<std::string> logLines;
+  std::vector<std::string> errorLogLines;  // the platform error log
   // Called by the fake ExportPlatformStart after recording the call (on the protocol worker).
   std::function<void(const StartCall&)> onStart;
 
   std::vector<StartCall> Starts();
   std::vector<std::string> PanelCommands();
   bool LogHas(const std::string& text);
+  bool ErrorLogHas(const std::string& text);
 };
 FakeStation& Station();
 
@@ -55,6 +57,8 @@ class ProtocolStation : public testing::Test {
     return reinterpret_cast<T>(Symbol(name));
   }
   void* Symbol(const char* name);
+  // Unloads the dialog, writes Protocol.ini with these port texts for A to D and loads it again.
+  void ReloadWithPorts(const std::array<std::string, kServers>& ports);
 
   // Runs work on a thread of its own (a handler, a site) while the UI thread keeps serving the sockets.
   template <typename F>
