@@ -45,7 +45,7 @@ void CListenSocket::OnAccept() {
         [line = line_](const std::string& text) { line->Log(text); }, this);
     connection_ = client;
     connect(client, &CClientSocket::closed, this, [this, client] { OnClose(client); });
-    line_->Attach(client->Socket());
+    line_->Attach(client->Socket(), client->Socket()->socketDescriptor());
     line_->testerState.store(kTesterReady);
   }
 }

@@ -25,7 +25,7 @@ class PacketDispatcher {
  private:
   void Answer(const ProtocolPacket& request, std::string_view data);
   void OnStartOfTest(const ProtocolPacket& packet);
-  bool StartOfTestInRange(const ProtocolPacket& packet) const;
+  bool StartOfTestInRange(const PacketFields& fields) const;
   void StartSite(int site, int usb, const ProtocolPacket& packet);
   void OnEndOfTest(const ProtocolPacket& packet);
   void OnPause(const ProtocolPacket& packet);

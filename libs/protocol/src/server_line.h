@@ -15,7 +15,11 @@
 
 class QObject;
 
+#include <cstdint>
+
 namespace protocol {
+
+inline constexpr int kSendTimeoutMs = 2000;
 
 enum TesterState : int { kTesterReady = 0, kTesterError = 1, kTesterWorking = 2 };
 
@@ -30,13 +34,17 @@ class ServerLine {
   // The tester's code in the packets it sends; a server created again may bring a new one.
   void SetSiteCode(char code) { siteCode_.store(code); }
 
-  // The connection that sent packets go to; set and cleared on the UI thread.
-  void Attach(QObject* connection);
+  // The connection that sent packets go to; set and cleared on the UI thread. The line writes through a
+  // descriptor of its own (a duplicate of the connection's), so a sender never waits for the UI thread
+  // and never writes into a descriptor the connection has closed.
+  void Attach(const QObject* connection, std::intptr_t descriptor);
   void Detach(const QObject* connection);
+  ~ServerLine();
 
   // Builds and sends one packet; Commands and Notifies take the next sequence number, an Ack the ID
   // of its request. Without a connection nothing happens (no log, no sequence). Callable from any
-  // thread: the write itself is carried out on the connection's thread.
+  // thread; the send lock keeps the wire order the order of the IDs. A handler that stops reading holds
+  // a sender for kSendTimeoutMs at most, and the packet is then reported lost.
   void SendPacket(PacketType type, char code, std::string_view ext, std::string_view data,
                   const ProtocolPacket* request = nullptr);
   void RestartSequence();
@@ -87,10 +95,14 @@ class ServerLine {
  private:
   const int server_;
   CQRV_LoadMemory* const record_;
+  bool WriteAll(std::string_view bytes);
+  void CloseDescriptor();
+
   std::atomic<char> siteCode_;
   std::mutex sendMutex_;
   int sequence_ = 1;
-  QObject* connection_ = nullptr;
+  const QObject* connection_ = nullptr;
+  int descriptor_ = -1;
 };
 
 }  // namespace protocol
