@@ -42,17 +42,20 @@ void CListenSocket::OnAccept() {
     CloseClient();
     auto* client = new CClientSocket(
         socket, [this](std::vector<std::string> packets) { worker_->Push(std::move(packets)); },
-        [line = line_](const std::string& text) { line->Log(text); }, this);
+        [line = line_](const std::string& text) { line->Log(text); },
+        [line = line_](const std::string& text) { line->WritePacketLog(text); }, this);
     connection_ = client;
     connect(client, &CClientSocket::closed, this, [this, client] { OnClose(client); });
     line_->Attach(client->Socket(), client->Socket()->socketDescriptor());
     line_->testerState.store(kTesterReady);
+    line_->WritePacketLog(port::Format("Client Accept :: Port %d", Port()));
   }
 }
 
 // The handler closed: packets it sent before stay queued and are handled; answers to them find no
 // connection and are dropped.
 void CListenSocket::OnClose(CClientSocket* client) {
+  line_->WritePacketLog(port::Format("Client Close :: Port %d", Port()));
   line_->Detach(client->Socket());
   if (connection_ == client) connection_ = nullptr;
   client->deleteLater();

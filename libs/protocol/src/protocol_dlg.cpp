@@ -27,6 +27,7 @@ void CProtocolDlg::LoadSettings() {
   const bool debug = record_->RegeditRead_Int &&
                      record_->RegeditRead_Int(RegRoot::CurrentUser, kProtocolDebugKey, "ProtocolDebug", 0) == 1;
   simulationMode_ = debug && port::ini::ReadString(ini, "PROTOCOL", "SIMULATION_MODE", "0") == "1";
+  packetSave_ = port::ini::ReadString(ini, "PROTOCOL", "PACKET_SAVE", "0") == "1";
   chart_.xInverse = port::ini::ReadString(ini, "CHART", "X_INVERSE", "0") == "1";
   chart_.yInverse = port::ini::ReadString(ini, "CHART", "Y_INVERSE", "0") == "1";
   chart_.xyChange = port::ini::ReadString(ini, "CHART", "XY_CHANGE", "0") == "1";
@@ -67,6 +68,7 @@ std::shared_ptr<ServerLine> CProtocolDlg::LineOf(int server, char siteCode) {
   auto& line = lines_[server];
   if (!line) line = std::make_shared<ServerLine>(server, record_, siteCode);
   line->SetSiteCode(siteCode);
+  line->packetSave = packetSave_;
   return line;
 }
 

@@ -62,6 +62,7 @@ class CProtocolDlg {
   CQRV_LoadMemory* const record_;
   std::unique_ptr<ProtocolFunctionTable> table_;
   std::atomic<bool> simulationMode_{false};
+  bool packetSave_ = false;
   ChartOptions chart_;
   CMesDlg mes_;
   // The sockets live on the UI thread; the lines that test threads reach are published under serversMutex_.

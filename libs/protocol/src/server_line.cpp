@@ -22,6 +22,7 @@ ServerLine::ServerLine(int server, CQRV_LoadMemory* record, char siteCode)
       para(server),
       server_(server),
       record_(record),
+      packetLog_(record->GetRoot(), SiteLetter(server), [this](const std::string& text) { Log(text); }),
       siteCode_(siteCode) {
   for (char* text : {barCode.BCD, barCode.VCM, barCode.BCD_SUB, barCode.TIME}) std::snprintf(text, 5, "NULL");
   std::snprintf(i1Pro.text, sizeof i1Pro.text, "00000000");
@@ -90,7 +91,12 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
   }
   packet.pop_back();
   Log(packet);
+  WritePacketLog(packet);
   if (!sent) Log(port::Format("Packet send fail : %s", std::strerror(errno)));
+}
+
+void ServerLine::WritePacketLog(std::string_view text) {
+  if (packetSave.load()) packetLog_.Write(text);
 }
 
 void ServerLine::SendCommandToPanel(const std::string& text) const {

@@ -10,6 +10,7 @@
 
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
+#include "packet_log.h"
 #include "protocol_packet.h"
 #include "tester_answers.h"
 
@@ -48,6 +49,10 @@ class ServerLine {
   void SendPacket(PacketType type, char code, std::string_view ext, std::string_view data,
                   const ProtocolPacket* request = nullptr);
   void RestartSequence();
+
+  // One line of the server's packet log while "Packet Log Save" is on; any thread.
+  void WritePacketLog(std::string_view text);
+  std::atomic<bool> packetSave{false};
 
   // A line to the log of the server's site (site 0 when that site is not configured).
   void Log(std::string_view text) const;
@@ -98,6 +103,7 @@ class ServerLine {
   bool WriteAll(std::string_view bytes);
   void CloseDescriptor();
 
+  PacketLog packetLog_;
   std::atomic<char> siteCode_;
   std::mutex sendMutex_;
   int sequence_ = 1;

@@ -56,9 +56,10 @@ bool FakeStation::ErrorLogHas(const std::string& text) {
 
 namespace {
 
-void WriteProtocolIni(const std::filesystem::path& model, const std::array<std::string, 4>& ports) {
+void WriteProtocolIni(const std::filesystem::path& model, const std::array<std::string, 4>& ports,
+                      const std::string& moreSettings = "") {
   std::ofstream ini(model / "Protocol.ini");
-  ini << "[PROTOCOL]\n";
+  ini << "[PROTOCOL]\n" << moreSettings;
   for (int i = 0; i < 4; ++i) ini << "PORT_" << static_cast<char>('A' + i) << "=" << ports[i] << "\n";
   ini << "[SITE_CODE]\nTESTER_A=A\nTESTER_B=B\nTESTER_C=C\nTESTER_D=D\n";
 }
@@ -167,9 +168,15 @@ void ProtocolStation::TearDown() {
   std::filesystem::remove_all(folder_);
 }
 
-void ProtocolStation::ReloadWithPorts(const std::array<std::string, kServers>& ports) {
+std::array<std::string, ProtocolStation::kServers> ProtocolStation::PortTexts() const {
+  std::array<std::string, kServers> texts;
+  for (int i = 0; i < kServers; ++i) texts[i] = std::to_string(ports_[i]);
+  return texts;
+}
+
+void ProtocolStation::ReloadWithPorts(const std::array<std::string, kServers>& ports, const std::string& moreSettings) {
   Resolve<LoadOnDelete_Fn>("Load_OnDelete")(record_.get());
-  WriteProtocolIni(folder_ / "Ref" / "Model", ports);
+  WriteProtocolIni(folder_ / "Ref" / "Model", ports, moreSettings);
   table_ = Resolve<LoadProtocol_Fn>("Load_Protocol")(record_.get(), &module_);
 }
 

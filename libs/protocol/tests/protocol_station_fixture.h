@@ -57,8 +57,10 @@ class ProtocolStation : public testing::Test {
     return reinterpret_cast<T>(Symbol(name));
   }
   void* Symbol(const char* name);
-  // Unloads the dialog, writes Protocol.ini with these port texts for A to D and loads it again.
-  void ReloadWithPorts(const std::array<std::string, kServers>& ports);
+  // Unloads the dialog, writes Protocol.ini with these port texts for A to D (and further [PROTOCOL] lines)
+  // and loads it again.
+  void ReloadWithPorts(const std::array<std::string, kServers>& ports, const std::string& moreSettings = "");
+  std::array<std::string, kServers> PortTexts() const;
 
   // Runs work on a thread of its own (a handler, a site) while the UI thread keeps serving the sockets.
   template <typename F>
