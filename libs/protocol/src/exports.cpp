@@ -27,6 +27,21 @@ T Get(int server, T missing, Read read) {
   return line ? read(*line) : missing;
 }
 
+// Debug mode: the sequence replaces the handler's moves (the left site of a dual start first, then the
+// right), and a "ReturnCode" row of the server's list replaces the result.
+int SimulatedResult(ServerLine& line, int code) {
+  int site = line.site.load();
+  if (line.dual.load() != 0) {
+    const std::lock_guard lock(line.resultMutex);
+    site = line.dualSequenceCount++ == 0 ? line.dualSiteLeft.load() : line.dualSiteRight.load();
+  }
+  line.RunDebugSequence(site);
+  if (const auto forced = line.sequences ? line.sequences->ReturnCode(line.Server()) : std::nullopt) code = *forced;
+  const std::lock_guard lock(line.resultMutex);
+  line.dualCode = code;
+  return code;
+}
+
 }  // namespace
 
 namespace protocol {
@@ -93,6 +108,7 @@ QRV_EXPORT int SendStatus(int server) {
 QRV_EXPORT void SendResultCode(int server, int code, std::string message) {
   const auto line = Line(server);
   if (!line) return protocol::DropResult(server, code);
+  if (line->IsDebugMode()) code = SimulatedResult(*line, code);
   {
     const std::lock_guard lock(line->resultMutex);
     if (line->dual.load() != 0) {

@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kBoardCount = 4;
 constexpr int kMaxPauseSec = 24 * 60 * 60;
+constexpr int kMaxSimulatedDelayMs = 60 * 1000;
 constexpr std::string_view kStartFail = "@RET=0@MSG=Platform START FAIL";
 constexpr const char* kColourMeterFile = "d:\\test\\machine\\i1pro.ini";
 
@@ -112,6 +113,7 @@ void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
     {
       const std::lock_guard lock(line.resultMutex);
       line.dualResultCount = 0;
+      line.dualSequenceCount = 0;
     }
     line.dualSiteLeft = fields.Int("DUAL_SITE_L");
     line.dualSiteRight = fields.Int("DUAL_SITE_R");
@@ -199,11 +201,23 @@ void PacketDispatcher::OnFocusHome(const ProtocolPacket& packet) {
   Answer(packet, port::Format("@RET=%d", result));
 }
 
+// The row a simulation run's last "Status" remembered: "delay,state".
+std::string PacketDispatcher::SimulatedStatus() {
+  const Sequence rows = line_->sequences ? line_->sequences->Rows(line_->Server()) : Sequence{};
+  const std::size_t row = static_cast<std::size_t>(std::max(0, line_->statusRow.load()));
+  const auto items = SplitList(row < rows.size() ? rows[row].value : std::string());
+  line_->testerState = items.size() > 1 ? ParseInt(items[1]) : 0;
+  port::clock::SleepMs(items.empty() ? 0 : std::clamp(ParseInt(items[0]), 0, kMaxSimulatedDelayMs));
+  return "SimulationMode Status return";
+}
+
 void PacketDispatcher::OnStatusInquiry(const ProtocolPacket& packet) {
   CQRV_LoadMemory* record = line_->Record();
   const std::string sensor = record->GetSensorPath();
   std::string message;
-  if (record->IniRead_Int) {
+  if (simulationMode_.load()) {
+    message = SimulatedStatus();
+  } else if (record->IniRead_Int) {
     if (record->GetPara() == 1) line_->usbIndex = record->IniRead_Int("QRV_HW", "HW_USB_ID", 0, sensor.c_str());
     const int usb = line_->usbIndex.load();
     const std::string key = port::Format("OPEN_DEVICE_INIT_FLAG_%d", usb);

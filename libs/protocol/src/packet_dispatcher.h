@@ -32,6 +32,7 @@ class PacketDispatcher {
   bool WaitForPauseConfirmation(int timeoutSec);
   void OnFocusHome(const ProtocolPacket& packet);
   void OnStatusInquiry(const ProtocolPacket& packet);
+  std::string SimulatedStatus();
   void OnStandbyOffset(const ProtocolPacket& packet);
   void OnLot(const ProtocolPacket& packet);
   void OnModelName(const ProtocolPacket& packet);

@@ -9,7 +9,6 @@
 namespace protocol {
 namespace {
 
-const char* const kProtocolDebugKey = "Software\\QRV\\Platform\\SYSTEM\\";
 
 
 }  // namespace
@@ -27,6 +26,7 @@ void CProtocolDlg::LoadSettings() {
   const bool debug = record_->RegeditRead_Int &&
                      record_->RegeditRead_Int(RegRoot::CurrentUser, kProtocolDebugKey, "ProtocolDebug", 0) == 1;
   simulationMode_ = debug && port::ini::ReadString(ini, "PROTOCOL", "SIMULATION_MODE", "0") == "1";
+  sequences_->Load(ini);
   packetSave_ = port::ini::ReadString(ini, "PROTOCOL", "PACKET_SAVE", "0") == "1";
   chart_.xInverse = port::ini::ReadString(ini, "CHART", "X_INVERSE", "0") == "1";
   chart_.yInverse = port::ini::ReadString(ini, "CHART", "Y_INVERSE", "0") == "1";
@@ -69,6 +69,8 @@ std::shared_ptr<ServerLine> CProtocolDlg::LineOf(int server, char siteCode) {
   if (!line) line = std::make_shared<ServerLine>(server, record_, siteCode);
   line->SetSiteCode(siteCode);
   line->packetSave = packetSave_;
+  line->sequences = sequences_;
+  line->table = table_.get();
   return line;
 }
 

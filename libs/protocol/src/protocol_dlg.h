@@ -10,6 +10,7 @@
 
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
+#include "debug_sequence.h"
 #include "listen_socket.h"
 #include "mes_dlg.h"
 
@@ -63,6 +64,7 @@ class CProtocolDlg {
   std::unique_ptr<ProtocolFunctionTable> table_;
   std::atomic<bool> simulationMode_{false};
   bool packetSave_ = false;
+  std::shared_ptr<DebugSequences> sequences_ = std::make_shared<DebugSequences>();
   ChartOptions chart_;
   CMesDlg mes_;
   // The sockets live on the UI thread; the lines that test threads reach are published under serversMutex_.

@@ -95,6 +95,16 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
   if (!sent) Log(port::Format("Packet send fail : %s", std::strerror(errno)));
 }
 
+bool ServerLine::IsDebugMode() const {
+  return record_->RegeditRead_Int &&
+         record_->RegeditRead_Int(RegRoot::CurrentUser, kProtocolDebugKey, "ProtocolDebug", 0) == 1;
+}
+
+void ServerLine::RunDebugSequence(int site) {
+  if (!sequences || !table) return;
+  protocol::RunDebugSequence(sequences->Rows(site), {server_, table, record_, &testerState, &statusRow});
+}
+
 void ServerLine::WritePacketLog(std::string_view text) {
   if (packetSave.load()) packetLog_.Write(text);
 }

@@ -4,12 +4,14 @@
 // and the test threads share it through a shared_ptr, so closing a connection or a server never frees
 // what another thread still uses.
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
+#include "debug_sequence.h"
 #include "packet_log.h"
 #include "protocol_packet.h"
 #include "tester_answers.h"
@@ -21,6 +23,7 @@ class QObject;
 namespace protocol {
 
 inline constexpr int kSendTimeoutMs = 2000;
+inline constexpr const char* kProtocolDebugKey = "Software\\QRV\\Platform\\SYSTEM\\";
 
 enum TesterState : int { kTesterReady = 0, kTesterError = 1, kTesterWorking = 2 };
 
@@ -96,6 +99,16 @@ class ServerLine {
   std::mutex resultMutex;
   int dualCode = 0;
   int dualResultCount = 0;
+  int dualSequenceCount = 0;
+
+  // Debug mode: the simulation sequences, the entries their rows call and the row of the last "Status".
+  std::shared_ptr<DebugSequences> sequences;
+  const ProtocolFunctionTable* table = nullptr;
+  std::atomic<int> statusRow{0};
+  // ProtocolDebug, read from the record at each call.
+  bool IsDebugMode() const;
+  // Runs the sequence of the site's letter against this server.
+  void RunDebugSequence(int site);
 
  private:
   const int server_;

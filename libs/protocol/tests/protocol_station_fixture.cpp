@@ -59,8 +59,9 @@ namespace {
 void WriteProtocolIni(const std::filesystem::path& model, const std::array<std::string, 4>& ports,
                       const std::string& moreSettings = "") {
   std::ofstream ini(model / "Protocol.ini");
-  ini << "[PROTOCOL]\n" << moreSettings;
+  ini << "[PROTOCOL]\n";
   for (int i = 0; i < 4; ++i) ini << "PORT_" << static_cast<char>('A' + i) << "=" << ports[i] << "\n";
+  ini << moreSettings;
   ini << "[SITE_CODE]\nTESTER_A=A\nTESTER_B=B\nTESTER_C=C\nTESTER_D=D\n";
 }
 
@@ -89,7 +90,9 @@ int FakeIniWriteDouble(const char* section, const char* key, double value, const
   return port::ini::WriteString(path, section, key, port::Format("%lf", value).c_str()) ? 1 : 0;
 }
 
-std::uint32_t FakeRegeditReadInt(RegRoot, const char*, const char*, std::uint32_t defaultValue) { return defaultValue; }
+std::uint32_t FakeRegeditReadInt(RegRoot, const char*, const char* name, std::uint32_t defaultValue) {
+  return std::string_view(name) == "ProtocolDebug" ? Station().protocolDebug.load() : defaultValue;
+}
 
 
 port::ModuleHandle Library() {
@@ -109,6 +112,7 @@ void ProtocolStation::SetUp() {
     Station().panelCommands.clear();
     Station().logLines.clear();
     Station().errorLogLines.clear();
+    Station().protocolDebug = 0;
     Station().onStart = nullptr;
   }
   folder_ = std::filesystem::temp_directory_path() /
