@@ -8,16 +8,21 @@
 #include "QRV_PlatformMemory.h"
 #include "port/text.h"
 #include "library.h"
+#include "protocol_core.h"
 #include "protocol_dlg.h"
 
-using protocol::CProtocolDlg;
+#include <QApplication>
+
+using protocol::ProtocolCore;
 using protocol::ServerLine;
 
 namespace {
 
 // Changed on the UI thread under the exclusive lock; other threads read it under the shared lock.
 std::shared_mutex g_dialogMutex;
-std::unique_ptr<CProtocolDlg> g_dialog;
+std::unique_ptr<ProtocolCore> g_dialog;
+// The window, in a process with a screen (none under a plain core application); UI thread only.
+std::unique_ptr<protocol::CProtocolDlg> g_window;
 
 std::shared_ptr<ServerLine> Line(int server) { return protocol::FindServerLine(server); }
 
@@ -46,7 +51,7 @@ int SimulatedResult(ServerLine& line, int code) {
 
 namespace protocol {
 
-CProtocolDlg* Dialog() { return g_dialog.get(); }
+ProtocolCore* Core() { return g_dialog.get(); }
 
 std::shared_ptr<ServerLine> FindServerLine(int server) {
   const std::shared_lock lock(g_dialogMutex);
@@ -69,11 +74,18 @@ void DropResult(int server, int code) {
 
 QRV_EXPORT ProtocolFunctionTable* Load_Protocol(CQRV_LoadMemory* record, ModuleHandle* module) {
   if (!g_dialog) {
-    auto dialog = std::make_unique<CProtocolDlg>(record, module ? *module : nullptr);
+    auto dialog = std::make_unique<ProtocolCore>(record, module ? *module : nullptr);
     const std::unique_lock lock(g_dialogMutex);
     g_dialog = std::move(dialog);
   }
+  if (!g_window && qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    g_window = std::make_unique<protocol::CProtocolDlg>(*g_dialog);
+  }
   return g_dialog->Table();
+}
+
+QRV_EXPORT void OnSpecDlg() {
+  if (g_window) g_window->OnSpecDlg();
 }
 
 // The first step of an ordered shutdown, before the sites are joined and the items unloaded: the servers
@@ -84,7 +96,8 @@ QRV_EXPORT void StopProtocolServers(CQRV_LoadMemory*) {
 }
 
 QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) {
-  std::unique_ptr<CProtocolDlg> dialog;
+  g_window.reset();
+  std::unique_ptr<ProtocolCore> dialog;
   {
     const std::unique_lock lock(g_dialogMutex);
     dialog = std::move(g_dialog);
@@ -123,6 +136,8 @@ QRV_EXPORT void SendResultCode(int server, int code, std::string message) {
   line->Log(port::Format("Module BarCode: %s", bcd.c_str()));
   line->SendPacket(protocol::PacketType::Notify, 'R', "RET",
                    port::Format("@RET=%d@MSG=%s@BCD=%s@VCM=%s", code, message.c_str(), bcd.c_str(), vcm.c_str()));
+  line->MarkMonitor(protocol::AckMonitor::List::Recv);
+  line->MarkMonitor(protocol::AckMonitor::List::Send);
 }
 
 QRV_EXPORT void SetDualResultCode(int server, int code) {

@@ -7,10 +7,10 @@
 
 namespace protocol {
 
-class CProtocolDlg;
+class ProtocolCore;
 
 // Null before Load_Protocol and after Load_OnDelete. For the UI thread only.
-CProtocolDlg* Dialog();
+ProtocolCore* Core();
 // The server's line, or null (with its status line) when that server is not open. Any thread.
 std::shared_ptr<ServerLine> FindServerLine(int server);
 

@@ -72,3 +72,18 @@ void CListenSocket::CloseClient() {
 }
 
 }  // namespace protocol
+
+namespace protocol {
+
+// An edit field holds no '\r', so a typed packet gets the end a handler's packet has.
+void CListenSocket::Inject(const std::string& typed) {
+  const std::string bytes = typed.back() == '\r' ? typed : typed + '\r';
+  line_->WritePacketLog(bytes);
+  PacketReassembler reassembler;
+  auto result = reassembler.Feed(bytes);
+  for (const auto& fragment : result.dropped) line_->Log("Packet without end dropped : " + fragment);
+  if (!reassembler.Carry().empty()) line_->Log("Packet without end dropped : " + reassembler.Carry());
+  worker_->Push(std::move(result.packets));
+}
+
+}  // namespace protocol

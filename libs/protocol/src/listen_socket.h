@@ -31,6 +31,8 @@ class CListenSocket : public QObject {
   int Port() const;
   const std::shared_ptr<ServerLine>& Line() const { return line_; }
   void CloseClient();
+  // Bytes typed by an engineer, cut into packets and queued to the worker as a connection's bytes are.
+  void Inject(const std::string& bytes);
 
  private:
   void OnAccept();

@@ -50,6 +50,10 @@ void PacketDispatcher::DispatchPacket(std::string text) {
   if (!text.empty() && text.back() == '\r' && !isMes) text.pop_back();
   const ProtocolPacket packet(text);
   if (!packet.IsCommand('K', "SOT")) line_->Log(text);
+  if (line_->monitor) {
+    if (packet.IsCommand('K', "SOT")) line_->monitor->StartTest(line_->Server());
+    line_->monitor->AddRecvRow(line_->Server(), text);
+  }
 
   if (packet.IsCommand('K', "SOT")) return OnStartOfTest(packet);
   if (packet.IsCommand('K', "EOT")) return OnEndOfTest(packet);
@@ -139,6 +143,8 @@ void PacketDispatcher::StartSite(int site, int usb, const ProtocolPacket& packet
 void PacketDispatcher::OnEndOfTest(const ProtocolPacket& packet) {
   line_->SendCommandToPanel("STOP");
   Answer(packet, {});
+  line_->MarkMonitor(AckMonitor::List::Recv);
+  line_->MarkMonitor(AckMonitor::List::Send);
 }
 
 void PacketDispatcher::OnPause(const ProtocolPacket& packet) {

@@ -92,7 +92,12 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
   packet.pop_back();
   Log(packet);
   WritePacketLog(packet);
+  if (monitor) monitor->AddSendRow(server_, packet);
   if (!sent) Log(port::Format("Packet send fail : %s", std::strerror(errno)));
+}
+
+void ServerLine::MarkMonitor(AckMonitor::List list) const {
+  if (monitor) monitor->Mark(server_, list);
 }
 
 bool ServerLine::IsDebugMode() const {

@@ -11,6 +11,7 @@
 
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
+#include "ack_monitor.h"
 #include "debug_sequence.h"
 #include "packet_log.h"
 #include "protocol_packet.h"
@@ -100,6 +101,10 @@ class ServerLine {
   int dualCode = 0;
   int dualResultCount = 0;
   int dualSequenceCount = 0;
+
+  // The packet monitor's lists (shared by the four servers).
+  std::shared_ptr<AckMonitor> monitor;
+  void MarkMonitor(AckMonitor::List list) const;
 
   // Debug mode: the simulation sequences, the entries their rows call and the row of the last "Status".
   std::shared_ptr<DebugSequences> sequences;

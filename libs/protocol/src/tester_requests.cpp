@@ -138,6 +138,7 @@ QRV_EXPORT int SetEmergency(int server, int timeoutMs) {
   const auto line = FindServerLine(server);
   if (!line) return 0;
   line->SendCommandToPanel("STOP");
+  line->MarkMonitor(protocol::AckMonitor::List::Recv);
   return SendAndWait(*line, AckFlag::EMO, 'K', "EMO", "", {"EMO", "EMO pass", "EMO fail - timeout!"}, timeoutMs);
 }
 
