@@ -21,6 +21,9 @@ const char* const kDarkSheet =
     "QCheckBox::indicator { width: 12px; height: 12px; border: 1px solid white; background: rgb(62,62,66); }"
     "QCheckBox::indicator:checked { background: rgb(0,122,204); }"
     "QCheckBox::indicator:disabled { border-color: rgb(140,140,140); }"
+    "QMenuBar { background-color: rgb(45,45,48); color: white; }"
+    "QMenuBar::item:selected, QMenu::item:selected { background-color: rgb(0,122,204); }"
+    "QMenu { background-color: rgb(62,62,66); color: white; }"
     "QLabel, QCheckBox { color: white; background: transparent; }";
 
 QString GroupSheet(const char* frame) {

@@ -6,7 +6,7 @@
 
 namespace protocol {
 
-CListenSocket::CListenSocket(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, CMesDlg& mes)
+CListenSocket::CListenSocket(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, MesGrids& mes)
     : line_(std::move(line)),
       dispatcher_(std::make_unique<PacketDispatcher>(line_, simulationMode, mes)) {
   worker_ = std::make_unique<PacketWorker>([this](const std::string& packet) { dispatcher_->DispatchPacket(packet); });

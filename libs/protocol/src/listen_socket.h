@@ -21,7 +21,7 @@ class CListenSocket : public QObject {
  public:
   // Serves line, which outlives the server: a test still running when the server closes finds it and reports
   // to the next server of the same index.
-  CListenSocket(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, CMesDlg& mes);
+  CListenSocket(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, MesGrids& mes);
   // Closes the connection and the listening socket, marks the line closed (requests waiting on it end),
   // then ends and joins the worker.
   ~CListenSocket() override;

@@ -38,7 +38,7 @@ std::string WithoutLineEnds(std::string_view text) {
 }  // namespace
 
 PacketDispatcher::PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode,
-                                   CMesDlg& mes)
+                                   MesGrids& mes)
     : line_(std::move(line)), simulationMode_(simulationMode), mes_(mes) {}
 
 void PacketDispatcher::Answer(const ProtocolPacket& request, std::string_view data) {

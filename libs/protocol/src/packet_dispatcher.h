@@ -6,7 +6,7 @@
 #include <string>
 
 #include "clock_request.h"
-#include "mes_dlg.h"
+#include "mes_grids.h"
 #include "protocol_packet.h"
 #include "server_line.h"
 
@@ -14,7 +14,7 @@ namespace protocol {
 
 class PacketDispatcher {
  public:
-  PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, CMesDlg& mes);
+  PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, MesGrids& mes);
 
   // Long waits of a request end early when this says the worker is stopping.
   void SetStopQuery(std::function<bool()> isStopping) { isStopping_ = std::move(isStopping); }
@@ -43,7 +43,7 @@ class PacketDispatcher {
 
   std::shared_ptr<ServerLine> line_;
   const std::atomic<bool>& simulationMode_;
-  CMesDlg& mes_;
+  MesGrids& mes_;
   std::function<bool()> isStopping_ = [] { return false; };
   ClockSetter clockSetter_ = SetSystemClock;
 };

@@ -38,19 +38,24 @@ std::string PacketLog::FilePath(const port::clock::LocalTime& time) const {
   return port::JoinPath(folder, port::Format("PacketLog_%04d_%02d_%02d_%c.txt", time.year, time.month, time.day, letter_));
 }
 
-bool PacketLog::Write(std::string_view text) { return WriteAt(port::clock::NowLocal(), text); }
+std::string PacketLog::FormatLine(const port::clock::LocalTime& time, std::string_view text) {
+  return port::Format("[%04d/%02d/%02d %02d:%02d:%02d:%03d] ", time.year, time.month, time.day, time.hour,
+                      time.minute, time.second, time.millisecond) +
+         EscapeControlBytes(text);
+}
 
 bool PacketLog::WriteAt(const port::clock::LocalTime& time, std::string_view text) {
+  return WriteLine(time, FormatLine(time, text));
+}
+
+bool PacketLog::WriteLine(const port::clock::LocalTime& time, const std::string& line) {
   const std::string path = FilePath(time);
-  const std::string line =
-      port::Format("[%04d/%02d/%02d %02d:%02d:%02d:%03d] ", time.year, time.month, time.day, time.hour, time.minute,
-                   time.second, time.millisecond) +
-      EscapeControlBytes(text) + "\r\n";
   const std::lock_guard lock(mutex_);
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
   std::ofstream file(path, std::ios::binary | std::ios::app);
-  const bool written = file && file.write(line.data(), static_cast<std::streamsize>(line.size())) && file.flush();
+  const bool written = file && file.write(line.data(), static_cast<std::streamsize>(line.size())) &&
+                       file.write("\r\n", 2) && file.flush();
   if (!written && !failing_ && onFailure_) {
     onFailure_(port::Format("Packet log write fail : %s", path.c_str()));
   }

@@ -22,9 +22,12 @@ class PacketLog {
 
   PacketLog(std::string programFolder, char serverLetter, Failure onFailure);
 
-  // Appends one line with the local time of now; false when it could not be written.
-  bool Write(std::string_view text);
+  // "[<time stamp>] <text>" with the text's control bytes escaped, without the line end.
+  static std::string FormatLine(const port::clock::LocalTime& time, std::string_view text);
+  // Appends one line stamped with time to that day's file; false when it could not be written.
   bool WriteAt(const port::clock::LocalTime& time, std::string_view text);
+  // The same with a line FormatLine made.
+  bool WriteLine(const port::clock::LocalTime& time, const std::string& line);
 
   std::string FilePath(const port::clock::LocalTime& time) const;
 

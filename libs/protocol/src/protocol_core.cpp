@@ -121,6 +121,7 @@ std::shared_ptr<ServerLine> ProtocolCore::LineOf(int server, char siteCode) {
   line->packetSave = packetSave_;
   line->sequences = sequences_;
   line->monitor = monitor_;
+  line->status = status_;
   line->table = table_.get();
   return line;
 }
@@ -166,41 +167,12 @@ void ProtocolCore::DropResult(int server, int code) {
   }
 }
 
-void ProtocolCore::AppendServerStatus(int server, const std::string& text) {
-  {
-    const std::lock_guard lock(statusMutex_);
-    auto& list = status_[server];
-    if (list.size() >= kStatusListCap) list.clear();
-    list.push_back(text);
-  }
-  StatusChanged();
-}
+void ProtocolCore::AppendServerStatus(int server, const std::string& text) { status_->Append(server, text); }
 
-void ProtocolCore::ClearServerStatus() {
-  {
-    const std::lock_guard lock(statusMutex_);
-    for (auto& list : status_) list.clear();
-  }
-  StatusChanged();
-}
+void ProtocolCore::ClearServerStatus() { status_->Clear(); }
 
-void ProtocolCore::SetStatusChanged(std::function<void()> changed) {
-  const std::lock_guard lock(statusMutex_);
-  statusChanged_ = std::move(changed);
-}
+void ProtocolCore::SetStatusChanged(std::function<void()> changed) { status_->SetChanged(std::move(changed)); }
 
-void ProtocolCore::StatusChanged() {
-  std::function<void()> changed;
-  {
-    const std::lock_guard lock(statusMutex_);
-    changed = statusChanged_;
-  }
-  if (changed) changed();
-}
-
-std::deque<std::string> ProtocolCore::ServerStatus(int server) const {
-  const std::lock_guard lock(statusMutex_);
-  return server >= 0 && server < kServerCount ? status_[server] : std::deque<std::string>{};
-}
+std::deque<std::string> ProtocolCore::ServerStatus(int server) const { return status_->Lines(server); }
 
 }  // namespace protocol

@@ -13,12 +13,12 @@
 #include "QRV_PlatformMemory.h"
 #include "debug_sequence.h"
 #include "listen_socket.h"
-#include "mes_dlg.h"
+#include "status_lists.h"
+#include "mes_grids.h"
 
 namespace protocol {
 
 inline constexpr int kServerCount = 4;
-inline constexpr std::size_t kStatusListCap = 10000;
 
 // The chart check boxes, read by test threads at each chart move.
 struct ChartOptions {
@@ -37,7 +37,7 @@ class ProtocolCore {
   ProtocolFunctionTable* Table() const { return table_.get(); }
   CQRV_LoadMemory* Record() const { return record_; }
   const ChartOptions& Chart() const { return chart_; }
-  CMesDlg& Mes() { return mes_; }
+  MesGrids& Mes() { return mes_; }
   AckMonitor& Monitor() { return *monitor_; }
   DebugSequences& Sequences() { return *sequences_; }
 
@@ -87,7 +87,6 @@ class ProtocolCore {
 
  private:
   void LoadSettings();
-  void StatusChanged();
   std::shared_ptr<ServerLine> LineOf(int server, char siteCode);
   void ReportSetUp(int server, const std::string& text);
 
@@ -98,15 +97,13 @@ class ProtocolCore {
   std::shared_ptr<DebugSequences> sequences_ = std::make_shared<DebugSequences>();
   std::shared_ptr<AckMonitor> monitor_ = std::make_shared<AckMonitor>();
   ChartOptions chart_;
-  CMesDlg mes_;
+  MesGrids mes_;
   // The sockets live on the UI thread; the lines that test threads reach are published under serversMutex_.
   std::array<std::unique_ptr<CListenSocket>, kServerCount> servers_;
   mutable std::mutex serversMutex_;
   std::array<std::shared_ptr<ServerLine>, kServerCount> lines_;
   std::array<bool, kServerCount> open_{};
-  mutable std::mutex statusMutex_;
-  std::array<std::deque<std::string>, kServerCount> status_;
-  std::function<void()> statusChanged_;
+  std::shared_ptr<StatusLists> status_ = std::make_shared<StatusLists>();
   std::string ini_;
   bool debugMode_ = false;
   std::array<ServerRow, kServerCount> rows_;

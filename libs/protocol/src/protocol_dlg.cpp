@@ -6,6 +6,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -72,6 +74,14 @@ CProtocolDlg::CProtocolDlg(ProtocolCore& core) : core_(core) {
   ack_ = new CAckDlg(core_.Monitor(), this);
   ack_->setWindowFlag(Qt::Window);
   ack_->hide();
+  mes_ = new CMesDlg(core_.Mes(), this);
+  mes_->setWindowFlag(Qt::Window);
+  mes_->hide();
+  auto* menu = new QMenuBar(this);
+  QMenu* map = menu->addMenu("Map");
+  connect(map->addAction("Ack"), &QAction::triggered, this, &CProtocolDlg::OnMenuMap);
+  connect(map->addAction("Mes"), &QAction::triggered, this, &CProtocolDlg::OnMenuMap);
+  layout->setMenuBar(menu);
   LoadServerRows();
   ApplyLoginLevel();
   QPointer<CProtocolDlg> self(this);
@@ -172,6 +182,7 @@ QWidget* CProtocolDlg::BuildServerList() {
   servers_->setSelectionBehavior(QAbstractItemView::SelectRows);
   servers_->setEditTriggers(QAbstractItemView::DoubleClicked);
   servers_->setMinimumWidth(300);
+  servers_->horizontalHeader()->setStretchLastSection(true);
   for (int row = 0; row < kServerCount; ++row) {
     for (const int column : {CGridButton::kConnect, CGridButton::kClose}) {
       auto* button = new CGridButton(row, column, servers_);
@@ -262,6 +273,12 @@ void CProtocolDlg::ApplyLoginLevel() {
                            static_cast<QWidget*>(sendServer_), static_cast<QWidget*>(packetSave_)}) {
     control->setEnabled(engineer);
   }
+}
+
+void CProtocolDlg::OnMenuMap() {
+  mes_->hide();
+  mes_->show();
+  mes_->raise();
 }
 
 void CProtocolDlg::OnSpecDlg() {

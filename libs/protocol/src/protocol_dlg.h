@@ -13,6 +13,7 @@
 #include "ack_dlg.h"
 #include "dialog_tx.h"
 #include "grid_ctrl_seq.h"
+#include "mes_dlg.h"
 #include "protocol_core.h"
 
 namespace protocol {
@@ -26,6 +27,8 @@ class CProtocolDlg : public CDialogTx {
   // Enables the engineer's controls by the login level, then brings the window to the front.
   void OnSpecDlg();
   CAckDlg& AckDlg() { return *ack_; }
+  // Menu "Map": "Ack" and "Mes" both bring the MES dialog up.
+  void OnMenuMap();
 
   void OnBnClickedSend();
   void OnBnClickedSave();
@@ -55,6 +58,7 @@ class CProtocolDlg : public CDialogTx {
 
   ProtocolCore& core_;
   CAckDlg* ack_;
+  CMesDlg* mes_;
   QCheckBox* packetSave_ = nullptr;
   QCheckBox* simulation_ = nullptr;
   QLineEdit* packet_ = nullptr;

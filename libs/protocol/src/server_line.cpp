@@ -111,7 +111,11 @@ void ServerLine::RunDebugSequence(int site) {
 }
 
 void ServerLine::WritePacketLog(std::string_view text) {
-  if (packetSave.load()) packetLog_.Write(text);
+  if (!packetSave.load()) return;
+  const auto now = port::clock::NowLocal();
+  const std::string line = PacketLog::FormatLine(now, text);
+  if (status) status->Append(server_, line);
+  packetLog_.WriteLine(now, line);
 }
 
 void ServerLine::SendCommandToPanel(const std::string& text) const {

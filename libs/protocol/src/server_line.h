@@ -14,6 +14,7 @@
 #include "ack_monitor.h"
 #include "debug_sequence.h"
 #include "packet_log.h"
+#include "status_lists.h"
 #include "protocol_packet.h"
 #include "tester_answers.h"
 
@@ -54,8 +55,9 @@ class ServerLine {
                   const ProtocolPacket* request = nullptr);
   void RestartSequence();
 
-  // One line of the server's packet log while "Packet Log Save" is on; any thread.
+  // One line of the server's packet log and status list while "Packet Log Save" is on; any thread.
   void WritePacketLog(std::string_view text);
+  std::shared_ptr<StatusLists> status;
   std::atomic<bool> packetSave{false};
 
   // A line to the log of the server's site (site 0 when that site is not configured).

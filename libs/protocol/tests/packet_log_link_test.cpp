@@ -1,6 +1,9 @@
 // The packet log of a run with the handler peer.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QListWidget>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -61,6 +64,14 @@ TEST_F(PacketLogRun, HoldsEveryPacketSentAndReceivedOneLineEach) {
   std::size_t lines = 0;
   for (std::size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2)) ++lines;
   EXPECT_EQ(lines, expected.size()) << text;
+  // The same lines are in server B's status list of the dialog.
+  QListWidget* status = nullptr;
+  for (QWidget* widget : QApplication::allWidgets()) {
+    if (widget->objectName() == "4017") status = qobject_cast<QListWidget*>(widget);
+  }
+  ASSERT_NE(status, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return status->count() >= static_cast<int>(expected.size()); }));
+  EXPECT_TRUE(status->item(status->count() - 2)->text().endsWith("] $HBN00001RRET@RET=1@MSG=PASS@BCD=B7@VCM=V7"));
 }
 
 TEST_F(PacketLogRun, NothingIsWrittenWithoutPacketLogSave) {
