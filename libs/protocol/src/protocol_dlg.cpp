@@ -182,7 +182,6 @@ QWidget* CProtocolDlg::BuildServerList() {
   servers_->setSelectionBehavior(QAbstractItemView::SelectRows);
   servers_->setEditTriggers(QAbstractItemView::DoubleClicked);
   servers_->setMinimumWidth(300);
-  servers_->horizontalHeader()->setStretchLastSection(true);
   for (int row = 0; row < kServerCount; ++row) {
     for (const int column : {CGridButton::kConnect, CGridButton::kClose}) {
       auto* button = new CGridButton(row, column, servers_);
