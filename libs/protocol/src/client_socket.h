@@ -17,8 +17,8 @@ class CClientSocket : public QObject {
   using PacketSink = std::function<void(std::vector<std::string> packets)>;
   using LineLog = std::function<void(const std::string& line)>;
 
-  // Takes the accepted socket over.
-  CClientSocket(QTcpSocket* socket, PacketSink sink, LineLog log, QObject* parent);
+  // Takes the accepted socket over; every received block goes to packetLog as it came.
+  CClientSocket(QTcpSocket* socket, PacketSink sink, LineLog log, LineLog packetLog, QObject* parent);
 
   QTcpSocket* Socket() const { return socket_; }
   void Close();
@@ -32,6 +32,7 @@ class CClientSocket : public QObject {
   QTcpSocket* const socket_;
   PacketSink sink_;
   LineLog log_;
+  LineLog packetLog_;
   PacketReassembler reassembler_;
 };
 

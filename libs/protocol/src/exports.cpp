@@ -1,19 +1,28 @@
 // The library's exports: creation and deletion, the result and status reports, and the getters of the
 // start-of-test values that the function table hands to the test items.
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
 #include "port/text.h"
 #include "library.h"
+#include "protocol_core.h"
 #include "protocol_dlg.h"
 
-using protocol::CProtocolDlg;
+#include <QApplication>
+
+using protocol::ProtocolCore;
 using protocol::ServerLine;
 
 namespace {
 
-std::unique_ptr<CProtocolDlg> g_dialog;
+// Changed on the UI thread under the exclusive lock; other threads read it under the shared lock.
+std::shared_mutex g_dialogMutex;
+std::unique_ptr<ProtocolCore> g_dialog;
+// The window, in a process with a screen (none under a plain core application); UI thread only.
+std::unique_ptr<protocol::CProtocolDlg> g_window;
 
 std::shared_ptr<ServerLine> Line(int server) { return protocol::FindServerLine(server); }
 
@@ -23,24 +32,79 @@ T Get(int server, T missing, Read read) {
   return line ? read(*line) : missing;
 }
 
+// Debug mode: the sequence replaces the handler's moves (the left site of a dual start first, then the
+// right), and a "ReturnCode" row of the server's list replaces the result.
+int SimulatedResult(ServerLine& line, int code) {
+  int site = line.site.load();
+  if (line.dual.load() != 0) {
+    const std::lock_guard lock(line.resultMutex);
+    site = line.dualSequenceCount++ == 0 ? line.dualSiteLeft.load() : line.dualSiteRight.load();
+  }
+  line.RunDebugSequence(site);
+  if (const auto forced = line.sequences ? line.sequences->ReturnCode(line.Server()) : std::nullopt) code = *forced;
+  const std::lock_guard lock(line.resultMutex);
+  line.dualCode = code;
+  return code;
+}
+
 }  // namespace
 
 namespace protocol {
 
-CProtocolDlg* Dialog() { return g_dialog.get(); }
+ProtocolCore* Core() { return g_dialog.get(); }
 
 std::shared_ptr<ServerLine> FindServerLine(int server) {
+  const std::shared_lock lock(g_dialogMutex);
   return g_dialog ? g_dialog->IsServerCreated(server) : nullptr;
+}
+
+ChartSettings CurrentChart() {
+  const std::shared_lock lock(g_dialogMutex);
+  if (!g_dialog) return {};
+  const auto& chart = g_dialog->Chart();
+  return {chart.xInverse.load(), chart.yInverse.load(), chart.xyChange.load()};
+}
+
+void DropResult(int server, int code) {
+  const std::shared_lock lock(g_dialogMutex);
+  if (g_dialog) g_dialog->DropResult(server, code);
 }
 
 }  // namespace protocol
 
 QRV_EXPORT ProtocolFunctionTable* Load_Protocol(CQRV_LoadMemory* record, ModuleHandle* module) {
-  if (!g_dialog) g_dialog = std::make_unique<CProtocolDlg>(record, module ? *module : nullptr);
+  if (!g_dialog) {
+    auto dialog = std::make_unique<ProtocolCore>(record, module ? *module : nullptr);
+    const std::unique_lock lock(g_dialogMutex);
+    g_dialog = std::move(dialog);
+  }
+  if (!g_window && qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    g_window = std::make_unique<protocol::CProtocolDlg>(*g_dialog);
+  }
   return g_dialog->Table();
 }
 
-QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) { g_dialog.reset(); }
+QRV_EXPORT void OnSpecDlg() {
+  if (g_window) g_window->OnSpecDlg();
+}
+
+// The first step of an ordered shutdown, before the sites are joined and the items unloaded: the servers
+// stop listening, close their connections and end their workers, and a request waiting for the handler
+// ends with its failure value. The library stays loaded; its entries give their failure values.
+QRV_EXPORT void StopProtocolServers(CQRV_LoadMemory*) {
+  if (g_dialog) g_dialog->CloseServers();
+}
+
+QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) {
+  g_window.reset();
+  std::unique_ptr<ProtocolCore> dialog;
+  {
+    const std::unique_lock lock(g_dialogMutex);
+    dialog = std::move(g_dialog);
+  }
+  // Deleted outside the lock: ending the workers serves the UI, and a worker may be reaching the dialog.
+  dialog.reset();
+}
 
 QRV_EXPORT std::string GetDllVersion() { return port::Format("Release - %s", __DATE__); }
 
@@ -56,7 +120,8 @@ QRV_EXPORT int SendStatus(int server) {
 
 QRV_EXPORT void SendResultCode(int server, int code, std::string message) {
   const auto line = Line(server);
-  if (!line) return;
+  if (!line) return protocol::DropResult(server, code);
+  if (line->IsDebugMode()) code = SimulatedResult(*line, code);
   {
     const std::lock_guard lock(line->resultMutex);
     if (line->dual.load() != 0) {
@@ -71,6 +136,8 @@ QRV_EXPORT void SendResultCode(int server, int code, std::string message) {
   line->Log(port::Format("Module BarCode: %s", bcd.c_str()));
   line->SendPacket(protocol::PacketType::Notify, 'R', "RET",
                    port::Format("@RET=%d@MSG=%s@BCD=%s@VCM=%s", code, message.c_str(), bcd.c_str(), vcm.c_str()));
+  line->MarkMonitor(protocol::AckMonitor::List::Recv);
+  line->MarkMonitor(protocol::AckMonitor::List::Send);
 }
 
 QRV_EXPORT void SetDualResultCode(int server, int code) {

@@ -19,15 +19,20 @@ namespace protocol {
 class CListenSocket : public QObject {
   Q_OBJECT
  public:
-  CListenSocket(int server, CQRV_LoadMemory* record, char siteCode, const std::atomic<bool>& simulationMode,
-                CMesDlg& mes);
-  // Closes the connection and the listening socket, then ends and joins the worker.
+  // Serves line, which outlives the server: a test still running when the server closes finds it and reports
+  // to the next server of the same index.
+  CListenSocket(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, MesGrids& mes);
+  // Closes the connection and the listening socket, marks the line closed (requests waiting on it end),
+  // then ends and joins the worker.
   ~CListenSocket() override;
 
-  bool Listen(int port);
+  // Listens on every address; false with the reason in error when the port cannot be taken.
+  bool Listen(int port, std::string& error);
   int Port() const;
   const std::shared_ptr<ServerLine>& Line() const { return line_; }
   void CloseClient();
+  // Bytes typed by an engineer, cut into packets and queued to the worker as a connection's bytes are.
+  void Inject(const std::string& bytes);
 
  private:
   void OnAccept();

@@ -18,10 +18,11 @@ namespace {
 
 constexpr int kBoardCount = 4;
 constexpr int kMaxPauseSec = 24 * 60 * 60;
+constexpr int kMaxSimulatedDelayMs = 60 * 1000;
 constexpr std::string_view kStartFail = "@RET=0@MSG=Platform START FAIL";
 constexpr const char* kColourMeterFile = "d:\\test\\machine\\i1pro.ini";
 
-int IntField(const ProtocolPacket& packet, std::string_view key) { return ParseInt(GetPacketField(packet.Data(), key)); }
+int IntField(const ProtocolPacket& packet, std::string_view key) { return PacketFields(packet.Data()).Int(key); }
 
 bool IsBoard(int usb) { return usb >= 0 && usb < kBoardCount; }
 bool IsPara(int para) { return para >= 0 && para < kMaxSites; }
@@ -37,7 +38,7 @@ std::string WithoutLineEnds(std::string_view text) {
 }  // namespace
 
 PacketDispatcher::PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode,
-                                   CMesDlg& mes)
+                                   MesGrids& mes)
     : line_(std::move(line)), simulationMode_(simulationMode), mes_(mes) {}
 
 void PacketDispatcher::Answer(const ProtocolPacket& request, std::string_view data) {
@@ -49,6 +50,10 @@ void PacketDispatcher::DispatchPacket(std::string text) {
   if (!text.empty() && text.back() == '\r' && !isMes) text.pop_back();
   const ProtocolPacket packet(text);
   if (!packet.IsCommand('K', "SOT")) line_->Log(text);
+  if (line_->monitor) {
+    if (packet.IsCommand('K', "SOT")) line_->monitor->StartTest(line_->Server());
+    line_->monitor->AddRecvRow(line_->Server(), text);
+  }
 
   if (packet.IsCommand('K', "SOT")) return OnStartOfTest(packet);
   if (packet.IsCommand('K', "EOT")) return OnEndOfTest(packet);
@@ -67,40 +72,41 @@ void PacketDispatcher::DispatchPacket(std::string text) {
 }
 
 // Every number that selects a site, a board or a table slot is checked before anything starts.
-bool PacketDispatcher::StartOfTestInRange(const ProtocolPacket& packet) const {
-  const int usb = IntField(packet, "Usb");
-  if (!IsPara(IntField(packet, "Para"))) return false;
-  if (IntField(packet, "DUAL") == 0) return line_->IsConfiguredSite(IntField(packet, "Site")) && IsBoard(usb);
-  return line_->IsConfiguredSite(IntField(packet, "DUAL_SITE_L")) &&
-         line_->IsConfiguredSite(IntField(packet, "DUAL_SITE_R")) && IsBoard(usb) && IsBoard(usb + 1);
+bool PacketDispatcher::StartOfTestInRange(const PacketFields& fields) const {
+  const int usb = fields.Int("Usb");
+  if (!IsPara(fields.Int("Para"))) return false;
+  if (fields.Int("DUAL") == 0) return line_->IsConfiguredSite(fields.Int("Site")) && IsBoard(usb);
+  return line_->IsConfiguredSite(fields.Int("DUAL_SITE_L")) && line_->IsConfiguredSite(fields.Int("DUAL_SITE_R")) &&
+         IsBoard(usb) && IsBoard(usb + 1);
 }
 
 void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
+  const PacketFields fields(packet.Data());
   const bool accepted = simulationMode_.load() || line_->testerState.load() == kTesterReady;
-  if (!accepted || !StartOfTestInRange(packet)) {
-    line_->LogToSite(IntField(packet, "Site"), "Protocol - START FAIL");
+  if (!accepted || !StartOfTestInRange(fields)) {
+    line_->LogToSite(fields.Int("Site"), "Protocol - START FAIL");
     return Answer(packet, kStartFail);
   }
   ServerLine& line = *line_;
   line.answers.ClearForStart();
-  line.site = IntField(packet, "Site");
-  line.usbIndex = IntField(packet, "Usb");
-  line.para = IntField(packet, "Para");
-  line.grrMode = IntField(packet, "GrrMode");
-  line.testSequence = IntField(packet, "TestSequence");
-  line.dual = IntField(packet, "DUAL");
-  line.firstStart = IntField(packet, "FIRST_START");
-  line.lastStart = IntField(packet, "LAST_START");
-  line.distanceTarget = ParseFloat(GetPacketField(packet.Data(), "DISTANCE_TARGET"));
-  line.distanceActual = ParseFloat(GetPacketField(packet.Data(), "DISTANCE_ACTUAL"));
-  line.testCount = IntField(packet, "TESTCNT");
-  port::CopyText(line.barCode.BCD, GetPacketField(packet.Data(), "BCD"));
-  port::CopyText(line.barCode.VCM, GetPacketField(packet.Data(), "VCM"));
-  port::CopyText(line.barCode.BCD_SUB, GetPacketField(packet.Data(), "BCD_SUB"));
-  port::CopyText(line.barCode.TIME, GetPacketField(packet.Data(), "TIME"));
-  line.agingMode = IntField(packet, "Aging_Mode");
-  line.userInsertBcd = IntField(packet, "USER_INSERT_BCD");
-  line.foxLog = IntField(packet, "FOXLOG");
+  line.site = fields.Int("Site");
+  line.usbIndex = fields.Int("Usb");
+  line.para = fields.Int("Para");
+  line.grrMode = fields.Int("GrrMode");
+  line.testSequence = fields.Int("TestSequence");
+  line.dual = fields.Int("DUAL");
+  line.firstStart = fields.Int("FIRST_START");
+  line.lastStart = fields.Int("LAST_START");
+  line.distanceTarget = ParseFloat(fields.Get("DISTANCE_TARGET"));
+  line.distanceActual = ParseFloat(fields.Get("DISTANCE_ACTUAL"));
+  line.testCount = fields.Int("TESTCNT");
+  port::CopyText(line.barCode.BCD, fields.Get("BCD"));
+  port::CopyText(line.barCode.VCM, fields.Get("VCM"));
+  port::CopyText(line.barCode.BCD_SUB, fields.Get("BCD_SUB"));
+  port::CopyText(line.barCode.TIME, fields.Get("TIME"));
+  line.agingMode = fields.Int("Aging_Mode");
+  line.userInsertBcd = fields.Int("USER_INSERT_BCD");
+  line.foxLog = fields.Int("FOXLOG");
   line.pauseStatus = 0;
   // Working before the sites start: a site that ends at once must find the state it resets.
   line.testerState = kTesterWorking;
@@ -111,9 +117,10 @@ void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
     {
       const std::lock_guard lock(line.resultMutex);
       line.dualResultCount = 0;
+      line.dualSequenceCount = 0;
     }
-    line.dualSiteLeft = IntField(packet, "DUAL_SITE_L");
-    line.dualSiteRight = IntField(packet, "DUAL_SITE_R");
+    line.dualSiteLeft = fields.Int("DUAL_SITE_L");
+    line.dualSiteRight = fields.Int("DUAL_SITE_R");
     line.site = line.dualSiteLeft.load();
     StartSite(line.dualSiteLeft, usb, packet);
     StartSite(line.dualSiteRight, usb + 1, packet);
@@ -136,6 +143,8 @@ void PacketDispatcher::StartSite(int site, int usb, const ProtocolPacket& packet
 void PacketDispatcher::OnEndOfTest(const ProtocolPacket& packet) {
   line_->SendCommandToPanel("STOP");
   Answer(packet, {});
+  line_->MarkMonitor(AckMonitor::List::Recv);
+  line_->MarkMonitor(AckMonitor::List::Send);
 }
 
 void PacketDispatcher::OnPause(const ProtocolPacket& packet) {
@@ -198,11 +207,23 @@ void PacketDispatcher::OnFocusHome(const ProtocolPacket& packet) {
   Answer(packet, port::Format("@RET=%d", result));
 }
 
+// The row a simulation run's last "Status" remembered: "delay,state".
+std::string PacketDispatcher::SimulatedStatus() {
+  const Sequence rows = line_->sequences ? line_->sequences->Rows(line_->Server()) : Sequence{};
+  const std::size_t row = static_cast<std::size_t>(std::max(0, line_->statusRow.load()));
+  const auto items = SplitList(row < rows.size() ? rows[row].value : std::string());
+  line_->testerState = items.size() > 1 ? ParseInt(items[1]) : 0;
+  port::clock::SleepMs(items.empty() ? 0 : std::clamp(ParseInt(items[0]), 0, kMaxSimulatedDelayMs));
+  return "SimulationMode Status return";
+}
+
 void PacketDispatcher::OnStatusInquiry(const ProtocolPacket& packet) {
   CQRV_LoadMemory* record = line_->Record();
   const std::string sensor = record->GetSensorPath();
   std::string message;
-  if (record->IniRead_Int) {
+  if (simulationMode_.load()) {
+    message = SimulatedStatus();
+  } else if (record->IniRead_Int) {
     if (record->GetPara() == 1) line_->usbIndex = record->IniRead_Int("QRV_HW", "HW_USB_ID", 0, sensor.c_str());
     const int usb = line_->usbIndex.load();
     const std::string key = port::Format("OPEN_DEVICE_INIT_FLAG_%d", usb);
@@ -221,9 +242,10 @@ void PacketDispatcher::OnStatusInquiry(const ProtocolPacket& packet) {
 }
 
 void PacketDispatcher::OnStandbyOffset(const ProtocolPacket& packet) {
-  const int para = IntField(packet, "Para");
-  const int site = IntField(packet, "Site");
-  const int usb = IntField(packet, "Usb");
+  const PacketFields fields(packet.Data());
+  const int para = fields.Int("Para");
+  const int site = fields.Int("Site");
+  const int usb = fields.Int("Usb");
   int result = 0;
   if (IsPara(para) && line_->IsConfiguredSite(site) && IsBoard(usb)) {
     auto instance = reinterpret_cast<GetHardwareInstance_Fn>(port::FindProgramSymbol("GetHardwareInstance"));

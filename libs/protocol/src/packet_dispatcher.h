@@ -6,7 +6,7 @@
 #include <string>
 
 #include "clock_request.h"
-#include "mes_dlg.h"
+#include "mes_grids.h"
 #include "protocol_packet.h"
 #include "server_line.h"
 
@@ -14,7 +14,7 @@ namespace protocol {
 
 class PacketDispatcher {
  public:
-  PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, CMesDlg& mes);
+  PacketDispatcher(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, MesGrids& mes);
 
   // Long waits of a request end early when this says the worker is stopping.
   void SetStopQuery(std::function<bool()> isStopping) { isStopping_ = std::move(isStopping); }
@@ -25,13 +25,14 @@ class PacketDispatcher {
  private:
   void Answer(const ProtocolPacket& request, std::string_view data);
   void OnStartOfTest(const ProtocolPacket& packet);
-  bool StartOfTestInRange(const ProtocolPacket& packet) const;
+  bool StartOfTestInRange(const PacketFields& fields) const;
   void StartSite(int site, int usb, const ProtocolPacket& packet);
   void OnEndOfTest(const ProtocolPacket& packet);
   void OnPause(const ProtocolPacket& packet);
   bool WaitForPauseConfirmation(int timeoutSec);
   void OnFocusHome(const ProtocolPacket& packet);
   void OnStatusInquiry(const ProtocolPacket& packet);
+  std::string SimulatedStatus();
   void OnStandbyOffset(const ProtocolPacket& packet);
   void OnLot(const ProtocolPacket& packet);
   void OnModelName(const ProtocolPacket& packet);
@@ -42,7 +43,7 @@ class PacketDispatcher {
 
   std::shared_ptr<ServerLine> line_;
   const std::atomic<bool>& simulationMode_;
-  CMesDlg& mes_;
+  MesGrids& mes_;
   std::function<bool()> isStopping_ = [] { return false; };
   ClockSetter clockSetter_ = SetSystemClock;
 };

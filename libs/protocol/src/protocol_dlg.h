@@ -1,65 +1,78 @@
 #pragma once
-// The library's one object: owns the four protocol servers and the function table, reads the server
-// settings of the model's Protocol.ini and starts the servers on the thread that creates it (the UI thread).
+// "QTS Tester": the library's window. An engineer sets each server's port and site code and connects or
+// closes it, sets the options the link reads live, keeps the FTP settings, injects packets as if the handler
+// had sent them, reads the four status lists and, in debug mode, edits the simulation sequences.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <array>
-#include <atomic>
-#include <deque>
-#include <memory>
-#include <mutex>
-#include <string>
 
-#include "ProtocolFunctionTable.h"
-#include "QRV_PlatformMemory.h"
-#include "listen_socket.h"
+#include "ack_dlg.h"
+#include "dialog_tx.h"
+#include "grid_ctrl_seq.h"
 #include "mes_dlg.h"
+#include "protocol_core.h"
 
 namespace protocol {
 
-inline constexpr int kServerCount = 4;
-inline constexpr std::size_t kStatusListCap = 10000;
-
-// The chart check boxes, read by test threads at each chart move.
-struct ChartOptions {
-  std::atomic<bool> xInverse{false};
-  std::atomic<bool> yInverse{false};
-  std::atomic<bool> xyChange{false};
-};
-
-class CProtocolDlg {
+class CProtocolDlg : public CDialogTx {
+  Q_OBJECT
  public:
-  CProtocolDlg(CQRV_LoadMemory* record, ModuleHandle module);
-  ~CProtocolDlg();
-  CProtocolDlg(const CProtocolDlg&) = delete;
-  CProtocolDlg& operator=(const CProtocolDlg&) = delete;
+  explicit CProtocolDlg(ProtocolCore& core);
+  ~CProtocolDlg() override;
 
-  ProtocolFunctionTable* Table() const { return table_.get(); }
-  CQRV_LoadMemory* Record() const { return record_; }
-  const ChartOptions& Chart() const { return chart_; }
-  CMesDlg& Mes() { return mes_; }
+  // Enables the engineer's controls by the login level, then brings the window to the front.
+  void OnSpecDlg();
+  CAckDlg& AckDlg() { return *ack_; }
+  // Menu "Map": "Ack" and "Mes" both bring the MES dialog up.
+  void OnMenuMap();
 
-  // Starts server index on the port text with the site code; nothing when either text is empty.
-  void CreateProtocolServer(int server, const std::string& portText, const std::string& siteCode);
-  // The server's line when it was started; otherwise null, with a status line for servers 0 to 3.
-  std::shared_ptr<ServerLine> IsServerCreated(int server);
-
-  void AppendServerStatus(int server, const std::string& text);
-  std::deque<std::string> ServerStatus(int server) const;
+  void OnBnClickedSend();
+  void OnBnClickedSave();
+  void OnBnClickedClear();
+  void OnBnClickedPacketFolder();
+  void OnBnClickedInsert();
+  void OnBnClickedDelete();
+  void OnBnClickedUp();
+  void OnBnClickedDown();
+  void OnConnect(int row);
+  void OnClose(int row);
 
  private:
-  void LoadSettings();
+  QWidget* BuildOptions();
+  QWidget* BuildChart();
+  QWidget* BuildFtp();
+  QWidget* BuildDebugging();
+  QWidget* BuildServerList();
+  QWidget* BuildSequences();
+  void LoadServerRows();
+  void UpdateRowButtons();
+  void RefreshStatus();
+  void ApplyLoginLevel();
+  CGridCtrlSeq& CurrentSequence();
+  void StoreSequences();
+  ProtocolCore::ServerRow RowTexts(int row) const;
 
-  CQRV_LoadMemory* const record_;
-  std::unique_ptr<ProtocolFunctionTable> table_;
-  std::atomic<bool> simulationMode_{false};
-  ChartOptions chart_;
-  CMesDlg mes_;
-  std::array<std::unique_ptr<CListenSocket>, kServerCount> servers_;
-  mutable std::mutex statusMutex_;
-  std::array<std::deque<std::string>, kServerCount> status_;
+  ProtocolCore& core_;
+  CAckDlg* ack_;
+  CMesDlg* mes_;
+  QCheckBox* packetSave_ = nullptr;
+  QCheckBox* simulation_ = nullptr;
+  QLineEdit* packet_ = nullptr;
+  QComboBox* sendServer_ = nullptr;
+  QPushButton* send_ = nullptr;
+  std::array<QLineEdit*, 4> ftp_{};
+  QTableWidget* servers_ = nullptr;
+  std::array<std::array<CGridButton*, 2>, kServerCount> rowButtons_{};
+  QTabWidget* statusTabs_ = nullptr;
+  std::array<QListWidget*, kServerCount> status_{};
+  QWidget* sequencePanel_ = nullptr;
+  QTabWidget* sequenceTabs_ = nullptr;
+  std::array<CGridCtrlSeq*, kSequenceLists> sequences_{};
+  QComboBox* function_ = nullptr;
 };
-
-// Fills slot 0 with the module and slots 1..43 with the module's exports of those names; reports a
-// missing module or missing entries in a message box and returns the table in every case.
-ProtocolFunctionTable* LoadProtocolFunctionTable(ProtocolFunctionTable* table, ModuleHandle module);
 
 }  // namespace protocol

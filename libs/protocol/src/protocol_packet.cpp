@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "text_rules.h"
+
 namespace protocol {
 namespace {
 
@@ -29,39 +31,40 @@ std::string BuildPacket(char sender, PacketType type, int id, char code, std::st
   return packet;
 }
 
-std::string GetPacketField(std::string_view fields, std::string_view key) {
+PacketFields::PacketFields(std::string_view fields) {
   std::size_t at = fields.find('@');
   while (at != std::string_view::npos) {
     const std::size_t next = fields.find('@', at + 1);
     const std::string_view piece = fields.substr(at + 1, next == std::string_view::npos ? next : next - at - 1);
     if (piece.empty()) break;
     const std::size_t eq = piece.find('=');
-    if (piece.substr(0, eq) == key) {
-      if (eq == std::string_view::npos) return {};
+    View field{piece.substr(0, eq), {}};
+    if (eq != std::string_view::npos) {
       const std::string_view rest = piece.substr(eq + 1);
-      return std::string(rest.substr(0, rest.find('=')));
+      field.value = rest.substr(0, rest.find('='));
     }
+    fields_.push_back(field);
     at = next;
+  }
+}
+
+std::string_view PacketFields::Get(std::string_view key) const {
+  for (const View& field : fields_) {
+    if (field.name == key) return field.value;
   }
   return "0";
 }
 
+int PacketFields::Int(std::string_view key) const { return ParseInt(Get(key)); }
+
+std::string GetPacketField(std::string_view fields, std::string_view key) {
+  return std::string(PacketFields(fields).Get(key));
+}
+
 std::vector<PacketField> GetPacketFields(std::string_view fields) {
+  const PacketFields split(fields);
   std::vector<PacketField> out;
-  std::size_t at = fields.find('@');
-  while (at != std::string_view::npos) {
-    const std::size_t next = fields.find('@', at + 1);
-    const std::string_view piece = fields.substr(at + 1, next == std::string_view::npos ? next : next - at - 1);
-    if (piece.empty()) break;
-    const std::size_t eq = piece.find('=');
-    PacketField field{std::string(piece.substr(0, eq)), {}};
-    if (eq != std::string_view::npos) {
-      const std::string_view rest = piece.substr(eq + 1);
-      field.value = std::string(rest.substr(0, rest.find('=')));
-    }
-    out.push_back(std::move(field));
-    at = next;
-  }
+  for (const auto& field : split.All()) out.push_back({std::string(field.name), std::string(field.value)});
   return out;
 }
 

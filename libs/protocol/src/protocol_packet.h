@@ -38,8 +38,28 @@ class ProtocolPacket {
 // Builds one packet the tester sends: receiver 'H', the sender code, type, ID, class, letters, data, '\r'.
 std::string BuildPacket(char sender, PacketType type, int id, char code, std::string_view ext, std::string_view data);
 
-// The value of a key among the '@' fields; "0" when missing. The scan stops at the first empty field,
-// and a value ends at the next '='.
+// The '@' fields of one packet, split once: a request that reads many keys does not scan the packet for
+// each. The scan stops at the first empty field, and a value ends at the next '='. Views into the text,
+// which must outlive this.
+class PacketFields {
+ public:
+  explicit PacketFields(std::string_view fields);
+
+  // The value of the first field of that name; "0" when there is none, empty for a name without '='.
+  std::string_view Get(std::string_view key) const;
+  int Int(std::string_view key) const;
+
+  struct View {
+    std::string_view name;
+    std::string_view value;
+  };
+  const std::vector<View>& All() const { return fields_; }
+
+ private:
+  std::vector<View> fields_;
+};
+
+// The value of a key among the '@' fields, as PacketFields::Get reads it.
 std::string GetPacketField(std::string_view fields, std::string_view key);
 
 struct PacketField {

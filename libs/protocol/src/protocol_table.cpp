@@ -1,4 +1,4 @@
-#include "protocol_dlg.h"
+#include "protocol_core.h"
 #include "port/message_box.h"
 #include "port/module.h"
 

@@ -1,12 +1,17 @@
 #include "server_line.h"
 
-#include <QByteArray>
-#include <QMetaObject>
-#include <QTcpSocket>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "mes_record.h"
 #include "QRV_Messages.h"
+#include "port/text.h"
 #include "port/window_message.h"
 #include "text_rules.h"
 
@@ -18,6 +23,7 @@ ServerLine::ServerLine(int server, CQRV_LoadMemory* record, char siteCode)
       para(server),
       server_(server),
       record_(record),
+      packetLog_(record->GetRoot(), SiteLetter(server), [this](const std::string& text) { Log(text); }),
       siteCode_(siteCode) {
   for (char* text : {barCode.BCD, barCode.VCM, barCode.BCD_SUB, barCode.TIME}) std::snprintf(text, 5, "NULL");
   std::snprintf(i1Pro.text, sizeof i1Pro.text, "00000000");
@@ -25,14 +31,25 @@ ServerLine::ServerLine(int server, CQRV_LoadMemory* record, char siteCode)
   InitMesRecord(mes);
 }
 
-void ServerLine::Attach(QObject* connection) {
+ServerLine::~ServerLine() { CloseDescriptor(); }
+
+void ServerLine::Attach(const QObject* connection, std::intptr_t descriptor) {
   const std::lock_guard lock(sendMutex_);
+  CloseDescriptor();
   connection_ = connection;
+  descriptor_ = descriptor >= 0 ? ::fcntl(static_cast<int>(descriptor), F_DUPFD_CLOEXEC, 0) : -1;
 }
 
 void ServerLine::Detach(const QObject* connection) {
   const std::lock_guard lock(sendMutex_);
-  if (connection_ == connection) connection_ = nullptr;
+  if (connection_ != connection) return;
+  connection_ = nullptr;
+  CloseDescriptor();
+}
+
+void ServerLine::CloseDescriptor() {
+  if (descriptor_ >= 0) ::close(descriptor_);
+  descriptor_ = -1;
 }
 
 void ServerLine::RestartSequence() {
@@ -40,13 +57,29 @@ void ServerLine::RestartSequence() {
   sequence_ = 1;
 }
 
+// The descriptor is non-blocking, as the connection's own is: a full send buffer waits for room.
+bool ServerLine::WriteAll(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t sent = ::send(descriptor_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (sent >= 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(sent));
+      continue;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+    pollfd room{descriptor_, POLLOUT, 0};
+    if (::poll(&room, 1, kSendTimeoutMs) <= 0) return false;
+  }
+  return true;
+}
+
 void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, std::string_view data,
                             const ProtocolPacket* request) {
   std::string packet;
+  bool sent = false;
   {
     const std::lock_guard lock(sendMutex_);
-    auto* socket = qobject_cast<QTcpSocket*>(connection_);
-    if (!socket) return;
+    if (descriptor_ < 0) return;
     int id = 0;
     if (type == PacketType::Ack && request) {
       id = ParseInt(request->Id());
@@ -54,13 +87,36 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
       id = sequence_;
       sequence_ = NextSequence(sequence_);
     }
-    packet = BuildPacket(siteCode_, type, id, code, ext, data);
-    // Queued under the send lock, so the wire order is the order of the IDs.
-    QMetaObject::invokeMethod(
-        socket, [socket, bytes = QByteArray::fromStdString(packet)] { socket->write(bytes); }, Qt::QueuedConnection);
+    packet = BuildPacket(siteCode_.load(), type, id, code, ext, data);
+    sent = WriteAll(packet);
   }
   packet.pop_back();
   Log(packet);
+  WritePacketLog(packet);
+  if (monitor) monitor->AddSendRow(server_, packet);
+  if (!sent) Log(port::Format("Packet send fail : %s", std::strerror(errno)));
+}
+
+void ServerLine::MarkMonitor(AckMonitor::List list) const {
+  if (monitor) monitor->Mark(server_, list);
+}
+
+bool ServerLine::IsDebugMode() const {
+  return record_->RegeditRead_Int &&
+         record_->RegeditRead_Int(RegRoot::CurrentUser, kProtocolDebugKey, "ProtocolDebug", 0) == 1;
+}
+
+void ServerLine::RunDebugSequence(int site) {
+  if (!sequences || !table) return;
+  protocol::RunDebugSequence(sequences->Rows(site), {server_, table, record_, &testerState, &statusRow});
+}
+
+void ServerLine::WritePacketLog(std::string_view text) {
+  if (!packetSave.load()) return;
+  const auto now = port::clock::NowLocal();
+  const std::string line = PacketLog::FormatLine(now, text);
+  if (status) status->Append(server_, line);
+  packetLog_.WriteLine(now, line);
 }
 
 void ServerLine::SendCommandToPanel(const std::string& text) const {

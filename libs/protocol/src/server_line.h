@@ -4,18 +4,28 @@
 // and the test threads share it through a shared_ptr, so closing a connection or a server never frees
 // what another thread still uses.
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 
 #include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
+#include "ack_monitor.h"
+#include "debug_sequence.h"
+#include "packet_log.h"
+#include "status_lists.h"
 #include "protocol_packet.h"
 #include "tester_answers.h"
 
 class QObject;
 
+#include <cstdint>
+
 namespace protocol {
+
+inline constexpr int kSendTimeoutMs = 2000;
+inline constexpr const char* kProtocolDebugKey = "Software\\QRV\\Platform\\SYSTEM\\";
 
 enum TesterState : int { kTesterReady = 0, kTesterError = 1, kTesterWorking = 2 };
 
@@ -27,17 +37,28 @@ class ServerLine {
 
   int Server() const { return server_; }
   CQRV_LoadMemory* Record() const { return record_; }
+  // The tester's code in the packets it sends; a server created again may bring a new one.
+  void SetSiteCode(char code) { siteCode_.store(code); }
 
-  // The connection that sent packets go to; set and cleared on the UI thread.
-  void Attach(QObject* connection);
+  // The connection that sent packets go to; set and cleared on the UI thread. The line writes through a
+  // descriptor of its own (a duplicate of the connection's), so a sender never waits for the UI thread
+  // and never writes into a descriptor the connection has closed.
+  void Attach(const QObject* connection, std::intptr_t descriptor);
   void Detach(const QObject* connection);
+  ~ServerLine();
 
   // Builds and sends one packet; Commands and Notifies take the next sequence number, an Ack the ID
   // of its request. Without a connection nothing happens (no log, no sequence). Callable from any
-  // thread: the write itself is carried out on the connection's thread.
+  // thread; the send lock keeps the wire order the order of the IDs. A handler that stops reading holds
+  // a sender for kSendTimeoutMs at most, and the packet is then reported lost.
   void SendPacket(PacketType type, char code, std::string_view ext, std::string_view data,
                   const ProtocolPacket* request = nullptr);
   void RestartSequence();
+
+  // One line of the server's packet log and status list while "Packet Log Save" is on; any thread.
+  void WritePacketLog(std::string_view text);
+  std::shared_ptr<StatusLists> status;
+  std::atomic<bool> packetSave{false};
 
   // A line to the log of the server's site (site 0 when that site is not configured).
   void Log(std::string_view text) const;
@@ -81,14 +102,33 @@ class ServerLine {
   std::mutex resultMutex;
   int dualCode = 0;
   int dualResultCount = 0;
+  int dualSequenceCount = 0;
+
+  // The packet monitor's lists (shared by the four servers).
+  std::shared_ptr<AckMonitor> monitor;
+  void MarkMonitor(AckMonitor::List list) const;
+
+  // Debug mode: the simulation sequences, the entries their rows call and the row of the last "Status".
+  std::shared_ptr<DebugSequences> sequences;
+  const ProtocolFunctionTable* table = nullptr;
+  std::atomic<int> statusRow{0};
+  // ProtocolDebug, read from the record at each call.
+  bool IsDebugMode() const;
+  // Runs the sequence of the site's letter against this server.
+  void RunDebugSequence(int site);
 
  private:
   const int server_;
   CQRV_LoadMemory* const record_;
-  const char siteCode_;
+  bool WriteAll(std::string_view bytes);
+  void CloseDescriptor();
+
+  PacketLog packetLog_;
+  std::atomic<char> siteCode_;
   std::mutex sendMutex_;
   int sequence_ = 1;
-  QObject* connection_ = nullptr;
+  const QObject* connection_ = nullptr;
+  int descriptor_ = -1;
 };
 
 }  // namespace protocol

@@ -8,7 +8,6 @@
 #include "ack_wait.h"
 #include "library.h"
 #include "port/text.h"
-#include "protocol_dlg.h"
 
 using protocol::AckFlag;
 using protocol::FindServerLine;
@@ -37,12 +36,10 @@ struct ChartPoint {
 
 // As the chart check boxes say: swap first, then negate.
 ChartPoint OnChart(double x, double y) {
-  const protocol::CProtocolDlg* dialog = protocol::Dialog();
-  if (!dialog) return {x, y};
-  const auto& chart = dialog->Chart();
-  if (chart.xyChange.load()) std::swap(x, y);
-  if (chart.xInverse.load()) x = -x;
-  if (chart.yInverse.load()) y = -y;
+  const protocol::ChartSettings chart = protocol::CurrentChart();
+  if (chart.xyChange) std::swap(x, y);
+  if (chart.xInverse) x = -x;
+  if (chart.yInverse) y = -y;
   return {x, y};
 }
 
@@ -141,6 +138,7 @@ QRV_EXPORT int SetEmergency(int server, int timeoutMs) {
   const auto line = FindServerLine(server);
   if (!line) return 0;
   line->SendCommandToPanel("STOP");
+  line->MarkMonitor(protocol::AckMonitor::List::Recv);
   return SendAndWait(*line, AckFlag::EMO, 'K', "EMO", "", {"EMO", "EMO pass", "EMO fail - timeout!"}, timeoutMs);
 }
 

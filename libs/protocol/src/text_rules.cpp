@@ -33,6 +33,19 @@ int ParseInt(std::string_view text) {
   return static_cast<int>(value);
 }
 
+std::optional<int> ParsePortText(std::string_view text) {
+  constexpr int kMaxPort = 65535;
+  if (text.empty()) return std::nullopt;
+  int port = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    port = port * 10 + (c - '0');
+    if (port > kMaxPort) return std::nullopt;
+  }
+  if (port == 0) return std::nullopt;
+  return port;
+}
+
 float ParseFloat(std::string_view text) {
   text = TrimLeft(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);

@@ -1,5 +1,6 @@
 #pragma once
 // How numbers and texts from the handler are read: never past their range, never into a path.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,10 @@ int ParseInt(std::string_view text);
 // A decimal number read in the C locale; text that is not a number gives 0.
 float ParseFloat(std::string_view text);
 double ParseDouble(std::string_view text);
+
+// A server's port as Protocol.ini stores it: decimal digits only, 1 to 65535; anything else is no port, so a
+// mistyped setting never ends up on a port the system picks or on a number the socket layer cuts.
+std::optional<int> ParsePortText(std::string_view text);
 
 inline constexpr std::size_t kMaxLotLength = 31;
 

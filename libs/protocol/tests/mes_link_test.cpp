@@ -2,11 +2,19 @@
 // passed to the site panel, and the answers the handler gets.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTableWidget>
+
 #include <fstream>
 
 #include "port/ini.h"
 #include "protocol_packet.h"
 #include "protocol_station_fixture.h"
+#include "qrv_test/screenshot.h"
 
 namespace protocol_test {
 namespace {
@@ -108,6 +116,52 @@ TEST_F(MesData, NvmIsAnsweredFromSensorIniAndThePlatformVersion) {
   const std::string cut = Data(Request(peer_, HandlerPeer::CommandPacket(67, 'M', "NVM", many), kWaitMs));
   EXPECT_EQ(cut.size(), 1023u);
   EXPECT_EQ(cut.substr(0, 16), "@KEY_0=NULL@KEY_");
+}
+
+}  // namespace
+}  // namespace protocol_test
+
+namespace protocol_test {
+namespace {
+
+// The menu "Map" of the protocol dialog brings up the MES dialog, whose board grid shows each value
+// beside its name.
+TEST_F(MesData, MesDialogShowsTheValuesInTheirServersGrid) {
+  ASSERT_TRUE(Request(peer_, HandlerPeer::CommandPacket(62, 'M', "MES", "@LOT=LOT77@EQUIPMENT=EQ-9"), kWaitMs));
+  Resolve<void (*)()>("OnSpecDlg")();
+  QWidget* dialog = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == "CProtocolDlg") dialog = widget;
+  }
+  ASSERT_NE(dialog, nullptr);
+  auto* menu = dialog->findChild<QMenuBar*>();
+  ASSERT_NE(menu, nullptr);
+  QAction* mesEntry = nullptr;
+  for (QAction* action : menu->actions().front()->menu()->actions()) {
+    if (action->text() == "Mes") mesEntry = action;
+  }
+  ASSERT_NE(mesEntry, nullptr);
+  mesEntry->trigger();
+  auto* mes = dialog->findChild<QWidget*>("CMesDlg");
+  ASSERT_NE(mes, nullptr);
+  EXPECT_TRUE(mes->isVisible());
+  auto* tabs = mes->findChild<QTabWidget*>("4080");
+  ASSERT_EQ(tabs->count(), 4);
+  tabs->setCurrentIndex(1);
+  auto* grid = mes->findChild<QTableWidget*>("7001");
+  auto valueOf = [grid](const QString& name) {
+    for (int r = 0; r < grid->rowCount(); ++r) {
+      for (int c = 0; c + 1 < grid->columnCount(); c += 2) {
+        if (grid->item(r, c) && grid->item(r, c)->text() == name) return grid->item(r, c + 1)->text().toStdString();
+      }
+    }
+    return std::string("<missing>");
+  };
+  ASSERT_TRUE(PumpUntil([&] { return valueOf("LOT") == "LOT77"; }));
+  EXPECT_EQ(valueOf("EQUIPMENT"), "EQ-9");
+  EXPECT_EQ(valueOf("FACTORY"), "NULL");
+  EXPECT_EQ(mes->findChild<QTableWidget*>("7000")->item(0, 1)->text(), "NULL");
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*mes, "protocol_mes_dlg").empty());
 }
 
 }  // namespace

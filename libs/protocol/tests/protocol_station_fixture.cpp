@@ -46,7 +46,24 @@ bool FakeStation::LogHas(const std::string& text) {
   return false;
 }
 
+bool FakeStation::ErrorLogHas(const std::string& text) {
+  const std::lock_guard lock(mutex);
+  for (const auto& line : errorLogLines) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
 namespace {
+
+void WriteProtocolIni(const std::filesystem::path& model, const std::array<std::string, 4>& ports,
+                      const std::string& moreSettings = "") {
+  std::ofstream ini(model / "Protocol.ini");
+  ini << "[PROTOCOL]\n";
+  for (int i = 0; i < 4; ++i) ini << "PORT_" << static_cast<char>('A' + i) << "=" << ports[i] << "\n";
+  ini << moreSettings;
+  ini << "[SITE_CODE]\nTESTER_A=A\nTESTER_B=B\nTESTER_C=C\nTESTER_D=D\n";
+}
 
 void FakeSetLog(int site, const char* format, ...) {
   std::va_list args;
@@ -73,7 +90,9 @@ int FakeIniWriteDouble(const char* section, const char* key, double value, const
   return port::ini::WriteString(path, section, key, port::Format("%lf", value).c_str()) ? 1 : 0;
 }
 
-std::uint32_t FakeRegeditReadInt(RegRoot, const char*, const char*, std::uint32_t defaultValue) { return defaultValue; }
+std::uint32_t FakeRegeditReadInt(RegRoot, const char*, const char* name, std::uint32_t defaultValue) {
+  return std::string_view(name) == "ProtocolDebug" ? Station().protocolDebug.load() : defaultValue;
+}
 
 
 port::ModuleHandle Library() {
@@ -92,6 +111,8 @@ void ProtocolStation::SetUp() {
     Station().starts.clear();
     Station().panelCommands.clear();
     Station().logLines.clear();
+    Station().errorLogLines.clear();
+    Station().protocolDebug = 0;
     Station().onStart = nullptr;
   }
   folder_ = std::filesystem::temp_directory_path() /
@@ -103,16 +124,14 @@ void ProtocolStation::SetUp() {
   ::setenv("QRV_DRIVE_ROOT", (folder_ / "Drives").c_str(), 1);
 
   const auto model = folder_ / "Ref" / "Model";
-  std::ofstream ini(model / "Protocol.ini");
-  ini << "[PROTOCOL]\n";
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
   ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
+  std::array<std::string, kServers> portTexts;
   for (int i = 0; i < kServers; ++i) {
     ports_[i] = ports[i];
-    ini << "PORT_" << static_cast<char>('A' + i) << "=" << ports_[i] << "\n";
+    portTexts[i] = std::to_string(ports[i]);
   }
-  ini << "[SITE_CODE]\nTESTER_A=A\nTESTER_B=B\nTESTER_C=C\nTESTER_D=D\n";
-  ini.close();
+  WriteProtocolIni(model, portTexts);
   std::ofstream(model / "Sensor.ini") << "[HW_INIT]\nOPEN_DEVICE_INIT_FLAG_0=1\nOPEN_DEVICE_INIT_FLAG_1=1\nOPEN_DEVICE_INIT_FLAG_2=1\nOPEN_DEVICE_INIT_FLAG_3=1\n";
 
   record_ = std::make_unique<CQRV_LoadMemory>((folder_ / "missing_RigUtil.dll").string());
@@ -151,6 +170,18 @@ void ProtocolStation::TearDown() {
   sitePanel_.reset();
   record_.reset();
   std::filesystem::remove_all(folder_);
+}
+
+std::array<std::string, ProtocolStation::kServers> ProtocolStation::PortTexts() const {
+  std::array<std::string, kServers> texts;
+  for (int i = 0; i < kServers; ++i) texts[i] = std::to_string(ports_[i]);
+  return texts;
+}
+
+void ProtocolStation::ReloadWithPorts(const std::array<std::string, kServers>& ports, const std::string& moreSettings) {
+  Resolve<LoadOnDelete_Fn>("Load_OnDelete")(record_.get());
+  WriteProtocolIni(folder_ / "Ref" / "Model", ports, moreSettings);
+  table_ = Resolve<LoadProtocol_Fn>("Load_Protocol")(record_.get(), &module_);
 }
 
 void* ProtocolStation::Symbol(const char* name) { return port::FindSymbol(module_, name); }
@@ -198,3 +229,13 @@ QRV_EXPORT int ExportPlatformStart(int site, int usbIndex, int server, int overr
 QRV_EXPORT ModuleHandle GetHardwareInstance() { return nullptr; }
 
 QRV_EXPORT std::string GetPlatformVer() { return "QRV Platform 1.0.0.1"; }
+
+QRV_EXPORT void LogPlatformError(const char* format, ...) {
+  using namespace protocol_test;
+  std::va_list args;
+  va_start(args, format);
+  std::string text = port::FormatV(format, args);
+  va_end(args);
+  const std::lock_guard lock(Station().mutex);
+  Station().errorLogLines.push_back(std::move(text));
+}

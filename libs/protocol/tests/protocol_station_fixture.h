@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -33,12 +34,15 @@ struct FakeStation {
   std::vector<StartCall> starts;
   std::vector<std::string> panelCommands;
   std::vector<std::string> logLines;
+  std::vector<std::string> errorLogLines;  // the platform error log
+  std::atomic<std::uint32_t> protocolDebug{0};  // the registry switch ProtocolDebug
   // Called by the fake ExportPlatformStart after recording the call (on the protocol worker).
   std::function<void(const StartCall&)> onStart;
 
   std::vector<StartCall> Starts();
   std::vector<std::string> PanelCommands();
   bool LogHas(const std::string& text);
+  bool ErrorLogHas(const std::string& text);
 };
 FakeStation& Station();
 
@@ -55,6 +59,10 @@ class ProtocolStation : public testing::Test {
     return reinterpret_cast<T>(Symbol(name));
   }
   void* Symbol(const char* name);
+  // Unloads the dialog, writes Protocol.ini with these port texts for A to D (followed by moreSettings:
+  // further [PROTOCOL] keys, then sections of their own) and loads it again.
+  void ReloadWithPorts(const std::array<std::string, kServers>& ports, const std::string& moreSettings = "");
+  std::array<std::string, kServers> PortTexts() const;
 
   // Runs work on a thread of its own (a handler, a site) while the UI thread keeps serving the sockets.
   template <typename F>

@@ -32,6 +32,24 @@ TEST(ParseDouble, ReadsInTheCLocale) {
   EXPECT_DOUBLE_EQ(ParseDouble("none"), 0.0);
 }
 
+struct PortCase {
+  const char* text;
+  std::optional<int> port;
+};
+
+class PortTextTable : public testing::TestWithParam<PortCase> {};
+
+TEST_P(PortTextTable, OnlyAWholePortNumberIsAPort) { EXPECT_EQ(ParsePortText(GetParam().text), GetParam().port); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, PortTextTable,
+    testing::Values(PortCase{"7701", 7701}, PortCase{"1", 1}, PortCase{"65535", 65535}, PortCase{"007701", 7701},
+                    PortCase{"T", std::nullopt}, PortCase{"", std::nullopt}, PortCase{"0", std::nullopt},
+                    PortCase{"65536", std::nullopt}, PortCase{"70000", std::nullopt},
+                    PortCase{"4294967297", std::nullopt}, PortCase{"99999999999999999999", std::nullopt},
+                    PortCase{"-1", std::nullopt}, PortCase{"+7701", std::nullopt}, PortCase{"77 01", std::nullopt},
+                    PortCase{"7701x", std::nullopt}, PortCase{" 7701", std::nullopt}, PortCase{"0x1E15", std::nullopt}));
+
 struct LotCase {
   const char* lot;
   const char* safe;

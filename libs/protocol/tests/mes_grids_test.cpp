@@ -2,15 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "QRV_PlatformMemory.h"
-#include "mes_dlg.h"
+#include "mes_grids.h"
 #include "mes_record.h"
 
 namespace protocol {
 namespace {
 
-class MesGrids : public testing::Test {
+class MesGridTable : public testing::Test {
  protected:
-  MesGrids() : record_("missing_RigUtil.dll") { record_.m_nPara = 2; }
+  MesGridTable() : record_("missing_RigUtil.dll") { record_.m_nPara = 2; }
   CQRV_LoadMemory record_;
 };
 
@@ -19,11 +19,11 @@ struct Cell {
   const char* text;
 };
 
-TEST_F(MesGrids, NamesTakeTheirPlacesInEveryBoardsGrid) {
-  const CMesDlg mes(&record_);
+TEST_F(MesGridTable, NamesTakeTheirPlacesInEveryBoardsGrid) {
+  const MesGrids mes(&record_);
   ASSERT_EQ(mes.GridCount(), 2);
-  const CMesDlg::Grid grid = mes.GridOf(1);
-  ASSERT_EQ(grid.size(), static_cast<std::size_t>(CMesDlg::kRows));
+  const MesGrids::Grid grid = mes.GridOf(1);
+  ASSERT_EQ(grid.size(), static_cast<std::size_t>(MesGrids::kRows));
   const std::vector<Cell> cells = {
       {0, 0, "BCD_Length"},   {16, 0, "BCD_Char_4"},    {0, 1, "NULL"},         {0, 2, "LOT"},
       {15, 2, "THROUGH"},     {16, 2, ""},              {0, 4, "FBEQP"},        {5, 4, "VCMID0"},
@@ -36,8 +36,8 @@ TEST_F(MesGrids, NamesTakeTheirPlacesInEveryBoardsGrid) {
   EXPECT_EQ(MesDisplayNames().size(), 83u);
 }
 
-TEST_F(MesGrids, MesDataShowsInItsServersGridOnly) {
-  CMesDlg mes(&record_);
+TEST_F(MesGridTable, MesDataShowsInItsServersGridOnly) {
+  MesGrids mes(&record_);
   MesRecord data{};
   InitMesRecord(data);
   mes.ParseMesData(1, "@LOT=L77@LENSID3=X@STIFFENER9=S9", data);

@@ -1,0 +1,224 @@
+// The library's windows, offscreen: the protocol dialog and the packet monitor.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTabWidget>
+#include <thread>
+
+#include "port/ini.h"
+#include "protocol_packet.h"
+#include "protocol_station_fixture.h"
+#include "qrv_test/free_ports.h"
+#include "qrv_test/screenshot.h"
+
+namespace protocol_test {
+namespace {
+
+using handler::AckBehaviour;
+using handler::HandlerPeer;
+
+std::string Body(const std::optional<std::string>& packet) {
+  return packet && packet->size() > 9 ? packet->substr(9) : "<none>";
+}
+
+class ProtocolWindow : public ProtocolStation {
+ protected:
+  QWidget* Window(const char* name) {
+    for (QWidget* widget : QApplication::allWidgets()) {
+      if (widget->objectName() == name && widget->isWindow()) return widget;
+    }
+    return nullptr;
+  }
+  QWidget* ShowDialog() {
+    Resolve<void (*)()>("OnSpecDlg")();
+    QWidget* dialog = Window("CProtocolDlg");
+    if (dialog) PumpUntil([dialog] { return dialog->isVisible(); });
+    return dialog;
+  }
+  template <typename T>
+  T* Child(QWidget* window, const char* id) {
+    return window->findChild<T*>(id);
+  }
+  void SendResult(int server, int code, const char* message) {
+    std::thread site([&] { Resolve<void (*)(int, int, std::string)>("SendResultCode")(server, code, message); });
+    site.join();
+  }
+};
+
+// A port typed into the server list takes effect at "Connect": the handler finds the server on the new
+// port, and a test that was running when the server closed reports its result on the new link.
+TEST_F(ProtocolWindow, ChangesAPortAndTheHandlerConnectsToTheNewOne) {
+  QWidget* dialog = ShowDialog();
+  ASSERT_NE(dialog, nullptr);
+  auto* servers = Child<QTableWidget>(dialog, "4028");
+  ASSERT_NE(servers, nullptr);
+  EXPECT_EQ(servers->item(0, 2)->text().toStdString(), std::to_string(ports_[0]));
+  EXPECT_EQ(servers->item(0, 3)->text(), "A");
+  auto* connectA = Child<QPushButton>(dialog, "ConnectA");
+  auto* closeA = Child<QPushButton>(dialog, "CloseA");
+  EXPECT_FALSE(connectA->isEnabled());
+  EXPECT_TRUE(closeA->isEnabled());
+
+  HandlerPeer old;
+  ASSERT_TRUE(Connect(old, 0));
+  OnOtherThread([&] { return old.SendRaw(HandlerPeer::CommandPacket(4, 'K', "SOT", "@Site=0@Usb=0@Para=0@BCD=RUN1")); });
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 1; }));
+
+  const int newPort = qrv::test::FreeLoopbackPorts(1).at(0);
+  servers->item(0, 2)->setText(QString("%1x").arg(newPort));  // a stray letter is dropped as it is typed
+  EXPECT_EQ(servers->item(0, 2)->text().toStdString(), std::to_string(newPort));
+  closeA->click();
+  EXPECT_TRUE(connectA->isEnabled());
+  EXPECT_FALSE(closeA->isEnabled());
+  connectA->click();
+  EXPECT_FALSE(connectA->isEnabled());
+
+  HandlerPeer moved;
+  ASSERT_TRUE(OnOtherThread([&] { return moved.Connect("127.0.0.1", newPort, kWaitMs); }));
+  ASSERT_TRUE(OnOtherThread([&] { return moved.SendCommand('I', "IOT", "") && moved.WaitFor('I', "IOT", kWaitMs); }));
+  SendResult(0, 0, "PASS");
+  EXPECT_EQ(Body(OnOtherThread([&] { return moved.WaitFor('R', "RET", kWaitMs); })),
+            "RRET@RET=1@MSG=PASS@BCD=RUN1@VCM=0");
+  auto* status = Child<QListWidget>(dialog, "4016");
+  ASSERT_TRUE(PumpUntil([&] { return status->count() > 0 && status->item(status->count() - 1)->text().startsWith("Protocol Server A listening"); }));
+  std::vector<std::string> lines;
+  for (int i = 0; i < status->count(); ++i) lines.push_back(status->item(i)->text().toStdString());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Server Close"), lines.end());
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*dialog, "protocol_dlg").empty());
+}
+
+// "Send" hands a typed packet to the chosen server as if its handler had sent it: a start out of range is
+// refused, a status inquiry is answered on the real connection; below engineer level nothing is sent.
+TEST_F(ProtocolWindow, InjectedPacketsGoThroughTheSameChecksAsTheHandlers) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 1));
+  QWidget* dialog = ShowDialog();
+  ASSERT_NE(dialog, nullptr);
+  auto* text = Child<QLineEdit>(dialog, "4004");
+  auto* server = Child<QComboBox>(dialog, "4012");
+  auto* send = Child<QPushButton>(dialog, "4005");
+  EXPECT_FALSE(send->isEnabled());
+  EXPECT_FALSE(text->isEnabled());
+
+  record_->m_nLoginLevel = 2;
+  ShowDialog();
+  ASSERT_TRUE(send->isEnabled());
+  server->setCurrentIndex(1);
+  text->setText("$THC00031KSOT@Site=9@Usb=0@Para=0");
+  send->click();
+  EXPECT_EQ(Body(OnOtherThread([&] { return peer.ReadPacket(kWaitMs); })), "KSOT@RET=0@MSG=Platform START FAIL");
+  text->setText("$THC00032IIOT");
+  send->click();
+  EXPECT_EQ(Body(OnOtherThread([&] { return peer.ReadPacket(kWaitMs); })),
+            "IIOT@RET=000@MSG=Platform Ready@TIME=00000000");
+  EXPECT_TRUE(Station().Starts().empty());
+  // A server that is not open says so in its status list.
+  Resolve<LoadOnDelete_Fn>("StopProtocolServers")(record_.get());
+  server->setCurrentIndex(2);
+  send->click();
+  auto* tabs = Child<QTabWidget>(dialog, "4047");
+  tabs->setCurrentIndex(2);
+  auto* status = Child<QListWidget>(dialog, "4018");
+  ASSERT_TRUE(PumpUntil([&] { return status->count() > 0 && status->item(status->count() - 1)->text() == "Send fail : Server C is not open"; }));
+}
+
+TEST_F(ProtocolWindow, DebugModeShowsTheSequencesAndSavesThem) {
+  Station().protocolDebug = 1;
+  ReloadWithPorts(PortTexts(), "PACKET_SAVE=1\n[SIMUL_SEQUENEC_B]\nSEQ_COUNT=2\n0=Sleep@10\n1=MoveXY@3000,X=10,Y=10\n");
+  QWidget* dialog = ShowDialog();
+  ASSERT_NE(dialog, nullptr);
+  auto* simulation = Child<QCheckBox>(dialog, "4045");
+  EXPECT_TRUE(simulation->isVisible());
+  EXPECT_TRUE(Child<QCheckBox>(dialog, "4021")->isChecked());
+  auto* tabs = Child<QTabWidget>(dialog, "4042");
+  ASSERT_TRUE(tabs->isVisible());
+  tabs->setCurrentIndex(1);
+  auto* listB = Child<QTableWidget>(dialog, "13001");
+  ASSERT_EQ(listB->rowCount(), 2);
+  Child<QComboBox>(dialog, "4044")->setCurrentText("ReturnCode");
+  Child<QPushButton>(dialog, "4038")->click();
+  listB->selectRow(2);
+  Child<QPushButton>(dialog, "4040")->click();  // Up: the new row before MoveXY
+  Child<QPushButton>(dialog, "4020")->click();  // Save
+  const std::string ini = (folder_ / "Ref" / "Model" / "Protocol.ini").string();
+  EXPECT_EQ(port::ini::ReadString(ini, "SIMUL_SEQUENEC_B", "SEQ_COUNT", ""), "3");
+  EXPECT_EQ(port::ini::ReadString(ini, "SIMUL_SEQUENEC_B", "1", ""), "ReturnCode@3");
+  EXPECT_EQ(port::ini::ReadString(ini, "SIMUL_SEQUENEC_B", "2", ""), "MoveXY@3000,X=10,Y=10");
+  EXPECT_EQ(port::ini::ReadString(ini, "PROTOCOL", "PORT_B", ""), std::to_string(ports_[1]));
+  EXPECT_EQ(port::ini::ReadString(ini, "FTP", "ACCOUNT", ""), "administrator");
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*dialog, "protocol_dlg_debug").empty());
+}
+
+TEST_F(ProtocolWindow, WithoutDebugModeSimulationModeIsHiddenAndSavedOff) {
+  ReloadWithPorts(PortTexts(), "SIMULATION_MODE=1\n");
+  QWidget* dialog = ShowDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(Child<QCheckBox>(dialog, "4045")->isVisible());
+  EXPECT_FALSE(Child<QTabWidget>(dialog, "4042")->isVisible());
+  Child<QPushButton>(dialog, "4020")->click();
+  EXPECT_EQ(port::ini::ReadString((folder_ / "Ref" / "Model" / "Protocol.ini").string(), "PROTOCOL", "SIMULATION_MODE", ""),
+            "0");
+}
+
+// The monitor pairs each Command with its Ack; once the result is sent, the one the handler left
+// unanswered is painted red.
+TEST_F(ProtocolWindow, MonitorPairsEveryCommandWithItsAckAndMarksAnUnansweredOne) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  peer.SetBehaviour('F', "FMC", {AckBehaviour::Kind::Silent, 0, std::nullopt});
+  OnOtherThread([&] { return peer.SendRaw(HandlerPeer::CommandPacket(7, 'K', "SOT", "@Site=0@Usb=0@Para=0")); });
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 1; }));
+  std::atomic<bool> done{false};
+  std::thread handler([&] {
+    while (!done.load()) {
+      if (auto packet = peer.ServeNext(10); packet && Body(packet).rfind("RRET", 0) == 0) peer.Acknowledge(*packet, "");
+    }
+  });
+  EXPECT_EQ(OnOtherThread([&] { return table_->MoveXY(0, 1.0, 2.0, kWaitMs); }), 1);
+  EXPECT_EQ(OnOtherThread([&] { return table_->MoveCylinder(0, 1, 100); }), 0);
+  EXPECT_EQ(OnOtherThread([&] { return table_->MoveFocusZ(0, 1, 0.5, kWaitMs); }), 1);
+  SendResult(0, 0, "PASS");
+
+  Resolve<void (*)()>("OnSpecDlg")();
+  QWidget* monitor = Window("CAckDlg");
+  ASSERT_NE(monitor, nullptr);
+  monitor->show();
+  auto* sent = Child<QTableWidget>(monitor, "8000");
+  // Wait for the handler's Ack of the result notice.
+  ASSERT_TRUE(PumpUntil([&] { return sent->rowCount() == 4 && !sent->item(3, 6)->text().isEmpty(); }));
+  done = true;
+  handler.join();
+  struct Row {
+    std::string type, ext, id, ack;
+    bool red;
+  };
+  std::vector<Row> rows;
+  for (int r = 0; r < sent->rowCount(); ++r) {
+    rows.push_back({sent->item(r, 2)->text().toStdString(), sent->item(r, 4)->text().toStdString(),
+                    sent->item(r, 5)->text().toStdString(), sent->item(r, 6)->text().toStdString(),
+                    sent->item(r, 0)->background().color() == QColor(200, 30, 30)});
+  }
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ((std::vector<std::string>{rows[0].ext, rows[1].ext, rows[2].ext, rows[3].ext}),
+            (std::vector<std::string>{"FXY", "FMC", "FLZ", "RET"}));
+  for (const auto& row : {rows[0], rows[2], rows[3]}) {
+    EXPECT_EQ(row.ack, row.id) << row.ext;
+    EXPECT_FALSE(row.red) << row.ext;
+  }
+  EXPECT_EQ(rows[1].ack, "");
+  EXPECT_TRUE(rows[1].red);
+  // The received list holds the start and the handler's three Acks.
+  auto* received = Child<QTableWidget>(monitor, "7000");
+  EXPECT_EQ(received->rowCount(), 4);
+  EXPECT_EQ(received->item(0, 4)->text(), "SOT");
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*monitor, "protocol_ack_dlg").empty());
+}
+
+}  // namespace
+}  // namespace protocol_test
