@@ -232,7 +232,10 @@ void CSpecDlg::OnBnClickedApply() {
 
 void CSpecDlg::StartScan(bool aging) {
   ControlsIntoMembers();
-  if (item_ != nullptr) item_->StartRelayScan(aging, agingCount_->value());
+  if (item_ == nullptr) return;
+  // A running aging loop ends after its current pass, so the screen waits for one pass at most.
+  item_->StopAging();
+  item_->StartRelayScan(aging, agingCount_->value());
 }
 
 void CSpecDlg::OnBnClickedStart() { StartScan(false); }
