@@ -1,6 +1,6 @@
 #pragma once
-// A blocking TCP client for one instrument. Receives never block for long: a caller polls Receive and
-// bounds the whole wait on the station clock.
+// A TCP client for one instrument. Neither connecting nor receiving blocks for long: a connect gives up
+// after its time-out, and a caller polls Receive and bounds the whole wait on the station clock.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -9,14 +9,17 @@ class CMyTCP {
  public:
   static constexpr int kReceiveBufferSize = 4096;
   static constexpr int kSendPiece = 500;
+  // Start-up waits this long for an instrument that does not answer (an address with no host behind it).
+  static constexpr int kConnectTimeoutMs = 3000;
 
   CMyTCP() = default;
   ~CMyTCP();
   CMyTCP(const CMyTCP&) = delete;
   CMyTCP& operator=(const CMyTCP&) = delete;
 
-  // 1 connected, 0 refused, unreachable or address 0.0.0.0; 0 at once when already connected.
-  int Connect(const char* ipText, int port);
+  // 1 connected, 0 refused, unreachable, not answered within timeoutMs or address 0.0.0.0; 0 at once when
+  // already connected.
+  int Connect(const char* ipText, int port, int timeoutMs = kConnectTimeoutMs);
   int IsConnected() const { return socket_ >= 0 ? 1 : 0; }
   // length sent, 0 without a socket or when a send fails.
   int Send(const void* bytes, int length);

@@ -109,3 +109,36 @@ void RmtItem::RelayScanThread(int repetitions) {
     ++scanPasses_;
   } while (aging_ && !stopping_ && scanPasses_ < repetitions);
 }
+
+RmtSettings RmtItem::Settings() {
+  std::lock_guard lock(linkLock_);
+  return settings_;
+}
+
+void RmtItem::UseSettings(const RmtSettings& settings) {
+  std::lock_guard lock(linkLock_);
+  settings_ = settings;
+}
+
+bool RmtItem::ReadData(float& value) {
+  value = 0.0f;
+  std::lock_guard lock(linkLock_);
+  if (!linksReady_) return false;
+  RmtLinks links(*relay_, *meter_, settings_, [this](const std::string& text) { Log(text); }, &stopping_);
+  links.MeterSetup();
+  return links.MeasureResistance(value);
+}
+
+int RmtItem::RelayInitOnce() {
+  std::lock_guard lock(linkLock_);
+  if (!linksReady_) return 0;
+  RmtLinks links(*relay_, *meter_, settings_, [this](const std::string& text) { Log(text); }, &stopping_);
+  return links.RelayInit();
+}
+
+std::string RmtItem::RelayVersionText() {
+  std::lock_guard lock(linkLock_);
+  if (!linksReady_) return {};
+  RmtLinks links(*relay_, *meter_, settings_, [this](const std::string& text) { Log(text); }, &stopping_);
+  return links.RelayVersion() == 1 ? links.VersionText() : std::string();
+}

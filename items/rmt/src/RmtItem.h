@@ -33,6 +33,18 @@ class RmtItem {
   void WaitRelayScan();
   int ScanPasses() const { return scanPasses_; }
 
+  // The settings window's view of the settings: what it shows, and what its buttons use until the next
+  // test run reads Test.ini again.
+  RmtSettings Settings();
+  void UseSettings(const RmtSettings& settings);
+  bool LinksReady() const { return linksReady_; }
+  // "Read Data": meter set-up and one reduced reading; false when the links are not ready or the meter
+  // gave no reply.
+  bool ReadData(float& value);
+  // "RMT INIT" and "RMT Version"; the version is empty when the board did not answer.
+  int RelayInitOnce();
+  std::string RelayVersionText();
+
   std::string IniPath() const;
 
  private:

@@ -23,6 +23,12 @@ class IniAccess {
   std::string Text(const char* section, const char* key, const std::string& fallback) const {
     return record_.IniRead_String ? record_.IniRead_String(section, key, fallback.c_str(), path_.c_str()) : fallback;
   }
+  bool WriteInt(const char* section, const std::string& key, int value) const {
+    return record_.IniWrite_Int && record_.IniWrite_Int(section, key.c_str(), value, path_.c_str()) != 0;
+  }
+  bool WriteText(const char* section, const char* key, const std::string& value) const {
+    return record_.IniWrite_String && record_.IniWrite_String(section, key, value.c_str(), path_.c_str()) != 0;
+  }
 
  private:
   const CQRV_LoadMemory& record_;
@@ -49,4 +55,21 @@ RmtSettings LoadItemSettings(const CQRV_LoadMemory& record, const std::string& i
   s.meterDummy = ini.Count(kHioki, "DUMMY", s.meterDummy);
   s.sampling = ini.Count(kHioki, "SAMPLING", s.sampling);
   return s;
+}
+
+bool SaveItemSettings(const CQRV_LoadMemory& record, const std::string& iniPath, const RmtSettings& s) {
+  const IniAccess ini(record, iniPath);
+  bool ok = ini.WriteInt(kBoard, "INTERVAL", s.interval) && ini.WriteInt(kBoard, "SLEEP", s.sleep);
+  for (int i = 0; i < kRelayChannels; ++i) ok = ini.WriteInt(kBoard, "CHANNEL_" + std::to_string(i), s.channel[i]) && ok;
+  for (int i = 0; i < kRelayTestPoints; ++i) ok = ini.WriteInt(kBoard, "TP_" + std::to_string(i), s.testPoint[i]) && ok;
+  ok = ini.WriteInt(kBoard, "TCP_PORT", s.boardPort) && ok;
+  ok = ini.WriteInt(kBoard, "DUMMY", s.boardDummy) && ok;
+  ok = ini.WriteText(kHioki, "RANGE", s.range) && ok;
+  ok = ini.WriteInt(kHioki, "SEND_SLEEP", s.sendSleep) && ok;
+  ok = ini.WriteInt(kHioki, "RECV_SLEEP", s.recvSleep) && ok;
+  ok = ini.WriteText(kHioki, "SPEED", s.speed) && ok;
+  ok = ini.WriteInt(kHioki, "TCP_PORT", s.meterPort) && ok;
+  ok = ini.WriteText(kHioki, "IP_ADDRESS", s.ipAddress) && ok;
+  ok = ini.WriteInt(kHioki, "DUMMY", s.meterDummy) && ok;
+  return ini.WriteInt(kHioki, "SAMPLING", s.sampling) && ok;
 }

@@ -25,3 +25,5 @@ struct RmtSettings {
 
 // Missing keys take the defaults above. Negative counts and delays read as 0: they size loops and waits.
 RmtSettings LoadItemSettings(const CQRV_LoadMemory& record, const std::string& iniPath);
+// Writes every key; false when the record has no ini writer or a write failed.
+bool SaveItemSettings(const CQRV_LoadMemory& record, const std::string& iniPath, const RmtSettings& settings);

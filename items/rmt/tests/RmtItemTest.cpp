@@ -1,6 +1,9 @@
 // The built item against the simulated relay board and meter, loaded the way the host loads it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QWidget>
+
 #include <chrono>
 #include <cstdint>
 #include <fstream>
@@ -9,12 +12,15 @@
 #include <vector>
 
 #include "QRV_ItemContract.h"
+#include "MyTcp.h"
 #include "RelayFrame.h"
 #include "RmtFixture.h"
+#include "UnansweredPort.h"
 #include "port/clock.h"
 #include "port/message_box.h"
 #include "port/module.h"
 #include "qrv_test/set_log_capture.h"
+#include "qrv_test/test_application.h"
 
 namespace {
 
@@ -32,6 +38,7 @@ class ItemLibrary {
     port::FreeModule(module_);
   }
   bool ok() const { return create != nullptr && destroy != nullptr && test != nullptr; }
+  ModuleHandle module() const { return module_; }
 
   Item_OnCreateInt_Fn create = nullptr;
   Item_OnDelete_Fn destroy = nullptr;
@@ -46,6 +53,7 @@ std::vector<std::uint8_t> Bytes(const RelayFrame& frame) { return {frame.begin()
 class RmtItemTest : public RmtFixture {
  protected:
   int Create() { return item.create(nullptr, nullptr, nullptr, record.get()); }
+  ModuleHandle module() const { return item.module(); }
   ItemLibrary item;
 };
 
@@ -125,6 +133,41 @@ TEST_F(RmtItemTest, WithoutInstrumentsEveryRunReportsNotReady) {
   EXPECT_EQ(port::ShownMessageBoxes().back().text, "RMT Board TCP Connect fail 127.0.0.1");
   EXPECT_EQ(item.test(0, 0, 0, 0), 3);
   EXPECT_TRUE(Logged("HW Initialized Fail"));
+}
+
+QWidget* SettingsWindow() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->windowTitle() == "~") return widget;
+  return nullptr;
+}
+
+TEST_F(RmtItemTest, OnSpecDlgShowsTheSettingsWindowAndDeleteClosesIt) {
+  ASSERT_TRUE(sim.ok() && item.ok());
+  qrv::test::TestApplication();
+  WriteTestIni({0}, {0});
+  ASSERT_EQ(Create(), 1);
+  QWidget* window = SettingsWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(window->isVisible());
+  const auto onSpecDlg = reinterpret_cast<ItemOnSpecDlg_Fn>(port::FindSymbol(module(), "OnSpecDlg"));
+  ASSERT_NE(onSpecDlg, nullptr);
+  EXPECT_EQ(onSpecDlg(0), 1);
+  EXPECT_TRUE(window->isVisible());
+  item.destroy();
+  EXPECT_EQ(SettingsWindow(), nullptr);
+}
+
+// Start-up runs on the screen's thread: a board address that never answers must not hang it.
+TEST_F(RmtItemTest, BoardThatNeverAnswersFailsStartUpWithinTheConnectTimeOut) {
+  ASSERT_TRUE(item.ok());
+  const UnansweredPort unanswered;
+  ASSERT_NE(unanswered.port(), 0);
+  std::ofstream(dir.File("Test.ini")) << "[RMT_BOARD_SETTING]\nTCP_PORT=" << unanswered.port() << "\n";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Create(), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(CMyTCP::kConnectTimeoutMs + 2000));
+  EXPECT_EQ(port::ShownMessageBoxes().back().text, "RMT Board TCP Connect fail 127.0.0.1");
+  EXPECT_EQ(item.test(0, 0, 0, 0), 3);
 }
 
 }  // namespace

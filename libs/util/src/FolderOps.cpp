@@ -28,14 +28,15 @@ std::vector<std::string> Expand(const std::string& stored) {
 }
 
 // "<name> - Copy", then "<name> - Copy (2)", ... beside the colliding target.
+// The target may change between the caller's look and this one; a failed look counts as a file.
 fs::path FreeName(const fs::path& target) {
-  const bool folder = fs::is_directory(target);
+  std::error_code error;
+  const bool folder = fs::is_directory(target, error);
   const std::string stem = folder ? target.filename().string() : target.stem().string();
   const std::string extension = folder ? std::string() : target.extension().string();
   for (int n = 1;; ++n) {
     const std::string suffix = n == 1 ? " - Copy" : " - Copy (" + std::to_string(n) + ")";
     fs::path candidate = target.parent_path() / (stem + suffix + extension);
-    std::error_code error;
     if (!fs::exists(candidate, error)) return candidate;
   }
 }

@@ -1,0 +1,104 @@
+// The settings window against the simulated instruments: it shows Test.ini, "Apply" writes what was
+// edited, and its buttons reach the board and the meter.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <fstream>
+
+#include "RmtFixture.h"
+#include "RmtItem.h"
+#include "SpecDlg.h"
+#include "port/message_box.h"
+#include "qrv_test/screenshot.h"
+#include "qrv_test/test_application.h"
+
+namespace {
+
+class SpecDlgTest : public RmtFixture {
+ protected:
+  SpecDlgTest() { qrv::test::TestApplication(); }
+
+  template <typename T>
+  T* Control(CSpecDlg& dialog, const char* id) {
+    T* control = dialog.findChild<T*>(id);
+    EXPECT_NE(control, nullptr) << id;
+    return control;
+  }
+  void Click(CSpecDlg& dialog, const char* id) { Control<QPushButton>(dialog, id)->click(); }
+};
+
+TEST_F(SpecDlgTest, ShowsTestIniAndApplyWritesTheEdits) {
+  WriteTestIni({0, 3}, {1}, 4, 2);
+  RmtItem item(record.get());
+  CSpecDlg dialog(&item, record.get());
+  dialog.show();
+  EXPECT_EQ(dialog.windowTitle(), "~");
+  EXPECT_TRUE(Control<QCheckBox>(dialog, "4011")->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(dialog, "4012")->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(dialog, "4014")->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(dialog, "4020")->isChecked());
+  EXPECT_EQ(Control<QSpinBox>(dialog, "4027")->value(), 4);
+  EXPECT_EQ(Control<QSpinBox>(dialog, "4038")->value(), 2);
+  EXPECT_EQ(Control<QSpinBox>(dialog, "15034")->value(), sim.relayPort());
+  EXPECT_EQ(Control<QLineEdit>(dialog, "4030")->text(), "RES:RANG 10E-1");
+  EXPECT_EQ(Control<QSpinBox>(dialog, "4008_0")->value(), 127);
+  EXPECT_EQ(Control<QSpinBox>(dialog, "4008_3")->value(), 1);
+  qrv::test::SaveScreenshot(dialog, "rmt_settings");
+
+  Control<QCheckBox>(dialog, "4029")->setChecked(true);
+  Control<QCheckBox>(dialog, "4011")->setChecked(false);
+  Control<QSpinBox>(dialog, "4008_0")->setValue(10);
+  Control<QSpinBox>(dialog, "4009")->setValue(250);
+  Control<QLineEdit>(dialog, "4039")->setText(":SAMPLE:RATE SLOW");
+  Click(dialog, "15000");
+
+  const RmtSettings saved = LoadItemSettings(*record, item.IniPath());
+  EXPECT_EQ(saved.testPoint[5], 1);
+  EXPECT_EQ(saved.channel[0], 0);
+  EXPECT_EQ(saved.channel[3], 1);
+  EXPECT_EQ(saved.ipAddress, "10.0.0.1");
+  EXPECT_EQ(saved.interval, 250);
+  EXPECT_EQ(saved.speed, ":SAMPLE:RATE SLOW");
+  EXPECT_EQ(saved.sampling, 4);
+  EXPECT_EQ(saved.meterPort, sim.meterPort());
+
+  Click(dialog, "2");
+  EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(SpecDlgTest, ButtonsReachTheBoardAndTheMeter) {
+  ASSERT_TRUE(sim.ok());
+  WriteTestIni({2}, {0}, 3);
+  sim.QueueReadings({"1.0E+0", "3.0E+0", "2.0E+0"});
+  RmtItem item(record.get());
+  ASSERT_EQ(item.CreateItemAndConnect(), 1);
+  CSpecDlg dialog(&item, record.get());
+  dialog.show();
+
+  Click(dialog, "4041");
+  EXPECT_EQ(Control<QLineEdit>(dialog, "4035")->text(), "2.000");
+  Click(dialog, "4044");
+  EXPECT_FALSE(Control<QLineEdit>(dialog, "15035")->text().isEmpty());
+
+  const std::size_t before = sim.RelayFrames().size();
+  Click(dialog, "4023");
+  item.WaitRelayScan();
+  EXPECT_EQ(item.ScanPasses(), 1);
+  EXPECT_GT(sim.RelayFrames().size(), before);
+  qrv::test::SaveScreenshot(dialog, "rmt_settings_read");
+}
+
+TEST_F(SpecDlgTest, ReadDataWithoutInstrumentsShowsTheNoReadingValue) {
+  std::ofstream(dir.File("Test.ini")) << "[RMT_BOARD_SETTING]\nTCP_PORT=1\n";
+  RmtItem item(record.get());
+  ASSERT_EQ(item.CreateItemAndConnect(), 0);
+  CSpecDlg dialog(&item, record.get());
+  Click(dialog, "4041");
+  EXPECT_EQ(Control<QLineEdit>(dialog, "4035")->text(), "999.999");
+  EXPECT_EQ(port::ShownMessageBoxes().back().text, "RMT Initialized Failed");
+}
+
+}  // namespace
