@@ -35,6 +35,8 @@ ModuleSettings ReadModuleSettings(const CQRV_LoadMemory& record) {
   for (int site = 0; site < kSites; ++site)
     s.siteBoard[static_cast<std::size_t>(site)] =
         record.IniRead_Int(kSection, port::Format("Site%c_Board", 'A' + site).c_str(), site % boards, path);
+  if (record.IniRead_Int(kSection, "SaveViewImage", 0, path) == 1)
+    s.viewImageFolder = record.GetRoot() + "/Image capture/" + record.GetModelName();
   return s;
 }
 

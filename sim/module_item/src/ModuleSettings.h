@@ -1,7 +1,7 @@
 #pragma once
 // What the item reads from the model's Sensor.ini: the supplies the power-up turns on, the Bayer order, and
 // its own section [MODULE_TEST]: register key, frames, current limits, open/short pins and thresholds, and
-// the board each site's module sits on.
+// the board each site's module sits on, and whether the site's view is kept as a picture.
 #include <array>
 #include <string>
 
@@ -30,6 +30,8 @@ struct ModuleSettings {
   float osOpenVolts = 0.9f;   // at or above: the pin lets the source through
   float osShortVolts = 0.1f;  // at or below: the pin holds the source at ground
   std::array<int, kSites> siteBoard{};
+  // The folder the site's view is saved in after each module, as Site_<letter>.jpg; empty: not saved.
+  std::string viewImageFolder;
 };
 
 // Reads the settings of the record's current model; missing keys keep the defaults above, and a site

@@ -125,6 +125,10 @@ void ModuleTest::DrawFrame(const std::vector<std::uint8_t>& frame) {
   sw.Convert_Raw8_To_Bmp(samples, bgr.data(), width_, height_, settings_.bayerOrder);
   sw.InDrawImage(site_, bgr.data(), width_, height_);
   sw.OutDrawImage(site_);
+  if (!settings_.viewImageFolder.empty()) {
+    const std::string file = settings_.viewImageFolder + port::Format("/Site_%c.jpg", 'A' + site_);
+    if (sw.OnSaveImageDC(file.c_str(), site_) != 1) Log("[ModuleTest] View not saved to " + file);
+  }
 }
 
 int ModuleTest::MeasureCurrents() {
