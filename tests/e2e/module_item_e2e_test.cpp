@@ -16,16 +16,15 @@
 #include <thread>
 #include <vector>
 
+#include "SimModelStation.h"
 #include "StationRun.h"
 #include "VelkaraSim.h"
 #include "handler/handler_peer.h"
-#include "port/ini.h"
 #include "port/registry.h"
 #include "port/text.h"
 #include "protocol_packet.h"
 #include "qrv_test/free_ports.h"
 #include "qrv_test/scoped_env.h"
-#include "qrv_test/station_copy.h"
 #include "qrv_test/temp_dir.h"
 
 using namespace std::chrono_literals;
@@ -36,7 +35,6 @@ constexpr int kSites = 8;
 constexpr int kServers = 4;
 constexpr int kConnectMs = 60000;
 constexpr int kResultMs = 30000;
-constexpr char kModel[] = "Sim_Model";
 constexpr int kWidth = 640;  // the model's sensor
 constexpr int kHeight = 480;
 constexpr double kJpegLevels = 3.0;
@@ -122,7 +120,7 @@ int ListLogCount(const std::string& station, char site, const std::string& text)
 // The site's view as the item saved it after its last module, in grey levels, top row first; empty when the
 // picture is missing or not a JPEG of the sensor's size.
 std::vector<unsigned char> SavedView(const std::string& station, char site, int width, int height) {
-  std::ifstream file(station + "/Image capture/" + kModel + "/Site_" + site + ".jpg", std::ios::binary);
+  std::ifstream file(station + "/Image capture/" + qrv::test::kSimModel + "/Site_" + site + ".jpg", std::ios::binary);
   const std::vector<unsigned char> jpeg((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   tjhandle tj = tjInitDecompress();
   int w = 0;
@@ -153,19 +151,6 @@ double DistanceFromPattern(const std::vector<unsigned char>& grey, int width, in
   return total / (static_cast<double>(width) * height);
 }
 
-// A fresh station that opens the simulated-module model, with the item in its Dll/ and free handler ports.
-bool PrepareStation(const std::string& station, const std::vector<int>& ports) {
-  if (!qrv::test::CopyBuiltStation(station)) return false;
-  std::filesystem::copy_file(QRV_SIM_MODULE_ITEM, station + "/Dll/SimModuleItem.dll",
-                             std::filesystem::copy_options::overwrite_existing);
-  bool written = port::ini::WriteString(station + "/Config/QRV_Config.ini", "QRV_Equip", "Model_Name", kModel);
-  for (int server = 0; server < kServers; ++server)
-    written &= port::ini::WriteString(station + "/Ref/" + kModel + "/Protocol.ini", "PROTOCOL",
-                                      port::Format("PORT_%c", 'A' + server).c_str(),
-                                      std::to_string(ports[static_cast<std::size_t>(server)]).c_str());
-  return written;
-}
-
 class ModuleItemE2eTest : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
@@ -174,7 +159,7 @@ TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
   const std::string station = dir.File("station");
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
   ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
-  ASSERT_TRUE(PrepareStation(station, ports)) << "the built station or the item is missing";
+  ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, QRV_SIM_MODULE_ITEM, ports)) << "the built station or the item is missing";
   const std::string registry = dir.File("registry");
   const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
   port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
