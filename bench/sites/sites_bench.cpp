@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <thread>
@@ -13,7 +14,6 @@
 #include "StationRun.h"
 #include "handler/handler_peer.h"
 #include "port/text.h"
-#include "protocol_packet.h"
 #include "qrv_test/free_ports.h"
 #include "qrv_test/temp_dir.h"
 
@@ -26,31 +26,17 @@ constexpr int kServers = 4;
 constexpr int kModules = 20;
 constexpr int kTimeoutMs = 30000;
 
-// One handler link: starts every site it names, then waits for all their results; false on a refusal or
-// a missing result.
+// One handler link tests a module on each site it names: one site by a plain start, two by one dual start
+// (the link answers once both have ended). False when no result came.
 bool TestModules(handler::HandlerPeer& peer, const std::vector<int>& sites, int server, int module) {
-  for (const int site : sites) {
-    handler::StartOfTest start;
-    start.site = site;
-    start.usb = server;
-    start.bcd = port::Format("S%dM%03d", site, module);
-    if (!peer.SendStartOfTest(start)) return false;
-  }
-  std::size_t results = 0;
-  while (results < sites.size()) {
-    const std::optional<std::string> packet = peer.ReadPacket(kTimeoutMs);
-    if (!packet) return false;
-    const protocol::ProtocolPacket received(*packet);
-    if (received.Type() == 'N' && received.IsCommand('R', "RET")) {
-      peer.Acknowledge(*packet, "@RET=1");
-      ++results;
-    } else if (received.Type() == 'A' && received.IsCommand('K', "SOT")) {
-      return false;
-    } else if (received.Type() == 'C') {
-      peer.Respond(*packet);
-    }
-  }
-  return true;
+  handler::StartOfTest start;
+  start.site = sites.front();
+  start.usb = sites.size() == 2 ? 0 : server;  // a dual start takes boards usb and usb + 1 (the item picks its own)
+  start.bcd = port::Format("S%dM%03d", sites.front(), module);
+  if (sites.size() == 2) start.extra = port::Format("@DUAL=1@DUAL_SITE_L=%d@DUAL_SITE_R=%d", sites[0], sites[1]);
+  const auto result = peer.RunTest(start, kTimeoutMs);
+  if (!result) std::fprintf(stderr, "server %d: no result for %s\n", server, start.bcd.c_str());
+  return result.has_value();
 }
 
 // Seconds per module when each server tests its sites of `sitesOf` kModules times, all servers at once.
@@ -72,6 +58,9 @@ double SecondsPerModule(std::vector<handler::HandlerPeer>& peers, const std::map
 }  // namespace
 
 int main() {
+  // The station copy is made from the build this benchmark belongs to.
+  ::setenv("QRV_STATION_BUILD_DIR", QRV_STATION_DIR, 0);
+  ::setenv("QRV_STATION_TEMPLATE_DIR", QRV_STATION_TEMPLATE, 0);
   qrv::test::TempDir dir;
   const std::string station = dir.File("station");
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
