@@ -34,6 +34,7 @@ struct Faults {
   bool mcuNoHandshake = false;
   bool mcuBadChecksum = false;
   bool mcuBadPage = false;
+  bool overCurrent = false;  // the module draws ten times its dynamic current on every supply
   std::set<int> badCrcLines;
   ServiceFaults services;
 };

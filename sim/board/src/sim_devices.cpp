@@ -18,6 +18,7 @@ constexpr double kDynamicScale = 0.047326174829409;
 constexpr double kDynamicScaleChannel4 = 0.0566689689918544;
 constexpr double kStandbyScale = 0.0825058363615785;
 constexpr int kDynamicZeroCounts = 12;
+constexpr double kOverCurrentFactor = 10.0;
 constexpr int kStandbyZeroCounts = 30;
 constexpr int kCurrentSwitchBank = 2;
 
@@ -117,7 +118,8 @@ uint16_t Convert(const Board& b, int address7, uint8_t configHigh) {
   const bool standbyPath = (b.dioLatch[kCurrentSwitchBank] >> channel) & 1u;
   double counts = 0;
   if (b.supplyCode[c] != 0 && dynamic && !standbyPath) {
-    counts = b.dynamicMa[c] / (channel == 4 ? kDynamicScaleChannel4 : kDynamicScale);
+    const double ma = EffectiveFaults(b).overCurrent ? b.dynamicMa[c] * kOverCurrentFactor : b.dynamicMa[c];
+    counts = ma / (channel == 4 ? kDynamicScaleChannel4 : kDynamicScale);
   } else if (b.supplyCode[c] != 0 && !dynamic && standbyPath) {
     counts = b.standbyUa[c] / kStandbyScale;
   }

@@ -1,4 +1,5 @@
-// Fault switches: "dead_board=1;sensor_nak;bad_crc_lines=3,7".
+// Fault switches: "dead_board=1;sensor_nak;over_current=0;bad_crc_lines=3,7" ("bad_crc_lines=3,7@1" hits board 1
+// only).
 #include <cstdlib>
 #include <sstream>
 
@@ -17,6 +18,7 @@ bool SetSwitch(Faults& faults, const std::string& name, const std::string& value
   else if (name == "mcu_no_handshake") faults.mcuNoHandshake = on;
   else if (name == "mcu_bad_checksum") faults.mcuBadChecksum = on;
   else if (name == "mcu_bad_page") faults.mcuBadPage = on;
+  else if (name == "over_current") faults.overCurrent = on;
   else if (name == "bad_crc_lines") {
     faults.badCrcLines.clear();
     if (!on) return true;
@@ -45,6 +47,7 @@ Faults EffectiveFaults(const Board& board) {
   faults.mcuNoHandshake |= every.mcuNoHandshake;
   faults.mcuBadChecksum |= every.mcuBadChecksum;
   faults.mcuBadPage |= every.mcuBadPage;
+  faults.overCurrent |= every.overCurrent;
   faults.badCrcLines.insert(every.badCrcLines.begin(), every.badCrcLines.end());
   MergeServiceFaults(faults.services, every.services);
   return faults;
@@ -67,8 +70,11 @@ bool ApplyFaultSwitches(const std::string& switches) {
     const auto equals = word.find('=');
     const std::string name = word.substr(0, equals);
     const std::string value = equals == std::string::npos ? std::string() : word.substr(equals + 1);
-    // The CRC switch takes lines; the others take the board they hit.
-    if (name == "bad_crc_lines" || IsPinListSwitch(name) || value.empty()) {
+    // The CRC switch takes lines and, after '@', the one board they are bad on; the others take the board.
+    const auto at = value.find('@');
+    if (name == "bad_crc_lines" && at != std::string::npos) {
+      known &= ApplyFault(std::atoi(value.c_str() + at + 1), name, value.substr(0, at), true);
+    } else if (name == "bad_crc_lines" || IsPinListSwitch(name) || value.empty()) {
       known &= ApplyFault(-1, name, value, true);
     } else {
       known &= ApplyFault(std::atoi(value.c_str()), name, value, true);

@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -28,6 +29,13 @@ int SensorAddressFromEnvironment() {
   return static_cast<int>(std::strtol(text, nullptr, 16)) & 0x7F;
 }
 
+// A station run on simulated boards has no test to shape the stream; QRV_SIM_CRC_TRAILER=1 gives every
+// board's receiver the per-line CRC trailer.
+bool CrcTrailerFromEnvironment() {
+  const char* text = std::getenv("QRV_SIM_CRC_TRAILER");
+  return text != nullptr && std::strcmp(text, "1") == 0;
+}
+
 void ReadEnvironmentOnce(State& state) {
   if (state.environmentRead) return;
   state.environmentRead = true;
@@ -45,6 +53,7 @@ Board& BoardAt(int index) {
   if (!slot) {
     slot = std::make_unique<Board>(index);
     slot->sensorAddress = SensorAddressFromEnvironment();
+    slot->crcTrailer = CrcTrailerFromEnvironment();
   }
   return *slot;
 }

@@ -1,0 +1,218 @@
+// The whole road: a fresh station on the simulated-module model, eight sites on two simulated boards, the
+// handler peer starting modules on every site. Every start gets one result; with a fault switched on for
+// board 1, the sites on that board fail with the fault's own code and text, in the result and in their list
+// log, while the sites on board 0 pass.
+
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SimModelStation.h"
+#include "StationRun.h"
+#include "VelkaraSim.h"
+#include "handler/handler_peer.h"
+#include "port/registry.h"
+#include "port/text.h"
+#include "protocol_packet.h"
+#include "qrv_test/free_ports.h"
+#include "qrv_test/scoped_env.h"
+#include "qrv_test/temp_dir.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kSites = 8;
+constexpr int kServers = 4;
+constexpr int kConnectMs = 60000;
+constexpr int kResultMs = 30000;
+constexpr int kWidth = 640;  // the model's sensor
+constexpr int kHeight = 480;
+constexpr double kJpegLevels = 3.0;
+
+// Sites A, C, E, G sit on board 0 and B, D, F, H on board 1 (the model's Sensor.ini).
+int BoardOfSite(int site) { return site % 2; }
+
+struct FaultCase {
+  const char* name;
+  const char* faults;  // QRV_SIM_FAULTS; every one of them hits board 1 only
+  int modulesPerSite;
+  int code;  // the handler code of the sites on board 1; 1 (pass) for the others
+  const char* message;
+  const char* siteLog;  // the line the item logs to each failing site
+};
+
+const FaultCase kCases[] = {
+    {"NoFault", "", 20, 1, "PASS", ""},
+    {"DeadBoard", "dead_board=1", 2, 102, "Power up fail", "[ModuleTest] Fail : Power up"},
+    {"SensorNak", "sensor_nak=1", 2, 103, "Sensor register set fail", "[ModuleTest] Fail : Register set [REGISTER]"},
+    {"CrcLines", "bad_crc_lines=5,77@1", 2, 106, "Line CRC fail", "[ModuleTest] Fail : CRC of 2 lines: 5 77"},
+    {"OverCurrent", "over_current=1", 2, 108, "Current out of limit", "[ModuleTest] Fail : supply 1 draws "},
+};
+
+std::string ModuleCode(int site, int module) { return port::Format("S%dM%03d", site, module); }
+
+struct Outcome {
+  std::vector<std::string> failures;
+  int results = 0;
+};
+
+// One handler link: server i starts sites i and i + 4 in turn, each after the result of the one before.
+Outcome DriveServer(int server, int port, const FaultCase& c) {
+  Outcome outcome;
+  handler::HandlerPeer peer;
+  if (!peer.Connect("127.0.0.1", port, kConnectMs)) {
+    outcome.failures.push_back(port::Format("server %d: no connection on port %d", server, port));
+    return outcome;
+  }
+  for (int module = 0; module < c.modulesPerSite && outcome.failures.empty(); ++module) {
+    for (const int site : {server, server + kServers}) {
+      handler::StartOfTest start;
+      start.site = site;
+      start.usb = server;
+      start.bcd = ModuleCode(site, module);
+      const std::optional<std::string> result = peer.RunTest(start, kResultMs);
+      if (!result) {
+        outcome.failures.push_back("no result for " + start.bcd);
+        continue;
+      }
+      ++outcome.results;
+      const protocol::ProtocolPacket packet(*result);
+      const bool faulty = BoardOfSite(site) == 1;
+      const std::string wantRet = std::to_string(faulty ? c.code : 1);
+      const std::string wantMsg = faulty ? c.message : "PASS";
+      if (protocol::GetPacketField(packet.Data(), "RET") != wantRet ||
+          protocol::GetPacketField(packet.Data(), "MSG") != wantMsg ||
+          protocol::GetPacketField(packet.Data(), "BCD") != start.bcd)
+        outcome.failures.push_back("start " + start.bcd + " answered by " + *result + ", expected RET=" + wantRet);
+    }
+  }
+  while (const std::optional<std::string> packet = peer.ServeNext(300)) {
+    if (protocol::ProtocolPacket(*packet).IsCommand('R', "RET"))
+      outcome.failures.push_back(port::Format("server %d: extra result ", server) + *packet);
+  }
+  return outcome;
+}
+
+// How many lines of the site's list logs hold the text.
+int ListLogCount(const std::string& station, char site, const std::string& text) {
+  const std::string suffix = std::string("_") + site + ".txt";
+  int count = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(station + "/Log/ListLog")) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
+    std::ifstream file(entry.path());
+    for (std::string line; std::getline(file, line);)
+      if (line.find(text) != std::string::npos) ++count;
+  }
+  return count;
+}
+
+// The site's view as the item saved it after its last module, in grey levels, top row first; empty when the
+// picture is missing or not a JPEG of the sensor's size.
+std::vector<unsigned char> SavedView(const std::string& station, char site, int width, int height) {
+  std::ifstream file(station + "/Image capture/" + qrv::test::kSimModel + "/Site_" + site + ".jpg", std::ios::binary);
+  const std::vector<unsigned char> jpeg((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  tjhandle tj = tjInitDecompress();
+  int w = 0;
+  int h = 0;
+  int subsampling = 0;
+  int colours = 0;
+  std::vector<unsigned char> grey;
+  if (tj != nullptr && !jpeg.empty() &&
+      tjDecompressHeader3(tj, jpeg.data(), jpeg.size(), &w, &h, &subsampling, &colours) == 0 && w == width &&
+      h == height) {
+    grey.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    if (tjDecompress2(tj, jpeg.data(), jpeg.size(), grey.data(), w, 0, h, TJPF_GRAY, TJFLAG_ACCURATEDCT) != 0)
+      grey.clear();
+  }
+  if (tj != nullptr) tjDestroy(tj);
+  return grey;
+}
+
+// How far the picture lies from the simulator's 10-bit pattern reduced to 8 bits: the mean absolute difference
+// per pixel. The picture went through JPEG, so a few levels are expected; another picture is tens of levels off.
+double DistanceFromPattern(const std::vector<unsigned char>& grey, int width, int height) {
+  double total = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const int want = static_cast<int>(VelkaraSim_PatternSample(x, y, 10) >> 2);
+      total += std::abs(want - grey[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]);
+    }
+  return total / (static_cast<double>(width) * height);
+}
+
+class ModuleItemE2eTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
+  const FaultCase& c = GetParam();
+  qrv::test::TempDir dir;
+  const std::string station = dir.File("station");
+  const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
+  ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
+  ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, QRV_SIM_MODULE_ITEM, ports)) << "the built station or the item is missing";
+  const std::string registry = dir.File("registry");
+  const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
+  port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
+
+  qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
+                                          {"QRV_SIM_CRC_TRAILER", "1"},
+                                          {"QRV_SIM_FAULTS", c.faults},
+                                          {"QRV_REGISTRY_DIR", registry},
+                                          {"QRV_DRIVE_ROOT", dir.File("drives")},
+                                          {"QRV_HEADLESS", "1"},
+                                          {"QT_QPA_PLATFORM", "offscreen"},
+                                          {"QRV_EXIT_AFTER_MS", "150000"}});
+  ASSERT_TRUE(run.Started());
+
+  std::vector<Outcome> outcomes(kServers);
+  std::atomic<int> finished = 0;
+  std::vector<std::thread> handlers;
+  for (int server = 0; server < kServers; ++server)
+    handlers.emplace_back([&, server] {
+      outcomes[static_cast<std::size_t>(server)] = DriveServer(server, ports[static_cast<std::size_t>(server)], c);
+      ++finished;
+    });
+  // The station's standard error is read all along, so that a full pipe never holds it up.
+  while (finished.load() < kServers) run.WaitForText("\n\x01", 100ms);
+  for (std::thread& handler : handlers) handler.join();
+
+  int results = 0;
+  for (const Outcome& outcome : outcomes) {
+    for (const std::string& failure : outcome.failures) ADD_FAILURE() << failure;
+    results += outcome.results;
+  }
+  EXPECT_EQ(results, kSites * c.modulesPerSite);
+  run.WaitForExit(0ms);
+  for (int site = 0; site < kSites; ++site) {
+    const char name = static_cast<char>('A' + site);
+    const bool faulty = BoardOfSite(site) == 1 && c.code != 1;
+    const int code = faulty ? c.code : 0;
+    EXPECT_EQ(ListLogCount(station, name, port::Format("---SendResultCode---%d ", code)), c.modulesPerSite)
+        << "site " << name;
+    if (faulty) {
+      EXPECT_EQ(ListLogCount(station, name, c.siteLog), c.modulesPerSite) << "site " << name;
+      continue;
+    }
+    EXPECT_EQ(ListLogCount(station, name, "[ModuleTest] Fail"), 0) << "site " << name;
+    EXPECT_EQ(ListLogCount(station, name, "frames, every line's CRC good"), c.modulesPerSite) << "site " << name;
+    const std::vector<unsigned char> view = SavedView(station, name, kWidth, kHeight);
+    ASSERT_FALSE(view.empty()) << "no picture of site " << name << "'s view";
+    EXPECT_LT(DistanceFromPattern(view, kWidth, kHeight), kJpegLevels) << "site " << name;
+  }
+  if (HasFailure()) ADD_FAILURE() << run.Errors();
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, ModuleItemE2eTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
