@@ -84,12 +84,13 @@ function(qrv_deliverable target)
   set_property(GLOBAL APPEND PROPERTY QRV_DELIVERABLES ${target})
 endfunction()
 
-# qrv_gtest(<name> SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s])
+# qrv_gtest(<name> SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s] [SERIAL])
+# SERIAL: the test runs alone (stations whose loopback ports another test could take between choice and use).
 function(qrv_gtest name)
   if(QRV_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
@@ -107,7 +108,7 @@ function(qrv_gtest name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${environment}" LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES ENVIRONMENT "${environment}" LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ${ARG_SERIAL})
   set_property(GLOBAL APPEND PROPERTY QRV_TEST_TARGETS ${name})
 endfunction()
 
