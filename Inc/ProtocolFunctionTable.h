@@ -179,6 +179,8 @@ QRV_PROTOCOL_FUNCTIONS(QRV_PROTOCOL_TYPEDEF)
 using SendStatus_Fn = int (*)(int server);
 using SendResultCode_Fn = void (*)(int server, int code, std::string message);
 using OnSpecDlg_Fn = void (*)();
+// Stops listening, closes the handler connections and ends their workers; the library stays loaded.
+using StopServers_Fn = void (*)();
 }  // namespace prototable
 
 struct ProtocolFunctionTable {

@@ -6,8 +6,10 @@
 #include "DynamicDlg.h"
 #include "FontStatic.h"
 #include "IntegratedLog.h"
+#include "ProtocolFunctionTable.h"
 #include "SiteCtrl.h"
 #include "StaticImage.h"
+#include "port/module.h"
 #include "port/ui_thread.h"
 #include "port/window_message.h"
 
@@ -27,10 +29,33 @@ void DynamicDlg::StopPanelWorkers() {
   if (m_pStartThread.joinable()) m_pStartThread.join();
 }
 
+// No new handler request comes in, and an item waiting for the handler's answer gets its failure now. The
+// library stays loaded: items keep calling its table until they are unloaded.
+void DynamicDlg::StopHandlerServers() {
+  const std::shared_lock lock(m_protocolLock);
+  if (m_hProtocol == nullptr) return;
+  if (const auto stop = port::FindFunction<prototable::StopServers_Fn>(m_hProtocol, "StopServers")) stop();
+}
+
+// All runners are told at once (each destructor raises its shutdown flag, then joins): one after the other,
+// a site that begins a run meanwhile would run its whole list while the others are joined.
+void DynamicDlg::JoinSiteRunners() {
+  std::vector<std::thread> joiners;
+  for (std::size_t site = 0; site < m_vecTestThread.size(); ++site) {
+    std::unique_ptr<CTestThread> runner;
+    {
+      const std::lock_guard lock(m_runnerLock);
+      runner = std::move(m_vecTestThread[site]);
+    }
+    if (runner) joiners.emplace_back([gone = std::move(runner)]() mutable { gone.reset(); });
+  }
+  for (std::thread& joiner : joiners) joiner.join();
+}
+
 // The order matters: nothing may call into a library, a test item or a window after it is gone.
-// 1. no more starts and commands; the handler servers stop with the protocol library;
+// 1. no more starts and commands; the handler servers stop, their library stays;
 // 2. stop-all, and every site's runner joined (a running item finishes first);
-// 3. the test items, then the hardware and image libraries (each joins its own workers);
+// 3. the test items (each joins its own workers), then the protocol, hardware, image and MES libraries;
 // 4. the exports are withdrawn, then the windows they log to go. The utility library goes with the record.
 void DynamicDlg::OnDestroy() {
   if (m_bDestroyed) return;
@@ -43,28 +68,13 @@ void DynamicDlg::OnDestroy() {
   m_nTimer = 0;
   qApp->removeEventFilter(this);
   StopPanelWorkers();
-
-  {
-    const std::unique_lock lock(m_protocolLock);
-    UnloadProtocolLibrary();
-  }
+  StopHandlerServers();
   port::UnregisterMessageHandler(this);
 
   SetStopButtonFlag(1);
   // Re-registering waits for exports that are running; from here on they find no runner.
   if (m_bInitialised) SetExportTarget(this);
-  // All runners are told at once (each destructor raises its shutdown flag, then joins): one after the
-  // other, a site that begins a run meanwhile would run its whole list while the others are joined.
-  std::vector<std::thread> joiners;
-  for (std::size_t site = 0; site < m_vecTestThread.size(); ++site) {
-    std::unique_ptr<CTestThread> runner;
-    {
-      const std::lock_guard lock(m_runnerLock);
-      runner = std::move(m_vecTestThread[site]);
-    }
-    if (runner) joiners.emplace_back([gone = std::move(runner)]() mutable { gone.reset(); });
-  }
-  for (std::thread& joiner : joiners) joiner.join();
+  JoinSiteRunners();
 
   DeleteControls(m_vecItemList);
   m_Layout.DeleteYieldLists();
@@ -76,6 +86,10 @@ void DynamicDlg::OnDestroy() {
   for (const auto& model : m_models) model->SetUpdateHook({});
 
   m_items.UnloadAll();
+  {
+    const std::unique_lock lock(m_protocolLock);
+    UnloadProtocolLibrary();
+  }
   UnloadHardwareLibrary();
   UnloadSoftwareLibrary();
   UnloadMesLibrary();

@@ -72,6 +72,8 @@ class CTestThread {
   // The parts of one run (SiteItemLoop.cpp).
   void RunOnce();
   bool PreChecks();
+  // The refused run's failure: shown on the view and the picture, and sent to the handler.
+  void RefuseRun(int code, const std::string& text);
   void BeginRun(RunState& run);
   void RunItems(RunState& run);
   int RunRow(int row, RunState& run, bool& endAfterRow);

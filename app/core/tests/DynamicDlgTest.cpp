@@ -309,33 +309,39 @@ TEST(SitePanelTest, HandlerCommandsStopHomeAndAskWhetherASiteWorks) {
   EXPECT_EQ(Command(panel, "IS_WORKING,1"), 0);
 }
 
-TEST(SitePanelTest, ClosingWhileSitesRunStopsJoinsAndUnloadsInOrder) {
-  SitePanelStation station("3", "3");
-  station.RegisterItems(3, {"TestItemA.dll", "TestItemB.dll"});
+TEST(SitePanelTest, ClosingWhileSitesWaitForTheHandlerStopsServersJoinsAndUnloadsItemsFirst) {
+  SitePanelStation station("8", "8");
+  station.RegisterItems(8, {"TestItemA.dll", "TestItemB.dll"});
   DynamicDlg& panel = station.StartPanel();
   const TestItemControl item(ItemFile(station, "TestItemA.dll"));
   const TestItemControl second(ItemFile(station, "TestItemB.dll"));
-  item.SetDelayMs(1500);
+  item.SetTesterRequest(true);
   const int created = item.Created();
   ASSERT_GT(created, 0);
   panel.StartButton()->click();
-  ASSERT_TRUE(station.WaitFor([&] {
-    for (int site = 0; site < 3; ++site)
-      if (panel.Model(site)->Label() != "Testing...") return false;
-    return true;
-  }));
+  ASSERT_TRUE(station.WaitFor([&] { return station.HandlerRequestsInFlight() == 8; }))
+      << "every site's item waits for the handler";
 
   panel.OnDestroy();
+  item.SetTesterRequest(false);
   EXPECT_EQ(panel.Runner(0), nullptr);
   EXPECT_EQ(panel.m_hProtocol, nullptr);
   EXPECT_EQ(panel.m_pInterFaceSW, nullptr);
   const std::vector<std::string> calls = station.ProtocolCalls();
-  EXPECT_TRUE(Contains(calls, "Load_OnDelete items-deleted=0")) << "the handler servers stop before the items go";
-  EXPECT_EQ(station.CountCalls("SendStatus"), 0) << "nothing is reported through an unloaded library";
+  const auto stop = std::find(calls.begin(), calls.end(), "StopServers");
+  const auto unload = std::find_if(calls.begin(), calls.end(),
+                                   [](const std::string& call) { return call.rfind("Load_OnDelete", 0) == 0; });
+  ASSERT_NE(stop, calls.end()) << "the handler servers are stopped";
+  ASSERT_NE(unload, calls.end());
+  EXPECT_LT(stop, unload);
+  EXPECT_EQ(*unload, "Load_OnDelete items-deleted=" + std::to_string(created) + " requests-in-flight=0")
+      << "the items go before the protocol library, and no request is left in it";
+  EXPECT_EQ(unload, calls.end() - 1) << "nothing is called through the library after its unload";
+  EXPECT_EQ(item.RequestsDone(), 8) << "each waiting request ended when the servers stopped";
   EXPECT_EQ(panel.StartSite(0, 0, 0), -1);
   EXPECT_EQ(Command(panel, "IS_WORKING,0"), -1) << "the closed panel takes no window messages";
   EXPECT_EQ(item.Deleted(), created) << "every loaded item was deleted";
-  EXPECT_LE(item.TotalCalls(), 3) << "each site finished at most the item it was running";
+  EXPECT_EQ(item.TotalCalls(), 8) << "each site finished the item it was running";
   EXPECT_EQ(second.TotalCalls(), 0) << "no item starts once the station closes";
   EXPECT_EQ(second.Deleted(), second.Created());
 }

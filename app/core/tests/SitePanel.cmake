@@ -7,7 +7,7 @@ set_target_properties(qrv_fake_protocol PROPERTIES OUTPUT_NAME QRV_Protocol.dll 
 qrv_version_block(qrv_fake_protocol FileDescription "QTS_Tester" FileVersion "1.0.0.1")
 
 qrv_gtest(qrv_site_panel_test
-  SOURCES DynamicDlgTest.cpp SitePanelFixture.cpp TestRunFixture.cpp
+  SOURCES DynamicDlgTest.cpp MainWindowTest.cpp SitePanelFixture.cpp TestRunFixture.cpp
   LIBS qrv_app qrv_test_qt
   LABELS threads)
 if(TARGET qrv_site_panel_test)
