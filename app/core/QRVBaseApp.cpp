@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "QRVBaseDlg.h"
+#include "SignalCloser.h"
 #include "UIManagerDlg.h"
 #include "Util.h"
 #include "port/message_box.h"
@@ -68,7 +69,9 @@ int CQRVBaseApp::InitInstance() {
 
   if (UIManagerDlg::ReadWindowLevel() == 3) SetTaskbarAutoHide();
   {
+    SignalCloser signalClose;
     CQRVBaseDlg mainWindow;
+    signalClose.SetClose([&mainWindow] { mainWindow.RequestExit(); });
     ScheduleTestExit(mainWindow);
     mainWindow.exec();
   }
