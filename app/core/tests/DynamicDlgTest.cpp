@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <algorithm>
+#include <filesystem>
 
 #include "BaseDraw.h"
 #include "FontStatic.h"
@@ -151,6 +152,36 @@ TEST(SitePanelTest, LotChangeResetsTheLotsCountsAndTimes) {
     EXPECT_EQ(station.ReadConfig(section.c_str(), "DLL_TOTAL_TIME"), "0") << site;
     EXPECT_EQ(station.ReadConfig(section.c_str(), "THREAD_TOTAL_TIME"), "0") << site;
   }
+}
+
+TEST(SitePanelTest, LotTimeTotalsBeyondAnIntKeepCounting) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  const std::int64_t itemTotal = 5'000'000'000;
+  const std::int64_t threadTotal = 6'000'000'123;
+  station.WriteConfig("LOT_COUNT_0", "DLL_TOTAL_TIME", std::to_string(itemTotal));
+  station.WriteConfig("LOT_COUNT_0", "THREAD_TOTAL_TIME", std::to_string(threadTotal));
+  DynamicDlg& panel = station.StartPanel();
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  const std::int64_t itemAfter = std::stoll(station.ReadConfig("LOT_COUNT_0", "DLL_TOTAL_TIME"));
+  const std::int64_t threadAfter = std::stoll(station.ReadConfig("LOT_COUNT_0", "THREAD_TOTAL_TIME"));
+  EXPECT_GE(itemAfter, itemTotal);
+  EXPECT_LT(itemAfter, itemTotal + 60'000);
+  EXPECT_GE(threadAfter, threadTotal);
+  EXPECT_LT(threadAfter, threadTotal + 60'000);
+}
+
+// A model folder that cannot be looked at (here a link to itself) is reported, not thrown out of start-up.
+TEST(SitePanelTest, ModelFolderThatCannotBeReadIsReportedAtStart) {
+  SitePanelStation station("1", "1");
+  std::filesystem::create_symlink("Loop", station.Root() + "/Ref/Loop");
+  port::ini::WriteString(station.Root() + "/Config/QRV_Config.ini", "QRV_Equip", "Model_Name", "Loop/Model");
+  port::ClearShownMessageBoxes();
+  station.StartPanel();
+  const auto boxes = port::ShownMessageBoxes();
+  EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(),
+                          [](const port::ShownMessageBox& box) { return box.text == "Ref is not exist."; }));
 }
 
 TEST(SitePanelTest, YieldTextIsCutNotRounded) {
