@@ -53,8 +53,8 @@ void DynamicDlg::JoinSiteRunners() {
 }
 
 // The order matters: nothing may call into a library, a test item or a window after it is gone.
-// 1. no more starts and commands; the handler servers stop, their library stays;
-// 2. stop-all, and every site's runner joined (a running item finishes first);
+// 1. no more starts and commands; stop-all; the handler servers stop, their library stays;
+// 2. every site's runner joined (a running item finishes first);
 // 3. the test items (each joins its own workers), then the protocol, hardware, image and MES libraries;
 // 4. the exports are withdrawn, then the windows they log to go. The utility library goes with the record.
 void DynamicDlg::OnDestroy() {
@@ -68,10 +68,11 @@ void DynamicDlg::OnDestroy() {
   m_nTimer = 0;
   qApp->removeEventFilter(this);
   StopPanelWorkers();
+  // Stop-all first: an item whose handler request the servers' stop ends must be the last of its run.
+  SetStopButtonFlag(1);
   StopHandlerServers();
   port::UnregisterMessageHandler(this);
 
-  SetStopButtonFlag(1);
   // Re-registering waits for exports that are running; from here on they find no runner.
   if (m_bInitialised) SetExportTarget(this);
   JoinSiteRunners();
