@@ -2,7 +2,11 @@
 // saved window rectangle is the frame's, so it stays where it was from one start to the next.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -23,6 +27,28 @@ void DoubleClick(CBaseDraw& view) {
   QMouseEvent click(QEvent::MouseButtonDblClick, at, view.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                     Qt::NoModifier);
   QCoreApplication::sendEvent(&view, &click);
+}
+
+void OpenContextMenu(QWidget& window) {
+  const QPoint at(window.width() / 2, window.height() / 2);
+  QCoreApplication::postEvent(&window, new QContextMenuEvent(QContextMenuEvent::Mouse, at, window.mapToGlobal(at)));
+}
+
+// Chooses the entry with that command in the open context menu, as the operator's Enter would; false while the
+// menu is not open yet.
+bool ChooseFromContextMenu(int command) {
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  if (menu == nullptr) return false;
+  for (QAction* action : menu->actions()) {
+    if (action->data().toInt() != command) continue;
+    menu->setActiveAction(action);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(menu, &enter);
+    return true;
+  }
+  ADD_FAILURE() << "the menu has no command " << command;
+  menu->close();
+  return true;
 }
 
 bool AllSitesTesting(DynamicDlg& panel) {
@@ -76,6 +102,25 @@ TEST(MainWindowTest, EnlargingAndRestoringEverySitesViewWhileSitesRunKeepsThePro
       return true;
     });
   }
+  // The context menu's site entry enlarges site B, its "return" restores.
+  steps.push_back([&] {
+    OpenContextMenu(window);
+    return true;
+  });
+  steps.push_back([&] { return ChooseFromContextMenu(CQRVBaseDlg::kSiteCommand + 1); });
+  steps.push_back([&] {
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.IsEnlarged());
+    EXPECT_EQ(window.SiteView(1)->geometry(), window.rect());
+    OpenContextMenu(window);
+    return true;
+  });
+  steps.push_back([&] { return ChooseFromContextMenu(CQRVBaseDlg::kReturnCommand); });
+  steps.push_back([&] {
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.IsEnlarged());
+    return true;
+  });
   std::size_t done = 0;
   QTimer driver;
   driver.setInterval(20);
