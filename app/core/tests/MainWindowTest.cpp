@@ -65,7 +65,8 @@ TEST(MainWindowTest, EnlargingAndRestoringEverySitesViewWhileSitesRunKeepsThePro
   SitePanelStation station("4", "4");
   station.RegisterItems(4, {"TestItemA.dll"});
   const TestItemControl item(station.Root() + "/Dll/TestItemA.dll");
-  item.SetDelayMs(3000);
+  // Every site's item waits for the handler until the station closes: the sites run all along.
+  item.SetTesterRequest(true);
   CQRVBaseDlg window;
   DynamicDlg& panel = *window.SitePanel();
   ASSERT_EQ(window.ViewCount(), 4);
@@ -134,6 +135,7 @@ TEST(MainWindowTest, EnlargingAndRestoringEverySitesViewWhileSitesRunKeepsThePro
   });
   driver.start();
   window.exec();
+  item.SetTesterRequest(false);
 
   EXPECT_EQ(done, steps.size()) << "the window ended after step " << done;
   EXPECT_EQ(window.SitePanel(), nullptr) << "only the requested exit closed it";
