@@ -17,11 +17,28 @@ constexpr int kSignals[] = {SIGTERM, SIGINT};
 // One pair per process: [0] read by the UI thread, [1] written by the handler.
 int g_pipe[2] = {-1, -1};
 
+void SetDisposition(int signal, void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(signal, &action, nullptr);
+}
+
+// Only async-signal-safe calls. After the first signal both take their default action again, so a shutdown
+// that hangs can still be ended.
 extern "C" void WriteSignalToPipe(int signal) {
   const int savedErrno = errno;
+  for (const int handled : kSignals) SetDisposition(handled, SIG_DFL);
   const unsigned char number = static_cast<unsigned char>(signal);
   [[maybe_unused]] const ssize_t written = write(g_pipe[1], &number, 1);
   errno = savedErrno;
+}
+
+// A signal the starting process ignores (a background job's SIGINT) stays ignored.
+bool Ignored(int signal) {
+  struct sigaction current {};
+  return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
 }
 
 }  // namespace
@@ -34,20 +51,14 @@ SignalCloser::SignalCloser() {
   }
   m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
   connect(m_notifier, &QSocketNotifier::activated, this, [this] { OnSignal(); });
-  struct sigaction action {};
-  action.sa_handler = WriteSignalToPipe;
-  sigemptyset(&action.sa_mask);
-  // The second signal takes the default action: a shutdown that hangs can still be ended.
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
-  for (const int signal : kSignals) sigaction(signal, &action, nullptr);
+  for (const int signal : kSignals)
+    if (!Ignored(signal)) SetDisposition(signal, WriteSignalToPipe);
 }
 
 SignalCloser::~SignalCloser() {
   if (m_notifier == nullptr) return;
-  struct sigaction action {};
-  action.sa_handler = SIG_DFL;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : kSignals) sigaction(signal, &action, nullptr);
+  for (const int signal : kSignals)
+    if (!Ignored(signal)) SetDisposition(signal, SIG_DFL);
   delete m_notifier;
   m_notifier = nullptr;
   close(g_pipe[0]);

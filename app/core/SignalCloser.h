@@ -2,7 +2,7 @@
 // SIGTERM and SIGINT (a service manager, Ctrl-C) end the station the way closing its window does: the signal
 // handler only writes to a pipe, and the UI thread, woken by it, runs the close it was given. The ordered
 // shutdown then stops the handler servers, finishes the running items and writes every log and count.
-// A second signal during that shutdown ends the program at once.
+// A second signal during that shutdown ends the program at once; a signal ignored at start stays ignored.
 #include <QObject>
 #include <functional>
 
