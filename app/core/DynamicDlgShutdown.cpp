@@ -37,19 +37,20 @@ void DynamicDlg::StopHandlerServers() {
   if (const auto stop = port::FindFunction<prototable::StopServers_Fn>(m_hProtocol, "StopServers")) stop();
 }
 
-// All runners are told at once (each destructor raises its shutdown flag, then joins): one after the other,
-// a site that begins a run meanwhile would run its whole list while the others are joined.
+// All runners are told at once: one after the other, a site that begins a run meanwhile would run its whole
+// list while the others are joined. They stay registered while they end, so the run each one finishes still
+// reports with its site's identity; then they go.
 void DynamicDlg::JoinSiteRunners() {
   std::vector<std::thread> joiners;
-  for (std::size_t site = 0; site < m_vecTestThread.size(); ++site) {
-    std::unique_ptr<CTestThread> runner;
-    {
-      const std::lock_guard lock(m_runnerLock);
-      runner = std::move(m_vecTestThread[site]);
-    }
-    if (runner) joiners.emplace_back([gone = std::move(runner)]() mutable { gone.reset(); });
-  }
+  for (int site = 0; site < static_cast<int>(m_vecTestThread.size()); ++site)
+    if (CTestThread* runner = SiteRunner(site)) joiners.emplace_back([runner] { runner->Stop(); });
   for (std::thread& joiner : joiners) joiner.join();
+  // The slots stay, empty: the site count is read without the lock.
+  for (std::unique_ptr<CTestThread>& slot : m_vecTestThread) {
+    std::unique_ptr<CTestThread> gone;
+    const std::lock_guard lock(m_runnerLock);
+    gone = std::move(slot);
+  }
 }
 
 // The order matters: nothing may call into a library, a test item or a window after it is gone.

@@ -40,6 +40,9 @@ class CTestThread {
   bool TryBeginSingleItem();
   void EndSingleItem();
 
+  // Ends and joins the site's workers; a running item finishes first and its run reports as usual.
+  void Stop();
+
   // One item's OnTest through the registry, or its load status when not 0.
   int RunItem(const std::string& dllName);
   void AppendItemTimeLog(const std::string& dllName, const std::string& elapsedMs);

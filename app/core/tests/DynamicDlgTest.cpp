@@ -369,6 +369,8 @@ TEST(SitePanelTest, ClosingWhileSitesWaitForTheHandlerStopsServersJoinsAndUnload
       << "the items go before the protocol library, and no request is left in it";
   EXPECT_EQ(unload, calls.end() - 1) << "nothing is called through the library after its unload";
   EXPECT_EQ(item.RequestsDone(), 8) << "each waiting request ended when the servers stopped";
+  EXPECT_EQ(station.CountCalls("SendResultCode 0 999 "), 8) << "each run the close ended reports the stop code";
+  EXPECT_EQ(station.CountCalls("SendStatus 0"), 8);
   EXPECT_EQ(panel.StartSite(0, 0, 0), -1);
   EXPECT_EQ(Command(panel, "IS_WORKING,0"), -1) << "the closed panel takes no window messages";
   EXPECT_EQ(item.Deleted(), created) << "every loaded item was deleted";
