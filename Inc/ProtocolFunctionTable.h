@@ -170,6 +170,8 @@ static_assert(offsetof(MesRecord, LOT) == 224 && offsetof(MesRecord, GROUP) == 9
   X(GetUserBCDMode, int, (int server))                                                                     \
   X(GetFoxLogMode, int, (int server))
 
+class CQRV_LoadMemory;
+
 namespace prototable {
 #define QRV_PROTOCOL_TYPEDEF(name, result, params) using name##_Fn = result(*) params;
 QRV_PROTOCOL_FUNCTIONS(QRV_PROTOCOL_TYPEDEF)
@@ -179,6 +181,8 @@ QRV_PROTOCOL_FUNCTIONS(QRV_PROTOCOL_TYPEDEF)
 using SendStatus_Fn = int (*)(int server);
 using SendResultCode_Fn = void (*)(int server, int code, std::string message);
 using OnSpecDlg_Fn = void (*)();
+// Stops listening, closes the handler connections and ends their workers; the library stays loaded.
+using StopProtocolServers_Fn = void (*)(CQRV_LoadMemory* record);
 }  // namespace prototable
 
 struct ProtocolFunctionTable {

@@ -28,5 +28,6 @@ void ClearView(PlatformErrorView* view);
 }  // namespace platform_error_log
 
 // printf-style, from any thread: the line goes to the day's file on the calling thread and to the
-// view on the UI thread.
-void LogPlatformError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// view on the UI thread. Exported by name: the system libraries report their set-up faults through it.
+extern "C" __attribute__((visibility("default"), format(printf, 1, 2))) void LogPlatformError(const char* format,
+                                                                                              ...);

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 
 #include "ProgramFolder.h"
 #include "port/clock.h"
@@ -37,6 +38,13 @@ std::string ReadIniStringAbs(const char* section, const char* key, const char* d
 
 int ReadIniInt(const char* section, const char* key, int defaultValue, const std::string& relativePath) {
   return util::ini::ReadInt(ProgramFilePath(relativePath), section, key, defaultValue, kIniTextBuffer);
+}
+
+std::int64_t ReadIniInt64(const char* section, const char* key, std::int64_t defaultValue,
+                          const std::string& relativePath) {
+  const std::string text = util::ini::ReadText(ProgramFilePath(relativePath), section, key,
+                                               std::to_string(defaultValue).c_str(), kIniTextBuffer);
+  return std::strtoll(text.c_str(), nullptr, 10);
 }
 
 int WriteIniString(const char* section, const char* key, const char* value, const std::string& relativePath) {

@@ -6,6 +6,7 @@
 #include "ControllerIni.h"
 #include "ProgramFolder.h"
 #include "QRVBaseDlg.h"
+#include "SignalCloser.h"
 #include "Util.h"
 #include "port/message_box.h"
 #include "port/module.h"
@@ -46,7 +47,9 @@ int CQRVBaseApp::InitInstance() {
 
   if (ControllerIni::ReadWindowLevel() == 3) SetTaskbarAutoHide();
   {
+    SignalCloser signalClose;
     CQRVBaseDlg mainWindow;
+    signalClose.SetClose([&mainWindow] { mainWindow.RequestExit(); });
     mainWindow.exec();
   }
   SetTaskbarAlwaysOnTop();

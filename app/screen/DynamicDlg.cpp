@@ -173,7 +173,9 @@ void DynamicDlg::ReadPlatformConfig() {
   const std::string equipIni = port::JoinPath(port::JoinPath(root, "Config"), "QRV_Config.ini");
   port::CopyText(m_szModelName, ReadRecordIni("QRV_Equip", "Model_Name", "NULL", equipIni));
   port::CopyText(m_szModelPath, port::JoinPath(port::JoinPath(root, "Ref"), m_szModelName));
-  if (!std::filesystem::is_directory(m_szModelPath)) port::MessageBox("Ref is not exist.");
+  // The model name comes from a settings file: a name no folder can have is reported, never thrown.
+  std::error_code error;
+  if (!std::filesystem::is_directory(m_szModelPath, error)) port::MessageBox("Ref is not exist.");
 
   const std::string model = m_szModelPath;
   port::CopyText(m_szSensorPath, port::JoinPath(model, "Sensor.ini"));

@@ -212,6 +212,8 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
 
   // DynamicDlgShutdown.cpp
   void StopPanelWorkers();
+  void StopHandlerServers();
+  void JoinSiteRunners();
 
   // ---- state read by several threads
   std::atomic<int> m_nSendResultMode{0};

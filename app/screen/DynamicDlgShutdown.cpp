@@ -6,8 +6,10 @@
 #include "DynamicDlg.h"
 #include "FontStatic.h"
 #include "IntegratedLog.h"
+#include "ProtocolFunctionTable.h"
 #include "SiteCtrl.h"
 #include "StaticImage.h"
+#include "port/module.h"
 #include "port/ui_thread.h"
 #include "port/window_message.h"
 
@@ -27,10 +29,35 @@ void DynamicDlg::StopPanelWorkers() {
   if (m_pStartThread.joinable()) m_pStartThread.join();
 }
 
+// No new handler request comes in, and an item waiting for the handler's answer gets its failure now. The
+// library stays loaded: items keep calling its table until they are unloaded.
+void DynamicDlg::StopHandlerServers() {
+  const std::shared_lock lock(m_protocolLock);
+  if (m_hProtocol == nullptr) return;
+  if (const auto stop = port::FindFunction<prototable::StopProtocolServers_Fn>(m_hProtocol, "StopProtocolServers"))
+    stop(this);
+}
+
+// All runners are told at once: one after the other, a site that begins a run meanwhile would run its whole
+// list while the others are joined. They stay registered while they end, so the run each one finishes still
+// reports with its site's identity; then they go.
+void DynamicDlg::JoinSiteRunners() {
+  std::vector<std::thread> joiners;
+  for (int site = 0; site < static_cast<int>(m_vecTestThread.size()); ++site)
+    if (CTestThread* runner = SiteRunner(site)) joiners.emplace_back([runner] { runner->Stop(); });
+  for (std::thread& joiner : joiners) joiner.join();
+  // The slots stay, empty: the site count is read without the lock.
+  for (std::unique_ptr<CTestThread>& slot : m_vecTestThread) {
+    std::unique_ptr<CTestThread> gone;
+    const std::lock_guard lock(m_runnerLock);
+    gone = std::move(slot);
+  }
+}
+
 // The order matters: nothing may call into a library, a test item or a window after it is gone.
-// 1. no more starts and commands; the handler servers stop with the protocol library;
-// 2. stop-all, and every site's runner joined (a running item finishes first);
-// 3. the test items, then the hardware and image libraries (each joins its own workers);
+// 1. no more starts and commands; stop-all; the handler servers stop, their library stays;
+// 2. every site's runner joined (a running item finishes first);
+// 3. the test items (each joins its own workers), then the protocol, hardware, image and MES libraries;
 // 4. the exports are withdrawn, then the windows they log to go. The utility library goes with the record.
 void DynamicDlg::OnDestroy() {
   if (m_bDestroyed) return;
@@ -43,28 +70,14 @@ void DynamicDlg::OnDestroy() {
   m_nTimer = 0;
   qApp->removeEventFilter(this);
   StopPanelWorkers();
-
-  {
-    const std::unique_lock lock(m_protocolLock);
-    UnloadProtocolLibrary();
-  }
+  // Stop-all first: an item whose handler request the servers' stop ends must be the last of its run.
+  SetStopButtonFlag(1);
+  StopHandlerServers();
   port::UnregisterMessageHandler(this);
 
-  SetStopButtonFlag(1);
   // Re-registering waits for exports that are running; from here on they find no runner.
   if (m_bInitialised) SetExportTarget(this);
-  // All runners are told at once (each destructor raises its shutdown flag, then joins): one after the
-  // other, a site that begins a run meanwhile would run its whole list while the others are joined.
-  std::vector<std::thread> joiners;
-  for (std::size_t site = 0; site < m_vecTestThread.size(); ++site) {
-    std::unique_ptr<CTestThread> runner;
-    {
-      const std::lock_guard lock(m_runnerLock);
-      runner = std::move(m_vecTestThread[site]);
-    }
-    if (runner) joiners.emplace_back([gone = std::move(runner)]() mutable { gone.reset(); });
-  }
-  for (std::thread& joiner : joiners) joiner.join();
+  JoinSiteRunners();
 
   DeleteControls(m_vecItemList);
   m_Layout.DeleteYieldLists();
@@ -76,6 +89,10 @@ void DynamicDlg::OnDestroy() {
   for (const auto& model : m_models) model->SetUpdateHook({});
 
   m_items.UnloadAll();
+  {
+    const std::unique_lock lock(m_protocolLock);
+    UnloadProtocolLibrary();
+  }
   UnloadHardwareLibrary();
   UnloadSoftwareLibrary();
   UnloadMesLibrary();

@@ -89,7 +89,10 @@ void DynamicDlg::OnBnClickedStop() {
 }
 
 int DynamicDlg::StartSite(int site, int usb, int server) {
-  if (m_bClosing.load()) return -1;
+  if (m_bClosing.load()) {
+    Log(site >= 0 && site < kMaxSites ? site : 0, "Start refused: the station is closing");
+    return -1;
+  }
   CTestThread* runner = SiteRunner(site);
   if (runner == nullptr) {
     Log(0, "Start refused: site %d is not one of the %d configured sites", site, SiteCount());

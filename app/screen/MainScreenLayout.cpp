@@ -215,8 +215,8 @@ void MainScreenLayout::LoadYieldCounts(bool reset) {
     model.SetCounts({ReadIniInt(section.c_str(), "TOTAL", 0, config), ReadIniInt(section.c_str(), "PASS", 0, config),
                      ReadIniInt(section.c_str(), "FAIL", 0, config)});
     SiteTimes& times = m_times[static_cast<std::size_t>(site)];
-    times.itemTotalMs = ReadIniInt(section.c_str(), "DLL_TOTAL_TIME", 0, config);
-    times.threadTotalMs = ReadIniInt(section.c_str(), "THREAD_TOTAL_TIME", 0, config);
+    times.itemTotalMs = ReadIniInt64(section.c_str(), "DLL_TOTAL_TIME", 0, config);
+    times.threadTotalMs = ReadIniInt64(section.c_str(), "THREAD_TOTAL_TIME", 0, config);
     times.runs = model.Counts().total;
   }
 }

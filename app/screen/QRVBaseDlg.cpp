@@ -88,7 +88,7 @@ void CQRVBaseDlg::SetMainTitle() {
 }
 
 void CQRVBaseDlg::CreateChildWindows() {
-  setGeometry(ToQRect(ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE")));
+  RestoreFrameGeometry();
   m_pPlatformLog = new CQRVPlatformLog(this);
   m_pPlatformLog->hide();
   m_pSitePanel = std::make_unique<DynamicDlg>(this);
@@ -115,6 +115,26 @@ void CQRVBaseDlg::CreateChildWindows() {
     m_pSiteView[static_cast<std::size_t>(site)]->setVisible(m_pSitePanel->DrawMode() != 3 || site == 0);
   m_pSitePanel->AttachSiteViews(views);
   for (CBaseDraw* view : views) view->DrawSiteLabel();
+}
+
+// VIEW_SIZE is the frame's rectangle: a top-level's position is its frame's, and its size is the client's.
+// Until the window is framed the margins are unknown, so the client takes the frame's size at first and
+// gives the margins back once they are known; restoring the client rectangle instead moved the window by
+// the frame at every start.
+void CQRVBaseDlg::RestoreFrameGeometry() {
+  m_savedFrame = ToQRect(ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE"));
+  m_bFrameFitPending = true;
+  move(m_savedFrame.topLeft());
+  resize(m_savedFrame.size());
+}
+
+void CQRVBaseDlg::FitClientToSavedFrame() {
+  if (!m_bFrameFitPending || !isVisible() || isMaximized()) return;
+  const QSize margins = frameGeometry().size() - size();
+  if (margins.width() <= 0 && margins.height() <= 0) return;
+  m_bFrameFitPending = false;
+  resize(m_savedFrame.size() - margins);
+  move(m_savedFrame.topLeft());
 }
 
 CBaseDraw* CQRVBaseDlg::SiteView(int site) const {
@@ -155,7 +175,12 @@ QrvRect CQRVBaseDlg::CalcSiteViewRect(int siteCount, int site, int drawMode, int
 }
 
 void CQRVBaseDlg::PlaceSiteViews() {
-  if (!m_pSitePanel || m_bEnlarged) return;
+  if (!m_pSitePanel) return;
+  if (m_bEnlarged) {
+    // A window manager maximises after the request: the enlarged view follows the new size.
+    if (CBaseDraw* view = SiteView(m_nEnlargedSite)) view->setGeometry(rect());
+    return;
+  }
   for (int site = 0; site < m_nViewCount; ++site) {
     if (CBaseDraw* view = SiteView(site))
       view->setGeometry(ToQRect(CalcSiteViewRect(m_nViewCount, site, m_pSitePanel->DrawMode(), width(), height())));
@@ -179,8 +204,14 @@ void CQRVBaseDlg::RedrawView(int site) {
   view->SetSiteLabelSwitch(true);
 }
 
+void CQRVBaseDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FitClientToSavedFrame();
+}
+
 void CQRVBaseDlg::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
+  FitClientToSavedFrame();
   if (!m_pSitePanel) return;
   DockSitePanel();
   PlaceSiteViews();
@@ -191,6 +222,7 @@ void CQRVBaseDlg::resizeEvent(QResizeEvent* event) {
 
 void CQRVBaseDlg::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);
+  FitClientToSavedFrame();
   DockSitePanel();
   if (m_pSitePanel) m_sizeMoveEnd->start();
 }
@@ -243,13 +275,15 @@ void CQRVBaseDlg::contextMenuEvent(QContextMenuEvent* event) {
   }
 }
 
+// The window keeps its flags: changing them on the shown main window hides it, and hiding it ends its exec(),
+// which ends the program. Maximising alone gives the view the whole image area.
 void CQRVBaseDlg::EnlargeSiteView(int site) {
   CBaseDraw* enlarged = SiteView(site);
   if (enlarged == nullptr) return;
   for (int other = 0; other < m_nViewCount; ++other)
     if (CBaseDraw* view = SiteView(other)) view->setVisible(other == site);
   m_bEnlarged = true;
-  setWindowFlag(Qt::FramelessWindowHint, true);
+  m_nEnlargedSite = site;
   showMaximized();
   enlarged->setGeometry(rect());
   m_pSitePanel->StoreViewRect(site);
@@ -258,9 +292,9 @@ void CQRVBaseDlg::EnlargeSiteView(int site) {
 }
 
 void CQRVBaseDlg::RestoreSiteViews() {
-  setWindowFlag(Qt::FramelessWindowHint, false);
   showNormal();
   m_bEnlarged = false;
+  m_nEnlargedSite = -1;
   if (m_pSitePanel && m_pSitePanel->SetFullView != nullptr) m_pSitePanel->SetFullView(0, 0);
   PlaceSiteViews();
   if (m_pSitePanel) m_pSitePanel->StoreViewRects();

@@ -3,6 +3,7 @@
 // layout mode, with the site panel docked at its right edge. Closing it asks first; its end ends the program.
 #include <QDialog>
 #include <QPointer>
+#include <QRect>
 #include <array>
 #include <memory>
 
@@ -45,6 +46,7 @@ class CQRVBaseDlg : public QDialog {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
@@ -58,13 +60,18 @@ class CQRVBaseDlg : public QDialog {
   void PlaceSiteViews();
   void RedrawView(int site);
   void OnExitSizeMove();
+  void RestoreFrameGeometry();
+  void FitClientToSavedFrame();
   void Shutdown();
 
   bool m_bExitConfirmed = false;
   bool m_bRefAutoChange = false;
   int m_nZoom = 0;
   int m_nLastSiteCmd = 0;
+  QRect m_savedFrame;
+  bool m_bFrameFitPending = false;
   bool m_bEnlarged = false;
+  int m_nEnlargedSite = -1;
   int m_nViewCount = 0;
   std::array<QPointer<CBaseDraw>, kMaxSites> m_pSiteView{};
   std::unique_ptr<DynamicDlg> m_pSitePanel;

@@ -47,8 +47,8 @@ CSiteCtrl::CSiteCtrl(int siteLetter, SiteModel* model, QWidget* parent) : CSiteC
   m_siteLetter = siteLetter;
   m_model = model;
   const std::string lotSection = port::Format("LOT_COUNT_%d", m_site);
-  m_itemTimeTotal = ReadIniInt(lotSection.c_str(), "DLL_TOTAL_TIME", 0, ModelSettings::GetConfigIniPath());
-  m_testTimeTotal = ReadIniInt(lotSection.c_str(), "THREAD_TOTAL_TIME", 0, ModelSettings::GetConfigIniPath());
+  m_itemTimeTotal = ReadIniInt64(lotSection.c_str(), "DLL_TOTAL_TIME", 0, ModelSettings::GetConfigIniPath());
+  m_testTimeTotal = ReadIniInt64(lotSection.c_str(), "THREAD_TOTAL_TIME", 0, ModelSettings::GetConfigIniPath());
   SetFullRowSelect(true);
 }
 

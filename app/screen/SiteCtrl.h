@@ -6,6 +6,7 @@
 // runner's result grid (colour mode 1).
 #include <QColor>
 #include <array>
+#include <cstdint>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -91,9 +92,9 @@ class CSiteCtrl : public CGridCtrl {
   SiteModel* Model() const { return m_model; }
 
   // The site's lot time totals (Config.ini [LOT_COUNT_<site>]) and averages, kept for the lot counts.
-  int m_itemTimeTotal = 0;
+  std::int64_t m_itemTimeTotal = 0;
   double m_itemTimeAverage = 0;
-  int m_testTimeTotal = 0;
+  std::int64_t m_testTimeTotal = 0;
   double m_testTimeAverage = 0;
 
  protected:

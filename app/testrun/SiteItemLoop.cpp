@@ -31,27 +31,38 @@ void CTestThread::RunOnce() {
   Finish();
 }
 
+// A start that a pre-check refuses still ends in one result: the handler waits for it, and the view and the
+// result picture show the failure the label names.
 bool CTestThread::PreChecks() {
   if (!m_owner.AllItemsLoaded()) {
     Log("DLL load fail. Can not start test !!!");
     SetLabel("Load library Error");
     Log("Platform System - Load library error");
-    m_owner.DrawSiteResult(m_nSite, m_nUsb.load(), kCodeDllLoadLibrary, "DLL Load error!!");
+    RefuseRun(kCodeDllLoadLibrary, "DLL Load error!!");
     return false;
   }
   if (!m_owner.CheckSystemVersion(m_nSite)) {
     m_owner.SetProtocolErrorMsg("System Version Error");
     SetLabel("System Version Error");
     Log("Platform System - File version error");
+    RefuseRun(kCodeDllPath, "System Version Error");
     return false;
   }
   if (!m_owner.CheckLogDirectories()) {
     m_owner.SetProtocolErrorMsg("Engineer/Product Log Directory Error");
     SetLabel("Log Directory Error");
     Log("Platform System - Engineer/Product Log Directory Error");
+    RefuseRun(kCodeDllPath, "Log Directory Error");
     return false;
   }
   return true;
+}
+
+void CTestThread::RefuseRun(int code, const std::string& text) {
+  m_nLastResult.store(code);
+  m_model.SetPicture(kPictureFail);
+  m_owner.DrawSiteResult(m_nSite, m_nUsb.load(), code, text);
+  m_owner.SendSiteResult(m_nSite, code);
 }
 
 void CTestThread::BeginRun(RunState& run) {

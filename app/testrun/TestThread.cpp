@@ -34,7 +34,9 @@ CTestThread::CTestThread(SiteRunHost& owner, CQRV_LoadMemory& record, const Item
   m_pRerunThread = std::thread(&CTestThread::RerunThread, this);
 }
 
-CTestThread::~CTestThread() {
+CTestThread::~CTestThread() { Stop(); }
+
+void CTestThread::Stop() {
   // The flag goes first: a worker that resets its event after this sees it before it waits again.
   m_bShutdown.store(true);
   m_bElapsedStop.store(1);

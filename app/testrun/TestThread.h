@@ -40,6 +40,9 @@ class CTestThread {
   bool TryBeginSingleItem();
   void EndSingleItem();
 
+  // Ends and joins the site's workers; a running item finishes first and its run reports as usual.
+  void Stop();
+
   // One item's OnTest through the registry, or its load status when not 0.
   int RunItem(const std::string& dllName);
   void AppendItemTimeLog(const std::string& dllName, const std::string& elapsedMs);
@@ -72,6 +75,8 @@ class CTestThread {
   // The parts of one run (SiteItemLoop.cpp).
   void RunOnce();
   bool PreChecks();
+  // The refused run's failure: shown on the view and the picture, and sent to the handler.
+  void RefuseRun(int code, const std::string& text);
   void BeginRun(RunState& run);
   void RunItems(RunState& run);
   int RunRow(int row, RunState& run, bool& endAfterRow);

@@ -1,5 +1,7 @@
 #include "port/module.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -17,6 +19,14 @@ std::string lastError;
 void RememberError(const char* text) {
   const std::lock_guard lock(errorMutex);
   lastError = text ? text : "";
+}
+
+// A call a library queued to the UI thread holds code of that library: it runs before the library is
+// unloaded. Left queued, it would be destroyed with the application, after its code is gone.
+void DeliverQueuedCalls() {
+  const QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr || QThread::currentThread() != app->thread()) return;
+  QCoreApplication::sendPostedEvents();
 }
 
 }  // namespace
@@ -43,6 +53,7 @@ void* FindProgramSymbol(const char* name) {
 
 bool FreeModule(ModuleHandle module) {
   if (!module) return false;
+  DeliverQueuedCalls();
   if (dlclose(module) != 0) {
     RememberError(dlerror());
     return false;

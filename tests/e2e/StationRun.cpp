@@ -85,6 +85,10 @@ int StationProcess::WaitForExit(std::chrono::milliseconds timeout) {
   return -1;
 }
 
+void StationProcess::Signal(int signal) const {
+  if (pid_ > 0) kill(pid_, signal);
+}
+
 void StationProcess::Kill() {
   if (pid_ <= 0) return;
   kill(pid_, SIGKILL);

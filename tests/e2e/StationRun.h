@@ -20,7 +20,10 @@ class StationProcess {
   bool Started() const { return pid_ > 0; }
   // Reads standard error until the text appears or the time is up.
   bool WaitForText(const std::string& text, std::chrono::milliseconds timeout);
-  // The exit code, or -1 when it did not end in time (it is then killed).
+  // Sends the signal to the running station.
+  void Signal(int signal) const;
+  // The exit code (128 + the signal for one ended by a signal), or -1 when it did not end in time (it is then
+  // killed).
   int WaitForExit(std::chrono::milliseconds timeout);
   const std::string& Errors() const { return errors_; }
 

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <algorithm>
+#include <filesystem>
 
 #include "BaseDraw.h"
 #include "FontStatic.h"
@@ -152,6 +153,36 @@ TEST(SitePanelTest, LotChangeResetsTheLotsCountsAndTimes) {
     EXPECT_EQ(station.ReadConfig(section.c_str(), "DLL_TOTAL_TIME"), "0") << site;
     EXPECT_EQ(station.ReadConfig(section.c_str(), "THREAD_TOTAL_TIME"), "0") << site;
   }
+}
+
+TEST(SitePanelTest, LotTimeTotalsBeyondAnIntKeepCounting) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  const std::int64_t itemTotal = 5'000'000'000;
+  const std::int64_t threadTotal = 6'000'000'123;
+  station.WriteConfig("LOT_COUNT_0", "DLL_TOTAL_TIME", std::to_string(itemTotal));
+  station.WriteConfig("LOT_COUNT_0", "THREAD_TOTAL_TIME", std::to_string(threadTotal));
+  DynamicDlg& panel = station.StartPanel();
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  const std::int64_t itemAfter = std::stoll(station.ReadConfig("LOT_COUNT_0", "DLL_TOTAL_TIME"));
+  const std::int64_t threadAfter = std::stoll(station.ReadConfig("LOT_COUNT_0", "THREAD_TOTAL_TIME"));
+  EXPECT_GE(itemAfter, itemTotal);
+  EXPECT_LT(itemAfter, itemTotal + 60'000);
+  EXPECT_GE(threadAfter, threadTotal);
+  EXPECT_LT(threadAfter, threadTotal + 60'000);
+}
+
+// A model folder that cannot be looked at (here a link to itself) is reported, not thrown out of start-up.
+TEST(SitePanelTest, ModelFolderThatCannotBeReadIsReportedAtStart) {
+  SitePanelStation station("1", "1");
+  std::filesystem::create_symlink("Loop", station.Root() + "/Ref/Loop");
+  port::ini::WriteString(station.Root() + "/Config/QRV_Config.ini", "QRV_Equip", "Model_Name", "Loop/Model");
+  port::ClearShownMessageBoxes();
+  station.StartPanel();
+  const auto boxes = port::ShownMessageBoxes();
+  EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(),
+                          [](const port::ShownMessageBox& box) { return box.text == "Ref is not exist."; }));
 }
 
 TEST(SitePanelTest, YieldTextIsCutNotRounded) {
@@ -310,33 +341,41 @@ TEST(SitePanelTest, HandlerCommandsStopHomeAndAskWhetherASiteWorks) {
   EXPECT_EQ(Command(panel, "IS_WORKING,1"), 0);
 }
 
-TEST(SitePanelTest, ClosingWhileSitesRunStopsJoinsAndUnloadsInOrder) {
-  SitePanelStation station("3", "3");
-  station.RegisterItems(3, {"TestItemA.dll", "TestItemB.dll"});
+TEST(SitePanelTest, ClosingWhileSitesWaitForTheHandlerStopsServersJoinsAndUnloadsItemsFirst) {
+  SitePanelStation station("8", "8");
+  station.RegisterItems(8, {"TestItemA.dll", "TestItemB.dll"});
   DynamicDlg& panel = station.StartPanel();
   const TestItemControl item(ItemFile(station, "TestItemA.dll"));
   const TestItemControl second(ItemFile(station, "TestItemB.dll"));
-  item.SetDelayMs(1500);
+  item.SetTesterRequest(true);
   const int created = item.Created();
   ASSERT_GT(created, 0);
   panel.StartButton()->click();
-  ASSERT_TRUE(station.WaitFor([&] {
-    for (int site = 0; site < 3; ++site)
-      if (panel.Model(site)->Label() != "Testing...") return false;
-    return true;
-  }));
+  ASSERT_TRUE(station.WaitFor([&] { return station.HandlerRequestsInFlight() == 8; }))
+      << "every site's item waits for the handler";
 
   panel.OnDestroy();
+  item.SetTesterRequest(false);
   EXPECT_EQ(panel.Runner(0), nullptr);
   EXPECT_EQ(panel.m_hProtocol, nullptr);
   EXPECT_EQ(panel.m_pInterFaceSW, nullptr);
   const std::vector<std::string> calls = station.ProtocolCalls();
-  EXPECT_TRUE(Contains(calls, "Load_OnDelete items-deleted=0")) << "the handler servers stop before the items go";
-  EXPECT_EQ(station.CountCalls("SendStatus"), 0) << "nothing is reported through an unloaded library";
+  const auto stop = std::find(calls.begin(), calls.end(), "StopProtocolServers");
+  const auto unload = std::find_if(calls.begin(), calls.end(),
+                                   [](const std::string& call) { return call.rfind("Load_OnDelete", 0) == 0; });
+  ASSERT_NE(stop, calls.end()) << "the handler servers are stopped";
+  ASSERT_NE(unload, calls.end());
+  EXPECT_LT(stop, unload);
+  EXPECT_EQ(*unload, "Load_OnDelete items-deleted=" + std::to_string(created) + " requests-in-flight=0")
+      << "the items go before the protocol library, and no request is left in it";
+  EXPECT_EQ(unload, calls.end() - 1) << "nothing is called through the library after its unload";
+  EXPECT_EQ(item.RequestsDone(), 8) << "each waiting request ended when the servers stopped";
+  EXPECT_EQ(station.CountCalls("SendResultCode 0 999 "), 8) << "each run the close ended reports the stop code";
+  EXPECT_EQ(station.CountCalls("SendStatus 0"), 8);
   EXPECT_EQ(panel.StartSite(0, 0, 0), -1);
   EXPECT_EQ(Command(panel, "IS_WORKING,0"), -1) << "the closed panel takes no window messages";
   EXPECT_EQ(item.Deleted(), created) << "every loaded item was deleted";
-  EXPECT_LE(item.TotalCalls(), 3) << "each site finished at most the item it was running";
+  EXPECT_EQ(item.TotalCalls(), 8) << "each site finished the item it was running";
   EXPECT_EQ(second.TotalCalls(), 0) << "no item starts once the station closes";
   EXPECT_EQ(second.Deleted(), second.Created());
 }

@@ -91,6 +91,10 @@ std::vector<std::string> SitePanelStation::ProtocolCalls() const {
   return calls != nullptr ? calls() : std::vector<std::string>{};
 }
 
+int SitePanelStation::HandlerRequestsInFlight() const {
+  return port::FindFunction<int (*)()>(m_protocol, "FakeProtocol_RequestsInFlight")();
+}
+
 int SitePanelStation::CountCalls(const std::string& prefix) const {
   int count = 0;
   for (const std::string& call : ProtocolCalls())

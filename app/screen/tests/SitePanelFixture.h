@@ -32,6 +32,8 @@ class SitePanelStation {
   // Calls recorded by the protocol library of the running panel.
   std::vector<std::string> ProtocolCalls() const;
   int CountCalls(const std::string& prefix) const;
+  // Tester requests of items that wait in the protocol library for the handler's answer.
+  int HandlerRequestsInFlight() const;
   // Runs the UI's queued calls until the condition holds or the time is up.
   template <typename Condition>
   bool WaitFor(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(20));

@@ -1,5 +1,7 @@
 #include "PlatformLoadlibrary.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <mutex>
 
@@ -40,6 +42,12 @@ void CPlatformLoadlibrary::BindItemFunctions(const ItemPlatform& platform) {
   }
   Item_OnCreate(platform.binder, platform.hardware, platform.protocol, platform.record);
   m_nStatus = kItemLoaded;
+}
+
+bool ItemLibraryMap::NameLess::operator()(const std::string& a, const std::string& b) const {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+    return std::tolower(x) < std::tolower(y);
+  });
 }
 
 ItemLibraryMap::~ItemLibraryMap() { UnloadAll(); }

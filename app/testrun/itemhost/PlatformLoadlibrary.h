@@ -48,6 +48,11 @@ class CPlatformLoadlibrary {
 // exclusively, so a library is never unloaded while one of its entry points runs.
 class ItemLibraryMap {
  public:
+  // DLL file names compare without case, as the file lookup does: one file is one registered library.
+  struct NameLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+  };
+
   struct Listed {
     std::string dllName;
     std::string folder;
@@ -79,6 +84,6 @@ class ItemLibraryMap {
 
  private:
   mutable std::shared_mutex m_lock;
-  std::map<std::string, std::unique_ptr<CPlatformLoadlibrary>> m_map;
+  std::map<std::string, std::unique_ptr<CPlatformLoadlibrary>, NameLess> m_map;
   std::vector<Listed> m_order;
 };

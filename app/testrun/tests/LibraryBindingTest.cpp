@@ -64,6 +64,7 @@ TEST(ItemLibraryMap, EveryLibraryIsListedWithItsStatusAndTheStationGoesOn) {
   EXPECT_EQ(station.LoadItem("Absent.dll"), kItemNotLoaded);
   EXPECT_EQ(station.LoadItem("TestItemA.dll"), kItemLoaded);
   EXPECT_EQ(station.LoadItem("TestItemA.dll"), kItemLoaded);  // once per DLL file name
+  EXPECT_EQ(station.LoadItem("testitema.DLL"), kItemLoaded);  // the same file, found without case
   const auto listed = station.Items().List();
   ASSERT_EQ(listed.size(), 4u);
   EXPECT_EQ(listed[0].status, -1);
@@ -71,6 +72,7 @@ TEST(ItemLibraryMap, EveryLibraryIsListedWithItsStatusAndTheStationGoesOn) {
   EXPECT_FALSE(station.Items().AllLoaded());
   EXPECT_EQ(station.ItemA().Created(), 1);
   EXPECT_EQ(station.Items().RunOnTest("TestItemA.dll", 0, 0, 0, 0), 0);
+  EXPECT_EQ(station.Items().RunOnTest("TESTITEMA.dll", 0, 0, 0, 0), 0);
   EXPECT_EQ(station.Items().RunOnTest("MissingEntry.dll", 0, 0, 0, 0), -1);
   EXPECT_EQ(station.Items().RunOnTest("Unregistered.dll", 0, 0, 0, 0), -2);
   station.Items().UnloadAll();

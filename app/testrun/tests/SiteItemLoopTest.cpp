@@ -222,18 +222,38 @@ TEST(SiteItemLoopRuns, SendResultFirstReportsBeforeTheEndCycle) {
   EXPECT_TRUE(InOrder(host.Events(0), {"result 0 PASS", "cycle end"}));
 }
 
-TEST(SiteItemLoopRuns, NotAllLoadedRefusesTheRunAndStillReportsStatus) {
-  TestStation station;
-  FakeSiteHost host(station.ErrorCodePath());
-  host.allLoaded = false;
-  SiteModel model;
-  host.SetModel(0, &model);
-  CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
-  runner.StartSite(0, 0);
-  ASSERT_TRUE(host.WaitForRuns(0, 1));
-  EXPECT_TRUE(host.Reports().empty());
-  EXPECT_EQ(model.Label(), "Load library Error");
-  EXPECT_TRUE(InOrder(host.Events(0), {"draw -2 DLL Load error!!"}));
+// A refused start ends like a failed run: one failing result to the handler, the view and the picture in FAIL.
+TEST(SiteItemLoopRuns, FailedPreCheckRefusesTheRunAndSendsOneFailingResult) {
+  enum Fault { kNotLoaded, kVersion, kLogFolders };
+  const struct {
+    Fault fault;
+    const char* label;
+    const char* draw;
+    int code;
+  } cases[] = {{kNotLoaded, "Load library Error", "draw -2 DLL Load error!!", -2},
+               {kVersion, "System Version Error", "draw -1 System Version Error", -1},
+               {kLogFolders, "Log Directory Error", "draw -1 Log Directory Error", -1}};
+  for (const auto& c : cases) {
+    TestStation station;
+    station.LoadItem("TestItemA.dll");
+    FakeSiteHost host(station.ErrorCodePath());
+    host.Register(0, {{"TestItemA.dll", 1}});
+    host.allLoaded = c.fault != kNotLoaded;
+    host.systemVersionOk = c.fault != kVersion;
+    host.logDirectoriesOk = c.fault != kLogFolders;
+    SiteModel model;
+    host.SetModel(0, &model);
+    CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
+    runner.StartSite(0, 0);
+    ASSERT_TRUE(host.WaitForRuns(0, 1)) << c.label;
+    EXPECT_EQ(model.Label(), c.label);
+    EXPECT_EQ(model.Picture(), kPictureFail) << c.label;
+    EXPECT_TRUE(InOrder(host.Events(0), {c.draw, std::string("result ") + std::to_string(c.code) + " " + c.label}))
+        << c.label;
+    ASSERT_EQ(host.Reports().size(), 1u) << c.label;
+    EXPECT_EQ(runner.LastResult(), c.code) << c.label;
+    EXPECT_EQ(station.ItemA().Calls(0), 0) << "a refused run calls no item: " << c.label;
+  }
 }
 
 TEST(SiteItemLoopRuns, ItemTimeLogGetsOneCrLfLinePerItemButNotForPelioInit) {

@@ -104,6 +104,9 @@ QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) {
   }
   // Deleted outside the lock: ending the workers serves the UI, and a worker may be reaching the dialog.
   dialog.reset();
+  // Connections closed by deleteLater must go while their code is still loaded: after the main loop has
+  // ended, nothing else would delete them before the library is unloaded.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QRV_EXPORT std::string GetDllVersion() { return port::Format("Release - %s", __DATE__); }

@@ -1,11 +1,13 @@
 // A scriptable test item for the loop tests: per site, the codes its OnTest returns call by call (the last
-// one repeats), an optional delay, stop flags to raise at a given call, and a log of its calls.
+// one repeats), an optional delay, a tester request to the handler (MoveCylinder through the protocol table),
+// stop flags to raise at a given call, and a log of its calls.
 #include <atomic>
 #include <map>
 #include <mutex>
 #include <vector>
 
 #include "QRV_ItemContract.h"
+#include "ProtocolFunctionTable.h"
 #include "QRV_PlatformMemory.h"
 #include "port/clock.h"
 
@@ -26,14 +28,18 @@ std::atomic<int> g_delayMs{0};
 std::atomic<int> g_created{0};
 std::atomic<int> g_deleted{0};
 std::atomic<int> g_total{0};
+std::atomic<bool> g_testerRequest{false};
+std::atomic<int> g_requestsDone{0};
 CQRV_LoadMemory* g_record = nullptr;
+ProtocolFunctionTable* g_protocol = nullptr;
 
 }  // namespace
 
-QRV_ITEM_EXPORT void Item_OnCreate(CInterFace_SW*, HardwareFunctionTable*, ProtocolFunctionTable*,
+QRV_ITEM_EXPORT void Item_OnCreate(CInterFace_SW*, HardwareFunctionTable*, ProtocolFunctionTable* protocol,
                                    CQRV_LoadMemory* record) {
   std::lock_guard lock(g_lock);
   g_record = record;
+  g_protocol = protocol;
   ++g_created;
 }
 
@@ -45,6 +51,15 @@ QRV_ITEM_EXPORT int OnSpecDlg(int) { return 1; }
 
 QRV_ITEM_EXPORT int OnTest(int usb, int site, int lotTotal, int server) {
   if (g_delayMs.load() > 0) port::clock::SleepMs(g_delayMs.load());
+  ProtocolFunctionTable* protocol = nullptr;
+  {
+    std::lock_guard lock(g_lock);
+    protocol = g_protocol;
+  }
+  if (g_testerRequest.load() && protocol != nullptr && protocol->MoveCylinder != nullptr) {
+    protocol->MoveCylinder(server, 1, 30000);
+    ++g_requestsDone;
+  }
   ++g_total;
   std::lock_guard lock(g_lock);
   SiteScript& script = g_sites[site];
@@ -73,6 +88,8 @@ QRV_ITEM_EXPORT void TestItem_RaiseAtCall(int site, int call, int which) {
 }
 
 QRV_ITEM_EXPORT void TestItem_SetDelayMs(int ms) { g_delayMs.store(ms); }
+QRV_ITEM_EXPORT void TestItem_SetTesterRequest(int on) { g_testerRequest.store(on != 0); }
+QRV_ITEM_EXPORT int TestItem_RequestsDone() { return g_requestsDone.load(); }
 
 QRV_ITEM_EXPORT int TestItem_Calls(int site) {
   std::lock_guard lock(g_lock);

@@ -30,6 +30,8 @@ class FakeSiteHost : public SiteRunHost {
   void SetModel(int site, SiteModel* model) { m_models[site] = model; }
 
   std::atomic<bool> allLoaded{true};
+  std::atomic<bool> systemVersionOk{true};
+  std::atomic<bool> logDirectoriesOk{true};
   std::atomic<bool> overrideStart{false};
   std::atomic<bool> finishAfterPass{false};
   std::atomic<bool> sendResultFirst{false};
@@ -43,8 +45,8 @@ class FakeSiteHost : public SiteRunHost {
   bool SendResultFirst() override { return sendResultFirst; }
   std::string ListLogFolder() override { return listLogFolder; }
   std::string ErrorCodePath() override { return m_errorCodePath; }
-  bool CheckSystemVersion(int) override { return true; }
-  bool CheckLogDirectories() override { return true; }
+  bool CheckSystemVersion(int) override { return systemVersionOk; }
+  bool CheckLogDirectories() override { return logDirectoriesOk; }
   void CheckDeviceInit(int) override {}
   void SetProtocolErrorMsg(const std::string&) override {}
   void ShowSiteView(int) override {}

@@ -26,6 +26,10 @@ void TestItemControl::RaiseAtCall(int site, int call, int which) const {
   Bind<void (*)(int, int, int)>(module, "TestItem_RaiseAtCall")(site, call, which);
 }
 void TestItemControl::SetDelayMs(int ms) const { Bind<void (*)(int)>(module, "TestItem_SetDelayMs")(ms); }
+void TestItemControl::SetTesterRequest(bool on) const {
+  Bind<void (*)(int)>(module, "TestItem_SetTesterRequest")(on ? 1 : 0);
+}
+int TestItemControl::RequestsDone() const { return Bind<int (*)()>(module, "TestItem_RequestsDone")(); }
 int TestItemControl::Calls(int site) const { return Bind<int (*)(int)>(module, "TestItem_Calls")(site); }
 int TestItemControl::LastLotTotal(int site) const {
   return Bind<int (*)(int)>(module, "TestItem_LastLotTotal")(site);

@@ -17,6 +17,9 @@ struct TestItemControl {
   void Script(int site, std::vector<int> codes) const;
   void RaiseAtCall(int site, int call, int which) const;
   void SetDelayMs(int ms) const;
+  // Each OnTest then waits for the handler in a tester request until the servers stop.
+  void SetTesterRequest(bool on) const;
+  int RequestsDone() const;
   int Calls(int site) const;
   int LastLotTotal(int site) const;
   int TotalCalls() const;
