@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "port/clock.h"
 
@@ -94,6 +95,21 @@ void StationProcess::Kill() {
   kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);
   pid_ = -1;
+}
+
+int ListLogCount(const std::string& station, char site, const std::string& text) {
+  const std::string suffix = std::string("_") + site + ".txt";
+  int count = 0;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(station + "/Log/ListLog", error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (!name.ends_with(suffix)) continue;
+    std::ifstream file(it->path());
+    for (std::string line; std::getline(file, line);)
+      if (line.find(text) != std::string::npos) ++count;
+  }
+  return count;
 }
 
 }  // namespace qrv::test

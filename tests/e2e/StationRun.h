@@ -36,4 +36,7 @@ class StationProcess {
   std::string errors_;
 };
 
+// How many lines of a site's list logs (Log/ListLog/.../*_<site>.txt) in the station hold the text.
+int ListLogCount(const std::string& station, char site, const std::string& text);
+
 }  // namespace qrv::test

@@ -104,20 +104,6 @@ class ServerDriver {
   Outcome outcome_;
 };
 
-// How many lines of the site's list logs hold the text.
-int ListLogCount(const std::string& station, char site, const std::string& text) {
-  const std::string suffix = std::string("_") + site + ".txt";
-  int count = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(station + "/Log/ListLog")) {
-    const std::string name = entry.path().filename().string();
-    if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
-    std::ifstream file(entry.path());
-    for (std::string line; std::getline(file, line);)
-      if (line.find(text) != std::string::npos) ++count;
-  }
-  return count;
-}
-
 // How many test ends each site's test log file holds, by file.
 std::vector<int> TestLogEnds(const std::string& station) {
   std::vector<int> ends;
@@ -186,9 +172,9 @@ TEST_P(HandlerE2eTest, EveryStartOnEverySiteGetsItsOneResult) {
   run.WaitForExit(0ms);
   for (int site = 0; site < kSites; ++site) {
     const char name = static_cast<char>('A' + site);
-    EXPECT_EQ(ListLogCount(station, name, port::Format("Receive START : Site - %d,", site)), kModulesPerSite)
+    EXPECT_EQ(qrv::test::ListLogCount(station, name, port::Format("Receive START : Site - %d,", site)), kModulesPerSite)
         << "site " << name;
-    EXPECT_EQ(ListLogCount(station, name, "---SendResultCode---0 "), kModulesPerSite) << "site " << name;
+    EXPECT_EQ(qrv::test::ListLogCount(station, name, "---SendResultCode---0 "), kModulesPerSite) << "site " << name;
   }
   EXPECT_EQ(TestLogEnds(station), std::vector<int>(kSites, kModulesPerSite)) << "one test log file per site";
   if (HasFailure()) ADD_FAILURE() << run.Errors();

@@ -103,20 +103,6 @@ Outcome DriveServer(int server, int port, const FaultCase& c) {
   return outcome;
 }
 
-// How many lines of the site's list logs hold the text.
-int ListLogCount(const std::string& station, char site, const std::string& text) {
-  const std::string suffix = std::string("_") + site + ".txt";
-  int count = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(station + "/Log/ListLog")) {
-    const std::string name = entry.path().filename().string();
-    if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
-    std::ifstream file(entry.path());
-    for (std::string line; std::getline(file, line);)
-      if (line.find(text) != std::string::npos) ++count;
-  }
-  return count;
-}
-
 // The site's view as the item saved it after its last module, in grey levels, top row first; empty when the
 // picture is missing or not a JPEG of the sensor's size.
 std::vector<unsigned char> SavedView(const std::string& station, char site, int width, int height) {
@@ -197,14 +183,14 @@ TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
     const char name = static_cast<char>('A' + site);
     const bool faulty = BoardOfSite(site) == 1 && c.code != 1;
     const int code = faulty ? c.code : 0;
-    EXPECT_EQ(ListLogCount(station, name, port::Format("---SendResultCode---%d ", code)), c.modulesPerSite)
+    EXPECT_EQ(qrv::test::ListLogCount(station, name, port::Format("---SendResultCode---%d ", code)), c.modulesPerSite)
         << "site " << name;
     if (faulty) {
-      EXPECT_EQ(ListLogCount(station, name, c.siteLog), c.modulesPerSite) << "site " << name;
+      EXPECT_EQ(qrv::test::ListLogCount(station, name, c.siteLog), c.modulesPerSite) << "site " << name;
       continue;
     }
-    EXPECT_EQ(ListLogCount(station, name, "[ModuleTest] Fail"), 0) << "site " << name;
-    EXPECT_EQ(ListLogCount(station, name, "frames, every line's CRC good"), c.modulesPerSite) << "site " << name;
+    EXPECT_EQ(qrv::test::ListLogCount(station, name, "[ModuleTest] Fail"), 0) << "site " << name;
+    EXPECT_EQ(qrv::test::ListLogCount(station, name, "frames, every line's CRC good"), c.modulesPerSite) << "site " << name;
     const std::vector<unsigned char> view = SavedView(station, name, kWidth, kHeight);
     ASSERT_FALSE(view.empty()) << "no picture of site " << name << "'s view";
     EXPECT_LT(DistanceFromPattern(view, kWidth, kHeight), kJpegLevels) << "site " << name;

@@ -9,6 +9,7 @@
 #include "ProgramFolder.h"
 #include "port/message_box.h"
 #include "port/registry.h"
+#include "qrv_test/screenshot.h"
 #include "qrv_test/temp_dir.h"
 
 namespace {
@@ -34,13 +35,14 @@ class AboutTest : public ::testing::Test {
 
 TEST_F(AboutTest, ShowsTheProgramsVersionStrings) {
   ProgramFolder::SetRoot(QRV_STATION_DIR);
-  const CQRVAbout about;
+  CQRVAbout about;
   EXPECT_EQ(about.windowTitle(), "Tarvesta System");
   EXPECT_EQ(Text(about, "1161"), "QRV");
   EXPECT_EQ(Text(about, "1162"), "QRV Platform");
   EXPECT_EQ(Text(about, "1164"), "QRV Test Station");
   EXPECT_EQ(Text(about, "1165"), "1.0.0.1");
   EXPECT_TRUE(QRegularExpression(R"(^\d{4}\.\d{2}\.\d{2} \d{2}:\d{2}:\d{2}$)").match(Text(about, "1167")).hasMatch());
+  EXPECT_FALSE(qrv::test::SaveScreenshot(about, "about").empty());
 }
 
 TEST_F(AboutTest, WithoutTheProgramFileTheValuesStayEmpty) {

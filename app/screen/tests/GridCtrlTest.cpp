@@ -10,13 +10,13 @@
 
 namespace {
 
-using qrv::test::TestApp;
+using qrv::test::TestApplication;
 
 // A grid with the given rows of three columns, shown so that editors can take the focus.
 class GridTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApp();
+    TestApplication();
     for (int c = 0; c < 3; ++c) grid.InsertColumn(c, QString("C%1").arg(c), Qt::AlignLeft, 80);
     grid.resize(400, 300);
     grid.show();
@@ -37,7 +37,7 @@ class GridTest : public ::testing::Test {
     QApplication::sendEvent(target, &press);
   }
 
-  QApplication& app = TestApp();
+  QApplication& app = TestApplication();
   CGridCtrl grid;
 };
 

@@ -19,7 +19,7 @@ namespace {
 using port::clock::LocalTime;
 using qrv::test::ProcessEventsUntil;
 using qrv::test::StationFolder;
-using qrv::test::TestApp;
+using qrv::test::TestApplication;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -59,7 +59,7 @@ std::string ErrorLogFile(const StationFolder& station) {
 class ListLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApp();
+    TestApplication();
     record.m_nSiteCount = 2;
   }
   std::string ListLogFile(int site, const LocalTime& day, const std::string& sub = "") const {
@@ -176,7 +176,7 @@ TEST_F(ListLogTest, TabsShowOneSiteAndClearEmptiesOnlyIt) {
 }
 
 TEST(PlatformLogTest, TheFirstLineOfADayWritesTheHeaderAndTheWindowPopsUp) {
-  TestApp();
+  TestApplication();
   StationFolder station;
   station.Write("Ref/M/Config.ini", "[LOG]\r\nMachineName=MC-7\r\n");
   CQRVPlatformLog window;

@@ -6,6 +6,7 @@
 #include "ModelSettings.h"
 #include "SiteNames.h"
 #include "GridCtrl.h"
+#include "qrv_test/screenshot.h"
 #include "qrv_test/station_folder.h"
 #include "UISubTabDlg.h"
 
@@ -77,7 +78,7 @@ TEST(SiteNamesTest, NamesFollowTheSiteCountAndDefaultToMinusOne) {
 }
 
 TEST(SiteNamesTest, TheTabSettingTableEditsAndSavesTheNames) {
-  qrv::test::TestApp();
+  qrv::test::TestApplication();
   StationFolder station;
   station.Write("Ref/M/Config.ini", "[SITE]\r\nsite=2\r\n");
   UISubTabDlg dialog;
@@ -94,6 +95,7 @@ TEST(SiteNamesTest, TheTabSettingTableEditsAndSavesTheNames) {
   dialog.OnSave();
   EXPECT_EQ(SiteNames::ReadSiteName(0), "LINE-A");
   EXPECT_EQ(SiteNames::ReadSiteName(1), "-1");
+  EXPECT_FALSE(qrv::test::SaveScreenshot(dialog, "tab_setting").empty());
 }
 
 struct RectCase {

@@ -12,7 +12,7 @@
 namespace {
 
 using qrv::test::ProcessEventsUntil;
-using qrv::test::TestApp;
+using qrv::test::TestApplication;
 
 class SingleItemTest : public ::testing::Test {
  protected:
@@ -33,7 +33,7 @@ class SingleItemTest : public ::testing::Test {
   }
   std::string Result(int row) const { return model.Row(row).result; }
 
-  QApplication& app = TestApp();
+  QApplication& app = TestApplication();
   TestStation station;
   FakeSiteHost host{station.ErrorCodePath()};
   SiteModel model;

@@ -16,7 +16,7 @@ namespace {
 
 using qrv::test::ProcessEventsUntil;
 using qrv::test::StationFolder;
-using qrv::test::TestApp;
+using qrv::test::TestApplication;
 
 const QColor kGreen = ColorFromRef(0x16DB1D);
 const QColor kYellow = ColorFromRef(0x00E4FF);
@@ -26,7 +26,7 @@ const QColor kRed = ColorFromRef(0x0000FF);
 class SiteCtrlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApp();
+    TestApplication();
     std::filesystem::create_directories(station.Path("Dll"));
     std::filesystem::copy_file(SITE_ITEM_A, station.Path("Dll/SiteItemA.dll"));
     std::filesystem::copy_file(SITE_ITEM_C, station.Path("Dll/SiteItemC.dll"));
@@ -44,7 +44,7 @@ class SiteCtrlTest : public ::testing::Test {
     list.Refresh();
   }
 
-  QApplication& app = TestApp();
+  QApplication& app = TestApplication();
   StationFolder station;
   SiteModel model;
   CSiteCtrl list{'B', &model};
@@ -172,7 +172,7 @@ TEST_F(SiteCtrlTest, AnOperatorsDoubleClickStartsNothing) {
 }
 
 TEST(SiteCtrlCycleGridTest, ColourModeOneFollowsColumnSix) {
-  TestApp();
+  TestApplication();
   CSiteCtrl grid;
   grid.SetColorMode(1);
   for (int c = 0; c < 7; ++c) grid.InsertColumn(c, "", Qt::AlignLeft, 30);

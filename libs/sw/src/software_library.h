@@ -56,8 +56,8 @@ class SoftwareLibrary {
     fullView_[1].store(view);
   }
 
-  // The frame and capture sizes of Sensor.ini, read again only after the file changed.
-  SensorFrameSettings FrameSettings() { return sensor_.Get(record_); }
+  // The frame and capture sizes of Sensor.ini.
+  SensorFrameSettings FrameSettings() const { return ReadSensorFrameSettings(record_); }
   ScratchPool& Scratch() { return scratch_; }
 
   void OnCreateCaptureBuffer();
@@ -72,7 +72,6 @@ class SoftwareLibrary {
   CQRV_LoadMemory* record_;
   ViewSurfaces views_;
   CaptureBuffer capture_;
-  SensorSettingsCache sensor_;
   ScratchPool scratch_;
   std::atomic<int> testingImageSave_{0};
   std::atomic<int> outDrawTypeKnown_{0};

@@ -72,23 +72,19 @@ TEST_F(Dispatch, CaptureCopyIsBoundedByTheBufferItself) {
   EXPECT_EQ(CaptureBytes(12), Bytes(src.begin(), src.begin() + 12));
 }
 
-// Sensor.ini is read for the first frame and again only after the file changed, not at every frame.
-TEST_F(Dispatch, SensorIniIsReadAgainOnlyAfterItChanges) {
+// A changed Sensor.ini takes effect at the next frame.
+TEST_F(Dispatch, SensorIniChangeTakesEffectAtTheNextFrame) {
   FakeRecord::SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_FRAME_X", 2);
   FakeRecord::SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_FRAME_Y", 1);
   WithCapture(2, 1);
   const Bytes src = Pattern(3 * 4 * 2);
   Bytes dst(3 * 4 * 2, 0);
   Convert_Image(8, 0, 8, Bytes(src).data(), dst.data(), 4, 2);
-  const int reads = FakeRecord::SensorReads();
-  for (int frame = 0; frame < 10; ++frame) Convert_Image(8, 0, 8, Bytes(src).data(), dst.data(), 4, 2);
-  EXPECT_EQ(FakeRecord::SensorReads(), reads);
   EXPECT_EQ(Bytes(dst.begin(), dst.begin() + 6), Bytes(src.begin(), src.begin() + 6));
   EXPECT_EQ(dst[6], 0);
 
   FakeRecord::SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_FRAME_X", 4);  // the file is replaced
   Convert_Image(8, 0, 8, Bytes(src).data(), dst.data(), 4, 2);
-  EXPECT_GT(FakeRecord::SensorReads(), reads);
   EXPECT_EQ(Bytes(dst.begin(), dst.begin() + 12), Bytes(src.begin(), src.begin() + 12));
   EXPECT_EQ(dst[12], 0);
 }

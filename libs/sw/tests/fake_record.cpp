@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 
 #include "port/message_box.h"
@@ -13,20 +12,8 @@ namespace {
 
 std::mutex g_mutex;
 std::map<std::string, int> g_sensor;
-std::string g_sensorFile;
-int g_sensorVersion = 0;
-int g_sensorReads = 0;
 
 std::string Key(const std::string& section, const std::string& key) { return section + "/" + key; }
-
-// The table lives in memory, but the file is replaced at each change (as the ini writer does), so that readers
-// that watch the file see it change. Called under g_mutex.
-void TouchSensorFile() {
-  if (g_sensorFile.empty()) return;
-  const std::string temporary = g_sensorFile + ".tmp";
-  std::ofstream(temporary) << "; version " << ++g_sensorVersion << "\n";
-  std::filesystem::rename(temporary, g_sensorFile);
-}
 
 int ReadInt(const char* section, const char* key, int defaultValue, const char*) {
   return FakeRecord::Sensor(section, key, defaultValue);
@@ -52,26 +39,18 @@ FakeRecord::FakeRecord() : record_(std::make_unique<CQRV_LoadMemory>(dir_.File("
   record_->IniWrite_Int = WriteInt;
   record_->DirectoryCreate = CreateFolder;
   record_->SetLog = qrv::test::CaptureSetLog;
-  const std::lock_guard lock(g_mutex);
-  g_sensorFile = dir_.File("Sensor.ini");
-  std::strcpy(record_->m_szSensorPath, g_sensorFile.c_str());
-  TouchSensorFile();
+  std::strcpy(record_->m_szSensorPath, "Sensor.ini");
 }
 
-FakeRecord::~FakeRecord() {
-  const std::lock_guard lock(g_mutex);
-  g_sensorFile.clear();
-}
+FakeRecord::~FakeRecord() = default;
 
 void FakeRecord::SetSensor(const std::string& section, const std::string& key, int value) {
   const std::lock_guard lock(g_mutex);
   g_sensor[Key(section, key)] = value;
-  TouchSensorFile();
 }
 
 int FakeRecord::Sensor(const std::string& section, const std::string& key, int defaultValue) {
   const std::lock_guard lock(g_mutex);
-  ++g_sensorReads;
   const auto it = g_sensor.find(Key(section, key));
   return it == g_sensor.end() ? defaultValue : it->second;
 }
@@ -79,13 +58,7 @@ int FakeRecord::Sensor(const std::string& section, const std::string& key, int d
 void FakeRecord::ClearSensor() {
   const std::lock_guard lock(g_mutex);
   g_sensor.clear();
-  TouchSensorFile();
   qrv::test::ClearCapturedSetLog();
-}
-
-int FakeRecord::SensorReads() {
-  const std::lock_guard lock(g_mutex);
-  return g_sensorReads;
 }
 
 std::vector<std::string> FakeRecord::LogLines() {

@@ -1,6 +1,6 @@
 #pragma once
 // A platform record for the library's tests: Sensor.ini is an in-memory table behind the record's utility
-// slots (its file is replaced at each change), folders are created directly, SetLog lines are kept.
+// slots, folders are created directly, SetLog lines are kept.
 #include <map>
 #include <memory>
 #include <string>
@@ -22,8 +22,6 @@ class FakeRecord {
   static void SetSensor(const std::string& section, const std::string& key, int value);
   static int Sensor(const std::string& section, const std::string& key, int defaultValue);
   static void ClearSensor();
-  // Reads of the table through the record so far.
-  static int SensorReads();
   static std::vector<std::string> LogLines();
 
  private:

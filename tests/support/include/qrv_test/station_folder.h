@@ -8,9 +8,9 @@
 #include <string>
 
 #include "ProgramFolder.h"
-#include "port/ui_thread.h"
 #include "qrv_test/file_text.h"
 #include "qrv_test/temp_dir.h"
+#include "qrv_test/test_application.h"
 
 namespace qrv::test {
 
@@ -37,17 +37,6 @@ class StationFolder {
   qrv::test::TempDir m_dir;
 };
 
-// One application for the whole test process, with the UI-thread dispatcher installed. It is never
-// destroyed: Qt's own globals are torn down at exit in an order that an application destroyed by a
-// static destructor would not survive.
-inline QApplication& TestApp() {
-  static int argc = 1;
-  static char name[] = "screen_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* const app = new QApplication(argc, argv);
-  port::ui::InstallDispatcher();
-  return *app;
-}
 
 // Runs the UI thread's events until the condition holds or five seconds have passed.
 inline bool ProcessEventsUntil(const std::function<bool()>& done) {
