@@ -49,6 +49,7 @@ DynamicDlg::DynamicDlg(QWidget* parent)
   setObjectName("179");
   setWindowTitle("Site Panel");
   for (int key = 0; key < static_cast<int>(m_nKeyCode.size()); ++key) m_nKeyCode[static_cast<std::size_t>(key)] = kVkNumpad0 + key;
+  CreateMenuBar();
   CreateControls();
 }
 

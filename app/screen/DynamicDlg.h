@@ -35,6 +35,8 @@
 #include "port/event.h"
 
 class CBaseDraw;
+class CommandMenuBar;
+class CPfMemoryDlg;
 class CFontStatic;
 class CGridCtrl;
 class CIntegratedLog;
@@ -170,6 +172,22 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   bool IsInitialised() const { return m_bInitialised; }
   bool IsDestroyed() const { return m_bDestroyed; }
 
+  // ---- menus, login and test modes (DynamicDlgMenu.cpp)
+  CommandMenuBar* PanelMenuBar() const { return m_menuBar; }
+  // The level logged in: 0 Operator, 1 Maintenance, 2 Engineer (a pending re-apply of the rights aside).
+  int LoginLevel() const;
+  int IsLoggedIn() const { return m_bLoggedIn.load(); }
+  // The [MENU_ENABLE] rights of the login on the main window's and the panel's menu bars.
+  void ApplyMenuRights();
+  void LoginAndApplyRights();
+  void RunTestModeDialog();
+  int RepeatMode() const { return m_nRepeatMode.load(); }
+  unsigned RepeatCount() const { return m_nRepeatCount.load(); }
+  void ShowListLogWindow();
+  // "PF Memory": the platform-memory viewer refilled from the record and brought up.
+  void ShowPfMemory();
+  CPfMemoryDlg* PfMemoryWindow() const;
+
  protected:
   // Esc never closes the panel.
   void reject() override {}
@@ -209,6 +227,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void PostLogRow(int site, const QStringList& cells);
   void ShowErrorList();
   void WriteLotEndSummaries();
+
+  // DynamicDlgMenu.cpp
+  void CreateMenuBar();
 
   // DynamicDlgShutdown.cpp
   void StopPanelWorkers();
@@ -263,6 +284,8 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   QPointer<CIntegratedLog> m_pIntegratedLog;
   QPointer<SiteLogTab> m_pSiteLogTab;
   QPointer<CycleSettingManager> m_pCycleWindow;
+  CommandMenuBar* m_menuBar = nullptr;
+  QPointer<CPfMemoryDlg> m_pPfMemoryDlg;
   MainScreenLayout m_Layout;
   std::vector<CStaticImage*> m_vecResultImage;
   std::vector<CSiteCtrl*> m_vecItemList;

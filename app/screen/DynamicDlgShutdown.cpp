@@ -113,6 +113,9 @@ void DynamicDlg::timerEvent(QTimerEvent* event) {
 
 void DynamicDlg::OnTimer(int id) {
   if (id != kTimerId || m_bClosing.load()) return;
-  if (m_nLoginLevel.load() >= 10) m_nLoginLevel.fetch_sub(10);
+  if (m_nLoginLevel.load() >= 10) {
+    m_nLoginLevel.fetch_sub(10);
+    ApplyMenuRights();
+  }
   ApplyPendingLot();
 }

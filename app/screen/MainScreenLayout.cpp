@@ -30,7 +30,10 @@ void Place(QWidget* control, const std::string& key) {
   if (control == nullptr) return;
   const ControlPlacement placement = ControllerIni::ReadControlPlacement(key.c_str());
   const QrvRect& r = placement.rect;
-  control->setGeometry(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top));
+  // Layout rectangles are in the client area, which begins below the window's menu bar.
+  const QPoint origin = control->parentWidget() ? control->parentWidget()->contentsRect().topLeft() : QPoint();
+  control->setGeometry(origin.x() + r.left, origin.y() + r.top, std::max(0, r.right - r.left),
+                       std::max(0, r.bottom - r.top));
   control->setVisible(placement.shown != 0);
 }
 

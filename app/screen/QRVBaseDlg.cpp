@@ -8,9 +8,11 @@
 #include <QWheelEvent>
 
 #include "BaseDraw.h"
+#include "CommandMenuBar.h"
 #include "ModelSettings.h"
 #include "ControllerIni.h"
 #include "DynamicDlg.h"
+#include "PlatformLoadlibrary.h"
 #include "PlatformLog.h"
 #include "ProgramFolder.h"
 #include "QRV_InterFace_SW.h"
@@ -72,7 +74,9 @@ CQRVBaseDlg::~CQRVBaseDlg() { Shutdown(); }
 
 void CQRVBaseDlg::OnInitDialog() {
   SetMainTitle();
+  CreateMenuBar();
   CreateChildWindows();
+  WireMenuCommands();
   m_pSitePanel->show();
   DockSitePanel();
 }
@@ -178,12 +182,15 @@ void CQRVBaseDlg::PlaceSiteViews() {
   if (!m_pSitePanel) return;
   if (m_bEnlarged) {
     // A window manager maximises after the request: the enlarged view follows the new size.
-    if (CBaseDraw* view = SiteView(m_nEnlargedSite)) view->setGeometry(rect());
+    if (CBaseDraw* view = SiteView(m_nEnlargedSite)) view->setGeometry(ImageArea());
     return;
   }
+  const QRect area = ImageArea();
   for (int site = 0; site < m_nViewCount; ++site) {
     if (CBaseDraw* view = SiteView(site))
-      view->setGeometry(ToQRect(CalcSiteViewRect(m_nViewCount, site, m_pSitePanel->DrawMode(), width(), height())));
+      view->setGeometry(ToQRect(CalcSiteViewRect(m_nViewCount, site, m_pSitePanel->DrawMode(), area.width(),
+                                                 area.height()))
+                            .translated(area.topLeft()));
   }
 }
 
@@ -285,7 +292,7 @@ void CQRVBaseDlg::EnlargeSiteView(int site) {
   m_bEnlarged = true;
   m_nEnlargedSite = site;
   showMaximized();
-  enlarged->setGeometry(rect());
+  enlarged->setGeometry(ImageArea());
   m_pSitePanel->StoreViewRect(site);
   if (m_pSitePanel->SetFullView != nullptr) m_pSitePanel->SetFullView(1, site);
   RedrawView(site);
@@ -333,6 +340,8 @@ void CQRVBaseDlg::Shutdown() {
   if (!m_pSitePanel) return;
   port::ui::SetClosing(true);
   m_sizeMoveEnd->stop();
+  // Nothing runs the user-spec library: it goes before the panel stops the sites and unloads the rest.
+  m_userSpec.reset();
   m_pSitePanel->OnDestroy();
   m_pSitePanel.reset();
   for (QPointer<CBaseDraw>& view : m_pSiteView) {

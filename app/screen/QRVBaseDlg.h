@@ -6,12 +6,15 @@
 #include <QRect>
 #include <array>
 #include <memory>
+#include <string>
 
 #include "QRV_Types.h"
 
 class CBaseDraw;
+class CommandMenuBar;
 class CQRVPlatformLog;
 class DynamicDlg;
+class ItemLibraryMap;
 class QTimer;
 
 class CQRVBaseDlg : public QDialog {
@@ -43,6 +46,12 @@ class CQRVBaseDlg : public QDialog {
   bool IsEnlarged() const { return m_bEnlarged; }
   int Zoom() const { return m_nZoom; }
 
+  // ---- the menu bar (QRVBaseDlgMenu.cpp)
+  CommandMenuBar* MenuBar() const { return m_menuBar; }
+  // The client area below the menu bar, which the site views tile.
+  QRect ImageArea() const;
+  CQRVPlatformLog* PlatformLog() const;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -64,6 +73,15 @@ class CQRVBaseDlg : public QDialog {
   void FitClientToSavedFrame();
   void Shutdown();
 
+  // QRVBaseDlgMenu.cpp
+  void CreateMenuBar();
+  void WireMenuCommands();
+  void OnMenuDcSave();
+  void OnMenuImageFit();
+  void OnMenuUserSpec();
+  static std::string UserSpecLibraryName();
+  static bool UserSpecLibraryExists();
+
   bool m_bExitConfirmed = false;
   bool m_bRefAutoChange = false;
   int m_nZoom = 0;
@@ -78,4 +96,7 @@ class CQRVBaseDlg : public QDialog {
   QPointer<CQRVPlatformLog> m_pPlatformLog;
   // Moves and resizes end when none came for a while: then the window's rectangle is stored.
   QTimer* m_sizeMoveEnd = nullptr;
+  CommandMenuBar* m_menuBar = nullptr;
+  // The model's user-spec library, once the menu has opened its settings.
+  std::unique_ptr<ItemLibraryMap> m_userSpec;
 };

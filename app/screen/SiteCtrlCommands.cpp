@@ -5,24 +5,13 @@
 #include <QMouseEvent>
 
 #include "ErrorCodeTable.h"
+#include "MenuRights.h"
 #include "PlatformLoadlibrary.h"
 #include "QRV_PlatformMemory.h"
 #include "SiteCtrl.h"
 #include "TestThread.h"
 #include "Util.h"
 #include "port/text.h"
-#include "util/CLocale.h"
-
-namespace {
-
-struct MenuRightsKey {
-  const char* key;
-  const char* defaultValue;
-};
-
-constexpr MenuRightsKey kRightsKeys[] = {{"OP_Site", "0;0;0;0;"}, {"MT_Site", "1;1;1;1;"}, {"EN_Site", "1;1;1;1;"}};
-
-}  // namespace
 
 void CSiteCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
   CGridCtrl::mouseDoubleClickEvent(event);
@@ -69,12 +58,10 @@ void CSiteCtrl::SingleItemTestThread(int row) {
 
 std::array<bool, 4> CSiteCtrl::ReadMenuRights(unsigned loginLevel) {
   std::array<bool, 4> rights{true, true, true, true};
-  if (loginLevel > 2) return rights;
-  const MenuRightsKey& key = kRightsKeys[loginLevel];
-  const std::string path = "Config/QRV_Config.ini";
-  const std::string value = ReadIniString("MENU_ENABLE", key.key, key.defaultValue, path);
-  WriteIniString("MENU_ENABLE", key.key, value.c_str(), path);
-  for (int i = 0; i < 4; ++i) rights[i] = util::ToInt(ExtractField(value, i, ';').c_str()) != 0;
+  const char* prefix = menu_rights::PrefixOfLevel(loginLevel);
+  if (prefix == nullptr) return rights;
+  const std::vector<bool> flags = menu_rights::Read(prefix, menu_table::ItemListMenu());
+  std::copy(flags.begin(), flags.end(), rights.begin());
   return rights;
 }
 

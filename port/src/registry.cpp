@@ -1,5 +1,9 @@
 #include "port/registry.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -42,6 +46,15 @@ std::string KeySection(const std::string& subKey) {
 
 std::string ValueName(const std::string& name) { return name.empty() ? std::string(kDefaultValueName) : name; }
 
+// The store holds the login passwords' hashes: its files are the owner's only, also one that an older
+// station left readable. A rewrite keeps the mode of the file it replaces.
+bool MakePrivateFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return false;
+  const bool ok = ::fchmod(fd, 0600) == 0;
+  return (::close(fd) == 0) && ok;
+}
+
 std::optional<std::string> StoreFile(Root root) {
   const char* file = RootFileName(root);
   const std::string folder = StoreFolder();
@@ -61,7 +74,7 @@ std::optional<std::string> ReadTyped(Root root, const std::string& subKey, const
 
 bool WriteTyped(Root root, const std::string& subKey, const std::string& name, const std::string& typed) {
   const auto file = StoreFile(root);
-  return file && ini::detail::Modify(*file, [&](ini::Document& doc) { doc.Set(KeySection(subKey), ValueName(name), typed); });
+  return file && MakePrivateFile(*file) && ini::detail::Modify(*file, [&](ini::Document& doc) { doc.Set(KeySection(subKey), ValueName(name), typed); });
 }
 
 }  // namespace
@@ -77,13 +90,14 @@ std::string StoreFolder() {
   }
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (error) std::fprintf(stderr, "registry: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
+  if (!error) std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
+  if (error) std::fprintf(stderr, "registry: cannot create %s owner-only: %s\n", folder.c_str(), error.message().c_str());
   return error ? std::string() : folder;
 }
 
 bool CreateKey(Root root, const std::string& subKey) {
   const auto file = StoreFile(root);
-  return file && ini::detail::Modify(*file, [&](ini::Document& doc) { doc.AddSection(KeySection(subKey)); });
+  return file && MakePrivateFile(*file) && ini::detail::Modify(*file, [&](ini::Document& doc) { doc.AddSection(KeySection(subKey)); });
 }
 
 std::optional<std::uint32_t> ReadDword(Root root, const std::string& subKey, const std::string& name) {

@@ -1,0 +1,148 @@
+// The main window's menu bar and what each of its commands does.
+#include <QMenu>
+#include <QVBoxLayout>
+
+#include "BaseDraw.h"
+#include "CommandMenuBar.h"
+#include "DesktopTools.h"
+#include "DynamicDlg.h"
+#include "ModelSettings.h"
+#include "PlatformLoadlibrary.h"
+#include "PlatformLog.h"
+#include "QRVAbout.h"
+#include "QRVBaseDlg.h"
+#include "QRV_InterFace_SW.h"
+#include "Util.h"
+#include "port/message_box.h"
+#include "port/module.h"
+#include "port/path.h"
+#include "port/text.h"
+
+namespace {
+
+using namespace menu_table;
+using LibrarySpecDlg_Fn = void (*)();
+
+LibrarySpecDlg_Fn LibrarySpecDlg(ModuleHandle module) {
+  return module != nullptr ? port::FindFunction<LibrarySpecDlg_Fn>(module, "OnSpecDlg") : nullptr;
+}
+
+// A window that exists from start-up comes to the front.
+void Raise(QWidget* window) {
+  if (window == nullptr) return;
+  window->hide();
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+}  // namespace
+
+QRect CQRVBaseDlg::ImageArea() const { return contentsRect(); }
+
+void CQRVBaseDlg::CreateMenuBar() {
+  m_menuBar = new CommandMenuBar(MainMenu(), this);
+  auto* layout = new QVBoxLayout(this);
+  // The menu bar lies over the whole width at the very top, above the client area.
+  setAttribute(Qt::WA_LayoutOnEntireRect);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setMenuBar(m_menuBar);
+  // The views tile what lies below the menu bar.
+  setContentsMargins(0, m_menuBar->sizeHint().height(), 0, 0);
+}
+
+void CQRVBaseDlg::WireMenuCommands() {
+  DynamicDlg* panel = m_pSitePanel.get();
+  CommandMenuBar* bar = m_menuBar;
+  const std::string root = panel->GetRoot();
+  bar->SetHandler(kLogin, [panel] { panel->LoginAndApplyRights(); });
+  bar->SetHandler(kDcSave, [this] { OnMenuDcSave(); },
+                  [panel] { return panel->m_pInterFaceSW != nullptr && panel->m_pInterFaceSW->OnSaveImageDC != nullptr; });
+
+  const auto librarySpec = [bar](int id, std::function<ModuleHandle()> module) {
+    bar->SetHandler(id, [module] {
+      if (const LibrarySpecDlg_Fn spec = LibrarySpecDlg(module())) spec();
+    }, [module] { return LibrarySpecDlg(module()) != nullptr; });
+  };
+  librarySpec(kHardware, [panel] { return panel->m_hHardware; });
+  librarySpec(kSoftware, [panel] { return panel->m_pInterFaceSW != nullptr ? panel->m_pInterFaceSW->m_hSoftware : nullptr; });
+  librarySpec(kProtocol, [panel] { return panel->m_hProtocol; });
+  librarySpec(kMes, [panel] { return panel->m_hMES; });
+  bar->SetHandler(kPfMemory, [panel] { panel->ShowPfMemory(); });
+
+  bar->SetHandler(kUiManager, [panel] { Raise(panel); });
+  bar->SetHandler(kCycleManager, [panel] { panel->OpenCycleManager(); });
+  bar->SetHandler(kCycleSpec, [panel] { Raise(panel->CycleWindow()); }, [panel] { return panel->CycleWindow() != nullptr; });
+  bar->SetHandler(kTestLogInfo, [panel] { Raise(panel->TestLogWindow()); },
+                  [panel] { return panel->TestLogWindow() != nullptr; });
+
+  bar->SetHandler(kImageFit, [this] { OnMenuImageFit(); });
+  bar->SetHandler(kShowListBox, [panel] { panel->ShowListLogWindow(); });
+  bar->SetHandler(kTestMode, [panel] { panel->RunTestModeDialog(); });
+
+  const std::pair<int, const char*> folders[] = {{kFolderRoot, ""},     {kFolderConfig, "Config"}, {kFolderRef, "Ref"},
+                                                 {kFolderCycle, "Cycle"}, {kFolderDll, "Dll"},     {kFolderLog, "Log"}};
+  for (const auto& [id, folder] : folders) {
+    const std::string path = *folder == '\0' ? root : port::JoinPath(root, folder);
+    bar->SetHandler(id, [path] { desktop_tools::OpenFolder(path); });
+  }
+  bar->SetHandler(kFolderModel, [panel] { desktop_tools::OpenFolder(panel->GetModelPath()); });
+  for (const int id : {kNotePad, kCalc, kPbrush, kRegedit, kControl, kCmd, kDevmgmt, kExplorer, kOsk})
+    bar->SetHandler(id, [id] { desktop_tools::RunTool(id); });
+
+  bar->SetHandler(kUserSpec, [this] { OnMenuUserSpec(); }, [] { return UserSpecLibraryExists(); });
+  // The about box is for Maintenance and Engineer only.
+  bar->SetHandler(kAbout, [this, panel] { CQRVAbout(this, panel->SetLog).exec(); },
+                  [panel] { return panel->LoginLevel() != 0; });
+  bar->SetHandler(kPlatformLog, [this] { Raise(m_pPlatformLog); });
+}
+
+void CQRVBaseDlg::OnMenuDcSave() {
+  const DynamicDlg* panel = m_pSitePanel.get();
+  const std::string folder = port::JoinPath(panel->GetRoot(), "Image capture");
+  for (int site = 0; site < static_cast<int>(panel->GetSiteCount()); ++site) {
+    const std::string path = port::JoinPath(folder, port::Format("captureDC_%d.jpg", site));
+    panel->m_pInterFaceSW->OnSaveImageDC(path.c_str(), site);
+  }
+  desktop_tools::OpenFolder(folder);
+}
+
+void CQRVBaseDlg::OnMenuImageFit() {
+  m_pSitePanel->ShowZoom(100);
+  SetViewZoom(100);
+  for (int site = 0; site < static_cast<int>(m_pSitePanel->GetSiteCount()); ++site) {
+    if (m_pSitePanel->OnImagefit != nullptr) m_pSitePanel->OnImagefit(site);
+    RedrawView(site);
+  }
+}
+
+// The file name of the user-spec library in the Dll folder; empty when the model names none, or names a
+// file elsewhere (a path, "..").
+std::string CQRVBaseDlg::UserSpecLibraryName() {
+  const std::string dllManager = "Ref/" + ModelSettings::ReadModelName() + "/DllManager.ini";
+  const std::string name = ReadIniText("USER_SPEC_MENU", "name", 0, dllManager);
+  if (name.find_first_of("/\\") != std::string::npos || name == "." || name == "..") return {};
+  return name;
+}
+
+bool CQRVBaseDlg::UserSpecLibraryExists() {
+  const std::string name = UserSpecLibraryName();
+  return !name.empty() && PathExists(ProgramFilePath("Dll/" + name)) != 0;
+}
+
+// The library is loaded once and created once; it is deleted and unloaded with the station.
+void CQRVBaseDlg::OnMenuUserSpec() {
+  const std::string name = UserSpecLibraryName();
+  const std::string path = ProgramFilePath("Dll/" + name);
+  DynamicDlg* panel = m_pSitePanel.get();
+  if (!m_userSpec) m_userSpec = std::make_unique<ItemLibraryMap>();
+  const ItemPlatform platform{panel->m_pInterFaceSW, panel->GetHardwareTable(), panel->GetProtocolTable(), panel};
+  const int status = m_userSpec->Load(name, "Dll", panel->GetRoot(), platform);
+  if (status != kItemLoaded) {
+    port::MessageBox(port::Format("The user spec library %s cannot be used (load status %d).", path.c_str(), status));
+    return;
+  }
+  m_userSpec->ShowSpec(name, 0);
+}
+
+CQRVPlatformLog* CQRVBaseDlg::PlatformLog() const { return m_pPlatformLog.data(); }

@@ -1,0 +1,330 @@
+// The two menu bars and the item list's menu over a running station: what each login may choose, the login
+// itself (wrong passwords, a password change across a restart), the platform-memory viewer, the folders and
+// tools, and screenshots of every menu.
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QTableWidget>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "CommandMenuBar.h"
+#include "MenuRights.h"
+#include "MenusTestSupport.h"
+#include "PfMemoryDlg.h"
+#include "QRVBaseDlg.h"
+#include "SiteCtrl.h"
+#include "SitePanelFixture.h"
+#include "port/ini.h"
+#include "port/message_box.h"
+#include "port/registry.h"
+#include "qrv_test/screenshot.h"
+#include "qrv_test/scoped_env.h"
+
+namespace fs = std::filesystem;
+using namespace menu_table;
+using menus_test::LoginThroughMenu;
+
+namespace {
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string PlatformErrorLogText(const std::string& root) {
+  std::string text;
+  for (const auto& entry : fs::directory_iterator(fs::path(root) / "System" / "PlatformErrorLog"))
+    text += FileText(entry.path().string());
+  return text;
+}
+
+bool MessageShown(const std::string& text) {
+  for (const port::ShownMessageBox& box : port::ShownMessageBoxes())
+    if (box.text == text) return true;
+  return false;
+}
+
+// What this station has no window or library for: those commands stay greyed whatever the rights say.
+bool NothingToDo(int id, int level) {
+  switch (id) {
+    case kConfig: case kDllManager: case kItemSpec: case kErrorCodeEdit: case kCommunication:
+    case kControllerSetting: case kCurrentLibrary:
+    case kHardware:  // the fixture runs without the hardware library
+    case kProtocol:  // the recording protocol library has no settings window
+    case kMes:       // no MES library is ever loaded
+    case kUserSpec:  // the model names no user-spec library
+      return true;
+    case kAbout:
+      return level == 0;
+    default:
+      return false;
+  }
+}
+
+// The Maintenance rights of this test: a different pattern in every group.
+const std::map<std::string, std::string> kMaintenanceRights = {
+    {"MT_File", "1;0;1;"},          {"MT_BaseSpec", "0;1;0;1;0;"},  {"MT_ItemManager", "1;0;1;0;1;0;1;"},
+    {"MT_View", "1;0;"},            {"MT_TestOption", "0;1;"},      {"MT_FolderOpen", "1;0;1;0;1;0;1;"},
+    {"MT_Cmd", "0;1;0;1;0;1;0;1;0;"}, {"MT_UserSpec", "1;"},        {"MT_About", "1;0;"},
+    {"MT_UiMnanager", "1;"},        {"MT_Setting", "0;"},           {"MT_Library", "1;0;1;"},
+    {"MT_Site", "1;0;1;0;"}};
+
+bool RightOf(int level, const MenuPopup& group, std::size_t position) {
+  if (level == 2) return true;
+  if (level == 0) return group.Commands()[position].operatorDefault;
+  const std::string flags = kMaintenanceRights.at(std::string("MT_") + group.rightsKey);
+  return flags[position * 2] == '1';
+}
+
+void ExpectRights(CommandMenuBar& bar, const std::vector<MenuPopup>& menu, int level) {
+  for (const MenuPopup& group : menu) {
+    const std::vector<MenuCommand> commands = group.Commands();
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+      const bool expected = RightOf(level, group, i) && !NothingToDo(commands[i].id, level);
+      EXPECT_EQ(bar.Action(commands[i].id)->isEnabled(), expected)
+          << "level " << level << ", " << group.title << " / " << commands[i].text;
+    }
+  }
+}
+
+class MenusTest : public ::testing::Test {
+ protected:
+  MenusTest() : station("2", "2") {
+    station.RegisterItems(2, {"TestItemA.dll"});
+    for (const auto& [key, value] : kMaintenanceRights)
+      port::ini::WriteString(ConfigFile(), "MENU_ENABLE", key.c_str(), value.c_str());
+    port::ClearShownMessageBoxes();
+  }
+  std::string ConfigFile() const { return station.Root() + "/Config/QRV_Config.ini"; }
+
+  SitePanelStation station;
+};
+
+}  // namespace
+
+// Every command of both menu bars and of the item list, at each login, as [MENU_ENABLE] gives it; before any
+// login nothing is greyed but what has nothing to do.
+TEST_F(MenusTest, EachLoginEnablesOrGreysEveryCommandAsItsRightsGive) {
+  CQRVBaseDlg window;
+  DynamicDlg& panel = *window.SitePanel();
+  CommandMenuBar& mainMenu = *window.MenuBar();
+  ExpectRights(mainMenu, MainMenu(), 2);
+  ExpectRights(*panel.PanelMenuBar(), PanelMenu(), 2);
+
+  const std::pair<int, std::string> logins[] = {{0, ""}, {1, "1111"}, {2, "2222"}, {0, ""}};
+  for (const auto& [level, password] : logins) {
+    // The Operator's rights grey "Login" only when the station says so; here it stays.
+    LoginThroughMenu(mainMenu, panel, level, password);
+    ASSERT_EQ(panel.IsLoggedIn(), 1) << level;
+    ASSERT_EQ(panel.LoginLevel(), level);
+    ExpectRights(mainMenu, MainMenu(), level);
+    ExpectRights(*panel.PanelMenuBar(), PanelMenu(), level);
+
+    const std::array<bool, 4> itemRights = CSiteCtrl::ReadMenuRights(static_cast<unsigned>(panel.LoginLevel()));
+    for (std::size_t i = 0; i < 4; ++i)
+      EXPECT_EQ(itemRights[i], RightOf(level, ItemListMenu(), i))
+          << "level " << level << ", item list / " << ItemListMenu().Commands()[i].text;
+  }
+  for (const MenuPopup& group : MainMenu())
+    EXPECT_EQ(port::ini::ReadString(ConfigFile(), "MENU_ENABLE", std::string("OP_") + group.rightsKey, "<missing>"),
+              menu_rights::DefaultFlags(group, "OP_"))
+        << "the Operator's keys were written with their defaults";
+}
+
+// The rights follow the login flag too: logged out, the Operator's apply whatever level the record holds; a
+// level of ten or more asks the timer to apply the rights of the level ten below.
+TEST_F(MenusTest, LoggingOutAppliesTheOperatorsRightsAndTheTimerReappliesOnRequest) {
+  CQRVBaseDlg window;
+  DynamicDlg& panel = *window.SitePanel();
+  CommandMenuBar& mainMenu = *window.MenuBar();
+  menus_test::WhenModal<LoginDlg>([](LoginDlg& dialog) { menus_test::Click(dialog, "LogOut"); });
+  mainMenu.Action(kLogin)->trigger();
+  EXPECT_EQ(panel.IsLoggedIn(), 0);
+  EXPECT_EQ(panel.GetLoginLevel(), 0u);
+  ExpectRights(mainMenu, MainMenu(), 0);
+
+  LoginThroughMenu(mainMenu, panel, 0, "");
+  panel.m_nLoginLevel.store(9);
+  panel.OnTimer(DynamicDlg::kTimerId);
+  EXPECT_EQ(panel.GetLoginLevel(), 9u);
+  EXPECT_FALSE(mainMenu.Action(kTestMode)->isEnabled()) << "a level below ten asks for nothing";
+
+  panel.m_nLoginLevel.store(12);
+  panel.OnTimer(DynamicDlg::kTimerId);
+  EXPECT_EQ(panel.GetLoginLevel(), 2u);
+  ExpectRights(mainMenu, MainMenu(), 2);
+}
+
+TEST_F(MenusTest, AWrongPasswordIsRefusedAndLogged) {
+  CQRVBaseDlg window;
+  DynamicDlg& panel = *window.SitePanel();
+  CommandMenuBar& mainMenu = *window.MenuBar();
+  LoginThroughMenu(mainMenu, panel, 0, "");
+  ASSERT_EQ(panel.LoginLevel(), 0);
+
+  struct Case {
+    int level;
+    const char* password;
+    const char* message;
+  };
+  const Case cases[] = {{2, "2223", "UserPassword Fail"},
+                        {2, "", "Please enter a password."},
+                        {1, "2222", "UserPassword Fail"},
+                        {1, "1111 ", "UserPassword Fail"}};
+  for (const Case& c : cases) {
+    // Logged in as Operator: log out first, then the refused login.
+    menus_test::WhenModal<LoginDlg>([](LoginDlg& dialog) { menus_test::Click(dialog, "LogOut"); });
+    mainMenu.Action(kLogin)->trigger();
+    port::ClearShownMessageBoxes();
+    menus_test::WhenModal<LoginDlg>([&c](LoginDlg& dialog) {
+      dialog.findChild<QComboBox*>("User")->setCurrentIndex(c.level);
+      menus_test::Type(dialog, "Password", c.password);
+      menus_test::Click(dialog, "Login");
+      EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open after a refusal";
+    });
+    mainMenu.Action(kLogin)->trigger();
+    EXPECT_TRUE(MessageShown(c.message)) << c.level << " " << c.password;
+    EXPECT_EQ(panel.LoginLevel(), 0) << c.password;
+    EXPECT_EQ(panel.IsLoggedIn(), 0) << "closed without a login: not logged in";
+    LoginThroughMenu(mainMenu, panel, 0, "");
+  }
+  const std::string log = PlatformErrorLogText(station.Root());
+  EXPECT_NE(log.find("Login refused: wrong password for Engineer"), std::string::npos) << log;
+  EXPECT_NE(log.find("Login refused: wrong password for Maintenance"), std::string::npos) << log;
+}
+
+// A changed password is what the next start of the program asks for; the registry never holds it readable.
+TEST_F(MenusTest, APasswordChangeSurvivesARestartAndIsNeverStoredReadable) {
+  {
+    CQRVBaseDlg window;
+    DynamicDlg& panel = *window.SitePanel();
+    LoginThroughMenu(*window.MenuBar(), panel, 2, "2222");
+    ASSERT_EQ(panel.LoginLevel(), 2);
+
+    port::ClearShownMessageBoxes();
+    menus_test::WhenModal<LoginDlg>([](LoginDlg& dialog) {
+      menus_test::Type(dialog, "Current PW", "2221");
+      menus_test::Type(dialog, "New Password", "Eng-Neu-7");
+      menus_test::Type(dialog, "New Password Repeat", "Eng-Neu-7");
+      menus_test::Click(dialog, "Save");
+      EXPECT_TRUE(dialog.isVisible());
+      menus_test::Type(dialog, "Current PW", "2222");
+      menus_test::Type(dialog, "New Password Repeat", "Eng-Neu-8");
+      menus_test::Click(dialog, "Save");
+      EXPECT_TRUE(dialog.isVisible());
+      menus_test::Type(dialog, "New Password Repeat", "Eng-Neu-7");
+      qrv::test::SaveScreenshot(dialog, "login_dialog_password_change");
+      menus_test::Click(dialog, "Save");
+    });
+    window.MenuBar()->Action(kLogin)->trigger();
+    EXPECT_TRUE(MessageShown("Different from the current password"));
+    EXPECT_TRUE(MessageShown("Different from the new password"));
+    EXPECT_EQ(panel.LoginLevel(), 2);
+    window.RequestExit();
+  }
+  const std::string registry = FileText(port::registry::StoreFolder() + "/HKEY_CURRENT_USER.ini");
+  EXPECT_EQ(registry.find("Eng-Neu-7"), std::string::npos) << registry;
+  EXPECT_EQ(registry.find("2222"), std::string::npos) << registry;
+
+  CQRVBaseDlg restarted;
+  DynamicDlg& panel = *restarted.SitePanel();
+  port::ClearShownMessageBoxes();
+  LoginThroughMenu(*restarted.MenuBar(), panel, 2, "2222");
+  EXPECT_TRUE(MessageShown("UserPassword Fail")) << "the old password no longer logs in";
+  LoginThroughMenu(*restarted.MenuBar(), panel, 2, "Eng-Neu-7");
+  EXPECT_EQ(panel.IsLoggedIn(), 1);
+  EXPECT_EQ(panel.LoginLevel(), 2);
+  EXPECT_EQ(port::registry::ReadDword(port::registry::Root::CurrentUser, "Software\\QRV\\Platform\\LOGIN\\", "LoginLev"), 2u);
+}
+
+// "PF Memory" refills the viewer: fifteen rows every time, with the values of the moment.
+TEST_F(MenusTest, PlatformMemoryShowsTheRecordAsItIsWhenTheCommandIsChosen) {
+  CQRVBaseDlg window;
+  DynamicDlg& panel = *window.SitePanel();
+  CommandMenuBar& mainMenu = *window.MenuBar();
+  mainMenu.Action(kPfMemory)->trigger();
+  CPfMemoryDlg* viewer = panel.PfMemoryWindow();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_TRUE(viewer->isVisible());
+  QTableWidget& list = *viewer->List();
+  ASSERT_EQ(list.rowCount(), 15);
+  EXPECT_EQ(list.item(0, 0)->text(), "GetLoginLevel()");
+  EXPECT_EQ(list.item(0, 1)->text(), "2") << "the station starts as Engineer";
+  EXPECT_EQ(list.item(2, 0)->text(), "GetOverridemode()");
+  EXPECT_EQ(list.item(5, 1)->text().toStdString(), panel.GetRoot());
+  EXPECT_EQ(list.item(6, 1)->text(), "Init_Model");
+  EXPECT_EQ(list.item(12, 0)->text(), "GetEnginnerPath()");
+  qrv::test::SaveScreenshot(*viewer, "pf_memory_dialog");
+
+  panel.SetStopButtonFlag(1);
+  EXPECT_EQ(list.item(1, 1)->text(), "0") << "nothing refreshes the snapshot in between";
+  menus_test::WhenModal<LoginDlg>([](LoginDlg& dialog) { menus_test::Click(dialog, "LogOut"); });
+  mainMenu.Action(kLogin)->trigger();
+  LoginThroughMenu(mainMenu, panel, 1, "1111");
+  window.MenuBar()->Action(kPfMemory)->trigger();
+  EXPECT_EQ(list.rowCount(), 15) << "a second refill does not add rows";
+  EXPECT_EQ(list.item(0, 1)->text(), "1");
+  EXPECT_EQ(list.item(1, 1)->text(), "1");
+}
+
+// The folder commands open only folders that exist: a missing one is said, and not created.
+TEST_F(MenusTest, FolderAndToolCommandsOpenThroughTheDesktopAndSayWhatIsMissing) {
+  qrv::test::TempDir bin;
+  const std::string record = bin.File("opened.txt");
+  {
+    std::ofstream script(bin.File("xdg-open"));
+    script << "#!/bin/sh\necho \"$@\" >> '" << record << "'\n";
+  }
+  fs::permissions(bin.File("xdg-open"), fs::perms::owner_all);
+  // Only the recording opener is on the path: no real program is started, and no tool is found.
+  const qrv::test::ScopedEnv path("PATH", bin.path());
+
+  CQRVBaseDlg window;
+  CommandMenuBar& mainMenu = *window.MenuBar();
+  fs::remove_all(fs::path(station.Root()) / "Cycle");
+  mainMenu.Action(kFolderCycle)->trigger();
+  EXPECT_TRUE(MessageShown("The folder " + station.Root() + "/Cycle does not exist."));
+  EXPECT_FALSE(fs::exists(fs::path(station.Root()) / "Cycle")) << "nothing is created";
+
+  mainMenu.Action(kFolderConfig)->trigger();
+  mainMenu.Action(kFolderModel)->trigger();
+  ASSERT_TRUE(station.WaitFor([&] { return FileText(record).find("Init_Model") != std::string::npos; }));
+  EXPECT_NE(FileText(record).find("file://" + station.Root() + "/Config"), std::string::npos) << FileText(record);
+
+  port::ClearShownMessageBoxes();
+  mainMenu.Action(kCalc)->trigger();
+  mainMenu.Action(kCmd)->trigger();
+  EXPECT_TRUE(MessageShown("No calculator is installed on this station."));
+  EXPECT_TRUE(MessageShown("No terminal is installed on this station."));
+}
+
+// Screenshots of the main window with its menu bar, and of every popup of both menu bars opened, as an
+// Engineer sees them.
+TEST_F(MenusTest, EveryMenuOpened) {
+  CQRVBaseDlg window;
+  window.resize(1000, 700);
+  window.show();
+  DynamicDlg& panel = *window.SitePanel();
+  qrv::test::SaveScreenshot(window, "menus_main_window");
+  qrv::test::SaveScreenshot(panel, "menus_site_panel");
+  int shot = 0;
+  for (auto [bar, prefix] : {std::pair<CommandMenuBar*, const char*>{window.MenuBar(), "main"},
+                             {panel.PanelMenuBar(), "panel"}}) {
+    for (const MenuPopup& popup : bar->Popups()) {
+      QMenu* menu = bar->Popup(popup.title);
+      ASSERT_NE(menu, nullptr) << popup.title;
+      menu->popup(bar->mapToGlobal(QPoint(0, bar->height())));
+      SitePanelStation::ProcessEvents();
+      EXPECT_TRUE(menu->isVisible()) << popup.title;
+      qrv::test::SaveScreenshot(*menu, std::string("menu_") + prefix + "_" + popup.rightsKey);
+      menu->hide();
+      ++shot;
+    }
+  }
+  EXPECT_EQ(shot, 12);
+}
