@@ -399,10 +399,12 @@ TEST(SitePanelTest, MainWindowMakesOneViewPerSiteTheStationRuns) {
         EXPECT_EQ(window.SiteView(site) != nullptr, site < c.views) << c.configured << " site " << site;
       }
       window.show();
-      window.resize(900, 600);
+      // The views tile the image area below the menu bar: 900 x 600 here.
+      const int menuHeight = window.ImageArea().top();
+      window.resize(900, 600 + menuHeight);
       SitePanelStation::ProcessEvents();
       if (c.views == 6) {
-        EXPECT_EQ(window.SiteView(3)->geometry(), QRect(600, 300, 300, 300)) << "D sits bottom right in mode 0";
+        EXPECT_EQ(window.SiteView(3)->geometry(), QRect(600, 300 + menuHeight, 300, 300)) << "D sits bottom right in mode 0";
         EXPECT_EQ(panel->m_rcView[3].right, 300);
       }
       window.RequestExit();

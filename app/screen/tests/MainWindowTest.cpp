@@ -86,7 +86,7 @@ TEST(MainWindowTest, EnlargingAndRestoringEverySitesViewWhileSitesRunKeepsThePro
     steps.push_back([&, site] {
       EXPECT_TRUE(window.isVisible()) << site;
       EXPECT_TRUE(window.SiteView(site)->isVisible()) << site;
-      EXPECT_EQ(window.SiteView(site)->geometry(), window.rect()) << "the view covers the image area, site " << site;
+      EXPECT_EQ(window.SiteView(site)->geometry(), window.ImageArea()) << "the view covers the image area, site " << site;
       for (int other = 0; other < 4; ++other) {
         if (other == site) continue;
         EXPECT_FALSE(window.SiteView(other)->isVisible()) << site << " hides " << other;
@@ -112,7 +112,7 @@ TEST(MainWindowTest, EnlargingAndRestoringEverySitesViewWhileSitesRunKeepsThePro
   steps.push_back([&] {
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(window.IsEnlarged());
-    EXPECT_EQ(window.SiteView(1)->geometry(), window.rect());
+    EXPECT_EQ(window.SiteView(1)->geometry(), window.ImageArea());
     OpenContextMenu(window);
     return true;
   });
