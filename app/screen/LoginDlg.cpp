@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "KeyBoardDlg.h"
 #include "LoginPasswords.h"
 #include "PlatformErrorLog.h"
 #include "port/message_box.h"
@@ -84,6 +85,7 @@ QLineEdit* LoginDlg::AddPasswordEdit(const char* name) {
   auto* edit = new QLineEdit(this);
   edit->setObjectName(name);
   edit->setEchoMode(QLineEdit::Password);
+  edit->installEventFilter(this);
   return edit;
 }
 
@@ -159,6 +161,19 @@ void LoginDlg::OnBnClickedSave() {
   }
   m_bLoggedIn = 1;
   accept();
+}
+
+void LoginDlg::OpenKeyboard(QLineEdit* edit) {
+  if (edit->isReadOnly()) return;
+  KeyBoardDlg keyboard(QString(), 1, this);
+  if (keyboard.exec() == QDialog::Accepted) edit->setText(keyboard.GetInputText());
+}
+
+bool LoginDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease)
+    for (QLineEdit* edit : {m_editPassword, m_editCurrent, m_editNew, m_editNewRepeat})
+      if (watched == edit) OpenKeyboard(edit);
+  return QDialog::eventFilter(watched, event);
 }
 
 void LoginDlg::closeEvent(QCloseEvent* event) {

@@ -22,10 +22,14 @@ class LoginDlg : public QDialog {
   void OnBnClickedLogout();
   void OnBnClickedSave();
   void UpdateControls();
+  // The on-screen keyboard for a password edit that takes input; its text replaces the edit's after OK.
+  void OpenKeyboard(QLineEdit* edit);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // A touch on an edit that takes input brings up the on-screen keyboard.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void OnInitDialog();

@@ -10,7 +10,10 @@
 #include <map>
 #include <sstream>
 
+#include <QMouseEvent>
+
 #include "CommandMenuBar.h"
+#include "KeyBoardDlg.h"
 #include "MenuRights.h"
 #include "MenusTestSupport.h"
 #include "PfMemoryDlg.h"
@@ -196,6 +199,37 @@ TEST_F(MenusTest, AWrongPasswordIsRefusedAndLogged) {
   const std::string log = PlatformErrorLogText(station.Root());
   EXPECT_NE(log.find("Login refused: wrong password for Engineer"), std::string::npos) << log;
   EXPECT_NE(log.find("Login refused: wrong password for Maintenance"), std::string::npos) << log;
+}
+
+// On the touch screen the password comes from the on-screen keyboard, which shows only stars.
+TEST_F(MenusTest, AnEngineerLogsInThroughTheOnScreenKeyboard) {
+  CQRVBaseDlg window;
+  DynamicDlg& panel = *window.SitePanel();
+  CommandMenuBar& mainMenu = *window.MenuBar();
+  menus_test::WhenModal<LoginDlg>([](LoginDlg& dialog) { menus_test::Click(dialog, "LogOut"); });
+  mainMenu.Action(kLogin)->trigger();
+  ASSERT_EQ(panel.IsLoggedIn(), 0);
+
+  menus_test::WhenModal<LoginDlg>([](LoginDlg& dialog) {
+    qrv::test::SaveScreenshot(dialog, "login_dialog_logged_out");
+    dialog.findChild<QComboBox*>("User")->setCurrentIndex(2);
+    menus_test::WhenModal<KeyBoardDlg>([](KeyBoardDlg& keyboard) {
+      for (const char* key : {"2", "2", "2", "2"}) menus_test::Click(keyboard, key);
+      EXPECT_EQ(keyboard.findChild<QLineEdit*>("1030")->echoMode(), QLineEdit::Password);
+      qrv::test::SaveScreenshot(keyboard, "login_keyboard");
+      menus_test::Click(keyboard, "Enter");
+    });
+    QLineEdit* password = dialog.findChild<QLineEdit*>("Password");
+    const QPointF at(5, 5);
+    QMouseEvent touch(QEvent::MouseButtonRelease, at, password->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(password, &touch);
+    EXPECT_EQ(password->text(), "2222") << "the keyboard's text is the edit's";
+    menus_test::Click(dialog, "Login");
+  });
+  mainMenu.Action(kLogin)->trigger();
+  EXPECT_EQ(panel.IsLoggedIn(), 1);
+  EXPECT_EQ(panel.LoginLevel(), 2);
 }
 
 // A changed password is what the next start of the program asks for; the registry never holds it readable.
