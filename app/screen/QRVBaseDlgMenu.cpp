@@ -100,10 +100,14 @@ void CQRVBaseDlg::WireMenuCommands() {
 void CQRVBaseDlg::OnMenuDcSave() {
   const DynamicDlg* panel = m_pSitePanel.get();
   const std::string folder = port::JoinPath(panel->GetRoot(), "Image capture");
+  std::string unsaved;
   for (int site = 0; site < static_cast<int>(panel->GetSiteCount()); ++site) {
     const std::string path = port::JoinPath(folder, port::Format("captureDC_%d.jpg", site));
-    panel->m_pInterFaceSW->OnSaveImageDC(path.c_str(), site);
+    if (panel->m_pInterFaceSW->OnSaveImageDC(path.c_str(), site) == 0) unsaved += static_cast<char>('A' + site);
   }
+  // A view that has drawn nothing yet has no picture: the operator is told which.
+  if (!unsaved.empty())
+    port::MessageBox(port::Format("No picture was saved of the view of site %s: it shows nothing yet.", unsaved.c_str()));
   desktop_tools::OpenFolder(folder);
 }
 

@@ -3,6 +3,7 @@
 // tools, and screenshots of every menu.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QMenu>
 #include <QTableWidget>
 #include <filesystem>
@@ -17,9 +18,11 @@
 #include "MenuRights.h"
 #include "MenusTestSupport.h"
 #include "PfMemoryDlg.h"
+#include "QRV_InterFace_SW.h"
 #include "QRVBaseDlg.h"
 #include "SiteCtrl.h"
 #include "SitePanelFixture.h"
+#include "TestRunFixture.h"
 #include "port/ini.h"
 #include "port/message_box.h"
 #include "port/registry.h"
@@ -330,11 +333,63 @@ TEST_F(MenusTest, FolderAndToolCommandsOpenThroughTheDesktopAndSayWhatIsMissing)
   ASSERT_TRUE(station.WaitFor([&] { return FileText(record).find("Init_Model") != std::string::npos; }));
   EXPECT_NE(FileText(record).find("file://" + station.Root() + "/Config"), std::string::npos) << FileText(record);
 
+  // DC Save: a picture of every site view that shows one, then their folder; a view without one is named.
+  DynamicDlg& panel = *window.SitePanel();
+  std::vector<unsigned char> frame(64 * 48 * 3, 0x80);
+  panel.m_pInterFaceSW->InDrawImage(0, frame.data(), 64, 48);
+  port::ClearShownMessageBoxes();
+  mainMenu.Action(kDcSave)->trigger();
+  EXPECT_TRUE(fs::exists(fs::path(station.Root()) / "Image capture" / "captureDC_0.jpg"));
+  EXPECT_FALSE(fs::exists(fs::path(station.Root()) / "Image capture" / "captureDC_1.jpg"));
+  EXPECT_TRUE(MessageShown("No picture was saved of the view of site B: it shows nothing yet."));
+  ASSERT_TRUE(station.WaitFor([&] { return FileText(record).find("Image capture") != std::string::npos; }))
+      << FileText(record);
+
   port::ClearShownMessageBoxes();
   mainMenu.Action(kCalc)->trigger();
   mainMenu.Action(kCmd)->trigger();
   EXPECT_TRUE(MessageShown("No calculator is installed on this station."));
   EXPECT_TRUE(MessageShown("No terminal is installed on this station."));
+}
+
+// The model's user-spec library opens its settings; it is created once and deleted with the station. A name
+// that leaves the Dll folder is never loaded.
+TEST_F(MenusTest, UserSpecOpensTheModelsLibraryAndRefusesANameOutsideTheDllFolder) {
+  const std::string dllManager = station.ModelFile("DllManager.ini");
+  port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", "../Dll/TestItemB.dll");
+  {
+    CQRVBaseDlg window;
+    CommandMenuBar& mainMenu = *window.MenuBar();
+    mainMenu.Refresh();
+    EXPECT_FALSE(mainMenu.Action(kUserSpec)->isEnabled()) << "a path is not a library of the Dll folder";
+    port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", "TestItemB.dll");
+    mainMenu.Refresh();
+    ASSERT_TRUE(mainMenu.Action(kUserSpec)->isEnabled());
+    const TestItemControl item(station.Root() + "/Dll/TestItemB.dll");
+    const int created = item.Created();
+    mainMenu.Action(kUserSpec)->trigger();
+    mainMenu.Action(kUserSpec)->trigger();
+    EXPECT_EQ(item.Created(), created + 1);
+    const int deleted = item.Deleted();
+    window.RequestExit();
+    EXPECT_GT(item.Deleted(), deleted) << "the library is deleted before the station closes";
+  }
+}
+
+// Image Fit: the zoom back to 100 on the panel and the views; Show ListBox brings up the list log.
+TEST_F(MenusTest, ImageFitAndShowListBox) {
+  CQRVBaseDlg window;
+  DynamicDlg& panel = *window.SitePanel();
+  window.SetViewZoom(150);
+  panel.ShowZoom(150);
+  window.MenuBar()->Action(kImageFit)->trigger();
+  EXPECT_EQ(window.Zoom(), 100);
+  EXPECT_EQ(panel.findChild<QLabel*>("1206")->text(), "100%");
+  window.MenuBar()->Action(kShowListBox)->trigger();
+  bool shown = false;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->inherits("CIntegratedLog") && top->isVisible()) shown = true;
+  EXPECT_TRUE(shown);
 }
 
 // Screenshots of the main window with its menu bar, and of every popup of both menu bars opened, as an
