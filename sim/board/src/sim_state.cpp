@@ -1,4 +1,3 @@
-#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -11,29 +10,17 @@
 namespace velkarasim {
 namespace {
 
-// A long station run records events that no test reads; past this many the newest are dropped, so the
-// record stays bounded and the indices a test reads stay stable.
-constexpr std::size_t kMaxEvents = 1u << 16;
-
 struct State {
   std::mutex lock;
-  std::array<std::array<std::shared_ptr<Board>, kChannels>, kBoards> boards;
-  bool environmentRead = false;
-};
-
-struct EventRecord {
-  std::mutex lock;
+  std::map<int, std::unique_ptr<Board>> boards;
+  Faults everyBoard;
   std::vector<VelkaraSimEvent> events;
+  bool environmentRead = false;
 };
 
 State& TheState() {
   static Immortal<State> state;
   return state.get();
-}
-
-EventRecord& Events() {
-  static Immortal<EventRecord> record;
-  return record.get();
 }
 
 int SensorAddressFromEnvironment() {
@@ -59,33 +46,37 @@ void ReadEnvironmentOnce(State& state) {
 
 std::mutex& StateLock() { return TheState().lock; }
 
-std::shared_ptr<Board> BoardAt(int index, int channel) {
-  if (index < 0 || index >= kBoards || channel < 0 || channel >= kChannels) return nullptr;
+Board& BoardAt(int index) {
   State& state = TheState();
   ReadEnvironmentOnce(state);
-  auto& channels = state.boards[static_cast<size_t>(index)];
-  if (!channels[0]) {
-    for (int c = 0; c < kChannels; ++c) {
-      auto board = std::make_shared<Board>(index, c);
-      board->sensorAddress = SensorAddressFromEnvironment();
-      board->crcTrailer = CrcTrailerFromEnvironment();
-      channels[static_cast<size_t>(c)] = std::move(board);
-    }
+  auto& slot = state.boards[index];
+  if (!slot) {
+    slot = std::make_unique<Board>(index);
+    slot->sensorAddress = SensorAddressFromEnvironment();
+    slot->crcTrailer = CrcTrailerFromEnvironment();
   }
-  return channels[static_cast<size_t>(channel)];
+  return *slot;
+}
+
+Faults& FaultsOfEveryBoard() {
+  State& state = TheState();
+  ReadEnvironmentOnce(state);
+  return state.everyBoard;
 }
 
 void ResetState() {
   State& state = TheState();
-  for (auto& channels : state.boards) channels = {};
-  ClearFaultTable();
-  ClearEvents();
+  state.boards.clear();
+  state.everyBoard = Faults{};
+  state.events.clear();
   state.environmentRead = false;
 }
 
 void ClearFaults() {
-  TheState().environmentRead = true;
-  ClearFaultTable();
+  State& state = TheState();
+  state.environmentRead = true;
+  state.everyBoard = Faults{};
+  for (auto& [index, board] : state.boards) board->faults = Faults{};
 }
 
 VelkaraSimEvent MakeEvent(int board, int kind) {
@@ -96,30 +87,17 @@ VelkaraSimEvent MakeEvent(int board, int kind) {
   return event;
 }
 
-void Record(VelkaraSimEvent event) {
-  EventRecord& record = Events();
-  std::lock_guard lock(record.lock);
-  if (record.events.size() < kMaxEvents) record.events.push_back(event);
-}
+void Record(VelkaraSimEvent event) { TheState().events.push_back(event); }
 
-int EventCount() {
-  EventRecord& record = Events();
-  std::lock_guard lock(record.lock);
-  return static_cast<int>(record.events.size());
-}
+int EventCountLocked() { return static_cast<int>(TheState().events.size()); }
 
-bool EventAt(int index, VelkaraSimEvent* event) {
-  EventRecord& record = Events();
-  std::lock_guard lock(record.lock);
-  if (index < 0 || index >= static_cast<int>(record.events.size()) || !event) return false;
-  *event = record.events[static_cast<size_t>(index)];
+bool EventAtLocked(int index, VelkaraSimEvent* event) {
+  const State& state = TheState();
+  if (index < 0 || index >= static_cast<int>(state.events.size()) || !event) return false;
+  *event = state.events[static_cast<size_t>(index)];
   return true;
 }
 
-void ClearEvents() {
-  EventRecord& record = Events();
-  std::lock_guard lock(record.lock);
-  record.events.clear();
-}
+void ClearEventsLocked() { TheState().events.clear(); }
 
 }  // namespace velkarasim
