@@ -7,6 +7,7 @@
 
 #include "port/module.h"
 #include "port/path.h"
+#include "port/thread_site.h"
 
 CPlatformLoadlibrary::CPlatformLoadlibrary(std::string name, const std::string& root, const ItemPlatform& platform)
     : m_strName(std::move(name)) {
@@ -81,6 +82,7 @@ int ItemLibraryMap::RunOnTest(const std::string& dllName, int usb, int site, int
   if (found == m_map.end()) return kItemNotLoaded;
   const OnTest_Fn onTest = found->second->TestEntry();
   if (onTest == nullptr) return found->second->Status() != kItemLoaded ? found->second->Status() : kItemEntryMissing;
+  const port::ThreadSiteScope forSite(site);
   return onTest(usb, site, lotTotal, server);
 }
 

@@ -13,7 +13,7 @@ constexpr uint32_t kIoLevelEnableBit = 1u << 10;
 
 }  // namespace
 
-Board::Board(int boardIndex) : index(boardIndex) {
+Board::Board(int boardIndex, int channelIndex) : index(boardIndex), channel(channelIndex) {
   for (int channel = 0; channel < 8; ++channel) {
     dynamicMa[static_cast<size_t>(channel)] = 20.0 + 10.0 * channel;
     standbyUa[static_cast<size_t>(channel)] = 5.0 + channel;
@@ -62,7 +62,7 @@ uint32_t Board::LineBytes() const {
 }
 
 long Board::Read(void* buffer, size_t count, uint64_t offset) {
-  if (EffectiveFaults(*this).dead) {
+  if (EffectiveFaults(*this)->dead) {
     errno = EIO;
     return -1;
   }
@@ -83,7 +83,7 @@ long Board::Read(void* buffer, size_t count, uint64_t offset) {
 }
 
 long Board::Write(const void* data, size_t count, uint64_t offset) {
-  if (EffectiveFaults(*this).dead) {
+  if (EffectiveFaults(*this)->dead) {
     errno = EIO;
     return -1;
   }
@@ -97,7 +97,7 @@ long Board::Write(const void* data, size_t count, uint64_t offset) {
 }
 
 long Board::ReadFrame(void* buffer, size_t count, uint64_t address) const {
-  if (EffectiveFaults(*this).dead || address < kFrameAddress) {
+  if (EffectiveFaults(*this)->dead || address < kFrameAddress) {
     errno = EIO;
     return -1;
   }
@@ -112,7 +112,7 @@ long Board::ReadFrame(void* buffer, size_t count, uint64_t address) const {
 void Board::RingDoorbell() {
   ++commandCount;
   // A firmware that never answers leaves the status byte as the host wrote it.
-  if (EffectiveFaults(*this).mailboxTimeout) return;
+  if (EffectiveFaults(*this)->mailboxTimeout) return;
   HandleCommand(*this);
 }
 

@@ -80,7 +80,7 @@ void DeviceRead(Packet& p, int bus) {
 
 void Dio(Packet& p) {
   Board& b = p.board;
-  if (EffectiveFaults(b).dioTimeout) return;  // never answers
+  if (EffectiveFaults(b)->dioTimeout) return;  // never answers
   const int bank = static_cast<int>(p.U32(32) & (p.opcode() == 0x60 || p.opcode() == 0x61 ? 0xFFFF : 0xFFFFFFFF));
   if (bank < 0 || bank > 7) return p.Finish(false);
   const size_t i = static_cast<size_t>(bank);
@@ -141,7 +141,7 @@ void DpInit(Packet& p) {
 }
 
 void DpLinkDone(Packet& p) {
-  const bool up = !EffectiveFaults(p.board).linkDown && p.board.SensorStreaming();
+  const bool up = !EffectiveFaults(p.board)->linkDown && p.board.SensorStreaming();
   p.PutU32(32, up ? 0x07070707u : 0x01010101u);
   p.Finish(true);
 }
