@@ -1,9 +1,7 @@
 #include "ModuleTest.h"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
-#include <mutex>
 
 #include "EncapsulationTable.h"
 #include "HardwareFunctionTable.h"
@@ -23,13 +21,6 @@ constexpr int kOsReleaseEach = 1;
 constexpr int kOsSamples = 4;
 constexpr int kOsSettleMs = 1;
 constexpr int kBytesPerPixel = 3;
-constexpr int kBoards = 4;
-
-// A board has one open/short bench for all its channels: the sites of a board take turns on it.
-std::mutex& OpenShortBench(int board) {
-  static std::array<std::mutex, kBoards> benches;
-  return benches[static_cast<std::size_t>(board)];
-}
 
 }  // namespace
 
@@ -167,7 +158,6 @@ int ModuleTest::MeasureCurrents() {
 
 int ModuleTest::TestOpenShort() {
   if (settings_.osPins <= 0) return kPass;
-  const std::lock_guard bench(OpenShortBench(board_));
   if (board_api_->OSTest_StartM(board_, kOsPolarityPositive, kOsSourceDac, kOsReleaseEach) != 1) {
     Log("[ModuleTest] Fail : open/short start");
     return kOpenShortMeasureFail;
