@@ -37,11 +37,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kSites = 8;
-constexpr int kServers = 4;
+using qrv::test::kConnectMs;
+using qrv::test::kResultMs;
+using qrv::test::kServers;
+using qrv::test::kSites;
+
 constexpr int kModules = 30;
-constexpr int kConnectMs = 60000;
-constexpr int kResultMs = 30000;
 constexpr char kLot[] = "LOT_E2E_1";
 constexpr char kNextLot[] = "LOT_E2E_2";
 
