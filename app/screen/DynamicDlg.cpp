@@ -15,7 +15,6 @@
 #include "FontStatic.h"
 #include "GridCtrl.h"
 #include "IntegratedLog.h"
-#include "ItemRegistration.h"
 #include "ModelSettings.h"
 #include "PlatformLog.h"
 #include "ProgramFolder.h"
@@ -228,21 +227,7 @@ void DynamicDlg::CreateSiteModels(int siteCount) {
 
 void DynamicDlg::CreateChildWindows() {
   CreateRecordWindows();
-  LoadItemLibraries();
-}
-
-void DynamicDlg::LoadItemLibraries() {
-  const ItemPlatform platform{m_pInterFaceSW, m_pHardwareTable, m_pProtocolTable, this};
-  for (int site = 0; site < static_cast<int>(m_models.size()); ++site) {
-    for (const DllEntry& entry : ItemRegistration::ReadSiteEntries(site)) {
-      if (entry.checked == 0) continue;
-      const int status = m_items.Load(entry.dll, "Dll", m_szRoot, platform);
-      if (status != kItemLoaded)
-        LogPlatformError("%s [%d] ERROR : %s load status %d", __func__, __LINE__, entry.dll.c_str(), status);
-    }
-  }
-  LoadCycleItems(platform);
-  m_bItemsLoaded.store(1);
+  CreateLibraryWindow();
 }
 
 void DynamicDlg::CreateSiteThreads() {

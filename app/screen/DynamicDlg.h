@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "CurrentLibrary.h"
 #include "CycleRunner.h"
 #include "CycleSettingManager.h"
 #include "ErrorList.h"
@@ -32,6 +33,7 @@
 #include "SiteRunHost.h"
 #include "TestLogCsv.h"
 #include "TestThread.h"
+#include "TicTimeDlg.h"
 #include "port/event.h"
 
 class CBaseDraw;
@@ -164,9 +166,16 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // follow the new Cycle.ini and the Init list runs again. Returns the dialog's result.
   int OpenCycleManager();
   // "Free Library" and "Load Library": every test item and cycle item unloaded, or loaded again with the Init
-  // list run. Both are refused (false, with a line in site A's log) while a site is testing.
+  // list run; each does nothing when the items are already so. Both are refused (false, with a message and a
+  // line in site A's log) while a site is testing. (DynamicDlgLibraries.cpp)
   bool FreeLibrary();
   bool LoadLibrary();
+  // "Current Library": the item-library window, brought to the front.
+  void OpenCurrentLibrary();
+  CurrentLibrary* CurrentLibraryWindow() const { return m_pCurrentLibrary; }
+  // The single-list test log window, "Test Log Info". (DynamicDlgRecords.cpp)
+  void OpenTicTimeDlg();
+  TicTimeDlg* TicTimeWindow() const { return m_pTicTimeDlg; }
   bool IsInitialised() const { return m_bInitialised; }
   bool IsDestroyed() const { return m_bDestroyed; }
 
@@ -180,7 +189,6 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // DynamicDlg.cpp
   void CreateControls();
   void CreateSiteModels(int siteCount);
-  void LoadItemLibraries();
   void ReportSimulation();
   std::string ReadRecordIni(const char* section, const char* key, const char* defaultText, const std::string& path);
   int ReadRecordIniInt(const char* section, const char* key, int defaultValue, const std::string& path);
@@ -201,14 +209,20 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void ApplyPendingLot();
   void ApplyHandlerLot(const std::string& lot);
 
+  // DynamicDlgLibraries.cpp
+  void CreateLibraryWindow();
+  void FreeItemLibraries();
+  void LoadItemLibraries();
+  void EnsureItemsLoaded();
+
   // DynamicDlgRecords.cpp
   void CreateRecordWindows();
-  void LoadCycleItems(const ItemPlatform& platform);
   std::string TestLogBase();
   bool TestLogFolderWritable();
   void PostLogRow(int site, const QStringList& cells);
   void ShowErrorList();
   void WriteLotEndSummaries();
+  void StartLotTestLogs();
 
   // DynamicDlgShutdown.cpp
   void StopPanelWorkers();
@@ -263,6 +277,8 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   QPointer<CIntegratedLog> m_pIntegratedLog;
   QPointer<SiteLogTab> m_pSiteLogTab;
   QPointer<CycleSettingManager> m_pCycleWindow;
+  QPointer<CurrentLibrary> m_pCurrentLibrary;
+  QPointer<TicTimeDlg> m_pTicTimeDlg;
   MainScreenLayout m_Layout;
   std::vector<CStaticImage*> m_vecResultImage;
   std::vector<CSiteCtrl*> m_vecItemList;

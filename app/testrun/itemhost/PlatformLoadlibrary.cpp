@@ -54,13 +54,13 @@ bool ItemLibraryMap::NameLess::operator()(const std::string& a, const std::strin
 ItemLibraryMap::~ItemLibraryMap() { UnloadAll(); }
 
 int ItemLibraryMap::Load(const std::string& dllName, const std::string& folder, const std::string& root,
-                         const ItemPlatform& platform) {
+                         const ItemPlatform& platform, const ItemSource& source) {
   std::unique_lock lock(m_lock);
   if (const auto found = m_map.find(dllName); found != m_map.end()) return found->second->Status();
   auto library = std::make_unique<CPlatformLoadlibrary>(folder + "/" + dllName, root, platform);
   const int status = library->Status();
   m_map.emplace(dllName, std::move(library));
-  m_order.push_back({dllName, folder, status});
+  m_order.push_back({source.itemName, dllName, folder, source.role, status});
   return status;
 }
 

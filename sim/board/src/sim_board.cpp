@@ -10,6 +10,10 @@ namespace {
 constexpr uint32_t kIdentityBase = 0x5E1A0000;
 constexpr int kIoLevelEnableBank = 1;
 constexpr uint32_t kIoLevelEnableBit = 1u << 10;
+constexpr uint32_t kOutputWidthRegister = 0x034C;
+constexpr uint32_t kOutputHeightRegister = 0x034E;
+constexpr int kNativeWidth = 640;
+constexpr int kNativeHeight = 480;
 
 }  // namespace
 
@@ -41,6 +45,24 @@ bool Board::ModulePowered() const {
 bool Board::SensorStreaming() const {
   const auto it = sensorRegisters.find(0x0100);
   return ModulePowered() && it != sensorRegisters.end() && (it->second & 1) != 0;
+}
+
+int Board::SensorRegister16(uint32_t address, int unset) const {
+  const auto high = sensorRegisters.find(address);
+  const auto low = sensorRegisters.find(address + 1);
+  if (high == sensorRegisters.end() || low == sensorRegisters.end()) return unset;
+  return (high->second << 8) | low->second;
+}
+
+int Board::StreamWidth() const { return SensorRegister16(kOutputWidthRegister, kNativeWidth); }
+
+int Board::StreamHeight() const { return SensorRegister16(kOutputHeightRegister, kNativeHeight); }
+
+void Board::FollowStream() {
+  if (resolutionGiven) return;
+  const bool streaming = SensorStreaming();
+  width = streaming ? StreamWidth() : 0;
+  height = streaming ? StreamHeight() : 0;
 }
 
 uint32_t Board::DioLevels(int bank) const {

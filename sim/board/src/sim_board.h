@@ -101,6 +101,8 @@ struct Board {
   int bits = 8;
   int width = 0;
   int height = 0;
+  // The host set the receiver's resolution; until it does, the receiver takes the size of the stream.
+  bool resolutionGiven = false;
   bool receiving = false;
   uint16_t frameInfo = 0;
   std::vector<uint8_t> frame;
@@ -113,6 +115,14 @@ struct Board {
   double IoLevelVolts() const;
   bool ModulePowered() const;
   bool SensorStreaming() const;
+  // The size the sensor sends: its output size registers (x at 0x034C, y at 0x034E, 16 bits, high byte
+  // first), 640 x 480 until they are written.
+  int StreamWidth() const;
+  int StreamHeight() const;
+  // A receiver without a resolution from the host measures the stream: its size while the sensor streams,
+  // nothing otherwise.
+  void FollowStream();
+  int SensorRegister16(uint32_t address, int unset) const;
   uint32_t DioLevels(int bank) const;
   uint32_t LineBytes() const;
 

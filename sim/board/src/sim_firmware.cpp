@@ -113,11 +113,13 @@ void Dio(Packet& p) {
 void SetResolution(Packet& p) {
   p.board.height = p.U16(32);
   p.board.width = p.U16(34);
+  p.board.resolutionGiven = true;
   p.Finish(true);
 }
 
 void GetResolution(Packet& p) {
   Board& b = p.board;
+  b.FollowStream();
   p.PutU32(32, static_cast<uint32_t>(b.width));
   p.PutU32(36, static_cast<uint32_t>(b.height));
   p.PutU32(40, b.LineBytes());
@@ -127,6 +129,7 @@ void GetResolution(Packet& p) {
 
 void FrameRequest(Packet& p) {
   Board& b = p.board;
+  b.FollowStream();
   if (!b.receiving || !b.SensorStreaming() || b.width <= 0 || b.height <= 0) return p.Finish(false);
   RenderFrame(b);
   b.counterSteps = b.height > 8191 ? b.height / 2 : b.height;
