@@ -1,6 +1,7 @@
 #include "BaseDraw.h"
 
 #include <QFile>
+#include <QFontMetrics>
 #include <QImageReader>
 #include <QLabel>
 #include <QMouseEvent>
@@ -34,6 +35,14 @@ QFont HeavyFont(int pixelHeight) {
   QFont font("Arial");
   font.setWeight(QFont::Black);
   font.setPixelSize(std::max(1, pixelHeight));
+  return font;
+}
+
+// The configured height, made smaller where the text would not fit the view's width on one line.
+QFont FittedFont(int pixelHeight, const QString& text, int width) {
+  QFont font = HeavyFont(pixelHeight);
+  const int advance = QFontMetrics(font).horizontalAdvance(text);
+  if (advance > width && advance > 0) font.setPixelSize(std::max(1, font.pixelSize() * width / advance));
   return font;
 }
 
@@ -261,12 +270,13 @@ void CBaseDraw::PaintOverlays(QPainter& painter) {
   if (headline.empty()) return;
   const QColor colour = red ? QColor(255, 0, 0) : QColor(0x1D, 0xDB, 0x16);
   painter.setPen(colour);
-  painter.setFont(HeavyFont(width() * resultSize / 4 / 100));
-  painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, QString::fromStdString(headline));
+  const QString head = QString::fromStdString(headline);
+  painter.setFont(FittedFont(width() * resultSize / 4 / 100, head, width()));
+  painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, head);
   if (detail.empty()) return;
-  painter.setFont(HeavyFont(width() * detailSize / 12 / 100));
-  painter.drawText(rect().adjusted(0, height() / 2, 0, 0), Qt::AlignCenter | Qt::TextSingleLine,
-                   QString::fromStdString(detail));
+  const QString description = QString::fromStdString(detail);
+  painter.setFont(FittedFont(width() * detailSize / 12 / 100, description, width() - 8));
+  painter.drawText(rect().adjusted(0, height() / 2, 0, 0), Qt::AlignCenter | Qt::TextSingleLine, description);
 }
 
 bool CBaseDraw::PanAllowed() const {

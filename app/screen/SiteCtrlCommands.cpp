@@ -79,7 +79,8 @@ std::array<bool, 4> CSiteCtrl::ReadMenuRights(unsigned loginLevel) {
 }
 
 std::unique_ptr<QMenu> CSiteCtrl::CreateItemMenu() {
-  auto menu = std::make_unique<QMenu>(QStringLiteral("DLL_List_RclickMenu"), this);
+  // Owned by the caller alone: a Qt parent would delete it a second time with the list.
+  auto menu = std::make_unique<QMenu>(QStringLiteral("DLL_List_RclickMenu"));
   const std::array<bool, 4> rights = ReadMenuRights(LoginLevel());
   const std::pair<const char*, void (CSiteCtrl::*)()> commands[] = {
       {"Spec", &CSiteCtrl::OnSpec},

@@ -81,7 +81,7 @@ void ShowAndPaint(SitePanelStation& station, CQRVBaseDlg& window) {
   ASSERT_TRUE(station.WaitFor([&] {
     window.repaint();
     for (int site = 0; site < window.ViewCount(); ++site)
-      if (!window.SiteView(site)->FirstPaintDone()) return false;
+      if (!window.SiteView(site)->isHidden() && !window.SiteView(site)->FirstPaintDone()) return false;
     return true;
   }));
   station.WaitFor([] { return false; }, std::chrono::milliseconds(100));
