@@ -229,6 +229,15 @@ TEST(SiteViewsTest, TabViewShowsOneSiteAtATime) {
   panel.SiteTab()->setCurrentIndex(1);
   expectOnly(1);
   EXPECT_FALSE(Shown(PanelControl(panel, 2033))) << "B's item-time average is hidden by its layout entry";
+  // B's frame in B's view: the view shown is the site the tab shows, labelled once it has been painted.
+  ASSERT_TRUE(station.WaitFor([&] {
+    window.repaint();
+    return window.SiteView(1)->FirstPaintDone();
+  }));
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(100));
+  const std::vector<std::uint8_t> frame = GradientFrame(640, 480);
+  panel.m_pInterFaceSW->InDrawImage(1, frame.data(), 640, 480);
+  panel.m_pInterFaceSW->OutDrawImage(1);
   qrv::test::SaveScreenshot(panel, "site_panel_tab_view_site_b");
   qrv::test::SaveScreenshot(window, "main_window_tab_view_site_b");
 
