@@ -160,6 +160,8 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void ApplyZoom();
   // UI thread. One pass of the tab follower: in the tab view with one shared device, its site's tab and controls.
   void TabFollowPass();
+  // Any thread: when "Free Library" left the items unloaded, they are loaded again before a start.
+  void LoadFreedItemsBeforeStart();
   QLabel* ZoomText() const { return m_stZoom; }
   QSlider* ZoomSlider() const { return m_sliderZoom; }
   QTabBar* SiteTab() const { return m_tabSite; }

@@ -71,6 +71,7 @@ void DynamicDlg::SetRepeatRun(int repeatMode, unsigned repeatCount) {
 
 void DynamicDlg::OnBnClickedStart() {
   if (m_bClosing.load()) return;
+  LoadFreedItemsBeforeStart();
   m_hStartDispatchEvent.Set();
   for (int site = 0; site < SiteCount(); ++site) Log(site, "Clicked Start Button");
 }
@@ -98,6 +99,7 @@ int DynamicDlg::StartSite(int site, int usb, int server) {
     Log(0, "Start refused: site %d is not one of the %d configured sites", site, SiteCount());
     return -1;
   }
+  LoadFreedItemsBeforeStart();
   runner->StartSite(usb, server);
   return 0;
 }

@@ -1,5 +1,5 @@
-// The site panel's tab view (one site at a time in draw mode 3) and its tab follower, the zoom slider, and
-// the commands of the site item lists and views that act through the panel.
+// The site panel's tab view (one site at a time in draw mode 3) and its tab follower, the zoom slider, the
+// commands of the site item lists and views that act through the panel, and the reload of freed items.
 #include <QLabel>
 #include <QSlider>
 #include <QTabBar>
@@ -57,6 +57,14 @@ void DynamicDlg::ConnectViewCommands() {
   }
   m_tabFollowThread = std::thread(&DynamicDlg::TabFollow, this);
   m_hTabFollowEvent.Set();
+}
+
+// A start after "Free Library" loads the items again first (on the UI thread, where loading runs the Init list).
+void DynamicDlg::LoadFreedItemsBeforeStart() {
+  if (m_bItemsLoaded.load() != 0) return;
+  port::ui::Send([this] {
+    if (m_bItemsLoaded.load() == 0 && !m_bClosing.load()) LoadLibrary();
+  });
 }
 
 void DynamicDlg::OnTabSelChange() {

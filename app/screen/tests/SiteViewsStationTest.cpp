@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTabBar>
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -355,4 +356,27 @@ TEST(SiteViewsTest, EnterAndEscGoToTheFocusedControlWhileTheKeypadIsOn) {
     QCoreApplication::sendEvent(&panel, &escape);
     EXPECT_FALSE(panel.IsDestroyed());
   }
+}
+
+TEST(SiteViewsTest, StartsAfterFreeLibraryLoadTheItemsAgainFirst) {
+  SitePanelStation station("2", "2");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  ASSERT_TRUE(panel.AllItemsLoaded());
+  ASSERT_TRUE(panel.FreeLibrary());
+  EXPECT_FALSE(panel.AllItemsLoaded());
+  panel.StartButton()->click();
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2; }));
+  EXPECT_TRUE(panel.AllItemsLoaded());
+  const std::vector<std::string> calls = station.ProtocolCalls();
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                          [](const std::string& call) { return call.rfind("SendResultCode", 0) == 0 &&
+                                                               call.find("PASS") != std::string::npos; }),
+            2)
+      << "both sites ran their items, none refused them";
+
+  ASSERT_TRUE(panel.FreeLibrary());
+  EXPECT_EQ(panel.StartSite(1, 1, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 3; }));
+  EXPECT_TRUE(panel.AllItemsLoaded());
 }
