@@ -75,7 +75,6 @@ void DynamicDlg::CreateControls() {
   connect(m_btnStart, &QPushButton::clicked, this, [this] { OnBnClickedStart(); });
   connect(m_btnStop, &QPushButton::clicked, this, [this] { OnBnClickedStop(); });
   connect(m_btnLot, &QPushButton::clicked, this, [this] { ChangeLotNumber(); });
-  connect(m_tabSite, &QTabBar::currentChanged, this, [this](int index) { m_nTabSite.store(std::max(0, index)); });
 }
 
 int DynamicDlg::OnInitDialog() {
@@ -142,6 +141,7 @@ int DynamicDlg::OnInitDialog() {
   m_bKeyUse.store(ReadIniInt("COMMUNICATION", "KEY_USE", 0, ModelSettings::GetConfigIniPath()));
   CreateSiteThreads();
   m_pStartThread = std::thread(&DynamicDlg::StartDispatcher, this);
+  ConnectViewCommands();
   qApp->installEventFilter(this);
   SetExportTarget(this);
   m_bInitialised = true;

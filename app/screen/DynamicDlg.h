@@ -7,6 +7,7 @@
 // dispatcher reach the panel through SiteRunHost, ExportTarget and StartSite; those change models and flags
 // and queue view updates.
 #include <QDialog>
+#include <QEvent>
 #include <QPointer>
 #include <QStringList>
 #include <array>
@@ -42,6 +43,7 @@ class CGridCtrl;
 class CIntegratedLog;
 class CSiteCtrl;
 class CStaticImage;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -150,6 +152,20 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   int GetFpsDraw() override { return 0; }
   void DrawSiteLabel(int site) override;
 
+  // ---- tab view, zoom and the item lists' commands (DynamicDlgTabView.cpp)
+  // The login level the item lists' commands go by: the engineer level until logins land.
+  int LoginLevel() const;
+  // In the tab view (draw mode 3) only the site's view and controls are shown; elsewhere nothing happens.
+  void ShowSitePanel(int site);
+  void OnTabSelChange();
+  // The zoom slider's position + 100 percent, shown in the zoom text and handed to the site views.
+  void ApplyZoom();
+  // UI thread. One pass of the tab follower: in the tab view with one shared device, its site's tab and controls.
+  void TabFollowPass();
+  QLabel* ZoomText() const { return m_stZoom; }
+  QSlider* ZoomSlider() const { return m_sliderZoom; }
+  QTabBar* SiteTab() const { return m_tabSite; }
+
   // Controls the tests and the main window reach.
   QPushButton* StartButton() const { return m_btnStart; }
   QPushButton* StopButton() const { return m_btnStop; }
@@ -183,6 +199,8 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // Esc never closes the panel.
   void reject() override {}
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // With the keypad commands on, Enter and Esc are the focused control's, never the panel's buttons'.
+  void keyPressEvent(QKeyEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
 
  private:
@@ -224,6 +242,13 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void WriteLotEndSummaries();
   void StartLotTestLogs();
 
+  // DynamicDlgTabView.cpp
+  void ConnectViewCommands();
+  void TabFollow();
+  bool OwnsKeyTarget(const QWidget* widget) const;
+  void FollowZoomSlider(QEvent::Type type);
+  void SetSiteControlsVisible(int site, bool visible);
+
   // DynamicDlgShutdown.cpp
   void StopPanelWorkers();
   void StopHandlerServers();
@@ -257,6 +282,10 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
 
   std::thread m_pStartThread;
   port::Event m_hStartDispatchEvent;
+  std::thread m_tabFollowThread;
+  port::Event m_hTabFollowEvent;
+  // 1 while the left button, pressed on the zoom slider, is held.
+  int m_bZoomDrag = 0;
   int m_nTimer = 0;
 
   // ---- sites: models outlive the runners that change them

@@ -33,7 +33,9 @@ void DynamicDlg::LoadItemLibraries() {
 // A start on any thread loads freed items first, on the UI thread, where every load runs.
 void DynamicDlg::EnsureItemsLoaded() {
   if (m_bItemsLoaded.load() != 0) return;
-  port::ui::Send([this] { LoadItemLibraries(); });
+  port::ui::Send([this] {
+    if (m_bItemsLoaded.load() == 0 && !m_bClosing.load()) LoadItemLibraries();
+  });
 }
 
 bool DynamicDlg::FreeLibrary() {
