@@ -42,6 +42,7 @@ void DynamicDlg::SelectSiteTab(int site) {
 }
 
 void DynamicDlg::DrawSiteLabel(int site) {
+  if (!SiteDrawOn()) return;
   if (CBaseDraw* view = View(site)) view->DrawSiteLabel();
 }
 
