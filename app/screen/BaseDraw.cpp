@@ -1,10 +1,24 @@
 #include "BaseDraw.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QResizeEvent>
 
 #include "port/text.h"
 #include "port/ui_thread.h"
+
+namespace {
+
+// The largest size up to `size` at which the text fits the width: a narrow view never cuts its result.
+int FittingPixelSize(QFont font, const QString& text, int size, int width) {
+  for (; size > 8; --size) {
+    font.setPixelSize(size);
+    if (QFontMetrics(font).horizontalAdvance(text) <= width) break;
+  }
+  return size;
+}
+
+}  // namespace
 
 CBaseDraw::CBaseDraw(int site, QWidget* parent)
     : QWidget(parent), m_site(site), m_surface(port::Surface::Format::Rgb32),
@@ -112,12 +126,12 @@ void CBaseDraw::paintEvent(QPaintEvent*) {
   painter.setPen(QColor(255, 228, 0));
   painter.drawText(rect().adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(label));
   if (headline.empty()) return;
-  font.setPixelSize(std::max(12, height() / 5));
+  font.setPixelSize(FittingPixelSize(font, QString::fromStdString(headline), std::max(12, height() / 5), width() - 8));
   painter.setFont(font);
   painter.setPen(red ? QColor(255, 0, 0) : QColor(29, 219, 22));
   painter.drawText(rect(), Qt::AlignCenter, QString::fromStdString(headline));
   if (detail.empty()) return;
-  font.setPixelSize(std::max(10, height() / 16));
+  font.setPixelSize(FittingPixelSize(font, QString::fromStdString(detail), std::max(10, height() / 16), width() - 8));
   painter.setFont(font);
   painter.drawText(rect().adjusted(4, height() / 2 + height() / 8, -4, -4), Qt::AlignHCenter | Qt::AlignTop,
                    QString::fromStdString(detail));

@@ -4,7 +4,8 @@
 // after which the state of every site is reported on standard error and the station exits; QRV_EXIT_AFTER_MS
 // closes the main window after that many milliseconds, as a confirmed exit. QRV_TEST_RUN_SCREENSHOT names a PNG
 // of the screen (QRV_TEST_SCREEN_SIZE, "1920x1080" when not given) taken in the middle of a run: once every site
-// has tested and shows a frame in its view while two or more sites test; the station runs on. QRV_TEST_FINISH
+// has tested and shows a frame in its view while two or more sites show the Testing picture, with the state every
+// site shows; the station runs on. QRV_TEST_FINISH
 // makes every passing test end in "Finish".
 #include <QApplication>
 #include <QCoreApplication>
@@ -26,16 +27,20 @@
 
 #include "BaseDraw.h"
 #include "DynamicDlg.h"
+#include "FontStatic.h"
 #include "QRVBaseDlg.h"
 #include "SiteCtrl.h"
+#include "StaticImage.h"
 #include "Util.h"
 #include "QRV_Messages.h"
+#include "port/text.h"
 #include "port/window_message.h"
 #include "qrv_test/screenshot.h"
 
 namespace {
 
 constexpr int kPollMs = 200;
+constexpr int kFirstPictureId = 2008;
 
 QPixmap Picture(QWidget& mainWindow, DynamicDlg& panel) {
   const QPixmap main = mainWindow.grab();
@@ -123,19 +128,21 @@ void StartRunScreenshot(CQRVBaseDlg& window, DynamicDlg& panel) {
   QObject::connect(poll, &QTimer::timeout, &window, [&window, guard, poll, path, screen] {
     if (guard.isNull() || guard->IsDestroyed()) return poll->stop();
     DynamicDlg& panel = *guard;
-    int running = 0;
+    // What the screen shows now: the widgets change only on this thread, so the picture shows the same.
+    std::string states;
+    int testing = 0;
     for (int site = 0; site < panel.SiteCount(); ++site) {
       const CTestThread* runner = panel.Runner(site);
-      if (runner == nullptr || runner->RunCount() == 0 || !ViewShowsFrame(window, site)) return;
-      running += runner->IsRunning() ? 1 : 0;
+      const auto* picture = panel.findChild<CStaticImage*>(QString::number(kFirstPictureId + site));
+      if (runner == nullptr || runner->RunCount() == 0 || picture == nullptr || !ViewShowsFrame(window, site)) return;
+      testing += picture->StateIndex() == 1 ? 1 : 0;
+      states += port::Format("QRV test run state: site %c label=%s picture=%d frame=1\n", 'A' + site,
+                             panel.ResultLabel(site)->text().toUtf8().constData(), picture->StateIndex());
     }
-    if (running < 2) return;
+    if (testing < 2) return;
     poll->stop();
     const bool saved = qrv::test::SaveScreenPicture(path, screen, {&window, &panel});
-    std::fprintf(stderr, "QRV test run screenshot %s: %s\n", saved ? "saved" : "failed", path.c_str());
-    for (int site = 0; site < panel.SiteCount(); ++site)
-      std::fprintf(stderr, "QRV test run state: site %c label=%s picture=%d frame=%d\n", 'A' + site,
-                   panel.Model(site)->Label().c_str(), panel.Model(site)->Picture(), ViewShowsFrame(window, site) ? 1 : 0);
+    std::fprintf(stderr, "QRV test run screenshot %s: %s\n%s", saved ? "saved" : "failed", path.c_str(), states.c_str());
   });
   poll->start(kPollMs / 4);
 }
