@@ -26,14 +26,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kSites = 8;
-constexpr int kServers = 4;
+using qrv::test::kConnectMs;
+using qrv::test::kResultMs;
+using qrv::test::kServers;
+using qrv::test::kSites;
 constexpr int kModules = 4;
 
 // Server i starts sites i and i + 4 in turn, each after the result of the one before.
 int DriveServer(int server, int port) {
   handler::HandlerPeer peer;
-  if (!peer.Connect("127.0.0.1", port, 60000)) return 0;
+  if (!peer.Connect("127.0.0.1", port, kConnectMs)) return 0;
   int results = 0;
   for (int module = 0; module < kModules; ++module) {
     for (const int site : {server, server + kServers}) {
@@ -41,7 +43,7 @@ int DriveServer(int server, int port) {
       start.site = site;
       start.usb = server;
       start.bcd = port::Format("S%dM%03d", site, module);
-      results += peer.RunTest(start, 30000).has_value() ? 1 : 0;
+      results += peer.RunTest(start, kResultMs).has_value() ? 1 : 0;
     }
   }
   return results;
