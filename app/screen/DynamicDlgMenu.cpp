@@ -35,6 +35,7 @@ void DynamicDlg::CreateMenuBar() {
   m_menuBar->SetHandler(kLotNumber, [this] { OnMenuLotNumber(); });
   m_menuBar->SetHandler(kFreeLibrary, [this] { FreeLibrary(); });
   m_menuBar->SetHandler(kLoadLibrary, [this] { LoadLibrary(); });
+  m_menuBar->SetHandler(kCurrentLibrary, [this] { OpenCurrentLibrary(); });
 }
 
 int DynamicDlg::LoginLevel() const {
