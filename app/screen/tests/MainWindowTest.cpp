@@ -116,7 +116,7 @@ TEST(MainWindowTest, EnlargingAndRestoringEverySitesViewWhileSitesRunKeepsThePro
       {
         port::Surface& surface = *window.SiteView(site)->Surface();
         const std::lock_guard lock(surface.Mutex());
-        EXPECT_EQ(QSize(surface.Width(), surface.Height()), window.rect().size()) << site;
+        EXPECT_EQ(QSize(surface.Width(), surface.Height()), window.ImageArea().size()) << site;
         EXPECT_EQ(surface.Image().pixelColor(surface.Width() / 2, surface.Height() / 2), colourOf(site)) << site;
       }
       if (site == 2) qrv::test::SaveScreenshot(window, "main_window_enlarged_site_c");

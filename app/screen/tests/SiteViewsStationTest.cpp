@@ -214,7 +214,7 @@ TEST(SiteViewsTest, TabViewShowsOneSiteAtATime) {
     for (int site = 0; site < 4; ++site) {
       const bool mine = site == shown;
       EXPECT_EQ(Shown(window.SiteView(site)), mine) << "view " << site << " with tab " << shown;
-      EXPECT_EQ(window.SiteView(site)->geometry(), window.rect()) << site;
+      EXPECT_EQ(window.SiteView(site)->geometry(), window.ImageArea()) << site;
       EXPECT_EQ(Shown(panel.ItemList(site)), mine) << "item list " << site;
       EXPECT_EQ(Shown(panel.ResultLabel(site)), mine) << "result label " << site;
       EXPECT_EQ(Shown(PanelControl(panel, 2008 + site)), mine) << "result picture " << site;
