@@ -7,6 +7,7 @@
 // dispatcher reach the panel through SiteRunHost, ExportTarget and StartSite; those change models and flags
 // and queue view updates.
 #include <QDialog>
+#include <QPoint>
 #include <QPointer>
 #include <QStringList>
 #include <array>
@@ -45,6 +46,7 @@ class QPushButton;
 class QSlider;
 class QTabBar;
 class QTimer;
+class UIManagerDlg;
 
 class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, public ExportTarget {
   Q_OBJECT
@@ -168,6 +170,15 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   bool FreeLibrary();
   bool LoadLibrary();
   bool IsInitialised() const { return m_bInitialised; }
+
+  // ---- the screen-layout editor and the editing mode (DynamicDlgLayoutEdit.cpp)
+  // "Controller Setting": the editing mode on and the editor shown; false when there is no editor.
+  bool OpenControllerSetting();
+  // The editor closed: controls are no longer dragged.
+  void EndControllerSetting();
+  bool IsUiEditMode() const { return m_bUiEditMode.load() != 0; }
+  UIManagerDlg* LayoutEditor() const;
+  CIntegratedLog* ListLogWindow() const;
   bool IsDestroyed() const { return m_bDestroyed; }
 
  protected:
@@ -189,6 +200,12 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
 
   CTestThread* SiteRunner(int site) const;
   bool AnySiteRunningNow() const;
+
+  // DynamicDlgLayoutEdit.cpp
+  void CreateLayoutEditor();
+  // In the editing mode a left-button drag moves the panel's control under the mouse and stores its
+  // rectangle; the control itself never sees the press, so a dragged button is not clicked.
+  bool FilterControlDrag(QObject* watched, QEvent* event);
 
   // DynamicDlgStart.cpp
   void StartDispatcher();
@@ -284,4 +301,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   std::vector<QLabel*> m_listYield;
   CGridCtrl* m_gridList = nullptr;
   std::shared_ptr<QPointer<DynamicDlg>> m_self;
+  // The editor lives as long as the panel; the drag state belongs to the editing mode.
+  QPointer<UIManagerDlg> m_pUIManagerDlg;
+  QPointer<QWidget> m_pDragCtrl;
+  QPoint m_ptDragStart;
+  bool m_bDragging = false;
 };

@@ -107,6 +107,7 @@ bool DynamicDlg::PreTranslateKey(int virtualKey) {
 }
 
 bool DynamicDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (FilterControlDrag(watched, event)) return true;
   if (event->type() != QEvent::KeyPress) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return false;

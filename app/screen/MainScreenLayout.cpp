@@ -131,6 +131,27 @@ void MainScreenLayout::PlaceControls() {
   }
 }
 
+std::string MainScreenLayout::ControlKey(int id) const {
+  static const std::pair<int, const char*> kFixed[] = {
+      {1205, "INFORMATION_MSG"}, {1203, "LOGO_IMAGE"},  {1204, "LOT_BUTTON"},       {1017, "START_BUTTON"},
+      {1229, "STOP_BUTTON"},     {1216, "TAB_CTRL"},    {1184, "ZOOM_SLIDER"},      {1206, "ZOOM_SLIDER_TEXT"},
+      {1208, "USER_MSG"},        {1223, "FIRMWARE_VERSION"}, {1230, "ITEM_VERSION"}, {1232, "ERROR_LIST"}};
+  static const std::pair<int, const char*> kPerSite[] = {
+      {kListId, "DLL_LIST_%c"},         {kStateId, "TEST_STATE_%c"},          {kMessageId, "ERROR_MSG_%c"},
+      {kTimeId, "TIME_COUNTER_%c"},     {kAverageDllId, "AVERAGE_DLL_%c"},    {kAverageThreadId, "AVERAGE_THREAD_%c"},
+      {kYieldId, "YIELD_LIST_%c"}};
+  for (const auto& [fixedId, key] : kFixed)
+    if (id == fixedId) return key;
+  for (const auto& [firstId, format] : kPerSite)
+    if (id >= firstId && id < firstId + GetSiteCount()) return SiteKey(format, id - firstId);
+  return {};
+}
+
+void MainScreenLayout::SaveControlRect(int id, const QrvRect& rect) {
+  const std::string key = ControlKey(id);
+  if (!key.empty()) ControllerIni::WriteRect("USER_INTERFACE", key.c_str(), rect);
+}
+
 void MainScreenLayout::StyleLabel(CFontStatic* label, const char* section, const char* name) {
   if (label == nullptr) return;
   const FontSetting font = ControllerIni::ReadFont(section, name);

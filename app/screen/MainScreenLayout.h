@@ -56,6 +56,11 @@ class MainScreenLayout {
 
   // UI thread: places and shows every control by its Controller.ini [USER_INTERFACE] entry.
   void PlaceControls();
+  // A control dragged in the editing mode: its rectangle stored, shown, under the key of its control id in
+  // [USER_INTERFACE]. Ids of no control of this screen (or of a site it does not have) store nothing.
+  void SaveControlRect(int id, const QrvRect& rect);
+  // The [USER_INTERFACE] key of a control id; empty for any other id.
+  std::string ControlKey(int id) const;
   // UI thread: the ERROR_MSG font of the section on the site's result label, shown.
   void StyleSiteMessage(const char* section, int site);
   void ShowInformationMsg(const char* section);
