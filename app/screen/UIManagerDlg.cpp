@@ -70,6 +70,7 @@ void UIManagerDlg::CreateControls() {
   (new QVBoxLayout(fontBox))->addWidget(m_fontList);
   auto* windowBox = Group("View Size", this);
   (new QVBoxLayout(windowBox))->addWidget(m_windowList);
+
   auto* controlBox = Group("Control Location", this);
   auto* controlLayout = new QVBoxLayout(controlBox);
   controlLayout->addWidget(m_controlList);
@@ -79,8 +80,8 @@ void UIManagerDlg::CreateControls() {
   controlLayout->addLayout(buttons);
 
   auto* left = new QVBoxLayout;
-  left->addWidget(fontBox, 3);
-  left->addWidget(windowBox, 1);
+  left->addWidget(fontBox, 1);
+  left->addWidget(windowBox);
   auto* lists = new QHBoxLayout;
   lists->addLayout(left, 3);
   lists->addWidget(controlBox, 2);
@@ -133,15 +134,15 @@ QGroupBox* UIManagerDlg::CreateOptionBoxes() {
   drawLayout->addWidget(CreateSiteDrawBox(drawBox), 1);
   row->addWidget(drawBox, 1);
 
-  auto* viewBox = Group("View", options);
-  auto* viewLayout = new QVBoxLayout(viewBox);
-  m_viewSize = new QComboBox(viewBox);
+  auto* viewLayout = new QVBoxLayout;
+  m_viewSize = new QComboBox(options);
   m_viewSize->setObjectName("1181");
   for (const char* entry : kViewSizeEntries) m_viewSize->addItem(QString::fromUtf8(entry));
   connect(m_viewSize, QOverload<int>::of(&QComboBox::activated), this, [this] { ApplyViewMode(0); });
+  viewLayout->addSpacing(18);
   viewLayout->addWidget(m_viewSize);
   viewLayout->addStretch();
-  row->addWidget(viewBox);
+  row->addLayout(viewLayout);
   return options;
 }
 
@@ -154,6 +155,8 @@ QGroupBox* UIManagerDlg::CreateSiteDrawBox(QWidget* parent) {
   checks->addWidget(m_checkSite);
   checks->addWidget(m_checkPara);
   layout->addLayout(checks);
+  auto* alignments = new QVBoxLayout;
+  layout->addLayout(alignments, 1);
   const int ids[] = {1239, 1243, 1244};
   for (std::size_t i = 0; i < m_align.size(); ++i) {
     auto* combo = new QComboBox(box);
@@ -161,7 +164,7 @@ QGroupBox* UIManagerDlg::CreateSiteDrawBox(QWidget* parent) {
     for (const char* name : ControllerIni::SiteDrawAlignments()) combo->addItem(QString::fromUtf8(name));
     connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this, i](int index) { m_siteDrawAlign[i].store(std::max(0, index)); });
-    layout->addWidget(combo);
+    alignments->addWidget(combo);
     m_align[i] = combo;
   }
   return box;
@@ -189,6 +192,11 @@ void UIManagerDlg::CreateListColumns() {
   AddColumns(m_fontList, {{"Control Name", 159}, {"Size", 40}, {"R(B)", 39}, {"G(B)", 39}, {"B(B)", 39},
                           {"R", 35}, {"G", 35}, {"B", 35}, {"Italic", 53}, {"Boader", 53}});
   AddColumns(m_windowList, {{"Control Name", 159}, {"Left", 49}, {"Top", 49}, {"Right", 49}, {"Bottom", 49}});
+  // The three window rows are always in sight.
+  m_windowList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_windowList->setFixedHeight(m_windowList->horizontalHeader()->sizeHint().height() +
+                               static_cast<int>(std::size(kWindowKeys)) * m_windowList->verticalHeader()->defaultSectionSize() +
+                               2 * m_windowList->frameWidth() + 2);
   AddColumns(m_controlList, {{"", 25}, {"View", 138}, {"Left", 49}, {"Top", 49}, {"Right", 49}, {"Bottom", 49}});
   m_controlList->SetHeaderCheckAll(1);
   m_controlList->InitHeaderCheckBox();

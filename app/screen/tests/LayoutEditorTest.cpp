@@ -218,6 +218,7 @@ TEST_F(LayoutEditorTest, PresetCopiesOnlyTheListedControlsAndMissingOnesBecomeSh
   Write("BIG_INIT", "VIEW_SIZE", "1.0.0.1200.900");
   Write("BIG_INIT", "VIEW_SIZE_SUB", "1.5.0.405.-40");
   Write("BIG_INIT", "LOT_BUTTON", "1.11.12.111.62");
+  Write("BIG_INIT", "START_BUTTON", nullptr);
   Write("BIG_INIT", "STOP_BUTTON", "1.1.1.2.2");
   const std::string stop = Read("USER_INTERFACE", "STOP_BUTTON");
   DynamicDlg& panel = station.StartPanel();
