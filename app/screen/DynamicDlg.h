@@ -170,6 +170,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   bool FreeLibrary();
   bool LoadLibrary();
   bool IsInitialised() const { return m_bInitialised; }
+  bool IsDestroyed() const { return m_bDestroyed; }
 
   // ---- the screen-layout editor and the editing mode (DynamicDlgLayoutEdit.cpp)
   // "Controller Setting": the editing mode on and the editor shown; false when there is no editor.
@@ -179,7 +180,6 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   bool IsUiEditMode() const { return m_bUiEditMode.load() != 0; }
   UIManagerDlg* LayoutEditor() const;
   CIntegratedLog* ListLogWindow() const;
-  bool IsDestroyed() const { return m_bDestroyed; }
 
  protected:
   // Esc never closes the panel.
