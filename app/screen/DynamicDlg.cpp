@@ -15,7 +15,6 @@
 #include "FontStatic.h"
 #include "GridCtrl.h"
 #include "IntegratedLog.h"
-#include "ItemRegistration.h"
 #include "ModelSettings.h"
 #include "PlatformLog.h"
 #include "ProgramFolder.h"
@@ -76,7 +75,6 @@ void DynamicDlg::CreateControls() {
   connect(m_btnStart, &QPushButton::clicked, this, [this] { OnBnClickedStart(); });
   connect(m_btnStop, &QPushButton::clicked, this, [this] { OnBnClickedStop(); });
   connect(m_btnLot, &QPushButton::clicked, this, [this] { ChangeLotNumber(); });
-  connect(m_tabSite, &QTabBar::currentChanged, this, [this](int index) { m_nTabSite.store(std::max(0, index)); });
 }
 
 int DynamicDlg::OnInitDialog() {
@@ -144,6 +142,7 @@ int DynamicDlg::OnInitDialog() {
   m_bKeyUse.store(ReadIniInt("COMMUNICATION", "KEY_USE", 0, ModelSettings::GetConfigIniPath()));
   CreateSiteThreads();
   m_pStartThread = std::thread(&DynamicDlg::StartDispatcher, this);
+  ConnectViewCommands();
   qApp->installEventFilter(this);
   SetExportTarget(this);
   m_bInitialised = true;
@@ -229,21 +228,7 @@ void DynamicDlg::CreateSiteModels(int siteCount) {
 
 void DynamicDlg::CreateChildWindows() {
   CreateRecordWindows();
-  LoadItemLibraries();
-}
-
-void DynamicDlg::LoadItemLibraries() {
-  const ItemPlatform platform{m_pInterFaceSW, m_pHardwareTable, m_pProtocolTable, this};
-  for (int site = 0; site < static_cast<int>(m_models.size()); ++site) {
-    for (const DllEntry& entry : ItemRegistration::ReadSiteEntries(site)) {
-      if (entry.checked == 0) continue;
-      const int status = m_items.Load(entry.dll, "Dll", m_szRoot, platform);
-      if (status != kItemLoaded)
-        LogPlatformError("%s [%d] ERROR : %s load status %d", __func__, __LINE__, entry.dll.c_str(), status);
-    }
-  }
-  LoadCycleItems(platform);
-  m_bItemsLoaded.store(1);
+  CreateLibraryWindow();
 }
 
 void DynamicDlg::CreateSiteThreads() {

@@ -35,6 +35,7 @@ void DynamicDlg::StartDispatcher() {
   while (true) {
     m_hStartDispatchEvent.Wait();
     if (m_bWorkersStop.load()) return;
+    EnsureItemsLoaded();
     SetStopButtonFlag(0);
     for (int site = 0; site < SiteCount(); ++site) SetSiteStopFlag(site, 0);
     for (int site = 0; site < SiteCount(); ++site)
@@ -98,6 +99,7 @@ int DynamicDlg::StartSite(int site, int usb, int server) {
     Log(0, "Start refused: site %d is not one of the %d configured sites", site, SiteCount());
     return -1;
   }
+  EnsureItemsLoaded();
   runner->StartSite(usb, server);
   return 0;
 }

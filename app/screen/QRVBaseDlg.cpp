@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTabBar>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -76,6 +77,8 @@ void CQRVBaseDlg::OnInitDialog() {
   CreateChildWindows();
   m_pSitePanel->show();
   DockSitePanel();
+  // In the tab view the panel starts on site A's controls, as the views start on site A's view.
+  m_pSitePanel->ShowSitePanel(0);
 }
 
 void CQRVBaseDlg::SetMainTitle() {
@@ -99,10 +102,12 @@ void CQRVBaseDlg::CreateChildWindows() {
   m_nViewCount = m_pSitePanel->SiteCount();
   std::vector<CBaseDraw*> views;
   for (int site = 0; site < m_nViewCount; ++site) {
-    auto* view = new CBaseDraw(site, this);
+    auto* view = new CBaseDraw(site, m_pSitePanel->m_pInterFaceSW, m_pSitePanel.get(), this);
+    view->SetZoomText(m_pSitePanel->ZoomText());
     view->SetDoubleClickHandler([this](int enlarged) {
       if (!m_bEnlarged) {
-        m_nLastSiteCmd = kSiteCommand + enlarged;
+        // The context menu has entries for sites A to D only.
+        if (enlarged < kMenuSites) m_nLastSiteCmd = kSiteCommand + enlarged;
         EnlargeSiteView(enlarged);
       } else {
         RestoreSiteViews();
@@ -115,7 +120,6 @@ void CQRVBaseDlg::CreateChildWindows() {
   for (int site = 0; site < m_nViewCount; ++site)
     m_pSiteView[static_cast<std::size_t>(site)]->setVisible(m_pSitePanel->DrawMode() != 3 || site == 0);
   m_pSitePanel->AttachSiteViews(views);
-  for (CBaseDraw* view : views) view->DrawSiteLabel();
   // Every start takes the user's layout ([USER_INIT]) as the working one; the frame is then restored from it.
   if (UIManagerDlg* editor = m_pSitePanel->LayoutEditor()) editor->ApplyViewMode(UIManagerDlg::kUserSize);
   RestoreFrameGeometry();
@@ -200,12 +204,7 @@ void CQRVBaseDlg::DockSitePanel() {
 }
 
 void CQRVBaseDlg::RedrawView(int site) {
-  CBaseDraw* view = SiteView(site);
-  const CInterFace_SW* binder = m_pSitePanel ? m_pSitePanel->m_pInterFaceSW : nullptr;
-  if (view == nullptr || binder == nullptr || binder->OutDrawImage == nullptr) return;
-  view->SetSiteLabelSwitch(false);
-  binder->OutDrawImage(site);
-  view->SetSiteLabelSwitch(true);
+  if (CBaseDraw* view = SiteView(site)) view->Redraw();
 }
 
 void CQRVBaseDlg::showEvent(QShowEvent* event) {
@@ -259,7 +258,7 @@ void CQRVBaseDlg::wheelEvent(QWheelEvent* event) {
 
 void CQRVBaseDlg::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
-  if (m_nViewCount >= 1 && m_nViewCount <= 4) {
+  if (m_nViewCount >= 1 && m_nViewCount <= kMenuSites) {
     for (int site = 0; site < m_nViewCount; ++site) {
       QAction* action = menu.addAction(QString(QChar('A' + site)));
       action->setData(kSiteCommand + site);
@@ -305,6 +304,8 @@ void CQRVBaseDlg::RestoreSiteViews() {
   if (m_pSitePanel) m_pSitePanel->StoreViewRects();
   for (int site = 0; site < m_nViewCount; ++site)
     if (CBaseDraw* view = SiteView(site)) view->show();
+  // The tab view goes back to the site its tab shows, not to every view stacked over each other.
+  if (m_pSitePanel) m_pSitePanel->ShowSitePanel(m_pSitePanel->SiteTab()->currentIndex());
   DockSitePanel();
 }
 

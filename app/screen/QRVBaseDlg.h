@@ -20,6 +20,8 @@ class CQRVBaseDlg : public QDialog {
  public:
   static constexpr int kSiteCommand = 32864;
   static constexpr int kReturnCommand = 32868;
+  // Site counts up to this have site entries in the context menu.
+  static constexpr int kMenuSites = 4;
 
   explicit CQRVBaseDlg(QWidget* parent = nullptr);
   ~CQRVBaseDlg() override;
