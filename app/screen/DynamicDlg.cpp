@@ -12,11 +12,13 @@
 #include <filesystem>
 
 #include "BaseDraw.h"
+#include "ControllerIni.h"
 #include "FontStatic.h"
 #include "GridCtrl.h"
 #include "IntegratedLog.h"
 #include "ModelSettings.h"
 #include "PlatformLog.h"
+#include "ProtocolFunctionTable.h"
 #include "ProgramFolder.h"
 #include "SiteCtrl.h"
 #include "StaticImage.h"
@@ -70,8 +72,14 @@ void DynamicDlg::CreateControls() {
   m_tabSite = named(new QTabBar(this), 1216);
   m_stFirmwareVersion = named(new CFontStatic(this), 1223);
   m_stItemVersion = named(new CFontStatic(this), 1230);
-  m_stItemVersion->setText("ItemVersin.ini");
   m_gridList = named(new CGridCtrl(this), 1232);
+  // The operator reaches these from a distance and by touch.
+  for (QPushButton* button : {m_btnLot, m_btnStart, m_btnStop}) {
+    QFont face = button->font();
+    face.setPixelSize(18);
+    face.setBold(true);
+    button->setFont(face);
+  }
   connect(m_btnStart, &QPushButton::clicked, this, [this] { OnBnClickedStart(); });
   connect(m_btnStop, &QPushButton::clicked, this, [this] { OnBnClickedStop(); });
   connect(m_btnLot, &QPushButton::clicked, this, [this] { ChangeLotNumber(); });
@@ -101,8 +109,7 @@ int DynamicDlg::OnInitDialog() {
   m_nSendResultMode.store(ReadIniInt("CYCLE_SEND_RESULT", "check", 0, "Ref/" + model + "/Cycle.ini"));
   m_btnLot->setText(QString::fromUtf8(m_szLotNumber));
 
-  for (int site = 0; site < static_cast<int>(m_models.size()); ++site)
-    m_tabSite->addTab(QString(QChar('A' + site)));
+  ReadDrawOptions();
   MainScreenLayout::Controls controls;
   controls.infoMsg = m_stInfoMsg;
   controls.logo = m_imgLogo;
@@ -128,7 +135,7 @@ int DynamicDlg::OnInitDialog() {
   CreateLayoutEditor();
   m_Layout.SetOwner(this);
   m_Layout.Init(controls, models);
-  m_stFirmwareVersion->setText(QString::fromUtf8(m_szHardwareVer));
+  RefreshHandlerLink();
   for (int site = 0; site < static_cast<int>(m_models.size()); ++site) {
     std::function<void()> listHook = m_vecItemList[static_cast<std::size_t>(site)]->UpdateHook();
     m_models[static_cast<std::size_t>(site)]->SetUpdateHook([this, listHook, site] {
@@ -294,6 +301,32 @@ void DynamicDlg::QueueSiteRefresh(int site) {
     (*panel)->m_refreshQueued[static_cast<std::size_t>(site)].store(false);
     (*panel)->m_Layout.RefreshSite(site);
   });
+}
+
+void DynamicDlg::ReadDrawOptions() {
+  SetDrawOptions(ControllerIni::ReadUserInterfaceValue("SITE_DRAW") != 0,
+                 ControllerIni::ReadUserInterfaceValue("BASE_DRAW") != 0,
+                 ControllerIni::ReadUserInterfaceValue("FPS_DRAW") != 0);
+}
+
+void DynamicDlg::SetDrawOptions(bool siteDraw, bool resultDraw, bool fpsDraw) {
+  m_bSiteDraw.store(siteDraw ? 1 : 0);
+  m_bResultDraw.store(resultDraw ? 1 : 0);
+  m_bFpsDraw.store(fpsDraw ? 1 : 0);
+}
+
+void DynamicDlg::RefreshHandlerLink() {
+  MainScreenLayout::LinkStates states;
+  states.fill(MainScreenLayout::kLinkClosed);
+  {
+    const std::shared_lock lock(m_protocolLock);
+    const auto linkState = m_hProtocol != nullptr
+                               ? port::FindFunction<prototable::GetServerLinkState_Fn>(m_hProtocol, "GetServerLinkState")
+                               : nullptr;
+    for (int server = 0; linkState != nullptr && server < MainScreenLayout::kLinkServers; ++server)
+      states[static_cast<std::size_t>(server)] = linkState(server);
+  }
+  m_Layout.ShowHandlerLink(states);
 }
 
 void DynamicDlg::ShowZoom(int zoom) {

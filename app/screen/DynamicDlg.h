@@ -79,6 +79,13 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void StoreViewRect(int site);
   void StoreViewHandles();
   int DrawMode() const { return m_nDrawMode; }
+  // The layout file's "Site", "Result Draw" and "Fps Draw" switches; the layout editor sets them while it runs.
+  void ReadDrawOptions();
+  void SetDrawOptions(bool siteDraw, bool resultDraw, bool fpsDraw);
+  bool SiteDrawOn() const { return m_bSiteDraw.load() != 0; }
+  bool ResultDrawOn() const { return m_bResultDraw.load() != 0; }
+  // UI thread: the handler link of every protocol server onto the panel.
+  void RefreshHandlerLink();
   // The zoom slider and text follow a zoom set elsewhere (the main window's wheel).
   void ShowZoom(int zoom);
   // A configured site count the station can run: 1 to kMaxSites. Anything else is refused with a reason.
@@ -151,7 +158,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void SetOverride(int overrideFlag) override { m_bOverride.store(overrideFlag != 0 ? 1 : 0); }
   void SelectSiteTab(int site) override;
   void SetFinishAfterPass() override { m_bFinishAfterPass.store(1); }
-  int GetFpsDraw() override { return 0; }
+  int GetFpsDraw() override { return m_bFpsDraw.load(); }
   void DrawSiteLabel(int site) override;
 
   // ---- tab view, zoom and the item lists' commands (DynamicDlgTabView.cpp)
@@ -282,6 +289,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   std::atomic<int> m_bLoggedIn{0};
   std::atomic<int> m_bOverride{0};
   std::atomic<int> m_nDrawMode{0};
+  std::atomic<int> m_bSiteDraw{0};
+  std::atomic<int> m_bResultDraw{0};
+  std::atomic<int> m_bFpsDraw{0};
   std::atomic<int> m_nRepeatMode{0};
   std::atomic<int> m_nTabSite{0};
   std::atomic<bool> m_bClosing{false};

@@ -119,4 +119,5 @@ void DynamicDlg::OnTimer(int id) {
   if (id != kTimerId || m_bClosing.load()) return;
   if (m_nLoginLevel.load() >= 10) m_nLoginLevel.fetch_sub(10);
   ApplyPendingLot();
+  RefreshHandlerLink();
 }

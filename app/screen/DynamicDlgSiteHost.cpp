@@ -42,6 +42,7 @@ void DynamicDlg::SelectSiteTab(int site) {
 }
 
 void DynamicDlg::DrawSiteLabel(int site) {
+  if (!SiteDrawOn()) return;
   const CTestThread* runner = SiteRunner(site);
   if (CBaseDraw* view = View(site)) view->DrawSiteLabel(runner != nullptr ? runner->Usb() : site);
 }

@@ -146,6 +146,6 @@ void DynamicDlg::SendSiteResult(int site, int code) {
 void DynamicDlg::DrawSiteResult(int site, int, int code, const std::string& text) {
   CBaseDraw* view = View(site);
   if (view == nullptr) return;
-  view->DrawSiteLabel();
-  view->DrawResultText(code, text);
+  if (SiteDrawOn()) view->DrawSiteLabel();
+  if (ResultDrawOn()) view->DrawResultText(code, text);
 }

@@ -1,9 +1,12 @@
 #include "QRVBaseDlg.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTabBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -27,6 +30,8 @@ namespace {
 constexpr int kSizeMoveEndMs = 300;
 constexpr int kMinZoom = 100;
 constexpr int kMaxZoom = 200;
+// The site panel's window frame beside its client width.
+constexpr int kPanelFrameMargin = 10;
 
 // Cells of sites A, B, C, ... in the two-row grid, by site count and layout mode; null: no such layout.
 const int* GridCells(int siteCount, int drawMode) {
@@ -129,8 +134,15 @@ void CQRVBaseDlg::CreateChildWindows() {
 // Until the window is framed the margins are unknown, so the client takes the frame's size at first and
 // gives the margins back once they are known; restoring the client rectangle instead moved the window by
 // the frame at every start.
+// A layout saved on a larger screen would leave the panel out of reach: the frame shrinks to the screen.
+// An offscreen run has no screen to fit.
 void CQRVBaseDlg::RestoreFrameGeometry() {
   m_savedFrame = ToQRect(ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE"));
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr && QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    const QrvRect sub = ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE_SUB");
+    m_savedFrame = FitFrameToScreen(m_savedFrame, sub.right + kPanelFrameMargin, screen->availableGeometry());
+  }
   m_bFrameFitPending = true;
   move(m_savedFrame.topLeft());
   resize(m_savedFrame.size());
@@ -147,6 +159,15 @@ void CQRVBaseDlg::FitClientToSavedFrame() {
 
 CBaseDraw* CQRVBaseDlg::SiteView(int site) const {
   return site >= 0 && site < m_nViewCount ? m_pSiteView[static_cast<std::size_t>(site)].data() : nullptr;
+}
+
+QRect CQRVBaseDlg::FitFrameToScreen(const QRect& frame, int reserveRight, const QRect& available) {
+  if (available.isEmpty()) return frame;
+  const int width = std::max(1, std::min(frame.width(), available.width() - reserveRight));
+  const int height = std::max(1, std::min(frame.height(), available.height()));
+  const int left = std::clamp(frame.left(), available.left(), std::max(available.left(), available.right() + 1 - reserveRight - width));
+  const int top = std::clamp(frame.top(), available.top(), std::max(available.top(), available.bottom() + 1 - height));
+  return QRect(left, top, width, height);
 }
 
 QrvRect CQRVBaseDlg::CalcGridCellRect(int siteCount, int cell, int width, int height) {

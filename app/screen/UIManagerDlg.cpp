@@ -173,7 +173,10 @@ QGroupBox* UIManagerDlg::CreateSiteDrawBox(QWidget* parent) {
 QCheckBox* UIManagerDlg::AddCheck(QWidget* parent, const char* text, int id, std::atomic<int>& mirror) {
   auto* check = new QCheckBox(QString::fromUtf8(text), parent);
   check->setObjectName(QString::number(id));
-  connect(check, &QCheckBox::toggled, this, [&mirror](bool on) { mirror.store(on ? 1 : 0); });
+  connect(check, &QCheckBox::toggled, this, [this, &mirror](bool on) {
+    mirror.store(on ? 1 : 0);
+    m_panel.SetDrawOptions(m_siteDraw.load() != 0, m_resultDraw.load() != 0, m_fpsDraw.load() != 0);
+  });
   return check;
 }
 

@@ -116,8 +116,14 @@ void UIManagerDlg::WriteOptions(const char* section) {
 
 void UIManagerDlg::RestyleScreen(const char* section) {
   MainScreenLayout& layout = m_panel.Layout();
+  layout.ShowControls();
   for (int site = 0; site < layout.GetSiteCount(); ++site) layout.StyleSiteMessage(section, site);
   layout.ShowUserMsg(section);
   layout.ShowInformationMsg(section);
+  layout.ShowFirmwareVersion(section);
+  layout.ShowItemVersion(section);
+  layout.StyleAverageThread(section);
+  layout.StyleAverageDll(section);
+  layout.StyleTimeCounter(section);
   layout.PlaceControls();
 }

@@ -83,6 +83,7 @@ void UIManagerDlg::ApplyFullScreen(int mode) {
 void UIManagerDlg::PlaceAndStyleControls() {
   MainScreenLayout& layout = m_panel.Layout();
   layout.PlaceControls();
+  layout.ShowControls();
   for (int site = 0; site < m_panel.SiteCount(); ++site) layout.StyleSiteMessage("USER_INIT", site);
 }
 
