@@ -10,6 +10,7 @@
 
 #include "GridCtrl.h"
 #include "GridEdit.h"
+#include "SiteCtrl.h"
 #include "SiteDynamicDlg.h"
 #include "SiteManagerDlg.h"
 #include "SiteSpecTabDlg.h"
