@@ -1,6 +1,5 @@
 #include "DllRegistrationLists.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QDropEvent>
 #include <QFileDialog>
