@@ -50,6 +50,7 @@ class QPushButton;
 class QSlider;
 class QTabBar;
 class QTimer;
+class SiteSpecTabDlg;
 class UIManagerDlg;
 
 class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, public ExportTarget {
@@ -202,6 +203,18 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void OpenTicTimeDlg();
   TicTimeDlg* TicTimeWindow() const { return m_pTicTimeDlg; }
   bool IsInitialised() const { return m_bInitialised; }
+
+  // ---- item windows (DynamicDlgItemWindows.cpp)
+  // "Dll Manager", modal. After Apply the site item lists, the "Spec Setting" pages and the test items
+  // follow the new registration; the items are not reloaded while a site tests (a line in site A's log).
+  // Returns the dialog's result.
+  int OpenSiteManager();
+  // "Spec Setting", modeless, built on first use and shown.
+  SiteSpecTabDlg* OpenSpecSetting();
+  // The single-list item manager, modal; no run reads its list. Returns the dialog's result.
+  int OpenDllManager();
+  // The "Spec Setting" pages read the registration again (after it or the model changed).
+  void RebuildSpecSetting();
   bool IsDestroyed() const { return m_bDestroyed; }
 
   // ---- the screen-layout editor and the editing mode (DynamicDlgLayoutEdit.cpp)
@@ -335,6 +348,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   QPointer<CycleSettingManager> m_pCycleWindow;
   QPointer<CurrentLibrary> m_pCurrentLibrary;
   QPointer<TicTimeDlg> m_pTicTimeDlg;
+  QPointer<SiteSpecTabDlg> m_pSpecWindow;
   MainScreenLayout m_Layout;
   std::vector<CStaticImage*> m_vecResultImage;
   std::vector<CSiteCtrl*> m_vecItemList;
