@@ -217,6 +217,23 @@ TEST_F(ConfigDlgTest, SaveIsRefusedWhileASiteRunsButModelOnlyChoosesTheModelAnyw
   EXPECT_FALSE(m_station.Exists("Ref/Gone")) << "nothing is made for the missing model";
 }
 
+TEST_F(ConfigDlgTest, OpenShowsTheStoredFoldersAndTheListLogEditsButCreatesNone) {
+  fs::create_directories(m_station.Path("Eng"));
+  m_station.Write("Ref/A/Config.ini", "[LOG]\r\nProductionLog=" + m_station.Path("Prod") + "\r\nEngineerLog=" +
+                                          m_station.Path("Eng") + "\r\n");
+  ConfigDlg dialog({});
+  Find<QLineEdit>(dialog, 1098)->setText("/typed/but/not/saved");
+  Find<QPushButton>(dialog, 1022)->click();
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << "the stored engineer folder exists";
+  Find<QPushButton>(dialog, 1021)->click();
+  EXPECT_TRUE(BoxShown(m_station.Path("Prod") + " does not exist."));
+  EXPECT_FALSE(m_station.Exists("Prod"));
+  port::ClearShownMessageBoxes();
+  Find<QLineEdit>(dialog, 1099)->setText(QString::fromStdString(m_station.Path("Eng")));
+  Find<QPushButton>(dialog, 1023)->click();
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << "the list-log row opens the folder in its edit";
+}
+
 TEST(ModelNameTest, NamesThatAreNoPlainFolderNameAreRefused) {
   const struct {
     std::string name;

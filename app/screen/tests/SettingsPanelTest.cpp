@@ -89,11 +89,16 @@ TEST(SettingsPanelTest, ConfigOpensWithTheModelsValuesAndTheStationReadsWhatItSa
 TEST(SettingsPanelTest, CommunicationTurnsTheKeypadOnAndLoadsTheHandlerLinkAfterTheItems) {
   SitePanelStation station("2", "1");
   station.RegisterItems(2, {"TestItemA.dll"});
+  station.WriteConfig("COMMUNICATION", "KEY_USE_9", "STOP");
   DynamicDlg& panel = station.StartPanel();
+  // Holds the item's module, so the protocol library's unload can count the item's deletes.
+  const TestItemControl item(station.Root() + "/Dll/TestItemA.dll");
   const int loads = station.CountCalls("Load_Protocol");
   qrv::test::OnNextModal([](QDialog& dialog) {
     auto* keys = dynamic_cast<CommunicationDlg*>(&dialog);
     ASSERT_NE(keys, nullptr);
+    EXPECT_FALSE(keys->KeyUse()->isChecked());
+    EXPECT_EQ(keys->List()->GetItemText(9, 1), "STOP");
     keys->KeyUse()->setChecked(true);
     keys->List()->SetItemText(4, 1, "START");
     Find<QPushButton>(dialog, 1)->click();
@@ -128,6 +133,7 @@ TEST(SettingsPanelTest, TheErrorCodeEditorsSavedTableChangesTheNextRunsHandlerCo
   qrv::test::OnNextModal([](QDialog& dialog) {
     auto* editor = dynamic_cast<ErrorCodeDlg*>(&dialog);
     ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Find<QLineEdit>(dialog, 1247)->text(), "999");
     CGridCtrl* dlls = editor->DllList();
     for (int row = 0; row < dlls->GetItemCount(); ++row)
       if (dlls->GetItemText(row, ErrorCodeDlg::kDllNameColumn) == "TestItemA.dll") dlls->setCurrentCell(row, 0);
@@ -208,9 +214,11 @@ TEST(SettingsPanelTest, ALotNumberTypedOnTheKeyboardStartsTheLot) {
   ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2; }));
   ASSERT_EQ(panel.Model(0)->Counts().total, 1);
 
-  qrv::test::OnNextModal([](QDialog& dialog) {
+  const std::string oldLot = station.ReadConfig("LOT_NUMBER", "number");
+  qrv::test::OnNextModal([&](QDialog& dialog) {
     EXPECT_EQ(dialog.objectName(), "170");
     auto* edit = Find<QLineEdit>(dialog, 1042);
+    EXPECT_EQ(edit->text().toStdString(), oldLot);
     qrv::test::OnNextModal([](QDialog& keyboard) {
       for (const QString caption : {"4", "2", "7"}) ClickKey(keyboard, caption);
       qrv::test::SaveScreenshot(keyboard, "lot_keyboard");
