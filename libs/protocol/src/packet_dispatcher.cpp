@@ -259,8 +259,9 @@ void PacketDispatcher::OnStandbyOffset(const ProtocolPacket& packet) {
 
 void PacketDispatcher::OnLot(const ProtocolPacket& packet) {
   CQRV_LoadMemory* record = line_->Record();
-  const std::string oldLot = WithoutLineEnds(record->GetLotNumber());
+  const std::string oldLot = lastLot_.empty() ? WithoutLineEnds(record->GetLotNumber()) : lastLot_;
   const std::string newLot = SafeLotName(GetPacketField(packet.Data(), "LOT"));
+  lastLot_ = newLot;
   if (oldLot != newLot) {
     if (record->IniWrite_Double) {
       const std::string meter = port::NormalizePath(kColourMeterFile);

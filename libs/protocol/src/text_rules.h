@@ -17,7 +17,8 @@ double ParseDouble(std::string_view text);
 // mistyped setting never ends up on a port the system picks or on a number the socket layer cuts.
 std::optional<int> ParsePortText(std::string_view text);
 
-inline constexpr std::size_t kMaxLotLength = 31;
+// As long as the site panel keeps a lot, so that a long lot reaches it whole and reads as unchanged the next time.
+inline constexpr std::size_t kMaxLotLength = 64;
 
 // The lot as it may become part of a file name: CR and LF removed, path and control characters replaced
 // by '_', a name of dots only made harmless, cut to kMaxLotLength characters.

@@ -160,6 +160,19 @@ TEST_F(ProtocolLink, LotIsMadeSafeBeforeItReachesThePanel) {
   EXPECT_TRUE(Station().LogHas("LotChange old : LOT-OLD new : .._.._x_LOT9"));
 }
 
+TEST_F(ProtocolLink, ARepeatedLongLotReachesThePanelWholeAndChangesTheLotOnce) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  const std::string lot = "LOT-" + std::string(50, '7');
+  for (int repeat = 0; repeat < 2; ++repeat) {
+    EXPECT_FALSE(Request(peer, HandlerPeer::CommandPacket(4 + repeat, 'M', "LOT", "@LOT=" + lot), 200).has_value());
+  }
+  ASSERT_TRUE(PumpUntil([] { return Station().PanelCommands().size() == 2; }));
+  EXPECT_EQ(Station().PanelCommands()[0], "LOT_NUMBER," + lot);
+  EXPECT_EQ(Station().PanelCommands()[1], "LOT_NUMBER," + lot);
+  EXPECT_EQ(Station().LogCount("LotChange old : "), 1);
+}
+
 TEST_F(ProtocolLink, SplitMergedAndUnterminatedPacketsOverTheWire) {
   HandlerPeer peer;
   ASSERT_TRUE(Connect(peer, 1));

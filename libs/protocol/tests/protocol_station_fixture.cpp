@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <fstream>
@@ -38,12 +39,12 @@ std::vector<std::string> FakeStation::PanelCommands() {
   return panelCommands;
 }
 
-bool FakeStation::LogHas(const std::string& text) {
+bool FakeStation::LogHas(const std::string& text) { return LogCount(text) > 0; }
+
+int FakeStation::LogCount(const std::string& text) {
   const std::lock_guard lock(mutex);
-  for (const auto& line : logLines) {
-    if (line.find(text) != std::string::npos) return true;
-  }
-  return false;
+  return static_cast<int>(std::count_if(logLines.begin(), logLines.end(),
+                                        [&](const std::string& line) { return line.find(text) != std::string::npos; }));
 }
 
 bool FakeStation::ErrorLogHas(const std::string& text) {

@@ -42,6 +42,7 @@ struct FakeStation {
   std::vector<StartCall> Starts();
   std::vector<std::string> PanelCommands();
   bool LogHas(const std::string& text);
+  int LogCount(const std::string& text);
   bool ErrorLogHas(const std::string& text);
 };
 FakeStation& Station();

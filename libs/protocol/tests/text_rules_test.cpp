@@ -64,7 +64,9 @@ INSTANTIATE_TEST_SUITE_P(Lots, SafeLotTable,
                                          LotCase{"../../etc/passwd", ".._.._etc_passwd"}, LotCase{"..", "__"},
                                          LotCase{"a\\b:c*d?e", "a_b_c_d_e"}, LotCase{"tab\there", "tab_here"},
                                          LotCase{"0123456789012345678901234567890123456789",
-                                                 "0123456789012345678901234567890"}));
+                                                 "0123456789012345678901234567890123456789"},
+                                         LotCase{"LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL",
+                                                 "LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL"}));
 
 }  // namespace
 }  // namespace protocol

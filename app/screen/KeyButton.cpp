@@ -1,0 +1,14 @@
+#include "KeyButton.h"
+
+KeyButton::KeyButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+  setObjectName(caption);
+  setMinimumSize(kKeySize, kKeySize);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  // A finger cannot aim at a button that takes the focus from the edit.
+  setFocusPolicy(Qt::NoFocus);
+  setAutoDefault(false);
+  QFont keyFont = font();
+  keyFont.setPointSize(16);
+  keyFont.setBold(true);
+  setFont(keyFont);
+}
