@@ -257,6 +257,11 @@ bool ConfigDlg::SaveConfig() {
 bool ConfigDlg::ConfirmNewModelFolder(const std::string& name, const std::string& folder) const {
   std::error_code error;
   if (!std::filesystem::exists(folder, error)) return true;
+  if (!std::filesystem::is_directory(folder, error)) {
+    port::MessageBox("Ref holds a file named " + name + ": it is no model and stays.", "Config",
+                     port::kMbOk | port::kMbIconWarning);
+    return false;
+  }
   if (port::EqualsNoCase(name, ModelSettings::ReadModelName())) {
     port::MessageBox("This is the same model.", "Config", port::kMbOk | port::kMbIconWarning);
     return false;

@@ -303,6 +303,13 @@ TEST_F(NewModelTest, AnExistingModelIsReplacedOnlyWhenTheOperatorAgreesAndTheCur
   EXPECT_EQ(port::ShownMessageBoxes()[0].text, "This is the same model.") << "no question for the model in use";
   EXPECT_TRUE(m_station.Exists("Ref/A"));
 
+  port::ClearShownMessageBoxes();
+  m_station.Write("Ref/Shared.ini", "[KEEP]\r\n");
+  ConfigDlg file({});
+  NewModel(file, "SHARED.INI");
+  EXPECT_TRUE(BoxShown("it is no model")) << "no question, no Trash for a file of Ref";
+  EXPECT_EQ(m_station.Read("Ref/Shared.ini"), "[KEEP]\r\n");
+
   ConfigDlg replaced({});
   port::QueueMessageBoxAnswer(port::kIdYes);
   NewModel(replaced, "B");
