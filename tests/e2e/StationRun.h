@@ -9,6 +9,13 @@
 
 namespace qrv::test {
 
+// The shipped models' handler link: eight sites on four servers, two sites each.
+inline constexpr int kSites = 8;
+inline constexpr int kServers = 4;
+// How long a station under the sanitizers on a loaded two-core machine may take to connect and to answer.
+inline constexpr int kConnectMs = 60000;
+inline constexpr int kResultMs = 30000;
+
 class StationProcess {
  public:
   // Starts the test build of the program from <station> with the test's environment plus the given variables.

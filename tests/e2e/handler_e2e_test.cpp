@@ -28,11 +28,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kSites = 8;
-constexpr int kServers = 4;
+using qrv::test::kConnectMs;
+using qrv::test::kResultMs;
+using qrv::test::kServers;
+using qrv::test::kSites;
 constexpr int kModulesPerSite = 50;
-constexpr int kConnectMs = 60000;
-constexpr int kResultMs = 30000;
 
 // The module a start names, so the result it echoes tells which site and which start it answers.
 std::string ModuleCode(int site, int module) { return port::Format("S%dM%03d", site, module); }

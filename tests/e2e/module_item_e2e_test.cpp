@@ -31,10 +31,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kSites = 8;
-constexpr int kServers = 4;
-constexpr int kConnectMs = 60000;
-constexpr int kResultMs = 30000;
+using qrv::test::kSites;
+using qrv::test::kServers;
+using qrv::test::kConnectMs;
+using qrv::test::kResultMs;
 constexpr int kWidth = 640;  // the model's sensor
 constexpr int kHeight = 480;
 constexpr double kJpegLevels = 3.0;

@@ -26,9 +26,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kServers = 4;
-constexpr int kConnectMs = 60000;
-constexpr int kResultMs = 30000;
+using qrv::test::kServers;
+using qrv::test::kConnectMs;
+using qrv::test::kResultMs;
 constexpr auto kCloseTimeout = 60s;
 
 // A copy of the built station on simulated boards with its handler ports on free loopback ports.
