@@ -1,16 +1,71 @@
 #include "BaseDraw.h"
 
+#include <QFile>
+#include <QFontMetrics>
+#include <QImageReader>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
+#include <vector>
 
+#include "ControllerIni.h"
+#include "ProgramFolder.h"
+#include "QRV_PlatformMemory.h"
+#include "port/module.h"
+#include "port/path.h"
 #include "port/text.h"
 #include "port/ui_thread.h"
 
-CBaseDraw::CBaseDraw(int site, QWidget* parent)
-    : QWidget(parent), m_site(site), m_surface(port::Surface::Format::Rgb32),
-      m_self(std::make_shared<QPointer<CBaseDraw>>(this)) {
+namespace {
+
+constexpr int kDtCenter = 0x1, kDtRight = 0x2, kDtVCenter = 0x4, kDtBottom = 0x8, kDtWordBreak = 0x10,
+              kDtSingleLine = 0x20, kDtCalcRect = 0x400;
+const QColor kBackground(24, 24, 24);
+
+// The Qt alignment of a combination of text-drawing flags; the vertical flags act on a single line only.
+int AlignmentOf(int flags) {
+  int align = (flags & kDtCenter) ? Qt::AlignHCenter : (flags & kDtRight) ? Qt::AlignRight : Qt::AlignLeft;
+  if (!(flags & kDtSingleLine)) return align | Qt::AlignTop | ((flags & kDtWordBreak) ? Qt::TextWordWrap : 0);
+  return align | ((flags & kDtVCenter) ? Qt::AlignVCenter : (flags & kDtBottom) ? Qt::AlignBottom : Qt::AlignTop);
+}
+
+QFont HeavyFont(int pixelHeight) {
+  QFont font("Arial");
+  font.setWeight(QFont::Black);
+  font.setPixelSize(std::max(1, pixelHeight));
+  return font;
+}
+
+// The configured height, made smaller where the text would not fit the view's width on one line.
+QFont FittedFont(int pixelHeight, const QString& text, int width) {
+  QFont font = HeavyFont(pixelHeight);
+  const int advance = QFontMetrics(font).horizontalAdvance(text);
+  if (advance > width && advance > 0) font.setPixelSize(std::max(1, font.pixelSize() * width / advance));
+  return font;
+}
+
+template <typename Fn>
+Fn LibraryEntry(const CInterFace_SW* binder, const char* name) {
+  return binder != nullptr ? port::FindFunction<Fn>(binder->m_hSoftware, name) : nullptr;
+}
+
+}  // namespace
+
+CBaseDraw::CBaseDraw(int site, QWidget* parent) : CBaseDraw(site, nullptr, nullptr, parent) {}
+
+CBaseDraw::CBaseDraw(int site, const CInterFace_SW* binder, CQRV_LoadMemory* record, QWidget* parent)
+    : QWidget(parent), m_site(site), m_binder(binder), m_record(record),
+      m_screenRgb(LibraryEntry<void (*)(int, int, int)>(binder, "OnScreenRGB")),
+      m_dlgShowStatus(LibraryEntry<int (*)()>(binder, "GetDlgShowStatus")),
+      m_surface(port::Surface::Format::Rgb32), m_self(std::make_shared<QPointer<CBaseDraw>>(this)) {
   setObjectName("222");
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // The pixel report follows the cursor without a button held; a click gives the view the keyboard, whose
+  // keypad commands the site panel takes.
+  setMouseTracking(true);
+  setFocusPolicy(Qt::ClickFocus);
   std::weak_ptr<QPointer<CBaseDraw>> self = m_self;
   m_surface.SetRepaintCallback([self] {
     if (auto view = self.lock(); view && *view) (*view)->update();
@@ -19,6 +74,8 @@ CBaseDraw::CBaseDraw(int site, QWidget* parent)
 
 CBaseDraw::~CBaseDraw() { m_surface.SetRepaintCallback({}); }
 
+void CBaseDraw::SetZoomText(QLabel* zoomText) { m_zoomText = zoomText; }
+
 void CBaseDraw::QueueRepaint() {
   std::weak_ptr<QPointer<CBaseDraw>> self = m_self;
   port::ui::Post([self] {
@@ -26,19 +83,31 @@ void CBaseDraw::QueueRepaint() {
   });
 }
 
+int CBaseDraw::ToDrawTextFlags(int index) { return index >= 2 && index <= 14 ? 1 << (index - 2) : 0; }
+
 void CBaseDraw::DrawSiteLabel(int usb) {
-  if (!m_labelSwitch.load()) return;
+  if (!m_labelSwitch.load() || ControllerIni::ReadUserInterfaceValue("SITE_DRAW") == 0) return;
   const char letter = static_cast<char>('A' + m_site);
+  const bool para = ControllerIni::ReadUserInterfaceValue("PARA_DRAW") != 0;
+  const FontSetting font = ControllerIni::ReadFont("USER_INIT", "SITE_DRAW");
+  LabelStyle style{font.size, QColor(font.red % 256, font.green % 256, font.blue % 256), 0};
+  for (const char* key : {"SITE_DRAW_1", "SITE_DRAW_2", "SITE_DRAW_3"})
+    style.flags |= ToDrawTextFlags(ControllerIni::ReadUserInterfaceValue(key));
   {
     const std::lock_guard lock(m_overlayLock);
-    m_siteLabel = usb >= 0 ? port::Format("%c - %d", letter, usb) : std::string(1, letter);
+    m_siteLabel = para ? port::Format("%c - %d", letter, usb) : std::string(1, letter);
+    m_labelStyle = style;
   }
   QueueRepaint();
 }
 
 void CBaseDraw::DrawResultText(int code, const std::string& text) {
+  const int resultSize = ControllerIni::ReadFont("USER_INIT", "RESULT_MSG").size;
+  const int detailSize = ControllerIni::ReadFont("USER_INIT", "RESULT_DESC_MSG").size;
   {
     const std::lock_guard lock(m_overlayLock);
+    m_resultFontSize = resultSize;
+    m_detailFontSize = detailSize;
     if (text == "STOP") {
       m_headline = "STOP";
       m_detail.clear();
@@ -75,52 +144,169 @@ std::string CBaseDraw::SiteLabelText() const {
   return m_siteLabel;
 }
 
+std::string CBaseDraw::CaptureName() const {
+  const std::lock_guard lock(m_overlayLock);
+  return m_captureName;
+}
+
+void CBaseDraw::DrawCaptureImage(const std::string& name) {
+  m_captured.store(true);
+  {
+    const std::lock_guard lock(m_overlayLock);
+    m_captureName = name;
+  }
+  const std::string folder = port::JoinPath(port::JoinPath(ProgramFolder::Root(), "Image capture"),
+                                            std::to_string(m_site));
+  const QImage picture(QString::fromStdString(port::JoinPath(folder, name + ".jpg")));
+  {
+    const std::lock_guard lock(m_surface.Mutex());
+    if (m_surface.IsEmpty()) return;
+    QPainter painter(&m_surface.Image());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (picture.isNull()) {
+      // The operator asked for a picture: say which one is missing rather than show a stale image.
+      painter.fillRect(m_surface.Image().rect(), kBackground);
+      painter.setPen(QColor(255, 228, 0));
+      painter.setFont(HeavyFont(std::max(14, m_surface.Height() / 20)));
+      painter.drawText(m_surface.Image().rect(), Qt::AlignCenter | Qt::TextWordWrap,
+                       QString::fromStdString("No capture picture\n" + name + ".jpg"));
+    } else {
+      painter.drawImage(m_surface.Image().rect(), picture);
+    }
+  }
+  update();
+}
+
+// The library writes the view's surface, which is the window's picture: a paint only shows it.
+void CBaseDraw::OutDraw() {
+  if (m_binder == nullptr || m_binder->OutDrawImage == nullptr) return;
+  const bool ready = m_labelSwitch.exchange(false);
+  m_binder->OutDrawImage(m_site);
+  m_labelSwitch.store(ready);
+}
+
+void CBaseDraw::Redraw() {
+  if (m_captured.load())
+    DrawCaptureImage(CaptureName());
+  else
+    OutDraw();
+}
+
+// Site A shows the platform information until its first frame, every other site its company picture.
+void CBaseDraw::OnFirstPaint() {
+  if (m_site == 0) {
+    if (const auto info = LibraryEntry<void (*)()>(m_binder, "OnPlatformInfoDraw")) info();
+  } else {
+    DrawCompanyPicture();
+  }
+  m_labelSwitch.store(true);
+}
+
+// The picture is read once to size the buffer; the library's reader fills it with its rows bottom-up.
+void CBaseDraw::DrawCompanyPicture() {
+  const std::string path = port::JoinPath(port::JoinPath(ProgramFolder::Root(), "Res"),
+                                          port::Format("Company_%d.bmp", m_site));
+  if (m_binder == nullptr || m_binder->OnLoadImage_BMP == nullptr || m_binder->InDrawImage == nullptr) return;
+  const QSize size = QImageReader(QString::fromStdString(path)).size();
+  if (!QFile::exists(QString::fromStdString(path)) || size.isEmpty()) return;
+  const std::size_t w = static_cast<std::size_t>(size.width()), h = static_cast<std::size_t>(size.height());
+  std::vector<unsigned char> buffer(w * h * 3 + h * (w % 4));
+  if (m_binder->OnLoadImage_BMP(path.c_str(), buffer.data()) != 0) return;
+  m_binder->InDrawImage(m_site, buffer.data(), size.width(), size.height());
+  OutDraw();
+}
+
 void CBaseDraw::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   {
     const std::lock_guard lock(m_surface.Mutex());
     m_surface.Resize(event->size().width(), event->size().height());
-    if (!m_surface.IsEmpty()) m_surface.Image().fill(QColor(24, 24, 24));
+    if (!m_surface.IsEmpty()) m_surface.Image().fill(kBackground);
   }
   update();
 }
 
 void CBaseDraw::paintEvent(QPaintEvent*) {
+  if (!m_firstPaintDone.exchange(true)) {
+    // The library draws into the surface and asks for a repaint of its own; not from inside this one.
+    QPointer<CBaseDraw> self(this);
+    port::ui::Post([self] {
+      if (self) self->OnFirstPaint();
+    });
+  }
   QPainter painter(this);
   {
     const std::lock_guard lock(m_surface.Mutex());
     if (m_surface.IsEmpty())
-      painter.fillRect(rect(), QColor(24, 24, 24));
+      painter.fillRect(rect(), kBackground);
     else
       painter.drawImage(0, 0, m_surface.Image());
   }
+  painter.setPen(QColor(200, 200, 200));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  PaintOverlays(painter);
+}
+
+void CBaseDraw::PaintOverlays(QPainter& painter) {
   std::string label, headline, detail;
+  LabelStyle style;
   bool red = false;
+  int resultSize = 0, detailSize = 0;
   {
     const std::lock_guard lock(m_overlayLock);
     label = m_siteLabel;
+    style = m_labelStyle;
     headline = m_headline;
     detail = m_detail;
     red = m_headlineRed;
+    resultSize = m_resultFontSize;
+    detailSize = m_detailFontSize;
   }
-  painter.setPen(QColor(200, 200, 200));
-  painter.drawRect(rect().adjusted(0, 0, -1, -1));
-  QFont font = painter.font();
-  font.setWeight(QFont::Black);
-  font.setPixelSize(std::max(12, height() / 10));
-  painter.setFont(font);
-  painter.setPen(QColor(255, 228, 0));
-  painter.drawText(rect().adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(label));
+  if (!label.empty() && !(style.flags & kDtCalcRect)) {
+    painter.setFont(HeavyFont(style.fontSize));
+    painter.setPen(style.colour);
+    painter.drawText(rect(), AlignmentOf(style.flags), QString::fromStdString(label));
+  }
   if (headline.empty()) return;
-  font.setPixelSize(std::max(12, height() / 5));
-  painter.setFont(font);
-  painter.setPen(red ? QColor(255, 0, 0) : QColor(29, 219, 22));
-  painter.drawText(rect(), Qt::AlignCenter, QString::fromStdString(headline));
+  const QColor colour = red ? QColor(255, 0, 0) : QColor(0x1D, 0xDB, 0x16);
+  painter.setPen(colour);
+  const QString head = QString::fromStdString(headline);
+  painter.setFont(FittedFont(width() * resultSize / 4 / 100, head, width()));
+  painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, head);
   if (detail.empty()) return;
-  font.setPixelSize(std::max(10, height() / 16));
-  painter.setFont(font);
-  painter.drawText(rect().adjusted(4, height() / 2 + height() / 8, -4, -4), Qt::AlignHCenter | Qt::AlignTop,
-                   QString::fromStdString(detail));
+  const QString description = QString::fromStdString(detail);
+  painter.setFont(FittedFont(width() * detailSize / 12 / 100, description, width() - 8));
+  painter.drawText(rect().adjusted(0, height() / 2, 0, 0), Qt::AlignCenter | Qt::TextSingleLine, description);
+}
+
+bool CBaseDraw::PanAllowed() const {
+  return ControllerIni::ReadUserInterfaceValue("ZOOM_SLIDER") != 0 && m_zoomText != nullptr &&
+         m_zoomText->text() != QStringLiteral("100%");
+}
+
+void CBaseDraw::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    m_dragging = true;
+    m_lastPoint = event->position().toPoint();
+  }
+  QWidget::mousePressEvent(event);
+}
+
+void CBaseDraw::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) m_dragging = false;
+  QWidget::mouseReleaseEvent(event);
+}
+
+void CBaseDraw::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  if (m_screenRgb != nullptr && m_dlgShowStatus != nullptr && m_dlgShowStatus() != 0)
+    m_screenRgb(m_site, at.x(), at.y());
+  if (m_dragging && m_record != nullptr && m_record->SetDrawPos != nullptr && PanAllowed()) {
+    m_record->SetDrawPos(m_site, at.x() - m_lastPoint.x(), at.y() - m_lastPoint.y());
+    OutDraw();
+    m_lastPoint = at;
+  }
+  QWidget::mouseMoveEvent(event);
 }
 
 void CBaseDraw::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -12,12 +12,13 @@
 
 #include "BaseDraw.h"
 #include "CommunicationDlg.h"
+#include "ControllerIni.h"
 #include "FontStatic.h"
 #include "GridCtrl.h"
 #include "IntegratedLog.h"
-#include "ItemRegistration.h"
 #include "ModelSettings.h"
 #include "PlatformLog.h"
+#include "ProtocolFunctionTable.h"
 #include "ProgramFolder.h"
 #include "SiteCtrl.h"
 #include "StaticImage.h"
@@ -71,12 +72,17 @@ void DynamicDlg::CreateControls() {
   m_tabSite = named(new QTabBar(this), 1216);
   m_stFirmwareVersion = named(new CFontStatic(this), 1223);
   m_stItemVersion = named(new CFontStatic(this), 1230);
-  m_stItemVersion->setText("ItemVersin.ini");
   m_gridList = named(new CGridCtrl(this), 1232);
+  // The operator reaches these from a distance and by touch.
+  for (QPushButton* button : {m_btnLot, m_btnStart, m_btnStop}) {
+    QFont face = button->font();
+    face.setPixelSize(18);
+    face.setBold(true);
+    button->setFont(face);
+  }
   connect(m_btnStart, &QPushButton::clicked, this, [this] { OnBnClickedStart(); });
   connect(m_btnStop, &QPushButton::clicked, this, [this] { OnBnClickedStop(); });
   connect(m_btnLot, &QPushButton::clicked, this, [this] { ChangeLotNumber(); });
-  connect(m_tabSite, &QTabBar::currentChanged, this, [this](int index) { m_nTabSite.store(std::max(0, index)); });
 }
 
 int DynamicDlg::OnInitDialog() {
@@ -103,8 +109,7 @@ int DynamicDlg::OnInitDialog() {
   m_nSendResultMode.store(ReadIniInt("CYCLE_SEND_RESULT", "check", 0, "Ref/" + model + "/Cycle.ini"));
   m_btnLot->setText(QString::fromUtf8(m_szLotNumber));
 
-  for (int site = 0; site < static_cast<int>(m_models.size()); ++site)
-    m_tabSite->addTab(QString(QChar('A' + site)));
+  ReadDrawOptions();
   MainScreenLayout::Controls controls;
   controls.infoMsg = m_stInfoMsg;
   controls.logo = m_imgLogo;
@@ -129,7 +134,7 @@ int DynamicDlg::OnInitDialog() {
   for (const auto& model : m_models) models.push_back(model.get());
   m_Layout.SetOwner(this);
   m_Layout.Init(controls, models);
-  m_stFirmwareVersion->setText(QString::fromUtf8(m_szHardwareVer));
+  RefreshHandlerLink();
   for (int site = 0; site < static_cast<int>(m_models.size()); ++site) {
     std::function<void()> listHook = m_vecItemList[static_cast<std::size_t>(site)]->UpdateHook();
     m_models[static_cast<std::size_t>(site)]->SetUpdateHook([this, listHook, site] {
@@ -143,6 +148,7 @@ int DynamicDlg::OnInitDialog() {
   m_bKeyUse.store(CommunicationDlg::ReadKeyUse());
   CreateSiteThreads();
   m_pStartThread = std::thread(&DynamicDlg::StartDispatcher, this);
+  ConnectViewCommands();
   qApp->installEventFilter(this);
   SetExportTarget(this);
   m_bInitialised = true;
@@ -228,21 +234,7 @@ void DynamicDlg::CreateSiteModels(int siteCount) {
 
 void DynamicDlg::CreateChildWindows() {
   CreateRecordWindows();
-  LoadItemLibraries();
-}
-
-void DynamicDlg::LoadItemLibraries() {
-  const ItemPlatform platform{m_pInterFaceSW, m_pHardwareTable, m_pProtocolTable, this};
-  for (int site = 0; site < static_cast<int>(m_models.size()); ++site) {
-    for (const DllEntry& entry : ItemRegistration::ReadSiteEntries(site)) {
-      if (entry.checked == 0) continue;
-      const int status = m_items.Load(entry.dll, "Dll", m_szRoot, platform);
-      if (status != kItemLoaded)
-        LogPlatformError("%s [%d] ERROR : %s load status %d", __func__, __LINE__, entry.dll.c_str(), status);
-    }
-  }
-  LoadCycleItems(platform);
-  m_bItemsLoaded.store(1);
+  CreateLibraryWindow();
 }
 
 void DynamicDlg::CreateSiteThreads() {
@@ -308,6 +300,32 @@ void DynamicDlg::QueueSiteRefresh(int site) {
     (*panel)->m_refreshQueued[static_cast<std::size_t>(site)].store(false);
     (*panel)->m_Layout.RefreshSite(site);
   });
+}
+
+void DynamicDlg::ReadDrawOptions() {
+  SetDrawOptions(ControllerIni::ReadUserInterfaceValue("SITE_DRAW") != 0,
+                 ControllerIni::ReadUserInterfaceValue("BASE_DRAW") != 0,
+                 ControllerIni::ReadUserInterfaceValue("FPS_DRAW") != 0);
+}
+
+void DynamicDlg::SetDrawOptions(bool siteDraw, bool resultDraw, bool fpsDraw) {
+  m_bSiteDraw.store(siteDraw ? 1 : 0);
+  m_bResultDraw.store(resultDraw ? 1 : 0);
+  m_bFpsDraw.store(fpsDraw ? 1 : 0);
+}
+
+void DynamicDlg::RefreshHandlerLink() {
+  MainScreenLayout::LinkStates states;
+  states.fill(MainScreenLayout::kLinkClosed);
+  {
+    const std::shared_lock lock(m_protocolLock);
+    const auto linkState = m_hProtocol != nullptr
+                               ? port::FindFunction<prototable::GetServerLinkState_Fn>(m_hProtocol, "GetServerLinkState")
+                               : nullptr;
+    for (int server = 0; linkState != nullptr && server < MainScreenLayout::kLinkServers; ++server)
+      states[static_cast<std::size_t>(server)] = linkState(server);
+  }
+  m_Layout.ShowHandlerLink(states);
 }
 
 void DynamicDlg::ShowZoom(int zoom) {

@@ -7,6 +7,7 @@
 // dispatcher reach the panel through SiteRunHost, ExportTarget and StartSite; those change models and flags
 // and queue view updates.
 #include <QDialog>
+#include <QEvent>
 #include <QPointer>
 #include <QStringList>
 #include <array>
@@ -20,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "CurrentLibrary.h"
 #include "CycleRunner.h"
 #include "CycleSettingManager.h"
 #include "ErrorList.h"
@@ -32,6 +34,7 @@
 #include "SiteRunHost.h"
 #include "TestLogCsv.h"
 #include "TestThread.h"
+#include "TicTimeDlg.h"
 #include "port/event.h"
 
 class CBaseDraw;
@@ -40,6 +43,7 @@ class CGridCtrl;
 class CIntegratedLog;
 class CSiteCtrl;
 class CStaticImage;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -73,6 +77,13 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void StoreViewRect(int site);
   void StoreViewHandles();
   int DrawMode() const { return m_nDrawMode; }
+  // The layout file's "Site", "Result Draw" and "Fps Draw" switches; the layout editor sets them while it runs.
+  void ReadDrawOptions();
+  void SetDrawOptions(bool siteDraw, bool resultDraw, bool fpsDraw);
+  bool SiteDrawOn() const { return m_bSiteDraw.load() != 0; }
+  bool ResultDrawOn() const { return m_bResultDraw.load() != 0; }
+  // UI thread: the handler link of every protocol server onto the panel.
+  void RefreshHandlerLink();
   // The zoom slider and text follow a zoom set elsewhere (the main window's wheel).
   void ShowZoom(int zoom);
   // A configured site count the station can run: 1 to kMaxSites. Anything else is refused with a reason.
@@ -157,8 +168,22 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void SetOverride(int overrideFlag) override { m_bOverride.store(overrideFlag != 0 ? 1 : 0); }
   void SelectSiteTab(int site) override;
   void SetFinishAfterPass() override { m_bFinishAfterPass.store(1); }
-  int GetFpsDraw() override { return 0; }
+  int GetFpsDraw() override { return m_bFpsDraw.load(); }
   void DrawSiteLabel(int site) override;
+
+  // ---- tab view, zoom and the item lists' commands (DynamicDlgTabView.cpp)
+  // The login level the item lists' commands go by: the engineer level until logins land.
+  int LoginLevel() const;
+  // In the tab view (draw mode 3) only the site's view and controls are shown; elsewhere nothing happens.
+  void ShowSitePanel(int site);
+  void OnTabSelChange();
+  // The zoom slider's position + 100 percent, shown in the zoom text and handed to the site views.
+  void ApplyZoom();
+  // UI thread. One pass of the tab follower: in the tab view with one shared device, its site's tab and controls.
+  void TabFollowPass();
+  QLabel* ZoomText() const { return m_stZoom; }
+  QSlider* ZoomSlider() const { return m_sliderZoom; }
+  QTabBar* SiteTab() const { return m_tabSite; }
 
   // Controls the tests and the main window reach.
   QPushButton* StartButton() const { return m_btnStart; }
@@ -176,9 +201,16 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // follow the new Cycle.ini and the Init list runs again. Returns the dialog's result.
   int OpenCycleManager();
   // "Free Library" and "Load Library": every test item and cycle item unloaded, or loaded again with the Init
-  // list run. Both are refused (false, with a line in site A's log) while a site is testing.
+  // list run; each does nothing when the items are already so. Both are refused (false, with a message and a
+  // line in site A's log) while a site is testing. (DynamicDlgLibraries.cpp)
   bool FreeLibrary();
   bool LoadLibrary();
+  // "Current Library": the item-library window, brought to the front.
+  void OpenCurrentLibrary();
+  CurrentLibrary* CurrentLibraryWindow() const { return m_pCurrentLibrary; }
+  // The single-list test log window, "Test Log Info". (DynamicDlgRecords.cpp)
+  void OpenTicTimeDlg();
+  TicTimeDlg* TicTimeWindow() const { return m_pTicTimeDlg; }
   bool IsInitialised() const { return m_bInitialised; }
   bool IsDestroyed() const { return m_bDestroyed; }
 
@@ -186,13 +218,14 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // Esc never closes the panel.
   void reject() override {}
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // With the keypad commands on, Enter and Esc are the focused control's, never the panel's buttons'.
+  void keyPressEvent(QKeyEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
 
  private:
   // DynamicDlg.cpp
   void CreateControls();
   void CreateSiteModels(int siteCount);
-  void LoadItemLibraries();
   void ReportSimulation();
   std::string ReadRecordIni(const char* section, const char* key, const char* defaultText, const std::string& path);
   int ReadRecordIniInt(const char* section, const char* key, int defaultValue, const std::string& path);
@@ -219,14 +252,27 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void ApplyPendingLot();
   void ApplyHandlerLot(const std::string& lot);
 
+  // DynamicDlgLibraries.cpp
+  void CreateLibraryWindow();
+  void FreeItemLibraries();
+  void LoadItemLibraries();
+  void EnsureItemsLoaded();
+
   // DynamicDlgRecords.cpp
   void CreateRecordWindows();
-  void LoadCycleItems(const ItemPlatform& platform);
   std::string TestLogBase();
   bool TestLogFolderWritable();
   void PostLogRow(int site, const QStringList& cells);
   void ShowErrorList();
   void WriteLotEndSummaries();
+  void StartLotTestLogs();
+
+  // DynamicDlgTabView.cpp
+  void ConnectViewCommands();
+  void TabFollow();
+  bool OwnsKeyTarget(const QWidget* widget) const;
+  void FollowZoomSlider(QEvent::Type type);
+  void SetSiteControlsVisible(int site, bool visible);
 
   // DynamicDlgShutdown.cpp
   void StopPanelWorkers();
@@ -244,6 +290,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   std::atomic<int> m_bLoggedIn{0};
   std::atomic<int> m_bOverride{0};
   std::atomic<int> m_nDrawMode{0};
+  std::atomic<int> m_bSiteDraw{0};
+  std::atomic<int> m_bResultDraw{0};
+  std::atomic<int> m_bFpsDraw{0};
   std::atomic<int> m_nRepeatMode{0};
   std::atomic<int> m_nTabSite{0};
   std::atomic<bool> m_bClosing{false};
@@ -261,6 +310,10 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
 
   std::thread m_pStartThread;
   port::Event m_hStartDispatchEvent;
+  std::thread m_tabFollowThread;
+  port::Event m_hTabFollowEvent;
+  // 1 while the left button, pressed on the zoom slider, is held.
+  int m_bZoomDrag = 0;
   int m_nTimer = 0;
 
   // ---- sites: models outlive the runners that change them
@@ -281,6 +334,8 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   QPointer<CIntegratedLog> m_pIntegratedLog;
   QPointer<SiteLogTab> m_pSiteLogTab;
   QPointer<CycleSettingManager> m_pCycleWindow;
+  QPointer<CurrentLibrary> m_pCurrentLibrary;
+  QPointer<TicTimeDlg> m_pTicTimeDlg;
   MainScreenLayout m_Layout;
   std::vector<CStaticImage*> m_vecResultImage;
   std::vector<CSiteCtrl*> m_vecItemList;

@@ -2,6 +2,7 @@
 // numeric keypad's configured commands.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QSlider>
 #include <QWidget>
 #include <cstdlib>
 
@@ -105,13 +106,25 @@ bool DynamicDlg::PreTranslateKey(int virtualKey) {
   return false;
 }
 
+// Keys are looked at, never consumed: the focused control still gets every key.
 bool DynamicDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == static_cast<QObject*>(m_sliderZoom)) FollowZoomSlider(event->type());
   if (event->type() != QEvent::KeyPress) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
-  if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return false;
+  if (!OwnsKeyTarget(widget)) return false;
   // A key the focused control leaves travels on to its parents: only its first delivery is a key press.
   QWidget* first = QApplication::focusWidget();
-  if (widget != (first != nullptr && (first == this || isAncestorOf(first)) ? first : this)) return false;
+  if (widget != (OwnsKeyTarget(first) ? first : this)) return false;
   const int virtualKey = VirtualKeyOf(*static_cast<QKeyEvent*>(event));
-  return virtualKey != 0 && PreTranslateKey(virtualKey);
+  if (virtualKey != 0) PreTranslateKey(virtualKey);
+  return false;
+}
+
+void DynamicDlg::keyPressEvent(QKeyEvent* event) {
+  const int virtualKey = VirtualKeyOf(*event);
+  if (m_bKeyUse.load() != 0 && (virtualKey == kVkReturn || virtualKey == kVkEscape)) {
+    event->ignore();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }

@@ -98,6 +98,7 @@ void DynamicDlg::ApplyPendingLot() {
     ModelSettings::WriteLotNumber(lot);
   if (!fromHandler) m_btnLot->setText(QString::fromStdString(lot));
   ResetLot(fromHandler);
+  StartLotTestLogs();
 }
 
 void DynamicDlg::ResetLot(bool clearErrorGrid, bool keepStoredErrorRows) {

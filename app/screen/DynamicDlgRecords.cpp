@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QStringList>
+#include <cstdlib>
 #include <filesystem>
 
 #include "ControllerIni.h"
@@ -18,6 +19,7 @@
 #include "ProgramFolder.h"
 #include "SiteLogTab.h"
 #include "SiteNames.h"
+#include "TicTimeDlg.h"
 #include "TestLogCsv.h"
 #include "Util.h"
 #include "port/path.h"
@@ -76,55 +78,25 @@ void DynamicDlg::CreateRecordWindows() {
   ShowErrorList();
 }
 
-// The checked entries of every cycle list come from the Cycle folder into the item registry; then the Init
-// list runs.
-void DynamicDlg::LoadCycleItems(const ItemPlatform& platform) {
-  if (!m_cycles) return;
-  const std::string path = cycleini::CyclePath();
-  std::vector<std::string> sections = {cycleini::SectionOf("INIT", 'A'), cycleini::SectionOf("CLOSE", 'A')};
-  for (int site = 0; site < static_cast<int>(m_models.size()); ++site)
-    sections.push_back(cycleini::SectionOf("END", static_cast<char>('A' + site)));
-  for (const std::string& section : sections) {
-    for (const CycleEntry& entry : cycleini::LoadCycleList(path, section).entries) {
-      if (!entry.checked) continue;
-      const int status = m_items.Load(entry.dll, "Cycle", m_szRoot, platform);
-      if (status != kItemLoaded)
-        LogPlatformError("%s [%d] ERROR : %s load status %d", __func__, __LINE__, entry.dll.c_str(), status);
-    }
-  }
-  m_cycles->LoadAllCycleLists(static_cast<int>(m_models.size()));
-  m_cycles->RunCycle(CycleRunner::kInit, 0, 0, 0, 0);
-}
-
+// After a Save the runner, the send-result option and the items follow the new Cycle.ini: the items are freed
+// and loaded again, which runs the new Init list.
 int DynamicDlg::OpenCycleManager() {
   CycleManager editor([this] { return IsAnySiteRunning() != 0; }, this);
   const int result = editor.exec();
   for (const std::string& message : editor.Skipped()) AddListLog(0, "Cycle.ini: " + message);
   if (result != QDialog::Accepted || !m_cycles) return result;
   m_cycles->ReadShowWindowFlags();
+  m_cycles->LoadAllCycleLists(static_cast<int>(m_models.size()));
   m_nSendResultMode.store(ReadIniInt("CYCLE_SEND_RESULT", "check", 0, cycleini::CyclePath()));
-  LoadCycleItems({m_pInterFaceSW, m_pHardwareTable, m_pProtocolTable, this});
+  if (FreeLibrary()) LoadLibrary();
   return result;
 }
 
-bool DynamicDlg::FreeLibrary() {
-  if (AnySiteRunningNow()) {
-    AddListLog(0, "Free Library refused: a site is testing");
-    return false;
-  }
-  m_bItemsLoaded.store(0);
-  m_items.UnloadAll();
-  if (m_cycles) m_cycles->LoadAllCycleLists(static_cast<int>(m_models.size()));
-  return true;
-}
-
-bool DynamicDlg::LoadLibrary() {
-  if (AnySiteRunningNow()) {
-    AddListLog(0, "Load Library refused: a site is testing");
-    return false;
-  }
-  LoadItemLibraries();
-  return true;
+void DynamicDlg::OpenTicTimeDlg() {
+  if (!m_pTicTimeDlg) m_pTicTimeDlg = new TicTimeDlg(this);
+  m_pTicTimeDlg->hide();
+  m_pTicTimeDlg->show();
+  m_pTicTimeDlg->raise();
 }
 
 TestLogCsv* DynamicDlg::TestLog(int site) const {
@@ -188,27 +160,33 @@ void DynamicDlg::SetLogEnd(int site, const TestLogEnd& end) {
   const int itemMs = log->ItemTimeMs();
   const int cycleMs = log->CycleTimeMs();
   if (!log->SetLogEnd(end)) Log(site, "Test log %s: end block lost", log->Path().c_str());
-  // The end block's values go into the wide "Msg" column.
-  PostLogRow(site, Cells({end.lotTotal, "Test Start Time", "", "", end.startStamp}));
-  PostLogRow(site, Cells({"", "Barcode", "", "", end.barcode}));
-  PostLogRow(site, Cells({"", "Para", "", "", std::to_string(end.para)}));
-  PostLogRow(site, Cells({"", "Result Handler Code", "", "", std::to_string(end.resultCode)}));
-  PostLogRow(site, Cells({"", "MSG", "", "", end.label}));
-  PostLogRow(site, Cells({"", "Result", "", "", end.pass ? "PASS" : "FAIL"}));
-  PostLogRow(site, Cells({"", "Test Item, Cycle End, Total", "", "",
-                          port::Format("%d, %d, %d ms", itemMs, cycleMs, itemMs + cycleMs)}));
+  PostLogRow(site, Cells({}));
+  PostLogRow(site, Cells({"Test Start Time", end.startStamp}));
+  PostLogRow(site, Cells({"Result Handler Code", std::to_string(end.resultCode)}));
+  PostLogRow(site, Cells({"Msg", end.label}));
+  PostLogRow(site, Cells({"Result", end.pass ? "PASS" : "FAIL"}));
+  PostLogRow(site, Cells({"Test Item", std::to_string(itemMs) + " ms", "Cycle End", std::to_string(cycleMs) + " ms",
+                          "Total Time", std::to_string(itemMs + cycleMs) + " ms"}));
 }
 
 void DynamicDlg::ReloadSiteCycleEnd(int site) {
   if (m_cycles) m_cycles->ReloadSiteCycleEnd(site);
 }
 
+// The grid shows each End row's own time, as the file does: its Tact less the Tact of the row before.
 int DynamicDlg::RunCycleEnd(int site, int usb, int lotTotal, int server) {
   if (!m_cycles) return 0;
+  PostLogRow(site, Cells({}));
   PostLogRow(site, Cells({"Cycle End"}));
   const int result = m_cycles->RunCycle(CycleRunner::kEnd + site, usb, site, lotTotal, server);
-  for (const CycleRow& row : m_cycles->Rows(CycleRunner::kEnd + site))
-    PostLogRow(site, Cells({"", row.item, row.code, row.result, row.errorMsg, row.retryCount, row.tact, row.dllName}));
+  int before = 0;
+  int index = 0;
+  for (const CycleRow& row : m_cycles->Rows(CycleRunner::kEnd + site)) {
+    const int tact = std::atoi(row.tact.c_str());
+    PostLogRow(site, Cells({std::to_string(index++), row.item, row.code, row.result, row.errorMsg, row.retryCount,
+                            std::to_string(tact - before), row.dllName}));
+    before = tact;
+  }
   return result;
 }
 
@@ -255,4 +233,9 @@ void DynamicDlg::WriteLotEndSummaries() {
         !log->SetLogErrorListEnd(errors))
       Log(site, "Test log %s: lot-end summary lost", log->Path().c_str());
   }
+}
+
+// The new lot's files start at once, each with its header, so a lot shows in the log folder from its change.
+void DynamicDlg::StartLotTestLogs() {
+  for (int site = 0; site < static_cast<int>(m_testLogs.size()); ++site) SetLogHeader(site);
 }

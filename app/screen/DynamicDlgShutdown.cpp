@@ -27,6 +27,8 @@ void DynamicDlg::StopPanelWorkers() {
   m_bWorkersStop.store(true);
   m_hStartDispatchEvent.Set();
   if (m_pStartThread.joinable()) m_pStartThread.join();
+  m_hTabFollowEvent.Set();
+  if (m_tabFollowThread.joinable()) m_tabFollowThread.join();
 }
 
 // No new handler request comes in, and an item waiting for the handler's answer gets its failure now. The
@@ -77,6 +79,8 @@ void DynamicDlg::OnDestroy() {
 
   // Re-registering waits for exports that are running; from here on they find no runner.
   if (m_bInitialised) SetExportTarget(this);
+  // A single-item test runs on its site's runner: it ends before the runner goes.
+  for (CSiteCtrl* list : m_vecItemList) list->JoinSingleItem();
   JoinSiteRunners();
 
   DeleteControls(m_vecItemList);
@@ -115,4 +119,5 @@ void DynamicDlg::OnTimer(int id) {
   if (id != kTimerId || m_bClosing.load()) return;
   if (m_nLoginLevel.load() >= 10) m_nLoginLevel.fetch_sub(10);
   ApplyPendingLot();
+  RefreshHandlerLink();
 }

@@ -42,7 +42,9 @@ void DynamicDlg::SelectSiteTab(int site) {
 }
 
 void DynamicDlg::DrawSiteLabel(int site) {
-  if (CBaseDraw* view = View(site)) view->DrawSiteLabel();
+  if (!SiteDrawOn()) return;
+  const CTestThread* runner = SiteRunner(site);
+  if (CBaseDraw* view = View(site)) view->DrawSiteLabel(runner != nullptr ? runner->Usb() : site);
 }
 
 bool DynamicDlg::AllItemsLoaded() { return m_bItemsLoaded.load() != 0 && m_items.AllLoaded(); }

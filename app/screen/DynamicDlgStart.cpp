@@ -35,6 +35,7 @@ void DynamicDlg::StartDispatcher() {
   while (true) {
     m_hStartDispatchEvent.Wait();
     if (m_bWorkersStop.load()) return;
+    EnsureItemsLoaded();
     SetStopButtonFlag(0);
     for (int site = 0; site < SiteCount(); ++site) SetSiteStopFlag(site, 0);
     for (int site = 0; site < SiteCount(); ++site)
@@ -98,6 +99,7 @@ int DynamicDlg::StartSite(int site, int usb, int server) {
     Log(0, "Start refused: site %d is not one of the %d configured sites", site, SiteCount());
     return -1;
   }
+  EnsureItemsLoaded();
   runner->StartSite(usb, server);
   return 0;
 }
@@ -144,6 +146,6 @@ void DynamicDlg::SendSiteResult(int site, int code) {
 void DynamicDlg::DrawSiteResult(int site, int, int code, const std::string& text) {
   CBaseDraw* view = View(site);
   if (view == nullptr) return;
-  view->DrawSiteLabel();
-  view->DrawResultText(code, text);
+  if (SiteDrawOn()) view->DrawSiteLabel();
+  if (ResultDrawOn()) view->DrawResultText(code, text);
 }

@@ -1,82 +1,91 @@
 #include "FontStatic.h"
 
-#include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
 
-CFontStatic::CFontStatic(QWidget* parent) : QLabel(parent), m_backColour(0) {
-  QFont face("MS Sans Serif");
-  face.setStyleHint(QFont::SansSerif);
-  setFont(face);
-  setWordWrap(true);
-  setAutoFillBackground(true);
-}
+namespace {
+
+constexpr int kFirstSiteMessageId = 2016;
+constexpr int kLastSiteMessageId = 2023;
+constexpr int kSmallestPixels = 6;
+
+}  // namespace
+
+CFontStatic::CFontStatic(QWidget* parent) : QLabel(parent) { setAlignment(Qt::AlignLeft | Qt::AlignTop); }
 
 QColor CFontStatic::ToQColor(std::uint32_t colour) {
   return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                 static_cast<int>((colour >> 16) & 0xFF));
 }
 
-void CFontStatic::SetTextStyle(const QString& face, int pixelSize, std::uint32_t colour, int flags) {
-  QFont next = font();
-  if (!face.isEmpty()) next.setFamily(face);
-  if (pixelSize > 0) next.setPixelSize(pixelSize);
-  setFont(next);
+void CFontStatic::SetTextStyle(const QString& face, int size, std::uint32_t colour, int flags) {
+  m_face = face;
+  m_size = size;
   m_textColour = colour;
   SetStyleFlags(flags);
-  ApplyPalette();
-}
-
-void CFontStatic::SetTextColour(std::uint32_t colour) {
-  if (colour == m_textColour) return;
-  m_textColour = colour;
-  ApplyPalette();
 }
 
 void CFontStatic::SetBackColor(std::uint32_t colour) {
   m_backColour = colour;
   m_hasBack = true;
-  ApplyPalette();
 }
 
 void CFontStatic::SetStyleFlags(int flags) {
-  QFont next = font();
-  if (flags & kBold) next.setWeight(QFont::Black);
-  if (flags & kItalic) next.setItalic(true);
-  if (flags & kUnderline) next.setUnderline(true);
-  if (flags & kStrike) next.setStrikeOut(true);
-  if (flags & kAntialias) next.setStyleStrategy(QFont::PreferAntialias);
-  setFont(next);
+  m_bold = m_bold || (flags & kBold) != 0;
+  m_italic = m_italic || (flags & kItalic) != 0;
+  m_underline = m_underline || (flags & kUnderline) != 0;
+  m_strikeOut = m_strikeOut || (flags & kStrike) != 0;
+  m_antialiased = m_antialiased || (flags & kAntialias) != 0;
+  Qt::Alignment horizontal = Qt::AlignLeft;
   if (flags & kCentre)
-    setAlignment(Qt::AlignCenter);
+    horizontal = Qt::AlignHCenter;
   else if (flags & kRight)
-    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  else if (flags & kLeft)
-    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontal = Qt::AlignRight;
+  setAlignment(horizontal | Qt::AlignTop);
 }
 
-void CFontStatic::ApplyPalette() {
-  QPalette colours = palette();
-  colours.setColor(QPalette::WindowText, ToQColor(m_textColour));
-  if (m_hasBack) colours.setColor(QPalette::Window, ToQColor(m_backColour));
-  setPalette(colours);
+std::uint32_t CFontStatic::DrawnTextColour() const {
+  const int id = objectName().toInt();
+  if (id >= kFirstSiteMessageId && id <= kLastSiteMessageId) {
+    if (text() == QLatin1String("PASS")) return kPassColour;
+    if (text() == QLatin1String("Testing...")) return kTestingColour;
+  }
+  return m_textColour;
+}
+
+QFont CFontStatic::LabelFont() const {
+  QFont face(m_face);
+  face.setStyleHint(QFont::SansSerif);
+  face.setPixelSize(std::max(1, m_size));
+  face.setWeight(m_bold ? QFont::Black : QFont::Normal);
+  face.setItalic(m_italic);
+  face.setUnderline(m_underline);
+  face.setStrikeOut(m_strikeOut);
+  face.setStyleStrategy(m_antialiased ? QFont::PreferAntialias : QFont::PreferDefault);
+  return face;
+}
+
+int CFontStatic::DrawFlags() const { return static_cast<int>(alignment()) | Qt::TextWordWrap; }
+
+int CFontStatic::FittedPixelSize() const {
+  const QRect area = contentsRect();
+  QFont face = LabelFont();
+  int size = face.pixelSize();
+  for (; size > kSmallestPixels; --size) {
+    face.setPixelSize(size);
+    const QRect needed = QFontMetrics(face).boundingRect(area, DrawFlags(), text());
+    if (needed.width() <= area.width() && needed.height() <= area.height()) break;
+  }
+  return size;
 }
 
 void CFontStatic::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  if (autoFillBackground()) painter.fillRect(rect(), palette().color(QPalette::Window));
-  const QRect area = contentsRect();
-  const int flags = static_cast<int>(alignment()) | Qt::TextWordWrap;
-  QFont face = font();
-  int size = face.pixelSize() > 0 ? face.pixelSize() : QFontMetrics(face).height();
-  constexpr int kSmallest = 6;
-  while (size > kSmallest) {
-    face.setPixelSize(size);
-    const QRect needed = QFontMetrics(face).boundingRect(area, flags, text());
-    if (needed.width() <= area.width() && needed.height() <= area.height()) break;
-    --size;
-  }
+  painter.fillRect(rect(), m_hasBack ? ToQColor(m_backColour) : palette().color(QPalette::Button));
+  drawFrame(&painter);
+  QFont face = LabelFont();
+  face.setPixelSize(FittedPixelSize());
   painter.setFont(face);
-  painter.setPen(palette().color(QPalette::WindowText));
-  painter.drawText(area, flags, text());
+  painter.setPen(ToQColor(DrawnTextColour()));
+  painter.drawText(contentsRect(), DrawFlags(), text());
 }

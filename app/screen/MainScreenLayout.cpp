@@ -1,10 +1,12 @@
+// The site panel's controls: built once for the configured sites, then placed, shown and styled from the
+// model's Controller.ini whenever the layout changes.
 #include "MainScreenLayout.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabBar>
-#include <cstdlib>
 
 #include "ControllerIni.h"
 #include "FontStatic.h"
@@ -12,27 +14,39 @@
 #include "ModelSettings.h"
 #include "SiteCtrl.h"
 #include "SiteModel.h"
+#include "SiteNames.h"
 #include "StaticImage.h"
 #include "Util.h"
 #include "port/text.h"
-#include "port/ui_thread.h"
 
 namespace {
 
 constexpr int kListId = 2000, kStateId = 2008, kMessageId = 2016, kTimeId = 2024, kAverageDllId = 2032,
               kAverageThreadId = 2040, kYieldId = 2048;
 
+struct FixedKey {
+  int id;
+  const char* key;
+};
+constexpr FixedKey kFixedKeys[] = {
+    {1205, "INFORMATION_MSG"}, {1203, "LOGO_IMAGE"}, {1204, "LOT_BUTTON"},    {1017, "START_BUTTON"},
+    {1229, "STOP_BUTTON"},     {1216, "TAB_CTRL"},   {1184, "ZOOM_SLIDER"},   {1206, "ZOOM_SLIDER_TEXT"},
+    {1208, "USER_MSG"},        {1223, "FIRMWARE_VERSION"}, {1230, "ITEM_VERSION"}, {1232, "ERROR_LIST"}};
+
+struct SiteKeyFormat {
+  int firstId;
+  const char* format;
+};
+constexpr SiteKeyFormat kSiteKeys[] = {{kListId, "DLL_LIST_%c"},         {kStateId, "TEST_STATE_%c"},
+                                       {kMessageId, "ERROR_MSG_%c"},     {kTimeId, "TIME_COUNTER_%c"},
+                                       {kAverageDllId, "AVERAGE_DLL_%c"}, {kAverageThreadId, "AVERAGE_THREAD_%c"},
+                                       {kYieldId, "YIELD_LIST_%c"}};
+
+// The labels the Part's font readers style: flags 49 (bold, antialiased, centred).
+constexpr int kLabelFlags = CFontStatic::kBold | CFontStatic::kAntialias | CFontStatic::kCentre;
+const QString kLabelFace = QStringLiteral("Arial");
+
 std::string SiteKey(const char* format, int site) { return port::Format(format, 'A' + site); }
-
-std::string LotSection(int site) { return port::Format("LOT_COUNT_%d", site); }
-
-void Place(QWidget* control, const std::string& key) {
-  if (control == nullptr) return;
-  const ControlPlacement placement = ControllerIni::ReadControlPlacement(key.c_str());
-  const QrvRect& r = placement.rect;
-  control->setGeometry(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top));
-  control->setVisible(placement.shown != 0);
-}
 
 std::uint32_t ColourOf(int red, int green, int blue) {
   return static_cast<std::uint32_t>(red & 0xFF) | static_cast<std::uint32_t>(green & 0xFF) << 8 |
@@ -45,122 +59,261 @@ Widget* At(std::vector<Widget*>* list, int site) {
   return (*list)[static_cast<std::size_t>(site)];
 }
 
+template <typename Widget>
+Widget* Named(Widget* widget, int id) {
+  widget->setObjectName(QString::number(id));
+  return widget;
+}
+
 }  // namespace
+
+std::string MainScreenLayout::ControlKey(int id, int siteCount) {
+  for (const FixedKey& fixed : kFixedKeys)
+    if (fixed.id == id) return fixed.key;
+  for (const SiteKeyFormat& perSite : kSiteKeys) {
+    const int site = id - perSite.firstId;
+    if (site >= 0 && site < siteCount && site < kMaxSites) return SiteKey(perSite.format, site);
+  }
+  return {};
+}
 
 void MainScreenLayout::Init(const Controls& controls, const std::vector<SiteModel*>& models) {
   m_controls = controls;
   m_models = models;
-  for (int site = 0; site < GetSiteCount(); ++site) CreateSiteControls(site);
-  PlaceControls();
+  CreateSiteItemLists();
   ShowInformationMsg("USER_INIT");
-  ShowUserMsg("USER_INIT");
-  StyleLabel(m_controls.firmwareVersion, "USER_INIT", "FIRMWARE_VERSION");
-  StyleLabel(m_controls.itemVersion, "USER_INIT", "ITEM_VERSION");
+  CreateTestStatePictures();
   if (m_controls.logo) m_controls.logo->SetLogoImage();
-  if (m_controls.zoomSlider) m_controls.zoomSlider->setRange(0, 100);
-  LoadYieldCounts(false);
+  CreateSiteMessages("USER_INIT");
+  CreateYieldLists();
+  InitZoomSlider();
+  ShowUserMsg("USER_INIT");
+  ShowFirmwareVersion("USER_INIT");
+  ShowItemVersion("USER_INIT");
+  CreateSiteLabels(m_controls.averageDll, kAverageDllId);
   LoadErrorList(false);
+  CreateTimeCounters("USER_INIT");
+  CreateSiteLabels(m_controls.averageThread, kAverageThreadId);
+  StyleAverageDll("USER_INIT");
+  StyleAverageThread("USER_INIT");
+  ShowControls();
+  // Right after start-up every item list is shown, whatever its shown flag says.
   for (int site = 0; site < GetSiteCount(); ++site) {
-    StyleSiteMessage("USER_INIT", site);
+    At(m_controls.itemLists, site)->show();
+    ShowAverages(site);
     RefreshSite(site);
+  }
+  PlaceControls();
+}
+
+void MainScreenLayout::CreateSiteItemLists() {
+  if (m_controls.siteTab != nullptr) {
+    while (m_controls.siteTab->count() > 0) m_controls.siteTab->removeTab(0);
+  }
+  m_controls.itemLists->clear();
+  for (int site = 0; site < GetSiteCount(); ++site) {
+    if (m_controls.siteTab != nullptr)
+      m_controls.siteTab->insertTab(site, QString::fromStdString(SiteNames::ReadSiteName(site)));
+    auto* list = Named(new CSiteCtrl('A' + site, m_models[static_cast<std::size_t>(site)], m_owner), kListId + site);
+    list->SetFullRowSelect(true);
+    list->InitColumns();
+    list->LoadSiteItems();
+    list->SetColorMode(0);
+    m_controls.itemLists->push_back(list);
   }
 }
 
-void MainScreenLayout::CreateSiteControls(int site) {
-  SiteModel* model = m_models[static_cast<std::size_t>(site)];
-  auto* list = new CSiteCtrl('A' + site, model, m_owner);
-  list->setObjectName(QString::number(kListId + site));
-  list->InitColumns();
-  list->LoadSiteItems();
-  m_controls.itemLists->push_back(list);
-
-  auto* picture = new CStaticImage(m_owner);
-  picture->setObjectName(QString::number(kStateId + site));
-  picture->SetStateImage(model->Picture());
-  m_controls.resultImages->push_back(picture);
-
-  auto* message = new CFontStatic(m_owner);
-  message->setObjectName(QString::number(kMessageId + site));
-  message->SetStyleFlags(CFontStatic::kBold | CFontStatic::kCentre);
-  m_controls.resultLabels->push_back(message);
-
-  const struct {
-    std::vector<CFontStatic*>* list;
-    int id;
-    const char* text;
-  } labels[] = {{m_controls.timeLabels, kTimeId, "Now\n0.0 s"},
-                {m_controls.averageDll, kAverageDllId, "Average_%c\n0.0 s"},
-                {m_controls.averageThread, kAverageThreadId, "Average_%c\n0.0 s"}};
-  for (const auto& entry : labels) {
-    auto* label = new CFontStatic(m_owner);
-    label->setObjectName(QString::number(entry.id + site));
-    label->SetStyleFlags(CFontStatic::kCentre);
-    label->setText(QString::fromStdString(port::Format(entry.text, 'A' + site)));
-    entry.list->push_back(label);
+void MainScreenLayout::CreateTestStatePictures() {
+  for (int site = 0; site < GetSiteCount(); ++site) {
+    auto* picture = Named(new CStaticImage(m_owner), kStateId + site);
+    picture->SetStateImage(0);
+    m_controls.resultImages->push_back(picture);
   }
-  StyleLabel(m_controls.averageDll->back(), "USER_INIT", SiteKey("AVERAGE_DLL_%c", site).c_str());
-  StyleLabel(m_controls.averageThread->back(), "USER_INIT", SiteKey("AVERAGE_THREAD_%c", site).c_str());
+}
 
-  auto* yield = new QLabel(m_owner);
-  yield->setObjectName(QString::number(kYieldId + site));
-  yield->setFrameShape(QFrame::Box);
-  m_controls.yieldLists->push_back(yield);
+void MainScreenLayout::CreateSiteMessages(const char* section) {
+  for (int site = 0; site < GetSiteCount(); ++site) {
+    auto* label = Named(new CFontStatic(m_owner), kMessageId + site);
+    label->setFrameShape(QFrame::Box);
+    label->setText(QString::fromStdString(SiteKey("ERROR_MSG_%c", site)));
+    m_controls.resultLabels->push_back(label);
+    StyleSiteMessage(section, site);
+  }
+}
+
+void MainScreenLayout::CreateYieldLists() {
+  DeleteYieldLists();
+  for (int site = 0; site < GetSiteCount(); ++site) {
+    auto* yield = Named(new QLabel(m_owner), kYieldId + site);
+    yield->setFrameShape(QFrame::Box);
+    yield->setAlignment(Qt::AlignCenter);
+    QFont face = yield->font();
+    face.setBold(true);
+    yield->setFont(face);
+    m_controls.yieldLists->push_back(yield);
+  }
+  LoadYieldCounts(false);
+}
+
+void MainScreenLayout::InitZoomSlider() {
+  if (m_controls.zoomSlider == nullptr) return;
+  m_controls.zoomSlider->setRange(0, 100);
+  m_controls.zoomSlider->setValue(0);
+}
+
+void MainScreenLayout::CreateSiteLabels(std::vector<CFontStatic*>* list, int firstId) {
+  for (int site = 0; site < GetSiteCount(); ++site) {
+    auto* label = Named(new CFontStatic(m_owner), firstId + site);
+    label->setFrameShape(QFrame::Box);
+    list->push_back(label);
+  }
+}
+
+void MainScreenLayout::CreateTimeCounters(const char* section) {
+  CreateSiteLabels(m_controls.timeLabels, kTimeId);
+  for (int site = 0; site < GetSiteCount(); ++site)
+    At(m_controls.timeLabels, site)->setText(QString::fromStdString(port::Format("Test\nTime_%c", 'A' + site)));
+  StyleTimeCounter(section);
+}
+
+std::vector<MainScreenLayout::Placed> MainScreenLayout::AllControls() const {
+  std::vector<Placed> placed = {{m_controls.infoMsg, "INFORMATION_MSG"}, {m_controls.logo, "LOGO_IMAGE"},
+                                {m_controls.lotButton, "LOT_BUTTON"},    {m_controls.startButton, "START_BUTTON"},
+                                {m_controls.stopButton, "STOP_BUTTON"},  {m_controls.siteTab, "TAB_CTRL"}};
+  for (int site = 0; site < GetSiteCount(); ++site) {
+    placed.push_back({At(m_controls.itemLists, site), SiteKey("DLL_LIST_%c", site)});
+    placed.push_back({At(m_controls.resultImages, site), SiteKey("TEST_STATE_%c", site)});
+    placed.push_back({At(m_controls.resultLabels, site), SiteKey("ERROR_MSG_%c", site)});
+    placed.push_back({At(m_controls.timeLabels, site), SiteKey("TIME_COUNTER_%c", site)});
+    placed.push_back({At(m_controls.averageDll, site), SiteKey("AVERAGE_DLL_%c", site)});
+    placed.push_back({At(m_controls.averageThread, site), SiteKey("AVERAGE_THREAD_%c", site)});
+    placed.push_back({At(m_controls.yieldLists, site), SiteKey("YIELD_LIST_%c", site)});
+  }
+  placed.insert(placed.end(), {{m_controls.zoomSlider, "ZOOM_SLIDER"},
+                               {m_controls.zoomText, "ZOOM_SLIDER_TEXT"},
+                               {m_controls.userMsg, "USER_MSG"},
+                               {m_controls.firmwareVersion, "FIRMWARE_VERSION"},
+                               {m_controls.itemVersion, "ITEM_VERSION"},
+                               {m_controls.errorList, "ERROR_LIST"}});
+  return placed;
 }
 
 void MainScreenLayout::PlaceControls() {
-  Place(m_controls.infoMsg, "INFORMATION_MSG");
-  Place(m_controls.logo, "LOGO_IMAGE");
-  Place(m_controls.lotButton, "LOT_BUTTON");
-  Place(m_controls.startButton, "START_BUTTON");
-  Place(m_controls.stopButton, "STOP_BUTTON");
-  Place(m_controls.siteTab, "TAB_CTRL");
-  Place(m_controls.zoomSlider, "ZOOM_SLIDER");
-  Place(m_controls.zoomText, "ZOOM_SLIDER_TEXT");
-  Place(m_controls.userMsg, "USER_MSG");
-  Place(m_controls.firmwareVersion, "FIRMWARE_VERSION");
-  Place(m_controls.itemVersion, "ITEM_VERSION");
-  Place(m_controls.errorList, "ERROR_LIST");
-  for (int site = 0; site < GetSiteCount(); ++site) {
-    Place(At(m_controls.itemLists, site), SiteKey("DLL_LIST_%c", site));
-    Place(At(m_controls.resultImages, site), SiteKey("TEST_STATE_%c", site));
-    Place(At(m_controls.resultLabels, site), SiteKey("ERROR_MSG_%c", site));
-    Place(At(m_controls.timeLabels, site), SiteKey("TIME_COUNTER_%c", site));
-    Place(At(m_controls.averageDll, site), SiteKey("AVERAGE_DLL_%c", site));
-    Place(At(m_controls.averageThread, site), SiteKey("AVERAGE_THREAD_%c", site));
-    Place(At(m_controls.yieldLists, site), SiteKey("YIELD_LIST_%c", site));
+  for (const Placed& entry : AllControls()) {
+    if (entry.control == nullptr) continue;
+    const QrvRect r = ControllerIni::ReadControlRect(entry.key.c_str());
+    entry.control->setGeometry(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top));
+    entry.control->update();
   }
 }
 
-void MainScreenLayout::StyleLabel(CFontStatic* label, const char* section, const char* name) {
+void MainScreenLayout::ShowControls() {
+  for (const Placed& entry : AllControls()) {
+    if (entry.control != nullptr)
+      entry.control->setVisible(ControllerIni::ReadUserInterfaceValue(entry.key.c_str()) != 0);
+  }
+}
+
+void MainScreenLayout::SaveControlRect(int id, const QrvRect& rect) {
+  const std::string key = ControlKey(id, GetSiteCount());
+  if (!key.empty()) ControllerIni::WriteRect("USER_INTERFACE", key.c_str(), rect);
+}
+
+void MainScreenLayout::ApplyControlFont(CFontStatic* label, const char* section, const char* name) {
   if (label == nullptr) return;
   const FontSetting font = ControllerIni::ReadFont(section, name);
-  label->SetTextStyle(QString(), std::max(8, font.size * 4 / 3), ColourOf(font.red, font.green, font.blue),
-                      font.italic != 0 ? CFontStatic::kItalic : 0);
-  if (font.backRed != 0 || font.backGreen != 0 || font.backBlue != 0)
-    label->SetBackColor(ColourOf(font.backRed, font.backGreen, font.backBlue));
+  label->SetTextStyle(kLabelFace, font.size, ColourOf(font.red, font.green, font.blue),
+                      kLabelFlags | (font.italic != 0 ? CFontStatic::kItalic : 0));
+  if (font.border != 0) label->setFrameShape(QFrame::Box);
+  label->SetBackColor(ColourOf(font.backRed, font.backGreen, font.backBlue));
+  label->update();
 }
 
 void MainScreenLayout::StyleSiteMessage(const char* section, int site) {
   CFontStatic* label = At(m_controls.resultLabels, site);
   if (label == nullptr) return;
-  const FontSetting font = ControllerIni::ReadFont(section, "ERROR_MSG");
-  QFont face = label->font();
-  face.setPixelSize(std::max(10, font.size * 4 / 3));
-  label->setFont(face);
+  ApplyControlFont(label, section, "ERROR_MSG");
+  label->SetStyleFlags(CFontStatic::kCentre);
   label->show();
 }
 
 void MainScreenLayout::ShowInformationMsg(const char* section) {
   if (m_controls.infoMsg == nullptr) return;
-  m_controls.infoMsg->setText(QString::fromStdString(ModelSettings::ReadLineName() + " - " +
-                                                     ModelSettings::ReadMachineName()));
-  StyleLabel(m_controls.infoMsg, section, "INFORMATION_MSG");
+  m_controls.infoMsg->setText(
+      QString::fromStdString(ModelSettings::ReadLineName() + " - " + ModelSettings::ReadMachineName()));
+  ApplyControlFont(m_controls.infoMsg, section, "INFORMATION_MSG");
 }
 
 void MainScreenLayout::ShowUserMsg(const char* section) {
   if (m_controls.userMsg == nullptr) return;
   m_controls.userMsg->setText(QString::fromStdString(ModelSettings::ReadUserMsg()));
-  StyleLabel(m_controls.userMsg, section, "USER_MSG");
+  ApplyControlFont(m_controls.userMsg, section, "USER_MSG");
+}
+
+void MainScreenLayout::ShowFirmwareVersion(const char* section) {
+  if (m_controls.firmwareVersion == nullptr) return;
+  m_controls.firmwareVersion->setText(QString::fromStdString(HandlerLinkText(m_link)));
+  ApplyControlFont(m_controls.firmwareVersion, section, "FIRMWARE_VERSION");
+}
+
+void MainScreenLayout::ShowItemVersion(const char* section) {
+  if (m_controls.itemVersion == nullptr) return;
+  const std::string file = ModelSettings::GetModelFolder() + "/ItemVersion.ini";
+  m_controls.itemVersion->setText(QString::fromStdString(ReadIniString("LOG", "VERSION", "", file)));
+  ApplyControlFont(m_controls.itemVersion, section, "ITEM_VERSION");
+}
+
+void MainScreenLayout::StyleSiteLabels(std::vector<CFontStatic*>* list, const char* keyFormat, const char* section) {
+  for (int site = 0; site < GetSiteCount(); ++site)
+    ApplyControlFont(At(list, site), section, SiteKey(keyFormat, site).c_str());
+}
+
+void MainScreenLayout::StyleTimeCounter(const char* section) {
+  StyleSiteLabels(m_controls.timeLabels, "TIME_COUNTER_%c", section);
+}
+
+void MainScreenLayout::StyleAverageDll(const char* section) {
+  StyleSiteLabels(m_controls.averageDll, "AVERAGE_DLL_%c", section);
+}
+
+void MainScreenLayout::StyleAverageThread(const char* section) {
+  StyleSiteLabels(m_controls.averageThread, "AVERAGE_THREAD_%c", section);
+}
+
+void MainScreenLayout::ReloadDllLists() {
+  for (int site = 0; site < GetSiteCount(); ++site) At(m_controls.itemLists, site)->LoadSiteItems();
+}
+
+std::string MainScreenLayout::HandlerLinkText(const LinkStates& states) {
+  std::string connected, waiting;
+  for (int server = 0; server < kLinkServers; ++server) {
+    const char letter[] = {' ', static_cast<char>('A' + server), '\0'};
+    if (states[static_cast<std::size_t>(server)] == kLinkConnected) connected += letter;
+    if (states[static_cast<std::size_t>(server)] == kLinkListening) waiting += letter;
+  }
+  if (connected.empty() && waiting.empty()) return "Handler: no server started";
+  if (waiting.empty()) return "Handler connected:" + connected;
+  if (connected.empty()) return "Handler NOT connected:" + waiting;
+  return "Handler connected:" + connected + "\nNOT connected:" + waiting;
+}
+
+void MainScreenLayout::ShowHandlerLink(const LinkStates& states) {
+  if (states == m_link) return;
+  m_link = states;
+  if (m_controls.firmwareVersion == nullptr) return;
+  m_controls.firmwareVersion->setText(QString::fromStdString(HandlerLinkText(m_link)));
+  m_controls.firmwareVersion->update();
+}
+
+// The Part's item column is too narrow for most item names: it grows to the longest name of the list.
+void MainScreenLayout::FitItemColumn(int site) {
+  CSiteCtrl* list = At(m_controls.itemLists, site);
+  if (list == nullptr || list->GetColumnCount() <= CSiteCtrl::kColItem) return;
+  const QFontMetrics metrics(list->font());
+  int width = list->columnWidth(CSiteCtrl::kColItem);
+  for (int row = 0; row < list->GetItemCount(); ++row)
+    width = std::max(width, metrics.horizontalAdvance(list->GetItemText(row, CSiteCtrl::kColItem)) + 12);
+  list->setColumnWidth(CSiteCtrl::kColItem, width);
 }
 
 void MainScreenLayout::RefreshSite(int site) {
@@ -168,7 +321,7 @@ void MainScreenLayout::RefreshSite(int site) {
   const SiteModel& model = *m_models[static_cast<std::size_t>(site)];
   if (CFontStatic* label = At(m_controls.resultLabels, site)) {
     label->setText(QString::fromStdString(model.Label()));
-    label->SetTextColour(model.LabelColour());
+    label->update();
   }
   if (CStaticImage* picture = At(m_controls.resultImages, site)) picture->SetStateImage(model.Picture());
   if (CFontStatic* time = At(m_controls.timeLabels, site); time && !model.TimeText().empty())
@@ -179,105 +332,5 @@ void MainScreenLayout::RefreshSite(int site) {
                                                        counts.pass, counts.fail,
                                                        FormatYield(counts.pass, counts.total).c_str())));
   }
-}
-
-std::string MainScreenLayout::FormatYield(int pass, int total) {
-  if (total <= 0) return "0%";
-  const float percent = static_cast<float>(pass) / static_cast<float>(total) * 100.0f;
-  std::string text = port::Format("%f", static_cast<double>(percent)).substr(0, 5);
-  if (text == "100.0") text = "100";
-  if (text == "0.000") text = "0";
-  return text + "%";
-}
-
-void MainScreenLayout::StoreCounts(int site) {
-  const YieldCounts counts = m_models[static_cast<std::size_t>(site)]->Counts();
-  const std::string config = ModelSettings::GetConfigIniPath();
-  const std::string section = LotSection(site);
-  WriteIniInt(section.c_str(), "TOTAL", counts.total, config);
-  WriteIniInt(section.c_str(), "PASS", counts.pass, config);
-  WriteIniInt(section.c_str(), "FAIL", counts.fail, config);
-  WriteIniString(section.c_str(), "YIELD", FormatYield(counts.pass, counts.total).c_str(), config);
-}
-
-void MainScreenLayout::LoadYieldCounts(bool reset) {
-  const std::lock_guard lock(m_statsLock);
-  const std::string config = ModelSettings::GetConfigIniPath();
-  for (int site = 0; site < GetSiteCount(); ++site) {
-    SiteModel& model = *m_models[static_cast<std::size_t>(site)];
-    const std::string section = LotSection(site);
-    if (reset) {
-      model.SetCounts({});
-      m_times[static_cast<std::size_t>(site)] = {};
-      for (const char* key : {"TOTAL", "PASS", "FAIL", "YIELD"}) WriteIniInt(section.c_str(), key, 0, config);
-      continue;
-    }
-    model.SetCounts({ReadIniInt(section.c_str(), "TOTAL", 0, config), ReadIniInt(section.c_str(), "PASS", 0, config),
-                     ReadIniInt(section.c_str(), "FAIL", 0, config)});
-    SiteTimes& times = m_times[static_cast<std::size_t>(site)];
-    times.itemTotalMs = ReadIniInt64(section.c_str(), "DLL_TOTAL_TIME", 0, config);
-    times.threadTotalMs = ReadIniInt64(section.c_str(), "THREAD_TOTAL_TIME", 0, config);
-    times.runs = model.Counts().total;
-  }
-}
-
-void MainScreenLayout::UpdateYield(bool pass, int site) {
-  if (site < 0 || site >= GetSiteCount()) return;
-  const std::lock_guard lock(m_statsLock);
-  m_models[static_cast<std::size_t>(site)]->AddYield(pass);
-  StoreCounts(site);
-}
-
-void MainScreenLayout::UpdateAverageTime(int site, const std::string& elapsedMs, bool reset) {
-  if (site < 0 || site >= GetSiteCount()) return;
-  {
-    const std::lock_guard lock(m_statsLock);
-    SiteTimes& times = m_times[static_cast<std::size_t>(site)];
-    if (reset) {
-      times = {};
-    } else {
-      for (const ItemRow& row : m_models[static_cast<std::size_t>(site)]->Rows())
-        times.itemTotalMs += std::atoll(row.tact.c_str());
-      times.threadTotalMs += std::atoll(elapsedMs.c_str());
-      ++times.runs;
-      const std::string config = ModelSettings::GetConfigIniPath();
-      WriteIniString(LotSection(site).c_str(), "DLL_TOTAL_TIME", std::to_string(times.itemTotalMs).c_str(), config);
-      WriteIniString(LotSection(site).c_str(), "THREAD_TOTAL_TIME", std::to_string(times.threadTotalMs).c_str(),
-                     config);
-    }
-  }
-  ShowAverages(site);
-}
-
-void MainScreenLayout::ShowAverages(int site) {
-  SiteTimes times;
-  {
-    const std::lock_guard lock(m_statsLock);
-    times = m_times[static_cast<std::size_t>(site)];
-  }
-  const int runs = std::max(1, times.runs);
-  const QString dll = QString::fromStdString(
-      port::Format("Average_%c\n%.1f s", 'A' + site, static_cast<double>(times.itemTotalMs) / runs / 1000.0));
-  const QString thread = QString::fromStdString(
-      port::Format("Average_%c\n%.1f s", 'A' + site, static_cast<double>(times.threadTotalMs) / runs / 1000.0));
-  QPointer<CFontStatic> dllLabel = At(m_controls.averageDll, site);
-  QPointer<CFontStatic> threadLabel = At(m_controls.averageThread, site);
-  port::ui::Post([dllLabel, threadLabel, dll, thread] {
-    if (dllLabel) dllLabel->setText(dll);
-    if (threadLabel) threadLabel->setText(thread);
-  });
-}
-
-void MainScreenLayout::LoadErrorList(bool clear) {
-  if (m_controls.errorList == nullptr || !clear) return;
-  QPointer<CGridCtrl> list = m_controls.errorList;
-  port::ui::Post([list] {
-    if (list) list->DeleteAllItems();
-  });
-}
-
-void MainScreenLayout::DeleteYieldLists() {
-  if (m_controls.yieldLists == nullptr) return;
-  for (QLabel* yield : *m_controls.yieldLists) delete yield;
-  m_controls.yieldLists->clear();
+  FitItemColumn(site);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The site panel's screen layout: creates the per-site controls for the configured sites, places every
-// control of the panel at its Controller.ini rectangle, styles the labels from the Controller.ini fonts,
-// and keeps the lot counts (yield rows, average times) of the sites in the model's Config.ini.
+// The site panel's screen layout: creates the per-site controls for the configured sites, places and shows
+// every control of the panel by its Controller.ini [USER_INTERFACE] entry, styles the labels from the
+// Controller.ini fonts, fills the information labels, and keeps the lot counts (yield rows, average times) of
+// the sites in the model's Config.ini.
 // Widgets are touched on the UI thread only; the count updates may come from any site's thread.
 #include <QPointer>
 #include <array>
@@ -48,19 +49,48 @@ class MainScreenLayout {
     std::vector<CFontStatic*>* timeLabels = nullptr;
   };
 
+  // What the handler link of one protocol server is: not started, listening without a handler, connected.
+  enum LinkState : int { kLinkClosed = -1, kLinkListening = 0, kLinkConnected = 1 };
+  static constexpr int kLinkServers = 4;
+  using LinkStates = std::array<int, kLinkServers>;
+
   void SetOwner(QWidget* owner) { m_owner = owner; }
-  // UI thread: one set of per-site controls for each model (the site count), then placement and styles.
+  // UI thread: one set of per-site controls for each model (the site count), their styles and texts, then
+  // PlaceControls.
   void Init(const Controls& controls, const std::vector<SiteModel*>& models);
 
   int GetSiteCount() const { return static_cast<int>(m_models.size()); }
 
-  // UI thread: places and shows every control by its Controller.ini [USER_INTERFACE] entry.
+  // UI thread: every control moved to its rectangle (hidden ones too).
   void PlaceControls();
-  // UI thread: the ERROR_MSG font of the section on the site's result label, shown.
+  // UI thread: every control shown or hidden by its shown flag.
+  void ShowControls();
+  // A dragged control's rectangle, stored shown under the control's key; ids of no control are ignored.
+  void SaveControlRect(int id, const QrvRect& rect);
+  // The [USER_INTERFACE] key of a control id, with the site's letter for per-site ids of the configured
+  // sites; empty for any other id.
+  static std::string ControlKey(int id, int siteCount);
+
+  // UI thread. The font section names the Controller.ini section the fonts are read from.
   void StyleSiteMessage(const char* section, int site);
   void ShowInformationMsg(const char* section);
   void ShowUserMsg(const char* section);
-  // UI thread: the site's controls from its model (label text and colour, picture, time, counts).
+  // The firmware-version label carries the handler link state (no firmware version is shown there).
+  void ShowFirmwareVersion(const char* section);
+  void ShowItemVersion(const char* section);
+  void StyleTimeCounter(const char* section);
+  void StyleAverageDll(const char* section);
+  void StyleAverageThread(const char* section);
+  // Every site's item list from the registration files again.
+  void ReloadDllLists();
+  // One font entry (<name>_FONT of the section) on one label.
+  static void ApplyControlFont(CFontStatic* label, const char* section, const char* name);
+
+  // UI thread: the handler link of each server, shown on the firmware-version label when it changed.
+  void ShowHandlerLink(const LinkStates& states);
+  static std::string HandlerLinkText(const LinkStates& states);
+
+  // UI thread: the site's controls from its model (label text, picture, time, counts).
   void RefreshSite(int site);
 
   // Counts: from any thread, each update whole under one lock.
@@ -80,15 +110,28 @@ class MainScreenLayout {
     std::int64_t threadTotalMs = 0;
     int runs = 0;
   };
+  struct Placed {
+    QWidget* control;
+    std::string key;
+  };
 
-  void CreateSiteControls(int site);
-  void StyleLabel(CFontStatic* label, const char* section, const char* name);
+  std::vector<Placed> AllControls() const;
+  void CreateSiteItemLists();
+  void CreateTestStatePictures();
+  void CreateSiteMessages(const char* section);
+  void CreateYieldLists();
+  void InitZoomSlider();
+  void CreateSiteLabels(std::vector<CFontStatic*>* list, int firstId);
+  void CreateTimeCounters(const char* section);
+  void StyleSiteLabels(std::vector<CFontStatic*>* list, const char* keyFormat, const char* section);
+  void FitItemColumn(int site);
   void StoreCounts(int site);
   void ShowAverages(int site);
 
   QWidget* m_owner = nullptr;
   Controls m_controls;
   std::vector<SiteModel*> m_models;
+  LinkStates m_link{kLinkClosed, kLinkClosed, kLinkClosed, kLinkClosed};
   std::mutex m_statsLock;
   std::array<SiteTimes, kMaxSites> m_times{};
 };

@@ -1,9 +1,13 @@
 #include "QRVBaseDlg.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
+#include <QTabBar>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -25,6 +29,8 @@ namespace {
 constexpr int kSizeMoveEndMs = 300;
 constexpr int kMinZoom = 100;
 constexpr int kMaxZoom = 200;
+// The site panel's window frame beside its client width.
+constexpr int kPanelFrameMargin = 10;
 
 // Cells of sites A, B, C, ... in the two-row grid, by site count and layout mode; null: no such layout.
 const int* GridCells(int siteCount, int drawMode) {
@@ -75,6 +81,8 @@ void CQRVBaseDlg::OnInitDialog() {
   CreateChildWindows();
   m_pSitePanel->show();
   DockSitePanel();
+  // In the tab view the panel starts on site A's controls, as the views start on site A's view.
+  m_pSitePanel->ShowSitePanel(0);
 }
 
 void CQRVBaseDlg::SetMainTitle() {
@@ -98,10 +106,12 @@ void CQRVBaseDlg::CreateChildWindows() {
   m_nViewCount = m_pSitePanel->SiteCount();
   std::vector<CBaseDraw*> views;
   for (int site = 0; site < m_nViewCount; ++site) {
-    auto* view = new CBaseDraw(site, this);
+    auto* view = new CBaseDraw(site, m_pSitePanel->m_pInterFaceSW, m_pSitePanel.get(), this);
+    view->SetZoomText(m_pSitePanel->ZoomText());
     view->SetDoubleClickHandler([this](int enlarged) {
       if (!m_bEnlarged) {
-        m_nLastSiteCmd = kSiteCommand + enlarged;
+        // The context menu has entries for sites A to D only.
+        if (enlarged < kMenuSites) m_nLastSiteCmd = kSiteCommand + enlarged;
         EnlargeSiteView(enlarged);
       } else {
         RestoreSiteViews();
@@ -114,15 +124,21 @@ void CQRVBaseDlg::CreateChildWindows() {
   for (int site = 0; site < m_nViewCount; ++site)
     m_pSiteView[static_cast<std::size_t>(site)]->setVisible(m_pSitePanel->DrawMode() != 3 || site == 0);
   m_pSitePanel->AttachSiteViews(views);
-  for (CBaseDraw* view : views) view->DrawSiteLabel();
 }
 
 // VIEW_SIZE is the frame's rectangle: a top-level's position is its frame's, and its size is the client's.
 // Until the window is framed the margins are unknown, so the client takes the frame's size at first and
 // gives the margins back once they are known; restoring the client rectangle instead moved the window by
 // the frame at every start.
+// A layout saved on a larger screen would leave the panel out of reach: the frame shrinks to the screen.
+// An offscreen run has no screen to fit.
 void CQRVBaseDlg::RestoreFrameGeometry() {
   m_savedFrame = ToQRect(ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE"));
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr && QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    const QrvRect sub = ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE_SUB");
+    m_savedFrame = FitFrameToScreen(m_savedFrame, sub.right + kPanelFrameMargin, screen->availableGeometry());
+  }
   m_bFrameFitPending = true;
   move(m_savedFrame.topLeft());
   resize(m_savedFrame.size());
@@ -139,6 +155,15 @@ void CQRVBaseDlg::FitClientToSavedFrame() {
 
 CBaseDraw* CQRVBaseDlg::SiteView(int site) const {
   return site >= 0 && site < m_nViewCount ? m_pSiteView[static_cast<std::size_t>(site)].data() : nullptr;
+}
+
+QRect CQRVBaseDlg::FitFrameToScreen(const QRect& frame, int reserveRight, const QRect& available) {
+  if (available.isEmpty()) return frame;
+  const int width = std::max(1, std::min(frame.width(), available.width() - reserveRight));
+  const int height = std::max(1, std::min(frame.height(), available.height()));
+  const int left = std::clamp(frame.left(), available.left(), std::max(available.left(), available.right() + 1 - reserveRight - width));
+  const int top = std::clamp(frame.top(), available.top(), std::max(available.top(), available.bottom() + 1 - height));
+  return QRect(left, top, width, height);
 }
 
 QrvRect CQRVBaseDlg::CalcGridCellRect(int siteCount, int cell, int width, int height) {
@@ -196,12 +221,7 @@ void CQRVBaseDlg::DockSitePanel() {
 }
 
 void CQRVBaseDlg::RedrawView(int site) {
-  CBaseDraw* view = SiteView(site);
-  const CInterFace_SW* binder = m_pSitePanel ? m_pSitePanel->m_pInterFaceSW : nullptr;
-  if (view == nullptr || binder == nullptr || binder->OutDrawImage == nullptr) return;
-  view->SetSiteLabelSwitch(false);
-  binder->OutDrawImage(site);
-  view->SetSiteLabelSwitch(true);
+  if (CBaseDraw* view = SiteView(site)) view->Redraw();
 }
 
 void CQRVBaseDlg::showEvent(QShowEvent* event) {
@@ -254,7 +274,7 @@ void CQRVBaseDlg::wheelEvent(QWheelEvent* event) {
 
 void CQRVBaseDlg::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
-  if (m_nViewCount >= 1 && m_nViewCount <= 4) {
+  if (m_nViewCount >= 1 && m_nViewCount <= kMenuSites) {
     for (int site = 0; site < m_nViewCount; ++site) {
       QAction* action = menu.addAction(QString(QChar('A' + site)));
       action->setData(kSiteCommand + site);
@@ -300,6 +320,8 @@ void CQRVBaseDlg::RestoreSiteViews() {
   if (m_pSitePanel) m_pSitePanel->StoreViewRects();
   for (int site = 0; site < m_nViewCount; ++site)
     if (CBaseDraw* view = SiteView(site)) view->show();
+  // The tab view goes back to the site its tab shows, not to every view stacked over each other.
+  if (m_pSitePanel) m_pSitePanel->ShowSitePanel(m_pSitePanel->SiteTab()->currentIndex());
   DockSitePanel();
 }
 

@@ -20,6 +20,8 @@ class CQRVBaseDlg : public QDialog {
  public:
   static constexpr int kSiteCommand = 32864;
   static constexpr int kReturnCommand = 32868;
+  // Site counts up to this have site entries in the context menu.
+  static constexpr int kMenuSites = 4;
 
   explicit CQRVBaseDlg(QWidget* parent = nullptr);
   ~CQRVBaseDlg() override;
@@ -36,6 +38,9 @@ class CQRVBaseDlg : public QDialog {
   // The rectangle of a site's view in a client area of width x height; empty for layouts that do not exist.
   static QrvRect CalcSiteViewRect(int siteCount, int site, int drawMode, int width, int height);
   static QrvRect CalcGridCellRect(int siteCount, int cell, int width, int height);
+  // A saved frame made smaller and moved, where needed, so that it and the site panel docked at its right
+  // (reserveRight pixels) lie within the available screen area; an empty area keeps the frame.
+  static QRect FitFrameToScreen(const QRect& frame, int reserveRight, const QRect& available);
 
   DynamicDlg* SitePanel() const { return m_pSitePanel.get(); }
   CBaseDraw* SiteView(int site) const;

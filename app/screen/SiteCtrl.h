@@ -34,6 +34,8 @@ struct SiteCtrlLinks {
   std::function<bool()> itemsLoaded;
   // "Before Image": the site's view shows the picture captured for that item name.
   std::function<void(const std::string& itemName)> showCapturedImage;
+  // The login level the commands go by; the record's level when not given.
+  std::function<unsigned()> loginLevel;
 };
 
 class CSiteCtrl : public CGridCtrl {
@@ -119,5 +121,6 @@ class CSiteCtrl : public CGridCtrl {
   std::thread m_singleItemWorker;
 
   void SingleItemTestThread(int row);
+  unsigned LoginLevel() const;
   std::string SelectedDll() const;
 };

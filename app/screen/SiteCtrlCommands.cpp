@@ -30,7 +30,7 @@ void CSiteCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CSiteCtrl::OnDoubleClick(int row) {
-  if (!m_links.record || m_links.record->GetLoginLevel() == 0 || row < 0 || row >= rowCount()) return;
+  if (!m_links.record || LoginLevel() == 0 || row < 0 || row >= rowCount()) return;
   m_clickedRow = row;
   if (m_siteColorMode == 1) {
     if (m_links.items && m_links.itemsLoaded && m_links.itemsLoaded()) {
@@ -79,9 +79,9 @@ std::array<bool, 4> CSiteCtrl::ReadMenuRights(unsigned loginLevel) {
 }
 
 std::unique_ptr<QMenu> CSiteCtrl::CreateItemMenu() {
-  auto menu = std::make_unique<QMenu>(QStringLiteral("DLL_List_RclickMenu"), this);
-  const unsigned level = m_links.record ? m_links.record->GetLoginLevel() : 0;
-  const std::array<bool, 4> rights = ReadMenuRights(level);
+  // Owned by the caller alone: a Qt parent would delete it a second time with the list.
+  auto menu = std::make_unique<QMenu>(QStringLiteral("DLL_List_RclickMenu"));
+  const std::array<bool, 4> rights = ReadMenuRights(LoginLevel());
   const std::pair<const char*, void (CSiteCtrl::*)()> commands[] = {
       {"Spec", &CSiteCtrl::OnSpec},
       {"Before Image", &CSiteCtrl::OnBeforeImage},
@@ -92,6 +92,11 @@ std::unique_ptr<QMenu> CSiteCtrl::CreateItemMenu() {
     action->setEnabled(rights[i]);
   }
   return menu;
+}
+
+unsigned CSiteCtrl::LoginLevel() const {
+  if (m_links.loginLevel) return m_links.loginLevel();
+  return m_links.record ? m_links.record->GetLoginLevel() : 0;
 }
 
 void CSiteCtrl::contextMenuEvent(QContextMenuEvent* event) {

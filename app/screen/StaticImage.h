@@ -1,7 +1,7 @@
 #pragma once
-// A picture control: a picture file of the station's Res folder scaled to the control (the per-site result
-// pictures and the logo). A picture that cannot be read is replaced by its state drawn as a coloured panel,
-// so a station without its Res pictures still shows each site's state.
+// A picture control: a picture file of the station's Res folder scaled to the control's current size (the
+// per-site result pictures and the logo). A picture that cannot be read leaves the control empty and writes
+// "Image Read Fail" to the platform error log.
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -19,16 +19,16 @@ class CStaticImage : public QWidget {
   void SetLogoImage();
   int StateIndex() const { return m_state; }
   const QString& PicturePath() const { return m_path; }
+  // Whether the current picture file was read.
+  bool HasPicture() const { return !m_picture.isNull(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void LoadPicture(const QString& path, const QString& fallbackText, const QColor& fallbackColour);
+  void InitStaticImage(const QString& path);
 
   int m_state = -1;
   QString m_path;
   QImage m_picture;
-  QString m_fallbackText;
-  QColor m_fallbackColour;
 };

@@ -56,6 +56,7 @@ std::string ErrorCodeTable::GetErrorCodeText(const std::string& dllName, int cod
     case kCodeDllLoadLibrary: return "Dll loadlibrary FAIL";
     case kCodeSimulationPath: return "Simulration path FAIL";
     case kCodeHandlerCode: return "Handler code FAIL";
+    case kCodeBoardInUse: return kBoardInUseText;
     default: break;
   }
   const Entry entry = FindEntry(dllName, code);

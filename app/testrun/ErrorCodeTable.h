@@ -11,7 +11,11 @@ enum ItemErrorCode : int {
   kCodeDllLoadLibrary = -2,
   kCodeSimulationPath = -3,
   kCodeHandlerCode = -4,
+  kCodeBoardInUse = -5,
 };
+
+// The text of a run refused because the hardware setup dialog holds the site's board.
+inline constexpr const char* kBoardInUseText = "Board in use by the setup dialog";
 
 inline constexpr int kDefaultStopCode = 999;
 

@@ -5,6 +5,7 @@
 
 #include "QRV_InterFace_SW.h"
 #include "QRV_PlatformMemory.h"
+#include "SiteBoardHold.h"
 #include "TestThread.h"
 #include "port/text.h"
 
@@ -23,10 +24,16 @@ std::string FileNameOf(std::string item) {
 
 void CTestThread::RunOnce() {
   if (PreChecks()) {
-    RunState run;
-    BeginRun(run);
-    RunItems(run);
-    ConcludeRun(run);
+    // The board stays the site's until the run has reported, End cycle included.
+    const SiteBoardHold hold(m_memory, m_nUsb.load(), m_nSite);
+    if (hold.Refused()) {
+      RefuseBoard();
+    } else {
+      RunState run;
+      BeginRun(run);
+      RunItems(run);
+      ConcludeRun(run);
+    }
   }
   Finish();
 }
@@ -56,6 +63,13 @@ bool CTestThread::PreChecks() {
     return false;
   }
   return true;
+}
+
+// The hardware setup dialog kept the board past the wait: the run fails at once and says why.
+void CTestThread::RefuseBoard() {
+  Log("USB ID [%d] is in use by the hardware setup dialog: the test does not start", m_nUsb.load());
+  SetLabel(kBoardInUseText);
+  RefuseRun(kCodeBoardInUse, kBoardInUseText);
 }
 
 void CTestThread::RefuseRun(int code, const std::string& text) {

@@ -103,13 +103,6 @@ std::string SiteModel::Label() const {
   return m_label;
 }
 
-std::uint32_t SiteModel::LabelColour() const {
-  const std::string label = Label();
-  if (label == "PASS") return kColourPass;
-  if (label == "Testing...") return kColourTesting;
-  return kColourFail;
-}
-
 void SiteModel::SetPicture(int state) {
   {
     std::lock_guard lock(m_lock);

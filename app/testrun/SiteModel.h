@@ -67,8 +67,6 @@ class SiteModel {
 
   void SetLabel(const std::string& text);
   std::string Label() const;
-  // Green for "PASS", yellow for "Testing...", red otherwise.
-  std::uint32_t LabelColour() const;
   void SetPicture(int state);
   int Picture() const;
   void SetTimeText(const std::string& text);

@@ -9,6 +9,7 @@
 #include "QRV_PlatformMemory.h"
 #include "port/clock.h"
 #include "port/text.h"
+#include "port/thread_site.h"
 
 namespace {
 constexpr std::int64_t kElapsedPollMs = 200;
@@ -115,6 +116,8 @@ bool CTestThread::WaitWhileRunning(std::int64_t pollMs) {
 }
 
 void CTestThread::TestLoopThread() {
+  // The End cycle's power-down runs here besides the items: it too must reach this site's own channel.
+  const port::ThreadSiteScope forSite(m_nSite);
   while (!ShuttingDown()) {
     m_hStartEvent.Wait();
     if (ShuttingDown()) return;
@@ -145,6 +148,7 @@ void CTestThread::ElapsedTimeThread() {
 }
 
 void CTestThread::JumpToItemThread() {
+  const port::ThreadSiteScope forSite(m_nSite);
   while (!ShuttingDown()) {
     m_hJumpEvent.Wait();
     if (ShuttingDown() || !WaitWhileRunning(kJumpPollMs)) return;

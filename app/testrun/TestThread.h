@@ -77,6 +77,7 @@ class CTestThread {
   bool PreChecks();
   // The refused run's failure: shown on the view and the picture, and sent to the handler.
   void RefuseRun(int code, const std::string& text);
+  void RefuseBoard();
   void BeginRun(RunState& run);
   void RunItems(RunState& run);
   int RunRow(int row, RunState& run, bool& endAfterRow);

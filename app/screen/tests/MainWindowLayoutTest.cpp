@@ -51,3 +51,22 @@ TEST(MainWindowLayoutTest, SiteViewsTileByCountAndMode) {
     EXPECT_EQ(CQRVBaseDlg::CalcSiteViewRect(c.sites, c.site, c.drawMode, c.width, c.height), c.expected)
         << c.sites << " sites, mode " << c.drawMode << ", site " << c.site;
 }
+
+// A frame saved on a larger screen shrinks and moves so that it and the panel docked at its right fit.
+TEST(MainWindowLayoutTest, SavedFrameFitsTheScreenWithThePanelBesideIt) {
+  const struct {
+    QRect frame;
+    int panel;
+    QRect screen;
+    QRect expected;
+  } cases[] = {
+      {QRect(0, 0, 1250, 1050), 670, QRect(0, 0, 1920, 1080), QRect(0, 0, 1250, 1050)},
+      {QRect(0, 0, 1250, 1050), 670, QRect(0, 0, 1280, 1024), QRect(0, 0, 610, 1024)},
+      {QRect(900, 300, 600, 500), 670, QRect(0, 0, 1280, 1024), QRect(10, 300, 600, 500)},
+      {QRect(-50, -20, 400, 300), 100, QRect(0, 0, 1280, 1024), QRect(0, 0, 400, 300)},
+      {QRect(10, 10, 800, 600), 100, QRect(), QRect(10, 10, 800, 600)},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(CQRVBaseDlg::FitFrameToScreen(c.frame, c.panel, c.screen), c.expected)
+        << c.frame.x() << "," << c.frame.y() << " " << c.frame.width() << "x" << c.frame.height();
+}

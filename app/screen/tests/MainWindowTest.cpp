@@ -10,10 +10,13 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "BaseDraw.h"
 #include "QRVBaseDlg.h"
+#include "QRV_InterFace_SW.h"
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
 #include "port/ini.h"
@@ -72,7 +75,26 @@ TEST(MainWindowTest, EnlargingAndRestoringEverySitesViewWhileSitesRunKeepsThePro
   ASSERT_EQ(window.ViewCount(), 4);
 
   std::vector<std::function<bool()>> steps;
+  // Each site's view shows a frame of its own colour, which the enlarged view stretches over the image area.
+  const auto colourOf = [](int site) { return QColor(60 * site, 140, 220 - 40 * site); };
+  std::vector<std::uint8_t> frame(320 * 240 * 3);
   steps.push_back([&] {
+    for (int site = 0; site < 4; ++site)
+      if (!window.SiteView(site)->FirstPaintDone()) return false;
+    return true;
+  });
+  steps.push_back([] { return true; });  // the first paints' own drawing runs before the frames come
+  steps.push_back([&] {
+    for (int site = 0; site < 4; ++site) {
+      const QColor colour = colourOf(site);
+      for (std::size_t i = 0; i < frame.size(); i += 3) {
+        frame[i] = static_cast<std::uint8_t>(colour.blue());
+        frame[i + 1] = static_cast<std::uint8_t>(colour.green());
+        frame[i + 2] = static_cast<std::uint8_t>(colour.red());
+      }
+      panel.m_pInterFaceSW->InDrawImage(site, frame.data(), 320, 240);
+      panel.m_pInterFaceSW->OutDrawImage(site);
+    }
     panel.StartButton()->click();
     return true;
   });
@@ -90,6 +112,12 @@ TEST(MainWindowTest, EnlargingAndRestoringEverySitesViewWhileSitesRunKeepsThePro
       for (int other = 0; other < 4; ++other) {
         if (other == site) continue;
         EXPECT_FALSE(window.SiteView(other)->isVisible()) << site << " hides " << other;
+      }
+      {
+        port::Surface& surface = *window.SiteView(site)->Surface();
+        const std::lock_guard lock(surface.Mutex());
+        EXPECT_EQ(QSize(surface.Width(), surface.Height()), window.rect().size()) << site;
+        EXPECT_EQ(surface.Image().pixelColor(surface.Width() / 2, surface.Height() / 2), colourOf(site)) << site;
       }
       if (site == 2) qrv::test::SaveScreenshot(window, "main_window_enlarged_site_c");
       DoubleClick(*window.SiteView(site));

@@ -214,6 +214,41 @@ TEST(RunRecordsPanelTest, HardwareType20PowersDownAfterEveryTestAndLogsUnderTheP
   EXPECT_EQ(ReadLog(path).cycleRows, 0) << "an empty End list writes only its section line";
 }
 
+TEST(RunRecordsPanelTest, HardwareType20EndItemThatFailsShowsItsRowAndTheWindowWhenAsked) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  fs::create_directories(station.Root() + "/Cycle");
+  fs::copy_file(station.Root() + "/Dll/TestItemB.dll", station.Root() + "/Cycle/TestItemB.dll");
+  const std::string cycle = station.ModelFile("Cycle.ini");
+  port::ini::WriteString(cycle, "CYCLE_END_DLL", "ShowWIndow", "1");
+  port::ini::WriteString(cycle, "A.CYCLE_END_DLL", "Count", "1");
+  port::ini::WriteString(cycle, "A.CYCLE_END_DLL", "0", "TestItemB.dll,1,2");
+  DynamicDlg& panel = station.StartPanel();
+  panel.HardwareType = 20;
+  panel.PowerDownSequence = CountPowerDown;
+  g_powerDowns = 0;
+  const TestItemControl itemB(station.Root() + "/Cycle/TestItemB.dll");
+  itemB.Script(0, {0, 7, 7, 0});  // the second module's End item fails both of its calls
+
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_FALSE(panel.CycleWindow()->isVisible()) << "a passing End item leaves the window closed";
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2; }));
+  ASSERT_TRUE(station.WaitFor([&] { return panel.CycleWindow()->isVisible(); }));
+  const CGridCtrl* endGrid = panel.CycleWindow()->Grid(0);
+  ASSERT_TRUE(station.WaitFor([&] { return endGrid->GetItemCount() == 1 && endGrid->GetItemText(0, 6) == "FAIL"; }));
+  EXPECT_EQ(endGrid->GetItemText(0, 5), "2");
+  EXPECT_EQ(endGrid->GetItemText(0, 7), "7");
+  EXPECT_EQ(g_powerDowns.load(), 2);
+  EXPECT_EQ(panel.Model(0)->Label(), "PASS") << "the End cycle never changes the test's result";
+  qrv::test::SaveScreenshot(*panel.CycleWindow(), "cycle_spec_end_failed");
+
+  const std::string text = qrv::test::ReadFile(panel.TestLog(0)->Path());
+  EXPECT_NE(text.find(", Cycle End\r\n , 0, , 7, FAIL, "), std::string::npos) << text;
+  EXPECT_EQ(ReadLog(panel.TestLog(0)->Path()).cycleRows, 2);
+}
+
 TEST(RunRecordsPanelTest, FreeAndLoadLibraryAreRefusedWhileASiteTestsAndLoadRunsTheInitListAgain) {
   SitePanelStation station("1", "1");
   station.RegisterItems(1, {"TestItemA.dll"});

@@ -28,7 +28,7 @@ class SingleItemTest : public ::testing::Test {
     gone.dllName = "NotRegistered.dll";
     model.SetRows({a, missing, gone});
     list.SetLinks(SiteCtrlLinks{&runner, &station.Items(), &station.Record(),
-                                [this] { return station.ErrorCodePath(); }, {}, {}});
+                                [this] { return station.ErrorCodePath(); }, {}, {}, {}});
     EXPECT_TRUE(ProcessEventsUntil([&] { return list.GetItemCount() == 3; }));
   }
   std::string Result(int row) const { return model.Row(row).result; }

@@ -146,7 +146,7 @@ TEST_F(SiteCtrlTest, AnUpdateAfterTheListIsGoneIsHarmless) {
 TEST_F(SiteCtrlTest, MenuRightsFollowTheLoginLevelAndAMissingKeyIsWrittenWithItsDefault) {
   CQRV_LoadMemory record;
   record.m_nLoginLevel = 0;
-  list.SetLinks(SiteCtrlLinks{nullptr, nullptr, &record, {}, {}, {}});
+  list.SetLinks(SiteCtrlLinks{nullptr, nullptr, &record, {}, {}, {}, {}});
   std::unique_ptr<QMenu> menu = list.CreateItemMenu();
   ASSERT_EQ(menu->actions().size(), 4);
   EXPECT_EQ(menu->actions()[1]->text(), "Before Image");
@@ -164,7 +164,7 @@ TEST_F(SiteCtrlTest, MenuRightsFollowTheLoginLevelAndAMissingKeyIsWrittenWithIts
 TEST_F(SiteCtrlTest, AnOperatorsDoubleClickStartsNothing) {
   CQRV_LoadMemory record;
   record.m_nLoginLevel = 0;
-  list.SetLinks(SiteCtrlLinks{nullptr, nullptr, &record, {}, {}, {}});
+  list.SetLinks(SiteCtrlLinks{nullptr, nullptr, &record, {}, {}, {}, {}});
   LoadAndShow();
   list.OnDoubleClick(0);
   EXPECT_FALSE(list.SingleItemRunning());

@@ -6,6 +6,7 @@
 
 #include "BaseDraw.h"
 #include "port/ui_thread.h"
+#include "qrv_test/station_folder.h"
 #include "qrv_test/test_application.h"
 
 TEST(SiteViewTest, ResultOverlayFollowsTheResult) {
@@ -24,17 +25,32 @@ TEST(SiteViewTest, ResultOverlayFollowsTheResult) {
   EXPECT_EQ(view.ResultHeadline(), "");
 }
 
-TEST(SiteViewTest, SiteLabelIsDrawnOnlyWhileItsSwitchIsOn) {
+TEST(SiteViewTest, SiteLabelFollowsTheLayoutsSiteAndParaOptions) {
   qrv::test::TestApplication();
-  CBaseDraw view(3);
-  view.SetSiteLabelSwitch(false);
-  view.DrawSiteLabel();
-  EXPECT_EQ(view.SiteLabelText(), "");
-  view.SetSiteLabelSwitch(true);
-  view.DrawSiteLabel(2);
-  EXPECT_EQ(view.SiteLabelText(), "D - 2");
-  view.DrawSiteLabel();
-  EXPECT_EQ(view.SiteLabelText(), "D");
+  const qrv::test::StationFolder station;
+  const struct {
+    const char* siteDraw;
+    const char* paraDraw;
+    bool ready;
+    const char* label;
+  } cases[] = {{"1", "0", true, "D"}, {"1", "1", true, "D - 2"}, {"0", "1", true, ""}, {"1", "0", false, ""}};
+  for (const auto& c : cases) {
+    station.Write("Ref/M/Controller.ini", std::string("[USER_INTERFACE]\r\nSITE_DRAW=") + c.siteDraw +
+                                              "\r\nPARA_DRAW=" + c.paraDraw + "\r\n");
+    CBaseDraw view(3);
+    EXPECT_FALSE(view.FirstPaintDone());
+    view.SetSiteLabelSwitch(c.ready);
+    view.DrawSiteLabel(2);
+    EXPECT_EQ(view.SiteLabelText(), c.label) << c.siteDraw << c.paraDraw << c.ready;
+  }
+}
+
+TEST(SiteViewTest, AlignmentListEntriesGiveTheirTextDrawingFlags) {
+  const struct {
+    int index;
+    int flags;
+  } cases[] = {{0, 0}, {1, 0}, {2, 1}, {3, 2}, {4, 4}, {7, 32}, {12, 1024}, {14, 4096}, {15, 0}, {-1, 0}};
+  for (const auto& c : cases) EXPECT_EQ(CBaseDraw::ToDrawTextFlags(c.index), c.flags) << c.index;
 }
 
 TEST(SiteViewTest, SurfaceFollowsTheViewSizeAndWorkersDrawIntoIt) {

@@ -7,6 +7,7 @@
 
 #include "port/module.h"
 #include "port/path.h"
+#include "port/thread_site.h"
 
 CPlatformLoadlibrary::CPlatformLoadlibrary(std::string name, const std::string& root, const ItemPlatform& platform)
     : m_strName(std::move(name)) {
@@ -53,13 +54,13 @@ bool ItemLibraryMap::NameLess::operator()(const std::string& a, const std::strin
 ItemLibraryMap::~ItemLibraryMap() { UnloadAll(); }
 
 int ItemLibraryMap::Load(const std::string& dllName, const std::string& folder, const std::string& root,
-                         const ItemPlatform& platform) {
+                         const ItemPlatform& platform, const ItemSource& source) {
   std::unique_lock lock(m_lock);
   if (const auto found = m_map.find(dllName); found != m_map.end()) return found->second->Status();
   auto library = std::make_unique<CPlatformLoadlibrary>(folder + "/" + dllName, root, platform);
   const int status = library->Status();
   m_map.emplace(dllName, std::move(library));
-  m_order.push_back({dllName, folder, status});
+  m_order.push_back({source.itemName, dllName, folder, source.role, status});
   return status;
 }
 
@@ -81,6 +82,7 @@ int ItemLibraryMap::RunOnTest(const std::string& dllName, int usb, int site, int
   if (found == m_map.end()) return kItemNotLoaded;
   const OnTest_Fn onTest = found->second->TestEntry();
   if (onTest == nullptr) return found->second->Status() != kItemLoaded ? found->second->Status() : kItemEntryMissing;
+  const port::ThreadSiteScope forSite(site);
   return onTest(usb, site, lotTotal, server);
 }
 

@@ -53,9 +53,17 @@ class ItemLibraryMap {
     bool operator()(const std::string& a, const std::string& b) const;
   };
 
+  // Where a library was first named: the list's item name and its role ("Init", "Function", "End", "Close").
+  struct ItemSource {
+    std::string itemName;
+    std::string role;
+  };
+
   struct Listed {
+    std::string itemName;
     std::string dllName;
     std::string folder;
+    std::string role;
     int status;
   };
 
@@ -66,7 +74,7 @@ class ItemLibraryMap {
 
   // Loads "<root>/<folder>/<dllName>" unless that DLL file name is registered already; returns its status.
   int Load(const std::string& dllName, const std::string& folder, const std::string& root,
-           const ItemPlatform& platform);
+           const ItemPlatform& platform, const ItemSource& source = {});
   // Item_OnDelete and unload of every library, in key order.
   void UnloadAll();
 

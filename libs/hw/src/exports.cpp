@@ -1,6 +1,7 @@
 // The hardware library's plain C entries and the table handed to the main program and the test items.
 #include <memory>
 
+#include "HardwareBoardLease.h"
 #include "HardwareFunctionTable.h"
 #include "hardware_controller.h"
 #include "hardware_ui.h"
@@ -201,3 +202,5 @@ QRV_EXPORT int GetCRC_Mode() { return 0; }
   static_assert(std::is_same_v<decltype(&name), hwtable::name##_Fn>, #name);
 QRV_HARDWARE_FUNCTIONS(QRV_CHECK_HARDWARE_TYPE)
 #undef QRV_CHECK_HARDWARE_TYPE
+static_assert(std::is_same_v<decltype(&AcquireBoard), hwtable::AcquireBoard_Fn>);
+static_assert(std::is_same_v<decltype(&ReleaseBoard), hwtable::ReleaseBoard_Fn>);

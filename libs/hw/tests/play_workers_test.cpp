@@ -12,11 +12,13 @@ using namespace hw_test;
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 
-// The picture the views must show of the simulator's 16-bit pattern: high bytes, demosaiced as BGGR.
-std::vector<unsigned char> ExpectedPicture(uint32_t (*sample)(int, int, int)) {
+// The picture the views must show of the simulator's pattern in samples of `bits`: their top eight bits,
+// demosaiced as BGGR.
+std::vector<unsigned char> ExpectedPicture(uint32_t (*sample)(int, int, int), int bits = 16) {
   std::vector<unsigned char> eight(kWidth * kHeight);
   for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) eight[y * kWidth + x] = static_cast<unsigned char>(sample(x, y, 16) >> 8);
+    for (int x = 0; x < kWidth; ++x)
+      eight[y * kWidth + x] = static_cast<unsigned char>(sample(x, y, bits) >> (bits - 8));
   }
   std::vector<unsigned char> picture(eight.size() * 3);
   EXPECT_TRUE(qrv::bayer::Demosaic(eight.data(), picture.data(), kWidth, kHeight, qrv::bayer::kBGGR));
@@ -58,6 +60,24 @@ TEST_F(PlayWorkersTest, CrcPlayDrawsThePatternInTheChosenSiteAndLogsLinkAndCrc) 
   ASSERT_EQ(shown.width, kWidth);
   ASSERT_EQ(shown.height, kHeight);
   EXPECT_TRUE(shown.bgr == ExpectedPicture(Sim<uint32_t (*)(int, int, int)>("VelkaraSim_PatternSample")));
+}
+
+// The shipped model as an engineer finds it: nothing sets the receiver's resolution, so it measures the
+// module's stream, and the play run draws the pattern at the sensor's own size.
+TEST_F(PlayWorkersTest, PlayOnTheShippedSettingsDrawsThePatternAtTheSensorsSize) {
+  Start(2);
+  SetSensor("AGING", "CAPTURE_COUNT", "1");
+  ASSERT_TRUE(Workers().StartPlay(0, 2, false));
+  WaitPlayEnd();
+  const std::vector<std::string> log = Log();
+  EXPECT_TRUE(Contains(log, "GetDPXY:640,480")) << testing::PrintToString(log);
+  EXPECT_FALSE(Contains(log, "Fail : 1st Resolution Mismatch"));
+  EXPECT_FALSE(Contains(log, "Capture fail"));
+  ASSERT_GE(ViewRecorder::Instance().Draws(2), 1);
+  const ViewRecorder::Picture shown = ViewRecorder::Instance().Last(2);
+  ASSERT_EQ(shown.width, kWidth);
+  ASSERT_EQ(shown.height, kHeight);
+  EXPECT_TRUE(shown.bgr == ExpectedPicture(Sim<uint32_t (*)(int, int, int)>("VelkaraSim_PatternSample"), 10));
 }
 
 TEST_F(PlayWorkersTest, AgingRepeatsTheSetCountWithPowerUpAndDownEachTime) {

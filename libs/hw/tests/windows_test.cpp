@@ -98,7 +98,6 @@ TEST_F(WindowsTest, SetupDialogShowsSettingsAndTheLiveGrabOfTheChosenBoard) {
   EXPECT_FALSE(Control(*dialog_, 7027)->isEnabled());
 
   SetSensor("SENSOR_SET", "QRV_SENSOR_DATA_BIT", "16");
-  ASSERT_EQ(controller_->Table()->LVDS_SetResolution(1, 640, 480), 1);
   Control<QComboBox>(*dialog_, 7048)->setCurrentIndex(1);
   Control<QComboBox>(*dialog_, 7050)->setCurrentIndex(1);
   Click(*dialog_, 7069);  // frm Function
@@ -183,7 +182,6 @@ TEST_F(WindowsTest, ManualPanelActsOnTheSelectedBoardAndChecksWritesBeforeTheBus
   Click(*panel, 7081);
   EXPECT_GT(SupplyVolts(1, 0), 0.0);
   EXPECT_EQ(SupplyVolts(0, 0), 0.0);
-  ASSERT_EQ(controller_->Table()->LVDS_SetResolution(1, 640, 480), 1);
   Click(*panel, 7080);
   Click(*panel, 7082);
   Click(*panel, 7084);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "port/thread_site.h"
 #include "register_node.h"
 #include "sim_link.h"
 
@@ -45,13 +46,15 @@ class SimNode final : public Node {
   SimNode& operator=(const SimNode&) = delete;
 
   long ReadAt(void* buffer, size_t count, uint64_t offset) override {
-    return link_.read(handle_, buffer, count, offset);
+    return link_.read(handle_, Channel(), buffer, count, offset);
   }
   long WriteAt(const void* data, size_t count, uint64_t offset) override {
-    return link_.write(handle_, data, count, offset);
+    return link_.write(handle_, Channel(), data, count, offset);
   }
 
  private:
+  static int Channel() { return std::max(port::ThreadSite(), 0); }
+
   const SimLink& link_;
   int handle_;
 };

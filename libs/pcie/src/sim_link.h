@@ -5,10 +5,12 @@
 
 namespace pcie {
 
+// Transfers name the board channel they reach: the calling thread's site, as a real station wires one
+// module to each site.
 struct SimLink {
   int (*open)(const char* path);
-  long (*read)(int node, void* buffer, size_t count, uint64_t offset);
-  long (*write)(int node, const void* data, size_t count, uint64_t offset);
+  long (*read)(int node, int channel, void* buffer, size_t count, uint64_t offset);
+  long (*write)(int node, int channel, const void* data, size_t count, uint64_t offset);
   int (*close)(int node);
 };
 

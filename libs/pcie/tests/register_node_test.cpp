@@ -61,8 +61,8 @@ class SimRegisterDevice final : public DriverRulesNode {
   ~SimRegisterDevice() override { VelkaraSim_NodeClose(handle_); }
 
  private:
-  long ReadWord(uint32_t& word, uint64_t offset) override { return VelkaraSim_NodeRead(handle_, &word, 4, offset); }
-  long WriteWord(uint32_t word, uint64_t offset) override { return VelkaraSim_NodeWrite(handle_, &word, 4, offset); }
+  long ReadWord(uint32_t& word, uint64_t offset) override { return VelkaraSim_NodeRead(handle_, 0, &word, 4, offset); }
+  long WriteWord(uint32_t word, uint64_t offset) override { return VelkaraSim_NodeWrite(handle_, 0, &word, 4, offset); }
   int handle_;
 };
 
@@ -72,10 +72,10 @@ class SimStreamDevice final : public pcie::Node {
   explicit SimStreamDevice(int handle) : handle_(handle) {}
   ~SimStreamDevice() override { VelkaraSim_NodeClose(handle_); }
   long ReadAt(void* buffer, size_t count, uint64_t offset) override {
-    return VelkaraSim_NodeRead(handle_, buffer, count, offset);
+    return VelkaraSim_NodeRead(handle_, 0, buffer, count, offset);
   }
   long WriteAt(const void* data, size_t count, uint64_t offset) override {
-    return VelkaraSim_NodeWrite(handle_, data, count, offset);
+    return VelkaraSim_NodeWrite(handle_, 0, data, count, offset);
   }
 
  private:

@@ -8,9 +8,13 @@
 #define VELKARASIM_API extern "C" __attribute__((visibility("default")))
 
 // ---- Driver nodes ("sim:<n>_user", "sim:<n>_c2h_0", ...): -1 / negative results are failures. ----
+// A board carries a camera module on each of its channels 0 to 7, each with its own supplies, pins, sensor,
+// receiver and frame memory; a transfer names the channel it reaches (the driver interface passes the
+// calling site's index, 0 for a thread that runs no site). Faults belong to the board and hit every
+// channel. The test control and observation calls below shape every channel and read channel 0.
 VELKARASIM_API int VelkaraSim_NodeOpen(const char* path);
-VELKARASIM_API long VelkaraSim_NodeRead(int node, void* buffer, size_t count, uint64_t offset);
-VELKARASIM_API long VelkaraSim_NodeWrite(int node, const void* data, size_t count, uint64_t offset);
+VELKARASIM_API long VelkaraSim_NodeRead(int node, int channel, void* buffer, size_t count, uint64_t offset);
+VELKARASIM_API long VelkaraSim_NodeWrite(int node, int channel, const void* data, size_t count, uint64_t offset);
 VELKARASIM_API int VelkaraSim_NodeClose(int node);
 
 // ---- Test control ----

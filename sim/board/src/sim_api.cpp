@@ -1,7 +1,10 @@
 // The C interface: driver nodes for the driver interface, control and observation for tests.
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "immortal.h"
 #include "sim_board.h"
@@ -45,13 +48,16 @@ const Node* FindNode(int handle) {
   return it == Nodes().end() ? nullptr : &it->second;
 }
 
-bool IsChannel(int channel) { return channel >= 0 && channel < 8; }
+bool IsSupply(int channel) { return channel >= 0 && channel < 8; }
 bool IsBank(int bank) { return bank >= 0 && bank < 8; }
 
-template <typename Fn>
-void ForBoards(int board, Fn fn) {
-  if (board >= 0) return fn(BoardAt(board));
-  for (int i = 0; i < 4; ++i) fn(BoardAt(i));
+// The channel of a node's board that a transfer reaches, with the node's kind; null for an unknown node.
+std::shared_ptr<Board> NodeBoard(int handle, int channel, NodeKind* kind) {
+  std::lock_guard lock(StateLock());
+  const Node* node = FindNode(handle);
+  if (!node) return nullptr;
+  *kind = node->kind;
+  return BoardAt(node->board, channel);
 }
 
 }  // namespace
@@ -63,29 +69,29 @@ int VelkaraSim_NodeOpen(const char* path) {
   Node node{};
   if (!path || !ParseNodePath(path, node)) return -1;
   std::lock_guard lock(StateLock());
-  BoardAt(node.board);
+  if (!BoardAt(node.board, 0)) return -1;
   const int handle = nextNode++;
   Nodes()[handle] = node;
   return handle;
 }
 
-long VelkaraSim_NodeRead(int handle, void* buffer, size_t count, uint64_t offset) {
-  std::lock_guard lock(StateLock());
-  const Node* node = FindNode(handle);
-  if (!node || !buffer) return -1;
-  Board& board = BoardAt(node->board);
-  if (node->kind == NodeKind::kUser) return board.Read(buffer, count, offset);
-  if (node->kind == NodeKind::kCardToHost) return board.ReadFrame(buffer, count, offset);
+long VelkaraSim_NodeRead(int handle, int channel, void* buffer, size_t count, uint64_t offset) {
+  NodeKind kind{};
+  const std::shared_ptr<Board> board = NodeBoard(handle, channel, &kind);
+  if (!board || !buffer) return -1;
+  std::lock_guard lock(board->lock);
+  if (kind == NodeKind::kUser) return board->Read(buffer, count, offset);
+  if (kind == NodeKind::kCardToHost) return board->ReadFrame(buffer, count, offset);
   return -1;
 }
 
-long VelkaraSim_NodeWrite(int handle, const void* data, size_t count, uint64_t offset) {
-  std::lock_guard lock(StateLock());
-  const Node* node = FindNode(handle);
-  if (!node || !data) return -1;
-  Board& board = BoardAt(node->board);
-  if (node->kind == NodeKind::kUser) return board.Write(data, count, offset);
-  if (node->kind == NodeKind::kHostToCard) return WriteCardMemory(board, data, count, offset);
+long VelkaraSim_NodeWrite(int handle, int channel, const void* data, size_t count, uint64_t offset) {
+  NodeKind kind{};
+  const std::shared_ptr<Board> board = NodeBoard(handle, channel, &kind);
+  if (!board || !data) return -1;
+  std::lock_guard lock(board->lock);
+  if (kind == NodeKind::kUser) return board->Write(data, count, offset);
+  if (kind == NodeKind::kHostToCard) return WriteCardMemory(*board, data, count, offset);
   return -1;
 }
 
@@ -111,10 +117,10 @@ int VelkaraSim_SetFault(int board, const char* name, int on) {
 }
 
 void VelkaraSim_SetBadCrcLines(int board, const int* lines, int count) {
+  std::set<int> bad;
+  for (int i = 0; lines && i < count; ++i) bad.insert(lines[i]);
   std::lock_guard lock(StateLock());
-  Faults& faults = board < 0 ? FaultsOfEveryBoard() : BoardAt(board).faults;
-  faults.badCrcLines.clear();
-  for (int i = 0; lines && i < count; ++i) faults.badCrcLines.insert(lines[i]);
+  SetBadCrcLines(board, std::move(bad));
 }
 
 void VelkaraSim_SetSensorAddress(int board, int address7) {
@@ -131,7 +137,7 @@ void VelkaraSim_SetStream(int board, int lanes, int crcTrailer) {
 }
 
 void VelkaraSim_SetSupplyCurrent(int board, int channel, double dynamicMa, double standbyUa) {
-  if (!IsChannel(channel)) return;
+  if (!IsSupply(channel)) return;
   std::lock_guard lock(StateLock());
   ForBoards(board, [&](Board& b) {
     b.dynamicMa[static_cast<size_t>(channel)] = dynamicMa;
@@ -146,66 +152,61 @@ void VelkaraSim_SetDioInputs(int board, int bank, uint32_t levels) {
 }
 
 double VelkaraSim_SupplyVolts(int board, int channel) {
-  if (!IsChannel(channel) || board < 0) return 0;
+  if (!IsSupply(channel) || board < 0) return 0;
   std::lock_guard lock(StateLock());
-  return BoardAt(board).SupplyVolts(channel);
+  return OnBoard(board, [&](Board& b) { return b.SupplyVolts(channel); });
 }
 
 double VelkaraSim_IoLevelVolts(int board) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  return BoardAt(board).IoLevelVolts();
+  return OnBoard(board, [](Board& b) { return b.IoLevelVolts(); });
 }
 
 double VelkaraSim_ClockMhz(int board) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  return BoardAt(board).clockMhz;
+  return OnBoard(board, [](Board& b) { return b.clockMhz; });
 }
 
 uint32_t VelkaraSim_DioLatch(int board, int bank) {
   if (!IsBank(bank) || board < 0) return 0;
   std::lock_guard lock(StateLock());
-  return BoardAt(board).dioLatch[static_cast<size_t>(bank)];
+  return OnBoard(board, [&](Board& b) { return b.dioLatch[static_cast<size_t>(bank)]; });
 }
 
 uint32_t VelkaraSim_DioDirection(int board, int bank) {
   if (!IsBank(bank) || board < 0) return 0;
   std::lock_guard lock(StateLock());
-  return BoardAt(board).dioDirection[static_cast<size_t>(bank)];
+  return OnBoard(board, [&](Board& b) { return b.dioDirection[static_cast<size_t>(bank)]; });
 }
 
 int VelkaraSim_SensorRegister(int board, uint32_t reg) {
   if (board < 0) return -1;
   std::lock_guard lock(StateLock());
-  const auto& registers = BoardAt(board).sensorRegisters;
-  const auto it = registers.find(reg);
-  return it == registers.end() ? -1 : it->second;
+  if (!BoardAt(board, 0)) return -1;
+  return OnBoard(board, [&](Board& b) {
+    const auto it = b.sensorRegisters.find(reg);
+    return it == b.sensorRegisters.end() ? -1 : static_cast<int>(it->second);
+  });
 }
 
 int VelkaraSim_SensorStreaming(int board) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  return BoardAt(board).SensorStreaming() ? 1 : 0;
+  return OnBoard(board, [](Board& b) { return b.SensorStreaming() ? 1 : 0; });
 }
 
 int VelkaraSim_CommandCount(int board) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  return BoardAt(board).commandCount;
+  int count = 0;
+  ForBoards(board, [&](Board& b) { count += b.commandCount; });
+  return count;
 }
 
-int VelkaraSim_EventCount() {
-  std::lock_guard lock(StateLock());
-  return EventCountLocked();
-}
+int VelkaraSim_EventCount() { return EventCount(); }
 
-int VelkaraSim_GetEvent(int index, VelkaraSimEvent* event) {
-  std::lock_guard lock(StateLock());
-  return EventAtLocked(index, event) ? 1 : 0;
-}
+int VelkaraSim_GetEvent(int index, VelkaraSimEvent* event) { return EventAt(index, event) ? 1 : 0; }
 
-void VelkaraSim_ClearEvents() {
-  std::lock_guard lock(StateLock());
-  ClearEventsLocked();
-}
+void VelkaraSim_ClearEvents() { ClearEvents(); }

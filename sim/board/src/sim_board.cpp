@@ -10,10 +10,14 @@ namespace {
 constexpr uint32_t kIdentityBase = 0x5E1A0000;
 constexpr int kIoLevelEnableBank = 1;
 constexpr uint32_t kIoLevelEnableBit = 1u << 10;
+constexpr uint32_t kOutputWidthRegister = 0x034C;
+constexpr uint32_t kOutputHeightRegister = 0x034E;
+constexpr int kNativeWidth = 640;
+constexpr int kNativeHeight = 480;
 
 }  // namespace
 
-Board::Board(int boardIndex) : index(boardIndex) {
+Board::Board(int boardIndex, int channelIndex) : index(boardIndex), channel(channelIndex) {
   for (int channel = 0; channel < 8; ++channel) {
     dynamicMa[static_cast<size_t>(channel)] = 20.0 + 10.0 * channel;
     standbyUa[static_cast<size_t>(channel)] = 5.0 + channel;
@@ -43,6 +47,24 @@ bool Board::SensorStreaming() const {
   return ModulePowered() && it != sensorRegisters.end() && (it->second & 1) != 0;
 }
 
+int Board::SensorRegister16(uint32_t address, int unset) const {
+  const auto high = sensorRegisters.find(address);
+  const auto low = sensorRegisters.find(address + 1);
+  if (high == sensorRegisters.end() || low == sensorRegisters.end()) return unset;
+  return (high->second << 8) | low->second;
+}
+
+int Board::StreamWidth() const { return SensorRegister16(kOutputWidthRegister, kNativeWidth); }
+
+int Board::StreamHeight() const { return SensorRegister16(kOutputHeightRegister, kNativeHeight); }
+
+void Board::FollowStream() {
+  if (resolutionGiven) return;
+  const bool streaming = SensorStreaming();
+  width = streaming ? StreamWidth() : 0;
+  height = streaming ? StreamHeight() : 0;
+}
+
 uint32_t Board::DioLevels(int bank) const {
   const size_t b = static_cast<size_t>(bank);
   return (dioLatch[b] & ~dioDirection[b]) | (dioInputs[b] & dioDirection[b]);
@@ -62,7 +84,7 @@ uint32_t Board::LineBytes() const {
 }
 
 long Board::Read(void* buffer, size_t count, uint64_t offset) {
-  if (EffectiveFaults(*this).dead) {
+  if (EffectiveFaults(*this)->dead) {
     errno = EIO;
     return -1;
   }
@@ -83,7 +105,7 @@ long Board::Read(void* buffer, size_t count, uint64_t offset) {
 }
 
 long Board::Write(const void* data, size_t count, uint64_t offset) {
-  if (EffectiveFaults(*this).dead) {
+  if (EffectiveFaults(*this)->dead) {
     errno = EIO;
     return -1;
   }
@@ -97,7 +119,7 @@ long Board::Write(const void* data, size_t count, uint64_t offset) {
 }
 
 long Board::ReadFrame(void* buffer, size_t count, uint64_t address) const {
-  if (EffectiveFaults(*this).dead || address < kFrameAddress) {
+  if (EffectiveFaults(*this)->dead || address < kFrameAddress) {
     errno = EIO;
     return -1;
   }
@@ -112,7 +134,7 @@ long Board::ReadFrame(void* buffer, size_t count, uint64_t address) const {
 void Board::RingDoorbell() {
   ++commandCount;
   // A firmware that never answers leaves the status byte as the host wrote it.
-  if (EffectiveFaults(*this).mailboxTimeout) return;
+  if (EffectiveFaults(*this)->mailboxTimeout) return;
   HandleCommand(*this);
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "VelkaraSim.h"
@@ -23,6 +24,9 @@ inline constexpr uint64_t kMailboxOffset = 0x4C00000;
 inline constexpr size_t kMailboxSize = 0x20000;
 inline constexpr uint64_t kFrameAddress = 0x81000000;
 inline constexpr int kLinesPerCounterRead = 97;
+inline constexpr int kBoards = 4;
+// A board carries a module on each channel; a site's calls reach the channel of its own index.
+inline constexpr int kChannels = 8;
 
 struct Faults {
   bool dead = false;
@@ -58,11 +62,15 @@ struct Converter {
   uint16_t result = 0;
 };
 
+// One channel of a board: the module on it and the board's firmware as that channel's calls see it. Its
+// lock guards every field below; a thread that holds it may take the fault and event locks, never the
+// state lock.
 struct Board {
-  explicit Board(int index);
+  Board(int index, int channel);
 
-  int index;
-  Faults faults;
+  const int index;
+  const int channel;
+  std::mutex lock;
   int commandCount = 0;
 
   std::vector<uint8_t> mailbox = std::vector<uint8_t>(kMailboxSize);
@@ -93,6 +101,8 @@ struct Board {
   int bits = 8;
   int width = 0;
   int height = 0;
+  // The host set the receiver's resolution; until it does, the receiver takes the size of the stream.
+  bool resolutionGiven = false;
   bool receiving = false;
   uint16_t frameInfo = 0;
   std::vector<uint8_t> frame;
@@ -105,6 +115,14 @@ struct Board {
   double IoLevelVolts() const;
   bool ModulePowered() const;
   bool SensorStreaming() const;
+  // The size the sensor sends: its output size registers (x at 0x034C, y at 0x034E, 16 bits, high byte
+  // first), 640 x 480 until they are written.
+  int StreamWidth() const;
+  int StreamHeight() const;
+  // A receiver without a resolution from the host measures the stream: its size while the sensor streams,
+  // nothing otherwise.
+  void FollowStream();
+  int SensorRegister16(uint32_t address, int unset) const;
   uint32_t DioLevels(int bank) const;
   uint32_t LineBytes() const;
 
@@ -114,25 +132,52 @@ struct Board {
   void RingDoorbell();
 };
 
-// Process-wide state: boards by index, faults for every board, events. One lock guards it all, so
-// the boards are safe to share between threads.
+// Process-wide state. The state lock guards the table of boards and the driver nodes; each channel has
+// its own lock, so sites on different channels never wait for each other. Lock order: state, channel,
+// then the fault or event lock.
 std::mutex& StateLock();
-Board& BoardAt(int index);  // caller holds StateLock()
-Faults& FaultsOfEveryBoard();
+// The channel of a board, made with all the board's channels on first use; null for an index or channel
+// out of range. Caller holds StateLock().
+std::shared_ptr<Board> BoardAt(int index, int channel);
+// Every channel of a board (board -1: of every board), each under its own lock. Caller holds StateLock().
+template <typename Fn>
+void ForBoards(int board, Fn fn) {
+  for (int i = board < 0 ? 0 : board; i < (board < 0 ? kBoards : board + 1); ++i)
+    for (int c = 0; c < kChannels; ++c) {
+      const std::shared_ptr<Board> b = BoardAt(i, c);
+      if (!b) return;
+      std::lock_guard lock(b->lock);
+      fn(*b);
+    }
+}
+// Channel 0 of a board, under its lock: what a test that runs no site reads back; a value-initialised
+// result for a board out of range. Caller holds StateLock().
+template <typename Fn>
+auto OnBoard(int board, Fn fn) -> decltype(fn(std::declval<Board&>())) {
+  const std::shared_ptr<Board> b = BoardAt(board, 0);
+  if (!b) return {};
+  std::lock_guard lock(b->lock);
+  return fn(*b);
+}
 void ResetState();
+// Clears every fault, those of QRV_SIM_FAULTS too (it is not read again until a reset). Caller holds
+// StateLock().
 void ClearFaults();
+void ClearFaultTable();
 void Record(VelkaraSimEvent event);
 VelkaraSimEvent MakeEvent(int board, int kind);
-int EventCountLocked();
-bool EventAtLocked(int index, VelkaraSimEvent* event);
-void ClearEventsLocked();
+int EventCount();
+bool EventAt(int index, VelkaraSimEvent* event);
+void ClearEvents();
 
 // The faults in force on a board: its own and those set for every board.
-Faults EffectiveFaults(const Board& board);
+std::shared_ptr<const Faults> EffectiveFaults(const Board& board);
 // Applies switches in the QRV_SIM_FAULTS syntax on top of the current faults; false on an unknown switch.
 bool ApplyFaultSwitches(const std::string& switches);
 // One switch on one board (-1: every board).
 bool ApplyFault(int board, const std::string& name, const std::string& value, bool on);
+// Replaces the CRC lines of one board (-1: every board).
+void SetBadCrcLines(int board, std::set<int> lines);
 
 // Firmware command handling (mailbox packet in board.mailbox).
 void HandleCommand(Board& board);

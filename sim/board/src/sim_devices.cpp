@@ -47,7 +47,7 @@ void RecordValue(Board& b, int kind, int channel, double value) {
 }
 
 bool SensorAnswers(const Board& b, int address7) {
-  if (EffectiveFaults(b).sensorNak || !b.ModulePowered()) return false;
+  if (EffectiveFaults(b)->sensorNak || !b.ModulePowered()) return false;
   return b.sensorAddress < 0 || b.sensorAddress == address7;
 }
 
@@ -118,7 +118,7 @@ uint16_t Convert(const Board& b, int address7, uint8_t configHigh) {
   const bool standbyPath = (b.dioLatch[kCurrentSwitchBank] >> channel) & 1u;
   double counts = 0;
   if (b.supplyCode[c] != 0 && dynamic && !standbyPath) {
-    const double ma = EffectiveFaults(b).overCurrent ? b.dynamicMa[c] * kOverCurrentFactor : b.dynamicMa[c];
+    const double ma = EffectiveFaults(b)->overCurrent ? b.dynamicMa[c] * kOverCurrentFactor : b.dynamicMa[c];
     counts = ma / (channel == 4 ? kDynamicScaleChannel4 : kDynamicScale);
   } else if (b.supplyCode[c] != 0 && !dynamic && standbyPath) {
     counts = b.standbyUa[c] / kStandbyScale;
@@ -144,7 +144,7 @@ bool ConverterRead(Board& b, int address7, uint8_t* out, int n) {
   if (!IsConverter(address7)) return false;
   Converter& conv = b.converters[address7];
   if (conv.pointer == 1) {
-    const bool done = !EffectiveFaults(b).adcNeverReady && conv.pollsLeft-- <= 0;
+    const bool done = !EffectiveFaults(b)->adcNeverReady && conv.pollsLeft-- <= 0;
     if (n >= 1) out[0] = static_cast<uint8_t>(done ? (conv.configHigh | 0x80) : (conv.configHigh & 0x7F));
     if (n >= 2) out[1] = conv.configLow;
     return true;

@@ -28,7 +28,7 @@ void FillMemory(EyeScanState& eye, bool open) {
 
 void FinishScanWhenDue(Board& b) {
   EyeScanState& eye = b.services.eye;
-  if (!eye.busy || EffectiveFaults(b).services.eyeScanStuck || port::clock::Now() < eye.readyAt) return;
+  if (!eye.busy || EffectiveFaults(b)->services.eyeScanStuck || port::clock::Now() < eye.readyAt) return;
   FillMemory(eye, eye.lanePrepared);
   eye.busy = false;
   b.mailbox[kBusyByte] = 0;

@@ -1,8 +1,12 @@
 // Fault switches: "dead_board=1;sensor_nak;over_current=0;bad_crc_lines=3,7" ("bad_crc_lines=3,7@1" hits board 1
 // only).
+#include <array>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <sstream>
 
+#include "immortal.h"
 #include "sim_board.h"
 
 namespace velkarasim {
@@ -35,9 +39,22 @@ bool SetSwitch(Faults& faults, const std::string& name, const std::string& value
 
 }  // namespace
 
-Faults EffectiveFaults(const Board& board) {
-  Faults faults = board.faults;
-  const Faults& every = FaultsOfEveryBoard();
+namespace {
+
+// Faults by board, with the merged faults of each board kept until a switch changes.
+struct FaultTable {
+  std::mutex lock;
+  std::array<Faults, kBoards> own;
+  Faults every;
+  std::array<std::shared_ptr<const Faults>, kBoards> merged;
+};
+
+FaultTable& Table() {
+  static Immortal<FaultTable> table;
+  return table.get();
+}
+
+Faults Merge(Faults faults, const Faults& every) {
   faults.dead |= every.dead;
   faults.sensorNak |= every.sensorNak;
   faults.mailboxTimeout |= every.mailboxTimeout;
@@ -53,9 +70,43 @@ Faults EffectiveFaults(const Board& board) {
   return faults;
 }
 
+// Changes the faults of one board (-1: every board); false when the board is out of range.
+template <typename Fn>
+bool EditFaults(int board, Fn edit) {
+  if (board >= kBoards) return false;
+  FaultTable& table = Table();
+  std::lock_guard lock(table.lock);
+  table.merged = {};
+  return edit(board < 0 ? table.every : table.own[static_cast<size_t>(board)]);
+}
+
+}  // namespace
+
+std::shared_ptr<const Faults> EffectiveFaults(const Board& board) {
+  FaultTable& table = Table();
+  std::lock_guard lock(table.lock);
+  std::shared_ptr<const Faults>& merged = table.merged[static_cast<size_t>(board.index)];
+  if (!merged) merged = std::make_shared<const Faults>(Merge(table.own[static_cast<size_t>(board.index)], table.every));
+  return merged;
+}
+
+void ClearFaultTable() {
+  FaultTable& table = Table();
+  std::lock_guard lock(table.lock);
+  table.own = {};
+  table.every = Faults{};
+  table.merged = {};
+}
+
 bool ApplyFault(int board, const std::string& name, const std::string& value, bool on) {
-  Faults& faults = board < 0 ? FaultsOfEveryBoard() : BoardAt(board).faults;
-  return SetSwitch(faults, name, value, on);
+  return EditFaults(board, [&](Faults& faults) { return SetSwitch(faults, name, value, on); });
+}
+
+void SetBadCrcLines(int board, std::set<int> lines) {
+  EditFaults(board, [&](Faults& faults) {
+    faults.badCrcLines = std::move(lines);
+    return true;
+  });
 }
 
 bool ApplyFaultSwitches(const std::string& switches) {

@@ -80,7 +80,7 @@ void DeviceRead(Packet& p, int bus) {
 
 void Dio(Packet& p) {
   Board& b = p.board;
-  if (EffectiveFaults(b).dioTimeout) return;  // never answers
+  if (EffectiveFaults(b)->dioTimeout) return;  // never answers
   const int bank = static_cast<int>(p.U32(32) & (p.opcode() == 0x60 || p.opcode() == 0x61 ? 0xFFFF : 0xFFFFFFFF));
   if (bank < 0 || bank > 7) return p.Finish(false);
   const size_t i = static_cast<size_t>(bank);
@@ -113,11 +113,13 @@ void Dio(Packet& p) {
 void SetResolution(Packet& p) {
   p.board.height = p.U16(32);
   p.board.width = p.U16(34);
+  p.board.resolutionGiven = true;
   p.Finish(true);
 }
 
 void GetResolution(Packet& p) {
   Board& b = p.board;
+  b.FollowStream();
   p.PutU32(32, static_cast<uint32_t>(b.width));
   p.PutU32(36, static_cast<uint32_t>(b.height));
   p.PutU32(40, b.LineBytes());
@@ -127,6 +129,7 @@ void GetResolution(Packet& p) {
 
 void FrameRequest(Packet& p) {
   Board& b = p.board;
+  b.FollowStream();
   if (!b.receiving || !b.SensorStreaming() || b.width <= 0 || b.height <= 0) return p.Finish(false);
   RenderFrame(b);
   b.counterSteps = b.height > 8191 ? b.height / 2 : b.height;
@@ -141,7 +144,7 @@ void DpInit(Packet& p) {
 }
 
 void DpLinkDone(Packet& p) {
-  const bool up = !EffectiveFaults(p.board).linkDown && p.board.SensorStreaming();
+  const bool up = !EffectiveFaults(p.board)->linkDown && p.board.SensorStreaming();
   p.PutU32(32, up ? 0x07070707u : 0x01010101u);
   p.Finish(true);
 }

@@ -52,7 +52,7 @@ bool Program(Board& b, int side, size_t length) {
     memory[i] &= b.frame[i];
     ok &= memory[i] == b.frame[i];
   }
-  if (EffectiveFaults(b).services.flashBadBit && length > 0) memory[length / 2] ^= 0x01;
+  if (EffectiveFaults(b)->services.flashBadBit && length > 0) memory[length / 2] ^= 0x01;
   ++b.services.flash.programs[static_cast<size_t>(side)];
   return ok;
 }
@@ -91,7 +91,7 @@ bool HandleFlashCommand(Board& b, uint8_t selector, uint8_t opcode) {
 }
 
 long WriteCardMemory(Board& b, const void* data, size_t count, uint64_t address) {
-  if (EffectiveFaults(b).dead || address < kFrameAddress || address - kFrameAddress + count > kCardMemoryBytes) {
+  if (EffectiveFaults(b)->dead || address < kFrameAddress || address - kFrameAddress + count > kCardMemoryBytes) {
     errno = EIO;
     return -1;
   }

@@ -10,8 +10,7 @@ namespace {
 
 template <typename Fn>
 void ForActuators(int board, Fn fn) {
-  if (board >= 0) return fn(ActuatorsOf(BoardAt(board)));
-  for (int i = 0; i < 4; ++i) fn(ActuatorsOf(BoardAt(i)));
+  ForBoards(board, [&](Board& b) { fn(ActuatorsOf(b)); });
 }
 
 int CopyOut(const std::vector<uint8_t>& bytes, uint8_t* out, int capacity) {
@@ -81,38 +80,47 @@ void VelkaraSim_SetFrontEnd(int board, int address7, int reg, int before, int af
 int VelkaraSim_McuReceived(int board, int group, int id, uint8_t* out, int capacity) {
   if (board < 0) return -1;
   std::lock_guard lock(StateLock());
-  const auto& received = ActuatorsOf(BoardAt(board)).framed.received;
-  const auto it = received.find(static_cast<uint16_t>(((group & 0xFF) << 8) | (id & 0xFF)));
-  return it == received.end() ? -1 : CopyOut(it->second, out, capacity);
+  if (!BoardAt(board, 0)) return -1;
+  return OnBoard(board, [&](Board& b) {
+    const auto& received = ActuatorsOf(b).framed.received;
+    const auto it = received.find(static_cast<uint16_t>(((group & 0xFF) << 8) | (id & 0xFF)));
+    return it == received.end() ? -1 : CopyOut(it->second, out, capacity);
+  });
 }
 
 int VelkaraSim_McuPattern(int board, uint8_t* out, int capacity) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  return CopyOut(ActuatorsOf(BoardAt(board)).framed.pattern, out, capacity);
+  return OnBoard(board, [&](Board& b) { return CopyOut(ActuatorsOf(b).framed.pattern, out, capacity); });
 }
 
 int VelkaraSim_McuFlash(int board, int address8, uint8_t* out, int capacity) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  const BootLoader* loader = LoaderAt(ActuatorsOf(BoardAt(board)), address8);
-  return loader ? CopyOut(loader->flash, out, capacity) : 0;
+  return OnBoard(board, [&](Board& b) {
+    const BootLoader* loader = LoaderAt(ActuatorsOf(b), address8);
+    return loader ? CopyOut(loader->flash, out, capacity) : 0;
+  });
 }
 
 int VelkaraSim_McuBootFinished(int board, int address8) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  const BootLoader* loader = LoaderAt(ActuatorsOf(BoardAt(board)), address8);
-  return loader && loader->finished ? 1 : 0;
+  return OnBoard(board, [&](Board& b) {
+    const BootLoader* loader = LoaderAt(ActuatorsOf(b), address8);
+    return loader && loader->finished ? 1 : 0;
+  });
 }
 
 int VelkaraSim_McuState(int board) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  const Actuators& a = ActuatorsOf(BoardAt(board));
-  if (!a.powered) return 0;
-  if (!a.running) return 1;
-  return a.framedBoot.active ? 3 : 2;
+  return OnBoard(board, [](Board& b) {
+    const Actuators& a = ActuatorsOf(b);
+    if (!a.powered) return 0;
+    if (!a.running) return 1;
+    return a.framedBoot.active ? 3 : 2;
+  });
 }
 
 void VelkaraSim_McuSweepPoint(int index, int kind, uint8_t* out) {

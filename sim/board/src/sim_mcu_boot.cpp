@@ -76,7 +76,7 @@ bool BootRead(Board& b, BootLoader& l, int reg, uint8_t* out, int n) {
   }
   const Actuators& a = ActuatorsOf(b);
   const int pageIndex = static_cast<int>((l.pageAddress - l.base) / kPageBytes);
-  const bool bad = EffectiveFaults(b).mcuBadPage ? pageIndex == 0 : pageIndex == a.badPage;
+  const bool bad = EffectiveFaults(b)->mcuBadPage ? pageIndex == 0 : pageIndex == a.badPage;
   if (bad && a.badByte >= 0 && a.badByte < n) out[a.badByte] ^= 0xFF;
   return true;
 }

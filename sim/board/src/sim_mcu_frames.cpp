@@ -102,7 +102,7 @@ bool Record(FramedController& c, uint8_t id, const uint8_t* data, size_t length)
 // Checks the frame against its head (start, marker, the length given twice, a known mode) before
 // anything in it is used; a corrupted frame is refused.
 bool Body(Board& b, FramedController& c, const uint8_t* p, int n) {
-  if (EffectiveFaults(b).mcuBadChecksum) return false;
+  if (EffectiveFaults(b)->mcuBadChecksum) return false;
   if (n != c.length + 4 || c.length < 4 || p[0] != 0x16 || Le16(p + 2) != c.length || p[1] > 2) return false;
   const uint8_t mode = p[1];
   const uint8_t group = p[4];

@@ -67,7 +67,7 @@ void ActuatorPinsChanged(Board& b) {
 
 bool ReadyHigh(Board& b) {
   Actuators& a = ActuatorsOf(b);
-  return !EffectiveFaults(b).mcuNoHandshake && port::clock::Now() >= a.busyUntil;
+  return !EffectiveFaults(b)->mcuNoHandshake && port::clock::Now() >= a.busyUntil;
 }
 
 void MarkBusy(Board& b) {

@@ -33,7 +33,7 @@ struct Transaction {
   std::vector<Lane> lanes;
 };
 
-bool ModuleAnswers(const Board& b) { return b.ModulePowered() && !EffectiveFaults(b).sensorNak; }
+bool ModuleAnswers(const Board& b) { return b.ModulePowered() && !EffectiveFaults(b)->sensorNak; }
 
 void RecordCommand(Board& b, int slave7, const uint8_t* data, size_t length) {
   VelkaraSimEvent e = MakeEvent(b.index, kSimEventI2cWrite);

@@ -49,7 +49,8 @@ int SelectedPin(const OsBench& os) {
 
 ModulePin EffectivePin(const Board& b, int pin) {
   ModulePin p = b.services.pins[static_cast<size_t>(pin)];
-  const ServiceFaults& faults = EffectiveFaults(b).services;
+  const std::shared_ptr<const Faults> all = EffectiveFaults(b);
+  const ServiceFaults& faults = all->services;
   if (faults.leakyPins.count(pin)) p.leakageCountsPerVolt = kLeakyCountsPerVolt;
   if (faults.openPins.count(pin)) p.state = kPinOpen;
   if (faults.shortPins.count(pin)) p.state = kPinShort;
@@ -121,7 +122,7 @@ bool ConverterWrite(Board& b, const uint8_t* data, int n) {
 bool ConverterRead(Board& b, uint8_t* out, int n) {
   OsConverter& conv = b.services.os.converter;
   if (conv.pointer == 1) {
-    const bool done = !EffectiveFaults(b).adcNeverReady && conv.pollsLeft-- <= 0;
+    const bool done = !EffectiveFaults(b)->adcNeverReady && conv.pollsLeft-- <= 0;
     if (n >= 1) out[0] = static_cast<uint8_t>(done ? (conv.configHigh | 0x80) : (conv.configHigh & 0x7F));
     if (n >= 2) out[1] = conv.configLow;
     return true;
@@ -132,7 +133,7 @@ bool ConverterRead(Board& b, uint8_t* out, int n) {
 }
 
 bool CalibrationRead(const Board& b, const std::vector<uint8_t>& reg, uint8_t* out, int n) {
-  if (EffectiveFaults(b).services.osEepromNak || reg.size() != 1) return false;
+  if (EffectiveFaults(b)->services.osEepromNak || reg.size() != 1) return false;
   uint8_t bytes[32];
   std::memcpy(bytes, b.services.os.calibration.data(), sizeof bytes);  // four little-endian doubles
   for (int i = 0; i < n; ++i) {

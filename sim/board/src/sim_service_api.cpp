@@ -11,12 +11,6 @@ namespace {
 
 bool IsPin(int pin) { return pin >= 1 && pin <= kModulePins; }
 
-template <typename Fn>
-void ForBoards(int board, Fn fn) {
-  if (board >= 0) return fn(BoardAt(board));
-  for (int i = 0; i < 4; ++i) fn(BoardAt(i));
-}
-
 }  // namespace
 
 void VelkaraSim_SetModulePin(int board, int pin, int state) {
@@ -51,42 +45,50 @@ void VelkaraSim_SetEyeOpening(int board, int firstRow, int lastRow, int firstCol
 int VelkaraSim_ReadFlash(int board, int rxSide, uint32_t offset, void* out, size_t count) {
   if (board < 0 || !out || offset > kFlashBytes || count > kFlashBytes - offset) return 0;
   std::lock_guard lock(StateLock());
-  const std::vector<uint8_t>& memory = BoardAt(board).services.flash.memory[rxSide ? 1 : 0];
-  if (memory.empty()) {
-    std::memset(out, 0xFF, count);
-  } else {
-    std::memcpy(out, memory.data() + offset, count);
-  }
-  return 1;
+  return OnBoard(board, [&](Board& b) {
+    const std::vector<uint8_t>& memory = b.services.flash.memory[rxSide ? 1 : 0];
+    if (memory.empty()) {
+      std::memset(out, 0xFF, count);
+    } else {
+      std::memcpy(out, memory.data() + offset, count);
+    }
+    return 1;
+  });
 }
 
 int VelkaraSim_FlashPrograms(int board, int rxSide) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  return BoardAt(board).services.flash.programs[rxSide ? 1 : 0];
+  return OnBoard(board, [&](Board& b) { return b.services.flash.programs[rxSide ? 1 : 0]; });
 }
 
 int VelkaraSim_HostSerialEeprom(int board, uint8_t* out, int count) {
   if (board < 0 || !out || count < 0 || count > 256) return 0;
   std::lock_guard lock(StateLock());
-  std::memcpy(out, BoardAt(board).services.hostEeprom.data(), static_cast<size_t>(count));
-  return 1;
+  return OnBoard(board, [&](Board& b) {
+    std::memcpy(out, b.services.hostEeprom.data(), static_cast<size_t>(count));
+    return 1;
+  });
 }
 
 int VelkaraSim_OisLastHeader(int board, uint8_t* out) {
   if (board < 0 || !out) return 0;
   std::lock_guard lock(StateLock());
-  const std::array<uint8_t, 32>& header = BoardAt(board).services.ois.lastHeader;
-  std::copy(header.begin(), header.end(), out);
-  return BoardAt(board).services.ois.runs;
+  return OnBoard(board, [&](Board& b) {
+    const std::array<uint8_t, 32>& header = b.services.ois.lastHeader;
+    std::copy(header.begin(), header.end(), out);
+    return b.services.ois.runs;
+  });
 }
 
 int VelkaraSim_OisTiming(int board, uint32_t* delayA, uint32_t* delayB, uint32_t* stepDelay) {
   if (board < 0) return 0;
   std::lock_guard lock(StateLock());
-  const OisState& ois = BoardAt(board).services.ois;
-  if (delayA) *delayA = ois.delayA;
-  if (delayB) *delayB = ois.delayB;
-  if (stepDelay) *stepDelay = ois.stepDelay;
-  return ois.resets;
+  return OnBoard(board, [&](Board& b) {
+    const OisState& ois = b.services.ois;
+    if (delayA) *delayA = ois.delayA;
+    if (delayB) *delayB = ois.delayB;
+    if (stepDelay) *stepDelay = ois.stepDelay;
+    return ois.resets;
+  });
 }

@@ -1,3 +1,4 @@
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -10,17 +11,29 @@
 namespace velkarasim {
 namespace {
 
+// A long station run records events that no test reads; past this many the newest are dropped, so the
+// record stays bounded and the indices a test reads stay stable.
+constexpr std::size_t kMaxEvents = 1u << 16;
+
 struct State {
   std::mutex lock;
-  std::map<int, std::unique_ptr<Board>> boards;
-  Faults everyBoard;
-  std::vector<VelkaraSimEvent> events;
+  std::array<std::array<std::shared_ptr<Board>, kChannels>, kBoards> boards;
   bool environmentRead = false;
+};
+
+struct EventRecord {
+  std::mutex lock;
+  std::vector<VelkaraSimEvent> events;
 };
 
 State& TheState() {
   static Immortal<State> state;
   return state.get();
+}
+
+EventRecord& Events() {
+  static Immortal<EventRecord> record;
+  return record.get();
 }
 
 int SensorAddressFromEnvironment() {
@@ -46,37 +59,33 @@ void ReadEnvironmentOnce(State& state) {
 
 std::mutex& StateLock() { return TheState().lock; }
 
-Board& BoardAt(int index) {
+std::shared_ptr<Board> BoardAt(int index, int channel) {
+  if (index < 0 || index >= kBoards || channel < 0 || channel >= kChannels) return nullptr;
   State& state = TheState();
   ReadEnvironmentOnce(state);
-  auto& slot = state.boards[index];
-  if (!slot) {
-    slot = std::make_unique<Board>(index);
-    slot->sensorAddress = SensorAddressFromEnvironment();
-    slot->crcTrailer = CrcTrailerFromEnvironment();
+  auto& channels = state.boards[static_cast<size_t>(index)];
+  if (!channels[0]) {
+    for (int c = 0; c < kChannels; ++c) {
+      auto board = std::make_shared<Board>(index, c);
+      board->sensorAddress = SensorAddressFromEnvironment();
+      board->crcTrailer = CrcTrailerFromEnvironment();
+      channels[static_cast<size_t>(c)] = std::move(board);
+    }
   }
-  return *slot;
-}
-
-Faults& FaultsOfEveryBoard() {
-  State& state = TheState();
-  ReadEnvironmentOnce(state);
-  return state.everyBoard;
+  return channels[static_cast<size_t>(channel)];
 }
 
 void ResetState() {
   State& state = TheState();
-  state.boards.clear();
-  state.everyBoard = Faults{};
-  state.events.clear();
+  for (auto& channels : state.boards) channels = {};
+  ClearFaultTable();
+  ClearEvents();
   state.environmentRead = false;
 }
 
 void ClearFaults() {
-  State& state = TheState();
-  state.environmentRead = true;
-  state.everyBoard = Faults{};
-  for (auto& [index, board] : state.boards) board->faults = Faults{};
+  TheState().environmentRead = true;
+  ClearFaultTable();
 }
 
 VelkaraSimEvent MakeEvent(int board, int kind) {
@@ -87,17 +96,30 @@ VelkaraSimEvent MakeEvent(int board, int kind) {
   return event;
 }
 
-void Record(VelkaraSimEvent event) { TheState().events.push_back(event); }
+void Record(VelkaraSimEvent event) {
+  EventRecord& record = Events();
+  std::lock_guard lock(record.lock);
+  if (record.events.size() < kMaxEvents) record.events.push_back(event);
+}
 
-int EventCountLocked() { return static_cast<int>(TheState().events.size()); }
+int EventCount() {
+  EventRecord& record = Events();
+  std::lock_guard lock(record.lock);
+  return static_cast<int>(record.events.size());
+}
 
-bool EventAtLocked(int index, VelkaraSimEvent* event) {
-  const State& state = TheState();
-  if (index < 0 || index >= static_cast<int>(state.events.size()) || !event) return false;
-  *event = state.events[static_cast<size_t>(index)];
+bool EventAt(int index, VelkaraSimEvent* event) {
+  EventRecord& record = Events();
+  std::lock_guard lock(record.lock);
+  if (index < 0 || index >= static_cast<int>(record.events.size()) || !event) return false;
+  *event = record.events[static_cast<size_t>(index)];
   return true;
 }
 
-void ClearEventsLocked() { TheState().events.clear(); }
+void ClearEvents() {
+  EventRecord& record = Events();
+  std::lock_guard lock(record.lock);
+  record.events.clear();
+}
 
 }  // namespace velkarasim

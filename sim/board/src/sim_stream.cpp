@@ -71,7 +71,7 @@ uint16_t LineCrc(const uint8_t* data, size_t length) {
 
 // Rendering a large frame costs far more than moving it, so the same settings reuse the last one.
 void RenderFrame(Board& b) {
-  FrameKey key{b.lanes, b.crcTrailer, b.bits, b.width, b.height, EffectiveFaults(b).badCrcLines};
+  FrameKey key{b.lanes, b.crcTrailer, b.bits, b.width, b.height, EffectiveFaults(b)->badCrcLines};
   if (b.renderedFor == key) return;
   const uint32_t stride = b.LineBytes();
   b.frame.assign(static_cast<size_t>(stride) * static_cast<size_t>(b.height), 0);

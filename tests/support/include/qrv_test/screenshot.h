@@ -1,5 +1,7 @@
 #pragma once
+#include <QSize>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -9,5 +11,11 @@ namespace qrv::test {
 // path, or an empty string when it could not be written. The folder comes from QRV_SCREENS_DIR, which every
 // test's environment sets to the build folder's screens/.
 std::string SaveScreenshot(QWidget& window, const std::string& name);
+
+// The screen as a person sees it: each window drawn at its frame's place on a desktop of that size, into
+// the PNG file; false when it could not be written.
+bool SaveScreenPicture(const std::string& file, const QSize& screen, const std::vector<QWidget*>& windows);
+// <build>/screens/<name>.png, or empty without QRV_SCREENS_DIR.
+std::string ScreensFile(const std::string& name);
 
 }  // namespace qrv::test

@@ -1,0 +1,126 @@
+// The lot counts of the sites: yield rows and average times, kept in the model's Config.ini [LOT_COUNT_<i>].
+#include <QLabel>
+#include <QPointer>
+#include <cstdlib>
+
+#include "FontStatic.h"
+#include "GridCtrl.h"
+#include "MainScreenLayout.h"
+#include "ModelSettings.h"
+#include "SiteModel.h"
+#include "Util.h"
+#include "port/text.h"
+#include "port/ui_thread.h"
+
+namespace {
+
+std::string LotSection(int site) { return port::Format("LOT_COUNT_%d", site); }
+
+CFontStatic* At(std::vector<CFontStatic*>* list, int site) {
+  if (list == nullptr || site < 0 || site >= static_cast<int>(list->size())) return nullptr;
+  return (*list)[static_cast<std::size_t>(site)];
+}
+
+}  // namespace
+
+std::string MainScreenLayout::FormatYield(int pass, int total) {
+  if (total <= 0) return "0%";
+  const float percent = static_cast<float>(pass) / static_cast<float>(total) * 100.0f;
+  std::string text = port::Format("%f", static_cast<double>(percent)).substr(0, 5);
+  if (text == "100.0") text = "100";
+  if (text == "0.000") text = "0";
+  return text + "%";
+}
+
+void MainScreenLayout::StoreCounts(int site) {
+  const YieldCounts counts = m_models[static_cast<std::size_t>(site)]->Counts();
+  const std::string config = ModelSettings::GetConfigIniPath();
+  const std::string section = LotSection(site);
+  WriteIniInt(section.c_str(), "TOTAL", counts.total, config);
+  WriteIniInt(section.c_str(), "PASS", counts.pass, config);
+  WriteIniInt(section.c_str(), "FAIL", counts.fail, config);
+  WriteIniString(section.c_str(), "YIELD", FormatYield(counts.pass, counts.total).c_str(), config);
+}
+
+void MainScreenLayout::LoadYieldCounts(bool reset) {
+  const std::lock_guard lock(m_statsLock);
+  const std::string config = ModelSettings::GetConfigIniPath();
+  for (int site = 0; site < GetSiteCount(); ++site) {
+    SiteModel& model = *m_models[static_cast<std::size_t>(site)];
+    const std::string section = LotSection(site);
+    if (reset) {
+      model.SetCounts({});
+      m_times[static_cast<std::size_t>(site)] = {};
+      for (const char* key : {"TOTAL", "PASS", "FAIL", "YIELD"}) WriteIniInt(section.c_str(), key, 0, config);
+      continue;
+    }
+    model.SetCounts({ReadIniInt(section.c_str(), "TOTAL", 0, config), ReadIniInt(section.c_str(), "PASS", 0, config),
+                     ReadIniInt(section.c_str(), "FAIL", 0, config)});
+    SiteTimes& times = m_times[static_cast<std::size_t>(site)];
+    times.itemTotalMs = ReadIniInt64(section.c_str(), "DLL_TOTAL_TIME", 0, config);
+    times.threadTotalMs = ReadIniInt64(section.c_str(), "THREAD_TOTAL_TIME", 0, config);
+    times.runs = model.Counts().total;
+  }
+}
+
+void MainScreenLayout::UpdateYield(bool pass, int site) {
+  if (site < 0 || site >= GetSiteCount()) return;
+  const std::lock_guard lock(m_statsLock);
+  m_models[static_cast<std::size_t>(site)]->AddYield(pass);
+  StoreCounts(site);
+}
+
+void MainScreenLayout::UpdateAverageTime(int site, const std::string& elapsedMs, bool reset) {
+  if (site < 0 || site >= GetSiteCount()) return;
+  {
+    const std::lock_guard lock(m_statsLock);
+    SiteTimes& times = m_times[static_cast<std::size_t>(site)];
+    if (reset) {
+      times = {};
+    } else {
+      for (const ItemRow& row : m_models[static_cast<std::size_t>(site)]->Rows())
+        times.itemTotalMs += std::atoll(row.tact.c_str());
+      times.threadTotalMs += std::atoll(elapsedMs.c_str());
+      ++times.runs;
+      const std::string config = ModelSettings::GetConfigIniPath();
+      WriteIniString(LotSection(site).c_str(), "DLL_TOTAL_TIME", std::to_string(times.itemTotalMs).c_str(), config);
+      WriteIniString(LotSection(site).c_str(), "THREAD_TOTAL_TIME", std::to_string(times.threadTotalMs).c_str(),
+                     config);
+    }
+  }
+  ShowAverages(site);
+}
+
+// The two averages say which they are: the items' time alone, and the whole test with its set-up and End cycle.
+void MainScreenLayout::ShowAverages(int site) {
+  SiteTimes times;
+  {
+    const std::lock_guard lock(m_statsLock);
+    times = m_times[static_cast<std::size_t>(site)];
+  }
+  const int runs = std::max(1, times.runs);
+  const QString dll = QString::fromStdString(
+      port::Format("Item avg\n%.1f s", static_cast<double>(times.itemTotalMs) / runs / 1000.0));
+  const QString thread = QString::fromStdString(
+      port::Format("Test avg\n%.1f s", static_cast<double>(times.threadTotalMs) / runs / 1000.0));
+  QPointer<CFontStatic> dllLabel = At(m_controls.averageDll, site);
+  QPointer<CFontStatic> threadLabel = At(m_controls.averageThread, site);
+  port::ui::Post([dllLabel, threadLabel, dll, thread] {
+    if (dllLabel) dllLabel->setText(dll);
+    if (threadLabel) threadLabel->setText(thread);
+  });
+}
+
+void MainScreenLayout::LoadErrorList(bool clear) {
+  if (m_controls.errorList == nullptr || !clear) return;
+  QPointer<CGridCtrl> list = m_controls.errorList;
+  port::ui::Post([list] {
+    if (list) list->DeleteAllItems();
+  });
+}
+
+void MainScreenLayout::DeleteYieldLists() {
+  if (m_controls.yieldLists == nullptr) return;
+  for (QLabel* yield : *m_controls.yieldLists) delete yield;
+  m_controls.yieldLists->clear();
+}
