@@ -132,6 +132,7 @@ int DynamicDlg::OnInitDialog() {
   controls.timeLabels = &m_vecTimeLabel;
   std::vector<SiteModel*> models;
   for (const auto& model : m_models) models.push_back(model.get());
+  CreateLayoutEditor();
   m_Layout.SetOwner(this);
   m_Layout.Init(controls, models);
   RefreshHandlerLink();

@@ -8,6 +8,7 @@
 // and queue view updates.
 #include <QDialog>
 #include <QEvent>
+#include <QPoint>
 #include <QPointer>
 #include <QStringList>
 #include <array>
@@ -49,6 +50,8 @@ class QPushButton;
 class QSlider;
 class QTabBar;
 class QTimer;
+class SiteSpecTabDlg;
+class UIManagerDlg;
 
 class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, public ExportTarget {
   Q_OBJECT
@@ -212,7 +215,28 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void OpenTicTimeDlg();
   TicTimeDlg* TicTimeWindow() const { return m_pTicTimeDlg; }
   bool IsInitialised() const { return m_bInitialised; }
+
+  // ---- item windows (DynamicDlgItemWindows.cpp)
+  // "Dll Manager", modal. After Apply the site item lists, the "Spec Setting" pages and the test items
+  // follow the new registration; the items are not reloaded while a site tests (a line in site A's log).
+  // Returns the dialog's result.
+  int OpenSiteManager();
+  // "Spec Setting", modeless, built on first use and shown.
+  SiteSpecTabDlg* OpenSpecSetting();
+  // The single-list item manager, modal; no run reads its list. Returns the dialog's result.
+  int OpenDllManager();
+  // The "Spec Setting" pages read the registration again (after it or the model changed).
+  void RebuildSpecSetting();
   bool IsDestroyed() const { return m_bDestroyed; }
+
+  // ---- the screen-layout editor and the editing mode (DynamicDlgLayoutEdit.cpp)
+  // "Controller Setting": the editing mode on and the editor shown; false when there is no editor.
+  bool OpenControllerSetting();
+  // The editor closed: controls are no longer dragged.
+  void EndControllerSetting();
+  bool IsUiEditMode() const { return m_bUiEditMode.load() != 0; }
+  UIManagerDlg* LayoutEditor() const;
+  CIntegratedLog* ListLogWindow() const;
 
  protected:
   // Esc never closes the panel.
@@ -234,6 +258,12 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
 
   CTestThread* SiteRunner(int site) const;
   bool AnySiteRunningNow() const;
+
+  // DynamicDlgLayoutEdit.cpp
+  void CreateLayoutEditor();
+  // In the editing mode a left-button drag moves the panel's control under the mouse and stores its
+  // rectangle; the control itself never sees the press, so a dragged button is not clicked.
+  bool FilterControlDrag(QObject* watched, QEvent* event);
 
   // DynamicDlgStart.cpp
   void StartDispatcher();
@@ -336,6 +366,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   QPointer<CycleSettingManager> m_pCycleWindow;
   QPointer<CurrentLibrary> m_pCurrentLibrary;
   QPointer<TicTimeDlg> m_pTicTimeDlg;
+  QPointer<SiteSpecTabDlg> m_pSpecWindow;
   MainScreenLayout m_Layout;
   std::vector<CStaticImage*> m_vecResultImage;
   std::vector<CSiteCtrl*> m_vecItemList;
@@ -357,4 +388,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   std::vector<QLabel*> m_listYield;
   CGridCtrl* m_gridList = nullptr;
   std::shared_ptr<QPointer<DynamicDlg>> m_self;
+  // The editor lives as long as the panel; the drag state belongs to the editing mode.
+  QPointer<UIManagerDlg> m_pUIManagerDlg;
+  QPointer<QWidget> m_pDragCtrl;
+  QPoint m_ptDragStart;
+  bool m_bDragging = false;
 };

@@ -108,6 +108,7 @@ bool DynamicDlg::PreTranslateKey(int virtualKey) {
 
 // Keys are looked at, never consumed: the focused control still gets every key.
 bool DynamicDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (FilterControlDrag(watched, event)) return true;
   if (watched == static_cast<QObject*>(m_sliderZoom)) FollowZoomSlider(event->type());
   if (event->type() != QEvent::KeyPress) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
