@@ -118,6 +118,18 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   static std::string SanitizeLotNumber(const std::string& text);
   std::optional<std::string> PendingLot() const;
 
+  // ---- settings windows (DynamicDlgSettings.cpp); each returns its dialog's result
+  // "Config"; after a Save the model's settings are read again.
+  int OpenConfig();
+  // "Communication"; after OK the keypad switch is read again and the handler-link library loaded anew.
+  int OpenCommunication();
+  // "Error Code Edit": the runs read the saved table again at their next failure.
+  int OpenErrorCode();
+  // After the Config dialog stored another model: the record's model, paths and names, the main window's title.
+  void ReloadConfig();
+  // After the Config dialog's Save: para, draw type, log folders and names of the current model.
+  void ReadModelSettings();
+
   // ---- handler and keypad commands (DynamicDlgCommands.cpp)
   std::intptr_t OnProtocolCommand(const char* text);
   // A key pressed in the panel (virtual-key code); true when the panel's own keyboard handling is skipped.
@@ -259,8 +271,14 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void Log(int site, const char* format, ...) const __attribute__((format(printf, 3, 4)));
   void ShowStopOnSite(int site);
 
+  // DynamicDlgSettings.cpp
+  // Start-up with the stored model's folder missing: the Config dialog in model-only mode until a model is chosen.
+  void ChooseModelAtStartUp();
+  // Test items keep the protocol library's table: they are unloaded before it and loaded again after it.
+  bool ReloadProtocolLibrary();
+
   // DynamicDlgLot.cpp
-  void ResetLot(bool endOfLotLines);
+  void ResetLot(bool clearErrorGrid, bool keepStoredErrorRows = false);
   void ApplyPendingLot();
   void ApplyHandlerLot(const std::string& lot);
 
