@@ -77,6 +77,59 @@ std::string ControllerIni::ReadControlName(int index) {
   return ReadIniString("CONTROLLER", std::to_string(index).c_str(), "0", GetPath());
 }
 
+const std::array<DefaultFont, 32>& ControllerIni::DefaultFonts() {
+  constexpr std::uint32_t kAverageBlue = 0xE69623;  // 35, 150, 230
+  static const std::array<DefaultFont, 32> kFonts = {{
+      {"ERROR_MSG", 19, 0x000000, 0x0000FF, 0, 0},
+      {"INFORMATION_MSG", 15, 0x61E6F2, 0xD94180, 1, 1},
+      {"USER_MSG", 15, 0x3CC99F, 0x000000, 0, 1},
+      {"FIRMWARE_VERSION", 15, 0xFFD800, 0x000000, 1, 1},
+      {"ITEM_VERSION", 15, 0x6196F2, 0xFF0000, 1, 1},
+      {"AVERAGE_DLL_A", 20, 0, kAverageBlue, 0, 0},      {"AVERAGE_DLL_B", 20, 0, kAverageBlue, 0, 0},
+      {"AVERAGE_DLL_C", 20, 0, kAverageBlue, 0, 0},      {"AVERAGE_DLL_D", 20, 0, kAverageBlue, 0, 0},
+      {"AVERAGE_DLL_E", 20, 0, kAverageBlue, 0, 0},      {"AVERAGE_DLL_F", 20, 0, kAverageBlue, 0, 0},
+      {"AVERAGE_DLL_G", 20, 0, kAverageBlue, 0, 0},      {"AVERAGE_DLL_H", 20, 0, kAverageBlue, 0, 0},
+      {"AVERAGE_THREAD_A", 20, 0, kAverageBlue, 0, 0},   {"AVERAGE_THREAD_B", 20, 0, kAverageBlue, 0, 0},
+      {"AVERAGE_THREAD_C", 20, 0, kAverageBlue, 0, 0},   {"AVERAGE_THREAD_D", 20, 0, kAverageBlue, 0, 0},
+      {"AVERAGE_THREAD_E", 20, 0, kAverageBlue, 0, 0},   {"AVERAGE_THREAD_F", 20, 0, kAverageBlue, 0, 0},
+      {"AVERAGE_THREAD_G", 20, 0, kAverageBlue, 0, 0},   {"AVERAGE_THREAD_H", 20, 0, kAverageBlue, 0, 0},
+      {"TIME_COUNTER_A", 20, 0, kAverageBlue, 0, 0},     {"TIME_COUNTER_B", 20, 0, kAverageBlue, 0, 0},
+      {"TIME_COUNTER_C", 20, 0, kAverageBlue, 0, 0},     {"TIME_COUNTER_D", 20, 0, kAverageBlue, 0, 0},
+      {"TIME_COUNTER_E", 20, 0, kAverageBlue, 0, 0},     {"TIME_COUNTER_F", 20, 0, kAverageBlue, 0, 0},
+      {"TIME_COUNTER_G", 20, 0, kAverageBlue, 0, 0},     {"TIME_COUNTER_H", 20, 0, kAverageBlue, 0, 0},
+      {"SITE_DRAW", 50, 0, kAverageBlue, 0, 0},
+      {"RESULT_MSG", 100, 0, 0, 0, 0},
+      {"RESULT_DESC_MSG", 100, 0, 0, 0, 0},
+  }};
+  return kFonts;
+}
+
+const std::array<const char*, 15>& ControllerIni::SiteDrawAlignments() {
+  static const std::array<const char*, 15> kNames = {
+      "DT_TOP",         " DT_LEFT",     " DT_CENTER",   " DT_RIGHT",   " DT_VCENTER",
+      " DT_BOTTOM",     " DT_WORDBREAK", " DT_SINGLELINE", " DT_EXPANDTABS", " DT_TABSTOP",
+      " DT_NOCLIP",     " DT_EXTERNALLEADING", " DT_CALCRECT", " DT_NOPREFIX", " DT_INTERNAL"};
+  return kNames;
+}
+
+std::string ControllerIni::WriteDefaultFont(const char* label, int size, std::uint32_t back, std::uint32_t text,
+                                            int italic, int border) {
+  const auto byte = [](std::uint32_t colour, int shift) { return static_cast<int>((colour >> shift) & 0xFF); };
+  const std::string fallback =
+      FormatCString("%d.%d.%d.%d.%d.%d.%d.%d.%d", size, byte(back, 0), byte(back, 8), byte(back, 16),
+                    byte(text, 0), byte(text, 8), byte(text, 16), italic, border);
+  const std::string key = FormatCString("%s_FONT", label);
+  const std::string value = ReadIniString("USER_INIT", key.c_str(), fallback.c_str(), GetPath());
+  WriteIniString("USER_INIT", key.c_str(), value.c_str(), GetPath());
+  return value;
+}
+
+QrvRect ControllerIni::DockedPanelRect(const QrvRect& main, const QrvRect& sub) {
+  const int left = main.right + sub.left;
+  const int top = main.top + sub.top;
+  return QrvRect{left, top, left + (sub.right - sub.left), top + (main.bottom - main.top) + sub.bottom};
+}
+
 void ControllerIni::WriteWindowLevel(int level) {
   WriteIniInt("USER_INTERFACE_WINDOW_LEV", "LEV", level, GetPath());
 }

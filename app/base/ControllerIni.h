@@ -2,6 +2,8 @@
 // The screen-layout file Ref/<model>/Controller.ini: control rectangles with their shown flags, label
 // fonts, the control list of the layout editor, the window level and the error-list standard. Every call
 // reads or writes the file at once; nothing is cached.
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "QRV_Types.h"
@@ -23,8 +25,25 @@ struct FontSetting {
   static FontSetting Parse(const std::string& value);
 };
 
+// A label's font as the layout editor writes it when the file has none: colours are COLORREFs (red in
+// the low byte).
+struct DefaultFont {
+  const char* label;
+  int size;
+  std::uint32_t back;
+  std::uint32_t text;
+  int italic;
+  int border;
+};
+
 class ControllerIni {
  public:
+  // The 32 labels the editor styles, in its font list's order, with the fonts a missing key gets.
+  static const std::array<DefaultFont, 32>& DefaultFonts();
+  // The site label's alignment choices, index = stored SITE_DRAW_n value; every name after the first
+  // carries a leading blank, as the editor lists them.
+  static const std::array<const char*, 15>& SiteDrawAlignments();
+
   // "Ref/<model>/Controller.ini", relative to the program folder.
   static std::string GetPath();
   // The shown flag (first '.'-field) of [USER_INTERFACE] <key>, 0 when missing.
@@ -55,6 +74,15 @@ class ControllerIni {
   static std::string ReadControlName(int index);
 
   static void WriteWindowLevel(int level);
+
+  // [USER_INIT] <label>_FONT read with the default built from the arguments, and written back, so a
+  // missing key is created. Returns the value.
+  static std::string WriteDefaultFont(const char* label, int size, std::uint32_t back, std::uint32_t text,
+                                      int italic, int border);
+
+  // The site panel beside the main window: x = main right + sub left, y = main top + sub top,
+  // width = sub width, height = main height + sub bottom.
+  static QrvRect DockedPanelRect(const QrvRect& main, const QrvRect& sub);
 
   // [Error_List_Standard] KEY: 0 counts failures per site, 1 per device. Existing stations keep it in a
   // file beside the model folder, "<program>/Ref/<model>Controller.ini" (no separator), so it stays there.

@@ -3,14 +3,19 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "ProgramFolder.h"
 #include "Util.h"
+#include "port/clock.h"
 #include "port/path.h"
 #include "port/text.h"
 
 namespace {
+
+// The record keeps "<program>/Ref/<model>/..." in 260-byte fields: a longer name would be cut there.
+constexpr std::size_t kMaxModelName = 100;
 
 std::string ReadLog(const char* key, const char* defaultText) {
   return ReadIniString("LOG", key, defaultText, ModelSettings::GetConfigIniPath());
@@ -25,6 +30,34 @@ std::string Lower(std::string text) {
 
 std::string ModelSettings::ReadModelName() {
   return ReadIniString("QRV_Equip", "Model_Name", "NULL", "Config/QRV_Config.ini");
+}
+
+void ModelSettings::WriteModelName(const std::string& model) {
+  WriteIniString("QRV_Equip", "Model_Name", model.c_str(), "Config/QRV_Config.ini");
+}
+
+std::string ModelSettings::ModelFolderPath(const std::string& model) {
+  return port::JoinPath(port::JoinPath(ProgramFolder::Root(), "Ref"), model);
+}
+
+bool ModelSettings::ModelFolderExists(const std::string& model) {
+  if (model.empty() || model == "." || model == ".." || model.find_first_of("/\\") != std::string::npos) return false;
+  std::error_code error;
+  return std::filesystem::is_directory(port::ResolvePathCase(ModelFolderPath(model)), error);
+}
+
+std::string ModelSettings::CheckNewModelName(const std::string& name) {
+  if (name.empty()) return "Type a name for the new model.";
+  if (name == "." || name == "..") return "\"" + name + "\" is not a model name.";
+  if (name.find_first_of("/\\") != std::string::npos) return "A model name cannot contain '/' or '\\'.";
+  for (const unsigned char c : name)
+    if (c < 0x20 || c == 0x7f || std::string_view(":*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)
+      return "A model name cannot contain control characters or any of : * ? \" < > |";
+  if (name.front() == ' ' || name.back() == ' ' || name.front() == '.' || name.back() == '.')
+    return "A model name cannot begin or end with a blank or a dot.";
+  if (port::EqualsNoCase(name, kTemplateModel)) return "Init_Model is the template of every model.";
+  if (name.size() > kMaxModelName) return port::Format("A model name has at most %zu characters.", kMaxModelName);
+  return {};
 }
 
 std::string ModelSettings::GetConfigIniPath() { return GetModelFolder() + "/Config.ini"; }
@@ -52,11 +85,29 @@ std::string ModelSettings::ReadListLogSubName() { return ReadLog("ListLog_SubNam
 std::string ModelSettings::GetListLogFolder() {
   const std::string stored = ReadLog("ListLog", "");
   if (stored.empty()) return port::JoinPath(port::JoinPath(ProgramFolder::Root(), "Log"), "ListLog");
+  return ResolveLogFolder(stored);
+}
+
+std::string ModelSettings::ResolveLogFolder(const std::string& stored) {
   std::string folder = port::NormalizePath(stored);
   // A relative folder belongs to the station, whatever the working directory.
   if (!std::filesystem::path(folder).is_absolute()) folder = port::JoinPath(ProgramFolder::Root(), folder);
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return folder;
+}
+
+bool ModelSettings::CreateDatedLogFolders(const std::string& storedFolder) {
+  const port::clock::LocalTime now = port::clock::NowLocal();
+  const std::string today = port::Format("%04d%02d%02d", now.year, now.month, now.day);
+  const std::filesystem::path base(ResolveLogFolder(storedFolder));
+  bool ready = true;
+  for (const char* kind : {"ImageFile", "LogFile"}) {
+    const std::filesystem::path folder = base / kind / today;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    ready = std::filesystem::is_directory(folder, error) && ready;
+  }
+  return ready;
 }
 
 std::string ModelSettings::ReadLotNumber() { return ReadIniString("LOT_NUMBER", "number", "0", GetConfigIniPath()); }
@@ -72,7 +123,7 @@ std::vector<std::string> ModelSettings::ListModels() {
   for (const auto& entry : std::filesystem::directory_iterator(ref, error)) {
     if (!entry.is_directory(error)) continue;
     std::string name = entry.path().filename().string();
-    if (name != "Init_Model") models.push_back(std::move(name));
+    if (name != kTemplateModel) models.push_back(std::move(name));
   }
   std::sort(models.begin(), models.end(), [](const std::string& a, const std::string& b) {
     const std::string la = Lower(a), lb = Lower(b);

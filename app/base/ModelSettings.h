@@ -8,6 +8,15 @@ class ModelSettings {
  public:
   // Config/QRV_Config.ini [QRV_Equip] Model_Name, "NULL" when missing.
   static std::string ReadModelName();
+  static void WriteModelName(const std::string& model);
+  // The folder Ref/<model> under the program folder, full path.
+  static std::string ModelFolderPath(const std::string& model);
+  // True when the model is one folder name (no separator, not "." or "..") of an existing folder under Ref.
+  static bool ModelFolderExists(const std::string& model);
+  // A name typed for a new model becomes a folder under Ref: empty text, "." and "..", path separators,
+  // characters that are not allowed in a file name, blanks or dots at either end, the template's name and
+  // names too long for the record's paths are refused. Empty when the name is usable, else the reason.
+  static std::string CheckNewModelName(const std::string& name);
   // "Ref/<model>/Config.ini", relative to the program folder.
   static std::string GetConfigIniPath();
   // "Ref/<model>", relative to the program folder.
@@ -29,11 +38,18 @@ class ModelSettings {
   static std::string ReadListLogSubName();
   // The per-site list-log folder: [LOG] ListLog as a usable path, or "<program>/Log/ListLog" when empty.
   static std::string GetListLogFolder();
+  // A stored log folder as a usable full path: separators and drives mapped, a relative folder (the "0" of a
+  // missing key too) taken under the program folder.
+  static std::string ResolveLogFolder(const std::string& stored);
+  // Today's <folder>/ImageFile/YYYYMMDD and <folder>/LogFile/YYYYMMDD, each with every missing parent.
+  // True when both exist afterwards.
+  static bool CreateDatedLogFolders(const std::string& storedFolder);
 
   // [LOT_NUMBER] number, "0" when missing.
   static std::string ReadLotNumber();
   static void WriteLotNumber(const std::string& lot);
 
+  static constexpr const char* kTemplateModel = "Init_Model";
   // The models: every folder under Ref except the template Init_Model, sorted without case.
   static std::vector<std::string> ListModels();
 };

@@ -9,9 +9,9 @@
 #include <QTabBar>
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 
 #include "BaseDraw.h"
+#include "CommunicationDlg.h"
 #include "ControllerIni.h"
 #include "FontStatic.h"
 #include "GridCtrl.h"
@@ -133,6 +133,7 @@ int DynamicDlg::OnInitDialog() {
   controls.timeLabels = &m_vecTimeLabel;
   std::vector<SiteModel*> models;
   for (const auto& model : m_models) models.push_back(model.get());
+  CreateLayoutEditor();
   m_Layout.SetOwner(this);
   m_Layout.Init(controls, models);
   RefreshHandlerLink();
@@ -146,7 +147,7 @@ int DynamicDlg::OnInitDialog() {
   }
 
   CreateChildWindows();
-  m_bKeyUse.store(ReadIniInt("COMMUNICATION", "KEY_USE", 0, ModelSettings::GetConfigIniPath()));
+  m_bKeyUse.store(CommunicationDlg::ReadKeyUse());
   CreateSiteThreads();
   m_pStartThread = std::thread(&DynamicDlg::StartDispatcher, this);
   ConnectViewCommands();
@@ -178,11 +179,11 @@ void DynamicDlg::ReadPlatformConfig() {
   const std::string root = ProgramFolder::Root();
   port::CopyText(m_szRoot, root);
   const std::string equipIni = port::JoinPath(port::JoinPath(root, "Config"), "QRV_Config.ini");
+  // The model name comes from a settings file: a name that is no folder under Ref is asked for again.
+  if (!ModelSettings::ModelFolderExists(ReadRecordIni("QRV_Equip", "Model_Name", "NULL", equipIni)))
+    ChooseModelAtStartUp();
   port::CopyText(m_szModelName, ReadRecordIni("QRV_Equip", "Model_Name", "NULL", equipIni));
   port::CopyText(m_szModelPath, port::JoinPath(port::JoinPath(root, "Ref"), m_szModelName));
-  // The model name comes from a settings file: a name no folder can have is reported, never thrown.
-  std::error_code error;
-  if (!std::filesystem::is_directory(m_szModelPath, error)) port::MessageBox("Ref is not exist.");
 
   const std::string model = m_szModelPath;
   port::CopyText(m_szSensorPath, port::JoinPath(model, "Sensor.ini"));

@@ -8,6 +8,7 @@
 // and queue view updates.
 #include <QDialog>
 #include <QEvent>
+#include <QPoint>
 #include <QPointer>
 #include <QStringList>
 #include <array>
@@ -51,6 +52,8 @@ class QPushButton;
 class QSlider;
 class QTabBar;
 class QTimer;
+class SiteSpecTabDlg;
+class UIManagerDlg;
 
 class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, public ExportTarget {
   Q_OBJECT
@@ -116,6 +119,18 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // A lot text made safe to store in an ini value and to use in a file name, and bounded.
   static std::string SanitizeLotNumber(const std::string& text);
   std::optional<std::string> PendingLot() const;
+
+  // ---- settings windows (DynamicDlgSettings.cpp); each returns its dialog's result
+  // "Config"; after a Save the model's settings are read again.
+  int OpenConfig();
+  // "Communication"; after OK the keypad switch is read again and the handler-link library loaded anew.
+  int OpenCommunication();
+  // "Error Code Edit": the runs read the saved table again at their next failure.
+  int OpenErrorCode();
+  // After the Config dialog stored another model: the record's model, paths and names, the main window's title.
+  void ReloadConfig();
+  // After the Config dialog's Save: para, draw type, log folders and names of the current model.
+  void ReadModelSettings();
 
   // ---- handler and keypad commands (DynamicDlgCommands.cpp)
   std::intptr_t OnProtocolCommand(const char* text);
@@ -200,6 +215,18 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void OpenTicTimeDlg();
   TicTimeDlg* TicTimeWindow() const { return m_pTicTimeDlg; }
   bool IsInitialised() const { return m_bInitialised; }
+
+  // ---- item windows (DynamicDlgItemWindows.cpp)
+  // "Dll Manager", modal. After Apply the site item lists, the "Spec Setting" pages and the test items
+  // follow the new registration; the items are not reloaded while a site tests (a line in site A's log).
+  // Returns the dialog's result.
+  int OpenSiteManager();
+  // "Spec Setting", modeless, built on first use and shown.
+  SiteSpecTabDlg* OpenSpecSetting();
+  // The single-list item manager, modal; no run reads its list. Returns the dialog's result.
+  int OpenDllManager();
+  // The "Spec Setting" pages read the registration again (after it or the model changed).
+  void RebuildSpecSetting();
   bool IsDestroyed() const { return m_bDestroyed; }
 
   // ---- menus, login and test modes (DynamicDlgMenu.cpp)
@@ -217,6 +244,14 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // "PF Memory": the platform-memory viewer refilled from the record and brought up.
   void ShowPfMemory();
   CPfMemoryDlg* PfMemoryWindow() const;
+  // ---- the screen-layout editor and the editing mode (DynamicDlgLayoutEdit.cpp)
+  // "Controller Setting": the editing mode on and the editor shown; false when there is no editor.
+  bool OpenControllerSetting();
+  // The editor closed: controls are no longer dragged.
+  void EndControllerSetting();
+  bool IsUiEditMode() const { return m_bUiEditMode.load() != 0; }
+  UIManagerDlg* LayoutEditor() const;
+  CIntegratedLog* ListLogWindow() const;
 
  protected:
   // Esc never closes the panel.
@@ -239,14 +274,26 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   CTestThread* SiteRunner(int site) const;
   bool AnySiteRunningNow() const;
 
+  // DynamicDlgLayoutEdit.cpp
+  void CreateLayoutEditor();
+  // In the editing mode a left-button drag moves the panel's control under the mouse and stores its
+  // rectangle; the control itself never sees the press, so a dragged button is not clicked.
+  bool FilterControlDrag(QObject* watched, QEvent* event);
+
   // DynamicDlgStart.cpp
   void StartDispatcher();
   void StartSites(bool onlyTabSite);
   void Log(int site, const char* format, ...) const __attribute__((format(printf, 3, 4)));
   void ShowStopOnSite(int site);
 
+  // DynamicDlgSettings.cpp
+  // Start-up with the stored model's folder missing: the Config dialog in model-only mode until a model is chosen.
+  void ChooseModelAtStartUp();
+  // Test items keep the protocol library's table: they are unloaded before it and loaded again after it.
+  bool ReloadProtocolLibrary();
+
   // DynamicDlgLot.cpp
-  void ResetLot(bool endOfLotLines);
+  void ResetLot(bool clearErrorGrid, bool keepStoredErrorRows = false);
   void ApplyPendingLot();
   void ApplyHandlerLot(const std::string& lot);
 
@@ -339,6 +386,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   QPointer<CPfMemoryDlg> m_pPfMemoryDlg;
   QPointer<CurrentLibrary> m_pCurrentLibrary;
   QPointer<TicTimeDlg> m_pTicTimeDlg;
+  QPointer<SiteSpecTabDlg> m_pSpecWindow;
   MainScreenLayout m_Layout;
   std::vector<CStaticImage*> m_vecResultImage;
   std::vector<CSiteCtrl*> m_vecItemList;
@@ -360,4 +408,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   std::vector<QLabel*> m_listYield;
   CGridCtrl* m_gridList = nullptr;
   std::shared_ptr<QPointer<DynamicDlg>> m_self;
+  // The editor lives as long as the panel; the drag state belongs to the editing mode.
+  QPointer<UIManagerDlg> m_pUIManagerDlg;
+  QPointer<QWidget> m_pDragCtrl;
+  QPoint m_ptDragStart;
+  bool m_bDragging = false;
 };

@@ -6,8 +6,8 @@
 #include <QWidget>
 #include <cstdlib>
 
+#include "CommunicationDlg.h"
 #include "DynamicDlg.h"
-#include "ModelSettings.h"
 #include "Util.h"
 #include "port/text.h"
 
@@ -87,8 +87,7 @@ bool DynamicDlg::PreTranslateKey(int virtualKey) {
     if (virtualKey == m_nKeyCode[static_cast<std::size_t>(k)]) key = k;
   if (key < 0) return false;
 
-  const std::string command =
-      ReadIniString("COMMUNICATION", port::Format("KEY_USE_%d", key).c_str(), "", ModelSettings::GetConfigIniPath());
+  const std::string command = CommunicationDlg::ReadKeyValue(port::Format("KEY_USE_%d", key));
   CTestThread* first = SiteRunner(0);
   if (command.empty() || first == nullptr) return false;
   if (command == "START") {
@@ -109,6 +108,7 @@ bool DynamicDlg::PreTranslateKey(int virtualKey) {
 
 // Keys are looked at, never consumed: the focused control still gets every key.
 bool DynamicDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (FilterControlDrag(watched, event)) return true;
   if (watched == static_cast<QObject*>(m_sliderZoom)) FollowZoomSlider(event->type());
   if (event->type() != QEvent::KeyPress) return false;
   auto* widget = qobject_cast<QWidget*>(watched);

@@ -1,18 +1,14 @@
 // The lot change, and the checks the item loop makes before a run: component versions, device, log folders.
-#include <QInputDialog>
-#include <QLineEdit>
 #include <QPushButton>
-#include <filesystem>
 
 #include "BaseDraw.h"
 #include "DynamicDlg.h"
 #include "GridCtrl.h"
 #include "LogFile.h"
+#include "LotNumberDlg.h"
 #include "ModelSettings.h"
-#include "ProgramFolder.h"
 #include "Util.h"
 #include "port/clock.h"
-#include "port/message_box.h"
 #include "port/module.h"
 #include "port/path.h"
 #include "port/text.h"
@@ -22,8 +18,6 @@ namespace {
 
 constexpr const char* kAllZeroLot = "00000000000000";
 constexpr std::int64_t kDeviceCheckPauseMs = 5000;
-constexpr int kFolderTries = 3;
-constexpr std::int64_t kFolderRetryMs = 100;
 
 struct Component {
   const char* key;
@@ -37,31 +31,6 @@ constexpr Component kComponents[] = {
     {"QRV_Protocol.dll", "QRV_Protocol.dll", "[ini - %s], [System - %s]\t:: Protocol\t"},
     {"RigUtil_x64.dll", "RigUtil_x64.dll", "[ini - %s], [System - %s]\t:: Util\t\t"},
 };
-
-std::string TodayFolderName() {
-  const port::clock::LocalTime now = port::clock::NowLocal();
-  return port::Format("%04d%02d%02d", now.year, now.month, now.day);
-}
-
-// Today's ImageFile and LogFile folders under the log base named by Config.ini [LOG] <key>.
-bool CreateLotFolders(const std::string& storedBase) {
-  std::string base = port::NormalizePath(storedBase);
-  if (!std::filesystem::path(base).is_absolute()) base = port::JoinPath(ProgramFolder::Root(), base);
-  const std::string today = TodayFolderName();
-  const std::filesystem::path folders[] = {std::filesystem::path(base) / "ImageFile" / today,
-                                           std::filesystem::path(base) / "LogFile" / today};
-  for (int attempt = 0; attempt < kFolderTries; ++attempt) {
-    bool ready = true;
-    for (const auto& folder : folders) {
-      std::error_code error;
-      std::filesystem::create_directories(folder, error);
-      ready = ready && std::filesystem::is_directory(folder, error);
-    }
-    if (ready) return true;
-    port::clock::SleepMs(kFolderRetryMs);
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -78,11 +47,10 @@ std::optional<std::string> DynamicDlg::PendingLot() const {
 }
 
 void DynamicDlg::ChangeLotNumber() {
-  if (m_bUiEditMode.load() != 0 || port::IsHeadless()) return;
-  bool confirmed = false;
-  const QString lot = QInputDialog::getText(this, "Lot Number", "Lot Number", QLineEdit::Normal,
-                                            QString::fromUtf8(m_szLotNumber), &confirmed);
-  if (confirmed) ApplyOperatorLot(lot.toStdString());
+  if (m_bUiEditMode.load() != 0) return;
+  LotNumberDlg dialog({[this] { return IsAnySiteRunning() != 0; }, [this] { WriteLotEndSummaries(); },
+                       [this] { ResetLot(true, true); }});
+  if (dialog.exec() == QDialog::Accepted) ApplyOperatorLot(dialog.LotText().toStdString());
 }
 
 void DynamicDlg::ApplyOperatorLot(const std::string& lot) {
@@ -133,10 +101,13 @@ void DynamicDlg::ApplyPendingLot() {
   StartLotTestLogs();
 }
 
-void DynamicDlg::ResetLot(bool clearErrorGrid) {
+void DynamicDlg::ResetLot(bool clearErrorGrid, bool keepStoredErrorRows) {
   const std::string config = ModelSettings::GetConfigIniPath();
   m_Layout.LoadYieldCounts(true);
-  if (m_errorList) m_errorList->Reset();
+  if (m_errorList && keepStoredErrorRows)
+    m_errorList->Clear();
+  else if (m_errorList)
+    m_errorList->Reset();
   m_Layout.LoadErrorList(true);
   for (int site = 0; site < m_Layout.GetSiteCount(); ++site) {
     const std::string section = port::Format("LOT_COUNT_%d", site);
@@ -176,8 +147,8 @@ void DynamicDlg::CheckDeviceInit(int site) {
 }
 
 bool DynamicDlg::CheckLogDirectories() {
-  if (!CreateLotFolders(ModelSettings::ReadEngineerLogPath())) return false;
-  if (!CreateLotFolders(ModelSettings::ReadProductionLogPath())) return false;
+  if (LotNumberDlg::CreateLotFolders("EngineerLog") == 0) return false;
+  if (LotNumberDlg::CreateLotFolders("ProductionLog") == 0) return false;
   return TestLogFolderWritable();
 }
 

@@ -20,6 +20,7 @@
 #include "PlatformLog.h"
 #include "ProgramFolder.h"
 #include "QRV_InterFace_SW.h"
+#include "UIManagerDlg.h"
 #include "Util.h"
 #include "port/message_box.h"
 #include "port/path.h"
@@ -128,6 +129,9 @@ void CQRVBaseDlg::CreateChildWindows() {
   for (int site = 0; site < m_nViewCount; ++site)
     m_pSiteView[static_cast<std::size_t>(site)]->setVisible(m_pSitePanel->DrawMode() != 3 || site == 0);
   m_pSitePanel->AttachSiteViews(views);
+  // Every start takes the user's layout ([USER_INIT]) as the working one; the frame is then restored from it.
+  if (UIManagerDlg* editor = m_pSitePanel->LayoutEditor()) editor->ApplyViewMode(UIManagerDlg::kUserSize);
+  RestoreFrameGeometry();
 }
 
 // VIEW_SIZE is the frame's rectangle: a top-level's position is its frame's, and its size is the client's.
@@ -259,6 +263,7 @@ void CQRVBaseDlg::OnExitSizeMove() {
   const QRect r = frameGeometry();
   ControllerIni::WriteRect("USER_INTERFACE", "VIEW_SIZE", QrvRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
   DockSitePanel();
+  if (UIManagerDlg* editor = m_pSitePanel->LayoutEditor()) editor->RefreshLists();
 }
 
 void CQRVBaseDlg::SetViewZoom(int zoom) {

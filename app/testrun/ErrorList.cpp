@@ -35,6 +35,11 @@ void ErrorList::Reset() {
   WriteIniInt("ERROR_LIST", "COUNT", 0, m_configPath);
 }
 
+void ErrorList::Clear() {
+  const std::lock_guard lock(m_lock);
+  m_rows.clear();
+}
+
 void ErrorList::Update(const std::vector<ItemRow>& rows, const std::string& key) {
   const std::lock_guard lock(m_lock);
   for (const ItemRow& row : rows) {

@@ -26,6 +26,9 @@ class ErrorList {
   void Load();
   // Empties the list and writes COUNT 0 (a new lot).
   void Reset();
+  // Empties the list and leaves the stored rows; the next count stores the list anew (a lot that ends
+  // with its statistics reset keeps its number).
+  void Clear();
   // Counts the failed rows (code neither "0" nor empty) of one test under the key text, then stores the list.
   void Update(const std::vector<ItemRow>& rows, const std::string& key);
   std::vector<ErrorListRow> Rows() const;

@@ -3,6 +3,7 @@
 // and the ordered shutdown while sites run.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 
 #include "BaseDraw.h"
 #include "FontStatic.h"
+#include "ModalDriver.h"
 #include "QRVBaseDlg.h"
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
@@ -21,6 +23,7 @@
 #include "port/ui_thread.h"
 #include "port/version.h"
 #include "port/window_message.h"
+#include "qrv_test/screenshot.h"
 
 namespace {
 
@@ -173,16 +176,36 @@ TEST(SitePanelTest, LotTimeTotalsBeyondAnIntKeepCounting) {
   EXPECT_LT(threadAfter, threadTotal + 60'000);
 }
 
-// A model folder that cannot be looked at (here a link to itself) is reported, not thrown out of start-up.
-TEST(SitePanelTest, ModelFolderThatCannotBeReadIsReportedAtStart) {
+// A model folder that cannot be looked at (here a link to itself) is reported, not thrown out of start-up, and
+// the model is asked for in the Config dialog until one is chosen; a cancel asks again.
+TEST(SitePanelTest, ModelFolderThatCannotBeReadIsReportedAndAskedForAtStart) {
   SitePanelStation station("1", "1");
   std::filesystem::create_symlink("Loop", station.Root() + "/Ref/Loop");
   port::ini::WriteString(station.Root() + "/Config/QRV_Config.ini", "QRV_Equip", "Model_Name", "Loop/Model");
   port::ClearShownMessageBoxes();
-  station.StartPanel();
+  int asked = 0;
+  qrv::test::OnNextModal([&](QDialog& first) {
+    ++asked;
+    EXPECT_EQ(first.objectName(), "131");
+    qrv::test::OnNextModal([&](QDialog& second) {
+      ++asked;
+      auto* models = second.findChild<QComboBox*>("1012");
+      ASSERT_NE(models, nullptr);
+      EXPECT_EQ(models->findText("Loop"), -1) << "a folder that cannot be read is no model";
+      models->setCurrentText("Sim_Model");
+      qrv::test::SaveScreenshot(second, "config_model_only");
+      second.findChild<QPushButton*>("1")->click();
+    });
+    first.findChild<QPushButton*>("2")->click();
+  });
+  DynamicDlg& panel = station.StartPanel();
+  EXPECT_EQ(asked, 2);
   const auto boxes = port::ShownMessageBoxes();
-  EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(),
-                          [](const port::ShownMessageBox& box) { return box.text == "Ref is not exist."; }));
+  EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(),
+                          [](const port::ShownMessageBox& box) { return box.text == "Ref is not exist."; }),
+            2);
+  EXPECT_EQ(panel.GetModelName(), "Sim_Model");
+  EXPECT_EQ(panel.GetModelPath(), station.Root() + "/Ref/Sim_Model");
 }
 
 TEST(SitePanelTest, YieldTextIsCutNotRounded) {

@@ -175,6 +175,8 @@ TEST(MainWindowTest, SavedWindowRectangleStaysTheSameFromStartToStart) {
   const std::string controller = station.ModelFile("Controller.ini");
   const std::string saved = "1.40.60.1320.1020";
   port::ini::WriteString(controller, "USER_INTERFACE", "VIEW_SIZE", saved.c_str());
+  // Every start applies the user's layout, so the rectangle is the user's too.
+  port::ini::WriteString(controller, "USER_INIT", "VIEW_SIZE", saved.c_str());
   for (int start = 0; start < 3; ++start) {
     CQRVBaseDlg window;
     window.show();

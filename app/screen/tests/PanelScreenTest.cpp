@@ -95,9 +95,11 @@ TEST(PanelScreenTest, TheShippedLayoutFitsBothScreensWithEightSitesInEveryState)
     const QRect frame = CQRVBaseDlg::FitFrameToScreen(
         QRect(saved.left, saved.top, saved.right - saved.left, saved.bottom - saved.top), sub.right + 10,
         QRect(QPoint(0, 0), s.screen));
-    port::ini::WriteString(controller, "USER_INTERFACE", "VIEW_SIZE",
-                           port::Format("1.%d.%d.%d.%d", frame.left(), frame.top(), frame.right() + 1,
-                                        frame.bottom() + 1).c_str());
+    // A start applies the user layout's window rectangle first, then the stored frame.
+    const std::string fitted =
+        port::Format("1.%d.%d.%d.%d", frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1);
+    for (const char* section : {"USER_INTERFACE", "USER_INIT"})
+      port::ini::WriteString(controller, section, "VIEW_SIZE", fitted.c_str());
     const TestItemControl item(station.Root() + "/Dll/TestItemA.dll");
     item.Script(1, {7});
     item.Script(6, {7});
@@ -156,6 +158,8 @@ TEST(PanelScreenTest, TheLayoutFilesDrawSwitchesDecideWhatTheViewsDraw) {
     port::ini::WriteString(controller, "USER_INTERFACE", "FPS_DRAW", c.fpsDraw);
     DynamicDlg& panel = station.StartPanel();
     CBaseDraw view(0);
+    // A view labels itself only once it has been painted.
+    view.SetSiteLabelSwitch(true);
     panel.AttachSiteViews({&view});
     panel.DrawSiteResult(0, 0, 5, "Sensor register set fail");
     panel.DrawSiteLabel(0);

@@ -203,8 +203,11 @@ TEST(SiteViewsTest, TabViewShowsOneSiteAtATime) {
   station.WriteConfig("DRAW", "draw", "3");
   station.RegisterItems(4, {"TestItemA.dll"});
   const std::string controller = station.ModelFile("Controller.ini");
-  port::ini::WriteString(controller, "USER_INTERFACE", "AVERAGE_DLL_B", "0.10.400.290.440");
-  port::ini::WriteString(controller, "USER_INTERFACE", "AVERAGE_DLL_C", "1.10.400.290.440");
+  // Every start applies the user's layout ([USER_INIT]) to the working one.
+  for (const char* section : {"USER_INTERFACE", "USER_INIT"}) {
+    port::ini::WriteString(controller, section, "AVERAGE_DLL_B", "0.10.400.290.440");
+    port::ini::WriteString(controller, section, "AVERAGE_DLL_C", "1.10.400.290.440");
+  }
   CQRVBaseDlg window;
   ShowAndPaint(station, window);
   DynamicDlg& panel = *window.SitePanel();

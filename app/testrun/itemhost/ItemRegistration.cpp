@@ -11,6 +11,11 @@
 
 namespace {
 
+constexpr const char* kSingleList = "QRV_DLL_LOAD";
+constexpr const char* kSingleListCheck = "QRV_DLL_LOAD_CHECK";
+constexpr const char* kSingleListCount = "QRV_DLL_COUNT";
+constexpr const char* kSystemKey = "Software\\QRV\\Platform\\SYSTEM\\";
+
 std::string ModelFile(const char* name) { return ModelSettings::GetModelFolder() + "/" + name; }
 
 std::string SiteFormat(const char* format, int site) { return port::Format(format, SiteLetter(site)); }
@@ -81,14 +86,19 @@ int ItemRegistration::GetRetryCount(int site, int entry) {
   return util::ToInt(retry.c_str());
 }
 
-std::string ItemRegistration::CheckEntry(const DllEntry& entry) {
-  if (entry.dll.empty()) return "the DLL name is empty";
-  if (HasAny(entry.dll, ",")) return "the DLL name \"" + entry.dll + "\" contains a comma";
-  if (HasAny(entry.dll, "/\\")) return "the DLL name \"" + entry.dll + "\" names a folder";
-  if (HasAny(entry.dll, "\r\n")) return "the DLL name contains a line break";
-  if (entry.dll.front() == ' ' || entry.dll.back() == ' ' || entry.dll.front() == '\t' || entry.dll.back() == '\t') {
-    return "the DLL name \"" + entry.dll + "\" begins or ends with a blank";
+std::string ItemRegistration::CheckDllName(const std::string& dll) {
+  if (dll.empty()) return "the DLL name is empty";
+  if (HasAny(dll, ",")) return "the DLL name \"" + dll + "\" contains a comma";
+  if (HasAny(dll, "/\\") || dll == "." || dll == "..") return "the DLL name \"" + dll + "\" names a folder";
+  if (HasAny(dll, "\r\n")) return "the DLL name contains a line break";
+  if (dll.front() == ' ' || dll.back() == ' ' || dll.front() == '\t' || dll.back() == '\t') {
+    return "the DLL name \"" + dll + "\" begins or ends with a blank";
   }
+  return {};
+}
+
+std::string ItemRegistration::CheckEntry(const DllEntry& entry) {
+  if (std::string reason = CheckDllName(entry.dll); !reason.empty()) return reason;
   if (!IsDigits(entry.retry)) return "the retry count \"" + entry.retry + "\" of " + entry.dll + " is not a number";
   return {};
 }
@@ -116,6 +126,46 @@ int ItemRegistration::SaveDllList(int site, const std::vector<DllEntry>& entries
   return 1;
 }
 
+std::vector<DllEntry> ItemRegistration::ReadSingleListEntries() {
+  const std::string path = GetDllManagerIniPath();
+  const int count = std::clamp(ReadIniInt(kSingleList, "Count", 0, path), 0, kMaxEntries);
+  std::vector<DllEntry> entries(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    DllEntry& entry = entries[static_cast<std::size_t>(i)];
+    entry.dll = ReadIniString(kSingleList, std::to_string(i).c_str(), "0", path);
+    entry.checked = ReadIniInt(kSingleListCheck, entry.dll.c_str(), 0, path);
+    entry.retry = ReadIniString(kSingleListCount, entry.dll.c_str(), "0", path);
+  }
+  return entries;
+}
+
+int ItemRegistration::SaveSingleList(const std::vector<DllEntry>& entries, std::string* error) {
+  auto refuse = [&](const std::string& reason) {
+    LogPlatformError("ItemRegistration::SaveSingleList [%d] ERROR : %s", __LINE__, reason.c_str());
+    if (error) *error = reason;
+    return 0;
+  };
+  if (entries.size() > static_cast<std::size_t>(kMaxEntries)) return refuse("too many entries");
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::string reason = CheckEntry(entries[i]);
+    // The name is also a key of two sections: '=' would end it early, a leading '[' or ';' hide it.
+    if (reason.empty() && (HasAny(entries[i].dll, "=") || entries[i].dll.front() == '[' || entries[i].dll.front() == ';'))
+      reason = "the DLL name \"" + entries[i].dll + "\" cannot be a key";
+    if (!reason.empty()) return refuse(port::Format("entry %zu: %s", i, reason.c_str()));
+  }
+  const std::string path = GetDllManagerIniPath();
+  bool written = WriteIniInt(kSingleList, "Count", static_cast<int>(entries.size()), path) != 0;
+  for (std::size_t i = 0; written && i < entries.size(); ++i) {
+    const DllEntry& entry = entries[i];
+    written = WriteIniString(kSingleListCount, entry.dll.c_str(), entry.retry.c_str(), path) != 0 &&
+              WriteIniString(kSingleList, std::to_string(i).c_str(), entry.dll.c_str(), path) != 0 &&
+              WriteIniInt(kSingleListCheck, entry.dll.c_str(), entry.checked != 0 ? 1 : 0, path) != 0;
+  }
+  if (!written) return refuse(path + " cannot be written");
+  if (error) error->clear();
+  return 1;
+}
+
 std::string ItemRegistration::ReadUserSpecMenuName() {
   return ReadIniString("USER_SPEC_MENU", "name", "0", GetDllManagerIniPath());
 }
@@ -134,6 +184,14 @@ std::string ItemRegistration::ReadPinnedIndexText(int site, const std::string& i
 
 int ItemRegistration::ReadPinnedIndex(int site, const std::string& itemName) {
   return ReadIniInt(VersionIndexSection(site).c_str(), itemName.c_str(), -1, GetItemVersionIniPath());
+}
+
+std::string ItemRegistration::ReadSingleListPinnedVersion(const std::string& itemName) {
+  return ReadIniString("DLL_VERSION", itemName.c_str(), "", GetItemVersionIniPath());
+}
+
+std::string ItemRegistration::ReadSingleListPinnedIndexText(const std::string& itemName) {
+  return ReadIniString("DLL_VERSION_INDEX", itemName.c_str(), "0", GetItemVersionIniPath());
 }
 
 HandlerReturnCodes ItemRegistration::ReadHandlerReturn() {
@@ -156,3 +214,11 @@ int ItemRegistration::WriteHandlerReturn(const HandlerReturnCodes& codes) {
 }
 
 std::string ItemRegistration::ReadVersionText() { return ReadIniString("LOG", "VERSION", "", GetItemVersionIniPath()); }
+
+bool ItemRegistration::ReadItemVersionUse() {
+  return RegReadInt(RegRootKey::CurrentUser, kSystemKey, "VersionByPass", 0) != 1;
+}
+
+int ItemRegistration::WriteItemVersionUse(bool use) {
+  return RegWriteInt(RegRootKey::CurrentUser, kSystemKey, "VersionByPass", use ? 0 : 1);
+}

@@ -45,11 +45,19 @@ class ItemRegistration {
   // The retry text of the entry as a number (empty or not a number: 0).
   static int GetRetryCount(int site, int entry);
 
+  // Empty when the name is a bare file name that the entries can hold, else the reason it is not.
+  static std::string CheckDllName(const std::string& dll);
   // Empty when the entry can be stored and read back as it is, else the reason it cannot.
   static std::string CheckEntry(const DllEntry& entry);
   // Writes Count, then "0".."n-1". Refuses the whole list, writing nothing, when one entry cannot be
   // stored; returns 0 then, or when the file cannot be written, with the reason in *error.
   static int SaveDllList(int site, const std::vector<DllEntry>& entries, std::string* error = nullptr);
+
+  // The older station-wide list: [QRV_DLL_LOAD] Count and one DLL name per key, each name's checked flag in
+  // [QRV_DLL_LOAD_CHECK] and its retry count in [QRV_DLL_COUNT], keyed by the name.
+  static std::vector<DllEntry> ReadSingleListEntries();
+  // Checks every entry first, as SaveDllList does; a name must also be usable as a key.
+  static int SaveSingleList(const std::vector<DllEntry>& entries, std::string* error = nullptr);
 
   // DllManager.ini [USER_SPEC_MENU] name, "0" when missing.
   static std::string ReadUserSpecMenuName();
@@ -60,8 +68,15 @@ class ItemRegistration {
   // The pinned position as the lists show it ("0" when missing) and as the version check reads it (-1).
   static std::string ReadPinnedIndexText(int site, const std::string& itemName);
   static int ReadPinnedIndex(int site, const std::string& itemName);
+  // The station-wide pins of the older list, [DLL_VERSION] and [DLL_VERSION_INDEX].
+  static std::string ReadSingleListPinnedVersion(const std::string& itemName);
+  static std::string ReadSingleListPinnedIndexText(const std::string& itemName);
   static HandlerReturnCodes ReadHandlerReturn();
   static int WriteHandlerReturn(const HandlerReturnCodes& codes);
   // [LOG] VERSION, empty when missing.
   static std::string ReadVersionText();
+
+  // "Item version use": off when the registry value VersionByPass is 1.
+  static bool ReadItemVersionUse();
+  static int WriteItemVersionUse(bool use);
 };

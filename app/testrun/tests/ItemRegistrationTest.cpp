@@ -84,6 +84,21 @@ TEST(ItemRegistrationTest, EntriesTheFileCannotHoldAreRefusedAndNothingIsWritten
       << "refusals are reported";
 }
 
+TEST(ItemRegistrationTest, SingleListKeepsNamesFlagsAndRetriesInItsOwnSections) {
+  StationFolder station;
+  station.Write(kDllManager, "[QRV_DLL_LOAD]\r\nCount=2\r\n0=A.dll\r\n1=a=b.dll\r\n[QRV_DLL_LOAD_CHECK]\r\nA.dll=1\r\n");
+  const std::string before = station.Read(kDllManager);
+  EXPECT_EQ(Names(ItemRegistration::ReadSingleListEntries()), (std::vector<std::string>{"A.dll,1,0", "a=b.dll,0,0"}));
+  std::string error;
+  EXPECT_EQ(ItemRegistration::SaveSingleList(ItemRegistration::ReadSingleListEntries(), &error), 0);
+  EXPECT_NE(error.find("entry 1: the DLL name \"a=b.dll\" cannot be a key"), std::string::npos) << error;
+  EXPECT_EQ(station.Read(kDllManager), before);
+
+  ASSERT_EQ(ItemRegistration::SaveSingleList({{"B.dll", 0, "3"}, {"A.dll", 1, "2"}}), 1);
+  EXPECT_EQ(Names(ItemRegistration::ReadSingleListEntries()), (std::vector<std::string>{"B.dll,0,3", "A.dll,1,2"}));
+  EXPECT_TRUE(ItemRegistration::ReadSiteEntries(0).empty()) << "the site sections are apart";
+}
+
 TEST(ItemRegistrationTest, VersionPinsAndHandlerCodes) {
   StationFolder station;
   EXPECT_EQ(ItemRegistration::ReadPinnedCount(0), 0);

@@ -1,6 +1,7 @@
 // A scriptable test item for the loop tests: per site, the codes its OnTest returns call by call (the last
 // one repeats), an optional delay, a tester request to the handler (MoveCylinder through the protocol table),
-// stop flags to raise at a given call, and a log of its calls.
+// stop flags to raise at a given call, and a log of its calls and of the sites its settings window was
+// opened for.
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -30,6 +31,8 @@ std::atomic<int> g_deleted{0};
 std::atomic<int> g_total{0};
 std::atomic<bool> g_testerRequest{false};
 std::atomic<int> g_requestsDone{0};
+std::atomic<int> g_specCalls{0};
+std::atomic<int> g_lastSpecSite{-1};
 CQRV_LoadMemory* g_record = nullptr;
 ProtocolFunctionTable* g_protocol = nullptr;
 
@@ -46,7 +49,11 @@ QRV_ITEM_EXPORT void Item_OnCreate(CInterFace_SW*, HardwareFunctionTable*, Proto
 QRV_ITEM_EXPORT void Item_OnDelete() { ++g_deleted; }
 
 #ifndef TEST_ITEM_WITHOUT_SETTINGS_DIALOG
-QRV_ITEM_EXPORT int OnSpecDlg(int) { return 1; }
+QRV_ITEM_EXPORT int OnSpecDlg(int site) {
+  g_lastSpecSite.store(site);
+  ++g_specCalls;
+  return 1;
+}
 #endif
 
 QRV_ITEM_EXPORT int OnTest(int usb, int site, int lotTotal, int server) {
@@ -104,3 +111,5 @@ QRV_ITEM_EXPORT int TestItem_LastLotTotal(int site) {
 QRV_ITEM_EXPORT int TestItem_TotalCalls() { return g_total.load(); }
 QRV_ITEM_EXPORT int TestItem_Created() { return g_created.load(); }
 QRV_ITEM_EXPORT int TestItem_Deleted() { return g_deleted.load(); }
+QRV_ITEM_EXPORT int TestItem_SpecCalls() { return g_specCalls.load(); }
+QRV_ITEM_EXPORT int TestItem_LastSpecSite() { return g_lastSpecSite.load(); }

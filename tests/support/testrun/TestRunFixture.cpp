@@ -37,6 +37,8 @@ int TestItemControl::LastLotTotal(int site) const {
 int TestItemControl::TotalCalls() const { return Bind<int (*)()>(module, "TestItem_TotalCalls")(); }
 int TestItemControl::Created() const { return Bind<int (*)()>(module, "TestItem_Created")(); }
 int TestItemControl::Deleted() const { return Bind<int (*)()>(module, "TestItem_Deleted")(); }
+int TestItemControl::SpecCalls() const { return Bind<int (*)()>(module, "TestItem_SpecCalls")(); }
+int TestItemControl::LastSpecSite() const { return Bind<int (*)()>(module, "TestItem_LastSpecSite")(); }
 
 TestStation::TestStation() {
   namespace fs = std::filesystem;

@@ -25,6 +25,9 @@ struct TestItemControl {
   int TotalCalls() const;
   int Created() const;
   int Deleted() const;
+  // Calls of the item's settings window, and the site of the last one (-1 before any).
+  int SpecCalls() const;
+  int LastSpecSite() const;
 
   ModuleHandle module;
 };

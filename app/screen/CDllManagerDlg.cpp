@@ -1,0 +1,66 @@
+#include "CDllManagerDlg.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "GridCtrl.h"
+#include "port/message_box.h"
+
+namespace {
+
+DllRegistrationLists::Rules SingleListRules() {
+  DllRegistrationLists::Rules rules;
+  rules.offerUnnamed = true;
+  rules.toggleOnClick = true;
+  rules.pinnedIndex = &ItemRegistration::ReadSingleListPinnedIndexText;
+  rules.pinnedVersion = &ItemRegistration::ReadSingleListPinnedVersion;
+  return rules;
+}
+
+}  // namespace
+
+CDllManagerDlg::CDllManagerDlg(DllRegistrationLists::Guards guards, QWidget* parent)
+    : QDialog(parent), m_guards(guards) {
+  setWindowTitle("DLL Manager");
+  auto* layout = new QVBoxLayout(this);
+  m_lists = new DllRegistrationLists(SingleListRules(), std::move(guards), "1110", this);
+  layout->addWidget(m_lists, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  auto* apply = new QPushButton("Apply", this);
+  apply->setObjectName("1");
+  apply->setDefault(true);
+  auto* close = new QPushButton("Close", this);
+  close->setObjectName("2");
+  close->setAutoDefault(false);
+  buttons->addWidget(apply);
+  buttons->addWidget(close);
+  layout->addLayout(buttons);
+  connect(apply, &QPushButton::clicked, this, [this] { SaveRegisteredDlls(1); });
+  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  m_lists->ListAvailableDlls();
+  LoadRegisteredDlls();
+  resize(960, 700);
+}
+
+std::string CDllManagerDlg::GetDllManagerIniPath() { return ItemRegistration::GetDllManagerIniPath(); }
+
+void CDllManagerDlg::LoadRegisteredDlls() {
+  m_lists->Registered()->DeleteAllItems();
+  for (const DllEntry& entry : ItemRegistration::ReadSingleListEntries()) m_lists->AppendRegistered(entry);
+}
+
+bool CDllManagerDlg::SaveRegisteredDlls(int closeAfter) {
+  if (m_guards.anySiteRunning && m_guards.anySiteRunning()) {
+    port::MessageBox("A site is testing: the DLL list is not saved. Apply again when the test has ended.");
+    return false;
+  }
+  std::string error;
+  if (ItemRegistration::SaveSingleList(m_lists->Entries(), &error) == 0) {
+    port::MessageBox(error + "\nThe list is not saved.");
+    return false;
+  }
+  if (closeAfter) accept();
+  return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// "DLL Manager", the station-wide single list of item libraries kept in DllManager.ini's older sections
+// ([QRV_DLL_LOAD], [QRV_DLL_LOAD_CHECK], [QRV_DLL_COUNT]) with the unlettered pins of ItemVersion.ini. It
+// works like a site's registration page; no site run reads its list.
+#include <QDialog>
+#include <string>
+
+#include "DllRegistrationLists.h"
+
+class CDllManagerDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CDllManagerDlg(DllRegistrationLists::Guards guards, QWidget* parent = nullptr);
+
+  static std::string GetDllManagerIniPath();
+  void LoadRegisteredDlls();
+  // Writes the list once every row is checked; with closeAfter the window then closes with Accepted. False,
+  // after saying why, while a site tests or when a row cannot be stored.
+  bool SaveRegisteredDlls(int closeAfter);
+
+  DllRegistrationLists* Lists() const { return m_lists; }
+
+ private:
+  const DllRegistrationLists::Guards m_guards;
+  DllRegistrationLists* m_lists = nullptr;
+};
