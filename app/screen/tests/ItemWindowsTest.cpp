@@ -53,7 +53,7 @@ class ItemWindows : public ::testing::Test {
     fs::create_directories(station.Path("Dll"));
     fs::copy_file(NAMED_ITEM_FOCUS, station.Path("Dll/FocusItem.dll"));
     fs::copy_file(NAMED_ITEM_CURRENT, station.Path("Dll/CurrentItem.dll"));
-    fs::copy_file(TEST_ITEM_A, station.Path("Dll/Unnamed.dll"));
+    fs::copy_file(TEST_ITEM_MISSING, station.Path("Dll/Unnamed.dll"));
   }
 
   Reg::Guards Guards() {

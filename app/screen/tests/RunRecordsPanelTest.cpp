@@ -245,7 +245,7 @@ TEST(RunRecordsPanelTest, HardwareType20EndItemThatFailsShowsItsRowAndTheWindowW
   qrv::test::SaveScreenshot(*panel.CycleWindow(), "cycle_spec_end_failed");
 
   const std::string text = qrv::test::ReadFile(panel.TestLog(0)->Path());
-  EXPECT_NE(text.find(", Cycle End\r\n , 0, , 7, FAIL, "), std::string::npos) << text;
+  EXPECT_NE(text.find(", Cycle End\r\n , 0, TestItemB, 7, FAIL, "), std::string::npos) << text;
   EXPECT_EQ(ReadLog(panel.TestLog(0)->Path()).cycleRows, 2);
 }
 
