@@ -73,7 +73,8 @@ bool DynamicDlg::FilterControlDrag(QObject* watched, QEvent* event) {
   if (m_pDragCtrl) {
     m_ptDragStart = QPoint();
     update();
-    const QRect r = m_pDragCtrl->geometry();
+    // The layout file keeps client-area rectangles, which begin below the panel's menu bar.
+    const QRect r = m_pDragCtrl->geometry().translated(-contentsRect().topLeft());
     m_Layout.SaveControlRect(m_pDragCtrl->objectName().toInt(),
                              QrvRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
     m_pUIManagerDlg->RefreshLists();

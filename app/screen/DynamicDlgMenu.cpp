@@ -32,6 +32,7 @@ void DynamicDlg::CreateMenuBar() {
   layout->setMenuBar(m_menuBar);
   // The layout's rectangles are the client area's, below the menu bar.
   setContentsMargins(0, m_menuBar->sizeHint().height(), 0, 0);
+  m_menuBar->SetHandler(kControllerSetting, [this] { OpenControllerSetting(); });
   m_menuBar->SetHandler(kLotNumber, [this] { OnMenuLotNumber(); });
   m_menuBar->SetHandler(kFreeLibrary, [this] { FreeLibrary(); });
   m_menuBar->SetHandler(kLoadLibrary, [this] { LoadLibrary(); });

@@ -71,6 +71,11 @@ void CQRVBaseDlg::WireMenuCommands() {
   bar->SetHandler(kPfMemory, [panel] { panel->ShowPfMemory(); });
 
   bar->SetHandler(kUiManager, [panel] { Raise(panel); });
+  bar->SetHandler(kConfig, [panel] { panel->OpenConfig(); });
+  bar->SetHandler(kDllManager, [panel] { panel->OpenSiteManager(); });
+  bar->SetHandler(kItemSpec, [panel] { panel->OpenSpecSetting(); });
+  bar->SetHandler(kErrorCodeEdit, [panel] { panel->OpenErrorCode(); });
+  bar->SetHandler(kCommunication, [panel] { panel->OpenCommunication(); });
   bar->SetHandler(kCycleManager, [panel] { panel->OpenCycleManager(); });
   bar->SetHandler(kCycleSpec, [panel] { Raise(panel->CycleWindow()); }, [panel] { return panel->CycleWindow() != nullptr; });
   bar->SetHandler(kTestLogInfo, [panel] { panel->OpenTicTimeDlg(); });

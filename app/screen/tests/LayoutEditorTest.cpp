@@ -126,8 +126,11 @@ TEST_F(LayoutEditorTest, DraggedControlIsStoredAndUserSaveKeepsItAcrossARestart)
 
     ASSERT_TRUE(panel.OpenControllerSetting());
     Drag(*start, QPoint(20, 10));
-    moved = start->geometry();
-    EXPECT_EQ(moved, before.translated(20, 10));
+    // The layout file keeps client-area rectangles: below the menu bar, so a restart puts the control back
+    // exactly where it was dropped.
+    const QPoint client = panel.contentsRect().topLeft();
+    moved = start->geometry().translated(-client);
+    EXPECT_EQ(moved, before.translated(20, 10).translated(-client));
     EXPECT_EQ(Read("USER_INTERFACE", "START_BUTTON"), Rect(moved));
     station.ProcessEvents();
     EXPECT_EQ(panel.Model(0)->Label(), "Ready") << "dragging the Start button does not start a test";
@@ -144,7 +147,8 @@ TEST_F(LayoutEditorTest, DraggedControlIsStoredAndUserSaveKeepsItAcrossARestart)
   }
   CQRVBaseDlg again;
   again.show();
-  EXPECT_EQ(again.SitePanel()->StartButton()->geometry(), moved) << "the user's layout is the one a start applies";
+  EXPECT_EQ(again.SitePanel()->StartButton()->geometry().translated(-again.SitePanel()->contentsRect().topLeft()), moved)
+      << "the user's layout is the one a start applies";
   Close(again);
 }
 
@@ -173,7 +177,7 @@ TEST_F(LayoutEditorTest, SaveKeepsTheWorkingLayoutOnlyUntilTheNextStart) {
     EXPECT_FALSE(panel.LotButton()->isVisible());
     EXPECT_EQ(Read("USER_INTERFACE", "LOT_BUTTON").substr(0, 2), "0.");
     EXPECT_EQ(Read("USER_INTERFACE", "VIEW_SIZE"), Rect(window.frameGeometry()));
-    EXPECT_EQ(Read("USER_INTERFACE", "STOP_BUTTON"), Rect(before.translated(-30, 5)));
+    EXPECT_EQ(Read("USER_INTERFACE", "STOP_BUTTON"), Rect(before.translated(-30, 5).translated(-panel.contentsRect().topLeft())));
     Close(window);
   }
   CQRVBaseDlg again;
@@ -231,7 +235,7 @@ TEST_F(LayoutEditorTest, PresetCopiesOnlyTheListedControlsAndMissingOnesBecomeSh
   EXPECT_EQ(Read("USER_INTERFACE", "LOT_BUTTON"), "1.11.12.111.62");
   EXPECT_EQ(Read("USER_INTERFACE", "START_BUTTON"), "-1");
   EXPECT_EQ(Read("USER_INTERFACE", "STOP_BUTTON"), stop) << "controls the editor does not list stay";
-  EXPECT_EQ(panel.LotButton()->geometry(), QRect(11, 12, 100, 50));
+  EXPECT_EQ(panel.LotButton()->geometry().translated(-panel.contentsRect().topLeft()), QRect(11, 12, 100, 50));
   EXPECT_EQ(editor.ControlList()->GetItemText(0, 2), "11");
 }
 

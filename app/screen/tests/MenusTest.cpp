@@ -58,8 +58,6 @@ bool MessageShown(const std::string& text) {
 // What this station has no window or library for: those commands stay greyed whatever the rights say.
 bool NothingToDo(int id, int level) {
   switch (id) {
-    case kConfig: case kDllManager: case kItemSpec: case kErrorCodeEdit: case kCommunication:
-    case kControllerSetting:
     case kHardware:  // the fixture runs without the hardware library
     case kProtocol:  // the recording protocol library has no settings window
     case kMes:       // no MES library is ever loaded
