@@ -71,8 +71,10 @@ TEST_P(StationScreenE2eTest, MidRunEverySiteShowsItsFrameAndState) {
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
   ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers));
   ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, QRV_SIM_MODULE_ITEM, ports));
-  ASSERT_TRUE(port::ini::WriteString(station + "/Ref/" + qrv::test::kSimModel + "/Controller.ini", "USER_INTERFACE",
-                                     "VIEW_SIZE", c.viewSize));
+  // Where the station puts its window on that screen: a start applies the user layout, then the stored frame.
+  const std::string controller = station + "/Ref/" + qrv::test::kSimModel + "/Controller.ini";
+  for (const char* section : {"USER_INTERFACE", "USER_INIT"})
+    ASSERT_TRUE(port::ini::WriteString(controller, section, "VIEW_SIZE", c.viewSize));
   const std::string registry = dir.File("registry");
   const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
   port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
