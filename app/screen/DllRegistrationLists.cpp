@@ -1,10 +1,13 @@
 #include "DllRegistrationLists.h"
 
+#include <QBoxLayout>
 #include <QDateTime>
+#include <QDialog>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -250,4 +253,20 @@ bool DllRegistrationLists::eventFilter(QObject* watched, QEvent* event) {
     default:
       return QWidget::eventFilter(watched, event);
   }
+}
+
+QPushButton* DllRegistrationLists::AddApplyCloseRow(QDialog* dialog, QBoxLayout* layout) {
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  auto* apply = new QPushButton("Apply", dialog);
+  apply->setObjectName("1");
+  apply->setDefault(true);
+  auto* close = new QPushButton("Close", dialog);
+  close->setObjectName("2");
+  close->setAutoDefault(false);
+  buttons->addWidget(apply);
+  buttons->addWidget(close);
+  layout->addLayout(buttons);
+  QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::reject);
+  return apply;
 }

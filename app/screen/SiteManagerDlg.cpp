@@ -36,19 +36,8 @@ SiteManagerDlg::SiteManagerDlg(DllRegistrationLists::Guards guards, QWidget* par
   }
   layout->addWidget(m_tab, 1);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  auto* apply = new QPushButton("Apply", this);
-  apply->setObjectName("1");
-  apply->setDefault(true);
-  auto* close = new QPushButton("Close", this);
-  close->setObjectName("2");
-  close->setAutoDefault(false);
-  buttons->addWidget(apply);
-  buttons->addWidget(close);
-  layout->addLayout(buttons);
+  QPushButton* apply = DllRegistrationLists::AddApplyCloseRow(this, layout);
   connect(apply, &QPushButton::clicked, this, &SiteManagerDlg::OnApply);
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
   resize(960, 720);
 }
 
