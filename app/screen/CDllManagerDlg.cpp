@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "DialogButtons.h"
 #include "GridCtrl.h"
 #include "port/message_box.h"
 
@@ -26,7 +27,7 @@ CDllManagerDlg::CDllManagerDlg(DllRegistrationLists::Guards guards, QWidget* par
   auto* layout = new QVBoxLayout(this);
   m_lists = new DllRegistrationLists(SingleListRules(), std::move(guards), "1110", this);
   layout->addWidget(m_lists, 1);
-  QPushButton* apply = DllRegistrationLists::AddApplyCloseRow(this, layout);
+  QPushButton* apply = AddAcceptCloseRow(this, layout, "Apply");
   connect(apply, &QPushButton::clicked, this, [this] { SaveRegisteredDlls(1); });
   m_lists->ListAvailableDlls();
   LoadRegisteredDlls();

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "DialogButtons.h"
 #include "FolderPicker.h"
 #include "KeyBoardDlg.h"
 #include "ModelSettings.h"
@@ -40,13 +41,6 @@ QLineEdit* Edit(QWidget* parent, int id) {
   return edit;
 }
 
-QPushButton* Button(const char* caption, QWidget* parent, int id) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QString::number(id));
-  button->setAutoDefault(false);
-  return button;
-}
-
 // The entry for a stored value, or none when the value is not one the list offers.
 void SelectStored(QComboBox* list, int index) { list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1); }
 
@@ -73,7 +67,7 @@ void ConfigDlg::CreateControls() {
   m_model = new QComboBox(platform);
   m_model->setObjectName("1012");
   m_model->setMinimumContentsLength(16);
-  m_newModel = Button("New model", platform, 1160);
+  m_newModel = DialogButton("New model", platform, 1160);
   m_site = CountList(platform, 1211);
   m_para = CountList(platform, 1213);
   m_draw = new QComboBox(platform);
@@ -99,8 +93,8 @@ void ConfigDlg::CreateControls() {
               {"ListLog Path", 1099, 1019, 1023, "ListLog"}};
   for (int row = 0; row < 3; ++row) {
     PathRow& path = m_paths[static_cast<std::size_t>(row)];
-    path = {Edit(logPath, rows[row].edit), Button("...", logPath, rows[row].browse),
-            Button("Open", logPath, rows[row].open), rows[row].leaf};
+    path = {Edit(logPath, rows[row].edit), DialogButton("...", logPath, rows[row].browse),
+            DialogButton("Open", logPath, rows[row].open), rows[row].leaf};
     path.edit->setMinimumWidth(320);
     logGrid->addWidget(new QLabel(rows[row].label, logPath), row, 0);
     logGrid->addWidget(path.edit, row, 1);
@@ -122,22 +116,14 @@ void ConfigDlg::CreateControls() {
     machineGrid->addWidget(names[row].second, row, 1);
   }
 
-  QPushButton* save = Button("Save", this, 1);
-  save->setDefault(true);
-  QPushButton* close = Button("Close", this, 2);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(save);
-  buttons->addWidget(close);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(platform);
   layout->addWidget(logPath);
   layout->addWidget(machine);
-  layout->addLayout(buttons);
+  QPushButton* save = AddAcceptCloseRow(this, layout, "Save");
 
   connect(m_newModel, &QPushButton::clicked, this, &ConfigDlg::OnBnClickedButtonNewModel);
   connect(save, &QPushButton::clicked, this, &ConfigDlg::SaveConfig);
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void ConfigDlg::LoadConfig() {

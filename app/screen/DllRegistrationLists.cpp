@@ -2,7 +2,6 @@
 
 #include <QBoxLayout>
 #include <QDateTime>
-#include <QDialog>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -253,20 +252,4 @@ bool DllRegistrationLists::eventFilter(QObject* watched, QEvent* event) {
     default:
       return QWidget::eventFilter(watched, event);
   }
-}
-
-QPushButton* DllRegistrationLists::AddApplyCloseRow(QDialog* dialog, QBoxLayout* layout) {
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  auto* apply = new QPushButton("Apply", dialog);
-  apply->setObjectName("1");
-  apply->setDefault(true);
-  auto* close = new QPushButton("Close", dialog);
-  close->setObjectName("2");
-  close->setAutoDefault(false);
-  buttons->addWidget(apply);
-  buttons->addWidget(close);
-  layout->addLayout(buttons);
-  QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::reject);
-  return apply;
 }

@@ -11,7 +11,6 @@
 #include "ItemRegistration.h"
 
 class CGridCtrl;
-class QDialog;
 class QPushButton;
 
 class DllRegistrationLists : public QWidget {
@@ -58,8 +57,6 @@ class DllRegistrationLists : public QWidget {
   CGridCtrl* Registered() const { return m_registered; }
   QPushButton* Button(int id) const;
   static std::string DllFolder();
-  // The registration windows' "Apply" (default) and "Close" row under `layout`; Apply is returned, Close rejects.
-  static QPushButton* AddApplyCloseRow(QDialog* dialog, class QBoxLayout* layout);
   // A version string of the file, or nothing when the file lacks it; only a missing item name is shown,
   // as "(null)", because it keeps the DLL from being offered.
   static std::string OptionalVersionText(const std::string& file, const char* name);

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "DialogButtons.h"
 #include "GridCtrl.h"
 #include "ModelSettings.h"
 #include "ProgramFolder.h"
@@ -31,13 +32,6 @@ constexpr const char* kHandlerReturnKeys[] = {"Count code", "Version code", "Def
 constexpr const char* kHandlerReturnDefaults[] = {"615", "616", "617", "618"};
 constexpr const char* kHandlerReturnLabels[] = {"Count Error", "Version Error", "Define Error", "Index Error"};
 constexpr int kHandlerCodeColumn = 1;
-
-QPushButton* Button(const char* caption, QWidget* parent, int id) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QString::number(id));
-  button->setAutoDefault(false);
-  return button;
-}
 
 CGridCtrl* List(QWidget* parent, int id, std::initializer_list<std::pair<const char*, int>> columns) {
   auto* list = new CGridCtrl(parent);
@@ -92,8 +86,8 @@ void ErrorCodeDlg::CreateControls() {
   m_codeList->SetHeaderSort(1);
   m_codeList->SetHeaderCheckAll(1);
   m_codeList->InitHeaderCheckBox();
-  QPushButton* insert = Button("Insert", codeBox, 1017);
-  QPushButton* remove = Button("Delete", codeBox, 1016);
+  QPushButton* insert = DialogButton("Insert", codeBox, 1017);
+  QPushButton* remove = DialogButton("Delete", codeBox, 1016);
   auto* codeButtons = new QHBoxLayout;
   codeButtons->addStretch();
   codeButtons->addWidget(insert);
@@ -113,8 +107,8 @@ void ErrorCodeDlg::CreateControls() {
   auto* messageBox = new QGroupBox("Message KR", this);
   m_messagePath = new QLineEdit(messageBox);
   m_messagePath->setObjectName("1207");
-  QPushButton* browse = Button("...", messageBox, 1011);
-  QPushButton* open = Button("Open", messageBox, 1018);
+  QPushButton* browse = DialogButton("...", messageBox, 1011);
+  QPushButton* open = DialogButton("Open", messageBox, 1018);
   auto* messageLayout = new QGridLayout(messageBox);
   messageLayout->addWidget(new QLabel("Path", messageBox), 0, 0);
   messageLayout->addWidget(m_messagePath, 0, 1);
@@ -137,14 +131,6 @@ void ErrorCodeDlg::CreateControls() {
   codeLine->addWidget(new QLabel("ErrorCode Version", this));
   codeLine->addWidget(m_tableVersion);
 
-  QPushButton* save = Button("Save", this, 1);
-  save->setDefault(true);
-  QPushButton* close = Button("Close", this, 2);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(save);
-  buttons->addWidget(close);
-
   auto* left = new QVBoxLayout;
   left->addWidget(dllBox, 1);
   left->addWidget(handlerBox, 0);
@@ -152,13 +138,12 @@ void ErrorCodeDlg::CreateControls() {
   right->addWidget(codeBox, 1);
   right->addWidget(messageBox);
   right->addLayout(codeLine);
-  right->addLayout(buttons);
+  QPushButton* save = AddAcceptCloseRow(this, right, "Save");
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(left, 1);
   layout->addLayout(right, 1);
 
   connect(save, &QPushButton::clicked, this, &ErrorCodeDlg::SaveErrorCodes);
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
   connect(insert, &QPushButton::clicked, this, &ErrorCodeDlg::OnBnClickedInsert);
   connect(remove, &QPushButton::clicked, this, &ErrorCodeDlg::OnBnClickedDelete);
   connect(browse, &QPushButton::clicked, this, &ErrorCodeDlg::OnBnClickedBrowse);

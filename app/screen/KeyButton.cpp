@@ -1,5 +1,7 @@
 #include "KeyButton.h"
 
+#include <algorithm>
+
 KeyButton::KeyButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
   setObjectName(caption);
   setMinimumSize(kKeySize, kKeySize);
@@ -11,4 +13,6 @@ KeyButton::KeyButton(const QString& caption, QWidget* parent) : QPushButton(capt
   keyFont.setPointSize(16);
   keyFont.setBold(true);
   setFont(keyFont);
+  // A word key ("Backspace") keeps its caption whole however small the keyboard is made.
+  setMinimumWidth(std::max(kKeySize, fontMetrics().horizontalAdvance(caption) + 16));
 }

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "DialogButtons.h"
 #include "DynamicDlg.h"
 #include "ModelSettings.h"
 #include "QRV_Types.h"
@@ -36,7 +37,7 @@ SiteManagerDlg::SiteManagerDlg(DllRegistrationLists::Guards guards, QWidget* par
   }
   layout->addWidget(m_tab, 1);
 
-  QPushButton* apply = DllRegistrationLists::AddApplyCloseRow(this, layout);
+  QPushButton* apply = AddAcceptCloseRow(this, layout, "Apply");
   connect(apply, &QPushButton::clicked, this, &SiteManagerDlg::OnApply);
   resize(960, 720);
 }
