@@ -1,18 +1,19 @@
 #include "BaseDraw.h"
 
 #include <QFile>
-#include <QFontMetrics>
 #include <QImageReader>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "ControllerIni.h"
 #include "ProgramFolder.h"
 #include "QRV_PlatformMemory.h"
+#include "SiteOverlayLayout.h"
 #include "port/module.h"
 #include "port/path.h"
 #include "port/text.h"
@@ -23,27 +24,34 @@ namespace {
 constexpr int kDtCenter = 0x1, kDtRight = 0x2, kDtVCenter = 0x4, kDtBottom = 0x8, kDtWordBreak = 0x10,
               kDtSingleLine = 0x20, kDtCalcRect = 0x400;
 const QColor kBackground(24, 24, 24);
+// The information picture: a first one large enough for any of its lines, and the margin kept right of and
+// below its text.
+const QSize kInfoProbeSize(2048, 1024);
+constexpr int kInfoMargin = 10;
+
+// Width and height of what is drawn on a white picture: up to the last column and row that are not white.
+QSize InkExtent(port::Surface* surface) {
+  if (surface == nullptr) return {};
+  const std::lock_guard lock(surface->Mutex());
+  if (surface->IsEmpty()) return {};
+  const QImage& image = surface->Image();
+  int right = 0, bottom = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = image.width() - 1; x >= 0; --x) {
+      if ((image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) continue;
+      right = std::max(right, x + 1);
+      bottom = y + 1;
+      break;
+    }
+  }
+  return {right, bottom};
+}
 
 // The Qt alignment of a combination of text-drawing flags; the vertical flags act on a single line only.
 int AlignmentOf(int flags) {
   int align = (flags & kDtCenter) ? Qt::AlignHCenter : (flags & kDtRight) ? Qt::AlignRight : Qt::AlignLeft;
   if (!(flags & kDtSingleLine)) return align | Qt::AlignTop | ((flags & kDtWordBreak) ? Qt::TextWordWrap : 0);
   return align | ((flags & kDtVCenter) ? Qt::AlignVCenter : (flags & kDtBottom) ? Qt::AlignBottom : Qt::AlignTop);
-}
-
-QFont HeavyFont(int pixelHeight) {
-  QFont font("Arial");
-  font.setWeight(QFont::Black);
-  font.setPixelSize(std::max(1, pixelHeight));
-  return font;
-}
-
-// The configured height, made smaller where the text would not fit the view's width on one line.
-QFont FittedFont(int pixelHeight, const QString& text, int width) {
-  QFont font = HeavyFont(pixelHeight);
-  const int advance = QFontMetrics(font).horizontalAdvance(text);
-  if (advance > width && advance > 0) font.setPixelSize(std::max(1, font.pixelSize() * width / advance));
-  return font;
 }
 
 template <typename Fn>
@@ -167,7 +175,7 @@ void CBaseDraw::DrawCaptureImage(const std::string& name) {
       // The operator asked for a picture: say which one is missing rather than show a stale image.
       painter.fillRect(m_surface.Image().rect(), kBackground);
       painter.setPen(QColor(255, 228, 0));
-      painter.setFont(HeavyFont(std::max(14, m_surface.Height() / 20)));
+      painter.setFont(OverlayFont(std::max(14, m_surface.Height() / 20)));
       painter.drawText(m_surface.Image().rect(), Qt::AlignCenter | Qt::TextWordWrap,
                        QString::fromStdString("No capture picture\n" + name + ".jpg"));
     } else {
@@ -195,11 +203,34 @@ void CBaseDraw::Redraw() {
 // Site A shows the platform information until its first frame, every other site its company picture.
 void CBaseDraw::OnFirstPaint() {
   if (m_site == 0) {
-    if (const auto info = LibraryEntry<void (*)()>(m_binder, "OnPlatformInfoDraw")) info();
+    DrawPlatformInfo();
   } else {
     DrawCompanyPicture();
   }
   m_labelSwitch.store(true);
+}
+
+// The library writes its information lines in a fixed text size from the top left of a picture of the view's
+// client size, so a narrow view would cut them. They are written on a larger picture of the view's shape, just
+// large enough for them, which the view then shows shrunk.
+void CBaseDraw::DrawPlatformInfo() {
+  const auto info = LibraryEntry<void (*)()>(m_binder, "OnPlatformInfoDraw");
+  if (info == nullptr) return;
+  if (m_record == nullptr || width() < 1 || height() < 1) {
+    info();
+    return;
+  }
+  QrvRect& client = m_record->m_rcView[0];
+  const QrvRect shown = client;
+  client = QrvRect{0, 0, std::max(width(), kInfoProbeSize.width()), std::max(height(), kInfoProbeSize.height())};
+  info();
+  const QSize ink = InkExtent(m_record->m_hMemDC[0]);
+  const double scale = std::max({1.0, static_cast<double>(ink.width() + kInfoMargin) / width(),
+                                 static_cast<double>(ink.height() + kInfoMargin) / height()});
+  client = QrvRect{0, 0, static_cast<int>(std::ceil(width() * scale)), static_cast<int>(std::ceil(height() * scale))};
+  if (scale > 1.0) info();
+  client = shown;
+  OutDraw();
 }
 
 // The picture is read once to size the buffer; the library's reader fills it with its rows bottom-up.
@@ -247,36 +278,39 @@ void CBaseDraw::paintEvent(QPaintEvent*) {
   PaintOverlays(painter);
 }
 
-void CBaseDraw::PaintOverlays(QPainter& painter) {
-  std::string label, headline, detail;
-  LabelStyle style;
-  bool red = false;
-  int resultSize = 0, detailSize = 0;
+SiteOverlayLayout CBaseDraw::OverlayLayout() const {
+  SiteOverlayRequest request;
   {
     const std::lock_guard lock(m_overlayLock);
-    label = m_siteLabel;
-    style = m_labelStyle;
-    headline = m_headline;
-    detail = m_detail;
-    red = m_headlineRed;
-    resultSize = m_resultFontSize;
-    detailSize = m_detailFontSize;
+    // A label asked to measure itself only is not drawn.
+    if (!(m_labelStyle.flags & kDtCalcRect)) request.label = QString::fromStdString(m_siteLabel);
+    request.labelPixels = m_labelStyle.fontSize;
+    request.labelFlags = AlignmentOf(m_labelStyle.flags);
+    request.headline = QString::fromStdString(m_headline);
+    request.headlinePixels = width() * m_resultFontSize / 4 / 100;
+    request.detail = QString::fromStdString(m_detail);
+    request.detailPixels = width() * m_detailFontSize / 12 / 100;
   }
-  if (!label.empty() && !(style.flags & kDtCalcRect)) {
-    painter.setFont(HeavyFont(style.fontSize));
-    painter.setPen(style.colour);
-    painter.drawText(rect(), AlignmentOf(style.flags), QString::fromStdString(label));
+  return LayOutSiteOverlays(size(), request);
+}
+
+void CBaseDraw::PaintOverlays(QPainter& painter) {
+  const SiteOverlayLayout layout = OverlayLayout();
+  QColor labelColour, judgementColour;
+  {
+    const std::lock_guard lock(m_overlayLock);
+    labelColour = m_labelStyle.colour;
+    judgementColour = m_headlineRed ? QColor(255, 0, 0) : QColor(0x1D, 0xDB, 0x16);
   }
-  if (headline.empty()) return;
-  const QColor colour = red ? QColor(255, 0, 0) : QColor(0x1D, 0xDB, 0x16);
-  painter.setPen(colour);
-  const QString head = QString::fromStdString(headline);
-  painter.setFont(FittedFont(width() * resultSize / 4 / 100, head, width()));
-  painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, head);
-  if (detail.empty()) return;
-  const QString description = QString::fromStdString(detail);
-  painter.setFont(FittedFont(width() * detailSize / 12 / 100, description, width() - 8));
-  painter.drawText(rect().adjusted(0, height() / 2, 0, 0), Qt::AlignCenter | Qt::TextSingleLine, description);
+  const auto draw = [&painter](const OverlayText& text, const QColor& colour) {
+    if (text.box.isEmpty()) return;
+    painter.setFont(text.font);
+    painter.setPen(colour);
+    painter.drawText(text.room, text.flags, text.text);
+  };
+  draw(layout.label, labelColour);
+  draw(layout.headline, judgementColour);
+  draw(layout.detail, judgementColour);
 }
 
 bool CBaseDraw::PanAllowed() const {

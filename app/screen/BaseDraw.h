@@ -15,6 +15,7 @@
 #include <string>
 
 #include "QRV_InterFace_SW.h"
+#include "SiteOverlayLayout.h"
 #include "port/surface.h"
 
 class CQRV_LoadMemory;
@@ -59,6 +60,8 @@ class CBaseDraw : public QWidget {
   // What the overlay shows now (tests read it).
   std::string ResultHeadline() const;
   std::string SiteLabelText() const;
+  // Where the overlays go at the view's present size.
+  SiteOverlayLayout OverlayLayout() const;
   bool FirstPaintDone() const { return m_firstPaintDone.load(); }
 
   // Called on a double click (the main window toggles its enlarged view).
@@ -84,6 +87,7 @@ class CBaseDraw : public QWidget {
 
   void QueueRepaint();
   void OnFirstPaint();
+  void DrawPlatformInfo();
   void DrawCompanyPicture();
   void OutDraw();
   bool PanAllowed() const;

@@ -383,3 +383,47 @@ TEST(SiteViewsTest, StartsAfterFreeLibraryLoadTheItemsAgainFirst) {
   ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 3; }));
   EXPECT_TRUE(panel.AllItemsLoaded());
 }
+
+namespace {
+
+// Whether a pixel of site A's information picture is written on (its paper is white).
+bool Inked(const QColor& pixel) { return pixel.red() < 160 || pixel.green() < 160 || pixel.blue() < 160; }
+
+}  // namespace
+
+// Site A shows the platform's information lines until its first frame: whole, however narrow or low the
+// view is that the layout gives it.
+TEST(SiteViewsTest, PlatformInformationIsWholeInSiteAsViewAtEveryLayout) {
+  const struct {
+    const char* sites;
+    const char* drawMode;
+  } layouts[] = {{"8", "0"}, {"4", "0"}, {"2", "0"}, {"1", "0"}, {"4", "3"}};
+  for (const auto& layout : layouts) {
+    SCOPED_TRACE(testing::Message() << layout.sites << " sites, draw mode " << layout.drawMode);
+    SitePanelStation station(layout.sites, "1");
+    station.WriteConfig("DRAW", "draw", layout.drawMode);
+    CQRVBaseDlg window;
+    ShowAndPaint(station, window);
+    CBaseDraw& view = *window.SiteView(0);
+    QImage picture;
+    {
+      const std::lock_guard lock(view.Surface()->Mutex());
+      picture = view.Surface()->Image().copy();
+    }
+    ASSERT_EQ(picture.size(), view.size());
+    int inked = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x) {
+        if (!Inked(picture.pixelColor(x, y))) continue;
+        ++inked;
+        ASSERT_LT(x, picture.width() - 3) << "a line runs into the right edge at row " << y;
+        ASSERT_LT(y, picture.height() - 3) << "a line runs into the bottom edge at column " << x;
+      }
+    }
+    EXPECT_GT(inked, 500) << "the lines are there";
+    qrv::test::SaveScreenshot(window, std::string("main_window_platform_information_") + layout.sites + "_sites_mode_" +
+                                          layout.drawMode);
+    window.RequestExit();
+    port::ui::SetClosing(false);
+  }
+}
