@@ -309,17 +309,6 @@ void MainScreenLayout::ShowHandlerLink(const LinkStates& states) {
   m_controls.firmwareVersion->update();
 }
 
-// The Part's item column is too narrow for most item names: it grows to the longest name of the list.
-void MainScreenLayout::FitItemColumn(int site) {
-  CSiteCtrl* list = At(m_controls.itemLists, site);
-  if (list == nullptr || list->GetColumnCount() <= CSiteCtrl::kColItem) return;
-  const QFontMetrics metrics(list->font());
-  int width = list->columnWidth(CSiteCtrl::kColItem);
-  for (int row = 0; row < list->GetItemCount(); ++row)
-    width = std::max(width, metrics.horizontalAdvance(list->GetItemText(row, CSiteCtrl::kColItem)) + 12);
-  list->setColumnWidth(CSiteCtrl::kColItem, width);
-}
-
 void MainScreenLayout::RefreshSite(int site) {
   if (site < 0 || site >= GetSiteCount()) return;
   const SiteModel& model = *m_models[static_cast<std::size_t>(site)];
@@ -336,5 +325,4 @@ void MainScreenLayout::RefreshSite(int site) {
                                                        counts.pass, counts.fail,
                                                        FormatYield(counts.pass, counts.total).c_str())));
   }
-  FitItemColumn(site);
 }

@@ -124,7 +124,6 @@ class MainScreenLayout {
   void CreateSiteLabels(std::vector<CFontStatic*>* list, int firstId);
   void CreateTimeCounters(const char* section);
   void StyleSiteLabels(std::vector<CFontStatic*>* list, const char* keyFormat, const char* section);
-  void FitItemColumn(int site);
   void StoreCounts(int site);
   void ShowAverages(int site);
 

@@ -1,7 +1,9 @@
 #include "SiteCtrl.h"
 
+#include <QHeaderView>
 #include <QPointer>
 #include <QString>
+#include <algorithm>
 #include <atomic>
 
 #include "ItemRegistration.h"
@@ -140,13 +142,43 @@ void CSiteCtrl::Refresh() {
   ShowRows(rows);
   if (!sameItems || m_link->versionsStale.exchange(false)) UpdateVersionColours(rows);
   const int current = m_model->CurrentRow();
+  // The running row is marked, not selected: a selection would cover its result colour once it is done.
   if (current >= 0 && current < rowCount() && current != m_shownCurrentRow) {
     clearSelection();
-    selectRow(current);
+    SetSelectionMark(current);
     scrollToItem(item(current, 0));
   }
   m_shownCurrentRow = current;
+  FitColumns();
   viewport()->update();
+}
+
+// Every column but the item name as wide as its widest text; the columns after "Result" only while they fit
+// beside a whole item name; the item name takes the rest of the width, so the list never needs to scroll sideways.
+void CSiteCtrl::FitColumns() {
+  if (!m_model || columnCount() <= kColErrorMsg) return;
+  const auto natural = [this](int column) {
+    return std::max(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
+  };
+  int fixed = 0;
+  for (const int column : {kColIndex, kColCode, kColTact, kColResult}) {
+    setColumnWidth(column, natural(column));
+    fixed += columnWidth(column);
+  }
+  int details = 0;
+  for (const int column : {kColDll, kColVersion, kColErrorMsg}) details += natural(column);
+  const int width = viewport()->width();
+  const bool showDetails = fixed + natural(kColItem) + details <= width;
+  for (const int column : {kColDll, kColVersion, kColErrorMsg}) {
+    setColumnHidden(column, !showDetails);
+    if (showDetails) setColumnWidth(column, natural(column));
+  }
+  setColumnWidth(kColItem, std::max(0, width - fixed - (showDetails ? details : 0)));
+}
+
+void CSiteCtrl::resizeEvent(QResizeEvent* event) {
+  CGridCtrl::resizeEvent(event);
+  FitColumns();
 }
 
 void CSiteCtrl::ShowRows(const std::vector<ItemRow>& rows) {

@@ -5,11 +5,13 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QScrollBar>
 
 #include "ItemRegistration.h"
 #include "QRV_PlatformMemory.h"
 #include "SiteCtrl.h"
 #include "SiteModel.h"
+#include "qrv_test/screenshot.h"
 #include "qrv_test/station_folder.h"
 
 namespace {
@@ -129,6 +131,60 @@ TEST_F(SiteCtrlTest, StateChangesFromAWorkerShowAfterTheQueuedUpdate) {
   ASSERT_TRUE(ProcessEventsUntil([&] { return list.GetItemText(1, CSiteCtrl::kColResult) == "Ready"; }));
   EXPECT_EQ(list.GetItemText(0, CSiteCtrl::kColResult), "Ready");
   EXPECT_EQ(list.GetItemText(1, CSiteCtrl::kColCode), "-1");
+}
+
+// The colour at the left of a cell, clear of its text.
+QColor CellColour(CSiteCtrl& list, int row, int column) {
+  const QImage shot = list.viewport()->grab().toImage();
+  const QRect cell = list.visualRect(list.model()->index(row, column));
+  return shot.pixelColor(cell.left() + 2, cell.center().y());
+}
+
+TEST_F(SiteCtrlTest, TheRunningRowIsMarkedAndAFinishedRowShowsItsResultColour) {
+  LoadAndShow();
+  list.resize(325, 120);
+  list.show();
+  model.SetCurrentRow(0);
+  list.SetRowResult(0, kRowPass, "0", "", 0);
+  model.SetCurrentRow(1);
+  list.SetRowResult(1, kRowTesting, "", "", 0);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return list.GetItemText(1, CSiteCtrl::kColResult) == "Testing.."; }));
+  EXPECT_EQ(list.GetSelectionMark(), 1) << "the running row is the one the row commands act on";
+  EXPECT_EQ(CellColour(list, 1, CSiteCtrl::kColResult), kYellow);
+  EXPECT_EQ(CellColour(list, 0, CSiteCtrl::kColResult), kGreen);
+
+  list.SetRowResult(1, kRowFail, "-1", "Dll path FAIL", 0);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return list.GetItemText(1, CSiteCtrl::kColResult) == "FAIL"; }));
+  EXPECT_EQ(list.GetSelectionMark(), 1);
+  for (const int column : {CSiteCtrl::kColItem, CSiteCtrl::kColCode, CSiteCtrl::kColResult})
+    EXPECT_EQ(CellColour(list, 1, column), kRed) << "the last row run, column " << column;
+  EXPECT_EQ(CellColour(list, 0, CSiteCtrl::kColItem), kGreen);
+  qrv::test::SaveScreenshot(list, "site_item_list_after_a_failed_run");
+}
+
+TEST_F(SiteCtrlTest, ColumnsFitTheListsWidthAndTheItemNameTakesTheRest) {
+  LoadAndShow();
+  list.show();
+  for (const auto& [width, detailsShown] : {std::pair{325, false}, std::pair{900, true}}) {
+    SCOPED_TRACE(width);
+    list.resize(width, 150);
+    list.SetRowResult(1, kRowFail, "-1", "Dll path FAIL", 0);
+    model.SetTact(1, "1234");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return list.GetItemText(1, CSiteCtrl::kColTact) == "1234"; }));
+    int shown = 0;
+    for (int column = 0; column < list.columnCount(); ++column)
+      if (!list.isColumnHidden(column)) shown += list.columnWidth(column);
+    EXPECT_EQ(shown, list.viewport()->width());
+    EXPECT_FALSE(list.horizontalScrollBar()->isVisible());
+    const QFontMetrics metrics(list.font());
+    EXPECT_GE(list.columnWidth(CSiteCtrl::kColItem), metrics.horizontalAdvance("ItemA"));
+    EXPECT_GE(list.columnWidth(CSiteCtrl::kColTact), metrics.horizontalAdvance("1234"));
+    EXPECT_GE(list.columnWidth(CSiteCtrl::kColResult), metrics.horizontalAdvance("Result"));
+    for (const int column : {CSiteCtrl::kColDll, CSiteCtrl::kColVersion, CSiteCtrl::kColErrorMsg})
+      EXPECT_EQ(!list.isColumnHidden(column), detailsShown) << "the details show where they fit, column " << column;
+    EXPECT_TRUE(list.isColumnHidden(CSiteCtrl::kColBreak));
+    if (width == 325) qrv::test::SaveScreenshot(list, "site_item_list_columns_fitted");
+  }
 }
 
 TEST_F(SiteCtrlTest, AnUpdateAfterTheListIsGoneIsHarmless) {
