@@ -26,15 +26,6 @@ enum : int { kImport = 1011, kInsert = 1009, kUp = 1019, kDown = 1021, kDelete =
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-// Columns grow to their widest text, so dates and names are never cut or wrapped.
-void FitColumns(CGridCtrl* list) {
-  for (int column = 1; column < list->GetColumnCount(); ++column) {
-    const int width = list->columnWidth(column);
-    list->resizeColumnToContents(column);
-    list->setColumnWidth(column, std::max(width, list->columnWidth(column)));
-  }
-}
-
 bool IsDllFile(const std::filesystem::path& path) {
   return QString::fromStdString(path.extension().string()).compare(".dll", Qt::CaseInsensitive) == 0;
 }
@@ -152,7 +143,8 @@ void DllRegistrationLists::ListAvailableDlls() {
     for (int column = 0; column < m_available->GetColumnCount(); ++column)
       m_available->item(row, column)->setFlags(m_available->item(row, column)->flags() | Qt::ItemIsDragEnabled);
   }
-  FitColumns(m_available);
+  // Dates and names are never cut or wrapped.
+  m_available->GrowColumnsToContents(1, m_available->GetColumnCount());
 }
 
 void DllRegistrationLists::AppendRow(const DllEntry& entry, const std::string& itemName, const std::string& comment) {
@@ -164,7 +156,7 @@ void DllRegistrationLists::AppendRow(const DllEntry& entry, const std::string& i
   m_registered->SetItemText(row, kRegRetry, Text(entry.retry));
   m_registered->SetItemText(row, kRegDll, Text(entry.dll));
   m_registered->SetItemText(row, kRegComment, Text(comment));
-  FitColumns(m_registered);
+  m_registered->GrowColumnsToContents(1, m_registered->GetColumnCount());
 }
 
 void DllRegistrationLists::AppendRegistered(const DllEntry& entry) {

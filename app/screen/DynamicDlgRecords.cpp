@@ -3,6 +3,7 @@
 // get their rows through queued calls.
 #include <unistd.h>
 
+#include <QHeaderView>
 #include <QStringList>
 #include <cstdlib>
 #include <filesystem>
@@ -30,6 +31,11 @@ namespace {
 
 constexpr std::uint32_t kProgramFolderLogHardware[] = {20, 21};
 constexpr int kProgramFolderLogDraw = 3;
+
+// The error list's column widths, enough for a usual row: an error text, a code, a count and an item name; the
+// last column, the site or the board, takes the rest of the list.
+constexpr int kErrorListWidths[] = {220, 60, 60, 190, 60};
+constexpr int kErrorListKeyColumn = 4;
 
 QStringList Cells(std::initializer_list<std::string> texts) {
   QStringList cells;
@@ -205,10 +211,10 @@ void DynamicDlg::ShowErrorList() {
   port::ui::Post([grid, rows, last] {
     if (!grid) return;
     if (grid->GetColumnCount() == 0) {
-      int column = 0;
-      for (const auto& [title, width] : {std::pair{"Msg", 70}, {"Code", 50}, {"Count", 50}, {"Item Name", 100},
-                                         {last, 50}})
-        grid->InsertColumn(column++, QString::fromUtf8(title), Qt::AlignLeft, width);
+      const char* titles[] = {"Msg", "Code", "Count", "Item Name", last};
+      for (int column = 0; column <= kErrorListKeyColumn; ++column)
+        grid->InsertColumn(column, QString::fromUtf8(titles[column]), Qt::AlignLeft, kErrorListWidths[column]);
+      grid->horizontalHeader()->setStretchLastSection(true);
       grid->SetHeaderSort(1);
     }
     grid->DeleteAllItems();
@@ -219,6 +225,8 @@ void DynamicDlg::ShowErrorList() {
       grid->SetItemText(at, 3, QString::fromStdString(row.itemName));
       grid->SetItemText(at, 4, QString::fromStdString(row.key));
     }
+    // A longer message or item name than usual widens its column rather than being cut.
+    grid->GrowColumnsToContents(0, kErrorListKeyColumn);
   });
 }
 

@@ -156,6 +156,14 @@ void CGridCtrl::SetSelectionMark(int row) {
   setCurrentCell(row, 0, QItemSelectionModel::NoUpdate);
 }
 
+void CGridCtrl::GrowColumnsToContents(int firstColumn, int endColumn) {
+  for (int column = std::max(0, firstColumn); column < std::min(endColumn, columnCount()); ++column) {
+    const int width = columnWidth(column);
+    resizeColumnToContents(column);
+    setColumnWidth(column, std::max(width, columnWidth(column)));
+  }
+}
+
 void CGridCtrl::SetCheckBoxes(bool on) {
   m_checkBoxes = on;
   if (!on) return;

@@ -42,6 +42,8 @@ class CGridCtrl : public QTableWidget {
   void SetFullRowSelect(bool on) { m_fullRowSelect = on; }
   bool IsFullRowSelect() const { return m_fullRowSelect; }
   void SetCheckBoxes(bool on);
+  // Columns first to end - 1 widen to their widest text (header included); none gets narrower.
+  void GrowColumnsToContents(int firstColumn, int endColumn);
   bool HasCheckBoxes() const { return m_checkBoxes; }
 
   void SetColorMode(int mode) { m_colorMode = mode; viewport()->update(); }

@@ -3,19 +3,23 @@
 // resets them.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QTabWidget>
 #include <atomic>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "CycleSettingManager.h"
 #include "GridCtrl.h"
+#include "QRVBaseDlg.h"
 #include "SiteLogCtrl.h"
 #include "SiteLogTab.h"
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
 #include "port/ini.h"
+#include "port/ui_thread.h"
 #include "port/window_message.h"
 #include "QRV_Messages.h"
 #include "qrv_test/file_text.h"
@@ -277,4 +281,44 @@ TEST(RunRecordsPanelTest, FreeAndLoadLibraryAreRefusedWhileASiteTestsAndLoadRuns
   EXPECT_TRUE(panel.AllItemsLoaded());
   // The test's own hold keeps the library's counters across the reload.
   EXPECT_EQ(itemB.Calls(0), 2) << "the Init list ran again after the load";
+}
+
+// Under the site panels, a row of the error list reads whole: its error text, code, count and item name, and
+// the site column reaches the list's right edge.
+TEST(RunRecordsPanelTest, ErrorListShowsAUsualRowWholeAndItsLastColumnTakesTheRest) {
+  SitePanelStation station("2", "2");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  const std::string errorCodes = station.ModelFile("ErrorCode.ini");
+  port::ini::WriteString(errorCodes, "TestItemA.dll", "count", "2");
+  port::ini::WriteString(errorCodes, "TestItemA.dll", "0", "1,5,,Focus value under the lower limit");
+  port::ini::WriteString(errorCodes, "TestItemA.dll", "1", "1,7,,Image grab timed out");
+  CQRVBaseDlg window;
+  window.show();
+  DynamicDlg& panel = *window.SitePanel();
+  const TestItemControl itemA(station.Root() + "/Dll/TestItemA.dll");
+  itemA.Script(0, {5});
+  itemA.Script(1, {7});
+  for (int site = 0; site < 2; ++site) ASSERT_EQ(panel.StartSite(site, site, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2; }));
+  CGridCtrl* grid = panel.findChild<CGridCtrl*>("1232");
+  ASSERT_NE(grid, nullptr);
+  ASSERT_TRUE(station.WaitFor([&] { return grid->GetItemCount() == 2; }));
+
+  const QFontMetrics metrics(grid->font());
+  int total = 0;
+  for (int column = 0; column < grid->GetColumnCount(); ++column) {
+    total += grid->columnWidth(column);
+    if (column == grid->GetColumnCount() - 1) break;
+    for (int row = 0; row < grid->GetItemCount(); ++row) {
+      const QString text = grid->GetItemText(row, column);
+      EXPECT_GT(grid->columnWidth(column), metrics.horizontalAdvance(text)) << text.toStdString() << " is cut";
+    }
+  }
+  EXPECT_EQ((std::set<QString>{grid->GetItemText(0, 0), grid->GetItemText(1, 0)}),
+            (std::set<QString>{"Focus value under the lower limit", "Image grab timed out"}));
+  EXPECT_EQ(grid->horizontalHeaderItem(grid->GetColumnCount() - 1)->text(), "SITE");
+  EXPECT_EQ(total, grid->viewport()->width()) << "the last column reaches the right edge";
+  qrv::test::SaveScreenshot(panel, "site_panel_error_list");
+  window.RequestExit();
+  port::ui::SetClosing(false);
 }
