@@ -427,3 +427,32 @@ TEST(SiteViewsTest, PlatformInformationIsWholeInSiteAsViewAtEveryLayout) {
     port::ui::SetClosing(false);
   }
 }
+
+// After the sites have run, each tab of the tab view shows its site's own time and averages, as the panels of
+// the other layouts do.
+TEST(SiteViewsTest, TabViewShowsEachSitesTimeAndAveragesAfterItsRuns) {
+  SitePanelStation station("4", "4");
+  station.WriteConfig("DRAW", "draw", "3");
+  station.RegisterItems(4, {"TestItemA.dll"});
+  CQRVBaseDlg window;
+  ShowAndPaint(station, window);
+  DynamicDlg& panel = *window.SitePanel();
+  for (int site = 0; site < 4; ++site) ASSERT_EQ(panel.StartSite(site, site, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 4; }));
+  const auto text = [&](int id) {
+    const auto* label = qobject_cast<const QLabel*>(PanelControl(panel, id));
+    return label != nullptr ? label->text().toStdString() : std::string("<none>");
+  };
+  for (const int site : {1, 3, 0}) {
+    SCOPED_TRACE(site);
+    panel.SiteTab()->setCurrentIndex(site);
+    ASSERT_TRUE(station.WaitFor([&] { return text(2024 + site).rfind("Now\n", 0) == 0; }))
+        << "time label reads " << text(2024 + site);
+    for (const int id : {2024, 2032, 2040}) EXPECT_TRUE(Shown(PanelControl(panel, id + site))) << id + site;
+    EXPECT_EQ(text(2032 + site).rfind("Item avg\n", 0), 0u) << text(2032 + site);
+    EXPECT_EQ(text(2040 + site).rfind("Test avg\n", 0), 0u) << text(2040 + site);
+    if (site == 1) qrv::test::SaveScreenshot(panel, "site_panel_tab_view_site_b_after_runs");
+  }
+  window.RequestExit();
+  port::ui::SetClosing(false);
+}
