@@ -21,38 +21,30 @@ std::size_t Pixels(int width, int height) {
 // A byte of a packed row, or 0 past the row's end (the last group of an odd width).
 inline unsigned At(const std::uint8_t* row, std::size_t i, std::size_t stride) { return i < stride ? row[i] : 0; }
 
-// A packed group holds kPixels samples in kBytes bytes; Sample reads sample k of a group through byte(i).
-struct Raw10 {
-  static constexpr int kPixels = 4;
-  static constexpr int kBytes = 5;
-  static std::size_t Stride(int width) { return MipiRaw10Stride(width); }
-  static int Unpack(const std::uint8_t* in, std::uint16_t* out, int groups) {
-    return simd::UnpackRaw10Groups(in, out, groups);
-  }
-  static int Compress(const std::uint8_t* in, std::uint8_t* out, int groups) {
-    return simd::CompressRaw10Groups(in, out, groups);
-  }
-  template <typename Byte>
-  static unsigned Sample(const Byte& byte, int k) {
-    return (byte(k) << 2) | ((byte(4) >> (2 * k)) & 3u);
-  }
+// Sample k of a packed group: the high bits stand in byte k, the low bits of all samples in the last byte.
+unsigned Raw10Sample(const std::uint8_t* group, int k) {
+  return (static_cast<unsigned>(group[k]) << 2) | ((group[4] >> (2 * k)) & 3u);
+}
+
+unsigned Raw12Sample(const std::uint8_t* group, int k) {
+  const unsigned low = group[2];
+  return (static_cast<unsigned>(group[k]) << 4) | (k == 0 ? low & 0x0Fu : low >> 4);
+}
+
+// A packed format: kPixels samples in each group of kBytes bytes, the vector loops that unpack whole groups,
+// and the rule for one sample of a group.
+template <int kPixelsPerGroup, int kBytesPerGroup, auto kStride, auto kUnpack, auto kCompress, auto kSample>
+struct Packing {
+  static constexpr int kPixels = kPixelsPerGroup;
+  static constexpr int kBytes = kBytesPerGroup;
+  static constexpr auto Stride = kStride;
+  static constexpr auto Unpack = kUnpack;
+  static constexpr auto Compress = kCompress;
+  static constexpr auto Sample = kSample;
 };
 
-struct Raw12 {
-  static constexpr int kPixels = 2;
-  static constexpr int kBytes = 3;
-  static std::size_t Stride(int width) { return MipiRaw12Stride(width); }
-  static int Unpack(const std::uint8_t* in, std::uint16_t* out, int groups) {
-    return simd::UnpackRaw12Groups(in, out, groups);
-  }
-  static int Compress(const std::uint8_t* in, std::uint8_t* out, int groups) {
-    return simd::CompressRaw12Groups(in, out, groups);
-  }
-  template <typename Byte>
-  static unsigned Sample(const Byte& byte, int k) {
-    return k == 0 ? (byte(0) << 4) | (byte(2) & 0x0Fu) : (byte(1) << 4) | (byte(2) >> 4);
-  }
-};
+using Raw10 = Packing<4, 5, MipiRaw10Stride, simd::UnpackRaw10Groups, simd::CompressRaw10Groups, Raw10Sample>;
+using Raw12 = Packing<2, 3, MipiRaw12Stride, simd::UnpackRaw12Groups, simd::CompressRaw12Groups, Raw12Sample>;
 
 template <typename Format, bool kWord, bool kBytes>
 void UnpackRows(const std::uint8_t* src, std::uint16_t* word, std::uint8_t* bytes, int width, int first, int end) {
@@ -75,13 +67,14 @@ void UnpackRows(const std::uint8_t* src, std::uint16_t* word, std::uint8_t* byte
       }
     };
     for (; g < fullGroups; ++g) {
-      const std::uint8_t* p = in + Format::kBytes * g;
-      const auto byte = [p](int i) { return static_cast<unsigned>(p[i]); };
-      for (int k = 0; k < kPixels; ++k) put(kPixels * g + k, Format::Sample(byte, k));
+      const std::uint8_t* group = in + Format::kBytes * g;
+      for (int k = 0; k < kPixels; ++k) put(kPixels * g + k, Format::Sample(group, k));
     }
+    // The last, partial group of an odd width, its bytes past the row's end read as 0.
     const std::size_t base = Format::kBytes * static_cast<std::size_t>(fullGroups);
-    const auto tailByte = [in, base, stride](int i) { return At(in, base + i, stride); };
-    for (int x = kPixels * fullGroups; x < width; ++x) put(x, Format::Sample(tailByte, x % kPixels));
+    std::uint8_t tail[Format::kBytes];
+    for (int i = 0; i < Format::kBytes; ++i) tail[i] = static_cast<std::uint8_t>(At(in, base + i, stride));
+    for (int x = kPixels * fullGroups; x < width; ++x) put(x, Format::Sample(tail, x % kPixels));
   }
 }
 
