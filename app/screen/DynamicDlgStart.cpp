@@ -44,12 +44,14 @@ void DynamicDlg::StartDispatcher() {
     if (m_nRepeatMode.load() == 1) {
       CTestThread* selected = SiteRunner(m_nTabSite.load());
       if (selected != nullptr) selected->ResetRunCount();
-      while (selected != nullptr && static_cast<unsigned>(selected->RunCount()) < m_nRepeatCount.load() &&
-             GetStopButtonFlag() == 0 && !m_bWorkersStop.load()) {
-        if (IsAnySiteRunning() == 0)
-          StartSites(m_nPara == 1);
-        else
+      // The count is read only once every site is idle, so a run still starting is never missed.
+      while (selected != nullptr && GetStopButtonFlag() == 0 && !m_bWorkersStop.load()) {
+        if (IsAnySiteRunning() != 0) {
           port::clock::SleepMs(kRepeatPollMs);
+          continue;
+        }
+        if (static_cast<unsigned>(selected->RunCount()) >= m_nRepeatCount.load()) break;
+        StartSites(m_nPara == 1);
       }
     } else {
       StartSites(m_nPara == 1 && m_nDrawMode.load() == 3);

@@ -123,8 +123,8 @@ void CTestThread::TestLoopThread() {
     if (ShuttingDown()) return;
     {
       std::lock_guard lock(m_startLock);
-      m_bStartPending = false;
       m_bRunning.store(1);
+      m_bStartPending = false;
     }
     m_nRunCount.fetch_add(1);
     RunOnce();

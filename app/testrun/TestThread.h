@@ -47,7 +47,9 @@ class CTestThread {
   int RunItem(const std::string& dllName);
   void AppendItemTimeLog(const std::string& dllName, const std::string& elapsedMs);
 
-  bool IsRunning() const { return m_bRunning.load() != 0; }
+  // A start taken but not yet begun counts as running: a caller that would start the site again, or refuse
+  // to change what it runs, must not slip in between.
+  bool IsRunning() const { return m_bStartPending.load() || m_bRunning.load() != 0; }
   int RunCount() const { return m_nRunCount.load(); }
   void ResetRunCount() { m_nRunCount.store(0); }
   int LastResult() const { return m_nLastResult.load(); }
@@ -114,7 +116,9 @@ class CTestThread {
 
   // Guards the hand-over of a start: the decision idle/running, the start taken by the loop, and the strings.
   mutable std::mutex m_startLock;
-  bool m_bStartPending = false;
+  // Written under m_startLock; read without it only by IsRunning, so the loop sets m_bRunning before it
+  // clears this.
+  std::atomic<bool> m_bStartPending{false};
   std::string m_strBarcode;
   std::string m_strJumpItem;
 

@@ -1,26 +1,30 @@
 #include "board_state.h"
 
-#include <array>
+#include "port/thread_site.h"
 
 namespace board {
 namespace {
 
-std::array<std::atomic<int>, kBoardCount>& IoLevelGates() {
-  static std::array<std::atomic<int>, kBoardCount> gates{};
+PerChannel<std::atomic<int>>& IoLevelGates() {
+  static PerChannel<std::atomic<int>> gates{};
   return gates;
 }
 
 }  // namespace
 
-bool IoLevelOn(int32_t board) { return IsBoardIndex(board) && IoLevelGates()[static_cast<size_t>(board)].load() != 0; }
+std::size_t CallingChannel() {
+  return static_cast<std::size_t>(port::ThreadChannel(kChannelCount));
+}
+
+bool IoLevelOn(int32_t board) { return IsBoardIndex(board) && OfCallingChannel(IoLevelGates(), board).load() != 0; }
 
 void SetIoLevelOn(int32_t board, bool on) {
-  if (IsBoardIndex(board)) IoLevelGates()[static_cast<size_t>(board)].store(on ? 1 : 0);
+  if (IsBoardIndex(board)) OfCallingChannel(IoLevelGates(), board).store(on ? 1 : 0);
 }
 
 LaneGeometry& LaneGeometryOf(int32_t board) {
-  static std::array<LaneGeometry, kBoardCount> geometry;
-  return geometry[static_cast<size_t>(board)];
+  static PerChannel<LaneGeometry> geometry;
+  return OfCallingChannel(geometry, board);
 }
 
 }  // namespace board

@@ -97,13 +97,13 @@ int ConvertOnce(int32_t board, const uint8_t (&config)[3], int64_t& value) {
 }  // namespace
 
 OsTestState& OsStateOf(int32_t board) {
-  static std::array<OsTestState, kBoardCount> states;
-  return states[static_cast<size_t>(board)];
+  static PerChannel<OsTestState> states;
+  return OfCallingChannel(states, board);
 }
 
 OsCalibration& OsCalibrationOf(int32_t board) {
-  static std::array<OsCalibration, kBoardCount> calibrations{};
-  return calibrations[static_cast<size_t>(board)];
+  static PerChannel<OsCalibration> calibrations{};
+  return OfCallingChannel(calibrations, board);
 }
 
 int SelectOsRelay(int32_t board, int32_t pin) {

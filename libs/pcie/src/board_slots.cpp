@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "port/clock.h"
+#include "port/thread_site.h"
 
 namespace pcie {
 
@@ -16,6 +17,10 @@ std::array<std::string, kBoardCount>& DevicePathTable() {
 BoardSlot& Slot(int board) {
   static std::array<BoardSlot, kBoardCount> slots;
   return slots[static_cast<size_t>(board)];
+}
+
+StreamNodes& Stream(int board) {
+  return Slot(board).streams[static_cast<size_t>(port::ThreadChannel(kChannelCount))];
 }
 
 std::atomic<uint8_t>& FrameTriggerByte() {

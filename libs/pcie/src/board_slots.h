@@ -11,6 +11,8 @@
 namespace pcie {
 
 inline constexpr int kBoardCount = 4;
+// A board carries a module on each channel; a site's transfers reach the channel of its own index.
+inline constexpr int kChannelCount = 8;
 inline constexpr uint64_t kIdentityOffset = 0x10000;
 inline constexpr uint64_t kDoorbellOffset = 0x4A30010;
 inline constexpr uint64_t kLinkResetOffset = 0x4A30028;
@@ -26,12 +28,19 @@ struct FrameGeometry {
   std::atomic<uint32_t> lineCount{0};
 };
 
-struct BoardSlot {
-  std::string devicePath;
-  std::unique_ptr<Node> user;
+// The stream nodes of one channel, open from its stream's start to its stop.
+struct StreamNodes {
   std::unique_ptr<Node> c2h0;
   std::unique_ptr<Node> c2h1;
   std::unique_ptr<Node> h2c1;
+};
+
+struct BoardSlot {
+  std::string devicePath;
+  std::unique_ptr<Node> user;
+  // Each channel starts and stops its own stream, so a site stopping its module never closes the nodes
+  // another site of the board is reading a frame through.
+  std::array<StreamNodes, kChannelCount> streams;
   std::atomic<int> open{0};
   std::atomic<int> busy{0};
   // Each board keeps the geometry of its own last resolution reply, so boards of different
@@ -41,6 +50,8 @@ struct BoardSlot {
 
 std::array<std::string, kBoardCount>& DevicePathTable();
 BoardSlot& Slot(int board);
+// The stream nodes of the calling thread's channel of a board.
+StreamNodes& Stream(int board);
 
 inline bool IsBoardIndex(int board) { return board >= 0 && board < kBoardCount; }
 // The index and open checks made by every export that takes a board index.

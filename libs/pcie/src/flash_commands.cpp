@@ -126,5 +126,5 @@ int32_t PCI_Flash_SpiReadAll(int32_t board, int32_t size, void* out, int32_t rxS
     return 0;
   }
   if (!Strict(reply)) return 0;
-  return size == 0 || ReadCardMemory(Slot(board).c2h0.get(), kCardMemory, static_cast<size_t>(size), out) ? 1 : 0;
+  return size == 0 || ReadCardMemory(Stream(board).c2h0.get(), kCardMemory, static_cast<size_t>(size), out) ? 1 : 0;
 }

@@ -41,7 +41,8 @@ int RequestFrame(int board, int32_t size, uint8_t* buffer, bool getFrame) {
   const uint32_t address = reply.U32(32);
   if (address < kCardMemory) return 0;
 
-  BoardSlot& slot = Slot(board);
+  const BoardSlot& slot = Slot(board);
+  const StreamNodes& stream = Stream(board);
   const uint32_t lineCount = slot.geometry.lineCount.load();
   const uint32_t lineBytes = slot.geometry.lineBytes.load();
   const bool doubled = lineCount > kDoubleLineThreshold;
@@ -59,11 +60,11 @@ int RequestFrame(int board, int32_t size, uint8_t* buffer, bool getFrame) {
     if (port::clock::ElapsedMs(start) > kFrameTimeoutMs) return -12;
     size_t chunk = static_cast<size_t>(counter - done) * lineBytes * (doubled ? 2 : 1);
     chunk = std::min(chunk, capacity - taken);  // never past the caller's buffer
-    if (!slot.c2h0) {
+    if (!stream.c2h0) {
       PrintPositioningError();
       return -6;
     }
-    if (chunk == 0 || ReadCardMemory(slot.c2h0.get(), address + taken, chunk, buffer + taken)) {
+    if (chunk == 0 || ReadCardMemory(stream.c2h0.get(), address + taken, chunk, buffer + taken)) {
       taken += chunk;
       done = counter;
     }
@@ -76,11 +77,11 @@ int RequestFrame(int board, int32_t size, uint8_t* buffer, bool getFrame) {
     counter = getFrame ? next - 1 : next;
   }
   for (int attempt = 0; attempt < kFinalReadTries; ++attempt) {
-    if (!slot.c2h0) {
+    if (!stream.c2h0) {
       PrintPositioningError();
       return -10;
     }
-    if (taken >= capacity || ReadCardMemory(slot.c2h0.get(), address + taken, capacity - taken, buffer + taken)) return 1;
+    if (taken >= capacity || ReadCardMemory(stream.c2h0.get(), address + taken, capacity - taken, buffer + taken)) return 1;
   }
   return -11;
 }
@@ -119,15 +120,14 @@ int32_t PCI_LVDS_GetResolution(int32_t board, int32_t* width, int32_t* height) {
 
 int32_t PCI_LVDS_Start(int32_t board) {
   if (!IsUsableBoard(board)) return 0;
-  // Another site sharing the board may be reading a frame through the stream nodes: they are
-  // replaced only under the board's lease.
   BoardLease lease(board);
   if (!lease.held()) return 0;
-  BoardSlot& slot = Slot(board);
-  slot.c2h0 = OpenDmaNode(slot.devicePath, "c2h_0");
-  slot.c2h1 = OpenDmaNode(slot.devicePath, "c2h_1");
-  slot.h2c1 = OpenDmaNode(slot.devicePath, "h2c_1");
-  if (!slot.c2h0 || !slot.c2h1 || !slot.h2c1) {
+  const std::string& devicePath = Slot(board).devicePath;
+  StreamNodes& stream = Stream(board);
+  stream.c2h0 = OpenDmaNode(devicePath, "c2h_0");
+  stream.c2h1 = OpenDmaNode(devicePath, "c2h_1");
+  stream.h2c1 = OpenDmaNode(devicePath, "h2c_1");
+  if (!stream.c2h0 || !stream.c2h1 || !stream.h2c1) {
     PrintPositioningError();
     return 0;
   }
@@ -145,10 +145,7 @@ int32_t PCI_LVDS_Stop(int32_t board) {
   if (!WritePacket(board, MailboxPacket(0xF1, 0xF1)) || !RingDoorbell(board)) return 0;
   MailboxReply reply;
   const int result = WaitMailboxReply(board, 4, reply, 10000) ? 1 : 0;
-  BoardSlot& slot = Slot(board);
-  slot.c2h0.reset();
-  slot.c2h1.reset();
-  slot.h2c1.reset();
+  Stream(board) = StreamNodes{};
   return result;
 }
 

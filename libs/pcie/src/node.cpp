@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "board_slots.h"
 #include "port/thread_site.h"
 #include "register_node.h"
 #include "sim_link.h"
@@ -53,7 +54,7 @@ class SimNode final : public Node {
   }
 
  private:
-  static int Channel() { return std::max(port::ThreadSite(), 0); }
+  static int Channel() { return port::ThreadChannel(kChannelCount); }
 
   const SimLink& link_;
   int handle_;

@@ -84,6 +84,18 @@ TEST_F(BoardChannelsTest, FourSitesOfOneBoardStreamAtOnce) {
   for (int site = 0; site < 4; ++site) EXPECT_EQ(failures[site], 0) << "site " << site * 2;
 }
 
+TEST_F(BoardChannelsTest, ASiteStoppingItsStreamLeavesTheOtherSitesStreaming) {
+  AsSite(0, [] { EXPECT_EQ(StreamAndGrab(1), 0); });
+  AsSite(4, [] { EXPECT_EQ(StreamAndGrab(1), 0); });
+  AsSite(0, [] { EXPECT_EQ(PCI_LVDS_Stop(0), 1); });
+  AsSite(4, [] {
+    std::vector<uint8_t> frame(kWidth * kHeight);
+    const int32_t size = static_cast<int32_t>(frame.size());
+    EXPECT_EQ(PCI_LVDS_GetFrame(0, &size, frame.data()), 1);
+    EXPECT_EQ(frame.back(), VelkaraSim_PatternSample(kWidth - 1, kHeight - 1, 8));
+  });
+}
+
 TEST_F(BoardChannelsTest, AFaultOfTheBoardHitsEveryChannel) {
   ASSERT_EQ(VelkaraSim_SetFaults("sensor_nak=0"), 1);
   for (const int site : {0, 5, 7}) {

@@ -9,7 +9,8 @@ namespace protocol {
 CListenSocket::CListenSocket(std::shared_ptr<ServerLine> line, const std::atomic<bool>& simulationMode, MesGrids& mes)
     : line_(std::move(line)),
       dispatcher_(std::make_unique<PacketDispatcher>(line_, simulationMode, mes)) {
-  worker_ = std::make_unique<PacketWorker>([this](const std::string& packet) { dispatcher_->DispatchPacket(packet); });
+  worker_ = std::make_unique<PacketWorker>([this](const std::string& packet) { dispatcher_->DispatchPacket(packet); },
+                                           &PacketDispatcher::HandledAtOnce);
   dispatcher_->SetStopQuery([this] { return worker_->IsStopping(); });
   connect(&listener_, &QTcpServer::newConnection, this, &CListenSocket::OnAccept);
 }

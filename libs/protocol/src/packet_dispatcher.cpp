@@ -45,6 +45,8 @@ void PacketDispatcher::Answer(const ProtocolPacket& request, std::string_view da
   line_->SendPacket(PacketType::Ack, request.Code(), request.Ext(), data.empty() ? request.Data() : data, &request);
 }
 
+bool PacketDispatcher::HandledAtOnce(const std::string& packet) { return ProtocolPacket(packet).IsCommand('K', "SOT"); }
+
 void PacketDispatcher::DispatchPacket(std::string text) {
   const bool isMes = ProtocolPacket(text).IsCommand('M', "MES");
   if (!text.empty() && text.back() == '\r' && !isMes) text.pop_back();

@@ -1,5 +1,6 @@
 #pragma once
-// Handles one packet of a server on its worker: the requests of the handler and the answers they get.
+// Handles one packet of a server on its worker (a start of test on the thread that receives it, see
+// HandledAtOnce): the requests of the handler and the answers they get.
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -21,6 +22,9 @@ class PacketDispatcher {
   // Where a valid clock request goes; the system clock unless a test says otherwise.
   void SetClockSetter(ClockSetter setter) { clockSetter_ = std::move(setter); }
   void DispatchPacket(std::string packet);
+  // A start of test only signals the sites and answers, so the thread that receives it may handle it itself:
+  // it is the handler's hot path.
+  static bool HandledAtOnce(const std::string& packet);
 
  private:
   void Answer(const ProtocolPacket& request, std::string_view data);

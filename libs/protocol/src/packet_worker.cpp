@@ -7,17 +7,27 @@
 
 namespace protocol {
 
-PacketWorker::PacketWorker(Dispatch dispatch) : dispatch_(std::move(dispatch)), thread_([this] { Run(); }) {}
+PacketWorker::PacketWorker(Dispatch dispatch, Filter atOnce)
+    : dispatch_(std::move(dispatch)), atOnce_(std::move(atOnce)), thread_([this] { Run(); }) {}
 
 PacketWorker::~PacketWorker() { StopAndJoin(); }
 
 void PacketWorker::Push(std::vector<std::string> packets) {
-  if (packets.empty()) return;
+  // Handling a packet here spares its hand-over to the worker thread; the order stays the arrival order,
+  // since only a packet with nothing before it is taken.
+  std::size_t first = 0;
+  while (first < packets.size() && atOnce_ && atOnce_(packets[first]) && Idle()) dispatch_(packets[first++]);
+  if (first == packets.size()) return;
   {
     const std::lock_guard lock(mutex_);
-    for (auto& packet : packets) queue_.push_back(std::move(packet));
+    for (std::size_t i = first; i < packets.size(); ++i) queue_.push_back(std::move(packets[i]));
   }
   packetEvent_.Set();
+}
+
+bool PacketWorker::Idle() {
+  const std::lock_guard lock(mutex_);
+  return queue_.empty() && !handling_ && !stop_.load();
 }
 
 void PacketWorker::RequestStop() {
@@ -36,7 +46,8 @@ void PacketWorker::StopAndJoin() {
 
 bool PacketWorker::TakeNext(std::string& packet) {
   const std::lock_guard lock(mutex_);
-  if (queue_.empty() || stop_.load()) return false;
+  handling_ = !queue_.empty() && !stop_.load();
+  if (!handling_) return false;
   packet = std::move(queue_.front());
   queue_.pop_front();
   return true;

@@ -17,12 +17,17 @@ namespace protocol {
 class PacketWorker {
  public:
   using Dispatch = std::function<void(const std::string& packet)>;
+  using Filter = std::function<bool(const std::string& packet)>;
 
-  explicit PacketWorker(Dispatch dispatch);
+  // A packet for which `atOnce` holds is handled on the pushing thread when the worker has nothing queued
+  // or in hand: it must be one whose handling never waits.
+  explicit PacketWorker(Dispatch dispatch, Filter atOnce = {});
   ~PacketWorker();
   PacketWorker(const PacketWorker&) = delete;
   PacketWorker& operator=(const PacketWorker&) = delete;
 
+  // Called on one thread only (the one that owns the connections), so that nothing is pushed while a packet
+  // is handled there.
   void Push(std::vector<std::string> packets);
   // Asks the worker to end; a wait it is in ends early (see IsStopping).
   void RequestStop();
@@ -34,10 +39,13 @@ class PacketWorker {
  private:
   void Run();
   bool TakeNext(std::string& packet);
+  bool Idle();
 
   const Dispatch dispatch_;
+  const Filter atOnce_;
   std::mutex mutex_;
   std::deque<std::string> queue_;
+  bool handling_ = false;  // the worker has a packet in hand
   port::Event packetEvent_{port::Event::Reset::Auto};
   port::Event finished_{port::Event::Reset::Manual};
   std::atomic<bool> stop_{false};

@@ -9,6 +9,10 @@ namespace port {
 // The calling thread's site, or -1 on a thread that runs no site's item.
 PORT_API int ThreadSite();
 
+// The channel of a board with `channels` channels that the calling thread's calls reach: its site's, channel
+// 0 on a thread that runs no site.
+PORT_API int ThreadChannel(int channels);
+
 // Marks the calling thread as working for `site` for the scope's life, then restores what it was.
 class PORT_API ThreadSiteScope {
  public:

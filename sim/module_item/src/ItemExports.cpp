@@ -1,8 +1,6 @@
 // The simulated-module test item: runs one camera module through its board on every start of a site and
-// shows its last frame in the site's view. Every site tests the module on its own channel of its board. Sites on
-// different boards run at once; sites sharing a board take turns, since the simulated sensor bus and open/short
-// bench serve one channel's sequence at a time.
-#include <array>
+// shows its last frame in the site's view. Every site tests the module on its own channel of its board, so all
+// sites run at once.
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -23,11 +21,6 @@ struct ItemState {
   module_item::Platform platform;
   std::optional<module_item::ModuleSettings> settings;
 };
-
-std::mutex& BoardLock(int board) {
-  static std::array<std::mutex, kBoards> boards;
-  return boards[static_cast<std::size_t>(board)];
-}
 
 ItemState& State() {
   static ItemState state;
@@ -71,7 +64,6 @@ QRV_ITEM_EXPORT int OnTest(int, int site, int, int) {
     return module_item::kNoPlatform;
   const int board = settings->siteBoard[static_cast<std::size_t>(site)];
   if (board < 0 || board >= kBoards) return module_item::kNoPlatform;
-  std::lock_guard boardLock(BoardLock(board));
   return module_item::ModuleTest(platform, *settings, board, site).Run();
 }
 
