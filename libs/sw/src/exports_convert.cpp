@@ -20,41 +20,57 @@ QRV_EXPORT void Convert_Image_Ex(int type, int order, int bits, unsigned char* s
   ConvertImageEx(SoftwareLibrary::Instance(), type, order, bits, src, dst, width, height, pad, align);
 }
 
-// The six entry points of one packed depth N (Convert_MIPIRawN_To_RawN..., Convert_RawNWord_To_RawNByte,
-// Convert_RawN_To_Raw8): both depths differ only in the mask of the high byte and the shifts down to 8 bits.
-#define QRV_MIPI_RAW_EXPORTS(N, highMask, highShift, lowShift)                                                  \
-  QRV_EXPORT void Convert_MIPIRaw##N##_To_Raw##N##WordByte(const unsigned char* src, unsigned short* word,     \
-                                                           unsigned char* bytes, int width, int height) {       \
-    if (word && bytes) UnpackMipiRaw##N(src, word, bytes, width, height);                                       \
-  }                                                                                                             \
-  QRV_EXPORT void Convert_MIPIRaw##N##_To_Raw##N##Word(const unsigned char* src, unsigned short* word, int width, \
-                                                       int height) {                                            \
-    UnpackMipiRaw##N(src, word, nullptr, width, height);                                                        \
-  }                                                                                                             \
-  QRV_EXPORT void Convert_MIPIRaw##N##_To_Raw##N##Byte(const unsigned char* src, unsigned char* bytes, int width, \
-                                                       int height) {                                            \
-    UnpackMipiRaw##N(src, nullptr, bytes, width, height);                                                       \
-  }                                                                                                             \
-  QRV_EXPORT void Convert_Raw##N##Word_To_Raw##N##Byte(const unsigned short* word, unsigned char* bytes, int width, \
-                                                       int height) {                                            \
-    WordToBytes(word, bytes, width, height, highMask);                                                          \
-  }                                                                                                             \
-  QRV_EXPORT void Convert_MIPIRaw##N##_To_Raw8(const unsigned char* src, unsigned char* raw8, int width,          \
-                                               int height) {                                                    \
-    MipiRaw##N##ToRaw8(src, raw8, width, height);                                                               \
-  }                                                                                                             \
-  QRV_EXPORT void Convert_Raw##N##_To_Raw8(const unsigned short* word, unsigned char* raw8, int width, int height) { \
-    WordToRaw8(word, raw8, width, height, highShift, lowShift);                                                 \
-  }                                                                                                             \
-  QRV_SW_CHECK_EXPORT(Convert_MIPIRaw##N##_To_Raw##N##WordByte);                                                \
-  QRV_SW_CHECK_EXPORT(Convert_MIPIRaw##N##_To_Raw##N##Word);                                                    \
-  QRV_SW_CHECK_EXPORT(Convert_MIPIRaw##N##_To_Raw##N##Byte);                                                    \
-  QRV_SW_CHECK_EXPORT(Convert_Raw##N##Word_To_Raw##N##Byte);                                                    \
-  QRV_SW_CHECK_EXPORT(Convert_MIPIRaw##N##_To_Raw8);                                                            \
-  QRV_SW_CHECK_EXPORT(Convert_Raw##N##_To_Raw8)
+QRV_EXPORT void Convert_MIPIRaw12_To_Raw12WordByte(const unsigned char* src, unsigned short* word,
+                                                   unsigned char* bytes, int width, int height) {
+  if (word && bytes) UnpackMipiRaw12(src, word, bytes, width, height);
+}
 
-QRV_MIPI_RAW_EXPORTS(12, 0x0F, 4, 4);
-QRV_MIPI_RAW_EXPORTS(10, 0x03, 6, 2);
+QRV_EXPORT void Convert_MIPIRaw12_To_Raw12Word(const unsigned char* src, unsigned short* word, int width, int height) {
+  UnpackMipiRaw12(src, word, nullptr, width, height);
+}
+
+QRV_EXPORT void Convert_MIPIRaw12_To_Raw12Byte(const unsigned char* src, unsigned char* bytes, int width, int height) {
+  UnpackMipiRaw12(src, nullptr, bytes, width, height);
+}
+
+QRV_EXPORT void Convert_Raw12Word_To_Raw12Byte(const unsigned short* word, unsigned char* bytes, int width,
+                                               int height) {
+  WordToBytes(word, bytes, width, height, 0x0F);
+}
+
+QRV_EXPORT void Convert_MIPIRaw12_To_Raw8(const unsigned char* src, unsigned char* raw8, int width, int height) {
+  MipiRaw12ToRaw8(src, raw8, width, height);
+}
+
+QRV_EXPORT void Convert_Raw12_To_Raw8(const unsigned short* word, unsigned char* raw8, int width, int height) {
+  WordToRaw8(word, raw8, width, height, 4, 4);
+}
+
+QRV_EXPORT void Convert_MIPIRaw10_To_Raw10WordByte(const unsigned char* src, unsigned short* word,
+                                                   unsigned char* bytes, int width, int height) {
+  if (word && bytes) UnpackMipiRaw10(src, word, bytes, width, height);
+}
+
+QRV_EXPORT void Convert_MIPIRaw10_To_Raw10Word(const unsigned char* src, unsigned short* word, int width, int height) {
+  UnpackMipiRaw10(src, word, nullptr, width, height);
+}
+
+QRV_EXPORT void Convert_MIPIRaw10_To_Raw10Byte(const unsigned char* src, unsigned char* bytes, int width, int height) {
+  UnpackMipiRaw10(src, nullptr, bytes, width, height);
+}
+
+QRV_EXPORT void Convert_Raw10Word_To_Raw10Byte(const unsigned short* word, unsigned char* bytes, int width,
+                                               int height) {
+  WordToBytes(word, bytes, width, height, 0x03);
+}
+
+QRV_EXPORT void Convert_MIPIRaw10_To_Raw8(const unsigned char* src, unsigned char* raw8, int width, int height) {
+  MipiRaw10ToRaw8(src, raw8, width, height);
+}
+
+QRV_EXPORT void Convert_Raw10_To_Raw8(const unsigned short* word, unsigned char* raw8, int width, int height) {
+  WordToRaw8(word, raw8, width, height, 6, 2);
+}
 
 QRV_EXPORT void Convert_Raw8_To_Bmp(const unsigned char* raw8, unsigned char* bgr, int width, int height,
                                     int bayerOrder) {
@@ -85,6 +101,18 @@ QRV_EXPORT void Convert_IntSum_To_AvgBuffer(const unsigned int* sums, unsigned c
 
 QRV_SW_CHECK_EXPORT(Convert_Image);
 QRV_SW_CHECK_EXPORT(Convert_Image_Ex);
+QRV_SW_CHECK_EXPORT(Convert_MIPIRaw12_To_Raw12WordByte);
+QRV_SW_CHECK_EXPORT(Convert_MIPIRaw12_To_Raw12Word);
+QRV_SW_CHECK_EXPORT(Convert_MIPIRaw12_To_Raw12Byte);
+QRV_SW_CHECK_EXPORT(Convert_Raw12Word_To_Raw12Byte);
+QRV_SW_CHECK_EXPORT(Convert_MIPIRaw12_To_Raw8);
+QRV_SW_CHECK_EXPORT(Convert_Raw12_To_Raw8);
+QRV_SW_CHECK_EXPORT(Convert_MIPIRaw10_To_Raw10WordByte);
+QRV_SW_CHECK_EXPORT(Convert_MIPIRaw10_To_Raw10Word);
+QRV_SW_CHECK_EXPORT(Convert_MIPIRaw10_To_Raw10Byte);
+QRV_SW_CHECK_EXPORT(Convert_Raw10Word_To_Raw10Byte);
+QRV_SW_CHECK_EXPORT(Convert_MIPIRaw10_To_Raw8);
+QRV_SW_CHECK_EXPORT(Convert_Raw10_To_Raw8);
 QRV_SW_CHECK_EXPORT(Convert_Raw8_To_Bmp);
 QRV_SW_CHECK_EXPORT(Convert_Yuv_To_Bmp);
 QRV_SW_CHECK_EXPORT(Convert_Bmp_To_Yuv);
