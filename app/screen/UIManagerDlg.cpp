@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <initializer_list>
 
 #include "ControllerIni.h"
 #include "DynamicDlg.h"
@@ -28,6 +29,15 @@ constexpr int kControlViewColumn = 1;
 QGroupBox* Group(const char* title, QWidget* parent) {
   auto* box = new QGroupBox(QString::fromUtf8(title), parent);
   return box;
+}
+
+// A box's row that starts with its checks stacked in a column.
+QHBoxLayout* RowWithChecks(QWidget* box, std::initializer_list<QCheckBox*> checks) {
+  auto* row = new QHBoxLayout(box);
+  auto* column = new QVBoxLayout;
+  for (QCheckBox* check : checks) column->addWidget(check);
+  row->addLayout(column);
+  return row;
 }
 
 // A grid list with the editor's styles: grid lines, whole-row selection, no sorting.
@@ -124,14 +134,9 @@ QGroupBox* UIManagerDlg::CreateOptionBoxes() {
   row->addWidget(logBox);
 
   auto* drawBox = Group("Draw Option", options);
-  auto* drawLayout = new QHBoxLayout(drawBox);
-  auto* drawChecks = new QVBoxLayout;
   m_checkResultDraw = AddCheck(drawBox, "Result Draw", 1122, m_resultDraw);
   m_checkFpsDraw = AddCheck(drawBox, "Fps Draw", 1123, m_fpsDraw);
-  drawChecks->addWidget(m_checkResultDraw);
-  drawChecks->addWidget(m_checkFpsDraw);
-  drawLayout->addLayout(drawChecks);
-  drawLayout->addWidget(CreateSiteDrawBox(drawBox), 1);
+  RowWithChecks(drawBox, {m_checkResultDraw, m_checkFpsDraw})->addWidget(CreateSiteDrawBox(drawBox), 1);
   row->addWidget(drawBox, 1);
 
   auto* viewLayout = new QVBoxLayout;
@@ -148,13 +153,9 @@ QGroupBox* UIManagerDlg::CreateOptionBoxes() {
 
 QGroupBox* UIManagerDlg::CreateSiteDrawBox(QWidget* parent) {
   auto* box = Group("Site Draw", parent);
-  auto* layout = new QHBoxLayout(box);
-  auto* checks = new QVBoxLayout;
   m_checkSite = AddCheck(box, "Site", 1150, m_siteDraw);
   m_checkPara = AddCheck(box, "Para", 1151, m_paraDraw);
-  checks->addWidget(m_checkSite);
-  checks->addWidget(m_checkPara);
-  layout->addLayout(checks);
+  QHBoxLayout* layout = RowWithChecks(box, {m_checkSite, m_checkPara});
   auto* alignments = new QVBoxLayout;
   layout->addLayout(alignments, 1);
   const int ids[] = {1239, 1243, 1244};

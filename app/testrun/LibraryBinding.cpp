@@ -41,6 +41,17 @@ std::string ProgramFolderOf(const std::string& root) { return root.empty() ? por
 
 }  // namespace
 
+// The record's entries each library fills in when it is bound and that are cleared when it is freed.
+// GetDllVersion is bound from each library in turn and is not cleared: it stays with the last one bound.
+#define QRV_SOFTWARE_ENTRIES(X) \
+  X(Load_OnCreate) X(OnImagefit) X(SetDrawPos) X(SetZoom) X(GetTestingImageSave) X(SetFullView)
+#define QRV_HARDWARE_ENTRIES(X) \
+  X(Load_Hardware) X(GetUSBID) X(OnPlay) X(OnReadSpec) X(GetDeviecInit) X(PowerDownSequence)
+#define QRV_PROTOCOL_ENTRIES(X) X(Load_Protocol)
+// Looks the entry up by its own name in the library `module`.
+#define QRV_FIND_ENTRY(name) name = port::FindFunction<decltype(name)>(module, #name);
+#define QRV_CLEAR_ENTRY(name) name = nullptr;
+
 CInterFace_SW::CInterFace_SW() : CInterFace_SW(SystemPath(port::ProgramFolder(), kSoftwareFile)) {}
 
 CInterFace_SW::CInterFace_SW(const std::string& libraryPath) : m_hSoftware(port::LoadModule(libraryPath)) {
@@ -73,13 +84,8 @@ void CQRV_LoadMemory::LoadSoftwareLibrary() {
     m_pInterFaceSW = new CInterFace_SW(path);
     const ModuleHandle module = m_pInterFaceSW->m_hSoftware;
     if (module != nullptr) {
-      Load_OnCreate = port::FindFunction<LoadOnCreate_Fn>(module, "Load_OnCreate");
-      OnImagefit = port::FindFunction<OnImagefit_Fn>(module, "OnImagefit");
-      SetDrawPos = port::FindFunction<SetDrawPos_Fn>(module, "SetDrawPos");
-      SetZoom = port::FindFunction<SetZoom_Fn>(module, "SetZoom");
-      GetDllVersion = port::FindFunction<GetDllVersion_Fn>(module, "GetDllVersion");
-      GetTestingImageSave = port::FindFunction<GetTestingImageSave_Fn>(module, "GetTestingImageSave");
-      SetFullView = port::FindFunction<SetFullView_Fn>(module, "SetFullView");
+      QRV_SOFTWARE_ENTRIES(QRV_FIND_ENTRY)
+      QRV_FIND_ENTRY(GetDllVersion)
       if (Load_OnCreate != nullptr) Load_OnCreate(this);
       port::CopyText(m_szSoftwareVer, port::Format("Software_x64  %s : %s - %s", VersionOf(GetDllVersion).c_str(),
                                                    port::ReadVersionString(path, "FILEVERSION").c_str(),
@@ -99,14 +105,9 @@ void CQRV_LoadMemory::LoadHardwareLibrary() {
   HardwareType = TypeOf(kHardwareIdentities, description);
   if (HardwareType != 0) {
     m_hHardware = port::LoadModule(path);
-    if (m_hHardware != nullptr) {
-      Load_Hardware = port::FindFunction<LoadHardware_Fn>(m_hHardware, "Load_Hardware");
-      GetDllVersion = port::FindFunction<GetDllVersion_Fn>(m_hHardware, "GetDllVersion");
-      GetUSBID = port::FindFunction<GetUSBID_Fn>(m_hHardware, "GetUSBID");
-      OnPlay = port::FindFunction<OnPlay_Fn>(m_hHardware, "OnPlay");
-      OnReadSpec = port::FindFunction<OnReadSpec_Fn>(m_hHardware, "OnReadSpec");
-      GetDeviecInit = port::FindFunction<GetDeviecInit_Fn>(m_hHardware, "GetDeviecInit");
-      PowerDownSequence = port::FindFunction<PowerDownSequence_Fn>(m_hHardware, "PowerDownSequence");
+    if (const ModuleHandle module = m_hHardware) {
+      QRV_HARDWARE_ENTRIES(QRV_FIND_ENTRY)
+      QRV_FIND_ENTRY(GetDllVersion)
       if (Load_Hardware != nullptr) m_pHardwareTable = Load_Hardware(m_pInterFaceSW, this, &m_hHardware);
       version = VersionOf(GetDllVersion);
     }
@@ -124,9 +125,9 @@ void CQRV_LoadMemory::LoadProtocolLibrary() {
   std::string version;
   if (!description.empty()) {
     m_hProtocol = port::LoadModule(path);
-    if (m_hProtocol != nullptr) {
-      Load_Protocol = port::FindFunction<LoadProtocol_Fn>(m_hProtocol, "Load_Protocol");
-      GetDllVersion = port::FindFunction<GetDllVersion_Fn>(m_hProtocol, "GetDllVersion");
+    if (const ModuleHandle module = m_hProtocol) {
+      QRV_PROTOCOL_ENTRIES(QRV_FIND_ENTRY)
+      QRV_FIND_ENTRY(GetDllVersion)
       if (Load_Protocol != nullptr) m_pProtocolTable = Load_Protocol(this, &m_hProtocol);
       version = VersionOf(GetDllVersion);
     }
@@ -149,18 +150,13 @@ void DeleteAndFree(CQRV_LoadMemory* record, ModuleHandle& module) {
 void CQRV_LoadMemory::UnloadProtocolLibrary() {
   DeleteAndFree(this, m_hProtocol);
   m_pProtocolTable = nullptr;
-  Load_Protocol = nullptr;
+  QRV_PROTOCOL_ENTRIES(QRV_CLEAR_ENTRY)
 }
 
 void CQRV_LoadMemory::UnloadHardwareLibrary() {
   DeleteAndFree(this, m_hHardware);
   m_pHardwareTable = nullptr;
-  Load_Hardware = nullptr;
-  GetUSBID = nullptr;
-  OnPlay = nullptr;
-  OnReadSpec = nullptr;
-  GetDeviecInit = nullptr;
-  PowerDownSequence = nullptr;
+  QRV_HARDWARE_ENTRIES(QRV_CLEAR_ENTRY)
 }
 
 void CQRV_LoadMemory::UnloadSoftwareLibrary() {
@@ -168,12 +164,7 @@ void CQRV_LoadMemory::UnloadSoftwareLibrary() {
   DeleteAndFree(this, m_pInterFaceSW->m_hSoftware);
   delete m_pInterFaceSW;
   m_pInterFaceSW = nullptr;
-  Load_OnCreate = nullptr;
-  OnImagefit = nullptr;
-  SetDrawPos = nullptr;
-  SetZoom = nullptr;
-  GetTestingImageSave = nullptr;
-  SetFullView = nullptr;
+  QRV_SOFTWARE_ENTRIES(QRV_CLEAR_ENTRY)
 }
 
 void CQRV_LoadMemory::LoadMesLibrary() {}

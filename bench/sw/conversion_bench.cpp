@@ -127,8 +127,14 @@ int main() {
   for (int order = 1; order <= 4; ++order)
     Row(bayerNames[order - 1], [&] { Convert_Raw8_To_Bmp(raw8.data(), out24.data(), kW, kH, order); },
         "cvtColor Bayer..2BGR", [&] { cv::cvtColor(mosaic, cvOut, bayerCodes[order - 1]); });
+  // A grey picture is stored bottom-up as every picture of the library is; unlike the demosaic, the expansion
+  // alone is a plain copy, so OpenCV's nearest operation that gives the same bytes has to turn it over too.
+  cv::Mat turned;
   Row("Raw8_To_Bmp mono", [&] { Convert_Raw8_To_Bmp(raw8.data(), out24.data(), kW, kH, 5); },
-      "cvtColor GRAY2BGR", [&] { cv::cvtColor(mosaic, cvOut, cv::COLOR_GRAY2BGR); });
+      "flip(0) + cvtColor GRAY2BGR", [&] {
+        cv::flip(mosaic, turned, 0);
+        cv::cvtColor(turned, cvOut, cv::COLOR_GRAY2BGR);
+      });
 
   const cv::Mat yuyv(kH, kW, CV_8UC2, yuv.data());
   const int yuvCodes[] = {cv::COLOR_YUV2BGR_YUY2, cv::COLOR_YUV2BGR_YVYU, cv::COLOR_YUV2BGR_UYVY, cv::COLOR_YUV2BGR_UYVY};

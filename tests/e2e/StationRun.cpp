@@ -6,9 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+#include <vector>
 
 #include "port/clock.h"
 
@@ -95,6 +98,18 @@ void StationProcess::Kill() {
   kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);
   pid_ = -1;
+}
+
+void DriveServers(StationProcess& run, int count, const std::function<void(int server)>& drive) {
+  std::atomic<int> finished = 0;
+  std::vector<std::thread> handlers;
+  for (int server = 0; server < count; ++server)
+    handlers.emplace_back([&, server] {
+      drive(server);
+      ++finished;
+    });
+  while (finished.load() < count) run.WaitForText("\n\x01", std::chrono::milliseconds(100));
+  for (std::thread& handler : handlers) handler.join();
 }
 
 int ListLogCount(const std::string& station, char site, const std::string& text) {

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -42,6 +43,10 @@ class StationProcess {
   int errFd_ = -1;
   std::string errors_;
 };
+
+// Runs drive(server) for servers 0 to count - 1, each on a thread of its own, and returns once all have ended.
+// The station's standard error is read all along, so that a full pipe never holds it up.
+void DriveServers(StationProcess& run, int count, const std::function<void(int server)>& drive);
 
 // How many lines of a site's list logs (Log/ListLog/.../*_<site>.txt) in the station hold the text.
 int ListLogCount(const std::string& station, char site, const std::string& text);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -13,12 +12,12 @@
 #include <vector>
 
 #include "StationRun.h"
+#include "StationSetup.h"
 #include "qrv_test/station_copy.h"
 #include "handler/handler_peer.h"
 #include "qrv_test/free_ports.h"
 #include "port/clock.h"
 #include "port/ini.h"
-#include "port/registry.h"
 #include "port/text.h"
 #include "protocol_packet.h"
 #include "qrv_test/scoped_env.h"
@@ -127,36 +126,19 @@ TEST_P(HandlerE2eTest, EveryStartOnEverySiteGetsItsOneResult) {
   qrv::test::TempDir dir;
   const std::string station = dir.File("station");
   ASSERT_TRUE(qrv::test::CopyBuiltStation(station)) << "the built station is missing";
-  const std::string registry = dir.File("registry");
-  const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
-  port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
+  const qrv::test::StationRegistry registry(dir);
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
   ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
-  for (int server = 0; server < kServers; ++server)
-    ASSERT_TRUE(port::ini::WriteString(station + "/Ref/Init_Model/Protocol.ini", "PROTOCOL",
-                                       port::Format("PORT_%c", 'A' + server).c_str(),
-                                       std::to_string(ports[server]).c_str()));
+  ASSERT_TRUE(qrv::test::WriteHandlerPorts(station + "/Ref/Init_Model/Protocol.ini", ports));
 
-  qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
-                                          {"QRV_REGISTRY_DIR", registry},
-                                          {"QRV_DRIVE_ROOT", dir.File("drives")},
-                                          {"QRV_HEADLESS", "1"},
-                                          {"QT_QPA_PLATFORM", "offscreen"},
-                                          {"QRV_EXIT_AFTER_MS", "240000"}});
+  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_EXIT_AFTER_MS", "240000"}}));
   ASSERT_TRUE(run.Started());
 
   const auto began = std::chrono::steady_clock::now();
   std::vector<Outcome> outcomes(kServers);
-  std::atomic<int> finished = 0;
-  std::vector<std::thread> handlers;
-  for (int server = 0; server < kServers; ++server)
-    handlers.emplace_back([&, server] {
-      outcomes[server] = ServerDriver(server, ports[server], reconnectAfter).Run();
-      ++finished;
-    });
-  // The station's standard error is read all along, so that a full pipe never holds it up.
-  while (finished.load() < kServers) run.WaitForText("\n\x01", 100ms);
-  for (std::thread& handler : handlers) handler.join();
+  qrv::test::DriveServers(run, kServers, [&](int server) {
+    outcomes[server] = ServerDriver(server, ports[server], reconnectAfter).Run();
+  });
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
 
   int passes = 0;
@@ -192,18 +174,11 @@ TEST(HandlerStandbyOffsetE2eTest, RequestAnswersOneAndStoresTheOffsets) {
   qrv::test::TempDir dir;
   const std::string station = dir.File("station");
   ASSERT_TRUE(qrv::test::CopyBuiltStation(station)) << "the built station is missing";
-  const std::string registry = dir.File("registry");
-  const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
+  const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", dir.File("registry"));
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(1);
   ASSERT_EQ(ports.size(), 1u) << "no free loopback ports";
-  ASSERT_TRUE(port::ini::WriteString(station + "/Ref/Init_Model/Protocol.ini", "PROTOCOL", "PORT_A",
-                                     std::to_string(ports[0]).c_str()));
-  qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
-                                          {"QRV_REGISTRY_DIR", registry},
-                                          {"QRV_DRIVE_ROOT", dir.File("drives")},
-                                          {"QRV_HEADLESS", "1"},
-                                          {"QT_QPA_PLATFORM", "offscreen"},
-                                          {"QRV_EXIT_AFTER_MS", "120000"}});
+  ASSERT_TRUE(qrv::test::WriteHandlerPorts(station + "/Ref/Init_Model/Protocol.ini", ports));
+  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_EXIT_AFTER_MS", "120000"}}));
   ASSERT_TRUE(run.Started());
   handler::HandlerPeer peer;
   ASSERT_TRUE(peer.Connect("127.0.0.1", ports[0], kConnectMs));

@@ -6,25 +6,22 @@
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "SimModelStation.h"
 #include "StationRun.h"
+#include "StationSetup.h"
 #include "VelkaraSim.h"
 #include "handler/handler_peer.h"
-#include "port/registry.h"
 #include "port/text.h"
 #include "protocol_packet.h"
 #include "qrv_test/free_ports.h"
-#include "qrv_test/scoped_env.h"
 #include "qrv_test/temp_dir.h"
 
 using namespace std::chrono_literals;
@@ -146,31 +143,17 @@ TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
   ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
   ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, QRV_SIM_MODULE_ITEM, ports)) << "the built station or the item is missing";
-  const std::string registry = dir.File("registry");
-  const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
-  port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
+  const qrv::test::StationRegistry registry(dir);
 
-  qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
-                                          {"QRV_SIM_CRC_TRAILER", "1"},
-                                          {"QRV_SIM_FAULTS", c.faults},
-                                          {"QRV_REGISTRY_DIR", registry},
-                                          {"QRV_DRIVE_ROOT", dir.File("drives")},
-                                          {"QRV_HEADLESS", "1"},
-                                          {"QT_QPA_PLATFORM", "offscreen"},
-                                          {"QRV_EXIT_AFTER_MS", "150000"}});
+  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_SIM_CRC_TRAILER", "1"},
+                                                                             {"QRV_SIM_FAULTS", c.faults},
+                                                                             {"QRV_EXIT_AFTER_MS", "150000"}}));
   ASSERT_TRUE(run.Started());
 
   std::vector<Outcome> outcomes(kServers);
-  std::atomic<int> finished = 0;
-  std::vector<std::thread> handlers;
-  for (int server = 0; server < kServers; ++server)
-    handlers.emplace_back([&, server] {
-      outcomes[static_cast<std::size_t>(server)] = DriveServer(server, ports[static_cast<std::size_t>(server)], c);
-      ++finished;
-    });
-  // The station's standard error is read all along, so that a full pipe never holds it up.
-  while (finished.load() < kServers) run.WaitForText("\n\x01", 100ms);
-  for (std::thread& handler : handlers) handler.join();
+  qrv::test::DriveServers(run, kServers, [&](int server) {
+    outcomes[static_cast<std::size_t>(server)] = DriveServer(server, ports[static_cast<std::size_t>(server)], c);
+  });
 
   int results = 0;
   for (const Outcome& outcome : outcomes) {

@@ -7,11 +7,10 @@
 #include <fstream>
 
 #include "StationRun.h"
+#include "StationSetup.h"
 #include "qrv_test/station_copy.h"
 #include "port/ini.h"
-#include "port/registry.h"
 #include "port/version.h"
-#include "qrv_test/scoped_env.h"
 #include "qrv_test/temp_dir.h"
 
 using namespace std::chrono_literals;
@@ -53,8 +52,7 @@ TEST(StationPanelTest, EightSitesShowTheirItemsAndSiteARunsToPass) {
   const std::string station = dir.File("station");
   ASSERT_TRUE(qrv::test::CopyBuiltStation(station)) << "the built station is missing";
   // The device check would pause every item for boards this run does not initialise; it is about the screen.
-  const qrv::test::ScopedEnv registry("QRV_REGISTRY_DIR", dir.File("registry"));
-  port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
+  const qrv::test::StationRegistry registry(dir);
   // The model pins the versions of the components it was built with.
   const std::pair<const char*, std::string> components[] = {
       {"Platform_x64.exe", station + "/QRVBase.exe"},
@@ -69,7 +67,7 @@ TEST(StationPanelTest, EightSitesShowTheirItemsAndSiteARunsToPass) {
   std::filesystem::remove(picture);
 
   qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "4"},
-                                          {"QRV_REGISTRY_DIR", dir.File("registry")},
+                                          {"QRV_REGISTRY_DIR", registry.Path()},
                                           {"QRV_DRIVE_ROOT", dir.File("drives")},
                                           {"QRV_TEST_COMMANDS", "START,0,0"},
                                           {"QRV_TEST_SCREENSHOT", picture},

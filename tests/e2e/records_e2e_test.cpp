@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,20 +14,18 @@
 #include <map>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
 #include "CodedItemRule.h"
 #include "StationRun.h"
+#include "StationSetup.h"
 #include "handler/handler_peer.h"
 #include "port/ini.h"
-#include "port/registry.h"
 #include "port/text.h"
 #include "protocol_packet.h"
 #include "qrv_test/file_text.h"
 #include "qrv_test/free_ports.h"
-#include "qrv_test/scoped_env.h"
 #include "qrv_test/station_copy.h"
 #include "qrv_test/temp_dir.h"
 
@@ -114,13 +111,11 @@ bool WriteModel(const std::string& station, const std::vector<int>& ports) {
   fs::create_directories(station + "/Cycle", error);
   fs::copy_file(CODED_END, station + "/Cycle/CodedEnd.dll", fs::copy_options::overwrite_existing, error);
   if (error) return false;
-  bool ok = true;
+  bool ok = qrv::test::WriteHandlerPorts(model + "Protocol.ini", ports);
   auto write = [&ok](const std::string& file, const std::string& section, const std::string& key,
                      const std::string& value) {
     ok = ok && port::ini::WriteString(file, section.c_str(), key.c_str(), value.c_str());
   };
-  for (int server = 0; server < kServers; ++server)
-    write(model + "Protocol.ini", "PROTOCOL", port::Format("PORT_%c", 'A' + server), std::to_string(ports[server]));
   for (int site = 0; site < kSites; ++site) {
     const char letter = static_cast<char>('A' + site);
     const std::string list = port::Format("%c.QRV_DLL_LOAD", letter);
@@ -306,27 +301,14 @@ TEST(RecordsE2eTest, EightSitesOfThirtyModulesLeaveTheirLogsCountsAndErrorListAn
   ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
   ASSERT_TRUE(WriteModel(station, ports));
   const std::string config = station + "/Ref/Init_Model/Config.ini";
-  const std::string registry = dir.File("registry");
-  const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
-  port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
+  const qrv::test::StationRegistry registry(dir);
 
-  qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
-                                          {"QRV_REGISTRY_DIR", registry},
-                                          {"QRV_DRIVE_ROOT", dir.File("drives")},
-                                          {"QRV_HEADLESS", "1"},
-                                          {"QT_QPA_PLATFORM", "offscreen"},
-                                          {"QRV_EXIT_AFTER_MS", "240000"}});
+  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_EXIT_AFTER_MS", "240000"}}));
   ASSERT_TRUE(run.Started());
   std::vector<Received> received(kServers);
-  std::atomic<int> finished = 0;
-  std::vector<std::thread> handlers;
-  for (int server = 0; server < kServers; ++server)
-    handlers.emplace_back([&, server] {
-      received[static_cast<std::size_t>(server)] = DriveServer(server, ports[static_cast<std::size_t>(server)]);
-      ++finished;
-    });
-  while (finished.load() < kServers) run.WaitForText("\n\x01", 100ms);
-  for (std::thread& handler : handlers) handler.join();
+  qrv::test::DriveServers(run, kServers, [&](int server) {
+    received[static_cast<std::size_t>(server)] = DriveServer(server, ports[static_cast<std::size_t>(server)]);
+  });
 
   // What the handler was sent, module by module, and the failures it counts per site, item and code.
   std::map<std::tuple<std::string, std::string, std::string>, int> sentFailures;  // (site, item, code)

@@ -9,17 +9,15 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "SimModelStation.h"
 #include "StationRun.h"
+#include "StationSetup.h"
 #include "handler/handler_peer.h"
 #include "port/ini.h"
-#include "port/registry.h"
 #include "port/text.h"
 #include "qrv_test/free_ports.h"
-#include "qrv_test/scoped_env.h"
 #include "qrv_test/temp_dir.h"
 
 using namespace std::chrono_literals;
@@ -75,37 +73,23 @@ TEST_P(StationScreenE2eTest, MidRunEverySiteShowsItsFrameAndState) {
   const std::string controller = station + "/Ref/" + qrv::test::kSimModel + "/Controller.ini";
   for (const char* section : {"USER_INTERFACE", "USER_INIT"})
     ASSERT_TRUE(port::ini::WriteString(controller, section, "VIEW_SIZE", c.viewSize));
-  const std::string registry = dir.File("registry");
-  const qrv::test::ScopedEnv registryEnv("QRV_REGISTRY_DIR", registry);
-  port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
+  const qrv::test::StationRegistry registry(dir);
   const char* screens = std::getenv("QRV_SCREENS_DIR");
   ASSERT_NE(screens, nullptr);
   std::filesystem::create_directories(screens);
   const std::string picture = std::string(screens) + "/" + c.name + ".png";
   std::filesystem::remove(picture);
 
-  qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
-                                          {"QRV_SIM_CRC_TRAILER", "1"},
-                                          {"QRV_SIM_FAULTS", "over_current=1"},
-                                          {"QRV_REGISTRY_DIR", registry},
-                                          {"QRV_DRIVE_ROOT", dir.File("drives")},
-                                          {"QRV_HEADLESS", "1"},
-                                          {"QT_QPA_PLATFORM", "offscreen"},
-                                          {"QRV_TEST_FINISH", "1"},
-                                          {"QRV_TEST_RUN_SCREENSHOT", picture},
-                                          {"QRV_TEST_SCREEN_SIZE", c.size},
-                                          {"QRV_EXIT_AFTER_MS", "150000"}});
+  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_SIM_CRC_TRAILER", "1"},
+                                                                             {"QRV_SIM_FAULTS", "over_current=1"},
+                                                                             {"QRV_TEST_FINISH", "1"},
+                                                                             {"QRV_TEST_RUN_SCREENSHOT", picture},
+                                                                             {"QRV_TEST_SCREEN_SIZE", c.size},
+                                                                             {"QRV_EXIT_AFTER_MS", "150000"}}));
   ASSERT_TRUE(run.Started());
   std::atomic<int> results = 0;
-  std::atomic<int> finished = 0;
-  std::vector<std::thread> handlers;
-  for (int server = 0; server < kServers; ++server)
-    handlers.emplace_back([&, server] {
-      results += DriveServer(server, ports[static_cast<std::size_t>(server)]);
-      ++finished;
-    });
-  while (finished.load() < kServers) run.WaitForText("\n\x01", 100ms);
-  for (std::thread& handler : handlers) handler.join();
+  qrv::test::DriveServers(run, kServers,
+                          [&](int server) { results += DriveServer(server, ports[static_cast<std::size_t>(server)]); });
   run.WaitForExit(0ms);
   const std::string& errors = run.Errors();
 

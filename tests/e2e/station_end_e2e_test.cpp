@@ -11,14 +11,13 @@
 #include <vector>
 
 #include "StationRun.h"
+#include "StationSetup.h"
 #include "handler/handler_peer.h"
 #include "port/clock.h"
 #include "port/ini.h"
-#include "port/registry.h"
 #include "port/text.h"
 #include "protocol_packet.h"
 #include "qrv_test/free_ports.h"
-#include "qrv_test/scoped_env.h"
 #include "qrv_test/station_copy.h"
 #include "qrv_test/temp_dir.h"
 
@@ -36,22 +35,13 @@ class StationEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(qrv::test::CopyBuiltStation(station_)) << "the built station is missing";
-    port::registry::WriteDword(port::registry::Root::CurrentUser, "System\\Hardware\\", "HardwareByPass", 1);
     ports_ = qrv::test::FreeLoopbackPorts(kServers);
     ASSERT_EQ(ports_.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
-    for (int server = 0; server < kServers; ++server)
-      ASSERT_TRUE(port::ini::WriteString(ModelFile("Protocol.ini"), "PROTOCOL",
-                                         port::Format("PORT_%c", 'A' + server).c_str(),
-                                         std::to_string(ports_[server]).c_str()));
+    ASSERT_TRUE(qrv::test::WriteHandlerPorts(ModelFile("Protocol.ini"), ports_));
   }
 
   std::unique_ptr<qrv::test::StationProcess> Start() const {
-    return std::make_unique<qrv::test::StationProcess>(
-        station_, std::map<std::string, std::string>{{"QRV_SIM_BOARDS", "2"},
-                                                     {"QRV_REGISTRY_DIR", dir_.File("registry")},
-                                                     {"QRV_DRIVE_ROOT", dir_.File("drives")},
-                                                     {"QRV_HEADLESS", "1"},
-                                                     {"QT_QPA_PLATFORM", "offscreen"}});
+    return std::make_unique<qrv::test::StationProcess>(station_, qrv::test::HeadlessStationEnv(dir_));
   }
 
   std::string ModelFile(const std::string& name) const { return station_ + "/Ref/Init_Model/" + name; }
@@ -79,7 +69,7 @@ class StationEnd : public ::testing::Test {
 
   qrv::test::TempDir dir_;
   const std::string station_ = dir_.File("station");
-  const qrv::test::ScopedEnv registry_{"QRV_REGISTRY_DIR", dir_.File("registry")};
+  const qrv::test::StationRegistry registry_{dir_};
   std::vector<int> ports_;
 };
 

@@ -61,6 +61,26 @@ void ClickKey(QDialog& keyboard, const QString& caption) {
   ADD_FAILURE() << "no key " << caption.toStdString();
 }
 
+// One site with TestItemA registered, its panel started and the item's answers in the test's hands.
+class OneSiteSettingsTest : public testing::Test {
+ protected:
+  // Runs the site once with every step of the item answering `code`, and waits for the run's result.
+  void RunOnce(int code) {
+    item.Script(0, std::vector<int>(6, code));
+    ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+    ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  }
+
+  static DynamicDlg& StartWithItemA(SitePanelStation& station) {
+    station.RegisterItems(1, {"TestItemA.dll"});
+    return station.StartPanel();
+  }
+
+  SitePanelStation station{"1", "1"};
+  DynamicDlg& panel = StartWithItemA(station);
+  const TestItemControl item{station.Root() + "/Dll/TestItemA.dll"};
+};
+
 }  // namespace
 
 TEST(SettingsPanelTest, ConfigOpensWithTheModelsValuesAndTheStationReadsWhatItSaved) {
@@ -120,14 +140,8 @@ TEST(SettingsPanelTest, CommunicationTurnsTheKeypadOnAndLoadsTheHandlerLinkAfter
   EXPECT_NE(LastResult(station).find("SendResultCode 0 0"), std::string::npos) << "the reloaded item passed";
 }
 
-TEST(SettingsPanelTest, TheErrorCodeEditorsSavedTableChangesTheNextRunsHandlerCode) {
-  SitePanelStation station("1", "1");
-  station.RegisterItems(1, {"TestItemA.dll"});
-  DynamicDlg& panel = station.StartPanel();
-  const TestItemControl item(station.Root() + "/Dll/TestItemA.dll");
-  item.Script(0, {7, 7, 7, 7, 7, 7});
-  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
-  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+TEST_F(OneSiteSettingsTest, TheErrorCodeEditorsSavedTableChangesTheNextRunsHandlerCode) {
+  ASSERT_NO_FATAL_FAILURE(RunOnce(7));
   EXPECT_NE(LastResult(station).find("SendResultCode 0 7"), std::string::npos) << LastResult(station);
 
   qrv::test::OnNextModal([](QDialog& dialog) {
@@ -153,11 +167,7 @@ TEST(SettingsPanelTest, TheErrorCodeEditorsSavedTableChangesTheNextRunsHandlerCo
   EXPECT_NE(LastResult(station).find("SendResultCode 0 321"), std::string::npos) << LastResult(station);
 }
 
-TEST(SettingsPanelTest, EverySaveIsRefusedWhileASiteTests) {
-  SitePanelStation station("1", "1");
-  station.RegisterItems(1, {"TestItemA.dll"});
-  DynamicDlg& panel = station.StartPanel();
-  const TestItemControl item(station.Root() + "/Dll/TestItemA.dll");
+TEST_F(OneSiteSettingsTest, EverySaveIsRefusedWhileASiteTests) {
   item.SetTesterRequest(true);
   ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
   ASSERT_TRUE(station.WaitFor([&] { return station.HandlerRequestsInFlight() == 1; }));
@@ -236,14 +246,8 @@ TEST(SettingsPanelTest, ALotNumberTypedOnTheKeyboardStartsTheLot) {
   EXPECT_EQ(panel.Model(0)->Counts().total, 0);
 }
 
-TEST(SettingsPanelTest, EndingALotWritesItsLinesAndAYesResetsTheCountsButKeepsNumberAndStoredErrors) {
-  SitePanelStation station("1", "1");
-  station.RegisterItems(1, {"TestItemA.dll"});
-  DynamicDlg& panel = station.StartPanel();
-  const TestItemControl item(station.Root() + "/Dll/TestItemA.dll");
-  item.Script(0, {5, 5, 5, 5, 5, 5});
-  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
-  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+TEST_F(OneSiteSettingsTest, EndingALotWritesItsLinesAndAYesResetsTheCountsButKeepsNumberAndStoredErrors) {
+  ASSERT_NO_FATAL_FAILURE(RunOnce(5));
   const std::string lot = station.ReadConfig("LOT_NUMBER", "number");
   ASSERT_EQ(station.ReadConfig("ERROR_LIST", "COUNT"), "1");
   const std::string errorRow = station.ReadConfig("ERROR_LIST", "0");

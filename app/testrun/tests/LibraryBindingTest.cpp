@@ -12,17 +12,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void InstallHardware(const TestStation& station, const char* built) {
-  fs::create_directories(fs::path(station.Root()) / "System");
-  fs::copy_file(built, fs::path(station.Root()) / "System" / "QRV_PlatformHW.dll");
-}
+// A station whose hardware library reports its load and delete calls into a marker file.
+class LibraryBinding : public testing::Test {
+ protected:
+  CQRV_LoadMemory& InstallHardware(const char* built) {
+    fs::create_directories(fs::path(station.Root()) / "System");
+    fs::copy_file(built, fs::path(station.Root()) / "System" / "QRV_PlatformHW.dll");
+    return station.Record();
+  }
 
-TEST(LibraryBinding, UnknownHardwareDescriptionIsNeverLoaded) {
   TestStation station;
-  InstallHardware(station, HW_UNKNOWN);
   const std::string marker = station.Root() + "/marker.txt";
-  qrv::test::ScopedEnv env("QRV_TEST_HW_MARKER", marker);
-  CQRV_LoadMemory& record = station.Record();
+  qrv::test::ScopedEnv env{"QRV_TEST_HW_MARKER", marker};
+};
+
+TEST_F(LibraryBinding, UnknownHardwareDescriptionIsNeverLoaded) {
+  CQRV_LoadMemory& record = InstallHardware(HW_UNKNOWN);
   record.LoadHardwareLibrary();
   EXPECT_EQ(record.HardwareType, 0u);
   EXPECT_EQ(record.m_hHardware, nullptr);
@@ -33,12 +38,8 @@ TEST(LibraryBinding, UnknownHardwareDescriptionIsNeverLoaded) {
   EXPECT_FALSE(fs::exists(marker));
 }
 
-TEST(LibraryBinding, KnownHardwareLoadsAndIsDeletedOnceAtUnload) {
-  TestStation station;
-  InstallHardware(station, HW_KNOWN);
-  const std::string marker = station.Root() + "/marker.txt";
-  qrv::test::ScopedEnv env("QRV_TEST_HW_MARKER", marker);
-  CQRV_LoadMemory& record = station.Record();
+TEST_F(LibraryBinding, KnownHardwareLoadsAndIsDeletedOnceAtUnload) {
+  CQRV_LoadMemory& record = InstallHardware(HW_KNOWN);
   record.LoadHardwareLibrary();
   EXPECT_EQ(record.HardwareType, 20u);
   EXPECT_NE(record.GetHardwareTable(), nullptr);
@@ -49,8 +50,7 @@ TEST(LibraryBinding, KnownHardwareLoadsAndIsDeletedOnceAtUnload) {
   EXPECT_EQ(qrv::test::ReadFile(marker), "loaded\ndeleted\n");
 }
 
-TEST(LibraryBinding, MissingProtocolFileLeavesAnEmptyLine) {
-  TestStation station;
+TEST_F(LibraryBinding, MissingProtocolFileLeavesAnEmptyLine) {
   station.Record().LoadProtocolLibrary();
   EXPECT_EQ(station.Record().ProtocolType, 0u);
   EXPECT_EQ(station.Record().m_hProtocol, nullptr);

@@ -141,6 +141,21 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, SiteItemLoop, testing::ValuesIn(Scenarios())
                            return name;
                          });
 
+// TestItemA loaded and site 0's view on a host that writes its logs into the station; each test registers its
+// list, sets the host's switches and makes the runner.
+class SiteItemLoopRuns : public testing::Test {
+ protected:
+  SiteItemLoopRuns() {
+    station.LoadItem("TestItemA.dll");
+    host.listLogFolder = station.Root();
+    host.SetModel(0, &model);
+  }
+
+  TestStation station;
+  FakeSiteHost host{station.ErrorCodePath()};
+  SiteModel model;
+};
+
 // Runs the site once more with a new registration and returns the report of that run.
 Report RunAgain(FakeSiteHost& host, CTestThread& runner, int runs) {
   runner.StartSite(0, 0);
@@ -148,16 +163,10 @@ Report RunAgain(FakeSiteHost& host, CTestThread& runner, int runs) {
   return host.Reports().back();
 }
 
-TEST(SiteItemLoopRuns, EmptyListReportsItsOwnResultAfterAFailingRun) {
-  TestStation station;
+TEST_F(SiteItemLoopRuns, EmptyListReportsItsOwnResultAfterAFailingRun) {
   station.WriteErrorCodes(kErrorCodes);
-  station.LoadItem("TestItemA.dll");
   station.ItemA().Script(0, {5});
-  FakeSiteHost host(station.ErrorCodePath());
-  host.listLogFolder = station.Root();
   host.Register(0, {{"TestItemA.dll", 1}});
-  SiteModel model;
-  host.SetModel(0, &model);
   CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
   EXPECT_EQ(RunAgain(host, runner, 1).code, 105);
   host.Register(0, {});
@@ -167,15 +176,9 @@ TEST(SiteItemLoopRuns, EmptyListReportsItsOwnResultAfterAFailingRun) {
   EXPECT_EQ(runner.LastResult(), 0);
 }
 
-TEST(SiteItemLoopRuns, StopRowOfAnEarlierRunMarksNothingInTheNext) {
-  TestStation station;
+TEST_F(SiteItemLoopRuns, StopRowOfAnEarlierRunMarksNothingInTheNext) {
   station.WriteErrorCodes(kErrorCodes);
-  station.LoadItem("TestItemA.dll");
-  FakeSiteHost host(station.ErrorCodePath());
-  host.listLogFolder = station.Root();
   host.Register(0, {{"TestItemA.dll", 1}, {"TestItemA.dll", 1}});
-  SiteModel model;
-  host.SetModel(0, &model);
   CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
   station.ItemA().Script(0, {0});
   station.ItemA().RaiseAtCall(0, 1, kSiteStop);  // first run stops at row 0
@@ -190,15 +193,9 @@ TEST(SiteItemLoopRuns, StopRowOfAnEarlierRunMarksNothingInTheNext) {
   EXPECT_EQ(model.Row(1).result, "Ready");
 }
 
-TEST(SiteItemLoopRuns, FinishAndHomeChangeThePassingLabel) {
-  TestStation station;
+TEST_F(SiteItemLoopRuns, FinishAndHomeChangeThePassingLabel) {
   station.WriteErrorCodes(kErrorCodes);
-  station.LoadItem("TestItemA.dll");
-  FakeSiteHost host(station.ErrorCodePath());
-  host.listLogFolder = station.Root();
   host.Register(0, {{"TestItemA.dll", 1}});
-  SiteModel model;
-  host.SetModel(0, &model);
   CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
   host.finishAfterPass = true;
   EXPECT_EQ(RunAgain(host, runner, 1).label, "Finish");
@@ -208,22 +205,16 @@ TEST(SiteItemLoopRuns, FinishAndHomeChangeThePassingLabel) {
   EXPECT_EQ(model.Picture(), kPictureReady);
 }
 
-TEST(SiteItemLoopRuns, SendResultFirstReportsBeforeTheEndCycle) {
-  TestStation station;
-  station.LoadItem("TestItemA.dll");
-  FakeSiteHost host(station.ErrorCodePath());
-  host.listLogFolder = station.Root();
+TEST_F(SiteItemLoopRuns, SendResultFirstReportsBeforeTheEndCycle) {
   host.Register(0, {{"TestItemA.dll", 1}});
   host.sendResultFirst = true;
-  SiteModel model;
-  host.SetModel(0, &model);
   CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
   RunAgain(host, runner, 1);
   EXPECT_TRUE(InOrder(host.Events(0), {"result 0 PASS", "cycle end"}));
 }
 
 // A refused start ends like a failed run: one failing result to the handler, the view and the picture in FAIL.
-TEST(SiteItemLoopRuns, FailedPreCheckRefusesTheRunAndSendsOneFailingResult) {
+TEST(SiteItemLoopRefusal, FailedPreCheckRefusesTheRunAndSendsOneFailingResult) {
   enum Fault { kNotLoaded, kVersion, kLogFolders };
   const struct {
     Fault fault;
@@ -256,7 +247,7 @@ TEST(SiteItemLoopRuns, FailedPreCheckRefusesTheRunAndSendsOneFailingResult) {
   }
 }
 
-TEST(SiteItemLoopRuns, ItemTimeLogGetsOneCrLfLinePerItemButNotForPelioInit) {
+TEST(SiteItemTimeLog, ItemTimeLogGetsOneCrLfLinePerItemButNotForPelioInit) {
   TestStation station;
   station.LoadItem("TestItemA.dll");
   FakeSiteHost host(station.ErrorCodePath());
@@ -276,15 +267,9 @@ TEST(SiteItemLoopRuns, ItemTimeLogGetsOneCrLfLinePerItemButNotForPelioInit) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 2);
 }
 
-TEST(SiteItemLoopRuns, LotTotalPassedToTheItemIsTheCountBeforeThisRun) {
-  TestStation station;
-  station.LoadItem("TestItemA.dll");
-  FakeSiteHost host(station.ErrorCodePath());
-  host.listLogFolder = station.Root();
+TEST_F(SiteItemLoopRuns, LotTotalPassedToTheItemIsTheCountBeforeThisRun) {
   host.Register(0, {{"TestItemA.dll", 1}});
-  SiteModel model;
   model.SetCounts({41, 40, 1});
-  host.SetModel(0, &model);
   CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
   RunAgain(host, runner, 1);
   EXPECT_EQ(station.ItemA().LastLotTotal(0), 41);

@@ -61,24 +61,15 @@ QRV_BUS_TRANSFER(VKL_I2C_RxE2P_Read, PCI_I2C_RxE2P_Read, uint8_t*, true, TRACE_F
 QRV_BUS_TRANSFER(VKL_I2C_VSync_Write, PCI_I2C_VSync_Write, uint8_t*, true, TRACE_F7, true)
 
 int32_t VKL_I2C_ADC_Init(int32_t board, int32_t value) {
-  const TraceTimer timer;
-  const int32_t result = PCI_I2C_ADC_Init(board, value);
-  TRACE(timer, TRACE_F2, board, value, result);
-  return result;
+  TRACED_CALL(TRACE_F2, PCI_I2C_ADC_Init(board, value), board, value);
 }
 
 int32_t VKL_I2C_ADC_Write(int32_t board, uint8_t slave, int32_t len, const uint8_t* data) {
-  const TraceTimer timer;
-  const int32_t result = PCI_I2C_ADC_Write(board, slave, len, data);
-  TRACE(timer, TRACE_F15, board, slave, len, DataBytes(data, len).c_str(), result);
-  return result;
+  TRACED_CALL(TRACE_F15, PCI_I2C_ADC_Write(board, slave, len, data), board, slave, len, DataBytes(data, len).c_str());
 }
 
 int32_t VKL_I2C_ADC_Read(int32_t board, uint8_t slave, int32_t len, uint8_t* out) {
-  const TraceTimer timer;
-  const int32_t result = PCI_I2C_ADC_Read(board, slave, len, out);
-  TRACE(timer, TRACE_F15, board, slave, len, DataBytes(out, len).c_str(), result);
-  return result;
+  TRACED_CALL(TRACE_F15, PCI_I2C_ADC_Read(board, slave, len, out), board, slave, len, DataBytes(out, len).c_str());
 }
 
 int32_t VKL_BRAM_Write(int32_t board, int32_t len, const uint8_t* data) {

@@ -44,6 +44,18 @@ Frame6 AddressFrame(uint32_t address, uint16_t length) {
   return frame;
 }
 
+// One page of the image: its bytes and the frame that addresses it in the controller's flash.
+struct ImagePage {
+  const uint8_t* data;
+  size_t size;
+  Frame6 address;
+};
+
+ImagePage PageAt(const std::vector<uint8_t>& image, size_t at, uint32_t base) {
+  const size_t n = std::min(kPageBytes, image.size() - at);
+  return {image.data() + at, n, AddressFrame(base + static_cast<uint32_t>(at), static_cast<uint16_t>(n))};
+}
+
 void SleepMs(int ms) { port::clock::Sleep(std::chrono::milliseconds(ms)); }
 
 // The download whose controller answers at 0x60 and signals on the download-ready line.
@@ -102,15 +114,14 @@ class ReadyPinDownload {
   // The read-back leads with one byte of its own: it must match the page shifted by one, the page's
   // last byte unseen.
   bool Page(size_t at) {
-    const size_t n = std::min(kPageBytes, image_.size() - at);
-    const uint8_t* page = image_.data() + at;
-    const Frame6 address = AddressFrame(kBase + static_cast<uint32_t>(at), static_cast<uint16_t>(n));
-    std::vector<uint8_t> readBack(n, 0);
-    if (!WaitMcuReadyPin(board_) || !Write(kRegAddress, address.data(), 6)) return false;
-    if (!WaitMcuReadyPin(board_) || !Write(kRegData, page, n)) return false;
+    const ImagePage page = PageAt(image_, at, kBase);
+    std::vector<uint8_t> readBack(page.size, 0);
+    if (!WaitMcuReadyPin(board_) || !Write(kRegAddress, page.address.data(), 6)) return false;
+    if (!WaitMcuReadyPin(board_) || !Write(kRegData, page.data, page.size)) return false;
     if (!WaitMcuReadyPin(board_)) return false;
-    if (VKL_I2C_MCU_Read2(board_, kSlave, 1, kRegReadBack, static_cast<int32_t>(n), readBack.data()) != 1) return false;
-    if (!std::equal(readBack.begin() + 1, readBack.end(), page)) return false;
+    const auto size = static_cast<int32_t>(page.size);
+    if (VKL_I2C_MCU_Read2(board_, kSlave, 1, kRegReadBack, size, readBack.data()) != 1) return false;
+    if (!std::equal(readBack.begin() + 1, readBack.end(), page.data)) return false;
     return WaitMcuReadyPin(board_) && Write(kRegPageDone, kPageDone.data(), 6);
   }
 
@@ -186,18 +197,17 @@ class ReadyLineDownload {
   // A page whose data never went in or reads back different ends the download: committing it, or
   // skipping it and finishing, would leave a corrupted flash reported as written.
   bool Page(size_t at) {
-    const size_t n = std::min(kPageBytes, image_.size() - at);
-    const uint8_t* page = image_.data() + at;
-    const Frame6 address = AddressFrame(kBase + static_cast<uint32_t>(at), static_cast<uint16_t>(n));
-    std::vector<uint8_t> readBack(n, 0);
+    const ImagePage page = PageAt(image_, at, kBase);
+    std::vector<uint8_t> readBack(page.size, 0);
     if (!WaitMcuNotBusy(board_)) return Abort();
-    if (!Write(kRegAddress, address.data(), 6)) return Abort();
+    if (!Write(kRegAddress, page.address.data(), 6)) return Abort();
     SleepMs(10);
     if (!WaitMcuNotBusy(board_)) return Abort();
-    if (!WriteData(page, n)) return Abort();
+    if (!WriteData(page.data, page.size)) return Abort();
     if (!WaitMcuNotBusy(board_)) return false;
-    if (PCI_I2C_MCU_Read(board_, kSlave, 1, kRegReadBack, static_cast<int32_t>(n), readBack.data()) != 1) return Abort();
-    if (!std::equal(readBack.begin(), readBack.end() - 1, page)) return Abort();
+    const auto size = static_cast<int32_t>(page.size);
+    if (PCI_I2C_MCU_Read(board_, kSlave, 1, kRegReadBack, size, readBack.data()) != 1) return Abort();
+    if (!std::equal(readBack.begin(), readBack.end() - 1, page.data)) return Abort();
     return WaitMcuNotBusy(board_) && Write(kRegPageDone, kPageDone.data(), 6);
   }
 

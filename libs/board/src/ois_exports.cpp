@@ -15,55 +15,34 @@ unsigned Address(const void* p) { return static_cast<unsigned>(reinterpret_cast<
 }  // namespace
 
 int32_t VKL_OIS_Reset(int32_t board) {
-  const TraceTimer timer;
-  const int32_t result = PCI_OIS_Reset(board);
-  TRACE(timer, TRACE_F9, board, result);
-  return result;
+  TRACED_CALL(TRACE_F9, PCI_OIS_Reset(board), board);
 }
 
 int32_t VKL_OIS_SetClock(int32_t board, int32_t speedCode) {
-  const TraceTimer timer;
-  const int32_t result = PCI_OIS_SetClock(board, speedCode);
-  TRACE(timer, TRACE_F2, board, speedCode, result);
-  return result;
+  TRACED_CALL(TRACE_F2, PCI_OIS_SetClock(board, speedCode), board, speedCode);
 }
 
 int32_t VKL_OIS_SetDelay(int32_t board, int32_t delayA, int32_t delayB) {
-  const TraceTimer timer;
-  const int32_t result = PCI_OIS_SetDelay(board, delayA, delayB);
-  TRACE(timer, TRACE_F5, board, delayA, delayB, result);
-  return result;
+  TRACED_CALL(TRACE_F5, PCI_OIS_SetDelay(board, delayA, delayB), board, delayA, delayB);
 }
 
 int32_t VKL_OIS_SetStepDelay(int32_t board, int32_t stepDelay) {
-  const TraceTimer timer;
-  const int32_t result = PCI_OIS_SetStepDelay(board, stepDelay);
-  TRACE(timer, TRACE_F2, board, stepDelay, result);
-  return result;
+  TRACED_CALL(TRACE_F2, PCI_OIS_SetStepDelay(board, stepDelay), board, stepDelay);
 }
 
 int32_t VKL_OIS_GetData(int32_t board, uint8_t slave, int32_t cmdLen, const uint8_t* cmd, int32_t size, int32_t count,
                         void* out) {
-  const TraceTimer timer;
-  const int32_t result = PCI_OIS_GetData(board, slave, cmdLen, cmd, size, count, out);
-  TRACE(timer, TRACE_F16, board, slave, cmdLen, Address(cmd), size, count, Address(out), result);
-  return result;
+  TRACED_CALL(TRACE_F16, PCI_OIS_GetData(board, slave, cmdLen, cmd, size, count, out), board, slave, cmdLen, Address(cmd), size, count, Address(out));
 }
 
 int32_t VKL_OIS_GetData_Ex(int32_t board, uint8_t slave, int32_t cmdLen, const uint8_t* cmd, int32_t size,
                            int32_t count, void* out, int32_t repeat) {
-  const TraceTimer timer;
-  const int32_t result = PCI_OIS_GetData_Ex(board, slave, cmdLen, cmd, size, count, out, repeat);
-  TRACE(timer, TRACE_F17, board, slave, cmdLen, Address(cmd), size, count, Address(out), repeat, result);
-  return result;
+  TRACED_CALL(TRACE_F17, PCI_OIS_GetData_Ex(board, slave, cmdLen, cmd, size, count, out, repeat), board, slave, cmdLen, Address(cmd), size, count, Address(out), repeat);
 }
 
 int32_t VKL_OIS_GetData_Ex2(int32_t board, uint8_t slaveA, int32_t cmdLen, const uint8_t* cmd, int32_t size,
                             int32_t countA, void* outA, uint8_t slaveB, int32_t countB, void* outB, int32_t repeat) {
-  const TraceTimer timer;
-  const int32_t result = PCI_OIS_GetData_Ex2(board, slaveA, cmdLen, cmd, size, countA, outA, slaveB, countB, outB, repeat);
-  TRACE(timer, TRACE_F17, board, slaveA, cmdLen, Address(cmd), size, countA, Address(outA), repeat, result);
-  return result;
+  TRACED_CALL(TRACE_F17, PCI_OIS_GetData_Ex2(board, slaveA, cmdLen, cmd, size, countA, outA, slaveB, countB, outB, repeat), board, slaveA, cmdLen, Address(cmd), size, countA, Address(outA), repeat);
 }
 
 int32_t VKL_OIS_I2C_Function(int32_t board, uint8_t slave1, uint8_t slave2, uint8_t slave3, int32_t lenA,

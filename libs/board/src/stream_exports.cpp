@@ -134,10 +134,7 @@ int32_t VKL_FW_GetDate(int32_t board, uint32_t* rxDate, uint32_t* txDate) {
 }
 
 int32_t VKL_LVDS_SetResolution(int32_t board, uint16_t width, uint16_t height) {
-  const TraceTimer timer;
-  const int32_t result = PCI_LVDS_SetResolution(board, width, height);
-  TRACE(timer, TRACE_F5, board, width, height, result);
-  return result;
+  TRACED_CALL(TRACE_F5, PCI_LVDS_SetResolution(board, width, height), board, width, height);
 }
 
 int32_t VKL_LVDS_GetResolution(int32_t board, int32_t* width, int32_t* height) {
@@ -152,10 +149,7 @@ int32_t VKL_LVDS_GetResolution(int32_t board, int32_t* width, int32_t* height) {
 }
 
 int32_t VKL_LVDS_Trigger(int32_t board, int32_t size, void* buffer) {
-  const TraceTimer timer;
-  const int32_t result = PCI_LVDS_Trigger(board, size, buffer);
-  TRACE(timer, TRACE_F2, board, size, result);
-  return result;
+  TRACED_CALL(TRACE_F2, PCI_LVDS_Trigger(board, size, buffer), board, size);
 }
 
 int32_t VKL_LVDS_GetFrame(int32_t board, int32_t* size, uint8_t* buffer) {
@@ -204,36 +198,21 @@ int32_t VKL_DP_LinkDone(int32_t board, uint16_t laneSelect, float timeoutMs) {
 }
 
 int32_t VKL_DP_FrameInfo(int32_t board, uint16_t value) {
-  const TraceTimer timer;
-  const int32_t result = PCI_DP_FrameInfo(board, value);
-  TRACE(timer, TRACE_F14, board, value, result);
-  return result;
+  TRACED_CALL(TRACE_F14, PCI_DP_FrameInfo(board, value), board, value);
 }
 
 int32_t VKL_GetTemp(int32_t board, double* fpgaC, double* sfpC) {
-  const TraceTimer timer;
-  const int32_t result = ReadTemperatures(board, fpgaC, sfpC, PCI_GetTemp, PCI_I2C_SFP_Read);
-  TRACE(timer, TRACE_F19, board, fpgaC ? *fpgaC : 0.0, sfpC ? *sfpC : 0.0, result);
-  return result;
+  TRACED_CALL(TRACE_F19, ReadTemperatures(board, fpgaC, sfpC, PCI_GetTemp, PCI_I2C_SFP_Read), board, fpgaC ? *fpgaC : 0.0, sfpC ? *sfpC : 0.0);
 }
 
 int32_t VKL_Rx_GetTemp(int32_t board, double* fpgaC, double* sfpC) {
-  const TraceTimer timer;
-  const int32_t result = ReadTemperatures(board, fpgaC, sfpC, PCI_Rx_GetTemp, PCI_Rx_I2C_SFP_Read);
-  TRACE(timer, TRACE_F19, board, fpgaC ? *fpgaC : 0.0, sfpC ? *sfpC : 0.0, result);
-  return result;
+  TRACED_CALL(TRACE_F19, ReadTemperatures(board, fpgaC, sfpC, PCI_Rx_GetTemp, PCI_Rx_I2C_SFP_Read), board, fpgaC ? *fpgaC : 0.0, sfpC ? *sfpC : 0.0);
 }
 
 int32_t VKL_FAN_Enable(int32_t board, int32_t on) {
-  const TraceTimer timer;
-  const int32_t result = PCI_FAN_Enable(board, on);
-  TRACE(timer, TRACE_F20, board, on, result);
-  return result;
+  TRACED_CALL(TRACE_F20, PCI_FAN_Enable(board, on), board, on);
 }
 
 int32_t VKL_FAN_SetSpeed(int32_t board, int32_t speed) {
-  const TraceTimer timer;
-  const int32_t result = (PCI_FAN_SetSpeed(board, speed) & 1) & PCI_FAN_SetFreq(board, 10);
-  TRACE(timer, TRACE_F20, board, speed, result);
-  return result;
+  TRACED_CALL(TRACE_F20, (PCI_FAN_SetSpeed(board, speed) & 1) & PCI_FAN_SetFreq(board, 10), board, speed);
 }

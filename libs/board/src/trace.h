@@ -62,3 +62,12 @@ class TraceTimer {
   do {                                \
     if (board::TraceOn()) board::WriteDebugLog(format, (timer).Ms(), __func__, result); \
   } while (0)
+// The whole body of an export that is one driver call: times the call, writes the trace line of the values
+// given after it and the call's result, and returns the result.
+#define TRACED_CALL(format, call, ...)                  \
+  do {                                                   \
+    const board::TraceTimer tracedTimer;                 \
+    const int32_t tracedResult = (call);                 \
+    TRACE(tracedTimer, format, __VA_ARGS__, tracedResult); \
+    return tracedResult;                                 \
+  } while (0)

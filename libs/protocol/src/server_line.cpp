@@ -90,12 +90,13 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
       sequence_ = NextSequence(sequence_);
     }
     packet = BuildPacket(siteCode_.load(), type, id, code, ext, data);
+    // The row is in the monitor before the handler can answer it, so its Ack always finds it.
+    if (monitor) monitor->AddSendRow(server_, std::string_view(packet).substr(0, packet.size() - 1));
     sent = WriteAll(packet);
   }
   packet.pop_back();
   Log(packet);
   WritePacketLog(packet);
-  if (monitor) monitor->AddSendRow(server_, packet);
   if (!sent) Log(port::Format("Packet send fail : %s", std::strerror(errno)));
 }
 

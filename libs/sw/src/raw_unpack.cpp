@@ -21,89 +21,60 @@ std::size_t Pixels(int width, int height) {
 // A byte of a packed row, or 0 past the row's end (the last group of an odd width).
 inline unsigned At(const std::uint8_t* row, std::size_t i, std::size_t stride) { return i < stride ? row[i] : 0; }
 
-template <bool kWord, bool kBytes>
-void Raw10Rows(const std::uint8_t* src, std::uint16_t* word, std::uint8_t* bytes, int width, int first, int end) {
-  const std::size_t stride = MipiRaw10Stride(width);
-  const int fullGroups = width / 4;
+// Sample k of a packed group: the high bits stand in byte k, the low bits of all samples in the last byte.
+unsigned Raw10Sample(const std::uint8_t* group, int k) {
+  return (static_cast<unsigned>(group[k]) << 2) | ((group[4] >> (2 * k)) & 3u);
+}
+
+unsigned Raw12Sample(const std::uint8_t* group, int k) {
+  const unsigned low = group[2];
+  return (static_cast<unsigned>(group[k]) << 4) | (k == 0 ? low & 0x0Fu : low >> 4);
+}
+
+// A packed format: kPixels samples in each group of kBytes bytes, the vector loops that unpack whole groups,
+// and the rule for one sample of a group.
+template <int kPixelsPerGroup, int kBytesPerGroup, auto kStride, auto kUnpack, auto kCompress, auto kSample>
+struct Packing {
+  static constexpr int kPixels = kPixelsPerGroup;
+  static constexpr int kBytes = kBytesPerGroup;
+  static constexpr auto Stride = kStride;
+  static constexpr auto Unpack = kUnpack;
+  static constexpr auto Compress = kCompress;
+  static constexpr auto Sample = kSample;
+};
+
+using Raw10 = Packing<4, 5, MipiRaw10Stride, simd::UnpackRaw10Groups, simd::CompressRaw10Groups, Raw10Sample>;
+using Raw12 = Packing<2, 3, MipiRaw12Stride, simd::UnpackRaw12Groups, simd::CompressRaw12Groups, Raw12Sample>;
+
+template <typename Format, bool kWord, bool kBytes>
+void UnpackRows(const std::uint8_t* src, std::uint16_t* word, std::uint8_t* bytes, int width, int first, int end) {
+  constexpr int kPixels = Format::kPixels;
+  const std::size_t stride = Format::Stride(width);
+  const int fullGroups = width / kPixels;
   for (int y = first; y < end; ++y) {
     const std::uint8_t* in = src + static_cast<std::size_t>(y) * stride;
     const std::size_t outRow = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
     std::uint16_t* w = kWord ? word + outRow : nullptr;
     std::uint8_t* b = kBytes ? bytes + 2 * outRow : nullptr;
-    int g = 0;
-    if constexpr (kWord) {
-      g = simd::UnpackRaw10Groups(in, w, fullGroups);
-      if constexpr (kBytes) std::memcpy(b, w, 8 * static_cast<std::size_t>(g));
-    } else {
-      // The 2-byte form is the little-endian word: the same vector loop writes it.
-      g = simd::UnpackRaw10Groups(in, reinterpret_cast<std::uint16_t*>(b), fullGroups);
-    }
-    for (; g < fullGroups; ++g) {
-      const std::uint8_t* p = in + 5 * g;
-      const unsigned low = p[4];
-      for (int k = 0; k < 4; ++k) {
-        const unsigned v = (static_cast<unsigned>(p[k]) << 2) | ((low >> (2 * k)) & 3u);
-        if constexpr (kWord) w[4 * g + k] = static_cast<std::uint16_t>(v);
-        if constexpr (kBytes) {
-          b[8 * g + 2 * k] = static_cast<std::uint8_t>(v);
-          b[8 * g + 2 * k + 1] = static_cast<std::uint8_t>((v >> 8) & 0x03);
-        }
-      }
-    }
-    const std::size_t base = 5 * static_cast<std::size_t>(fullGroups);
-    const unsigned low = At(in, base + 4, stride);
-    for (int x = 4 * fullGroups; x < width; ++x) {
-      const int k = x & 3;
-      const unsigned v = (At(in, base + k, stride) << 2) | ((low >> (2 * k)) & 3u);
+    // The 2-byte form is the little-endian word: the same vector loop writes it when no word is wanted.
+    int g = Format::Unpack(in, kWord ? w : reinterpret_cast<std::uint16_t*>(b), fullGroups);
+    if constexpr (kWord && kBytes) std::memcpy(b, w, 2 * kPixels * static_cast<std::size_t>(g));
+    const auto put = [w, b](int x, unsigned v) {
       if constexpr (kWord) w[x] = static_cast<std::uint16_t>(v);
       if constexpr (kBytes) {
         b[2 * x] = static_cast<std::uint8_t>(v);
-        b[2 * x + 1] = static_cast<std::uint8_t>((v >> 8) & 0x03);
+        b[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
       }
-    }
-  }
-}
-
-template <bool kWord, bool kBytes>
-void Raw12Rows(const std::uint8_t* src, std::uint16_t* word, std::uint8_t* bytes, int width, int first, int end) {
-  const std::size_t stride = MipiRaw12Stride(width);
-  const int fullGroups = width / 2;
-  for (int y = first; y < end; ++y) {
-    const std::uint8_t* in = src + static_cast<std::size_t>(y) * stride;
-    const std::size_t outRow = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-    std::uint16_t* w = kWord ? word + outRow : nullptr;
-    std::uint8_t* b = kBytes ? bytes + 2 * outRow : nullptr;
-    int g = 0;
-    if constexpr (kWord) {
-      g = simd::UnpackRaw12Groups(in, w, fullGroups);
-      if constexpr (kBytes) std::memcpy(b, w, 4 * static_cast<std::size_t>(g));
-    } else {
-      g = simd::UnpackRaw12Groups(in, reinterpret_cast<std::uint16_t*>(b), fullGroups);
-    }
+    };
     for (; g < fullGroups; ++g) {
-      const std::uint8_t* p = in + 3 * g;
-      const unsigned v0 = (static_cast<unsigned>(p[0]) << 4) | (p[2] & 0x0Fu);
-      const unsigned v1 = (static_cast<unsigned>(p[1]) << 4) | (p[2] >> 4);
-      if constexpr (kWord) {
-        w[2 * g] = static_cast<std::uint16_t>(v0);
-        w[2 * g + 1] = static_cast<std::uint16_t>(v1);
-      }
-      if constexpr (kBytes) {
-        b[4 * g] = static_cast<std::uint8_t>(v0);
-        b[4 * g + 1] = static_cast<std::uint8_t>(v0 >> 8);
-        b[4 * g + 2] = static_cast<std::uint8_t>(v1);
-        b[4 * g + 3] = static_cast<std::uint8_t>(v1 >> 8);
-      }
+      const std::uint8_t* group = in + Format::kBytes * g;
+      for (int k = 0; k < kPixels; ++k) put(kPixels * g + k, Format::Sample(group, k));
     }
-    if (width & 1) {
-      const std::size_t base = 3 * static_cast<std::size_t>(fullGroups);
-      const unsigned v = (At(in, base, stride) << 4) | (At(in, base + 2, stride) & 0x0Fu);
-      if constexpr (kWord) w[width - 1] = static_cast<std::uint16_t>(v);
-      if constexpr (kBytes) {
-        b[2 * width - 2] = static_cast<std::uint8_t>(v);
-        b[2 * width - 1] = static_cast<std::uint8_t>(v >> 8);
-      }
-    }
+    // The last, partial group of an odd width, its bytes past the row's end read as 0.
+    const std::size_t base = Format::kBytes * static_cast<std::size_t>(fullGroups);
+    std::uint8_t tail[Format::kBytes];
+    for (int i = 0; i < Format::kBytes; ++i) tail[i] = static_cast<std::uint8_t>(At(in, base + i, stride));
+    for (int x = kPixels * fullGroups; x < width; ++x) put(x, Format::Sample(tail, x % kPixels));
   }
 }
 
@@ -142,6 +113,37 @@ void ReduceWords(const std::uint16_t* in, std::uint8_t* out, std::size_t n) {
     Reduce44(in, out, n);
 }
 
+template <typename Format>
+void Unpack(const std::uint8_t* src, std::uint16_t* word, std::uint8_t* bytes, int width, int height) {
+  if (!src || (!word && !bytes) || width <= 0 || height <= 0) return;
+  const std::size_t work = Pixels(width, height) * 2;
+  if (word && bytes)
+    Split(height, work, [&](int a, int b) { UnpackRows<Format, true, true>(src, word, bytes, width, a, b); });
+  else if (word)
+    Split(height, work, [&](int a, int b) { UnpackRows<Format, true, false>(src, word, nullptr, width, a, b); });
+  else
+    Split(height, work, [&](int a, int b) { UnpackRows<Format, false, true>(src, nullptr, bytes, width, a, b); });
+}
+
+// The high 8 bits of each sample are the group's leading bytes as they stand.
+template <typename Format>
+void CompressToRaw8(const std::uint8_t* src, std::uint8_t* raw8, int width, int height, std::size_t stride) {
+  if (!Valid(src, raw8, width, height)) return;
+  constexpr int kPixels = Format::kPixels;
+  const int fullGroups = width / kPixels;
+  Split(height, Pixels(width, height), [&](int first, int end) {
+    for (int y = first; y < end; ++y) {
+      const std::uint8_t* in = src + static_cast<std::size_t>(y) * stride;
+      std::uint8_t* out = raw8 + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+      int g = Format::Compress(in, out, fullGroups);
+      for (; g < fullGroups; ++g) std::memcpy(out + kPixels * g, in + Format::kBytes * g, kPixels);
+      const std::size_t base = Format::kBytes * static_cast<std::size_t>(fullGroups);
+      for (int x = kPixels * fullGroups; x < width; ++x)
+        out[x] = static_cast<std::uint8_t>(At(in, base + x % kPixels, stride));
+    }
+  });
+}
+
 }  // namespace
 
 std::size_t MipiRaw10Stride(int width) {
@@ -152,60 +154,19 @@ std::size_t MipiRaw10Stride(int width) {
 std::size_t MipiRaw12Stride(int width) { return (3 * static_cast<std::size_t>(std::max(width, 0))) >> 1; }
 
 void UnpackMipiRaw10(const std::uint8_t* src, std::uint16_t* word, std::uint8_t* bytes, int width, int height) {
-  if (!src || (!word && !bytes) || width <= 0 || height <= 0) return;
-  const std::size_t work = Pixels(width, height) * 2;
-  if (word && bytes)
-    Split(height, work, [&](int a, int b) { Raw10Rows<true, true>(src, word, bytes, width, a, b); });
-  else if (word)
-    Split(height, work, [&](int a, int b) { Raw10Rows<true, false>(src, word, nullptr, width, a, b); });
-  else
-    Split(height, work, [&](int a, int b) { Raw10Rows<false, true>(src, nullptr, bytes, width, a, b); });
+  Unpack<Raw10>(src, word, bytes, width, height);
 }
 
 void UnpackMipiRaw12(const std::uint8_t* src, std::uint16_t* word, std::uint8_t* bytes, int width, int height) {
-  if (!src || (!word && !bytes) || width <= 0 || height <= 0) return;
-  const std::size_t work = Pixels(width, height) * 2;
-  if (word && bytes)
-    Split(height, work, [&](int a, int b) { Raw12Rows<true, true>(src, word, bytes, width, a, b); });
-  else if (word)
-    Split(height, work, [&](int a, int b) { Raw12Rows<true, false>(src, word, nullptr, width, a, b); });
-  else
-    Split(height, work, [&](int a, int b) { Raw12Rows<false, true>(src, nullptr, bytes, width, a, b); });
+  Unpack<Raw12>(src, word, bytes, width, height);
 }
 
 void MipiRaw10ToRaw8(const std::uint8_t* src, std::uint8_t* raw8, int width, int height, std::size_t srcStride) {
-  if (!Valid(src, raw8, width, height)) return;
-  const std::size_t stride = srcStride ? srcStride : MipiRaw10Stride(width);
-  const int fullGroups = width / 4;
-  Split(height, Pixels(width, height), [&](int first, int end) {
-    for (int y = first; y < end; ++y) {
-      const std::uint8_t* in = src + static_cast<std::size_t>(y) * stride;
-      std::uint8_t* out = raw8 + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-      int g = simd::CompressRaw10Groups(in, out, fullGroups);
-      for (; g < fullGroups; ++g) std::memcpy(out + 4 * g, in + 5 * g, 4);
-      const std::size_t base = 5 * static_cast<std::size_t>(fullGroups);
-      for (int x = 4 * fullGroups; x < width; ++x)
-        out[x] = static_cast<std::uint8_t>(At(in, base + (x & 3), stride));
-    }
-  });
+  CompressToRaw8<Raw10>(src, raw8, width, height, srcStride ? srcStride : MipiRaw10Stride(width));
 }
 
 void MipiRaw12ToRaw8(const std::uint8_t* src, std::uint8_t* raw8, int width, int height) {
-  if (!Valid(src, raw8, width, height)) return;
-  const std::size_t stride = MipiRaw12Stride(width);
-  const int fullGroups = width / 2;
-  Split(height, Pixels(width, height), [&](int first, int end) {
-    for (int y = first; y < end; ++y) {
-      const std::uint8_t* in = src + static_cast<std::size_t>(y) * stride;
-      std::uint8_t* out = raw8 + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-      int g = simd::CompressRaw12Groups(in, out, fullGroups);
-      for (; g < fullGroups; ++g) {
-        out[2 * g] = in[3 * g];
-        out[2 * g + 1] = in[3 * g + 1];
-      }
-      if (width & 1) out[width - 1] = static_cast<std::uint8_t>(At(in, 3 * static_cast<std::size_t>(fullGroups), stride));
-    }
-  });
+  CompressToRaw8<Raw12>(src, raw8, width, height, MipiRaw12Stride(width));
 }
 
 void WordToBytes(const std::uint16_t* word, std::uint8_t* bytes, int width, int height, std::uint8_t highMask) {
