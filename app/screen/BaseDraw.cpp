@@ -228,9 +228,22 @@ void CBaseDraw::DrawPlatformInfo() {
   const double scale = std::max({1.0, static_cast<double>(ink.width() + kInfoMargin) / width(),
                                  static_cast<double>(ink.height() + kInfoMargin) / height()});
   client = QrvRect{0, 0, static_cast<int>(std::ceil(width() * scale)), static_cast<int>(std::ceil(height() * scale))};
-  if (scale > 1.0) info();
+  info();
+  m_infoPicture = QSize(client.right, client.bottom);
+  m_infoShare = static_cast<double>(ink.height() + kInfoMargin) / client.bottom;
   client = shown;
   OutDraw();
+}
+
+// The lines are shown until the library holds another picture for the view (its first frame).
+int CBaseDraw::PlatformInfoHeight() const {
+  port::Surface* picture = m_record != nullptr ? m_record->m_hMemDC[0] : nullptr;
+  if (m_infoPicture.isEmpty() || picture == nullptr) return 0;
+  {
+    const std::lock_guard lock(picture->Mutex());
+    if (QSize(picture->Width(), picture->Height()) != m_infoPicture) return 0;
+  }
+  return static_cast<int>(std::ceil(m_infoShare * height()));
 }
 
 // The picture is read once to size the buffer; the library's reader fills it with its rows bottom-up.
@@ -291,6 +304,7 @@ SiteOverlayLayout CBaseDraw::OverlayLayout() const {
     request.detail = QString::fromStdString(m_detail);
     request.detailPixels = width() * m_detailFontSize / 12 / 100;
   }
+  request.reservedTop = PlatformInfoHeight();
   return LayOutSiteOverlays(size(), request);
 }
 

@@ -88,6 +88,8 @@ class CBaseDraw : public QWidget {
   void QueueRepaint();
   void OnFirstPaint();
   void DrawPlatformInfo();
+  // The height of the view's top band that site A's start-up lines take while they are shown, else 0.
+  int PlatformInfoHeight() const;
   void DrawCompanyPicture();
   void OutDraw();
   bool PanAllowed() const;
@@ -107,6 +109,9 @@ class CBaseDraw : public QWidget {
   QPointer<QLabel> m_zoomText;
   mutable std::mutex m_overlayLock;
   std::string m_captureName;
+  // Site A's start-up picture as the library holds it, and the share of its height its lines take (UI thread).
+  QSize m_infoPicture;
+  double m_infoShare = 0;
   std::string m_siteLabel;
   LabelStyle m_labelStyle;
   std::string m_headline;

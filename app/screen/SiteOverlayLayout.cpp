@@ -89,7 +89,8 @@ QFont OverlayFont(int pixelHeight) {
 
 SiteOverlayLayout LayOutSiteOverlays(QSize view, const SiteOverlayRequest& request) {
   SiteOverlayLayout layout;
-  const QRect area = QRect(QPoint(0, 0), view).adjusted(kEdge, kEdge, -kEdge, -kEdge);
+  QRect area = QRect(QPoint(0, 0), view).adjusted(kEdge, kEdge, -kEdge, -kEdge);
+  if (request.reservedTop > 0) area.setTop(std::max(area.top(), request.reservedTop + kGap));
   if (area.isEmpty()) return layout;
   const bool judged = !request.headline.isEmpty();
   // Beside a judgement the label takes at most a third of the height, so that the judgement keeps room.

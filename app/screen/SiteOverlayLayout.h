@@ -1,5 +1,6 @@
 #pragma once
-// Where a site view's overlay texts go. The site label keeps the place the layout's alignment gives it; the
+// Where a site view's overlay texts go. A band along the view's top that already shows text of the picture
+// (site A's start-up lines) is left alone. The site label keeps the place the layout's alignment gives it; the
 // judgement and its description share the larger part of the view the label leaves free. Each text is made
 // smaller (the description also wrapped) until it fits its place, so that none covers another and none runs
 // past the view's edge, whatever size the view has.
@@ -30,6 +31,7 @@ struct SiteOverlayRequest {
   int headlinePixels = 0;
   QString detail;
   int detailPixels = 0;
+  int reservedTop = 0;  // height of the band along the top that the overlays leave free
 };
 
 // The heavy face every overlay text is drawn in.

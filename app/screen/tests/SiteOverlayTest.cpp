@@ -99,6 +99,14 @@ TEST(SiteOverlayTest, TheJudgementKeepsItsSizeWhereThereIsRoomAndTheLabelItsPlac
   EXPECT_EQ(alone.headline.font.pixelSize(), 100);
   EXPECT_NEAR(alone.headline.box.center().y(), view.height() / 2, 2) << "alone, the judgement is in the middle";
 
+  SiteOverlayRequest underLines{"A", 50, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, "FAIL", 100, "Focus NG (5)", 40};
+  underLines.reservedTop = 150;
+  const SiteOverlayLayout belowLines = LayOutSiteOverlays(view, underLines);
+  for (const OverlayText* text : {&belowLines.label, &belowLines.headline, &belowLines.detail}) {
+    ASSERT_FALSE(text->box.isEmpty()) << text->text.toStdString();
+    EXPECT_GT(text->box.top(), 150) << text->text.toStdString() << " covers the picture's own lines";
+  }
+
   const SiteOverlayLayout topLeft = LayOutSiteOverlays(
       view, SiteOverlayRequest{"A", 50, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, "PASS", 100, "", 0});
   EXPECT_EQ(topLeft.label.font.pixelSize(), 50);

@@ -411,16 +411,29 @@ TEST(SiteViewsTest, PlatformInformationIsWholeInSiteAsViewAtEveryLayout) {
       picture = view.Surface()->Image().copy();
     }
     ASSERT_EQ(picture.size(), view.size());
-    int inked = 0;
+    int inked = 0, lowest = 0;
     for (int y = 0; y < picture.height(); ++y) {
       for (int x = 0; x < picture.width(); ++x) {
         if (!Inked(picture.pixelColor(x, y))) continue;
         ++inked;
+        lowest = y;
         ASSERT_LT(x, picture.width() - 3) << "a line runs into the right edge at row " << y;
         ASSERT_LT(y, picture.height() - 3) << "a line runs into the bottom edge at column " << x;
       }
     }
     EXPECT_GT(inked, 500) << "the lines are there";
+    EXPECT_GT(inked, picture.width() * picture.height() / 1000) << "the lines are not shrunk away";
+
+    // A judgement and the site letter keep clear of the lines.
+    view.SetSiteLabelSwitch(true);
+    view.DrawSiteLabel();
+    view.DrawResultText(5, "Dll path FAIL");
+    const SiteOverlayLayout overlays = view.OverlayLayout();
+    for (const OverlayText* text : {&overlays.label, &overlays.headline, &overlays.detail}) {
+      EXPECT_FALSE(text->box.isEmpty()) << text->text.toStdString();
+      EXPECT_GT(text->box.top(), lowest) << text->text.toStdString() << " covers the lines";
+    }
+    station.WaitFor([] { return false; }, std::chrono::milliseconds(100));
     qrv::test::SaveScreenshot(window, std::string("main_window_platform_information_") + layout.sites + "_sites_mode_" +
                                           layout.drawMode);
     window.RequestExit();
