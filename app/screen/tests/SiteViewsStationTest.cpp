@@ -102,6 +102,12 @@ std::vector<std::uint8_t> GradientFrame(int width, int height) {
   return frame;
 }
 
+// Four sites, each running TestItemA, shown one at a time (draw mode 3).
+void SetUpTabView(SitePanelStation& station) {
+  station.WriteConfig("DRAW", "draw", "3");
+  station.RegisterItems(4, {"TestItemA.dll"});
+}
+
 int g_usbId = 0;
 int TestUsbId() { return g_usbId; }
 
@@ -200,8 +206,7 @@ TEST(SiteViewsTest, DraggingTheZoomSliderZoomsTheViewsAsItGoes) {
 
 TEST(SiteViewsTest, TabViewShowsOneSiteAtATime) {
   SitePanelStation station("4", "4");
-  station.WriteConfig("DRAW", "draw", "3");
-  station.RegisterItems(4, {"TestItemA.dll"});
+  SetUpTabView(station);
   const std::string controller = station.ModelFile("Controller.ini");
   // Every start applies the user's layout ([USER_INIT]) to the working one.
   for (const char* section : {"USER_INTERFACE", "USER_INIT"}) {
@@ -445,8 +450,7 @@ TEST(SiteViewsTest, PlatformInformationIsWholeInSiteAsViewAtEveryLayout) {
 // the other layouts do.
 TEST(SiteViewsTest, TabViewShowsEachSitesTimeAndAveragesAfterItsRuns) {
   SitePanelStation station("4", "4");
-  station.WriteConfig("DRAW", "draw", "3");
-  station.RegisterItems(4, {"TestItemA.dll"});
+  SetUpTabView(station);
   CQRVBaseDlg window;
   ShowAndPaint(station, window);
   DynamicDlg& panel = *window.SitePanel();
