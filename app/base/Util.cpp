@@ -51,6 +51,10 @@ int WriteIniString(const char* section, const char* key, const char* value, cons
   return util::ini::WriteText(ProgramFilePath(relativePath), section, key, value);
 }
 
+int WriteIniStrings(const char* section, const port::ini::KeyValues& values, const std::string& relativePath) {
+  return util::ini::WriteTexts(ProgramFilePath(relativePath), section, values);
+}
+
 int WriteIniInt(const char* section, const char* key, int value, const std::string& relativePath) {
   return util::ini::WriteInt(ProgramFilePath(relativePath), section, key, value);
 }

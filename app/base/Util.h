@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "port/ini.h"
 #include "port/registry.h"
 
 // Settings paths relative to the program folder are read through 260-byte buffers.
@@ -24,6 +25,8 @@ std::int64_t ReadIniInt64(const char* section, const char* key, std::int64_t def
                           const std::string& relativePath);
 int WriteIniString(const char* section, const char* key, const char* value, const std::string& relativePath);
 int WriteIniInt(const char* section, const char* key, int value, const std::string& relativePath);
+// Several keys of one section in one write of the file.
+int WriteIniStrings(const char* section, const port::ini::KeyValues& values, const std::string& relativePath);
 
 // "" when the file does not exist, "(null)" when it has no such version string.
 std::string GetVersionInfoString(const std::string& path, const char* name);

@@ -36,10 +36,12 @@ void MainScreenLayout::StoreCounts(int site) {
   const YieldCounts counts = m_models[static_cast<std::size_t>(site)]->Counts();
   const std::string config = ModelSettings::GetConfigIniPath();
   const std::string section = LotSection(site);
-  WriteIniInt(section.c_str(), "TOTAL", counts.total, config);
-  WriteIniInt(section.c_str(), "PASS", counts.pass, config);
-  WriteIniInt(section.c_str(), "FAIL", counts.fail, config);
-  WriteIniString(section.c_str(), "YIELD", FormatYield(counts.pass, counts.total).c_str(), config);
+  WriteIniStrings(section.c_str(),
+                  {{"TOTAL", std::to_string(counts.total)},
+                   {"PASS", std::to_string(counts.pass)},
+                   {"FAIL", std::to_string(counts.fail)},
+                   {"YIELD", FormatYield(counts.pass, counts.total)}},
+                  config);
 }
 
 void MainScreenLayout::LoadYieldCounts(bool reset) {
@@ -51,7 +53,7 @@ void MainScreenLayout::LoadYieldCounts(bool reset) {
     if (reset) {
       model.SetCounts({});
       m_times[static_cast<std::size_t>(site)] = {};
-      for (const char* key : {"TOTAL", "PASS", "FAIL", "YIELD"}) WriteIniInt(section.c_str(), key, 0, config);
+      WriteIniStrings(section.c_str(), {{"TOTAL", "0"}, {"PASS", "0"}, {"FAIL", "0"}, {"YIELD", "0"}}, config);
       continue;
     }
     model.SetCounts({ReadIniInt(section.c_str(), "TOTAL", 0, config), ReadIniInt(section.c_str(), "PASS", 0, config),
@@ -83,9 +85,10 @@ void MainScreenLayout::UpdateAverageTime(int site, const std::string& elapsedMs,
       times.threadTotalMs += std::atoll(elapsedMs.c_str());
       ++times.runs;
       const std::string config = ModelSettings::GetConfigIniPath();
-      WriteIniString(LotSection(site).c_str(), "DLL_TOTAL_TIME", std::to_string(times.itemTotalMs).c_str(), config);
-      WriteIniString(LotSection(site).c_str(), "THREAD_TOTAL_TIME", std::to_string(times.threadTotalMs).c_str(),
-                     config);
+      WriteIniStrings(LotSection(site).c_str(),
+                      {{"DLL_TOTAL_TIME", std::to_string(times.itemTotalMs)},
+                       {"THREAD_TOTAL_TIME", std::to_string(times.threadTotalMs)}},
+                      config);
     }
   }
   ShowAverages(site);

@@ -40,6 +40,13 @@ void BusyWait(Duration d) {
   while (RealNow() < until) std::this_thread::yield();
 }
 
+void PreciseWait(Duration d) {
+  constexpr Duration kSpin = std::chrono::microseconds(200);
+  const TimePoint until = Now() + d;
+  if (d > kSpin) Sleep(d - kSpin);
+  if (const Duration left = until - Now(); left > Duration::zero()) BusyWait(left);
+}
+
 void UseVirtualTime(bool on) {
   if (on == virtualMode.load()) return;
   // Virtual time starts at the real time, so time points taken before the switch stay comparable.

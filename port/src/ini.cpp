@@ -33,6 +33,15 @@ bool WriteString(const std::string& path, const char* section, const char* key, 
   });
 }
 
+bool WriteStrings(const std::string& path, const char* section, const KeyValues& values) {
+  if (!section || values.empty()) return false;
+  for (const auto& [key, value] : values)
+    if (key.empty()) return false;
+  return detail::Modify(path, [&](Document& doc) {
+    for (const auto& [key, value] : values) doc.Set(section, key, value);
+  });
+}
+
 std::vector<std::string> ReadKeys(const std::string& path, std::string_view section) {
   const detail::CachedLoad loaded = detail::LoadCached(path);
   if (loaded.result != detail::LoadResult::Loaded) return {};

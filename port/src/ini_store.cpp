@@ -108,11 +108,16 @@ bool Modify(const std::string& path, const std::function<void(Document&)>& chang
   if (!processLock.Held()) return false;
 
   Document doc;
-  if (Load(*target, doc) == LoadResult::Unreadable) return false;
+  const LoadResult loaded = Load(*target, doc);
+  if (loaded == LoadResult::Unreadable) return false;
+  const std::string before = loaded == LoadResult::Loaded ? doc.Serialize() : std::string();
   change(doc);
+  std::string text = doc.Serialize();
   RemoveStaleTemps(*target);
+  // A change that leaves the text as it was writes nothing: the file, its time and every reader's cache stay.
+  if (loaded == LoadResult::Loaded && text == before) return true;
   struct stat written {};
-  if (!ReplaceFile(*target, doc.Serialize(), written)) return false;
+  if (!ReplaceFile(*target, text, written)) return false;
   Remember(path, written, doc);
   return true;
 }

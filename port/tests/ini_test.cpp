@@ -111,6 +111,32 @@ TEST(IniTest, NullValueDeletesEveryCopyOfTheKey) {
   EXPECT_EQ(port::ini::ReadKeys(path, "Sensor"), (std::vector<std::string>{"Name", "Half", "Empty"}));
 }
 
+ino_t Inode(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0);
+  return info.st_ino;
+}
+
+// A write replaces the file with a new one; a write that leaves the text as it is replaces nothing, and several
+// keys of a section go in one replacement.
+TEST(IniTest, OnlyAWriteThatChangesTheTextReplacesTheFile) {
+  const qrv::test::TempDir dir;
+  const std::string path = dir.File("Config.ini");
+  WriteFile(path, "[LOT_COUNT_0]\nTOTAL=3\nPASS=2\n");
+  const ino_t original = Inode(path);
+  ASSERT_TRUE(port::ini::WriteString(path, "lot_count_0", "total", "3"));
+  ASSERT_TRUE(port::ini::WriteStrings(path, "LOT_COUNT_0", {{"PASS", "2"}}));
+  EXPECT_EQ(Inode(path), original);
+
+  ASSERT_TRUE(port::ini::WriteStrings(path, "LOT_COUNT_0", {{"TOTAL", "4"}, {"PASS", "3"}, {"YIELD", "75%"}}));
+  EXPECT_NE(Inode(path), original);
+  EXPECT_EQ(ReadFile(path), "[LOT_COUNT_0]\nTOTAL=4\nPASS=3\nYIELD=75%\n");
+
+  EXPECT_FALSE(port::ini::WriteStrings(path, "LOT_COUNT_0", {{"FAIL", "1"}, {"", "x"}}));
+  EXPECT_FALSE(port::ini::WriteStrings(path, "LOT_COUNT_0", {}));
+  EXPECT_EQ(port::ini::ReadString(path, "LOT_COUNT_0", "FAIL", "none"), "none") << "a refused batch writes no key";
+}
+
 TEST(IniTest, WriteCreatesTheFileButNotItsFolder) {
   const qrv::test::TempDir dir;
   EXPECT_TRUE(port::ini::WriteString(dir.File("new.ini"), "A", "B", "C"));

@@ -12,7 +12,6 @@ namespace board {
 namespace {
 
 // Bulk of a long wait sleeps; the last two milliseconds are spun for precision.
-constexpr double kSpinMs = 2.0;
 
 std::string OwnFolder() {
   Dl_info info{};
@@ -38,13 +37,8 @@ int32_t GetModuleFileVersion(const char* fileName, uint16_t* major, uint16_t* mi
 }  // namespace board
 
 int32_t pSleep(double ms) {
-  const auto start = port::clock::Now();
-  const auto elapsedMs = [&] { return std::chrono::duration<double, std::milli>(port::clock::Now() - start).count(); };
-  if (ms > board::kSpinMs) {
-    port::clock::Sleep(std::chrono::duration_cast<port::clock::Duration>(std::chrono::duration<double, std::milli>(ms - board::kSpinMs)));
-  }
-  const double left = ms - elapsedMs();
-  if (left > 0) port::clock::BusyWait(std::chrono::duration_cast<port::clock::Duration>(std::chrono::duration<double, std::milli>(left)));
+  port::clock::PreciseWait(
+      std::chrono::duration_cast<port::clock::Duration>(std::chrono::duration<double, std::milli>(ms)));
   return 1;
 }
 

@@ -87,21 +87,13 @@ int SetRanges(int32_t board, const int32_t* modes, int32_t commonMode) {
   return result;
 }
 
-void SettleBusy(bool busyWait) {
-  if (busyWait) {
-    port::clock::BusyWait(std::chrono::milliseconds(static_cast<int64_t>(kSettleMs)));
-  } else {
-    pSleep(kSettleMs);
-  }
-}
-
 // Supplies on (enabled ones) and the IO level; false at the first failure.
-bool PowerUp(int32_t board, const bool* enabled, const float* volts, float ioLevel, bool busyWait) {
+bool PowerUp(int32_t board, const bool* enabled, const float* volts, float ioLevel) {
   for (int i = 0; i < kSupplies; ++i) {
     if (enabled[i] && VKL_Program_PowerSetM(board, i, volts[i]) != 1) return false;
   }
   if (VKL_IOlevel_Set(board, ioLevel) != 1) return false;
-  SettleBusy(busyWait);
+  pSleep(kSettleMs);
   return true;
 }
 
@@ -119,7 +111,6 @@ struct OffsetRun {
   std::array<float, kSupplies> volts;
   float ioLevel;
   bool powerUp;
-  bool busyWait;
 };
 
 int32_t DynamicOffset(const OffsetRun& run) {
@@ -127,7 +118,7 @@ int32_t DynamicOffset(const OffsetRun& run) {
   bool switched = true;
   for (int i = 0; i < kSupplies; ++i) switched &= SetSwitch(run.board, i, 0) != 0;
   if (!switched) return -2;
-  if (run.powerUp && !PowerUp(run.board, run.enabled.data(), run.volts.data(), run.ioLevel, run.busyWait)) return 0;
+  if (run.powerUp && !PowerUp(run.board, run.enabled.data(), run.volts.data(), run.ioLevel)) return 0;
   for (int i = 0; i < kSupplies; ++i) {
     run.offset[i] = 0;
     if (!run.enabled[static_cast<size_t>(i)]) continue;
@@ -144,7 +135,7 @@ int32_t StandbyOffset(const OffsetRun& run) {
     SetSwitch(run.board, i, 1);
     SetSwitch(run.board, 8 + i, 0);
   }
-  if (run.powerUp && !PowerUp(run.board, run.enabled.data(), run.volts.data(), run.ioLevel, run.busyWait)) return 0;
+  if (run.powerUp && !PowerUp(run.board, run.enabled.data(), run.volts.data(), run.ioLevel)) return 0;
   bool timedOut = false;
   for (int i = 0; i < kSupplies; ++i) {
     run.offset[i] = 0;
@@ -164,14 +155,14 @@ int32_t StandbyOffset(const OffsetRun& run) {
 
 OffsetRun AllSupplies(int32_t board, int32_t* offset, std::array<float, kSupplies> volts, float ioLevel,
                       int32_t powerUp) {
-  OffsetRun run{board, offset, {}, volts, ioLevel, powerUp != 0, false};
+  OffsetRun run{board, offset, {}, volts, ioLevel, powerUp != 0};
   run.enabled.fill(true);
   return run;
 }
 
 OffsetRun EnabledSupplies(int32_t board, int32_t* offset, const int32_t* enable, const float* volts, float ioLevel,
                           int32_t powerUp) {
-  OffsetRun run{board, offset, {}, {}, ioLevel, powerUp != 0, true};
+  OffsetRun run{board, offset, {}, {}, ioLevel, powerUp != 0};
   for (int i = 0; i < kSupplies; ++i) {
     run.enabled[static_cast<size_t>(i)] = enable && enable[i] != 0;
     run.volts[static_cast<size_t>(i)] = volts ? volts[i] : 0.0f;

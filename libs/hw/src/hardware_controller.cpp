@@ -134,15 +134,13 @@ void HardwareController::CloseDaqDevices() {
 }
 
 void HardwareController::DelayMs(double ms) {
-  port::clock::BusyWait(std::chrono::duration_cast<port::clock::Duration>(
-      std::chrono::duration<double, std::milli>(ms)));
+  port::clock::PreciseWait(
+      std::chrono::duration_cast<port::clock::Duration>(std::chrono::duration<double, std::milli>(ms)));
 }
 
 void HardwareController::WaitPowerDelay(int ms) {
   if (ms <= 0) return;
-  const int capped = ms > 10000 ? 10000 : ms;
-  const auto start = port::clock::Now();
-  while (port::clock::ElapsedMs(start) < capped) port::clock::BusyWait(std::chrono::milliseconds(1));
+  port::clock::PreciseWait(std::chrono::milliseconds(ms > 10000 ? 10000 : ms));
 }
 
 void HardwareController::SiteLog(int site, const char* format, ...) {

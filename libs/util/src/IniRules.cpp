@@ -38,6 +38,11 @@ int WriteText(const std::string& path, const char* section, const char* key, con
   return port::ini::WriteString(path, section, key, value) ? 1 : 0;
 }
 
+int WriteTexts(const std::string& path, const char* section, const port::ini::KeyValues& values) {
+  if (!section || path.empty()) return 0;
+  return port::ini::WriteStrings(path, section, values) ? 1 : 0;
+}
+
 int WriteInt(const std::string& path, const char* section, const char* key, int value) {
   return WriteText(path, section, key, FormatC("%d", value).c_str());
 }

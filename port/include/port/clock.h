@@ -17,6 +17,9 @@ PORT_API void Sleep(Duration d);
 PORT_API void SleepMs(std::int64_t ms);
 // A short wait measured on the clock (busy in real time, instant in virtual time).
 PORT_API void BusyWait(Duration d);
+// A wait as exact as a busy wait that sleeps through all but its last fifth of a millisecond, so that sites waiting
+// for their modules at once leave the processor to those that work.
+PORT_API void PreciseWait(Duration d);
 
 PORT_API void UseVirtualTime(bool on);
 PORT_API bool IsVirtual();

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "port/export.h"
@@ -18,6 +19,10 @@ PORT_API std::string ReadString(const std::string& path, std::string_view sectio
 
 // key == nullptr deletes the whole section; value == nullptr deletes the key. Creates the file when needed.
 PORT_API bool WriteString(const std::string& path, const char* section, const char* key, const char* value);
+
+// Several keys of one section in one write, in the order given: one file replacement instead of one per key.
+using KeyValues = std::vector<std::pair<std::string, std::string>>;
+PORT_API bool WriteStrings(const std::string& path, const char* section, const KeyValues& values);
 
 // Every key of a section in file order (empty when the file or section is missing).
 PORT_API std::vector<std::string> ReadKeys(const std::string& path, std::string_view section);

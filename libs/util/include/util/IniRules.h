@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "port/ini.h"
+
 namespace util::ini {
 
 inline constexpr std::size_t kLibraryBuffer = 512;
@@ -24,5 +26,7 @@ int WriteText(const std::string& path, const char* section, const char* key, con
 int WriteInt(const std::string& path, const char* section, const char* key, int value);
 int WriteFloat(const std::string& path, const char* section, const char* key, float value);
 int WriteDouble(const std::string& path, const char* section, const char* key, double value);
+// Several keys of one section in one write; 1 on success, 0 on failure.
+int WriteTexts(const std::string& path, const char* section, const port::ini::KeyValues& values);
 
 }  // namespace util::ini
