@@ -316,9 +316,15 @@ void CBaseDraw::PaintOverlays(QPainter& painter) {
     labelColour = m_labelStyle.colour;
     judgementColour = m_headlineRed ? QColor(255, 0, 0) : QColor(0x1D, 0xDB, 0x16);
   }
+  // A thin halo of the opposite lightness keeps a text readable on any frame or picture behind it (a blue letter on
+  // the blue logo, green on a grey test chart).
   const auto draw = [&painter](const OverlayText& text, const QColor& colour) {
     if (text.box.isEmpty()) return;
     painter.setFont(text.font);
+    const int halo = std::max(1, text.font.pixelSize() / 24);
+    painter.setPen(colour.lightness() < 96 ? QColor(255, 255, 255, 200) : QColor(0, 0, 0, 200));
+    for (const QPoint offset : {QPoint(-halo, 0), QPoint(halo, 0), QPoint(0, -halo), QPoint(0, halo)})
+      painter.drawText(text.room.translated(offset), text.flags, text.text);
     painter.setPen(colour);
     painter.drawText(text.room, text.flags, text.text);
   };
