@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "port/clock.h"
+#include "port/text.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -125,6 +126,26 @@ int ListLogCount(const std::string& station, char site, const std::string& text)
       if (line.find(text) != std::string::npos) ++count;
   }
   return count;
+}
+
+std::string ModuleCode(int site, int module) { return port::Format("S%dM%03d", site, module); }
+
+std::vector<std::string> TestSiteModules(handler::HandlerPeer& peer, int server, int port, int modules,
+                                         const ResultCheck& check) {
+  if (!peer.Connect("127.0.0.1", port, kConnectMs))
+    return {port::Format("server %d: no connection on port %d", server, port)};
+  for (int module = 0; module < modules; ++module) {
+    for (const int site : {server, server + kServers}) {
+      handler::StartOfTest start;
+      start.site = site;
+      start.usb = server;
+      start.bcd = ModuleCode(site, module);
+      const std::optional<std::string> result = peer.RunTest(start, kResultMs);
+      if (!result) return {"no result for " + start.bcd};
+      if (std::string failure = check(site, module, *result); !failure.empty()) return {std::move(failure)};
+    }
+  }
+  return {};
 }
 
 }  // namespace qrv::test

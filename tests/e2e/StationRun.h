@@ -7,6 +7,9 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
+
+#include "handler/handler_peer.h"
 
 namespace qrv::test {
 
@@ -47,6 +50,18 @@ class StationProcess {
 // Runs drive(server) for servers 0 to count - 1, each on a thread of its own, and returns once all have ended.
 // The station's standard error is read all along, so that a full pipe never holds it up.
 void DriveServers(StationProcess& run, int count, const std::function<void(int server)>& drive);
+
+// The module a start names, so the result it echoes tells which site and which start it answers.
+std::string ModuleCode(int site, int module);
+
+// What a test makes of one result: "" when it is right, else why not.
+using ResultCheck = std::function<std::string(int site, int module, const std::string& result)>;
+
+// One handler link of the shipped models: connects `peer` to the port, then server i starts sites i and
+// i + kServers in turn, `modules` times each, every start after the result of the one before. Returns the
+// failures (no connection, a missing result, what `check` said), stopping at the first.
+std::vector<std::string> TestSiteModules(handler::HandlerPeer& peer, int server, int port, int modules,
+                                         const ResultCheck& check);
 
 // How many lines of a site's list logs (Log/ListLog/.../*_<site>.txt) in the station hold the text.
 int ListLogCount(const std::string& station, char site, const std::string& text);

@@ -34,7 +34,7 @@ using qrv::test::kSites;
 constexpr int kModulesPerSite = 50;
 
 // The module a start names, so the result it echoes tells which site and which start it answers.
-std::string ModuleCode(int site, int module) { return port::Format("S%dM%03d", site, module); }
+using qrv::test::ModuleCode;
 
 struct Outcome {
   std::vector<std::string> failures;

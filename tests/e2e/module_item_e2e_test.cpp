@@ -56,43 +56,28 @@ const FaultCase kCases[] = {
     {"OverCurrent", "over_current=1", 2, 108, "Current out of limit", "[ModuleTest] Fail : supply 1 draws "},
 };
 
-std::string ModuleCode(int site, int module) { return port::Format("S%dM%03d", site, module); }
-
 struct Outcome {
   std::vector<std::string> failures;
   int results = 0;
 };
 
-// One handler link: server i starts sites i and i + 4 in turn, each after the result of the one before.
+// Every result must be the site's: a pass on board 0, the fault's code and text on board 1.
 Outcome DriveServer(int server, int port, const FaultCase& c) {
   Outcome outcome;
   handler::HandlerPeer peer;
-  if (!peer.Connect("127.0.0.1", port, kConnectMs)) {
-    outcome.failures.push_back(port::Format("server %d: no connection on port %d", server, port));
-    return outcome;
-  }
-  for (int module = 0; module < c.modulesPerSite && outcome.failures.empty(); ++module) {
-    for (const int site : {server, server + kServers}) {
-      handler::StartOfTest start;
-      start.site = site;
-      start.usb = server;
-      start.bcd = ModuleCode(site, module);
-      const std::optional<std::string> result = peer.RunTest(start, kResultMs);
-      if (!result) {
-        outcome.failures.push_back("no result for " + start.bcd);
-        continue;
-      }
-      ++outcome.results;
-      const protocol::ProtocolPacket packet(*result);
-      const bool faulty = BoardOfSite(site) == 1;
-      const std::string wantRet = std::to_string(faulty ? c.code : 1);
-      const std::string wantMsg = faulty ? c.message : "PASS";
-      if (protocol::GetPacketField(packet.Data(), "RET") != wantRet ||
-          protocol::GetPacketField(packet.Data(), "MSG") != wantMsg ||
-          protocol::GetPacketField(packet.Data(), "BCD") != start.bcd)
-        outcome.failures.push_back("start " + start.bcd + " answered by " + *result + ", expected RET=" + wantRet);
-    }
-  }
+  outcome.failures =
+      qrv::test::TestSiteModules(peer, server, port, c.modulesPerSite, [&](int site, int module, const std::string& result) {
+        ++outcome.results;
+        const protocol::ProtocolPacket packet(result);
+        const bool faulty = BoardOfSite(site) == 1;
+        const std::string wantRet = std::to_string(faulty ? c.code : 1);
+        const std::string wantMsg = faulty ? c.message : "PASS";
+        if (protocol::GetPacketField(packet.Data(), "RET") == wantRet &&
+            protocol::GetPacketField(packet.Data(), "MSG") == wantMsg &&
+            protocol::GetPacketField(packet.Data(), "BCD") == qrv::test::ModuleCode(site, module))
+          return std::string();
+        return "start " + qrv::test::ModuleCode(site, module) + " answered by " + result + ", expected RET=" + wantRet;
+      });
   while (const std::optional<std::string> packet = peer.ServeNext(300)) {
     if (protocol::ProtocolPacket(*packet).IsCommand('R', "RET"))
       outcome.failures.push_back(port::Format("server %d: extra result ", server) + *packet);

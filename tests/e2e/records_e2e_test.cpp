@@ -91,7 +91,7 @@ Expected ExpectedRun(int site, int module) {
   return run;
 }
 
-std::string ModuleCode(int site, int module) { return port::Format("S%dM%03d", site, module); }
+using qrv::test::ModuleCode;
 
 // The yield text of the lot counts: the percentage in single precision, its first five characters, never
 // rounded, "100.0" as "100" and "0.000" as "0".
@@ -144,32 +144,19 @@ struct Received {
   std::map<std::pair<int, int>, std::pair<int, std::string>> results;  // (site, module) -> RET, MSG
 };
 
-// One handler link: server i starts sites i and i + 4 in turn, each after the result of the one before.
 Received DriveServer(int server, int port) {
   Received received;
   handler::HandlerPeer peer;
-  if (!peer.Connect("127.0.0.1", port, kConnectMs)) {
-    received.failures.push_back(port::Format("server %d: no connection on port %d", server, port));
-    return received;
-  }
-  for (int module = 0; module < kModules && received.failures.empty(); ++module) {
-    for (const int site : {server, server + kServers}) {
-      handler::StartOfTest start;
-      start.site = site;
-      start.usb = server;
-      start.bcd = ModuleCode(site, module);
-      const std::optional<std::string> result = peer.RunTest(start, kResultMs);
-      if (!result) {
-        received.failures.push_back("no result for " + start.bcd);
-        continue;
-      }
-      const protocol::ProtocolPacket packet(*result);
-      if (protocol::GetPacketField(packet.Data(), "BCD") != start.bcd)
-        received.failures.push_back("start " + start.bcd + " answered by " + *result);
-      received.results[{site, module}] = {std::atoi(protocol::GetPacketField(packet.Data(), "RET").c_str()),
-                                          protocol::GetPacketField(packet.Data(), "MSG")};
-    }
-  }
+  received.failures =
+      qrv::test::TestSiteModules(peer, server, port, kModules, [&](int site, int module, const std::string& result) {
+        const protocol::ProtocolPacket packet(result);
+        const std::string_view fields = packet.Data();
+        received.results[{site, module}] = {std::atoi(protocol::GetPacketField(fields, "RET").c_str()),
+                                            protocol::GetPacketField(fields, "MSG")};
+        return protocol::GetPacketField(fields, "BCD") == ModuleCode(site, module)
+                   ? std::string()
+                   : "start " + ModuleCode(site, module) + " answered by " + result;
+      });
   return received;
 }
 
