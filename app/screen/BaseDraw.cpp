@@ -321,10 +321,11 @@ void CBaseDraw::PaintOverlays(QPainter& painter) {
   const auto draw = [&painter](const OverlayText& text, const QColor& colour) {
     if (text.box.isEmpty()) return;
     painter.setFont(text.font);
-    const int halo = std::max(1, text.font.pixelSize() / 24);
+    const int halo = text.font.pixelSize() >= 24 ? 2 : 1;  // an outline, never a shadow beside the text
     painter.setPen(colour.lightness() < 96 ? QColor(255, 255, 255, 200) : QColor(0, 0, 0, 200));
-    for (const QPoint offset : {QPoint(-halo, 0), QPoint(halo, 0), QPoint(0, -halo), QPoint(0, halo)})
-      painter.drawText(text.room.translated(offset), text.flags, text.text);
+    for (int dx = -halo; dx <= halo; dx += halo)
+      for (int dy = -halo; dy <= halo; dy += halo)
+        if (dx != 0 || dy != 0) painter.drawText(text.room.translated(dx, dy), text.flags, text.text);
     painter.setPen(colour);
     painter.drawText(text.room, text.flags, text.text);
   };
