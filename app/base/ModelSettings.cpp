@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "ProgramFolder.h"
+#include "QRV_Types.h"
 #include "Util.h"
 #include "port/clock.h"
 #include "port/path.h"
@@ -69,6 +70,16 @@ int ModelSettings::ReadSiteCount(int defaultValue) { return ReadIniInt("SITE", "
 int ModelSettings::ReadPara(int defaultValue) { return ReadIniInt("PARA", "para", defaultValue, GetConfigIniPath()); }
 
 int ModelSettings::ReadDraw(int defaultValue) { return ReadIniInt("DRAW", "draw", defaultValue, GetConfigIniPath()); }
+
+int ModelSettings::UsableSiteCount(int configured, std::string* refusal) {
+  const int usable = std::clamp(configured, 1, kMaxSites);
+  if (usable != configured && refusal != nullptr)
+    *refusal = configured == -1
+                   ? port::Format("Config.ini [SITE] site is missing: the station runs %d site.", usable)
+                   : port::Format("Config.ini [SITE] site=%d is not a site count from 1 to %d: the station runs %d "
+                                  "site(s).", configured, kMaxSites, usable);
+  return usable;
+}
 
 std::string ModelSettings::ReadLineName() { return ReadLog("LineName", "0"); }
 

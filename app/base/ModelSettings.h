@@ -27,6 +27,9 @@ class ModelSettings {
   static int ReadSiteCount(int defaultValue = 1);
   static int ReadPara(int defaultValue = 1);
   static int ReadDraw(int defaultValue = 0);
+  // The site count the station runs for a configured one: 1 to kMaxSites. When the configured count is not
+  // usable and refusal is given, it receives the message that says so.
+  static int UsableSiteCount(int configured, std::string* refusal);
 
   // [LOG] keys. LineName, MachineName and the two log folders read "0" when missing; an existing key with
   // an empty value reads as empty text.

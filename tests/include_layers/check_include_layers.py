@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Fails when a layer of the main program includes a header of a layer above it, when the layers below the
-screen include a widget header, or when port/ (its headers and sources; its tests may use the test support) includes a header from outside itself.
+screen include a widget header, when a room of the screen includes a header of a room it may not see, or
+when port/ (its headers and sources; its tests may use the test support) includes a header from outside
+itself.
 
 Usage: check_include_layers.py <source root>    (prints each offending include line)
 """
@@ -15,6 +17,19 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 WIDGET_HEADER = re.compile(r"^(QtWidgets/.*|QApplication|QWidget|QDialog|QMainWindow|QFileDialog|QMessageBox|"
                            r"Q\w*(Widget|Dialog|Box|Edit|Button|Label|View|Bar|Layout))$")
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".cc"}
+# The screen's rooms and the rooms each may include besides its own: the controls see no window, a window
+# sees the controls (the layout editor also places the list log), the site panel every window, the main
+# window everything.
+WINDOW_ROOMS = {"logs", "settings", "items", "layout"}
+SCREEN_ROOMS = {
+    "widgets": set(),
+    "logs": {"widgets"},
+    "settings": {"widgets"},
+    "items": {"widgets"},
+    "layout": {"widgets", "logs"},
+    "panel": {"widgets"} | WINDOW_ROOMS,
+    "main": {"widgets", "panel"} | WINDOW_ROOMS,
+}
 
 
 def sources(folder):
@@ -52,6 +67,30 @@ def check_app(app):
     return problems
 
 
+def room_of(path, screen):
+    """The room of a file under the screen folder; None for the screen's tests and loose files."""
+    parts = path.relative_to(screen).parts
+    return parts[0] if len(parts) > 1 and parts[0] in SCREEN_ROOMS else None
+
+
+def check_screen_rooms(screen):
+    problems = []
+    owners = {}
+    for header in screen.rglob("*.h"):
+        room = room_of(header, screen)
+        if room is not None:
+            owners[header.name] = room
+    for path in sources(screen):
+        room = room_of(path, screen)
+        if room is None:
+            continue
+        for number, kind, name in includes(path):
+            owner = owners.get(pathlib.PurePosixPath(name).name) if kind == '"' else None
+            if owner is not None and owner != room and owner not in SCREEN_ROOMS[room]:
+                problems.append(f"{path}:{number}: the {room} room includes {name} of the {owner} room")
+    return problems
+
+
 def check_port(port):
     problems = []
     own = {p.relative_to(port / "include").as_posix() for p in (port / "include").rglob("*.h")}
@@ -65,7 +104,7 @@ def check_port(port):
 
 def main():
     root = pathlib.Path(sys.argv[1])
-    problems = check_app(root / "app") + check_port(root / "port")
+    problems = check_app(root / "app") + check_screen_rooms(root / "app" / "screen") + check_port(root / "port")
     for problem in problems:
         print(problem)
     return 1 if problems else 0

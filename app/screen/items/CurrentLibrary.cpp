@@ -4,8 +4,8 @@
 
 #include "CycleRunner.h"
 #include "GridCtrl.h"
+#include "ItemRegistration.h"
 #include "PlatformErrorLog.h"
-#include "SiteCtrl.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ std::vector<CurrentLibrary::SourceRow> CycleSources(const std::vector<CycleRow>&
 
 std::vector<CurrentLibrary::SourceRow> SiteSources(int site) {
   std::vector<CurrentLibrary::SourceRow> sources;
-  for (const ItemRow& row : CSiteCtrl::ReadSiteItems(site)) sources.push_back({row.item, row.dllName});
+  for (const ItemRow& row : ItemRegistration::ReadSiteItems(site)) sources.push_back({row.item, row.dllName});
   return sources;
 }
 

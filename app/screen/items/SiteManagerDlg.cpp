@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "DialogButtons.h"
-#include "DynamicDlg.h"
 #include "ModelSettings.h"
 #include "QRV_Types.h"
 #include "SiteDynamicDlg.h"
@@ -29,7 +28,7 @@ SiteManagerDlg::SiteManagerDlg(DllRegistrationLists::Guards guards, QWidget* par
   m_tab = new QTabWidget(this);
   m_tab->setObjectName("1210");
   // The sites the station runs, as the site panel counts them.
-  const int sites = DynamicDlg::UsableSiteCount(ModelSettings::ReadSiteCount(-1), nullptr);
+  const int sites = ModelSettings::UsableSiteCount(ModelSettings::ReadSiteCount(-1), nullptr);
   for (int site = 0; site < sites; ++site) {
     auto* page = new SiteDynamicDlg(SiteLetter(site), m_guards, m_tab);
     m_tab->addTab(page, QString::fromStdString(SiteNames::ReadSiteName(site)));

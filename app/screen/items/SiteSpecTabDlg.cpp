@@ -3,7 +3,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "DynamicDlg.h"
 #include "ModelSettings.h"
 #include "QRV_Types.h"
 #include "SiteNames.h"
@@ -23,7 +22,7 @@ SiteSpecTabDlg::~SiteSpecTabDlg() { ClearPages(); }
 
 void SiteSpecTabDlg::BuildPages() {
   ClearPages();
-  const int sites = DynamicDlg::UsableSiteCount(ModelSettings::ReadSiteCount(-1), nullptr);
+  const int sites = ModelSettings::UsableSiteCount(ModelSettings::ReadSiteCount(-1), nullptr);
   for (int site = 0; site < sites; ++site) {
     auto* page = new ItemSettingDlg(SiteLetter(site), m_links, m_tab);
     m_tab->addTab(page, QString::fromStdString(SiteNames::ReadSiteName(site)));

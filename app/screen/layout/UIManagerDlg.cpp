@@ -14,8 +14,8 @@
 #include <initializer_list>
 
 #include "ControllerIni.h"
-#include "DynamicDlg.h"
 #include "GridCtrl.h"
+#include "LayoutEditorHost.h"
 #include "UISubTabDlg.h"
 #include "Util.h"
 
@@ -57,7 +57,7 @@ void AddColumns(CGridCtrl* list, std::initializer_list<std::pair<const char*, in
 
 }  // namespace
 
-UIManagerDlg::UIManagerDlg(DynamicDlg& panel) : QDialog(&panel, Qt::Window), m_panel(panel) {
+UIManagerDlg::UIManagerDlg(LayoutEditorHost& panel) : QDialog(&panel.PanelWidget(), Qt::Window), m_panel(panel) {
   setObjectName("180");
   setWindowTitle("Controller Setting");
   CreateControls();

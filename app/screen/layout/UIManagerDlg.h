@@ -14,7 +14,7 @@
 #include "QRV_Types.h"
 
 class CGridCtrl;
-class DynamicDlg;
+class LayoutEditorHost;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -27,7 +27,7 @@ class UIManagerDlg : public QDialog {
  public:
   enum ViewSizeMode : int { kSmallSize = 0, kBigSize = 1, kFullShow = 2, kFullHide = 3, kUserSize = 4 };
 
-  explicit UIManagerDlg(DynamicDlg& panel);
+  explicit UIManagerDlg(LayoutEditorHost& panel);
 
   void OnInitDialog();
   // Reloads the window list and the control list from [USER_INTERFACE].
@@ -78,7 +78,6 @@ class UIManagerDlg : public QDialog {
   void WriteControlRows(const char* section);
   void PlaceWindows(const char* section);
   void WriteOptions(const char* section);
-  void RestyleScreen(const char* section);
   // The four numbers of a window-list row.
   QrvRect WindowRowRect(const char* key) const;
 
@@ -90,11 +89,10 @@ class UIManagerDlg : public QDialog {
   // Places the main window's frame (not its client area) at the rectangle.
   void PlaceMainWindow(const QRect& frame);
   void DockPanel(const QrvRect& sub);
-  void PlaceAndStyleControls();
   static QRect ToQRect(const QrvRect& rect);
   static QrvRect ToRect(const QRect& rect);
 
-  DynamicDlg& m_panel;
+  LayoutEditorHost& m_panel;
   std::atomic<int> m_errorListStandard{0};
   std::atomic<int> m_logMove{0};
   std::atomic<int> m_resultDraw{0};

@@ -4,8 +4,8 @@
 #include <QCheckBox>
 
 #include "ControllerIni.h"
-#include "DynamicDlg.h"
 #include "GridCtrl.h"
+#include "LayoutEditorHost.h"
 #include "IntegratedLog.h"
 #include "LayoutValueCheck.h"
 #include "UIManagerDlg.h"
@@ -34,7 +34,7 @@ bool UIManagerDlg::SaveControllerSettings(const char* section) {
   WriteControlRows(section);
   PlaceWindows(section);
   WriteOptions(section);
-  RestyleScreen(section);
+  m_panel.RestyleScreen(section);
   if (CIntegratedLog* listLog = m_panel.ListLogWindow()) listLog->SetLogMove(m_logMove.load());
   return true;
 }
@@ -112,18 +112,4 @@ void UIManagerDlg::WriteOptions(const char* section) {
                                             c[8].c_str());
     WriteIniString(section, (Text(m_fontList, row, 0) + "_FONT").c_str(), value.c_str(), path);
   }
-}
-
-void UIManagerDlg::RestyleScreen(const char* section) {
-  MainScreenLayout& layout = m_panel.Layout();
-  layout.ShowControls();
-  for (int site = 0; site < layout.GetSiteCount(); ++site) layout.StyleSiteMessage(section, site);
-  layout.ShowUserMsg(section);
-  layout.ShowInformationMsg(section);
-  layout.ShowFirmwareVersion(section);
-  layout.ShowItemVersion(section);
-  layout.StyleAverageThread(section);
-  layout.StyleAverageDll(section);
-  layout.StyleTimeCounter(section);
-  layout.PlaceControls();
 }

@@ -4,8 +4,8 @@
 #include <QScreen>
 
 #include "ControllerIni.h"
-#include "DynamicDlg.h"
 #include "GridCtrl.h"
+#include "LayoutEditorHost.h"
 #include "UIManagerDlg.h"
 #include "Util.h"
 
@@ -37,7 +37,7 @@ void UIManagerDlg::ApplyViewMode(int mode) {
     default:
       return;
   }
-  PlaceAndStyleControls();
+  m_panel.PlaceAndStyleControls();
 }
 
 void UIManagerDlg::ApplyPreset(const char* preset) {
@@ -80,14 +80,7 @@ void UIManagerDlg::ApplyFullScreen(int mode) {
   ControllerIni::WriteWindowLevel(mode);
 }
 
-void UIManagerDlg::PlaceAndStyleControls() {
-  MainScreenLayout& layout = m_panel.Layout();
-  layout.PlaceControls();
-  layout.ShowControls();
-  for (int site = 0; site < m_panel.SiteCount(); ++site) layout.StyleSiteMessage("USER_INIT", site);
-}
-
-QWidget* UIManagerDlg::MainWindow() const { return m_panel.parentWidget(); }
+QWidget* UIManagerDlg::MainWindow() const { return m_panel.PanelWidget().parentWidget(); }
 
 void UIManagerDlg::PlaceMainWindow(const QRect& frame) {
   QWidget* main = MainWindow();
@@ -101,8 +94,9 @@ void UIManagerDlg::DockPanel(const QrvRect& sub) {
   const QWidget* main = MainWindow();
   if (main == nullptr) return;
   const QrvRect docked = ControllerIni::DockedPanelRect(ToRect(main->frameGeometry()), sub);
-  m_panel.move(docked.left, docked.top);
-  m_panel.resize(std::max(1, docked.right - docked.left), std::max(1, docked.bottom - docked.top));
+  QWidget& panel = m_panel.PanelWidget();
+  panel.move(docked.left, docked.top);
+  panel.resize(std::max(1, docked.right - docked.left), std::max(1, docked.bottom - docked.top));
 }
 
 QRect UIManagerDlg::ToQRect(const QrvRect& rect) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "PanelOwner.h"
 #include "QRV_Types.h"
 
 class CBaseDraw;
@@ -17,7 +18,7 @@ class DynamicDlg;
 class ItemLibraryMap;
 class QTimer;
 
-class CQRVBaseDlg : public QDialog {
+class CQRVBaseDlg : public QDialog, public PanelOwner {
   Q_OBJECT
 
  public:
@@ -34,8 +35,8 @@ class CQRVBaseDlg : public QDialog {
   // WM_REF_AUTO_CHANGE: the close question becomes "Ref Auto Change?", then the window is asked to close.
   void OnRefAutoChange();
 
-  void SetMainTitle();
-  void SetViewZoom(int zoom);
+  void SetMainTitle() override;
+  void SetViewZoom(int zoom) override;
   void EnlargeSiteView(int site);
   void RestoreSiteViews();
   // The rectangle of a site's view in a client area of width x height; empty for layouts that do not exist.

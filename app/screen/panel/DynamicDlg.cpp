@@ -199,23 +199,13 @@ void DynamicDlg::ReadPlatformConfig() {
   m_nOverrideMode.store(static_cast<std::uint32_t>(ReadRecordIniInt("TestMode", "OverrideMode", 0, testMode)));
 }
 
-int DynamicDlg::UsableSiteCount(int configured, std::string* refusal) {
-  const int usable = std::clamp(configured, 1, kMaxSites);
-  if (usable != configured && refusal != nullptr)
-    *refusal = configured == -1
-                   ? port::Format("Config.ini [SITE] site is missing: the station runs %d site.", usable)
-                   : port::Format("Config.ini [SITE] site=%d is not a site count from 1 to %d: the station runs %d "
-                                  "site(s).", configured, kMaxSites, usable);
-  return usable;
-}
-
 void DynamicDlg::ReadSiteSettings() {
   StoreViewRects();
   m_hMainWnd = parentWidget();
   const std::string config = ModelSettings::GetConfigIniPath();
   m_nPara = static_cast<std::uint32_t>(ReadIniInt("PARA", "para", 1, config));
   std::string refusal;
-  const int sites = UsableSiteCount(ReadIniInt("SITE", "site", -1, config), &refusal);
+  const int sites = ModelSettings::UsableSiteCount(ReadIniInt("SITE", "site", -1, config), &refusal);
   if (!refusal.empty()) {
     LogPlatformError("%s [%d] ERROR : %s", __func__, __LINE__, refusal.c_str());
     port::MessageBox(refusal);

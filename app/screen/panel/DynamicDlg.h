@@ -27,6 +27,7 @@
 #include "CycleSettingManager.h"
 #include "ErrorList.h"
 #include "ExportedCallbacks.h"
+#include "LayoutEditorHost.h"
 #include "MainScreenLayout.h"
 #include "PlatformLoadlibrary.h"
 #include "QRV_PlatformMemory.h"
@@ -55,7 +56,8 @@ class QTimer;
 class SiteSpecTabDlg;
 class UIManagerDlg;
 
-class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, public ExportTarget {
+class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, public ExportTarget,
+                   public LayoutEditorHost {
   Q_OBJECT
 
  public:
@@ -84,15 +86,13 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   int DrawMode() const { return m_nDrawMode; }
   // The layout file's "Site", "Result Draw" and "Fps Draw" switches; the layout editor sets them while it runs.
   void ReadDrawOptions();
-  void SetDrawOptions(bool siteDraw, bool resultDraw, bool fpsDraw);
+  void SetDrawOptions(bool siteDraw, bool resultDraw, bool fpsDraw) override;
   bool SiteDrawOn() const { return m_bSiteDraw.load() != 0; }
   bool ResultDrawOn() const { return m_bResultDraw.load() != 0; }
   // UI thread: the handler link of every protocol server onto the panel.
   void RefreshHandlerLink();
   // The zoom slider and text follow a zoom set elsewhere (the main window's wheel).
   void ShowZoom(int zoom);
-  // A configured site count the station can run: 1 to kMaxSites. Anything else is refused with a reason.
-  static int UsableSiteCount(int configured, std::string* refusal);
   // "" on real boards; the QRV_SIM_BOARDS value when the station runs on simulated boards.
   static std::string SimulatedBoards();
 
@@ -248,10 +248,13 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // "Controller Setting": the editing mode on and the editor shown; false when there is no editor.
   bool OpenControllerSetting();
   // The editor closed: controls are no longer dragged.
-  void EndControllerSetting();
+  void EndControllerSetting() override;
   bool IsUiEditMode() const { return m_bUiEditMode.load() != 0; }
   UIManagerDlg* LayoutEditor() const;
-  CIntegratedLog* ListLogWindow() const;
+  CIntegratedLog* ListLogWindow() const override;
+  QWidget& PanelWidget() override;
+  void RestyleScreen(const char* section) override;
+  void PlaceAndStyleControls() override;
 
  protected:
   // Esc never closes the panel.

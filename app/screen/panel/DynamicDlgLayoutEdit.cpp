@@ -29,6 +29,29 @@ UIManagerDlg* DynamicDlg::LayoutEditor() const { return m_pUIManagerDlg.data(); 
 
 CIntegratedLog* DynamicDlg::ListLogWindow() const { return m_pIntegratedLog.data(); }
 
+QWidget& DynamicDlg::PanelWidget() { return *this; }
+
+void DynamicDlg::RestyleScreen(const char* section) {
+  MainScreenLayout& layout = m_Layout;
+  layout.ShowControls();
+  for (int site = 0; site < layout.GetSiteCount(); ++site) layout.StyleSiteMessage(section, site);
+  layout.ShowUserMsg(section);
+  layout.ShowInformationMsg(section);
+  layout.ShowFirmwareVersion(section);
+  layout.ShowItemVersion(section);
+  layout.StyleAverageThread(section);
+  layout.StyleAverageDll(section);
+  layout.StyleTimeCounter(section);
+  layout.PlaceControls();
+}
+
+void DynamicDlg::PlaceAndStyleControls() {
+  MainScreenLayout& layout = m_Layout;
+  layout.PlaceControls();
+  layout.ShowControls();
+  for (int site = 0; site < SiteCount(); ++site) layout.StyleSiteMessage("USER_INIT", site);
+}
+
 namespace {
 
 // The panel's own child under the point: the control that moves, whichever of its parts was hit.

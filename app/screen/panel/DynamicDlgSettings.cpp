@@ -2,10 +2,10 @@
 #include "CommunicationDlg.h"
 #include "ConfigDlg.h"
 #include "DynamicDlg.h"
+#include "PanelOwner.h"
 #include "ErrorCodeDlg.h"
 #include "MainScreenLayout.h"
 #include "ModelSettings.h"
-#include "QRVBaseDlg.h"
 #include "Util.h"
 #include "port/message_box.h"
 #include "port/text.h"
@@ -57,7 +57,7 @@ bool DynamicDlg::ReloadProtocolLibrary() {
 
 void DynamicDlg::ReloadConfig() {
   ReadPlatformConfig();
-  if (auto* mainWindow = qobject_cast<CQRVBaseDlg*>(parentWidget())) mainWindow->SetMainTitle();
+  if (auto* mainWindow = dynamic_cast<PanelOwner*>(parentWidget())) mainWindow->SetMainTitle();
   if (HardwareType == 1 && OnReadSpec != nullptr) OnReadSpec();
 }
 

@@ -62,7 +62,7 @@ void DynamicDlg::ShowSiteView(int site) {
   }
 }
 
-std::vector<ItemRow> DynamicDlg::LoadSiteItems(int site) { return CSiteCtrl::ReadSiteItems(site); }
+std::vector<ItemRow> DynamicDlg::LoadSiteItems(int site) { return ItemRegistration::ReadSiteItems(site); }
 
 int DynamicDlg::GetRetryCount(int site, int entryIndex) { return ItemRegistration::GetRetryCount(site, entryIndex); }
 

@@ -8,8 +8,8 @@
 #include "BaseDraw.h"
 #include "ControllerIni.h"
 #include "DynamicDlg.h"
+#include "PanelOwner.h"
 #include "FontStatic.h"
-#include "QRVBaseDlg.h"
 #include "SiteCtrl.h"
 #include "StaticImage.h"
 #include "port/text.h"
@@ -113,7 +113,7 @@ void DynamicDlg::TabFollowPass() {
 void DynamicDlg::ApplyZoom() {
   const int zoom = m_sliderZoom->value() + 100;
   m_stZoom->setText(QString::number(zoom) + "%");
-  if (auto* mainWindow = qobject_cast<CQRVBaseDlg*>(parentWidget()))
+  if (auto* mainWindow = dynamic_cast<PanelOwner*>(parentWidget()))
     mainWindow->SetViewZoom(zoom);
   else if (SetZoom != nullptr)
     SetZoom(zoom);

@@ -74,28 +74,9 @@ void CSiteCtrl::InitColumns() {
   InsertColumn(kColBreak, QStringLiteral("Test Break"), Qt::AlignLeft, 0);
 }
 
-std::vector<ItemRow> CSiteCtrl::ReadSiteItems(int site) {
-  std::vector<ItemRow> rows;
-  if (!IsValidSite(site)) return rows;
-  const std::string dllFolder = port::JoinPath(ProgramFolder::Root(), "Dll");
-  const std::vector<DllEntry> entries = ItemRegistration::ReadSiteEntries(site);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].checked == 0) continue;
-    const std::string file = port::JoinPath(dllFolder, entries[i].dll);
-    ItemRow row;
-    row.item = GetVersionInfoString(file, "ItemName");
-    row.versionIndex = ItemRegistration::ReadPinnedIndexText(site, row.item);
-    row.dllName = entries[i].dll;
-    row.productVersion = GetVersionInfoString(file, "ProductVersion");
-    row.entryIndex = static_cast<int>(i);
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
 void CSiteCtrl::LoadSiteItems() {
   m_link->versionsStale = true;
-  std::vector<ItemRow> rows = ReadSiteItems(m_site);
+  std::vector<ItemRow> rows = ItemRegistration::ReadSiteItems(m_site);
   if (m_model) {
     m_model->SetRows(std::move(rows));
     return;

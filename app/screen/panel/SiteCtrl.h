@@ -59,10 +59,6 @@ class CSiteCtrl : public CGridCtrl {
   void LoadSiteItems();
   void SetRowResult(int row, int state, std::string code, std::string message, int redraw);
 
-  // The rows of a site's checked registration entries, "Ready", with item name, pinned position and
-  // product version read from the item files in the Dll folder.
-  static std::vector<ItemRow> ReadSiteItems(int site);
-
   // For SiteModel::SetUpdateHook (alone or combined with other views' hooks): queues one repaint from the
   // model on the UI thread; calls while one is queued add nothing. Safe after the list is gone.
   std::function<void()> UpdateHook() const;

@@ -4,8 +4,10 @@
 
 #include "ModelSettings.h"
 #include "PlatformErrorLog.h"
+#include "ProgramFolder.h"
 #include "QRV_Types.h"
 #include "Util.h"
+#include "port/path.h"
 #include "port/text.h"
 #include "util/CLocale.h"
 
@@ -77,6 +79,25 @@ std::vector<DllEntry> ItemRegistration::ReadSiteEntries(int site) {
   std::vector<DllEntry> entries(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) ReadDllEntry(i, section, entries[i].dll, entries[i].retry, entries[i].checked);
   return entries;
+}
+
+std::vector<ItemRow> ItemRegistration::ReadSiteItems(int site) {
+  std::vector<ItemRow> rows;
+  if (!IsValidSite(site)) return rows;
+  const std::string dllFolder = port::JoinPath(ProgramFolder::Root(), "Dll");
+  const std::vector<DllEntry> entries = ReadSiteEntries(site);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].checked == 0) continue;
+    const std::string file = port::JoinPath(dllFolder, entries[i].dll);
+    ItemRow row;
+    row.item = GetVersionInfoString(file, "ItemName");
+    row.versionIndex = ReadPinnedIndexText(site, row.item);
+    row.dllName = entries[i].dll;
+    row.productVersion = GetVersionInfoString(file, "ProductVersion");
+    row.entryIndex = static_cast<int>(i);
+    rows.push_back(std::move(row));
+  }
+  return rows;
 }
 
 int ItemRegistration::GetRetryCount(int site, int entry) {

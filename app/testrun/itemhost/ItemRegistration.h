@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "SiteModel.h"
+
 struct DllEntry {
   std::string dll;    // file name in the Dll folder, without a folder
   int checked = 0;    // not 0: part of the site's test
@@ -42,6 +44,9 @@ class ItemRegistration {
   static int ReadEntryCount(int site);
   // Every entry of the site, checked or not, in run order.
   static std::vector<DllEntry> ReadSiteEntries(int site);
+  // The item-list rows of the site's checked entries, "Ready", with item name, pinned position and product
+  // version read from the item files in the Dll folder.
+  static std::vector<ItemRow> ReadSiteItems(int site);
   // The retry text of the entry as a number (empty or not a number: 0).
   static int GetRetryCount(int site, int entry);
 
