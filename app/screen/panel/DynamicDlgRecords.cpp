@@ -20,7 +20,6 @@
 #include "ProgramFolder.h"
 #include "SiteLogTab.h"
 #include "SiteNames.h"
-#include "TicTimeDlg.h"
 #include "TestLogCsv.h"
 #include "Util.h"
 #include "port/path.h"
@@ -105,13 +104,6 @@ int DynamicDlg::OpenCycleManager() {
   m_nSendResultMode.store(ReadIniInt("CYCLE_SEND_RESULT", "check", 0, cycleini::CyclePath()));
   if (FreeLibrary()) LoadLibrary();
   return result;
-}
-
-void DynamicDlg::OpenTicTimeDlg() {
-  if (!m_pTicTimeDlg) m_pTicTimeDlg = new TicTimeDlg(this);
-  m_pTicTimeDlg->hide();
-  m_pTicTimeDlg->show();
-  m_pTicTimeDlg->raise();
 }
 
 TestLogCsv* DynamicDlg::TestLog(int site) const {

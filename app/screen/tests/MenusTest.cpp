@@ -21,8 +21,10 @@
 #include "QRV_InterFace_SW.h"
 #include "QRVBaseDlg.h"
 #include "SiteCtrl.h"
+#include "SiteLogTab.h"
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
+#include "TicTimeDlg.h"
 #include "port/ini.h"
 #include "port/message_box.h"
 #include "port/registry.h"
@@ -427,6 +429,18 @@ TEST_F(MenusTest, UserSpecOpensTheModelsLibraryAndRefusesANameOutsideTheDllFolde
 }
 
 // Image Fit: the zoom back to 100 on the panel and the views; Show ListBox brings up the list log.
+// "Test Log Info" brings up the per-site "Test Log"; the single-list window of that name is never made.
+TEST_F(MenusTest, TestLogInfoShowsThePerSiteTestLogAndMakesNoSingleListWindow) {
+  CQRVBaseDlg window;
+  DynamicDlg& panel = *window.SitePanel();
+  window.MenuBar()->Action(kTestLogInfo)->trigger();
+  SitePanelStation::ProcessEvents();
+  ASSERT_NE(panel.TestLogWindow(), nullptr);
+  EXPECT_TRUE(panel.TestLogWindow()->isVisible());
+  for (QWidget* widget : QApplication::allWidgets())
+    EXPECT_EQ(qobject_cast<TicTimeDlg*>(widget), nullptr) << "a TicTimeDlg was made";
+}
+
 TEST_F(MenusTest, ImageFitAndShowListBox) {
   CQRVBaseDlg window;
   DynamicDlg& panel = *window.SitePanel();
