@@ -63,6 +63,12 @@ bool AppendLine(const std::string& path, std::string_view line, const std::funct
   return WriteAll(file.get(), line);
 }
 
+bool AppendToExisting(const std::string& path, std::string_view text) {
+  const std::lock_guard guard(FileLock(path));
+  const Descriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+  return file.get() >= 0 && WriteAll(file.get(), text);
+}
+
 std::string SafeFileNamePart(std::string_view text, std::size_t maxLength) {
   std::string safe;
   safe.reserve(std::min(text.size(), maxLength));

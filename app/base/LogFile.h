@@ -13,6 +13,9 @@ namespace logfile {
 bool AppendLine(const std::string& path, std::string_view line,
                 const std::function<std::string()>& header = {});
 
+// Appends to a file that exists already, without creating it. False when it is missing or cannot be written.
+bool AppendToExisting(const std::string& path, std::string_view text);
+
 // Text from outside (a lot number, a sub name, a site name) made fit to be one part of a file name:
 // path separators, control characters and the characters Windows forbids become '_', ".." cannot remain,
 // and the text is cut to maxLength bytes without splitting a UTF-8 character.

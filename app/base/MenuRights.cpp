@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "PlatformErrorLog.h"
 #include "Util.h"
 
 namespace menu_rights {
@@ -32,14 +31,14 @@ std::string DefaultFlags(const MenuPopup& group, const char* prefix) {
   return flags;
 }
 
-Field ParseField(const std::string& field) {
+bool FieldEnables(const std::string& field) {
   const char* begin = field.c_str();
   char* end = nullptr;
   errno = 0;
   const long value = std::strtol(begin, &end, 10);
-  if (end == begin) return {};
+  if (end == begin) return false;
   // A number too large for a long is still a number that is not zero.
-  return {value != 0 || errno == ERANGE, true};
+  return value != 0 || errno == ERANGE;
 }
 
 std::vector<bool> Read(const char* prefix, const MenuPopup& group) {
@@ -48,19 +47,8 @@ std::vector<bool> Read(const char* prefix, const MenuPopup& group) {
   const std::string value = ReadIniString(kSection, key.c_str(), defaults.c_str(), kSettingsFile);
   WriteIniString(kSection, key.c_str(), value.c_str(), kSettingsFile);
 
-  const std::size_t count = group.Commands().size();
-  std::vector<bool> flags(count);
-  bool bad = false;
-  for (std::size_t i = 0; i < count; ++i) {
-    const int index = static_cast<int>(i);
-    const Field field = ParseField(ExtractField(value, index, ';'));
-    if (!field.isNumber) bad = true;
-    flags[i] = field.isNumber ? field.enables : ParseField(ExtractField(defaults, index, ';')).enables;
-  }
-  if (bad)
-    LogPlatformError("[%s] %s = \"%s\" is too short or holds a flag that is not a number; those commands take "
-                     "their defaults \"%s\"",
-                     kSection, key.c_str(), value.c_str(), defaults.c_str());
+  std::vector<bool> flags(group.Commands().size());
+  for (std::size_t i = 0; i < flags.size(); ++i) flags[i] = FieldEnables(ExtractField(value, static_cast<int>(i), ';'));
   return flags;
 }
 

@@ -20,16 +20,12 @@ const char* PrefixOfLevel(unsigned level);
 // The group's flags as a station without rights of its own has them: "1;0;1;" and the like.
 std::string DefaultFlags(const MenuPopup& group, const char* prefix);
 
-// A field enables when its leading decimal integer is not zero; the second is false when it has no number.
-struct Field {
-  bool enables = false;
-  bool isNumber = false;
-};
-Field ParseField(const std::string& field);
+// A field enables when its leading decimal integer is not zero; one without a number greys.
+bool FieldEnables(const std::string& field);
 
-// The key's flags, one per command of the group. A field that is missing or holds no number takes the
-// default of its position (and the bad value is reported to the platform error log); the value read is
-// written back, so every key of the prefix exists after one read.
+// The key's flags, one per command of the group; a missing key takes the defaults. Rights fail closed: a
+// field that is missing, empty or holds no number greys its command. The value read is written back, so
+// every key of the prefix exists after one read.
 std::vector<bool> Read(const char* prefix, const MenuPopup& group);
 
 }  // namespace menu_rights

@@ -88,7 +88,7 @@ int CycleRunner::RunCycle(int list, int usb, int site, int lotTotal, int server)
   TestLogCsv* log = end && m_hooks.siteLog ? m_hooks.siteLog(site) : nullptr;
   CTimeCounter watch;
   watch.Start();
-  if (log != nullptr) log->SetCycleLogHeader();
+  if (log != nullptr && log->SetCycleLogHeader() && m_hooks.siteLogSection) m_hooks.siteLogSection(site);
   int board = usb;
   if (m_record.GetPara() == 1) board = m_record.GetUSBID != nullptr ? m_record.GetUSBID() : 0;
   if (end && m_record.HardwareType == kPowerDownHardware && m_record.PowerDownSequence != nullptr)

@@ -4,10 +4,20 @@
 #include <filesystem>
 
 #include "LogFile.h"
+#include "PlatformErrorLog.h"
 #include "port/path.h"
 #include "port/text.h"
 
-TestLogCsv::TestLogCsv(std::string siteName) : m_siteName(std::move(siteName)) {}
+namespace {
+
+// Failures are reported under the names of the test log page's operations, which service staff know.
+constexpr const char* kBodyFail = "Ploatform Log Body fail";
+constexpr const char* kEndFail = "Ploatform Log End ReadWrite fail";
+
+}  // namespace
+
+TestLogCsv::TestLogCsv(std::string siteName, std::function<TestLogPlace()> place)
+    : m_siteName(std::move(siteName)), m_place(std::move(place)) {}
 
 std::string TestLogCsv::FolderFor(const std::string& base, const std::tm& when) {
   return port::JoinPath(base, port::Format("Log/PlatformLog/%04d/%02d", when.tm_year + 1900, when.tm_mon + 1));
@@ -20,36 +30,46 @@ std::string TestLogCsv::FileFor(const std::string& folder, const std::tm& when, 
                                              logfile::SafeFileNamePart(lot).c_str()));
 }
 
-bool TestLogCsv::SetLogHeader(const std::string& base, const std::string& lot, const std::string& lineName,
-                              const std::string& machineName) {
+bool TestLogCsv::SetLogHeader() {
+  const TestLogPlace place = m_place();
   const std::time_t now = std::time(nullptr);
   std::tm when{};
   localtime_r(&now, &when);
-  const std::string folder = FolderFor(base, when);
+  const std::string folder = FolderFor(place.base, when);
   std::error_code error;
   std::filesystem::create_directories(folder, error);
+  const std::string path = FileFor(folder, when, m_siteName, place.lot);
   {
     const std::lock_guard lock(m_lock);
-    m_path = FileFor(folder, when, m_siteName, lot);
-    m_header = port::Format("Line Name - %s\r\nMachine Name - %s\r\n\r\n", lineName.c_str(), machineName.c_str()) +
-               ", Index, Item name, Code, Result, Message, reTryCount, Time(ms), Dll Name\r\n";
+    m_path = path;
   }
-  return Append("");
+  if (std::filesystem::exists(path, error)) return true;
+  const std::string header =
+      port::Format("Line Name - %s\r\nMachine Name - %s\r\n\r\n", place.lineName.c_str(), place.machineName.c_str()) +
+      ", Index, Item name, Code, Result, Message, reTryCount, Time(ms), Dll Name\r\n";
+  if (logfile::AppendLine(path, header)) return true;
+  LogPlatformError("%s [Line:%d] ERROR : Test log file create fail", "SiteLogCtrl::SetLogHeader", __LINE__);
+  return false;
 }
 
 bool TestLogCsv::SetLogBody(int row, int attempts, const ItemRow& item) {
+  StartFileWhenMissing();
   {
     const std::lock_guard lock(m_lock);
     m_itemTimeMs += std::atoi(item.tact.c_str());
   }
   return Append(port::Format(" , %d, %s, %s, %s, %s, %d, %s, %s\r\n", row, item.item.c_str(), item.code.c_str(),
                              item.result.c_str(), item.errorMsg.c_str(), attempts, item.tact.c_str(),
-                             item.dllName.c_str()));
+                             item.dllName.c_str()),
+                "SiteLogCtrl::SetLogBody", __LINE__, kBodyFail);
 }
 
-bool TestLogCsv::SetCycleLogHeader() { return Append(", Cycle End\r\n"); }
+bool TestLogCsv::SetCycleLogHeader() {
+  return Append(", Cycle End\r\n", "SiteLogCtrl::SetCycleLogHeader", __LINE__, kBodyFail);
+}
 
 bool TestLogCsv::SetCycleLogBody(int row, const CycleRow& cycle) {
+  StartFileWhenMissing();
   const int tact = std::atoi(cycle.tact.c_str());
   int own = 0;
   {
@@ -59,7 +79,8 @@ bool TestLogCsv::SetCycleLogBody(int row, const CycleRow& cycle) {
   }
   return Append(port::Format(" , %d, %s, %s, %s, %s, %s, %d, %s\r\n", row, cycle.item.c_str(), cycle.code.c_str(),
                              cycle.result.c_str(), cycle.errorMsg.c_str(), cycle.retryCount.c_str(), own,
-                             cycle.dllName.c_str()));
+                             cycle.dllName.c_str()),
+                "SiteLogCtrl::SetCycleLogBody", __LINE__, kBodyFail);
 }
 
 bool TestLogCsv::SetLogEnd(const TestLogEnd& end) {
@@ -69,27 +90,35 @@ bool TestLogCsv::SetLogEnd(const TestLogEnd& end) {
     const std::lock_guard lock(m_lock);
     itemMs = m_itemTimeMs;
     cycleMs = m_cycleTimeMs;
+  }
+  const bool written = Append(
+      port::Format(" %s, Test Start Time,%s\r\n, Barcode,%s\r\n, Para,%d\r\n, Result Handler Code, %d\r\n, MSG, "
+                   "%s\r\n, Result, %s\r\n, Test Item, %d, Cycle End, %d, Total Time, %d \r\n\r\n\r\n\r\n",
+                   end.lotTotal.c_str(), end.startStamp.c_str(), end.barcode.c_str(), end.para, end.resultCode,
+                   end.label.c_str(), end.pass ? "PASS" : "FAIL", itemMs, cycleMs, itemMs + cycleMs),
+      "SiteLogCtrl::SetLogEnd", __LINE__, kEndFail);
+  if (written) {
+    const std::lock_guard lock(m_lock);
     m_itemTimeMs = 0;
     m_cycleTimeMs = 0;
   }
-  return Append(port::Format(
-      " %s, Test Start Time,%s\r\n, Barcode,%s\r\n, Para,%d\r\n, Result Handler Code, %d\r\n, MSG, %s\r\n, Result, "
-      "%s\r\n, Test Item, %d, Cycle End, %d, Total Time, %d \r\n\r\n\r\n\r\n",
-      end.lotTotal.c_str(), end.startStamp.c_str(), end.barcode.c_str(), end.para, end.resultCode,
-      end.label.c_str(), end.pass ? "PASS" : "FAIL", itemMs, cycleMs, itemMs + cycleMs));
+  return written;
 }
 
 bool TestLogCsv::SetLogYieldEnd(const YieldCounts& counts, const std::string& yieldText) {
+  StartFileWhenMissing();
   return Append(port::Format("\r\n\r\n, Total: %d, Pass: %d, Fail: %d, Yield: %s", counts.total, counts.pass,
-                             counts.fail, yieldText.c_str()));
+                             counts.fail, yieldText.c_str()),
+                "SiteLogCtrl::SetLogYieldEnd", __LINE__, kEndFail);
 }
 
 bool TestLogCsv::SetLogErrorListEnd(const std::vector<ErrorListRow>& rows) {
+  StartFileWhenMissing();
   std::string text;
   for (const ErrorListRow& row : rows)
     text += port::Format("\r\n,Item Nmae : %s, Code : %s, Count : %d, Msg : %s", row.itemName.c_str(),
                          row.code.c_str(), row.count, row.msg.c_str());
-  return Append(text);
+  return Append(text, "SiteLogCtrl::SetLogErrorListEnd", __LINE__, kEndFail);
 }
 
 std::string TestLogCsv::Path() const {
@@ -107,16 +136,14 @@ int TestLogCsv::CycleTimeMs() const {
   return m_cycleTimeMs;
 }
 
-// Writes the header first whenever the file is new or empty (a file removed during the day starts again
-// with its header); false without a path or when the file cannot be written.
-bool TestLogCsv::Append(const std::string& text) {
-  std::string path;
-  std::string header;
-  {
-    const std::lock_guard lock(m_lock);
-    path = m_path;
-    header = m_header;
-  }
-  if (path.empty()) return false;
-  return logfile::AppendLine(path, text, [&header] { return header; });
+// A new day, a new lot or a file removed during the day: the file of now is started with its header.
+void TestLogCsv::StartFileWhenMissing() {
+  std::error_code error;
+  if (const std::string path = Path(); path.empty() || !std::filesystem::exists(path, error)) SetLogHeader();
+}
+
+bool TestLogCsv::Append(const std::string& text, const char* operation, int line, const char* failure) {
+  if (const std::string path = Path(); !path.empty() && logfile::AppendToExisting(path, text)) return true;
+  LogPlatformError("%s [Line:%d] ERROR : %s", operation, line, failure);
+  return false;
 }

@@ -59,16 +59,11 @@ TEST_F(MenuRightsTest, AFieldEnablesWhenItsLeadingIntegerIsNotZero) {
   struct Case {
     const char* field;
     bool enables;
-    bool isNumber;
   };
-  const Case cases[] = {{"1", true, true},    {"2", true, true},   {"-1", true, true}, {" 1", true, true},
-                        {"0", false, true},   {"00", false, true}, {"1x", true, true}, {"x", false, false},
-                        {"", false, false},   {" ", false, false}, {"99999999999999999999", true, true}};
-  for (const Case& c : cases) {
-    const menu_rights::Field field = menu_rights::ParseField(c.field);
-    EXPECT_EQ(field.enables, c.enables) << '"' << c.field << '"';
-    EXPECT_EQ(field.isNumber, c.isNumber) << '"' << c.field << '"';
-  }
+  const Case cases[] = {{"1", true},  {"2", true},   {"-1", true}, {" 1", true},  {"0", false},
+                        {"00", false}, {"1x", true}, {"x", false}, {"", false},   {" ", false},
+                        {"+", false}, {"99999999999999999999", true}};
+  for (const Case& c : cases) EXPECT_EQ(menu_rights::FieldEnables(c.field), c.enables) << '"' << c.field << '"';
 }
 
 TEST_F(MenuRightsTest, TheTablesHoldFortyThreeDistinctCommandsAndTheItemListsFour) {
@@ -109,9 +104,9 @@ TEST_F(MenuRightsTest, MissingKeysTakeTheDefaultsAndAreWrittenBack) {
   EXPECT_EQ(menu_rights::DefaultFlags(MainGroup("Cmd"), "EN_"), "1;1;1;1;1;1;1;1;1;");
 }
 
-// A value that is too short or holds a field without a number: those commands take their defaults, the
-// value stays as the station's engineer wrote it.
-TEST_F(MenuRightsTest, ShortOrGarbledValuesGiveTheDefaultsOfTheirPositions) {
+// Rights fail closed: whatever field is missing, empty or no number greys its command, even where the
+// prefix's default would enable it; the value stays as the station's engineer wrote it.
+TEST_F(MenuRightsTest, MissingEmptyOrGarbledFieldsGreyTheirCommands) {
   struct Case {
     const char* prefix;
     const char* group;
@@ -119,12 +114,17 @@ TEST_F(MenuRightsTest, ShortOrGarbledValuesGiveTheDefaultsOfTheirPositions) {
     std::vector<bool> flags;
   };
   const Case cases[] = {
-      {"OP_", "File", "0;1;", {false, true, true}},
-      {"OP_", "File", "0;0;0;", {false, false, false}},
-      {"OP_", "View", "x;1;", {false, true}},
-      {"MT_", "Cmd", "", std::vector<bool>(9, true)},
-      {"MT_", "View", "0;garbage", {false, true}},
-      {"EN_", "About", "2;-1;", {true, true}},
+      {"MT_", "File", "1;1;", {true, true, false}},                    // a field missing: the list is short
+      {"EN_", "File", "1;", {true, false, false}},                     // two fields missing
+      {"MT_", "Cmd", "", std::vector<bool>(9, false)},                 // an empty value
+      {"EN_", "View", ";1;", {false, true}},                           // an empty field
+      {"EN_", "View", "1; ;", {true, false}},                          // a blank field
+      {"EN_", "TestOption", "x;1;", {false, true}},                    // a field that is no number
+      {"MT_", "View", "1;garbage", {true, false}},                     // garbage in place of the last
+      {"EN_", "About", "yes", {false, false}},                         // a word for the whole list
+      {"EN_", "UserSpec", "+;", {false}},                              // a sign without digits
+      {"OP_", "File", "0;1;", {false, true, false}},                   // the Operator's default does not fill in
+      {"EN_", "About", "2;-1;", {true, true}},                         // numbers other than 1 still enable
       {"EN_", "FolderOpen", "0;0;0;0;0;0;0;1;1;1;", {false, false, false, false, false, false, false}},
   };
   for (const Case& c : cases) {

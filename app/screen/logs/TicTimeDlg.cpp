@@ -50,19 +50,28 @@ bool TicTimeDlg::SetLogHeader() {
   m_strPath = port::JoinPath(folder, port::Format("%04d_%02d_%02d_%s.csv", when.tm_year + 1900, when.tm_mon + 1,
                                                   when.tm_mday,
                                                   logfile::SafeFileNamePart(ModelSettings::ReadLotNumber()).c_str()));
-  return Append("", "TicTimeDlg::SetLogHeader", __LINE__, "Test log file create fail");
+  if (std::filesystem::exists(m_strPath, error)) return true;
+  const std::string config = ModelSettings::GetConfigIniPath();
+  const std::string header = port::Format("Line Name - %s\r\nMachine Name - %s\r\n\r\n",
+                                          ReadIniString("LOG", "LineName", "", config).c_str(),
+                                          ReadIniString("LOG", "MachineName", "", config).c_str()) +
+                             ", Index, Item name, Code, Result, Msg, reTryCount, Time(ms), Dll Name\r\n";
+  if (logfile::AppendLine(m_strPath, header)) return true;
+  LogPlatformError("%s [Line:%d] ERROR : Test log file create fail", "TicTimeDlg::SetLogHeader", __LINE__);
+  return false;
 }
 
-bool TicTimeDlg::SetLogBody(int row, int attempts, const ItemRow& item) {
-  if (m_strPath.empty()) SetLogHeader();
-  AddRow({QString::number(row), QString::fromStdString(item.item), QString::fromStdString(item.code),
-          QString::fromStdString(item.result), QString::fromStdString(item.errorMsg), QString::number(attempts),
-          QString::fromStdString(item.tact), QString::fromStdString(item.dllName)});
+bool TicTimeDlg::SetLogBody(int /*row*/, int attempts, const ItemRow& item) {
+  std::error_code error;
+  if (m_strPath.empty() || !std::filesystem::exists(m_strPath, error)) SetLogHeader();
+  const QString count = QString::number(m_grid->GetItemCount());
+  const QString tact = QString::fromStdString(item.tact);
+  AddRow({count, count, QString::fromStdString(item.code), QString::fromStdString(item.result),
+          QString::fromStdString(item.errorMsg), QString::number(attempts), tact, tact});
   m_nItemTime += std::atoi(item.tact.c_str());
-  return Append(port::Format(" , %d, %s, %s, %s, %s, %d, %s, %s\r\n", row, item.item.c_str(), item.code.c_str(),
-                             item.result.c_str(), item.errorMsg.c_str(), attempts, item.tact.c_str(),
-                             item.dllName.c_str()),
-                "TicTimeDlg::SetLogBody", __LINE__, "Ploatform Log Body fail");
+  if (!Append("", "TicTimeDlg::SetLogBody", __LINE__, "Ploatform Log Body fail")) return false;
+  m_nItemTime = 0;
+  return true;
 }
 
 bool TicTimeDlg::SetLogEnd(const std::string& first, int resultCode, const std::string& message, bool passed) {
@@ -73,15 +82,11 @@ bool TicTimeDlg::SetLogEnd(const std::string& first, int resultCode, const std::
   AddRow({"Result Handler Code", QString::number(resultCode)});
   AddRow({"Msg", QString::fromStdString(message)});
   AddRow({"Result", result});
-  if (m_strPath.empty()) SetLogHeader();
-  const bool written = Append(
+  return Append(
       port::Format(" %s, Total Time ,%s\r\n, Result Handler Code, %d\r\n, MSG, %s\r\n, Result, %s \r\n\r\n\r\n\r\n",
                    first.c_str(), total.toStdString().c_str(), resultCode, message.c_str(),
                    result.toStdString().c_str()),
       "TicTimeDlg::SetLogEnd", __LINE__, "Ploatform Log End ReadWrite fail");
-  // A lost end block keeps the time, so the next written block still carries it.
-  if (written) m_nItemTime = 0;
-  return written;
 }
 
 void TicTimeDlg::ClearLog() {
@@ -90,16 +95,11 @@ void TicTimeDlg::ClearLog() {
   m_nItemTime = 0;
 }
 
+// The body's check and the end block go to an existing file only; a missing one is reported.
 bool TicTimeDlg::Append(const std::string& text, const char* operation, int line, const char* failure) {
-  const std::string config = ModelSettings::GetConfigIniPath();
-  const bool written = !m_strPath.empty() && logfile::AppendLine(m_strPath, text, [&config] {
-    return port::Format("Line Name - %s\r\nMachine Name - %s\r\n\r\n",
-                        ReadIniString("LOG", "LineName", "", config).c_str(),
-                        ReadIniString("LOG", "MachineName", "", config).c_str()) +
-           ", Index, Item name, Code, Result, Msg, reTryCount, Time(ms), Dll Name\r\n";
-  });
-  if (!written) LogPlatformError("%s [Line:%d] ERROR : %s", operation, line, failure);
-  return written;
+  if (!m_strPath.empty() && logfile::AppendToExisting(m_strPath, text)) return true;
+  LogPlatformError("%s [Line:%d] ERROR : %s", operation, line, failure);
+  return false;
 }
 
 void TicTimeDlg::AddRow(const QStringList& cells) {

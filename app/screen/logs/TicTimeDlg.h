@@ -1,6 +1,7 @@
 #pragma once
-// "Test Log Info": the test log as one list without sites. Each item row goes to the grid and to the day's
-// and lot's CSV under the list-log folder; an end block closes a test with its total item time. UI thread only.
+// "Test Log Info": the test log as one list without sites, an earlier form of the per-site "Test Log" that no
+// menu opens. Its grid shows each item's timing; its CSV per day and lot under the list-log folder gets the
+// header and one end block per test. UI thread only.
 #include <QDialog>
 #include <string>
 
@@ -16,9 +17,10 @@ class TicTimeDlg : public QDialog {
 
   // Computes the file of today and the current lot; creates it with its header when it does not exist.
   bool SetLogHeader();
-  // The item row to the grid and the file; its Tact counts into the item time.
+  // The item's timing row to the grid. The file is only checked: no row goes into it, and the item time that
+  // the Tact added to starts again from 0 once the file opened.
   bool SetLogBody(int row, int attempts, const ItemRow& item);
-  // The end block with the item time; the item time starts again from 0.
+  // The end block with the item time, to the grid and to the file when it exists.
   bool SetLogEnd(const std::string& first, int resultCode, const std::string& message, bool passed);
   void ClearLog();
 

@@ -36,7 +36,6 @@
 #include "SiteRunHost.h"
 #include "TestLogCsv.h"
 #include "TestThread.h"
-#include "TicTimeDlg.h"
 #include "port/event.h"
 
 class CBaseDraw;
@@ -211,9 +210,6 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // "Current Library": the item-library window, brought to the front.
   void OpenCurrentLibrary();
   CurrentLibrary* CurrentLibraryWindow() const { return m_pCurrentLibrary; }
-  // The single-list test log window, "Test Log Info". (DynamicDlgRecords.cpp)
-  void OpenTicTimeDlg();
-  TicTimeDlg* TicTimeWindow() const { return m_pTicTimeDlg; }
   bool IsInitialised() const { return m_bInitialised; }
 
   // ---- item windows (DynamicDlgItemWindows.cpp)
@@ -388,7 +384,6 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   CommandMenuBar* m_menuBar = nullptr;
   QPointer<CPfMemoryDlg> m_pPfMemoryDlg;
   QPointer<CurrentLibrary> m_pCurrentLibrary;
-  QPointer<TicTimeDlg> m_pTicTimeDlg;
   QPointer<SiteSpecTabDlg> m_pSpecWindow;
   MainScreenLayout m_Layout;
   std::vector<CStaticImage*> m_vecResultImage;

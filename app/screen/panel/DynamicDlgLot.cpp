@@ -90,7 +90,8 @@ void DynamicDlg::ApplyPendingLot() {
     fromHandler = m_pendingLotFromHandler;
     m_pendingLot.reset();
   }
-  WriteLotEndSummaries();
+  // The operator closes a lot with "End", which writes its summaries; the handler's lot command has no "End".
+  if (fromHandler) WriteLotEndSummaries();
   port::CopyText(m_szLotNumber, lot);
   if (IniWrite_String != nullptr)
     IniWrite_String("LOT_NUMBER", "number", lot.c_str(), port::JoinPath(m_szModelPath, "Config.ini").c_str());

@@ -20,7 +20,6 @@
 #include "ProgramFolder.h"
 #include "SiteLogTab.h"
 #include "SiteNames.h"
-#include "TicTimeDlg.h"
 #include "TestLogCsv.h"
 #include "Util.h"
 #include "port/path.h"
@@ -49,10 +48,15 @@ void DynamicDlg::CreateRecordWindows() {
   const int sites = static_cast<int>(m_models.size());
   m_errorList = std::make_unique<ErrorList>(ModelSettings::GetConfigIniPath());
   m_errorList->Load();
+  const auto place = [this] {
+    const std::string config = ModelSettings::GetConfigIniPath();
+    return TestLogPlace{TestLogBase(), ModelSettings::ReadLotNumber(), ReadIniString("LOG", "LineName", "", config),
+                        ReadIniString("LOG", "MachineName", "", config)};
+  };
   std::vector<QString> names;
   for (int site = 0; site < sites; ++site) {
     const std::string name = SiteNames::ReadSiteName(site);
-    m_testLogs.push_back(std::make_unique<TestLogCsv>(name));
+    m_testLogs.push_back(std::make_unique<TestLogCsv>(name, place));
     names.push_back(QString::fromStdString(name));
   }
   m_pSiteLogTab = new SiteLogTab(this);
@@ -78,6 +82,10 @@ void DynamicDlg::CreateRecordWindows() {
   };
   hooks.report = [this](const std::string& message) { AddListLog(0, "Cycle.ini: " + message); };
   hooks.siteLog = [this](int site) { return TestLog(site); };
+  hooks.siteLogSection = [this](int site) {
+    PostLogRow(site, Cells({}));
+    PostLogRow(site, Cells({"Cycle End"}));
+  };
   m_cycles->SetHooks(std::move(hooks));
   m_cycles->ReadShowWindowFlags();
   m_cycles->LoadAllCycleLists(sites);
@@ -96,13 +104,6 @@ int DynamicDlg::OpenCycleManager() {
   m_nSendResultMode.store(ReadIniInt("CYCLE_SEND_RESULT", "check", 0, cycleini::CyclePath()));
   if (FreeLibrary()) LoadLibrary();
   return result;
-}
-
-void DynamicDlg::OpenTicTimeDlg() {
-  if (!m_pTicTimeDlg) m_pTicTimeDlg = new TicTimeDlg(this);
-  m_pTicTimeDlg->hide();
-  m_pTicTimeDlg->show();
-  m_pTicTimeDlg->raise();
 }
 
 TestLogCsv* DynamicDlg::TestLog(int site) const {
@@ -137,12 +138,7 @@ void DynamicDlg::PostLogRow(int site, const QStringList& cells) {
 }
 
 void DynamicDlg::SetLogHeader(int site) {
-  TestLogCsv* log = TestLog(site);
-  if (log == nullptr) return;
-  const std::string config = ModelSettings::GetConfigIniPath();
-  if (!log->SetLogHeader(TestLogBase(), ModelSettings::ReadLotNumber(),
-                         ReadIniString("LOG", "LineName", "", config), ReadIniString("LOG", "MachineName", "", config)))
-    Log(site, "Test log %s cannot be written", log->Path().c_str());
+  if (TestLogCsv* log = TestLog(site)) log->SetLogHeader();
 }
 
 void DynamicDlg::ClearLog(int site) {
@@ -155,7 +151,7 @@ void DynamicDlg::ClearLog(int site) {
 void DynamicDlg::SetLogBody(int site, int row, int attempts, const ItemRow& item) {
   TestLogCsv* log = TestLog(site);
   if (log == nullptr) return;
-  if (!log->SetLogBody(row, attempts, item)) Log(site, "Test log %s: item row %d lost", log->Path().c_str(), row);
+  log->SetLogBody(row, attempts, item);
   PostLogRow(site, Cells({std::to_string(row), item.item, item.code, item.result, item.errorMsg,
                           std::to_string(attempts), item.tact, item.dllName}));
 }
@@ -165,7 +161,7 @@ void DynamicDlg::SetLogEnd(int site, const TestLogEnd& end) {
   if (log == nullptr) return;
   const int itemMs = log->ItemTimeMs();
   const int cycleMs = log->CycleTimeMs();
-  if (!log->SetLogEnd(end)) Log(site, "Test log %s: end block lost", log->Path().c_str());
+  log->SetLogEnd(end);
   PostLogRow(site, Cells({}));
   PostLogRow(site, Cells({"Test Start Time", end.startStamp}));
   PostLogRow(site, Cells({"Result Handler Code", std::to_string(end.resultCode)}));
@@ -182,8 +178,6 @@ void DynamicDlg::ReloadSiteCycleEnd(int site) {
 // The grid shows each End row's own time, as the file does: its Tact less the Tact of the row before.
 int DynamicDlg::RunCycleEnd(int site, int usb, int lotTotal, int server) {
   if (!m_cycles) return 0;
-  PostLogRow(site, Cells({}));
-  PostLogRow(site, Cells({"Cycle End"}));
   const int result = m_cycles->RunCycle(CycleRunner::kEnd + site, usb, site, lotTotal, server);
   int before = 0;
   int index = 0;
@@ -235,11 +229,9 @@ void DynamicDlg::WriteLotEndSummaries() {
   const std::vector<ErrorListRow> errors = m_errorList ? m_errorList->Rows() : std::vector<ErrorListRow>();
   for (int site = 0; site < static_cast<int>(m_testLogs.size()); ++site) {
     TestLogCsv* log = TestLog(site);
-    if (log->Path().empty()) SetLogHeader(site);
     const YieldCounts counts = m_models[static_cast<std::size_t>(site)]->Counts();
-    if (!log->SetLogYieldEnd(counts, MainScreenLayout::FormatYield(counts.pass, counts.total)) ||
-        !log->SetLogErrorListEnd(errors))
-      Log(site, "Test log %s: lot-end summary lost", log->Path().c_str());
+    log->SetLogYieldEnd(counts, MainScreenLayout::FormatYield(counts.pass, counts.total));
+    log->SetLogErrorListEnd(errors);
   }
 }
 

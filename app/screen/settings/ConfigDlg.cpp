@@ -238,29 +238,6 @@ bool ConfigDlg::SaveConfig() {
   return true;
 }
 
-// An existing folder of that name is the current model (kept) or another one, replaced only when the
-// operator agrees; its old folder goes to the Trash, not away.
-bool ConfigDlg::ConfirmNewModelFolder(const std::string& name, const std::string& folder) const {
-  std::error_code error;
-  if (!std::filesystem::exists(folder, error)) return true;
-  if (!std::filesystem::is_directory(folder, error)) {
-    port::MessageBox("Ref holds a file named " + name + ": it is no model and stays.", "Config",
-                     port::kMbOk | port::kMbIconWarning);
-    return false;
-  }
-  if (port::EqualsNoCase(name, ModelSettings::ReadModelName())) {
-    port::MessageBox("This is the same model.", "Config", port::kMbOk | port::kMbIconWarning);
-    return false;
-  }
-  const std::string question = "This is the same model.\r\nReplace the model " + name +
-                               " with a new copy of Init_Model? Its folder goes to the Trash.";
-  if (port::MessageBox(question, "Config", port::kMbYesNo | port::kMbIconQuestion) != port::kIdYes) return false;
-  if (RemoveFolder(folder, 0) == 1) return true;
-  port::MessageBox("The folder of the model " + name + " could not be moved to the Trash.", "Config",
-                   port::kMbOk | port::kMbIconError);
-  return false;
-}
-
 void ConfigDlg::OnBnClickedButtonNewModel() {
   KeyBoardDlg keyboard(QString(), 0, this);
   if (keyboard.exec() != QDialog::Accepted) return;
@@ -269,8 +246,13 @@ void ConfigDlg::OnBnClickedButtonNewModel() {
     port::MessageBox(refusal, "Config", port::kMbOk | port::kMbIconWarning);
     return;
   }
-  const std::string folder = port::ResolvePathCase(ModelSettings::ModelFolderPath(name));
-  if (!ConfirmNewModelFolder(name, folder)) return;
+  // Ref is matched without regard to letter case, as the station's models are named; whatever holds the
+  // name stays as it is.
+  std::error_code error;
+  if (std::filesystem::exists(port::ResolvePathCase(ModelSettings::ModelFolderPath(name)), error)) {
+    port::MessageBox("This is the same model.", "Config", port::kMbOk | port::kMbIconWarning);
+    return;
+  }
   const std::string source = ModelSettings::ModelFolderPath(ModelSettings::kTemplateModel) + '\0';
   const std::string target = ModelSettings::ModelFolderPath(name) + '\0';
   if (CopyFolder(source.c_str(), target.c_str()) != 0)

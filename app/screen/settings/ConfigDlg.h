@@ -54,7 +54,6 @@ class ConfigDlg : public QDialog {
   void ApplyAccessRule();
   bool CheckChoices() const;
   void WriteModelValues() const;
-  bool ConfirmNewModelFolder(const std::string& name, const std::string& folder) const;
 
   Options m_options;
   QComboBox* m_model = nullptr;

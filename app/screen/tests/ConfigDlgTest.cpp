@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QDate>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "port/clock.h"
 #include "port/message_box.h"
 #include "qrv_test/file_text.h"
+#include "qrv_test/scoped_env.h"
 #include "qrv_test/screenshot.h"
 #include "qrv_test/station_folder.h"
 
@@ -288,34 +290,53 @@ TEST_F(NewModelTest, NamesThatAreNoFolderNameAreRefusedAndTheDialogStaysOpen) {
         << entry.path();
 }
 
-TEST_F(NewModelTest, AnExistingModelIsReplacedOnlyWhenTheOperatorAgreesAndTheCurrentOneNever) {
-  ConfigDlg refused({});
-  port::QueueMessageBoxAnswer(port::kIdNo);
-  NewModel(refused, "B");
-  EXPECT_TRUE(BoxShown("This is the same model."));
-  EXPECT_EQ(m_station.Read("Ref/B/Config.ini"), "[SITE]\r\nsite=6\r\n");
-  EXPECT_NE(refused.result(), QDialog::Accepted);
-
-  port::ClearShownMessageBoxes();
-  ConfigDlg current({});
-  NewModel(current, "a");
-  ASSERT_EQ(port::ShownMessageBoxes().size(), 1u);
-  EXPECT_EQ(port::ShownMessageBoxes()[0].text, "This is the same model.") << "no question for the model in use";
-  EXPECT_TRUE(m_station.Exists("Ref/A"));
-
-  port::ClearShownMessageBoxes();
+// A name that Ref already holds, in any letter case, is refused with one box and the dialog stays open: the
+// model's folder keeps its files, nothing goes to the Trash and nothing is saved, even when the operator
+// would answer Yes.
+TEST_F(NewModelTest, AnExistingNameIsTheSameModelAndNothingIsReplaced) {
+  m_station.Write("Ref/B/Spec.ini", "[SPEC]\r\nlimit=3\r\n");
   m_station.Write("Ref/Shared.ini", "[KEEP]\r\n");
-  ConfigDlg file({});
-  NewModel(file, "SHARED.INI");
-  EXPECT_TRUE(BoxShown("it is no model")) << "no question, no Trash for a file of Ref";
+  const qrv::test::ScopedEnv trash("XDG_DATA_HOME", m_station.Path("data"));
+  for (const QString name : {"B", "b", "A", "a", "SHARED.INI"}) {
+    SCOPED_TRACE(name.toStdString());
+    port::ClearShownMessageBoxes();
+    port::QueueMessageBoxAnswer(port::kIdYes);
+    ConfigDlg dialog({});
+    NewModel(dialog, name);
+    ASSERT_EQ(port::ShownMessageBoxes().size(), 1u);
+    EXPECT_EQ(port::ShownMessageBoxes()[0].text, "This is the same model.");
+    EXPECT_EQ(port::ShownMessageBoxes()[0].type & 0xF, unsigned{port::kMbOk});
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(m_station.Read("Ref/B/Config.ini"), "[SITE]\r\nsite=6\r\n");
+  EXPECT_EQ(m_station.Read("Ref/B/Spec.ini"), "[SPEC]\r\nlimit=3\r\n");
+  EXPECT_FALSE(m_station.Exists("Ref/B/ErrorCode.ini")) << "no copy of the template";
+  EXPECT_TRUE(m_station.Exists("Ref/A"));
   EXPECT_EQ(m_station.Read("Ref/Shared.ini"), "[KEEP]\r\n");
+  EXPECT_FALSE(m_station.Exists("data/Trash"));
+  EXPECT_EQ(ModelSettings::ReadModelName(), "A");
+}
 
-  ConfigDlg replaced({});
-  port::QueueMessageBoxAnswer(port::kIdYes);
-  NewModel(replaced, "B");
-  EXPECT_EQ(m_station.Read("Ref/B/Config.ini"), "[SITE]\r\nsite=1\r\n");
-  EXPECT_TRUE(m_station.Exists("Ref/B/ErrorCode.ini"));
-  EXPECT_EQ(replaced.result(), QDialog::Accepted);
+// The refusal as the operator sees it, over the dialog that stays open.
+TEST_F(NewModelTest, TheSameModelBoxOverTheDialog) {
+  const qrv::test::ScopedEnv gui("QRV_HEADLESS", std::nullopt);
+  ConfigDlg dialog({});
+  dialog.show();
+  QString shown;
+  qrv::test::OnNextModal([&shown](QDialog& keyboard) {
+    qrv::test::OnNextModal([&shown](QDialog& box) {
+      shown = box.findChild<QLabel*>("qt_msgbox_label") != nullptr
+                  ? box.findChild<QLabel*>("qt_msgbox_label")->text()
+                  : QString();
+      qrv::test::SaveScreenshot(box, "config_new_model_same_model");
+    });
+    TypeOnKeyboard(keyboard, "B");
+  });
+  dialog.OnBnClickedButtonNewModel();
+  EXPECT_EQ(shown, "This is the same model.");
+  EXPECT_TRUE(dialog.isVisible());
+  qrv::test::SaveScreenshot(dialog, "config_after_same_model");
+  EXPECT_FALSE(m_station.Exists("Ref/B/ErrorCode.ini"));
 }
 
 TEST_F(NewModelTest, AMissingTemplateIsLoggedAndTheDialogStillSaves) {

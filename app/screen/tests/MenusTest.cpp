@@ -21,8 +21,10 @@
 #include "QRV_InterFace_SW.h"
 #include "QRVBaseDlg.h"
 #include "SiteCtrl.h"
+#include "SiteLogTab.h"
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
+#include "TicTimeDlg.h"
 #include "port/ini.h"
 #include "port/message_box.h"
 #include "port/registry.h"
@@ -140,6 +142,56 @@ TEST_F(MenusTest, EachLoginEnablesOrGreysEveryCommandAsItsRightsGive) {
     EXPECT_EQ(port::ini::ReadString(ConfigFile(), "MENU_ENABLE", std::string("OP_") + group.rightsKey, "<missing>"),
               menu_rights::DefaultFlags(group, "OP_"))
         << "the Operator's keys were written with their defaults";
+}
+
+// A rights field that is missing, empty or no number greys its command on the menu bars, though the
+// Maintenance default would enable it; the fields around it keep their rights.
+TEST_F(MenusTest, GarbledRightsGreyTheirCommandsOnBothMenuBars) {
+  struct Case {
+    const char* key;
+    const char* value;
+    std::vector<int> greyed;
+    std::vector<int> enabled;
+  };
+  const Case cases[] = {
+      {"MT_File", "1;1;", {kDcSave}, {kLogin, kConfig}},                         // a field missing
+      {"MT_View", ";1;", {kImageFit}, {kShowListBox}},                            // an empty field
+      {"MT_TestOption", "x;1;", {kCommunication}, {kTestMode}},                   // no number
+      {"MT_ItemManager", "1; ;1;1;1;1;1;", {kDllManager}, {kUiManager, kItemSpec}},  // a blank field
+      {"MT_FolderOpen", "", {kFolderRoot, kFolderConfig, kFolderLog}, {}},        // an empty value
+      {"MT_Cmd", "yes", {kNotePad, kCalc, kOsk}, {}},                              // a word for the list
+      {"MT_UiMnanager", "on;", {kControllerSetting}, {}},                          // the panel's own bar
+      {"MT_Library", "1;+;1;", {kLoadLibrary}, {kFreeLibrary, kCurrentLibrary}},  // a sign alone
+  };
+  for (const Case& c : cases) port::ini::WriteString(ConfigFile(), "MENU_ENABLE", c.key, c.value);
+  CQRVBaseDlg window;
+  window.resize(1000, 700);
+  window.show();
+  DynamicDlg& panel = *window.SitePanel();
+  LoginThroughMenu(*window.MenuBar(), panel, 1, "1111");
+  ASSERT_EQ(panel.LoginLevel(), 1);
+  const auto enabled = [&](int id) {
+    QAction* action = window.MenuBar()->Action(id);
+    if (action == nullptr) action = panel.PanelMenuBar()->Action(id);
+    EXPECT_NE(action, nullptr) << id;
+    return action != nullptr && action->isEnabled();
+  };
+  for (const Case& c : cases) {
+    for (const int id : c.greyed) EXPECT_FALSE(enabled(id)) << c.key << "=\"" << c.value << "\" " << id;
+    for (const int id : c.enabled) EXPECT_TRUE(enabled(id)) << c.key << "=\"" << c.value << "\" " << id;
+    EXPECT_EQ(port::ini::ReadString(ConfigFile(), "MENU_ENABLE", c.key, "<missing>"), c.value);
+  }
+  for (const auto& [bar, title, shot] :
+       {std::tuple<CommandMenuBar*, const char*, const char*>{window.MenuBar(), "File", "File"},
+        {window.MenuBar(), "Item Manager", "ItemManager"},
+        {panel.PanelMenuBar(), "Library", "Library"}}) {
+    QMenu* menu = bar->Popup(title);
+    ASSERT_NE(menu, nullptr) << title;
+    menu->popup(bar->mapToGlobal(QPoint(0, bar->height())));
+    SitePanelStation::ProcessEvents();
+    qrv::test::SaveScreenshot(*menu, std::string("menu_garbled_rights_") + shot);
+    menu->hide();
+  }
 }
 
 // The rights follow the login flag too: logged out, the Operator's apply whatever level the record holds; a
@@ -377,6 +429,18 @@ TEST_F(MenusTest, UserSpecOpensTheModelsLibraryAndRefusesANameOutsideTheDllFolde
 }
 
 // Image Fit: the zoom back to 100 on the panel and the views; Show ListBox brings up the list log.
+// "Test Log Info" brings up the per-site "Test Log"; the single-list window of that name is never made.
+TEST_F(MenusTest, TestLogInfoShowsThePerSiteTestLogAndMakesNoSingleListWindow) {
+  CQRVBaseDlg window;
+  DynamicDlg& panel = *window.SitePanel();
+  window.MenuBar()->Action(kTestLogInfo)->trigger();
+  SitePanelStation::ProcessEvents();
+  ASSERT_NE(panel.TestLogWindow(), nullptr);
+  EXPECT_TRUE(panel.TestLogWindow()->isVisible());
+  for (QWidget* widget : QApplication::allWidgets())
+    EXPECT_EQ(qobject_cast<TicTimeDlg*>(widget), nullptr) << "a TicTimeDlg was made";
+}
+
 TEST_F(MenusTest, ImageFitAndShowListBox) {
   CQRVBaseDlg window;
   DynamicDlg& panel = *window.SitePanel();

@@ -155,11 +155,12 @@ TEST(RunRecordsPanelTest, EightSitesOfThirtyModulesLeaveTheirLogsCountsAndErrorL
   EXPECT_EQ(page->GetItemText(0, 8), "TestItemA.dll");
   qrv::test::SaveScreenshot(*window, "test_log");
 
-  // A new lot: every site's file ends with its summaries, and the counts and the error list start again.
+  // A new lot from the handler: every site's file ends with its summaries, and the counts and the error list
+  // start again.
   const std::vector<ErrorListRow> errors = panel.Errors()->Rows();
   std::vector<std::string> paths;
   for (int site = 0; site < kSites; ++site) paths.push_back(panel.TestLog(site)->Path());
-  panel.ApplyOperatorLot("LOT_NEXT");
+  panel.OnProtocolCommand("LOT_NUMBER,LOT_NEXT");
   for (int site = 0; site < kSites; ++site) {
     const std::string text = qrv::test::ReadFile(paths[static_cast<std::size_t>(site)]);
     const std::vector<int> codes = SiteCodes(site);

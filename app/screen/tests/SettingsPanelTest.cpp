@@ -268,3 +268,25 @@ TEST_F(OneSiteSettingsTest, EndingALotWritesItsLinesAndAYesResetsTheCountsButKee
   }
   EXPECT_EQ(panel.findChild<CGridCtrl*>("1232")->GetItemCount(), 0) << "the screen's error list is empty";
 }
+
+// "End" closed the lot with its summaries; the next lot's "Start" begins the new files and adds no second
+// copy to the old one.
+TEST_F(OneSiteSettingsTest, StartingALotAfterEndWritesTheOldLotsSummariesOnce) {
+  ASSERT_NO_FATAL_FAILURE(RunOnce(5));
+  const std::string oldLog = panel.TestLog(0)->Path();
+  port::QueueMessageBoxAnswer(port::kIdNo);
+  qrv::test::OnNextModal([](QDialog& dialog) { Find<QPushButton>(dialog, 2)->click(); });
+  panel.OnMenuLotNumber();
+  qrv::test::OnNextModal([](QDialog& dialog) {
+    Find<QLineEdit>(dialog, 1042)->setText("428");
+    Find<QPushButton>(dialog, 1)->click();
+  });
+  panel.OnMenuLotNumber();
+  ASSERT_EQ(station.ReadConfig("LOT_NUMBER", "number"), "428");
+  const std::string log = qrv::test::ReadFile(oldLog);
+  const std::string summary = "\r\n\r\n, Total: 1, Pass: 0, Fail: 1";
+  ASSERT_NE(log.find(summary), std::string::npos) << log;
+  EXPECT_EQ(log.find(summary), log.rfind(summary)) << log;
+  EXPECT_EQ(log.find(",Item Nmae : "), log.rfind(",Item Nmae : ")) << log;
+  EXPECT_NE(panel.TestLog(0)->Path(), oldLog);
+}

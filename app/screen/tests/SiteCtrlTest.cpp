@@ -209,9 +209,9 @@ TEST_F(SiteCtrlTest, MenuRightsFollowTheLoginLevelAndAMissingKeyIsWrittenWithIts
   for (QAction* action : menu->actions()) EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
   EXPECT_NE(station.Read("Config/QRV_Config.ini").find("OP_Site=0;0;0;0;"), std::string::npos);
 
-  // A field without a number takes its position's default (Maintenance: on).
+  // A field without a number greys its command, though the Maintenance default would enable it.
   station.Write("Config/QRV_Config.ini", "[QRV_Equip]\r\nModel_Name=M\r\n[MENU_ENABLE]\r\nMT_Site=1;0;;0;\r\n");
-  EXPECT_EQ(CSiteCtrl::ReadMenuRights(1), (std::array<bool, 4>{true, false, true, false}));
+  EXPECT_EQ(CSiteCtrl::ReadMenuRights(1), (std::array<bool, 4>{true, false, false, false}));
   EXPECT_EQ(CSiteCtrl::ReadMenuRights(2), (std::array<bool, 4>{true, true, true, true}));
   const std::string before = station.Read("Config/QRV_Config.ini");
   EXPECT_EQ(CSiteCtrl::ReadMenuRights(12), (std::array<bool, 4>{true, true, true, true}));

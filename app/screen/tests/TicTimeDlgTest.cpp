@@ -1,5 +1,5 @@
-// "Test Log Info": the single-list test log writes every item row and the end block with the summed item
-// time, shows them, and reports a file it cannot write.
+// "Test Log Info": the single-list test log shows each item's timing, keeps the file to its header and end
+// blocks, and reports a file it cannot write.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -38,7 +38,9 @@ std::string Today(const char* format) {
 
 }  // namespace
 
-TEST(TicTimeDlgTest, WritesEveryItemRowAndTheEndBlockWithTheSummedItemTime) {
+// An item adds its timing row to the grid only; the file, checked for each item, gets the header and then the
+// end blocks, and the item time is back at 0 after every item whose check found the file.
+TEST(TicTimeDlgTest, ItemsShowTheirTimingAndTheFileHoldsTheHeaderAndEndBlocks) {
   qrv::test::TestApplication();
   StationFolder station;
   station.Write("Ref/M/Config.ini",
@@ -48,41 +50,42 @@ TEST(TicTimeDlgTest, WritesEveryItemRowAndTheEndBlockWithTheSummedItemTime) {
   ASSERT_TRUE(dialog.SetLogHeader());
   EXPECT_EQ(dialog.Path(), station.Path(Today("Logs/Log/PlatformLog/%04d/%02d/") + Today("%04d_%02d_%02d") +
                                         "_L001.csv"));
-  ASSERT_TRUE(dialog.SetLogBody(0, 1, Row("Focus", "0", "PASS", "Focus OK", "100", "Focus.dll")));
-  ASSERT_TRUE(dialog.SetLogBody(1, 3, Row("Current", "0", "PASS", "Current OK", "200", "Current.dll")));
-  ASSERT_TRUE(dialog.SetLogBody(2, 2, Row("Dark", "5", "FAIL", "Dark, hot pixel", "300", "Dark.dll")));
-  EXPECT_EQ(dialog.ItemTimeMs(), 600);
-  ASSERT_TRUE(dialog.SetLogEnd("12", 205, "Dark, hot pixel", false));
+  ASSERT_TRUE(dialog.SetLogBody(4, 1, Row("Focus", "0", "PASS", "Focus OK", "100", "Focus.dll")));
   EXPECT_EQ(dialog.ItemTimeMs(), 0);
+  ASSERT_TRUE(dialog.SetLogBody(5, 3, Row("Current", "0", "PASS", "Current OK", "200", "Current.dll")));
+  ASSERT_TRUE(dialog.SetLogBody(6, 2, Row("Dark", "5", "FAIL", "Dark, hot pixel", "300", "Dark.dll")));
+  EXPECT_EQ(dialog.ItemTimeMs(), 0);
+  ASSERT_TRUE(dialog.SetLogEnd("12", 205, "Dark, hot pixel", false));
 
   EXPECT_EQ(qrv::test::ReadFile(dialog.Path()),
             "Line Name - LINE_7\r\nMachine Name - M_3\r\n\r\n"
             ", Index, Item name, Code, Result, Msg, reTryCount, Time(ms), Dll Name\r\n"
-            " , 0, Focus, 0, PASS, Focus OK, 1, 100, Focus.dll\r\n"
-            " , 1, Current, 0, PASS, Current OK, 3, 200, Current.dll\r\n"
-            " , 2, Dark, 5, FAIL, Dark, hot pixel, 2, 300, Dark.dll\r\n"
-            " 12, Total Time ,600 ms\r\n, Result Handler Code, 205\r\n, MSG, Dark, hot pixel\r\n, Result, FAIL "
+            " 12, Total Time ,0 ms\r\n, Result Handler Code, 205\r\n, MSG, Dark, hot pixel\r\n, Result, FAIL "
             "\r\n\r\n\r\n\r\n");
 
   const CGridCtrl& grid = *dialog.Grid();
   ASSERT_EQ(grid.GetItemCount(), 8);
-  EXPECT_EQ(grid.GetItemText(1, 2), "Current");
-  EXPECT_EQ(grid.GetItemText(1, 6), "3");
-  EXPECT_EQ(grid.GetItemText(2, 8), "Dark.dll");
+  const QStringList second = {"1", "1", "0", "PASS", "Current OK", "3", "200", "200"};
+  for (int column = 1; column <= 8; ++column) EXPECT_EQ(grid.GetItemText(1, column), second[column - 1]) << column;
+  EXPECT_EQ(grid.GetItemText(2, 5), "Dark, hot pixel");
   EXPECT_EQ(grid.GetItemText(4, 1), "Total Time");
-  EXPECT_EQ(grid.GetItemText(4, 2), "600 ms");
+  EXPECT_EQ(grid.GetItemText(4, 2), "0 ms");
+  EXPECT_EQ(grid.GetItemText(5, 2), "205");
   EXPECT_EQ(grid.GetItemText(7, 2), "FAIL");
   qrv::test::SaveScreenshot(dialog, "test_log_info");
 
-  // A second test of the day and lot goes on in the same file, after one header.
+  // A second test of the day and lot goes on in the same file, after one header; an item that finds the file
+  // gone starts it again with its header.
   ASSERT_TRUE(dialog.SetLogHeader());
   dialog.ClearLog();
   EXPECT_EQ(grid.GetItemCount(), 0);
+  std::filesystem::remove(dialog.Path());
   ASSERT_TRUE(dialog.SetLogBody(0, 1, Row("Focus", "0", "PASS", "Focus OK", "40", "Focus.dll")));
   ASSERT_TRUE(dialog.SetLogEnd("13", 0, "PASS", true));
-  const std::string text = qrv::test::ReadFile(dialog.Path());
-  EXPECT_EQ(text.find("Line Name"), text.rfind("Line Name"));
-  EXPECT_NE(text.find(" 13, Total Time ,40 ms\r\n"), std::string::npos);
+  EXPECT_EQ(qrv::test::ReadFile(dialog.Path()),
+            "Line Name - LINE_7\r\nMachine Name - M_3\r\n\r\n"
+            ", Index, Item name, Code, Result, Msg, reTryCount, Time(ms), Dll Name\r\n"
+            " 13, Total Time ,0 ms\r\n, Result Handler Code, 0\r\n, MSG, PASS\r\n, Result, PASS \r\n\r\n\r\n\r\n");
 }
 
 TEST(TicTimeDlgTest, FileThatCannotBeWrittenIsReportedAndKeepsTheItemTime) {
@@ -94,12 +97,16 @@ TEST(TicTimeDlgTest, FileThatCannotBeWrittenIsReportedAndKeepsTheItemTime) {
   EXPECT_FALSE(dialog.SetLogHeader());
   EXPECT_FALSE(dialog.SetLogBody(0, 1, Row("Focus", "0", "PASS", "Focus OK", "100", "Focus.dll")));
   EXPECT_EQ(dialog.Grid()->GetItemCount(), 1) << "the grid shows the row anyway";
+  EXPECT_EQ(dialog.ItemTimeMs(), 100) << "a file that did not open does not lose the time";
   EXPECT_FALSE(dialog.SetLogEnd("1", 0, "PASS", true));
-  EXPECT_EQ(dialog.ItemTimeMs(), 100) << "a lost end block does not lose the time";
+  EXPECT_EQ(dialog.Grid()->GetItemText(2, 2), "100 ms");
   const std::string errors = station.Read(
       "System/PlatformErrorLog/" +
       std::filesystem::path(platform_error_log::GetErrorLogPath(port::clock::NowLocal())).filename().string());
   EXPECT_NE(errors.find("TicTimeDlg::SetLogHeader [Line:"), std::string::npos) << errors;
   EXPECT_NE(errors.find("ERROR : Test log file create fail"), std::string::npos);
+  EXPECT_NE(errors.find("TicTimeDlg::SetLogBody [Line:"), std::string::npos);
+  EXPECT_NE(errors.find("ERROR : Ploatform Log Body fail"), std::string::npos);
   EXPECT_NE(errors.find("TicTimeDlg::SetLogEnd [Line:"), std::string::npos);
+  EXPECT_NE(errors.find("ERROR : Ploatform Log End ReadWrite fail"), std::string::npos);
 }

@@ -8,10 +8,12 @@
 #include "CycleIni.h"
 #include "CycleRunner.h"
 #include "ErrorList.h"
+#include "PlatformErrorLog.h"
 #include "ProgramFolder.h"
 #include "TestLogCsv.h"
 #include "TestRunFixture.h"
 #include "Util.h"
+#include "port/clock.h"
 #include "port/text.h"
 #include "qrv_test/file_text.h"
 #include "qrv_test/temp_dir.h"
@@ -31,6 +33,10 @@ ItemRow Row(std::string item, std::string code, std::string result, std::string 
   return row;
 }
 
+std::function<TestLogPlace()> PlaceOf(std::string base, std::string lot, std::string line, std::string machine) {
+  return [=] { return TestLogPlace{base, lot, line, machine}; };
+}
+
 // The program folder is the station folder for the ini helpers while a test runs.
 class RootedTest : public ::testing::Test {
  protected:
@@ -48,8 +54,8 @@ class RootedTest : public ::testing::Test {
 
 TEST(TestLogCsvTest, WholeFileHasTheHeaderRowsEndBlockAndSummariesInOrder) {
   qrv::test::TempDir dir;
-  TestLogCsv log("A");
-  ASSERT_TRUE(log.SetLogHeader(dir.path(), "LOT7", "Line 1", "M-03"));
+  TestLogCsv log("A", PlaceOf(dir.path(), "LOT7", "Line 1", "M-03"));
+  ASSERT_TRUE(log.SetLogHeader());
   const std::time_t now = std::time(nullptr);
   std::tm when{};
   localtime_r(&now, &when);
@@ -97,11 +103,11 @@ TEST(TestLogCsvTest, UnwritableFolderFailsEveryWriteAndNamesNoFalseSuccess) {
   qrv::test::TempDir dir;
   const std::string blocked = dir.File("blocked");
   qrv::test::WriteFile(blocked, "a file where the folder should be");
-  TestLogCsv log("B");
-  EXPECT_FALSE(log.SetLogHeader(blocked, "0", "", ""));
+  TestLogCsv log("B", PlaceOf(blocked, "0", "", ""));
+  EXPECT_FALSE(log.SetLogHeader());
   EXPECT_FALSE(log.SetLogBody(0, 1, Row("Focus", "0", "PASS", "", "1")));
   EXPECT_FALSE(log.SetLogEnd({}));
-  TestLogCsv unset("C");
+  TestLogCsv unset("C", PlaceOf(blocked, "0", "", ""));
   EXPECT_FALSE(unset.SetLogBody(0, 1, Row("Focus", "0", "PASS", "", "1")));
 }
 
@@ -111,6 +117,83 @@ TEST(TestLogCsvTest, SiteAndLotCannotLeaveTheFolder) {
   when.tm_mon = 0;
   when.tm_mday = 2;
   EXPECT_EQ(TestLogCsv::FileFor("/logs", when, "../A", "x/../../y"), "/logs/2026_01_02_.._A_x_.._.._y.csv");
+}
+
+namespace {
+
+// Today's platform error log of the station the test roots.
+std::string ErrorLogText() {
+  const std::string path = platform_error_log::GetErrorLogPath(port::clock::NowLocal());
+  return fs::exists(path) ? qrv::test::ReadFile(path) : std::string();
+}
+
+}  // namespace
+
+// Every write that cannot reach its file says so in the platform error log, under its operation, its line
+// and its failure; the caller learns it too.
+TEST_F(RootedTest, EveryWriteThatFailsSendsItsLineToThePlatformErrorLog) {
+  const std::string blocked = m_station.Root() + "/blocked";
+  qrv::test::WriteFile(blocked, "a file where the log folder should be");
+  TestLogCsv log("A", PlaceOf(blocked, "L1", "", ""));
+  struct Case {
+    const char* operation;
+    std::function<bool()> write;
+    const char* failure;
+  };
+  const Case cases[] = {
+      {"SiteLogCtrl::SetLogHeader", [&] { return log.SetLogHeader(); }, "Test log file create fail"},
+      {"SiteLogCtrl::SetLogBody", [&] { return log.SetLogBody(0, 1, Row("Focus", "0", "PASS", "", "5")); },
+       "Ploatform Log Body fail"},
+      {"SiteLogCtrl::SetCycleLogHeader", [&] { return log.SetCycleLogHeader(); }, "Ploatform Log Body fail"},
+      {"SiteLogCtrl::SetCycleLogBody", [&] { return log.SetCycleLogBody(0, CycleRow{}); }, "Ploatform Log Body fail"},
+      {"SiteLogCtrl::SetLogEnd", [&] { return log.SetLogEnd({}); }, "Ploatform Log End ReadWrite fail"},
+      {"SiteLogCtrl::SetLogYieldEnd", [&] { return log.SetLogYieldEnd({1, 1, 0}, "100.00%"); },
+       "Ploatform Log End ReadWrite fail"},
+      {"SiteLogCtrl::SetLogErrorListEnd", [&] { return log.SetLogErrorListEnd({}); },
+       "Ploatform Log End ReadWrite fail"},
+  };
+  for (const Case& c : cases) {
+    const std::size_t before = ErrorLogText().size();
+    EXPECT_FALSE(c.write()) << c.operation;
+    const std::string added = ErrorLogText().substr(before);
+    const std::size_t at = added.find(std::string(c.operation) + " [Line:");
+    ASSERT_NE(at, std::string::npos) << c.operation << "\n" << added;
+    EXPECT_EQ(added.find(std::string("] ERROR : ") + c.failure + "\r\n", at),
+              added.find("] ERROR : ", at)) << added;
+  }
+}
+
+// Only a written end block starts the times again, so a lost one leaves them for the next test's block; and
+// only the header creates the file, so the section line and the end block never start a headless file.
+TEST_F(RootedTest, ALostEndBlockKeepsTheTimesAndOnlyTheHeaderCreatesTheFile) {
+  TestLogCsv log("A", PlaceOf(m_station.Root(), "L1", "Line 1", "M-03"));
+  ASSERT_TRUE(log.SetLogHeader());
+  ASSERT_TRUE(log.SetLogBody(0, 1, Row("Focus", "0", "PASS", "", "120")));
+  CycleRow park;
+  park.tact = "50";
+  ASSERT_TRUE(log.SetCycleLogBody(0, park));
+  const std::string path = log.Path();
+  fs::remove(path);
+
+  EXPECT_FALSE(log.SetCycleLogHeader());
+  EXPECT_FALSE(log.SetLogEnd({}));
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(log.ItemTimeMs(), 120);
+  EXPECT_EQ(log.CycleTimeMs(), 50);
+  EXPECT_NE(ErrorLogText().find("SiteLogCtrl::SetLogEnd [Line:"), std::string::npos);
+
+  ASSERT_TRUE(log.SetLogHeader());
+  ASSERT_TRUE(log.SetLogEnd({}));
+  EXPECT_EQ(log.ItemTimeMs(), 0);
+  EXPECT_EQ(log.CycleTimeMs(), 0);
+  const std::string text = qrv::test::ReadFile(path);
+  EXPECT_EQ(text.rfind("Line Name - Line 1\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find(", Test Item, 120, Cycle End, 50, Total Time, 170 \r\n"), std::string::npos) << text;
+
+  // An item row finds its file gone: the file of now starts again with its header.
+  fs::remove(path);
+  ASSERT_TRUE(log.SetLogBody(0, 1, Row("Focus", "0", "PASS", "", "7")));
+  EXPECT_EQ(qrv::test::ReadFile(path).rfind("Line Name - Line 1\r\n", 0), 0u);
 }
 
 TEST_F(RootedTest, ErrorListCountsPerItemCodeAndKeyAndSurvivesAReload) {
@@ -224,8 +307,9 @@ class CycleRunnerTest : public RootedTest {
     hooks.showWindow = [this] { ++m_shown; };
     hooks.report = [this](const std::string& message) { m_reports.push_back(message); };
     hooks.siteLog = [this](int) { return &m_log; };
+    hooks.siteLogSection = [this](int) { ++m_sections; };
     m_runner->SetHooks(std::move(hooks));
-    ASSERT_TRUE(m_log.SetLogHeader(m_station.Root(), "0", "", ""));
+    ASSERT_TRUE(m_log.SetLogHeader());
   }
 
   void WriteCycle(const std::string& endA, int showEnd) {
@@ -236,8 +320,9 @@ class CycleRunnerTest : public RootedTest {
   }
 
   std::unique_ptr<CycleRunner> m_runner;
-  TestLogCsv m_log{"A"};
+  TestLogCsv m_log{"A", PlaceOf(m_station.Root(), "0", "", "")};
   int m_shown = 0;
+  int m_sections = 0;
   std::vector<std::string> m_reports;
 };
 
@@ -254,6 +339,17 @@ TEST_F(CycleRunnerTest, FailingItemIsRetriedAndPassesOnItsLastCall) {
   const std::string rowText = ", Cycle End\r\n , 0, " + row.item + ", 0, PASS, " + row.errorMsg + ", 3, " + row.tact +
                               ", TestItemA.dll\r\n";
   EXPECT_NE(file.find(rowText), std::string::npos) << file;
+  EXPECT_EQ(m_sections, 1);
+}
+
+// The window shows the End section only when its line went into the file.
+TEST_F(CycleRunnerTest, ASectionLineThatIsLostIsNotShown) {
+  WriteCycle("Count=1\n0=TestItemA.dll,1,1\n", 0);
+  fs::remove(m_log.Path());
+  m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0);
+  EXPECT_EQ(m_sections, 0);
+  EXPECT_EQ(qrv::test::ReadFile(m_log.Path()).find(", Cycle End"), std::string::npos)
+      << "the row after it starts the file afresh";
 }
 
 TEST_F(CycleRunnerTest, FailingRowShowsTheWindowWhenAskedAndTheNextRowStillRuns) {
