@@ -78,7 +78,8 @@ void CQRVBaseDlg::WireMenuCommands() {
   bar->SetHandler(kCommunication, [panel] { panel->OpenCommunication(); });
   bar->SetHandler(kCycleManager, [panel] { panel->OpenCycleManager(); });
   bar->SetHandler(kCycleSpec, [panel] { Raise(panel->CycleWindow()); }, [panel] { return panel->CycleWindow() != nullptr; });
-  bar->SetHandler(kTestLogInfo, [panel] { panel->OpenTicTimeDlg(); });
+  bar->SetHandler(kTestLogInfo, [panel] { Raise(panel->TestLogWindow()); },
+                  [panel] { return panel->TestLogWindow() != nullptr; });
 
   bar->SetHandler(kImageFit, [this] { OnMenuImageFit(); });
   bar->SetHandler(kShowListBox, [panel] { panel->ShowListLogWindow(); });

@@ -256,7 +256,7 @@ void MainScreenLayout::ShowUserMsg(const char* section) {
 
 void MainScreenLayout::ShowFirmwareVersion(const char* section) {
   if (m_controls.firmwareVersion == nullptr) return;
-  m_controls.firmwareVersion->setText(QString::fromStdString(HandlerLinkText(m_link)));
+  m_controls.firmwareVersion->setText(QString());
   ApplyControlFont(m_controls.firmwareVersion, section, "FIRMWARE_VERSION");
 }
 
@@ -286,27 +286,6 @@ void MainScreenLayout::StyleAverageThread(const char* section) {
 
 void MainScreenLayout::ReloadDllLists() {
   for (int site = 0; site < GetSiteCount(); ++site) At(m_controls.itemLists, site)->LoadSiteItems();
-}
-
-std::string MainScreenLayout::HandlerLinkText(const LinkStates& states) {
-  std::string connected, waiting;
-  for (int server = 0; server < kLinkServers; ++server) {
-    const char letter[] = {' ', static_cast<char>('A' + server), '\0'};
-    if (states[static_cast<std::size_t>(server)] == kLinkConnected) connected += letter;
-    if (states[static_cast<std::size_t>(server)] == kLinkListening) waiting += letter;
-  }
-  if (connected.empty() && waiting.empty()) return "Handler: no server started";
-  if (waiting.empty()) return "Handler connected:" + connected;
-  if (connected.empty()) return "Handler NOT connected:" + waiting;
-  return "Handler connected:" + connected + "\nNOT connected:" + waiting;
-}
-
-void MainScreenLayout::ShowHandlerLink(const LinkStates& states) {
-  if (states == m_link) return;
-  m_link = states;
-  if (m_controls.firmwareVersion == nullptr) return;
-  m_controls.firmwareVersion->setText(QString::fromStdString(HandlerLinkText(m_link)));
-  m_controls.firmwareVersion->update();
 }
 
 void MainScreenLayout::RefreshSite(int site) {

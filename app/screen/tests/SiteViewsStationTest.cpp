@@ -262,6 +262,27 @@ TEST(SiteViewsTest, TabViewShowsOneSiteAtATime) {
   port::ui::SetClosing(false);
 }
 
+// A run started from anywhere (here the panel's own start of one site) brings its site's view to the front.
+TEST(SiteViewsTest, TabViewShowsTheViewOfTheSiteThatStartsARun) {
+  SitePanelStation station("4", "4");
+  SetUpTabView(station);
+  CQRVBaseDlg window;
+  ShowAndPaint(station, window);
+  DynamicDlg& panel = *window.SitePanel();
+  ASSERT_TRUE(Shown(window.SiteView(0)));
+  for (const int site : {2, 1}) {
+    SCOPED_TRACE(site);
+    ASSERT_EQ(panel.StartSite(site, site, 0), 0);
+    ASSERT_TRUE(station.WaitFor([&] { return Shown(window.SiteView(site)); }));
+    for (int other = 0; other < 4; ++other)
+      if (other != site) EXPECT_FALSE(Shown(window.SiteView(other))) << "view " << other;
+    ASSERT_TRUE(station.WaitFor([&] { return !panel.Runner(site)->IsRunning(); }));
+  }
+  qrv::test::SaveScreenshot(window, "main_window_tab_view_after_site_b_run");
+  window.RequestExit();
+  port::ui::SetClosing(false);
+}
+
 TEST(SiteViewsTest, TabFollowerSelectsTheSharedDevicesSiteWhenItExists) {
   SitePanelStation station("4", "1");
   station.WriteConfig("DRAW", "draw", "3");
@@ -431,7 +452,7 @@ TEST(SiteViewsTest, PlatformInformationIsWholeInSiteAsViewAtEveryLayout) {
 
     // A judgement and the site letter keep clear of the lines.
     view.SetSiteLabelSwitch(true);
-    view.DrawSiteLabel();
+    window.SitePanel()->DrawSiteLabel(0);
     view.DrawResultText(5, "Dll path FAIL");
     const SiteOverlayLayout overlays = view.OverlayLayout();
     for (const OverlayText* text : {&overlays.label, &overlays.headline, &overlays.detail}) {
