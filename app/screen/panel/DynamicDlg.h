@@ -406,7 +406,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   CStaticImage* m_imgLogo = nullptr;
   QTabBar* m_tabSite = nullptr;
   QSlider* m_sliderZoom = nullptr;
-  std::vector<QLabel*> m_listYield;
+  std::vector<CGridCtrl*> m_listYield;
   CGridCtrl* m_gridList = nullptr;
   std::shared_ptr<QPointer<DynamicDlg>> m_self;
   // The editor lives as long as the panel; the drag state belongs to the editing mode.

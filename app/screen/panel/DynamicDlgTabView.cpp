@@ -10,6 +10,7 @@
 #include "DynamicDlg.h"
 #include "PanelOwner.h"
 #include "FontStatic.h"
+#include "GridCtrl.h"
 #include "SiteCtrl.h"
 #include "StaticImage.h"
 #include "port/text.h"

@@ -40,7 +40,7 @@ class MainScreenLayout {
     CFontStatic* userMsg = nullptr;
     std::vector<CSiteCtrl*>* itemLists = nullptr;
     CFontStatic* firmwareVersion = nullptr;
-    std::vector<QLabel*>* yieldLists = nullptr;
+    std::vector<CGridCtrl*>* yieldLists = nullptr;
     QPushButton* stopButton = nullptr;
     CFontStatic* itemVersion = nullptr;
     std::vector<CFontStatic*>* averageDll = nullptr;
@@ -99,7 +99,6 @@ class MainScreenLayout {
   struct SiteTimes {
     std::int64_t itemTotalMs = 0;
     std::int64_t threadTotalMs = 0;
-    int runs = 0;
   };
   struct Placed {
     QWidget* control;
@@ -111,6 +110,7 @@ class MainScreenLayout {
   void CreateTestStatePictures();
   void CreateSiteMessages(const char* section);
   void CreateYieldLists();
+  static void FitRowUnderHeader(CGridCtrl& list, int height);
   void InitZoomSlider();
   void CreateSiteLabels(std::vector<CFontStatic*>* list, int firstId);
   void CreateTimeCounters(const char* section);

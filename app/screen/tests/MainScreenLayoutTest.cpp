@@ -81,7 +81,7 @@ class Panel {
   std::vector<CStaticImage*> m_pictures;
   std::vector<CFontStatic*> m_messages, m_averageDll, m_averageThread, m_times;
   std::vector<CSiteCtrl*> m_lists;
-  std::vector<QLabel*> m_yields;
+  std::vector<CGridCtrl*> m_yields;
   MainScreenLayout::Controls m_controls;
   MainScreenLayout m_layout;
 };
@@ -212,8 +212,8 @@ TEST(MainScreenLayoutTest, InformationLabelsShowTheirFilesAndTheAveragesSayWhich
   EXPECT_EQ(panel.Label(1230)->text(), "Item set 4.2");
   EXPECT_EQ(panel.Label(1223)->text(), "") << "no firmware version is read";
   EXPECT_EQ(panel.Label(2024)->text(), "Test\nTime_A");
-  EXPECT_EQ(panel.Label(2033)->text(), "Item avg\n0.0 s");
-  EXPECT_EQ(panel.Label(2041)->text(), "Test avg\n0.0 s");
+  EXPECT_EQ(panel.Label(2033)->text(), "Average_B\n0.0 s");
+  EXPECT_EQ(panel.Label(2041)->text(), "Average_B\n0.0 s");
 }
 
 TEST(MainScreenLayoutTest, AnItemVersionFileWithoutAVersionLeavesTheLabelEmpty) {
