@@ -43,7 +43,7 @@ constexpr SiteKeyFormat kSiteKeys[] = {{kListId, "DLL_LIST_%c"},         {kState
                                        {kAverageDllId, "AVERAGE_DLL_%c"}, {kAverageThreadId, "AVERAGE_THREAD_%c"},
                                        {kYieldId, "YIELD_LIST_%c"}};
 
-// The labels the Part's font readers style: flags 49 (bold, antialiased, centred).
+// Every styled label of the screen: bold, antialiased and centred (flags 49), whatever its font entry says.
 constexpr int kLabelFlags = CFontStatic::kBold | CFontStatic::kAntialias | CFontStatic::kCentre;
 const QString kLabelFace = QStringLiteral("Arial");
 

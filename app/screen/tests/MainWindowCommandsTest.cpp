@@ -157,6 +157,15 @@ TEST(MainWindowCommandsTest, ListLogFollowsTheMainWindowWhenItsMoveOptionIsOn) {
                                    {&window, window.SitePanel(), listLog});
     } else {
       EXPECT_EQ(listLog->geometry(), before);
+      // "Show ListBox" puts it at its saved place unless the window's own option, as the layout editor last
+      // set it, says to leave it.
+      window.SitePanel()->ShowListLogWindow();
+      const QrvRect saved = ControllerIni::ReadRect("USER_INTERFACE", "LISTLOG_SIZE");
+      EXPECT_EQ(listLog->geometry().topLeft(), QPoint(saved.left, saved.top));
+      listLog->move(30, 20);
+      listLog->SetLogMove(1);
+      window.SitePanel()->ShowListLogWindow();
+      EXPECT_EQ(listLog->pos(), QPoint(30, 20));
     }
     Close(station, window);
   }
