@@ -3,7 +3,6 @@
 // resets them.
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <atomic>
@@ -14,6 +13,7 @@
 
 #include "ControllerIni.h"
 #include "CycleSettingManager.h"
+#include "FontStatic.h"
 #include "GridCtrl.h"
 #include "QRVBaseDlg.h"
 #include "SiteLogCtrl.h"
@@ -21,6 +21,7 @@
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
 #include "port/ini.h"
+#include "port/text.h"
 #include "port/ui_thread.h"
 #include "port/window_message.h"
 #include "QRV_Messages.h"
@@ -301,6 +302,9 @@ TEST(RunRecordsPanelTest, YieldListsAveragesAndErrorListAfterTheRuns) {
   const TestItemControl itemA(station.Root() + "/Dll/TestItemA.dll");
   itemA.Script(0, {0, 5});
   itemA.Script(1, {7, 7});
+  // Something restyled the averages meanwhile: every update styles them from their font entries again.
+  for (const int id : {2032, 2033, 2040, 2041})
+    panel.findChild<CFontStatic*>(QString::number(id))->SetTextStyle("Arial", 5, 0, 0);
   for (int run = 1; run <= 2; ++run) {
     for (int site = 0; site < 2; ++site) ASSERT_EQ(panel.StartSite(site, site, 0), 0);
     ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2 * run; }));
@@ -332,10 +336,12 @@ TEST(RunRecordsPanelTest, YieldListsAveragesAndErrorListAfterTheRuns) {
     }
     EXPECT_TRUE(yield->viewport()->rect().contains(yield->visualItemRect(yield->item(0, 4))))
         << "the row is in sight under its header";
-    for (const int first : {2032, 2040}) {
-      const auto* average = panel.findChild<QLabel*>(QString::number(first + expected.site));
+    for (const auto& [first, key] : {std::pair{2032, "AVERAGE_DLL_%c"}, {2040, "AVERAGE_THREAD_%c"}}) {
+      const auto* average = panel.findChild<CFontStatic*>(QString::number(first + expected.site));
       ASSERT_NE(average, nullptr);
       ASSERT_TRUE(station.WaitFor([&] { return average->text().startsWith("Average_"); }));
+      const std::string entry = port::Format(key, 'A' + expected.site);
+      EXPECT_EQ(average->LabelFont().pixelSize(), ControllerIni::ReadFont("USER_INIT", entry.c_str()).size) << entry;
       EXPECT_TRUE(QRegularExpression(QString("^Average_%1\\n\\d+\\.\\d s$").arg(QChar('A' + expected.site)))
                       .match(average->text())
                       .hasMatch())
