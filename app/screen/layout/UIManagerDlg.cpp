@@ -164,7 +164,10 @@ QGroupBox* UIManagerDlg::CreateSiteDrawBox(QWidget* parent) {
     combo->setObjectName(QString::number(ids[i]));
     for (const char* name : ControllerIni::SiteDrawAlignments()) combo->addItem(QString::fromUtf8(name));
     connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            [this, i](int index) { m_siteDrawAlign[i].store(std::max(0, index)); });
+            [this, i](int index) {
+              m_siteDrawAlign[i].store(std::max(0, index));
+              m_panel.SetDrawOptions(LiveDrawOptions());
+            });
     alignments->addWidget(combo);
     m_align[i] = combo;
   }
@@ -176,7 +179,7 @@ QCheckBox* UIManagerDlg::AddCheck(QWidget* parent, const char* text, int id, std
   check->setObjectName(QString::number(id));
   connect(check, &QCheckBox::toggled, this, [this, &mirror](bool on) {
     mirror.store(on ? 1 : 0);
-    m_panel.SetDrawOptions(m_siteDraw.load() != 0, m_resultDraw.load() != 0, m_fpsDraw.load() != 0);
+    m_panel.SetDrawOptions(LiveDrawOptions());
   });
   return check;
 }
@@ -251,10 +254,17 @@ void UIManagerDlg::ReadDrawOptions() {
     m_align[i]->setCurrentIndex(index >= 0 && index < m_align[i]->count() ? index : -1);
     m_siteDrawAlign[i].store(std::max(0, m_align[i]->currentIndex()));
   }
+  // A box that was already as the file says sent nothing.
+  m_panel.SetDrawOptions(LiveDrawOptions());
 }
 
 std::array<int, 3> UIManagerDlg::SiteDrawAlignment() const {
   return {m_siteDrawAlign[0].load(), m_siteDrawAlign[1].load(), m_siteDrawAlign[2].load()};
+}
+
+DrawOptions UIManagerDlg::LiveDrawOptions() const {
+  return {m_siteDraw.load() != 0, m_resultDraw.load() != 0, m_fpsDraw.load() != 0, m_paraDraw.load() != 0,
+          SiteDrawAlignment()};
 }
 
 void UIManagerDlg::OnListDoubleClick(CGridCtrl* list, int row, int column) {

@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <string>
 
+#include "LayoutEditorHost.h"
 #include "QRV_Types.h"
 
 class CGridCtrl;
-class LayoutEditorHost;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -53,6 +53,7 @@ class UIManagerDlg : public QDialog {
   int ParaDraw() const { return m_paraDraw.load(); }
   // The three SITE_DRAW_n choices, each an index of ControllerIni::SiteDrawAlignments().
   std::array<int, 3> SiteDrawAlignment() const;
+  DrawOptions LiveDrawOptions() const;
 
   CGridCtrl* FontList() const { return m_fontList; }
   CGridCtrl* WindowList() const { return m_windowList; }

@@ -16,16 +16,19 @@
 #include "ModelSettings.h"
 #include "ControllerIni.h"
 #include "DynamicDlg.h"
+#include "IntegratedLog.h"
 #include "PlatformLoadlibrary.h"
 #include "PlatformLog.h"
 #include "ProgramFolder.h"
 #include "QRV_InterFace_SW.h"
+#include "QRV_Messages.h"
 #include "UIManagerDlg.h"
 #include "Util.h"
 #include "port/message_box.h"
 #include "port/path.h"
 #include "port/text.h"
 #include "port/ui_thread.h"
+#include "port/window_message.h"
 
 namespace {
 
@@ -75,9 +78,16 @@ CQRVBaseDlg::CQRVBaseDlg(QWidget* parent) : QDialog(parent) {
   m_sizeMoveEnd->setInterval(kSizeMoveEndMs);
   connect(m_sizeMoveEnd, &QTimer::timeout, this, [this] { OnExitSizeMove(); });
   OnInitDialog();
+  port::RegisterMessageHandler(this, [this](unsigned message, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+    if (message == kWmRefAutoChange) OnRefAutoChange();
+    return 0;
+  });
 }
 
-CQRVBaseDlg::~CQRVBaseDlg() { Shutdown(); }
+CQRVBaseDlg::~CQRVBaseDlg() {
+  port::UnregisterMessageHandler(this);
+  Shutdown();
+}
 
 void CQRVBaseDlg::OnInitDialog() {
   SetMainTitle();
@@ -231,6 +241,17 @@ void CQRVBaseDlg::DockSitePanel() {
   m_pSitePanel->resize(std::max(1, s.right - s.left), std::max(1, r.height() + s.bottom));
 }
 
+// With its "Log Move Location" on, the list log lies below the main window, as wide as it and the docked panel.
+void CQRVBaseDlg::DockListLog() {
+  if (!m_pSitePanel) return;
+  CIntegratedLog* listLog = m_pSitePanel->ListLogWindow();
+  if (listLog == nullptr || listLog->GetLogMove() == 0) return;
+  const QRect r = frameGeometry();
+  const QrvRect s = ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE_SUB");
+  listLog->move(r.left(), r.bottom() + 1);
+  listLog->resize(std::max(1, r.width() + (s.right - s.left) + kPanelFrameMargin), listLog->height());
+}
+
 void CQRVBaseDlg::RedrawView(int site) {
   if (CBaseDraw* view = SiteView(site)) view->Redraw();
 }
@@ -245,6 +266,7 @@ void CQRVBaseDlg::resizeEvent(QResizeEvent* event) {
   FitClientToSavedFrame();
   if (!m_pSitePanel) return;
   DockSitePanel();
+  DockListLog();
   PlaceSiteViews();
   m_pSitePanel->StoreViewRects();
   for (int site = 0; site < m_nViewCount; ++site) RedrawView(site);
@@ -255,6 +277,7 @@ void CQRVBaseDlg::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);
   FitClientToSavedFrame();
   DockSitePanel();
+  DockListLog();
   if (m_pSitePanel) m_sizeMoveEnd->start();
 }
 

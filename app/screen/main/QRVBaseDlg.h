@@ -72,6 +72,7 @@ class CQRVBaseDlg : public QDialog, public PanelOwner {
   void CreateChildWindows();
   bool ConfirmExit();
   void DockSitePanel();
+  void DockListLog();
   void PlaceSiteViews();
   void RedrawView(int site);
   void OnExitSizeMove();

@@ -93,17 +93,15 @@ void CBaseDraw::QueueRepaint() {
 
 int CBaseDraw::ToDrawTextFlags(int index) { return index >= 2 && index <= 14 ? 1 << (index - 2) : 0; }
 
-void CBaseDraw::DrawSiteLabel(int usb) {
-  if (!m_labelSwitch.load() || ControllerIni::ReadUserInterfaceValue("SITE_DRAW") == 0) return;
+void CBaseDraw::DrawSiteLabel(const DrawOptions& options, int usb) {
+  if (!m_labelSwitch.load() || !options.siteDraw) return;
   const char letter = static_cast<char>('A' + m_site);
-  const bool para = ControllerIni::ReadUserInterfaceValue("PARA_DRAW") != 0;
   const FontSetting font = ControllerIni::ReadFont("USER_INIT", "SITE_DRAW");
   LabelStyle style{font.size, QColor(font.red % 256, font.green % 256, font.blue % 256), 0};
-  for (const char* key : {"SITE_DRAW_1", "SITE_DRAW_2", "SITE_DRAW_3"})
-    style.flags |= ToDrawTextFlags(ControllerIni::ReadUserInterfaceValue(key));
+  for (const int choice : options.siteAlignment) style.flags |= ToDrawTextFlags(choice);
   {
     const std::lock_guard lock(m_overlayLock);
-    m_siteLabel = para ? port::Format("%c - %d", letter, usb) : std::string(1, letter);
+    m_siteLabel = options.paraDraw ? port::Format("%c - %d", letter, usb) : std::string(1, letter);
     m_labelStyle = style;
   }
   QueueRepaint();

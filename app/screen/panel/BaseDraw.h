@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 
+#include "LayoutEditorHost.h"
 #include "QRV_InterFace_SW.h"
 #include "SiteOverlayLayout.h"
 #include "port/surface.h"
@@ -34,9 +35,10 @@ class CBaseDraw : public QWidget {
   int Site() const { return m_site; }
   port::Surface* Surface() { return &m_surface; }
 
-  // Any thread. Nothing before the first paint, during the program's own redraws or while the layout's
-  // "Site" option is off; else "%c", or "%c - %d" with the USB index when the "Para" option is on.
-  void DrawSiteLabel(int usb = -1);
+  // Any thread. Nothing before the first paint, during the program's own redraws or while the "Site" option
+  // is off; else "%c", or "%c - %d" with the board index when the "Para" option is on, aligned as the
+  // options' three alignment choices give.
+  void DrawSiteLabel(const DrawOptions& options, int usb);
   // Any thread. "STOP" in red for the text "STOP"; else "PASS" in green for code 0, or "FAIL" in red with
   // "%s (%d)" below.
   void DrawResultText(int code, const std::string& text);

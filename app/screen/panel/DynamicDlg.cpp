@@ -18,7 +18,6 @@
 #include "IntegratedLog.h"
 #include "ModelSettings.h"
 #include "PlatformLog.h"
-#include "ProtocolFunctionTable.h"
 #include "ProgramFolder.h"
 #include "SiteCtrl.h"
 #include "StaticImage.h"
@@ -110,7 +109,6 @@ int DynamicDlg::OnInitDialog() {
   m_nSendResultMode.store(ReadIniInt("CYCLE_SEND_RESULT", "check", 0, "Ref/" + model + "/Cycle.ini"));
   m_btnLot->setText(QString::fromUtf8(m_szLotNumber));
 
-  ReadDrawOptions();
   MainScreenLayout::Controls controls;
   controls.infoMsg = m_stInfoMsg;
   controls.logo = m_imgLogo;
@@ -136,7 +134,6 @@ int DynamicDlg::OnInitDialog() {
   CreateLayoutEditor();
   m_Layout.SetOwner(this);
   m_Layout.Init(controls, models);
-  RefreshHandlerLink();
   for (int site = 0; site < static_cast<int>(m_models.size()); ++site) {
     std::function<void()> listHook = m_vecItemList[static_cast<std::size_t>(site)]->UpdateHook();
     m_models[static_cast<std::size_t>(site)]->SetUpdateHook([this, listHook, site] {
@@ -294,30 +291,14 @@ void DynamicDlg::QueueSiteRefresh(int site) {
   });
 }
 
-void DynamicDlg::ReadDrawOptions() {
-  SetDrawOptions(ControllerIni::ReadUserInterfaceValue("SITE_DRAW") != 0,
-                 ControllerIni::ReadUserInterfaceValue("BASE_DRAW") != 0,
-                 ControllerIni::ReadUserInterfaceValue("FPS_DRAW") != 0);
+void DynamicDlg::SetDrawOptions(const DrawOptions& options) {
+  const std::lock_guard lock(m_drawLock);
+  m_drawOptions = options;
 }
 
-void DynamicDlg::SetDrawOptions(bool siteDraw, bool resultDraw, bool fpsDraw) {
-  m_bSiteDraw.store(siteDraw ? 1 : 0);
-  m_bResultDraw.store(resultDraw ? 1 : 0);
-  m_bFpsDraw.store(fpsDraw ? 1 : 0);
-}
-
-void DynamicDlg::RefreshHandlerLink() {
-  MainScreenLayout::LinkStates states;
-  states.fill(MainScreenLayout::kLinkClosed);
-  {
-    const std::shared_lock lock(m_protocolLock);
-    const auto linkState = m_hProtocol != nullptr
-                               ? port::FindFunction<prototable::GetServerLinkState_Fn>(m_hProtocol, "GetServerLinkState")
-                               : nullptr;
-    for (int server = 0; linkState != nullptr && server < MainScreenLayout::kLinkServers; ++server)
-      states[static_cast<std::size_t>(server)] = linkState(server);
-  }
-  m_Layout.ShowHandlerLink(states);
+DrawOptions DynamicDlg::LiveDrawOptions() const {
+  const std::lock_guard lock(m_drawLock);
+  return m_drawOptions;
 }
 
 void DynamicDlg::ShowZoom(int zoom) {

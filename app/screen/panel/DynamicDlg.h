@@ -83,13 +83,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void StoreViewRect(int site);
   void StoreViewHandles();
   int DrawMode() const { return m_nDrawMode; }
-  // The layout file's "Site", "Result Draw" and "Fps Draw" switches; the layout editor sets them while it runs.
-  void ReadDrawOptions();
-  void SetDrawOptions(bool siteDraw, bool resultDraw, bool fpsDraw) override;
-  bool SiteDrawOn() const { return m_bSiteDraw.load() != 0; }
-  bool ResultDrawOn() const { return m_bResultDraw.load() != 0; }
-  // UI thread: the handler link of every protocol server onto the panel.
-  void RefreshHandlerLink();
+  // Any thread: the layout editor's drawing options as it last handed them over (its live values).
+  DrawOptions LiveDrawOptions() const;
+  void SetDrawOptions(const DrawOptions& options) override;
   // The zoom slider and text follow a zoom set elsewhere (the main window's wheel).
   void ShowZoom(int zoom);
   // "" on real boards; the QRV_SIM_BOARDS value when the station runs on simulated boards.
@@ -120,8 +116,10 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   std::optional<std::string> PendingLot() const;
 
   // ---- settings windows (DynamicDlgSettings.cpp); each returns its dialog's result
-  // "Config"; after a Save the model's settings are read again.
+  // "Config"; after OK the model's settings are read again and the item settings pages rebuilt.
   int OpenConfig();
+  // A double click on "Info Msg" is the main window's "Config".
+  void OnInfoMsgDblClk();
   // "Communication"; after OK the keypad switch is read again and the handler-link library loaded anew.
   int OpenCommunication();
   // "Error Code Edit": the runs read the saved table again at their next failure.
@@ -149,7 +147,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   bool SendResultFirst() override { return m_nSendResultMode != 0; }
   std::string ErrorCodePath() override;
   void SetProtocolErrorMsg(const std::string& text) override;
-  void ShowSiteView(int site) override;
+  void ShowSiteView(int site) override;  // DynamicDlgTabView.cpp
   std::vector<ItemRow> LoadSiteItems(int site) override;
   int GetRetryCount(int site, int entryIndex) override;
   void SetLogHeader(int site) override;
@@ -172,7 +170,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void SetOverride(int overrideFlag) override { m_bOverride.store(overrideFlag != 0 ? 1 : 0); }
   void SelectSiteTab(int site) override;
   void SetFinishAfterPass() override { m_bFinishAfterPass.store(1); }
-  int GetFpsDraw() override { return m_bFpsDraw.load(); }
+  int GetFpsDraw() override { return LiveDrawOptions().fpsDraw ? 1 : 0; }
   void DrawSiteLabel(int site) override;
 
   // ---- tab view, zoom and the item lists' commands (DynamicDlgTabView.cpp)
@@ -317,6 +315,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   bool OwnsKeyTarget(const QWidget* widget) const;
   void FollowZoomSlider(QEvent::Type type);
   void SetSiteControlsVisible(int site, bool visible);
+  void ShowOnlySiteView(int site);
 
   // DynamicDlgMenu.cpp
   void CreateMenuBar();
@@ -337,9 +336,8 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   std::atomic<int> m_bLoggedIn{0};
   std::atomic<int> m_bOverride{0};
   std::atomic<int> m_nDrawMode{0};
-  std::atomic<int> m_bSiteDraw{0};
-  std::atomic<int> m_bResultDraw{0};
-  std::atomic<int> m_bFpsDraw{0};
+  mutable std::mutex m_drawLock;
+  DrawOptions m_drawOptions;
   std::atomic<int> m_nRepeatMode{0};
   std::atomic<int> m_nTabSite{0};
   std::atomic<bool> m_bClosing{false};
@@ -403,7 +401,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   CStaticImage* m_imgLogo = nullptr;
   QTabBar* m_tabSite = nullptr;
   QSlider* m_sliderZoom = nullptr;
-  std::vector<QLabel*> m_listYield;
+  std::vector<CGridCtrl*> m_listYield;
   CGridCtrl* m_gridList = nullptr;
   std::shared_ptr<QPointer<DynamicDlg>> m_self;
   // The editor lives as long as the panel; the drag state belongs to the editing mode.

@@ -8,6 +8,7 @@
 
 #include "CommunicationDlg.h"
 #include "DynamicDlg.h"
+#include "FontStatic.h"
 #include "Util.h"
 #include "port/text.h"
 
@@ -110,6 +111,10 @@ bool DynamicDlg::PreTranslateKey(int virtualKey) {
 bool DynamicDlg::eventFilter(QObject* watched, QEvent* event) {
   if (FilterControlDrag(watched, event)) return true;
   if (watched == static_cast<QObject*>(m_sliderZoom)) FollowZoomSlider(event->type());
+  if (watched == static_cast<QObject*>(m_stInfoMsg) && event->type() == QEvent::MouseButtonDblClick) {
+    OnInfoMsgDblClk();
+    return true;
+  }
   if (event->type() != QEvent::KeyPress) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!OwnsKeyTarget(widget)) return false;

@@ -78,7 +78,7 @@ void DynamicDlg::RunTestModeDialog() {
 
 void DynamicDlg::ShowListLogWindow() {
   if (m_pIntegratedLog == nullptr) return;
-  if (ControllerIni::ReadUserInterfaceValue("LOG_MOVE") == 0) {
+  if (m_pIntegratedLog->GetLogMove() == 0) {
     const QrvRect r = ControllerIni::ReadRect("USER_INTERFACE", "LISTLOG_SIZE");
     if (r.left >= 0 && r.top >= 0 && r.right > r.left && r.bottom > r.top)
       m_pIntegratedLog->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);

@@ -33,7 +33,7 @@ constexpr int kProgramFolderLogDraw = 3;
 
 // The error list's column widths, enough for a usual row: an error text, a code, a count and an item name; the
 // last column, the site or the board, takes the rest of the list.
-constexpr int kErrorListWidths[] = {220, 60, 60, 190, 60};
+constexpr int kErrorListWidths[] = {70, 50, 50, 100, 50};
 constexpr int kErrorListKeyColumn = 4;
 
 QStringList Cells(std::initializer_list<std::string> texts) {
@@ -208,7 +208,6 @@ void DynamicDlg::ShowErrorList() {
       const char* titles[] = {"Msg", "Code", "Count", "Item Name", last};
       for (int column = 0; column <= kErrorListKeyColumn; ++column)
         grid->InsertColumn(column, QString::fromUtf8(titles[column]), Qt::AlignLeft, kErrorListWidths[column]);
-      grid->horizontalHeader()->setStretchLastSection(true);
       grid->SetHeaderSort(1);
     }
     grid->DeleteAllItems();
@@ -219,8 +218,6 @@ void DynamicDlg::ShowErrorList() {
       grid->SetItemText(at, 3, QString::fromStdString(row.itemName));
       grid->SetItemText(at, 4, QString::fromStdString(row.key));
     }
-    // A longer message or item name than usual widens its column rather than being cut.
-    grid->GrowColumnsToContents(0, kErrorListKeyColumn);
   });
 }
 

@@ -24,9 +24,14 @@ int DynamicDlg::OpenConfig() {
   options.modelChanged = [this] { ReloadConfig(); };
   ConfigDlg dialog(std::move(options), parentWidget());
   const int result = dialog.exec();
-  if (result == QDialog::Accepted) ReadModelSettings();
+  if (result != QDialog::Accepted) return result;
+  ReadModelSettings();
+  // Another model, or the same one with other items registered: the pages show the items it runs now.
+  RebuildSpecSetting();
   return result;
 }
+
+void DynamicDlg::OnInfoMsgDblClk() { OpenConfig(); }
 
 int DynamicDlg::OpenCommunication() {
   CommunicationDlg dialog([this] { return IsAnySiteRunning() != 0; }, parentWidget());

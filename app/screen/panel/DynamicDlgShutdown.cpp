@@ -122,5 +122,4 @@ void DynamicDlg::OnTimer(int id) {
     ApplyMenuRights();
   }
   ApplyPendingLot();
-  RefreshHandlerLink();
 }

@@ -42,9 +42,10 @@ void DynamicDlg::SelectSiteTab(int site) {
 }
 
 void DynamicDlg::DrawSiteLabel(int site) {
-  if (!SiteDrawOn()) return;
+  const DrawOptions options = LiveDrawOptions();
+  if (!options.siteDraw) return;
   const CTestThread* runner = SiteRunner(site);
-  if (CBaseDraw* view = View(site)) view->DrawSiteLabel(runner != nullptr ? runner->Usb() : site);
+  if (CBaseDraw* view = View(site)) view->DrawSiteLabel(options, runner != nullptr ? runner->Usb() : site);
 }
 
 bool DynamicDlg::AllItemsLoaded() { return m_bItemsLoaded.load() != 0 && m_items.AllLoaded(); }
@@ -53,13 +54,6 @@ std::string DynamicDlg::ErrorCodePath() { return port::JoinPath(m_szModelPath, "
 
 void DynamicDlg::SetProtocolErrorMsg(const std::string& text) {
   WriteIniString("PROTOCOL", "ERROR_MSG", text.c_str(), ModelSettings::GetConfigIniPath());
-}
-
-void DynamicDlg::ShowSiteView(int site) {
-  if (CBaseDraw* view = View(site)) {
-    view->SetCapturedImage(false);
-    view->ClearResultText();
-  }
 }
 
 std::vector<ItemRow> DynamicDlg::LoadSiteItems(int site) { return ItemRegistration::ReadSiteItems(site); }

@@ -145,9 +145,10 @@ void DynamicDlg::SendSiteResult(int site, int code) {
   sendResult(ProtocolType == 8 ? runner->Server() : runner->Usb(), code, std::move(text));
 }
 
-void DynamicDlg::DrawSiteResult(int site, int, int code, const std::string& text) {
+void DynamicDlg::DrawSiteResult(int site, int usb, int code, const std::string& text) {
   CBaseDraw* view = View(site);
   if (view == nullptr) return;
-  if (SiteDrawOn()) view->DrawSiteLabel();
-  if (ResultDrawOn()) view->DrawResultText(code, text);
+  const DrawOptions options = LiveDrawOptions();
+  if (options.siteDraw) view->DrawSiteLabel(options, usb);
+  if (options.resultDraw) view->DrawResultText(code, text);
 }

@@ -10,6 +10,7 @@
 #include "DynamicDlg.h"
 #include "PanelOwner.h"
 #include "FontStatic.h"
+#include "GridCtrl.h"
 #include "SiteCtrl.h"
 #include "StaticImage.h"
 #include "port/text.h"
@@ -87,6 +88,25 @@ void DynamicDlg::ShowSitePanel(int site) {
   SetVisible(m_vecResultImage, site, true);
   SetVisible(m_vecResultLabel, site, true);
   SetVisible(m_listYield, m_tabSite->currentIndex(), true);
+}
+
+// A site's run starts on its runner's thread; in the tab view the operator then sees that site's view.
+void DynamicDlg::ShowSiteView(int site) {
+  if (m_nDrawMode.load() == kTabViewDrawMode) {
+    std::weak_ptr<QPointer<DynamicDlg>> self = m_self;
+    port::ui::Post([self, site] {
+      if (const auto panel = self.lock(); panel && *panel) (*panel)->ShowOnlySiteView(site);
+    });
+  }
+  if (CBaseDraw* view = View(site)) {
+    view->SetCapturedImage(false);
+    view->ClearResultText();
+  }
+}
+
+void DynamicDlg::ShowOnlySiteView(int site) {
+  for (int other = 0; other < SiteCount(); ++other)
+    if (CBaseDraw* view = View(other)) view->setVisible(other == site);
 }
 
 // The event is set once, at the end of the start-up: one pass, then the follower waits until the panel closes.

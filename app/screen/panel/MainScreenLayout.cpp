@@ -3,6 +3,7 @@
 #include "MainScreenLayout.h"
 
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -42,7 +43,7 @@ constexpr SiteKeyFormat kSiteKeys[] = {{kListId, "DLL_LIST_%c"},         {kState
                                        {kAverageDllId, "AVERAGE_DLL_%c"}, {kAverageThreadId, "AVERAGE_THREAD_%c"},
                                        {kYieldId, "YIELD_LIST_%c"}};
 
-// The labels the Part's font readers style: flags 49 (bold, antialiased, centred).
+// Every styled label of the screen: bold, antialiased and centred (flags 49), whatever its font entry says.
 constexpr int kLabelFlags = CFontStatic::kBold | CFontStatic::kAntialias | CFontStatic::kCentre;
 const QString kLabelFace = QStringLiteral("Arial");
 
@@ -141,18 +142,41 @@ void MainScreenLayout::CreateSiteMessages(const char* section) {
   }
 }
 
+// One row under its header: Total, Pass, Fail and Yield, each a quarter of the list's rectangle, in the colours
+// of colour mode 2; the first column, the site letter, is hidden.
 void MainScreenLayout::CreateYieldLists() {
   DeleteYieldLists();
   for (int site = 0; site < GetSiteCount(); ++site) {
-    auto* yield = Named(new QLabel(m_owner), kYieldId + site);
-    yield->setFrameShape(QFrame::Box);
-    yield->setAlignment(Qt::AlignCenter);
-    QFont face = yield->font();
-    face.setBold(true);
-    yield->setFont(face);
+    const QrvRect r = ControllerIni::ReadControlRect(SiteKey("YIELD_LIST_%c", site).c_str());
+    const int quarter = (r.right - r.left) / 4;
+    auto* yield = Named(new CGridCtrl(m_owner), kYieldId + site);
+    yield->SetColorMode(2);
+    yield->InsertColumn(0, QString(QChar('A' + site)), Qt::AlignLeft, 0);
+    const char* titles[] = {"Total", "Pass", "Fail", "Yield"};
+    for (int column = 1; column <= 4; ++column)
+      yield->InsertColumn(column, QString::fromUtf8(titles[column - 1]), Qt::AlignLeft, quarter);
+    yield->InsertItem(0, QString());
+    FitRowUnderHeader(*yield, r.bottom - r.top);
     m_controls.yieldLists->push_back(yield);
   }
   LoadYieldCounts(false);
+}
+
+// The header and the one row share the rectangle's height; the quarters already fill its width.
+void MainScreenLayout::FitRowUnderHeader(CGridCtrl& list, int height) {
+  const int half = std::max(1, (height - 2 * list.frameWidth()) / 2);
+  QFont face = list.font();
+  face.setPixelSize(std::max(1, half - 4));
+  list.setFont(face);
+  list.horizontalHeader()->setFont(face);
+  list.horizontalHeader()->setFixedHeight(half);
+  list.verticalHeader()->setMinimumSectionSize(0);
+  list.verticalHeader()->setDefaultSectionSize(half);
+  list.setRowHeight(0, half);
+  list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list.setSelectionMode(QAbstractItemView::NoSelection);
+  list.setFocusPolicy(Qt::NoFocus);
 }
 
 void MainScreenLayout::InitZoomSlider() {
@@ -256,7 +280,7 @@ void MainScreenLayout::ShowUserMsg(const char* section) {
 
 void MainScreenLayout::ShowFirmwareVersion(const char* section) {
   if (m_controls.firmwareVersion == nullptr) return;
-  m_controls.firmwareVersion->setText(QString::fromStdString(HandlerLinkText(m_link)));
+  m_controls.firmwareVersion->setText(QString());
   ApplyControlFont(m_controls.firmwareVersion, section, "FIRMWARE_VERSION");
 }
 
@@ -288,27 +312,6 @@ void MainScreenLayout::ReloadDllLists() {
   for (int site = 0; site < GetSiteCount(); ++site) At(m_controls.itemLists, site)->LoadSiteItems();
 }
 
-std::string MainScreenLayout::HandlerLinkText(const LinkStates& states) {
-  std::string connected, waiting;
-  for (int server = 0; server < kLinkServers; ++server) {
-    const char letter[] = {' ', static_cast<char>('A' + server), '\0'};
-    if (states[static_cast<std::size_t>(server)] == kLinkConnected) connected += letter;
-    if (states[static_cast<std::size_t>(server)] == kLinkListening) waiting += letter;
-  }
-  if (connected.empty() && waiting.empty()) return "Handler: no server started";
-  if (waiting.empty()) return "Handler connected:" + connected;
-  if (connected.empty()) return "Handler NOT connected:" + waiting;
-  return "Handler connected:" + connected + "\nNOT connected:" + waiting;
-}
-
-void MainScreenLayout::ShowHandlerLink(const LinkStates& states) {
-  if (states == m_link) return;
-  m_link = states;
-  if (m_controls.firmwareVersion == nullptr) return;
-  m_controls.firmwareVersion->setText(QString::fromStdString(HandlerLinkText(m_link)));
-  m_controls.firmwareVersion->update();
-}
-
 void MainScreenLayout::RefreshSite(int site) {
   if (site < 0 || site >= GetSiteCount()) return;
   const SiteModel& model = *m_models[static_cast<std::size_t>(site)];
@@ -319,10 +322,11 @@ void MainScreenLayout::RefreshSite(int site) {
   if (CStaticImage* picture = At(m_controls.resultImages, site)) picture->SetStateImage(model.Picture());
   if (CFontStatic* time = At(m_controls.timeLabels, site); time && !model.TimeText().empty())
     time->setText(QString::fromStdString(model.TimeText()));
-  if (QLabel* yield = At(m_controls.yieldLists, site)) {
+  if (CGridCtrl* yield = At(m_controls.yieldLists, site)) {
     const YieldCounts counts = model.Counts();
-    yield->setText(QString::fromStdString(port::Format("Total %d   Pass %d   Fail %d   Yield %s", counts.total,
-                                                       counts.pass, counts.fail,
-                                                       FormatYield(counts.pass, counts.total).c_str())));
+    yield->SetItemText(0, 1, QString::number(counts.total));
+    yield->SetItemText(0, 2, QString::number(counts.pass));
+    yield->SetItemText(0, 3, QString::number(counts.fail));
+    yield->SetItemText(0, 4, QString::fromStdString(FormatYield(counts.pass, counts.total)));
   }
 }

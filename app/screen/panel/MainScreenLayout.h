@@ -40,7 +40,7 @@ class MainScreenLayout {
     CFontStatic* userMsg = nullptr;
     std::vector<CSiteCtrl*>* itemLists = nullptr;
     CFontStatic* firmwareVersion = nullptr;
-    std::vector<QLabel*>* yieldLists = nullptr;
+    std::vector<CGridCtrl*>* yieldLists = nullptr;
     QPushButton* stopButton = nullptr;
     CFontStatic* itemVersion = nullptr;
     std::vector<CFontStatic*>* averageDll = nullptr;
@@ -48,11 +48,6 @@ class MainScreenLayout {
     CGridCtrl* errorList = nullptr;
     std::vector<CFontStatic*>* timeLabels = nullptr;
   };
-
-  // What the handler link of one protocol server is: not started, listening without a handler, connected.
-  enum LinkState : int { kLinkClosed = -1, kLinkListening = 0, kLinkConnected = 1 };
-  static constexpr int kLinkServers = 4;
-  using LinkStates = std::array<int, kLinkServers>;
 
   void SetOwner(QWidget* owner) { m_owner = owner; }
   // UI thread: one set of per-site controls for each model (the site count), their styles and texts, then
@@ -86,10 +81,6 @@ class MainScreenLayout {
   // One font entry (<name>_FONT of the section) on one label.
   static void ApplyControlFont(CFontStatic* label, const char* section, const char* name);
 
-  // UI thread: the handler link of each server, shown on the firmware-version label when it changed.
-  void ShowHandlerLink(const LinkStates& states);
-  static std::string HandlerLinkText(const LinkStates& states);
-
   // UI thread: the site's controls from its model (label text, picture, time, counts).
   void RefreshSite(int site);
 
@@ -108,7 +99,6 @@ class MainScreenLayout {
   struct SiteTimes {
     std::int64_t itemTotalMs = 0;
     std::int64_t threadTotalMs = 0;
-    int runs = 0;
   };
   struct Placed {
     QWidget* control;
@@ -120,6 +110,7 @@ class MainScreenLayout {
   void CreateTestStatePictures();
   void CreateSiteMessages(const char* section);
   void CreateYieldLists();
+  static void FitRowUnderHeader(CGridCtrl& list, int height);
   void InitZoomSlider();
   void CreateSiteLabels(std::vector<CFontStatic*>* list, int firstId);
   void CreateTimeCounters(const char* section);
@@ -130,7 +121,6 @@ class MainScreenLayout {
   QWidget* m_owner = nullptr;
   Controls m_controls;
   std::vector<SiteModel*> m_models;
-  LinkStates m_link{kLinkClosed, kLinkClosed, kLinkClosed, kLinkClosed};
   std::mutex m_statsLock;
   std::array<SiteTimes, kMaxSites> m_times{};
 };

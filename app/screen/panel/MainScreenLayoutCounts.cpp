@@ -61,7 +61,6 @@ void MainScreenLayout::LoadYieldCounts(bool reset) {
     SiteTimes& times = m_times[static_cast<std::size_t>(site)];
     times.itemTotalMs = ReadIniInt64(section.c_str(), "DLL_TOTAL_TIME", 0, config);
     times.threadTotalMs = ReadIniInt64(section.c_str(), "THREAD_TOTAL_TIME", 0, config);
-    times.runs = model.Counts().total;
   }
 }
 
@@ -83,7 +82,6 @@ void MainScreenLayout::UpdateAverageTime(int site, const std::string& elapsedMs,
       for (const ItemRow& row : m_models[static_cast<std::size_t>(site)]->Rows())
         times.itemTotalMs += std::atoll(row.tact.c_str());
       times.threadTotalMs += std::atoll(elapsedMs.c_str());
-      ++times.runs;
       const std::string config = ModelSettings::GetConfigIniPath();
       WriteIniStrings(LotSection(site).c_str(),
                       {{"DLL_TOTAL_TIME", std::to_string(times.itemTotalMs)},
@@ -94,23 +92,34 @@ void MainScreenLayout::UpdateAverageTime(int site, const std::string& elapsedMs,
   ShowAverages(site);
 }
 
-// The two averages say which they are: the items' time alone, and the whole test with its set-up and End cycle.
+// The averages are per test of the lot: the totals over the yield list's Total.
 void MainScreenLayout::ShowAverages(int site) {
   SiteTimes times;
   {
     const std::lock_guard lock(m_statsLock);
     times = m_times[static_cast<std::size_t>(site)];
   }
-  const int runs = std::max(1, times.runs);
-  const QString dll = QString::fromStdString(
-      port::Format("Item avg\n%.1f s", static_cast<double>(times.itemTotalMs) / runs / 1000.0));
-  const QString thread = QString::fromStdString(
-      port::Format("Test avg\n%.1f s", static_cast<double>(times.threadTotalMs) / runs / 1000.0));
+  const int total = m_models[static_cast<std::size_t>(site)]->Counts().total;
+  const auto average = [total](std::int64_t totalMs) {
+    return total == 0 ? 0.0 : static_cast<double>(totalMs) / total / 1000.0;
+  };
+  const char letter = static_cast<char>('A' + site);
+  const QString dll = QString::fromStdString(port::Format("Average_%c\n%.1f s", letter, average(times.itemTotalMs)));
+  const QString thread =
+      QString::fromStdString(port::Format("Average_%c\n%.1f s", letter, average(times.threadTotalMs)));
   QPointer<CFontStatic> dllLabel = At(m_controls.averageDll, site);
   QPointer<CFontStatic> threadLabel = At(m_controls.averageThread, site);
-  port::ui::Post([dllLabel, threadLabel, dll, thread] {
-    if (dllLabel) dllLabel->setText(dll);
-    if (threadLabel) threadLabel->setText(thread);
+  const std::string dllKey = port::Format("AVERAGE_DLL_%c", letter);
+  const std::string threadKey = port::Format("AVERAGE_THREAD_%c", letter);
+  port::ui::Post([dllLabel, threadLabel, dll, thread, dllKey, threadKey] {
+    if (dllLabel) {
+      dllLabel->setText(dll);
+      ApplyControlFont(dllLabel, "USER_INIT", dllKey.c_str());
+    }
+    if (threadLabel) {
+      threadLabel->setText(thread);
+      ApplyControlFont(threadLabel, "USER_INIT", threadKey.c_str());
+    }
   });
 }
 
@@ -124,6 +133,6 @@ void MainScreenLayout::LoadErrorList(bool clear) {
 
 void MainScreenLayout::DeleteYieldLists() {
   if (m_controls.yieldLists == nullptr) return;
-  for (QLabel* yield : *m_controls.yieldLists) delete yield;
+  for (CGridCtrl* yield : *m_controls.yieldLists) delete yield;
   m_controls.yieldLists->clear();
 }

@@ -130,36 +130,7 @@ void CSiteCtrl::Refresh() {
     scrollToItem(item(current, 0));
   }
   m_shownCurrentRow = current;
-  FitColumns();
   viewport()->update();
-}
-
-// Every column but the item name as wide as its widest text; the columns after "Result" only while they fit
-// beside a whole item name; the item name takes the rest of the width, so the list never needs to scroll sideways.
-void CSiteCtrl::FitColumns() {
-  if (!m_model || columnCount() <= kColErrorMsg) return;
-  const auto natural = [this](int column) {
-    return std::max(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
-  };
-  int fixed = 0;
-  for (const int column : {kColIndex, kColCode, kColTact, kColResult}) {
-    setColumnWidth(column, natural(column));
-    fixed += columnWidth(column);
-  }
-  int details = 0;
-  for (const int column : {kColDll, kColVersion, kColErrorMsg}) details += natural(column);
-  const int width = viewport()->width();
-  const bool showDetails = fixed + natural(kColItem) + details <= width;
-  for (const int column : {kColDll, kColVersion, kColErrorMsg}) {
-    setColumnHidden(column, !showDetails);
-    if (showDetails) setColumnWidth(column, natural(column));
-  }
-  setColumnWidth(kColItem, std::max(0, width - fixed - (showDetails ? details : 0)));
-}
-
-void CSiteCtrl::resizeEvent(QResizeEvent* event) {
-  CGridCtrl::resizeEvent(event);
-  FitColumns();
 }
 
 void CSiteCtrl::ShowRows(const std::vector<ItemRow>& rows) {

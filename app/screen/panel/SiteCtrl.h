@@ -64,8 +64,6 @@ class CSiteCtrl : public CGridCtrl {
   std::function<void()> UpdateHook() const;
   // UI thread: the rows as the model holds them now.
   void Refresh();
-  // A main-screen list's columns across its width (the item name takes what the others leave).
-  void FitColumns();
 
   QColor CellBackground(int row, int column) const override;
 
@@ -100,7 +98,6 @@ class CSiteCtrl : public CGridCtrl {
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   struct RefreshLink;

@@ -81,7 +81,7 @@ class Panel {
   std::vector<CStaticImage*> m_pictures;
   std::vector<CFontStatic*> m_messages, m_averageDll, m_averageThread, m_times;
   std::vector<CSiteCtrl*> m_lists;
-  std::vector<QLabel*> m_yields;
+  std::vector<CGridCtrl*> m_yields;
   MainScreenLayout::Controls m_controls;
   MainScreenLayout m_layout;
 };
@@ -210,9 +210,10 @@ TEST(MainScreenLayoutTest, InformationLabelsShowTheirFilesAndTheAveragesSayWhich
   EXPECT_EQ(panel.Label(1205)->text(), "L7 - ");
   EXPECT_EQ(panel.Label(1208)->text(), "Night shift");
   EXPECT_EQ(panel.Label(1230)->text(), "Item set 4.2");
+  EXPECT_EQ(panel.Label(1223)->text(), "") << "no firmware version is read";
   EXPECT_EQ(panel.Label(2024)->text(), "Test\nTime_A");
-  EXPECT_EQ(panel.Label(2033)->text(), "Item avg\n0.0 s");
-  EXPECT_EQ(panel.Label(2041)->text(), "Test avg\n0.0 s");
+  EXPECT_EQ(panel.Label(2033)->text(), "Average_B\n0.0 s");
+  EXPECT_EQ(panel.Label(2041)->text(), "Average_B\n0.0 s");
 }
 
 TEST(MainScreenLayoutTest, AnItemVersionFileWithoutAVersionLeavesTheLabelEmpty) {
@@ -222,30 +223,3 @@ TEST(MainScreenLayoutTest, AnItemVersionFileWithoutAVersionLeavesTheLabelEmpty) 
   EXPECT_EQ(panel.Label(1230)->text(), "");
 }
 
-TEST(MainScreenLayoutTest, HandlerLinkTextNamesConnectedAndWaitingServers) {
-  using L = MainScreenLayout;
-  const struct {
-    L::LinkStates states;
-    const char* text;
-  } cases[] = {
-      {{L::kLinkClosed, L::kLinkClosed, L::kLinkClosed, L::kLinkClosed}, "Handler: no server started"},
-      {{L::kLinkConnected, L::kLinkConnected, L::kLinkClosed, L::kLinkClosed}, "Handler connected: A B"},
-      {{L::kLinkListening, L::kLinkClosed, L::kLinkListening, L::kLinkClosed}, "Handler NOT connected: A C"},
-      {{L::kLinkConnected, L::kLinkListening, L::kLinkConnected, L::kLinkListening},
-       "Handler connected: A C\nNOT connected: B D"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(L::HandlerLinkText(c.states), c.text);
-}
-
-TEST(MainScreenLayoutTest, TheFirmwareVersionLabelFollowsTheHandlerLink) {
-  qrv::test::StationFolder station;
-  Panel panel(1);
-  MainScreenLayout& layout = panel.Start();
-  EXPECT_EQ(panel.Label(1223)->text(), "Handler: no server started");
-  layout.ShowHandlerLink({MainScreenLayout::kLinkListening, MainScreenLayout::kLinkClosed,
-                          MainScreenLayout::kLinkClosed, MainScreenLayout::kLinkClosed});
-  EXPECT_EQ(panel.Label(1223)->text(), "Handler NOT connected: A");
-  layout.ShowHandlerLink({MainScreenLayout::kLinkConnected, MainScreenLayout::kLinkClosed,
-                          MainScreenLayout::kLinkClosed, MainScreenLayout::kLinkClosed});
-  EXPECT_EQ(panel.Label(1223)->text(), "Handler connected: A");
-}

@@ -4,6 +4,8 @@
 // Also the layout file's drawing switches as the site views and the image library see them.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTabBar>
 
@@ -15,6 +17,7 @@
 #include "SitePanelFixture.h"
 #include "StaticImage.h"
 #include "TestRunFixture.h"
+#include "UIManagerDlg.h"
 #include "port/ini.h"
 #include "port/text.h"
 #include "port/ui_thread.h"
@@ -168,4 +171,38 @@ TEST(PanelScreenTest, TheLayoutFilesDrawSwitchesDecideWhatTheViewsDraw) {
     EXPECT_EQ(panel.GetFpsDraw(), c.fps) << c.fpsDraw;
     station.ClosePanel();
   }
+}
+
+// What the operator ticks or chooses in the layout editor applies at once, unsaved: the label drawn after a
+// site's result carries the board index the site ran on, and its alignment is the editor's choice.
+TEST(PanelScreenTest, SiteLabelsFollowTheLayoutEditorsLiveChoices) {
+  SitePanelStation station("2", "1");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  const std::string controller = station.ModelFile("Controller.ini");
+  for (const auto& [key, value] : {std::pair{"SITE_DRAW", "1"}, {"PARA_DRAW", "0"}, {"SITE_DRAW_1", "0"},
+                                   {"SITE_DRAW_2", "0"}, {"SITE_DRAW_3", "0"}})
+    port::ini::WriteString(controller, "USER_INTERFACE", key, value);
+  DynamicDlg& panel = station.StartPanel();
+  CBaseDraw viewA(0), viewB(1);
+  for (CBaseDraw* view : {&viewA, &viewB}) {
+    view->resize(400, 300);
+    view->SetSiteLabelSwitch(true);
+  }
+  panel.AttachSiteViews({&viewA, &viewB});
+  UIManagerDlg& editor = *panel.LayoutEditor();
+  editor.findChild<QCheckBox*>("1151")->setChecked(true);
+  editor.findChild<QComboBox*>("1239")->setCurrentIndex(3);  // " DT_RIGHT"
+
+  ASSERT_EQ(panel.StartSite(1, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_EQ(viewB.SiteLabelText(), "B - 0") << "site B ran on board 0";
+  EXPECT_TRUE(viewB.OverlayLayout().label.flags & Qt::AlignRight);
+  EXPECT_EQ(port::ini::ReadString(controller, "USER_INTERFACE", "PARA_DRAW", ""), "0") << "nothing was saved";
+
+  editor.findChild<QCheckBox*>("1151")->setChecked(false);
+  editor.findChild<QCheckBox*>("1150")->setChecked(false);
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2; }));
+  EXPECT_EQ(viewA.SiteLabelText(), "") << "the \"Site\" box is off";
+  station.ClosePanel();
 }

@@ -3,7 +3,7 @@
 // resets them.
 #include <gtest/gtest.h>
 
-#include <QFontMetrics>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <atomic>
 #include <filesystem>
@@ -11,7 +11,9 @@
 #include <set>
 #include <sstream>
 
+#include "ControllerIni.h"
 #include "CycleSettingManager.h"
+#include "FontStatic.h"
 #include "GridCtrl.h"
 #include "QRVBaseDlg.h"
 #include "SiteLogCtrl.h"
@@ -19,6 +21,7 @@
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
 #include "port/ini.h"
+#include "port/text.h"
 #include "port/ui_thread.h"
 #include "port/window_message.h"
 #include "QRV_Messages.h"
@@ -284,9 +287,10 @@ TEST(RunRecordsPanelTest, FreeAndLoadLibraryAreRefusedWhileASiteTestsAndLoadRuns
   EXPECT_EQ(itemB.Calls(0), 2) << "the Init list ran again after the load";
 }
 
-// Under the site panels, a row of the error list reads whole: its error text, code, count and item name, and
-// the site column reaches the list's right edge.
-TEST(RunRecordsPanelTest, ErrorListShowsAUsualRowWholeAndItsLastColumnTakesTheRest) {
+// After two sites have run, the lot counts under each site and the error list below them: the yield list's one
+// row in its four coloured quarters, both averages of a site with its letter, the error list's five columns at
+// their widths with one row per failure.
+TEST(RunRecordsPanelTest, YieldListsAveragesAndErrorListAfterTheRuns) {
   SitePanelStation station("2", "2");
   station.RegisterItems(2, {"TestItemA.dll"});
   const std::string errorCodes = station.ModelFile("ErrorCode.ini");
@@ -297,29 +301,64 @@ TEST(RunRecordsPanelTest, ErrorListShowsAUsualRowWholeAndItsLastColumnTakesTheRe
   window.show();
   DynamicDlg& panel = *window.SitePanel();
   const TestItemControl itemA(station.Root() + "/Dll/TestItemA.dll");
-  itemA.Script(0, {5});
-  itemA.Script(1, {7});
-  for (int site = 0; site < 2; ++site) ASSERT_EQ(panel.StartSite(site, site, 0), 0);
-  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2; }));
+  itemA.Script(0, {0, 5});
+  itemA.Script(1, {7, 7});
+  // Something restyled the averages meanwhile: every update styles them from their font entries again.
+  for (const int id : {2032, 2033, 2040, 2041})
+    panel.findChild<CFontStatic*>(QString::number(id))->SetTextStyle("Arial", 5, 0, 0);
+  for (int run = 1; run <= 2; ++run) {
+    for (int site = 0; site < 2; ++site) ASSERT_EQ(panel.StartSite(site, site, 0), 0);
+    ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 2 * run; }));
+  }
   CGridCtrl* grid = panel.findChild<CGridCtrl*>("1232");
   ASSERT_NE(grid, nullptr);
   ASSERT_TRUE(station.WaitFor([&] { return grid->GetItemCount() == 2; }));
 
-  const QFontMetrics metrics(grid->font());
-  int total = 0;
-  for (int column = 0; column < grid->GetColumnCount(); ++column) {
-    total += grid->columnWidth(column);
-    if (column == grid->GetColumnCount() - 1) break;
-    for (int row = 0; row < grid->GetItemCount(); ++row) {
-      const QString text = grid->GetItemText(row, column);
-      EXPECT_GT(grid->columnWidth(column), metrics.horizontalAdvance(text)) << text.toStdString() << " is cut";
+  const struct {
+    int site;
+    const char* cells[4];
+  } yields[] = {{0, {"2", "1", "1", "50.00%"}}, {1, {"2", "0", "2", "0%"}}};
+  for (const auto& expected : yields) {
+    SCOPED_TRACE(expected.site);
+    auto* yield = panel.findChild<CGridCtrl*>(QString::number(2048 + expected.site));
+    ASSERT_NE(yield, nullptr) << "the yield list is a grid";
+    ASSERT_TRUE(station.WaitFor([&] { return yield->GetItemText(0, 1) == "2"; }));
+    EXPECT_EQ(yield->GetItemCount(), 1);
+    EXPECT_EQ(yield->GetColorMode(), 2);
+    EXPECT_TRUE(yield->isColumnHidden(0));
+    EXPECT_EQ(yield->horizontalHeaderItem(0)->text(), QString(QChar('A' + expected.site)));
+    const QrvRect r = ControllerIni::ReadControlRect(expected.site == 0 ? "YIELD_LIST_A" : "YIELD_LIST_B");
+    const char* titles[] = {"Total", "Pass", "Fail", "Yield"};
+    for (int column = 1; column <= 4; ++column) {
+      EXPECT_EQ(yield->horizontalHeaderItem(column)->text(), titles[column - 1]);
+      EXPECT_EQ(yield->GetItemText(0, column), expected.cells[column - 1]) << column;
+      EXPECT_EQ(yield->columnWidth(column), (r.right - r.left) / 4) << column;
+      EXPECT_TRUE(yield->CellBackground(0, column).isValid()) << column;
+    }
+    EXPECT_TRUE(yield->viewport()->rect().contains(yield->visualItemRect(yield->item(0, 4))))
+        << "the row is in sight under its header";
+    for (const auto& [first, key] : {std::pair{2032, "AVERAGE_DLL_%c"}, {2040, "AVERAGE_THREAD_%c"}}) {
+      const auto* average = panel.findChild<CFontStatic*>(QString::number(first + expected.site));
+      ASSERT_NE(average, nullptr);
+      ASSERT_TRUE(station.WaitFor([&] { return average->text().startsWith("Average_"); }));
+      const std::string entry = port::Format(key, 'A' + expected.site);
+      EXPECT_EQ(average->LabelFont().pixelSize(), ControllerIni::ReadFont("USER_INIT", entry.c_str()).size) << entry;
+      EXPECT_TRUE(QRegularExpression(QString("^Average_%1\\n\\d+\\.\\d s$").arg(QChar('A' + expected.site)))
+                      .match(average->text())
+                      .hasMatch())
+          << average->text().toStdString();
     }
   }
+
   EXPECT_EQ((std::set<QString>{grid->GetItemText(0, 0), grid->GetItemText(1, 0)}),
             (std::set<QString>{"Focus value under the lower limit", "Image grab timed out"}));
-  EXPECT_EQ(grid->horizontalHeaderItem(grid->GetColumnCount() - 1)->text(), "SITE");
-  EXPECT_EQ(total, grid->viewport()->width()) << "the last column reaches the right edge";
-  qrv::test::SaveScreenshot(panel, "site_panel_error_list");
+  const char* titles[] = {"Msg", "Code", "Count", "Item Name", "SITE"};
+  const int widths[] = {70, 50, 50, 100, 50};
+  for (int column = 0; column < 5; ++column) {
+    EXPECT_EQ(grid->horizontalHeaderItem(column)->text(), titles[column]);
+    EXPECT_EQ(grid->columnWidth(column), widths[column]) << titles[column];
+  }
+  qrv::test::SaveScreenshot(panel, "site_panel_yield_and_error_lists");
   window.RequestExit();
   port::ui::SetClosing(false);
 }

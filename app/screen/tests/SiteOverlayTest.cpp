@@ -120,7 +120,6 @@ TEST(SiteOverlayTest, AViewOfEightShowsItsLetterBesideItsJudgement) {
   qrv::test::TestApplication();
   const qrv::test::StationFolder station;
   station.Write("Ref/M/Controller.ini",
-                "[USER_INTERFACE]\r\nSITE_DRAW=1\r\nPARA_DRAW=0\r\nSITE_DRAW_1=2\r\nSITE_DRAW_2=4\r\nSITE_DRAW_3=7\r\n"
                 "[USER_INIT]\r\nSITE_DRAW_FONT=50.0.0.0.35.150.230.0.0\r\nRESULT_MSG_FONT=100.0.0.0.0.0.0.0.0\r\n"
                 "RESULT_DESC_MSG_FONT=100.0.0.0.0.0.0.0.0\r\n");
   const QrvRect r = CQRVBaseDlg::CalcSiteViewRect(8, 0, 0, 1245, 1010);
@@ -128,7 +127,7 @@ TEST(SiteOverlayTest, AViewOfEightShowsItsLetterBesideItsJudgement) {
     CBaseDraw view(0);
     view.resize(r.right - r.left, r.bottom - r.top);
     view.SetSiteLabelSwitch(true);
-    view.DrawSiteLabel();
+    view.DrawSiteLabel(DrawOptions{.siteDraw = true, .siteAlignment = {2, 4, 7}}, 0);
     view.DrawResultText(code, text);
     const SiteOverlayLayout layout = view.OverlayLayout();
     ASSERT_FALSE(layout.label.box.isEmpty());

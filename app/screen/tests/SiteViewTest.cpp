@@ -25,22 +25,20 @@ TEST(SiteViewTest, ResultOverlayFollowsTheResult) {
   EXPECT_EQ(view.ResultHeadline(), "");
 }
 
-TEST(SiteViewTest, SiteLabelFollowsTheLayoutsSiteAndParaOptions) {
+TEST(SiteViewTest, SiteLabelFollowsTheSiteAndParaOptions) {
   qrv::test::TestApplication();
   const qrv::test::StationFolder station;
   const struct {
-    const char* siteDraw;
-    const char* paraDraw;
+    bool siteDraw;
+    bool paraDraw;
     bool ready;
     const char* label;
-  } cases[] = {{"1", "0", true, "D"}, {"1", "1", true, "D - 2"}, {"0", "1", true, ""}, {"1", "0", false, ""}};
+  } cases[] = {{true, false, true, "D"}, {true, true, true, "D - 2"}, {false, true, true, ""}, {true, false, false, ""}};
   for (const auto& c : cases) {
-    station.Write("Ref/M/Controller.ini", std::string("[USER_INTERFACE]\r\nSITE_DRAW=") + c.siteDraw +
-                                              "\r\nPARA_DRAW=" + c.paraDraw + "\r\n");
     CBaseDraw view(3);
     EXPECT_FALSE(view.FirstPaintDone());
     view.SetSiteLabelSwitch(c.ready);
-    view.DrawSiteLabel(2);
+    view.DrawSiteLabel(DrawOptions{.siteDraw = c.siteDraw, .paraDraw = c.paraDraw}, 2);
     EXPECT_EQ(view.SiteLabelText(), c.label) << c.siteDraw << c.paraDraw << c.ready;
   }
 }

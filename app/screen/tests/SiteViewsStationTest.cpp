@@ -262,6 +262,27 @@ TEST(SiteViewsTest, TabViewShowsOneSiteAtATime) {
   port::ui::SetClosing(false);
 }
 
+// A run started from anywhere (here the panel's own start of one site) brings its site's view to the front.
+TEST(SiteViewsTest, TabViewShowsTheViewOfTheSiteThatStartsARun) {
+  SitePanelStation station("4", "4");
+  SetUpTabView(station);
+  CQRVBaseDlg window;
+  ShowAndPaint(station, window);
+  DynamicDlg& panel = *window.SitePanel();
+  ASSERT_TRUE(Shown(window.SiteView(0)));
+  for (const int site : {2, 1}) {
+    SCOPED_TRACE(site);
+    ASSERT_EQ(panel.StartSite(site, site, 0), 0);
+    ASSERT_TRUE(station.WaitFor([&] { return Shown(window.SiteView(site)); }));
+    for (int other = 0; other < 4; ++other)
+      EXPECT_EQ(Shown(window.SiteView(other)), other == site) << "view " << other;
+    ASSERT_TRUE(station.WaitFor([&] { return !panel.Runner(site)->IsRunning(); }));
+  }
+  qrv::test::SaveScreenshot(window, "main_window_tab_view_after_site_b_run");
+  window.RequestExit();
+  port::ui::SetClosing(false);
+}
+
 TEST(SiteViewsTest, TabFollowerSelectsTheSharedDevicesSiteWhenItExists) {
   SitePanelStation station("4", "1");
   station.WriteConfig("DRAW", "draw", "3");
@@ -431,7 +452,7 @@ TEST(SiteViewsTest, PlatformInformationIsWholeInSiteAsViewAtEveryLayout) {
 
     // A judgement and the site letter keep clear of the lines.
     view.SetSiteLabelSwitch(true);
-    view.DrawSiteLabel();
+    window.SitePanel()->DrawSiteLabel(0);
     view.DrawResultText(5, "Dll path FAIL");
     const SiteOverlayLayout overlays = view.OverlayLayout();
     for (const OverlayText* text : {&overlays.label, &overlays.headline, &overlays.detail}) {
@@ -466,8 +487,9 @@ TEST(SiteViewsTest, TabViewShowsEachSitesTimeAndAveragesAfterItsRuns) {
     ASSERT_TRUE(station.WaitFor([&] { return text(2024 + site).rfind("Now\n", 0) == 0; }))
         << "time label reads " << text(2024 + site);
     for (const int id : {2024, 2032, 2040}) EXPECT_TRUE(Shown(PanelControl(panel, id + site))) << id + site;
-    EXPECT_EQ(text(2032 + site).rfind("Item avg\n", 0), 0u) << text(2032 + site);
-    EXPECT_EQ(text(2040 + site).rfind("Test avg\n", 0), 0u) << text(2040 + site);
+    const std::string average = std::string("Average_") + static_cast<char>('A' + site) + "\n";
+    EXPECT_EQ(text(2032 + site).rfind(average, 0), 0u) << text(2032 + site);
+    EXPECT_EQ(text(2040 + site).rfind(average, 0), 0u) << text(2040 + site);
     if (site == 1) qrv::test::SaveScreenshot(panel, "site_panel_tab_view_site_b_after_runs");
   }
   window.RequestExit();

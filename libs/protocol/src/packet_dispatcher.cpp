@@ -52,10 +52,7 @@ void PacketDispatcher::DispatchPacket(std::string text) {
   if (!text.empty() && text.back() == '\r' && !isMes) text.pop_back();
   const ProtocolPacket packet(text);
   if (!packet.IsCommand('K', "SOT")) line_->Log(text);
-  if (line_->monitor) {
-    if (packet.IsCommand('K', "SOT")) line_->monitor->StartTest(line_->Server());
-    line_->monitor->AddRecvRow(line_->Server(), text);
-  }
+  if (line_->monitor && !packet.IsCommand('K', "SOT")) line_->monitor->AddRecvRow(line_->Server(), text);
 
   if (packet.IsCommand('K', "SOT")) return OnStartOfTest(packet);
   if (packet.IsCommand('K', "EOT")) return OnEndOfTest(packet);
@@ -82,10 +79,20 @@ bool PacketDispatcher::StartOfTestInRange(const PacketFields& fields) const {
          IsBoard(usb) && IsBoard(usb + 1);
 }
 
+bool PacketDispatcher::StartAccepted(const PacketFields& fields) const {
+  const bool ready = simulationMode_.load() || line_->testerState.load() == kTesterReady;
+  return ready && StartOfTestInRange(fields);
+}
+
 void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
   const PacketFields fields(packet.Data());
-  const bool accepted = simulationMode_.load() || line_->testerState.load() == kTesterReady;
-  if (!accepted || !StartOfTestInRange(fields)) {
+  const bool accepted = StartAccepted(fields);
+  // Only an accepted start begins a new test in the monitor: a refused one joins the running test's lists.
+  if (line_->monitor) {
+    if (accepted) line_->monitor->StartTest(line_->Server());
+    line_->monitor->AddRecvRow(line_->Server(), packet.Text());
+  }
+  if (!accepted) {
     line_->LogToSite(fields.Int("Site"), "Protocol - START FAIL");
     return Answer(packet, kStartFail);
   }

@@ -30,6 +30,7 @@ class PacketDispatcher {
   void Answer(const ProtocolPacket& request, std::string_view data);
   void OnStartOfTest(const ProtocolPacket& packet);
   bool StartOfTestInRange(const PacketFields& fields) const;
+  bool StartAccepted(const PacketFields& fields) const;
   void StartSite(int site, int usb, const ProtocolPacket& packet);
   void OnEndOfTest(const ProtocolPacket& packet);
   void OnPause(const ProtocolPacket& packet);

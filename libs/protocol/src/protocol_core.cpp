@@ -100,15 +100,15 @@ void ProtocolCore::CreateProtocolServer(int server, const std::string& portText,
   const char letter = SiteLetter(server);
   if (servers_[server]) CloseServer(server);
   if (portText.empty() || siteCode.empty()) {
-    return ReportSetUp(server, port::Format("Protocol Server %c not started : no port or site code", letter));
+    return ReportSetUpFault(server, port::Format("Protocol Server %c not started : no port or site code", letter));
   }
   const std::optional<int> portNumber = ParsePortText(portText);
   std::string error = "not a port number from 1 to 65535";
   auto socket = std::make_unique<CListenSocket>(LineOf(server, siteCode.front()), simulationMode_, mes_);
   if (!portNumber || !socket->Listen(*portNumber, error)) {
     AppendServerStatus(server, port::Format("Listen Error :: Port [%s]", portText.c_str()));
-    return ReportSetUp(server, port::Format("Protocol Server %c not listening : Port [%s] %s", letter,
-                                            portText.c_str(), error.c_str()));
+    return ReportSetUpFault(server, port::Format("Protocol Server %c not listening : Port [%s] %s", letter,
+                                                 portText.c_str(), error.c_str()));
   }
   servers_[server] = std::move(socket);
   {
@@ -116,7 +116,10 @@ void ProtocolCore::CreateProtocolServer(int server, const std::string& portText,
     open_[server] = true;
   }
   AppendServerStatus(server, port::Format("Create server socket pass : Server %d", server));
-  ReportSetUp(server, port::Format("Protocol Server %c listening on port %d", letter, *portNumber));
+  // A server that works is no fault: the operator's first sight stays the site views.
+  const std::string listening = port::Format("Protocol Server %c listening on port %d", letter, *portNumber);
+  AppendServerStatus(server, listening);
+  servers_[server]->Line()->LogToSite(server, listening);
 }
 
 std::shared_ptr<ServerLine> ProtocolCore::LineOf(int server, char siteCode) {
@@ -132,7 +135,7 @@ std::shared_ptr<ServerLine> ProtocolCore::LineOf(int server, char siteCode) {
   return line;
 }
 
-void ProtocolCore::ReportSetUp(int server, const std::string& text) {
+void ProtocolCore::ReportSetUpFault(int server, const std::string& text) {
   AppendServerStatus(server, text);
   ReportServerSetUp(text);
 }

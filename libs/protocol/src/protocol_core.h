@@ -90,7 +90,7 @@ class ProtocolCore {
  private:
   void LoadSettings();
   std::shared_ptr<ServerLine> LineOf(int server, char siteCode);
-  void ReportSetUp(int server, const std::string& text);
+  void ReportSetUpFault(int server, const std::string& text);
 
   CQRV_LoadMemory* const record_;
   std::unique_ptr<ProtocolFunctionTable> table_;

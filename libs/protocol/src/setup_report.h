@@ -1,6 +1,6 @@
 #pragma once
-// Where a server listens, or why it does not: a station set-up fault must be seen where an operator or a
-// service manager looks, not only in a hidden window.
+// Why a server does not listen: a station set-up fault must be seen where an operator or a service manager
+// looks, not only in a hidden window.
 #include <string>
 
 namespace protocol {

@@ -220,5 +220,29 @@ TEST_F(ProtocolWindow, MonitorPairsEveryCommandWithItsAckAndMarksAnUnansweredOne
   EXPECT_FALSE(qrv::test::SaveScreenshot(*monitor, "protocol_ack_dlg").empty());
 }
 
+// A second start while the first test runs is refused; the monitor keeps the running test's rows and adds the
+// refused start, answered, below them.
+TEST_F(ProtocolWindow, ARefusedStartLeavesTheRunningTestsMonitorRows) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  OnOtherThread([&] { return peer.SendRaw(HandlerPeer::CommandPacket(7, 'K', "SOT", "@Site=0@Usb=0@Para=0")); });
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 1; }));
+  OnOtherThread([&] { return peer.SendRaw(HandlerPeer::CommandPacket(8, 'K', "SOT", "@Site=0@Usb=0@Para=0")); });
+  EXPECT_EQ(Body(OnOtherThread([&] { return peer.ReadPacket(kWaitMs); })), "KSOT@RET=0@MSG=Platform START FAIL");
+
+  Resolve<void (*)()>("OnSpecDlg")();
+  QWidget* monitor = Window("CAckDlg");
+  ASSERT_NE(monitor, nullptr);
+  monitor->show();
+  auto* received = Child<QTableWidget>(monitor, "7000");
+  ASSERT_TRUE(PumpUntil([&] { return received->rowCount() == 2 && !received->item(1, 6)->text().isEmpty(); }));
+  EXPECT_EQ(received->item(0, 5)->text().toInt(), 7) << "the running test's start is still there";
+  EXPECT_TRUE(received->item(0, 6)->text().isEmpty());
+  EXPECT_EQ(received->item(1, 5)->text().toInt(), 8);
+  EXPECT_EQ(received->item(1, 6)->text(), received->item(1, 5)->text()) << "the refusal answered it";
+  EXPECT_EQ(Station().Starts().size(), 1u);
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*monitor, "protocol_ack_dlg_refused_start").empty());
+}
+
 }  // namespace
 }  // namespace protocol_test
