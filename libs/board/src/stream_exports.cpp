@@ -74,6 +74,13 @@ int32_t ReadTemperatures(int32_t board, double* fpgaC, double* sfpC, ReadTemp re
   return 1;
 }
 
+// The fan takes its speed before its frequency; the two calls are separate statements so that the
+// order is not the compiler's choice.
+int32_t FanSpeedThenFrequency(int32_t board, int32_t speed) {
+  const int32_t speedResult = PCI_FAN_SetSpeed(board, speed) & 1;
+  return speedResult & PCI_FAN_SetFreq(board, 10);
+}
+
 }  // namespace
 
 int32_t VKL_OpenDevice() {
@@ -214,5 +221,5 @@ int32_t VKL_FAN_Enable(int32_t board, int32_t on) {
 }
 
 int32_t VKL_FAN_SetSpeed(int32_t board, int32_t speed) {
-  TRACED_CALL(TRACE_F20, (PCI_FAN_SetSpeed(board, speed) & 1) & PCI_FAN_SetFreq(board, 10), board, speed);
+  TRACED_CALL(TRACE_F20, FanSpeedThenFrequency(board, speed), board, speed);
 }

@@ -81,20 +81,21 @@ CHardwareDlg::CHardwareDlg(HardwareController& controller, QWidget* parent)
   FillSpecGrid();
   LoadRegisterKeys();
   LoadCounters();
-  SetWorking(false);
+  // SDP On and SDP Off both start enabled, and so do the image format and the image buttons.
+  Enable({7027, 7005, 7033, 7034, 7035, 7036, 7037, 7043, 7046, 7058, 7059, 7060, 7069}, false);
   const CQRV_LoadMemory* record = controller_.Record();
   const int para = record ? static_cast<int>(record->GetPara()) : 0;
   boardList_->setCurrentIndex(para == 1 ? std::clamp(controller_.State().Settings()->usbId, 0, 3) : 0);
   // Posted to the window: its destruction drops a refresh still on its way, and the listener is gone
   // before that.
-  controller_.State().SetLogListener([this, queued = refreshQueued_] {
-    if (!queued->exchange(true)) QMetaObject::invokeMethod(this, &CHardwareDlg::RefreshLog, Qt::QueuedConnection);
+  controller_.State().SetChangeListener([this, queued = refreshQueued_] {
+    if (!queued->exchange(true)) QMetaObject::invokeMethod(this, &CHardwareDlg::Refresh, Qt::QueuedConnection);
   });
-  RefreshLog();
+  Refresh();
   resize(1320, 760);
 }
 
-CHardwareDlg::~CHardwareDlg() { controller_.State().SetLogListener(nullptr); }
+CHardwareDlg::~CHardwareDlg() { controller_.State().SetChangeListener(nullptr); }
 
 int CHardwareDlg::Board() const { return boardList_->currentIndex(); }
 int CHardwareDlg::Site() const { return siteList_->currentIndex(); }
@@ -255,29 +256,33 @@ void CHardwareDlg::ConnectButtons() {
     const CQRV_LoadMemory* record = controller_.Record();
     if (record) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(record->GetRegisterPath())));
   });
-  auto sizes = [this, &workers] { workers.SetSizeTypes(typeIn_->currentIndex(), typeOut_->currentIndex()); };
+  auto sizes = [this, &state] { state.SetDrawTypes(typeIn_->currentIndex(), typeOut_->currentIndex()); };
   connect(typeIn_, &QComboBox::currentIndexChanged, this, sizes);
   connect(typeOut_, &QComboBox::currentIndexChanged, this, sizes);
+  connect(keyList_, &QComboBox::currentIndexChanged, this, [&state](int index) { state.SelectKey(index); });
 }
 
 void CHardwareDlg::FillSpecGrid() {
-  HwState& state = controller_.State();
-  state.ReadHardwareSettings();
-  const auto settings = state.Settings();
+  const auto settings = controller_.State().ReadHardwareSettings();
   const CQRV_LoadMemory* record = controller_.Record();
   const bool oneBoard = record && record->GetPara() == 1;
-  const std::vector<SpecRow> rows = BuildSpecRows(*settings, state.I2cMode(0), oneBoard);
+  // Right after a read, board 0's mode is the file's.
+  const std::vector<SpecRow> rows = BuildSpecRows(*settings, settings->i2cMode, oneBoard);
   specGrid_->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     const SpecRow& row = rows[static_cast<std::size_t>(r)];
     SetRow(specGrid_, r, {QString::fromStdString(row.section), QString::fromStdString(row.key),
                           QString::fromStdString(row.value)});
   }
+  ShowDrawTypes();
+}
+
+void CHardwareDlg::ShowDrawTypes() {
+  const HwState& state = controller_.State();
   const QSignalBlocker blockIn(typeIn_);
   const QSignalBlocker blockOut(typeOut_);
-  typeIn_->setCurrentIndex(std::clamp(settings->inDrawType, 0, 3));
-  typeOut_->setCurrentIndex(std::clamp(settings->outDrawType, 0, 3));
-  controller_.Workers().SetSizeTypes(typeIn_->currentIndex(), typeOut_->currentIndex());
+  typeIn_->setCurrentIndex(state.InDrawType());
+  typeOut_->setCurrentIndex(state.OutDrawType());
 }
 
 void CHardwareDlg::LoadRegisterKeys() {
@@ -285,6 +290,7 @@ void CHardwareDlg::LoadRegisterKeys() {
   state.LoadRegisterKeys();
   const RegisterKeys keys = state.Keys();
   keyGrid_->setRowCount(static_cast<int>(keys.keys.size()));
+  const QSignalBlocker blockList(keyList_);
   keyList_->clear();
   for (int r = 0; r < static_cast<int>(keys.keys.size()); ++r) {
     const QString key = QString::fromStdString(keys.keys[static_cast<std::size_t>(r)]);
@@ -292,6 +298,7 @@ void CHardwareDlg::LoadRegisterKeys() {
     keyList_->addItem(key);
   }
   keyList_->setCurrentIndex(std::clamp(keys.select, 0, keyList_->count() - 1));
+  state.SelectKey(keyList_->currentIndex());
 }
 
 void CHardwareDlg::LoadCounters() {
@@ -307,7 +314,7 @@ void CHardwareDlg::RefreshCounters() {
   SetRow(counterGrid_, 2, {"Dummy Count", QString::number(c.dummyCount.load()), "", ""});
 }
 
-void CHardwareDlg::RefreshLog() {
+void CHardwareDlg::Refresh() {
   refreshQueued_->store(false);
   const std::vector<std::string> lines = controller_.State().LogLines();
   if (static_cast<int>(lines.size()) < logList_->count()) logList_->clear();
@@ -316,6 +323,7 @@ void CHardwareDlg::RefreshLog() {
   }
   if (logList_->count() > 0) logList_->setCurrentRow(logList_->count() - 1);
   RefreshCounters();
+  ShowDrawTypes();
 }
 
 void CHardwareDlg::OnBnClickedSave() {
@@ -342,42 +350,40 @@ void CHardwareDlg::OnBnClickedSave() {
   FillSpecGrid();
 }
 
-void CHardwareDlg::SetWorking(bool working) {
-  auto enable = [this](std::initializer_list<int> ids, bool on) {
-    for (const int id : ids) findChild<QWidget*>(QString::number(id))->setEnabled(on);
-  };
-  enable({7018}, !working);
-  enable({7019, 7033, 7034, 7035, 7041, 7039, 7040, 7043, 7036, 7037, 7046}, working);
-  enable({7058, 7059, 7060, 7069}, working && IsEngineer());
-  const bool open = controller_.State().DevicesOpen();
-  enable({7027}, working && !open);
-  enable({7005}, working && open);
+void CHardwareDlg::Enable(std::initializer_list<int> ids, bool on) {
+  for (const int id : ids) findChild<QWidget*>(QString::number(id))->setEnabled(on);
 }
 
 void CHardwareDlg::OnSdpOn() {
-  SetWorking(true);
+  Enable({7018}, false);
+  Enable({7019, 7033, 7034, 7035, 7041, 7039, 7040, 7043, 7036, 7037, 7046}, true);
+  if (IsEngineer()) Enable({7058, 7059, 7060, 7069}, true);
+  const bool open = controller_.State().DevicesOpen();
+  Enable({7027}, !open);
+  Enable({7005}, open);
   if (CInterFace_SW* binder = controller_.Binder()) {
     if (auto create = port::FindFunction<void (*)()>(binder->m_hSoftware, "OnCreateCaptureBuffer")) create();
   }
 }
 
 void CHardwareDlg::OnSdpOff() {
-  SetWorking(false);
+  Enable({7018}, true);
+  Enable({7019, 7027, 7005, 7033, 7034, 7035, 7043, 7036, 7037, 7046, 7058, 7059, 7060, 7069}, false);
   controller_.Workers().StopPlay();
 }
 
 void CHardwareDlg::OnHwInit() {
   if (controller_.OpenDaqDevices() == 0) return;
-  findChild<QWidget*>("7027")->setEnabled(false);
-  findChild<QWidget*>("7005")->setEnabled(true);
+  Enable({7027}, false);
+  Enable({7005}, true);
 }
 
 void CHardwareDlg::OnHwClose() {
   controller_.CloseDaqDevices();
   // Closed boards are not initialised boards: the sites' device check must see it.
   controller_.State().SetDevicesOpen(false);
-  findChild<QWidget*>("7027")->setEnabled(true);
-  findChild<QWidget*>("7005")->setEnabled(false);
+  Enable({7027}, true);
+  Enable({7005}, false);
 }
 
 std::string CHardwareDlg::ImageFolder() const {

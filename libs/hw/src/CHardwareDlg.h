@@ -28,7 +28,8 @@ class CHardwareDlg : public QDialog {
   int Site() const;
   std::string SelectedKey() const;
 
-  // Reads the settings and rebuilds the settings grid.
+  // Reads the settings and rebuilds the settings grid from the file as it stands, also while a site's run
+  // keeps the settings in force until it ends: Save writes back only what the grid showed.
   void FillSpecGrid();
   void LoadRegisterKeys();
   void LoadCounters();
@@ -50,10 +51,11 @@ class CHardwareDlg : public QDialog {
   void OnSpecCellDoubleClicked(int row, int column);
   void OnKeyCellDoubleClicked(int row, int column);
   void OnCounterCellDoubleClicked(int row, int column);
-  void SetWorking(bool working);
-  // Brings the log list and the counter grid up to the shared state; runs on the UI thread.
-  void RefreshLog();
+  void Enable(std::initializer_list<int> ids, bool on);
+  // Brings the log list, the counter grid and the type lists up to the shared state; runs on the UI thread.
+  void Refresh();
   void RefreshCounters();
+  void ShowDrawTypes();
   std::string ImageFolder() const;
   bool IsEngineer() const;
 

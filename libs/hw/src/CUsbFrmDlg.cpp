@@ -12,6 +12,7 @@
 #include "CHardwareDlg.h"
 #include "hardware_controller.h"
 #include "i2c_input.h"
+#include "port/thread_site.h"
 
 namespace hw {
 namespace {
@@ -38,6 +39,7 @@ int CUsbFrmDlg::ModeIndex() const { return std::max(modes_->checkedId(), 0); }
 template <typename Operation>
 void CUsbFrmDlg::OnBoard(Operation operation) {
   const int board = setup_.Board();
+  const port::ThreadSiteScope onSite(setup_.Site());
   const DialogHold hold(controller_.State().Leases(), board);
   if (!hold.Held()) {
     controller_.State().Log(kBoardHeldBySite, board);
@@ -86,10 +88,10 @@ void CUsbFrmDlg::BuildButtons() {
         state.Log("USB ID [%d] [RegisterSet] :: %s      key = %s ", board, TrueFalse(result), key.c_str());
       }));
   add(7079, "DeviceDataFormat", [this, &state] { state.Log("USB ID [%d] [DeviceDataFormat]", setup_.Board()); });
-  add(7080, "Startverify", onBoard([this, &state, &workers](int board) {
+  add(7080, "Startverify", onBoard([this, &state](int board) {
         const auto s = state.Settings();
         const int pairs[4][2] = {{s->sizeX, s->sizeY}, {s->rawX, s->rawY}, {s->frameX, s->frameY}, {s->fullX, s->fullY}};
-        const int type = std::clamp(workers.InType(), 0, 3);
+        const int type = state.InDrawType();
         const int result = controller_.Startverify(board, setup_.Site(), s->laneSelect, pairs[type][0], pairs[type][1], false);
         state.Log("USB ID [%d] [Startverify] :: %s", board, TrueFalse(result));
       }));

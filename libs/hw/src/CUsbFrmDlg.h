@@ -23,7 +23,8 @@ class CUsbFrmDlg : public QDialog {
  private:
   void BuildButtons();
   void BuildRegisterBox();
-  // Runs `operation` on the selected board while the setup window holds it against the sites' tests.
+  // Runs `operation` on the selected board, on the channel of the selected site, while the setup window
+  // holds the board against the sites' tests.
   template <typename Operation>
   void OnBoard(Operation operation);
   void OnLinkInit(int board);

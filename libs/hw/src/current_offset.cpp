@@ -3,6 +3,7 @@
 #include "hardware_controller.h"
 #include "port/clock.h"
 #include "port/path.h"
+#include "port/thread_site.h"
 
 namespace hw {
 namespace {
@@ -30,6 +31,8 @@ int HardwareController::RaiseOffsetSupplies(int board, int site, const HwSetting
 
 int HardwareController::OnStandbyDynamicOffset(int board, int site, int para) {
   if (!IsValidBoard(board)) return 0;
+  // The handler's worker runs no site: the measurement reaches the requesting site's channel.
+  const port::ThreadSiteScope onSite(site);
   const SiteLease lease(state_->Leases(), board, kSiteLeaseWaitMs);
   if (!lease.Held()) {
     SiteLog(site, kBoardHeldByDialog, board);

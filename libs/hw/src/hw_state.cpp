@@ -10,7 +10,9 @@ namespace hw {
 
 HwState::HwState(CQRV_LoadMemory* record) : record_(record) {
   leases_.SetAllSitesIdle([this] { PublishPending(); });
-  Publish(std::make_shared<const HwSettings>(ReadHwSettings(SensorIni())));
+  const auto settings = std::make_shared<const HwSettings>(ReadHwSettings(SensorIni()));
+  SetDrawTypes(settings->inDrawType, settings->outDrawType);
+  Publish(settings);
   LoadRegisterKeys();
   LoadCounters();
 }
@@ -21,18 +23,27 @@ RecordIni HwState::RegisterIni() const {
   return RecordIni(record_, record_ ? record_->GetRegisterPath() : std::string());
 }
 
-void HwState::ReadHardwareSettings() {
+std::shared_ptr<const HwSettings> HwState::ReadHardwareSettings() {
   auto settings = std::make_shared<const HwSettings>(ReadHwSettings(SensorIni()));
+  SetDrawTypes(settings->inDrawType, settings->outDrawType);
   {
     // A run in progress keeps the values it started with.
     const std::lock_guard lock(mutex_);
+    if (changeListener_) changeListener_();
     if (leases_.AnySiteHolds()) {
-      pending_ = std::move(settings);
-      return;
+      pending_ = settings;
+      return settings;
     }
     pending_.reset();
   }
-  Publish(std::move(settings));
+  Publish(settings);
+  return settings;
+}
+
+void HwState::SetDrawTypes(int in, int out) {
+  // The lists offer these four; the file may hold anything.
+  inDrawType_.store(std::clamp(in, 0, 3));
+  outDrawType_.store(std::clamp(out, 0, 3));
 }
 
 void HwState::PublishPending() {
@@ -73,6 +84,11 @@ RegisterKeys HwState::Keys() const {
   return keys_;
 }
 
+void HwState::SelectKey(int index) {
+  const std::lock_guard lock(mutex_);
+  keys_.select = index;
+}
+
 bool HwState::SaveRegisterKeys(const RegisterKeys& keys) {
   const RecordIni ini = RegisterIni();
   bool ok = ini.WriteInt("REGISTER_KEY", "COUNT", static_cast<int>(keys.keys.size()));
@@ -97,10 +113,10 @@ void HwState::Log(const char* format, ...) {
   std::string line = port::FormatV(format, args);
   va_end(args);
   const std::lock_guard lock(mutex_);
-  if (log_.size() >= 10000) log_.clear();
+  if (log_.size() > 10000) log_.clear();
   log_.push_back(std::move(line));
-  // Under the lock: once SetLogListener(nullptr) has returned, the old listener never runs again.
-  if (logListener_) logListener_();
+  // Under the lock: once SetChangeListener(nullptr) has returned, the old listener never runs again.
+  if (changeListener_) changeListener_();
 }
 
 std::vector<std::string> HwState::LogLines() const {
@@ -113,9 +129,9 @@ void HwState::ClearLog() {
   log_.clear();
 }
 
-void HwState::SetLogListener(std::function<void()> listener) {
+void HwState::SetChangeListener(std::function<void()> listener) {
   const std::lock_guard lock(mutex_);
-  logListener_ = std::move(listener);
+  changeListener_ = std::move(listener);
 }
 
 }  // namespace hw

@@ -1,9 +1,9 @@
 #pragma once
 // The holder of the hardware settings and of the state that the hardware functions and the setup windows
-// share: the settings last read, the sensor address and I2C mode of each board, the repeater address of
-// the RPT scripts, the devices-open flag, the board leases, the register-script keys, the aging counters
-// and the setup log. Settings are swapped whole, so a reader never sees half a read; a read made while
-// sites run takes effect when the last site's run has ended.
+// share: the settings in force, the sensor address and I2C mode of each board, the repeater address of
+// the RPT scripts, the devices-open flag, the board leases, the register-script keys, the "Type In" and
+// "Type Out" selections, the aging counters and the setup log. Settings are swapped whole, so a reader
+// never sees half a read; a read made while sites run takes effect when the last site's run has ended.
 #include <array>
 #include <atomic>
 #include <functional>
@@ -40,12 +40,21 @@ class HwState {
   RecordIni SensorIni() const;
   RecordIni RegisterIni() const;
 
-  // Reads Sensor.ini again; every board's sensor address and I2C mode go back to the file's values.
-  void ReadHardwareSettings();
+  // Reads Sensor.ini again and returns what the file holds, which the window shows. The settings in force
+  // take it with every board's sensor address and I2C mode at once, or, while a site's run holds a board,
+  // when the last site's run has ended. The draw types follow the file at once.
+  std::shared_ptr<const HwSettings> ReadHardwareSettings();
   std::shared_ptr<const HwSettings> Settings() const;
+
+  // The "Type In" and "Type Out" selections (NORMAL, RAW, FRAME, FULL) of play and live runs.
+  void SetDrawTypes(int in, int out);
+  int InDrawType() const { return inDrawType_.load(); }
+  int OutDrawType() const { return outDrawType_.load(); }
 
   void LoadRegisterKeys();
   RegisterKeys Keys() const;
+  // The register key chosen in the window, which play runs take; Register.ini keeps its own until Save.
+  void SelectKey(int index);
   bool SaveRegisterKeys(const RegisterKeys& keys);
   void LoadCounters();
   AgingCounters& Counters() { return counters_; }
@@ -63,12 +72,13 @@ class HwState {
 
   BoardLeases& Leases() { return leases_; }
 
-  // The setup log: at most 10000 lines, emptied before the next one. The listener (the window) hears of
-  // each line on the writer's thread, under the log's lock: it must only post, never block or log.
+  // The setup log: at most 10001 lines, emptied before the next one.
   void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
   std::vector<std::string> LogLines() const;
   void ClearLog();
-  void SetLogListener(std::function<void()> listener);
+  // The listener (the window) hears of each log line and each settings read on the caller's thread, under
+  // the state's lock: it must only post, never block or log.
+  void SetChangeListener(std::function<void()> listener);
 
  private:
   void Publish(std::shared_ptr<const HwSettings> settings);
@@ -84,9 +94,11 @@ class HwState {
   std::array<std::atomic<int>, kBoardCount> slaveAddr_{};
   std::atomic<int> repeaterAddr_{1};
   std::atomic<bool> devicesOpen_{false};
+  std::atomic<int> inDrawType_{0};
+  std::atomic<int> outDrawType_{0};
   BoardLeases leases_;
   std::vector<std::string> log_;
-  std::function<void()> logListener_;
+  std::function<void()> changeListener_;
 };
 
 }  // namespace hw

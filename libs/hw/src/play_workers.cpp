@@ -9,6 +9,7 @@
 #include "line_crc.h"
 #include "port/clock.h"
 #include "port/module.h"
+#include "port/thread_site.h"
 
 namespace hw {
 namespace {
@@ -32,8 +33,6 @@ std::size_t PlainFrameBytes(int dataBit, int width, int height) {
 
 PlayWorkers::PlayWorkers(HardwareController& controller, CInterFace_SW* binder)
     : controller_(controller), binder_(binder) {
-  const auto settings = controller_.State().Settings();
-  SetSizeTypes(settings->inDrawType, settings->outDrawType);
   playThread_ = std::thread([this] { PlayThread(); });
   liveThread_ = std::thread([this] { LiveGrabThread(); });
 }
@@ -48,11 +47,6 @@ void PlayWorkers::Shutdown() {
   liveEvent_.Set();
   if (playThread_.joinable()) playThread_.join();
   if (liveThread_.joinable()) liveThread_.join();
-}
-
-void PlayWorkers::SetSizeTypes(int in, int out) {
-  inType_.store(in);
-  outType_.store(out);
 }
 
 bool PlayWorkers::Begin(std::atomic<bool>& running, int board, int site, bool crc, Run& run) {
@@ -99,10 +93,11 @@ void PlayWorkers::PlayThread() {
       run = playRun_;
     }
     PlayRun(run);
-    controller_.State().Leases().ReleaseForDialog(run.board);
-    // A signal that came during the run is dropped.
+    // A signal that came during the run is dropped. The run is over before its board is free, so a site
+    // that takes the board never sees the run still going.
     playEvent_.ResetEvent();
     playRunning_.store(false);
+    controller_.State().Leases().ReleaseForDialog(run.board);
   }
 }
 
@@ -117,17 +112,17 @@ void PlayWorkers::LiveGrabThread() {
       run = liveRun_;
     }
     LiveRun(run);
-    controller_.State().Leases().ReleaseForDialog(run.board);
     liveEvent_.ResetEvent();
     liveRunning_.store(false);
+    controller_.State().Leases().ReleaseForDialog(run.board);
   }
 }
 
 bool PlayWorkers::SelectImageSize(const HwSettings& settings, Sizes& sizes) const {
-  InSizePair(settings, inType_.load(), sizes.inWidth, sizes.inHeight);
-  InSizePair(settings, outType_.load(), sizes.outWidth, sizes.outHeight);
-  if (sizes.inWidth > 0 && sizes.inHeight > 0 && sizes.outWidth > 0 && sizes.outHeight > 0) return true;
   HwState& state = controller_.State();
+  InSizePair(settings, state.InDrawType(), sizes.inWidth, sizes.inHeight);
+  InSizePair(settings, state.OutDrawType(), sizes.outWidth, sizes.outHeight);
+  if (sizes.inWidth > 0 && sizes.inHeight > 0 && sizes.outWidth > 0 && sizes.outHeight > 0) return true;
   state.Log("Image Size Check : m_nInWidth %d, m_nInHeight %d", sizes.inWidth, sizes.inHeight);
   state.Log("Image Size Check : m_nOutWidth %d, m_nOUtHeight %d", sizes.outWidth, sizes.outHeight);
   return false;
@@ -152,6 +147,7 @@ void PlayWorkers::Draw(int site, const HwSettings& settings, bool crc, Buffers& 
 }
 
 void PlayWorkers::PlayRun(const Run& run) {
+  const port::ThreadSiteScope onSite(run.site);
   HwState& state = controller_.State();
   const auto settings = state.Settings();
   const RegisterKeys keys = state.Keys();
@@ -241,6 +237,7 @@ bool PlayWorkers::Capture(const Run& run, const HwSettings& settings, const Size
 }
 
 void PlayWorkers::LiveRun(const Run& run) {
+  const port::ThreadSiteScope onSite(run.site);
   HwState& state = controller_.State();
   const auto settings = state.Settings();
   Sizes sizes;
@@ -261,6 +258,7 @@ void PlayWorkers::LiveRun(const Run& run) {
 }
 
 int PlayWorkers::GrabOneFrame(int board, int site) {
+  const port::ThreadSiteScope onSite(site);
   HwState& state = controller_.State();
   const DialogHold hold(state.Leases(), board);
   if (!hold.Held()) {

@@ -1,7 +1,8 @@
 #pragma once
 // The setup dialog's two workers: play/aging runs (power-up, register script, link check, captures,
 // power-down, repeated) and the live grab, both drawing each frame in a site view through the image
-// library. Each run holds its board against the sites' tests; each run copies its parameters when it starts.
+// library. Each run holds its board against the sites' tests; each run copies its parameters when it starts,
+// and reaches the board's channel of the site it draws in.
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -44,11 +45,6 @@ class PlayWorkers {
   // Grabs, converts and draws one frame (the manual panel); 1, or 0 when the grab failed.
   int GrabOneFrame(int board, int site);
 
-  // The "Type In" and "Type Out" selections.
-  void SetSizeTypes(int in, int out);
-  int InType() const { return inType_.load(); }
-  int OutType() const { return outType_.load(); }
-
  private:
   struct Sizes {
     int inWidth = 0, inHeight = 0, outWidth = 0, outHeight = 0;
@@ -87,8 +83,6 @@ class PlayWorkers {
   std::atomic<bool> playRunning_{false};
   std::atomic<bool> liveRunning_{false};
   std::atomic<bool> crcMode_{false};
-  std::atomic<int> inType_{0};
-  std::atomic<int> outType_{0};
   std::mutex runMutex_;
   Run playRun_;
   Run liveRun_;

@@ -47,9 +47,11 @@ class HardwareSim : public ::testing::Test {
     }
     record_ = std::make_unique<TestRecord>(station_->Root(), para);
     TakeSiteLines();
+    ResetLoadedSimBoards();
     hardware_ = std::make_unique<LoadedHardware>(*station_, record_->get());
     ASSERT_NE(hardware_->table(), nullptr);
-    sim_ = std::make_unique<Sim>(station_->Root() + "/System/HW_Loadlibrary/HW_Velkara/VelkaraSim.so");
+    // By its soname: the boards stay loaded for the process, from whichever test's station loaded them first.
+    sim_ = std::make_unique<Sim>("VelkaraSim.so");
     ASSERT_TRUE(sim_->Loaded());
   }
   void TearDown() override {
@@ -87,7 +89,7 @@ class HardwareSim : public ::testing::Test {
 };
 
 TEST_F(HardwareSim, OpensBothBoardsPowersUpInOrderAndGrabsThePattern) {
-  Start(2);
+  ASSERT_NO_FATAL_FAILURE(Start(2));
   EXPECT_EQ(hardware_->Find<GetDeviecInit_Fn>("GetDeviecInit")(), 1);
   for (const char* key : {"OPEN_DEVICE_INIT_FLAG_0", "OPEN_DEVICE_INIT_FLAG_1"}) {
     EXPECT_EQ(port::ini::ReadString(record_->SensorPath(), "HW_INIT", key, ""), "1") << key;
@@ -118,7 +120,7 @@ TEST_F(HardwareSim, OpensBothBoardsPowersUpInOrderAndGrabsThePattern) {
 }
 
 TEST_F(HardwareSim, CrcGrabCountsExactlyTheCorruptedLines) {
-  Start(2);
+  ASSERT_NO_FATAL_FAILURE(Start(2));
   SIM(VelkaraSim_SetStream)(0, 2, 1);
   BringUp(0, 0);
   // A small frame: the faulty grab retries until its time limit.
@@ -152,7 +154,7 @@ TEST_F(HardwareSim, CrcGrabCountsExactlyTheCorruptedLines) {
 }
 
 TEST_F(HardwareSim, FailuresGiveTheirResultsInVirtualTime) {
-  Start(2);
+  ASSERT_NO_FATAL_FAILURE(Start(2));
   TakeSiteLines();
   SIM(VelkaraSim_SetFault)(0, "sensor_nak", 1);
   ASSERT_EQ(T().PowerUpSequence(0, 0, 1), 1);
@@ -178,7 +180,7 @@ TEST_F(HardwareSim, FailuresGiveTheirResultsInVirtualTime) {
 // Two sites grab at once: each from its own board, or both from board 0 when one board serves all.
 TEST_F(HardwareSim, TwoSitesGrabAtOnce) {
   for (const int para : {2, 1}) {
-    Start(para);
+    ASSERT_NO_FATAL_FAILURE(Start(para));
     BringUp(0, 0);
     if (para == 2) BringUp(1, 1);
     std::atomic<int> good{0};
@@ -199,7 +201,7 @@ TEST_F(HardwareSim, TwoSitesGrabAtOnce) {
 TEST_F(HardwareSim, StandbyAndDynamicOffsetsAreStoredUnderTheRequestsPara) {
   const qrv::test::TempDir drives;
   const qrv::test::ScopedEnv root("QRV_DRIVE_ROOT", drives.path());
-  Start(2);
+  ASSERT_NO_FATAL_FAILURE(Start(2));
   using Offset = int (*)(int, int, int);
   const auto measure = hardware_->Find<Offset>("OnStandbyDynamicOffset");
   ASSERT_NE(measure, nullptr);

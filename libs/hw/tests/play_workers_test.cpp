@@ -3,6 +3,8 @@
 #include <thread>
 
 #include "bayer.h"
+#include "port/thread_site.h"
+#include "qrv_test/temp_dir.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -29,17 +31,23 @@ class PlayWorkersTest : public SimControllerTest {
  protected:
   // The simulated receiver reports the resolution it was given; a real one measures the stream.
   void StartWithWideSamples() {
-    Start(2);
+    ASSERT_NO_FATAL_FAILURE(Start(2));
     SetSensor("SENSOR_SET", "QRV_SENSOR_DATA_BIT", "16");
     for (int board = 0; board < 2; ++board) ASSERT_EQ(controller_->Table()->LVDS_SetResolution(board, kWidth, kHeight), 1);
     TakeSiteLines();
   }
   hw::PlayWorkers& Workers() { return controller_->Workers(); }
   void WaitPlayEnd() { ASSERT_TRUE(WaitFor([&] { return !Workers().PlayRunning(); })); }
+  // Whether the sensor of the module on the channel of `site` answers (only a powered module does).
+  bool ModuleAnswers(int board, int site) {
+    const port::ThreadSiteScope onSite(site);
+    int value = 0;
+    return controller_->IIC_Read(board, 0x0100, &value) == 1;
+  }
 };
 
 TEST_F(PlayWorkersTest, CrcPlayDrawsThePatternInTheChosenSiteAndLogsLinkAndCrc) {
-  StartWithWideSamples();
+  ASSERT_NO_FATAL_FAILURE(StartWithWideSamples());
   Sim<decltype(&VelkaraSim_SetStream)>("VelkaraSim_SetStream")(1, 2, 1);
   ASSERT_TRUE(Workers().StartPlay(1, 1, true));
   WaitPlayEnd();
@@ -65,7 +73,7 @@ TEST_F(PlayWorkersTest, CrcPlayDrawsThePatternInTheChosenSiteAndLogsLinkAndCrc) 
 // The shipped model as an engineer finds it: nothing sets the receiver's resolution, so it measures the
 // module's stream, and the play run draws the pattern at the sensor's own size.
 TEST_F(PlayWorkersTest, PlayOnTheShippedSettingsDrawsThePatternAtTheSensorsSize) {
-  Start(2);
+  ASSERT_NO_FATAL_FAILURE(Start(2));
   SetSensor("AGING", "CAPTURE_COUNT", "1");
   ASSERT_TRUE(Workers().StartPlay(0, 2, false));
   WaitPlayEnd();
@@ -81,7 +89,7 @@ TEST_F(PlayWorkersTest, PlayOnTheShippedSettingsDrawsThePatternAtTheSensorsSize)
 }
 
 TEST_F(PlayWorkersTest, AgingRepeatsTheSetCountWithPowerUpAndDownEachTime) {
-  StartWithWideSamples();
+  ASSERT_NO_FATAL_FAILURE(StartWithWideSamples());
   SetSensor("AGING", "AGING_COUNT", "3");
   SetSensor("AGING", "CAPTURE_COUNT", "1");
   ASSERT_TRUE(Workers().StartPlay(0, 0, false));
@@ -97,7 +105,7 @@ TEST_F(PlayWorkersTest, AgingRepeatsTheSetCountWithPowerUpAndDownEachTime) {
 
 TEST_F(PlayWorkersTest, InjectedCrcFaultShowsTheFailedLinesInTheLog) {
   const qrv::test::ScopedEnv faults("QRV_SIM_FAULTS", "bad_crc_lines=5");
-  StartWithWideSamples();
+  ASSERT_NO_FATAL_FAILURE(StartWithWideSamples());
   // A small frame: a faulty capture retries until its time limit.
   SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_X", "64");
   SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_Y", "48");
@@ -112,11 +120,15 @@ TEST_F(PlayWorkersTest, InjectedCrcFaultShowsTheFailedLinesInTheLog) {
   EXPECT_TRUE(Contains(log, "Capture fail"));
 }
 
-TEST_F(PlayWorkersTest, LiveGrabRunsUntilStoppedAndCountsItsFrames) {
-  StartWithWideSamples();
-  ASSERT_EQ(controller_->PowerUpSequence(0, 0, 1, false), 1);
-  ASSERT_EQ(controller_->RegisterSet(0, 0, "[REGISTER]"), 1);
-  ASSERT_EQ(controller_->Table()->LVDS_Start(0), 1);
+// The live grab reads the stream of the module on its site's channel, which the manual panel brought up.
+TEST_F(PlayWorkersTest, LiveGrabRunsOnTheChannelOfItsSiteUntilStopped) {
+  ASSERT_NO_FATAL_FAILURE(StartWithWideSamples());
+  {
+    const port::ThreadSiteScope onSite(1);
+    ASSERT_EQ(controller_->PowerUpSequence(0, 1, 1, false), 1);
+    ASSERT_EQ(controller_->RegisterSet(0, 1, "[REGISTER]"), 1);
+    ASSERT_EQ(controller_->Table()->LVDS_Start(0), 1);
+  }
   ASSERT_TRUE(Workers().StartLive(0, 1));
   ASSERT_TRUE(WaitFor([] { return ViewRecorder::Instance().Draws(1) >= 5; }));
   EXPECT_TRUE(Workers().LiveRunning());
@@ -126,10 +138,32 @@ TEST_F(PlayWorkersTest, LiveGrabRunsUntilStoppedAndCountsItsFrames) {
   EXPECT_EQ(Log().back(), "USB ID [0] Live End : " + std::to_string(frames) + " frames");
 }
 
+// A play run and the handler's offset request for one site never power down the module of another site
+// on the same board.
+TEST_F(PlayWorkersTest, PlayAndOffsetRequestLeaveTheOtherChannelsOfTheBoardAlone) {
+  const qrv::test::TempDir drives;
+  const qrv::test::ScopedEnv root("QRV_DRIVE_ROOT", drives.path());
+  ASSERT_NO_FATAL_FAILURE(Start(2));
+  SetSensor("AGING", "CAPTURE_COUNT", "1");
+  ASSERT_EQ(controller_->PowerUpSequence(0, 0, 1, false), 1);
+  ASSERT_TRUE(ModuleAnswers(0, 0));
+  ASSERT_FALSE(ModuleAnswers(0, 1));
+
+  ASSERT_TRUE(Workers().StartPlay(0, 1, false));
+  WaitPlayEnd();
+  const std::vector<std::string> log = Log();
+  EXPECT_EQ(Count(log, "Play End"), 2) << testing::PrintToString(log);
+  EXPECT_FALSE(Contains(log, "Capture fail"));
+  EXPECT_TRUE(ModuleAnswers(0, 0));
+
+  EXPECT_EQ(controller_->OnStandbyDynamicOffset(0, 2, 2), 1);
+  EXPECT_TRUE(ModuleAnswers(0, 0));
+}
+
 TEST_F(PlayWorkersTest, ZeroSizePairRunsNoCycle) {
-  Start(2);
+  ASSERT_NO_FATAL_FAILURE(Start(2));
   SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_FULL_X", "0");
-  Workers().SetSizeTypes(0, 3);
+  controller_->State().SetDrawTypes(0, 3);
   ASSERT_TRUE(Workers().StartPlay(0, 0, false));
   WaitPlayEnd();
   const std::vector<std::string> log = Log();
@@ -139,7 +173,7 @@ TEST_F(PlayWorkersTest, ZeroSizePairRunsNoCycle) {
 
 // The setup dialog and the sites' tests never drive one board at once.
 TEST_F(PlayWorkersTest, PlayRefusesABoardWhoseSitesRunAndSitesWaitForTheDialog) {
-  Start(2);
+  ASSERT_NO_FATAL_FAILURE(Start(2));
   hw::BoardLeases& leases = controller_->State().Leases();
   ASSERT_TRUE(leases.AcquireForSite(1, 0));
   EXPECT_FALSE(Workers().StartPlay(1, 1, false));
@@ -164,7 +198,7 @@ TEST_F(PlayWorkersTest, PlayRefusesABoardWhoseSitesRunAndSitesWaitForTheDialog) 
 // Closing ends the workers before the boards close: a running live grab and play run end, then the
 // controller closes the boards.
 TEST_F(PlayWorkersTest, ReleaseEndsRunningWorkersBeforeTheBoardsClose) {
-  StartWithWideSamples();
+  ASSERT_NO_FATAL_FAILURE(StartWithWideSamples());
   SetSensor("AGING", "AGING_COUNT", "0");
   ASSERT_TRUE(Workers().StartPlay(1, 1, false));
   ASSERT_EQ(controller_->PowerUpSequence(0, 0, 1, false), 1);
@@ -180,7 +214,7 @@ TEST_F(PlayWorkersTest, ReleaseEndsRunningWorkersBeforeTheBoardsClose) {
 
 // Settings read while a site runs take effect when the last site's run ends.
 TEST_F(PlayWorkersTest, SettingsSavedDuringASiteRunApplyAfterIt) {
-  Start(2);
+  ASSERT_NO_FATAL_FAILURE(Start(2));
   hw::HwState& state = controller_->State();
   ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
   SetSensor("SENSOR_SET", "QRV_SENSOR_DATA_BIT", "12");

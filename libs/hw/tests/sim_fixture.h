@@ -88,9 +88,10 @@ class SimControllerTest : public ::testing::Test {
     std::filesystem::copy_file(model + "Register.ini", station_->ModelFile("Register.ini"));
     record_ = std::make_unique<TestRecord>(station_->Root(), para);
     ViewRecorder::Instance().Clear();
+    ResetLoadedSimBoards();
     controller_ = std::make_unique<hw::HardwareController>(binder_.binder(), record_->get());
-    sim_ = dlopen((station_->Root() + "/System/HW_Loadlibrary/HW_Velkara/VelkaraSim.so").c_str(),
-                  RTLD_NOW | RTLD_NOLOAD);
+    // By its soname: the boards stay loaded for the process, from whichever test's station loaded them first.
+    sim_ = dlopen("VelkaraSim.so", RTLD_NOW | RTLD_NOLOAD);
     ASSERT_NE(sim_, nullptr);
   }
   void TearDown() override {

@@ -8,9 +8,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <thread>
 
 #include "CHardwareDlg.h"
 #include "CUsbFrmDlg.h"
+#include "port/thread_site.h"
 #include "qrv_test/file_text.h"
 #include "qrv_test/screenshot.h"
 #include "qrv_test/test_application.h"
@@ -24,7 +26,7 @@ class WindowsTest : public SimControllerTest {
  protected:
   void Open(int para, int loginLevel) {
     qrv::test::TestApplication();
-    Start(para);
+    ASSERT_NO_FATAL_FAILURE(Start(para));
     record_->get()->m_nLoginLevel.store(static_cast<std::uint32_t>(loginLevel));
     dialog_ = std::make_unique<hw::CHardwareDlg>(*controller_);
     dialog_->show();
@@ -59,6 +61,21 @@ class WindowsTest : public SimControllerTest {
     }
     return -1;
   }
+  QString GridValue(const QString& key) { return Control<QTableWidget>(*dialog_, 7003)->item(GridRowOf(key), 2)->text(); }
+  // Whether the sensor of the module on the channel of `site` answers (only a powered module does).
+  bool ModuleAnswers(int board, int site) {
+    const port::ThreadSiteScope onSite(site);
+    int value = 0;
+    return controller_->IIC_Read(board, 0x0100, &value) == 1;
+  }
+  // The ids among `ids` whose controls are enabled.
+  std::vector<int> Enabled(std::initializer_list<int> ids) {
+    std::vector<int> on;
+    for (const int id : ids) {
+      if (Control(*dialog_, id)->isEnabled()) on.push_back(id);
+    }
+    return on;
+  }
   double SupplyVolts(int board, int channel) {
     return Sim<decltype(&VelkaraSim_SupplyVolts)>("VelkaraSim_SupplyVolts")(board, channel);
   }
@@ -83,7 +100,7 @@ QImage ViewImage(int view) {
 }
 
 TEST_F(WindowsTest, SetupDialogShowsSettingsAndTheLiveGrabOfTheChosenBoard) {
-  Open(2, 2);
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
   EXPECT_EQ(dialog_->windowTitle(), "HW_Velkara_LPDP");
   EXPECT_EQ(GridRowOf("HW_USB_ID"), -1);  // two boards: no board row
   const int slave = GridRowOf("QRV_SENSOR_SLAVEADDR");
@@ -133,7 +150,7 @@ TEST_F(WindowsTest, SetupDialogShowsSettingsAndTheLiveGrabOfTheChosenBoard) {
 }
 
 TEST_F(WindowsTest, SaveWritesTheGridsBackAndKeepsTheScript) {
-  Open(1, 2);
+  ASSERT_NO_FATAL_FAILURE(Open(1, 2));
   EXPECT_EQ(GridRowOf("HW_USB_ID"), 0);  // one board: its row first
   QTableWidget* grid = Control<QTableWidget>(*dialog_, 7003);
   grid->item(GridRowOf("QRV_SENSOR_SLAVEADDR"), 2)->setText("16");
@@ -157,7 +174,7 @@ TEST_F(WindowsTest, SaveWritesTheGridsBackAndKeepsTheScript) {
 }
 
 TEST_F(WindowsTest, OperatorLevelCannotEditKeysOrOpenThePanel) {
-  Open(2, 1);
+  ASSERT_NO_FATAL_FAILURE(Open(2, 1));
   Click(*dialog_, 7018);
   for (const int id : {7058, 7059, 7060, 7069}) EXPECT_FALSE(Control(*dialog_, id)->isEnabled()) << id;
   EXPECT_TRUE(Control(*dialog_, 7033)->isEnabled());
@@ -167,7 +184,7 @@ TEST_F(WindowsTest, OperatorLevelCannotEditKeysOrOpenThePanel) {
 }
 
 TEST_F(WindowsTest, ManualPanelActsOnTheSelectedBoardAndChecksWritesBeforeTheBus) {
-  Open(2, 2);
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
   Click(*dialog_, 7018);
   Control<QComboBox>(*dialog_, 7048)->setCurrentIndex(1);
   Click(*dialog_, 7069);
@@ -227,8 +244,101 @@ TEST_F(WindowsTest, ManualPanelActsOnTheSelectedBoardAndChecksWritesBeforeTheBus
   EXPECT_FALSE(qrv::test::SaveScreenshot(*panel, "hw_manual_panel").empty());
 }
 
+// Every control with a state of its own at start, then after SDP On and SDP Off: the idle layout keeps
+// both SDP buttons, the image format and the image buttons.
+TEST_F(WindowsTest, SdpButtonsSwitchBetweenTheIdleAndTheWorkingLayout) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  const auto controls = {7018, 7019, 7027, 7005, 7033, 7034, 7035, 7036, 7037, 7041, 7043,
+                         7039, 7040, 7046, 7058, 7059, 7060, 7069};
+  EXPECT_EQ(Enabled(controls), (std::vector<int>{7018, 7019, 7041, 7039, 7040}));
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*dialog_, "hw_setup_dialog_start").empty());
+  Click(*dialog_, 7018);  // SDP On
+  EXPECT_EQ(Enabled(controls), (std::vector<int>{7019, 7005, 7033, 7034, 7035, 7036, 7037, 7041, 7043, 7039, 7040,
+                                                 7046, 7058, 7059, 7060, 7069}));
+  Click(*dialog_, 7019);  // SDP Off
+  EXPECT_EQ(Enabled(controls), (std::vector<int>{7018, 7041, 7039, 7040}));
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*dialog_, "hw_setup_dialog_sdp_off").empty());
+}
+
+// While a site's run keeps the settings in force, the grid shows the file: a Save and a Read show the
+// engineer's value, a second Save keeps it, and the run's end brings it into force.
+TEST_F(WindowsTest, SaveDuringASiteRunShowsAndKeepsTheEngineersValue) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  hw::HwState& state = controller_->State();
+  ASSERT_EQ(GridValue("QRV_SENSOR_TIME_OUT"), "300");
+  ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
+  QTableWidget* grid = Control<QTableWidget>(*dialog_, 7003);
+  grid->item(GridRowOf("QRV_SENSOR_TIME_OUT"), 2)->setText("450");
+  Click(*dialog_, 7007);  // Save
+  EXPECT_EQ(GridValue("QRV_SENSOR_TIME_OUT"), "450");
+  Click(*dialog_, 7038);  // Read
+  EXPECT_EQ(GridValue("QRV_SENSOR_TIME_OUT"), "450");
+  Click(*dialog_, 7007);
+  EXPECT_EQ(port::ini::ReadString(record_->SensorPath(), "SENSOR_SET", "QRV_SENSOR_TIME_OUT", ""), "450");
+  EXPECT_EQ(state.Settings()->timeOut, 300);
+  state.Leases().ReleaseForSite(0);
+  EXPECT_EQ(state.Settings()->timeOut, 450);
+}
+
+// The read at the start of an RPT script, on a site's thread, sets the type lists from the file.
+TEST_F(WindowsTest, RptScriptReadSetsTheTypeLists) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  port::ini::WriteString(record_->SensorPath(), "SENSOR_SET", "QRV_SENSOR_IN_DRAW_TYPE", "2");
+  port::ini::WriteString(record_->SensorPath(), "SENSOR_SET", "QRV_SENSOR_OUT_DRAW_TYPE", "3");
+  std::thread site([&] { controller_->RegisterSet_RPT(0, 0, "[RPT]"); });
+  site.join();
+  QApplication::processEvents();
+  EXPECT_EQ(Control<QComboBox>(*dialog_, 7036)->currentText(), "FRAME");
+  EXPECT_EQ(Control<QComboBox>(*dialog_, 7037)->currentText(), "FULL");
+  EXPECT_EQ(controller_->State().InDrawType(), 2);
+  EXPECT_EQ(controller_->State().OutDrawType(), 3);
+}
+
+// A play run takes the register section chosen in the list, not the one Register.ini last saved.
+TEST_F(WindowsTest, PlayRunsTheRegisterKeyChosenInTheList) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  port::ini::WriteString(record_->RegisterPath(), "REGISTER_KEY", "COUNT", "2");
+  port::ini::WriteString(record_->RegisterPath(), "REGISTER_KEY", "1", "[SECOND]");
+  SetSensor("AGING", "AGING_COUNT", "0");
+  Click(*dialog_, 7038);  // Read
+  Click(*dialog_, 7018);
+  Control<QComboBox>(*dialog_, 7046)->setCurrentIndex(1);
+  Click(*dialog_, 7033);  // Play
+  ASSERT_TRUE(WaitFor([&] { return LogList().contains("Register Set Key : [SECOND]"); }));
+  Click(*dialog_, 7035);  // Stop
+  ASSERT_TRUE(WaitFor([&] { return !controller_->Workers().PlayRunning(); }));
+  EXPECT_FALSE(LogList().contains("Register Set Key : [REGISTER]"));
+  EXPECT_EQ(port::ini::ReadString(record_->RegisterPath(), "REGISTER_KEY", "SELECT", "0"), "0");
+}
+
+// The list keeps 10001 lines; the next line empties it and is then its only line.
+TEST_F(WindowsTest, LogListKeeps10001Lines) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  hw::HwState& state = controller_->State();
+  state.ClearLog();
+  for (int i = 0; i < 10001; ++i) state.Log("line %d", i);
+  EXPECT_EQ(LogList().size(), 10001);
+  state.Log("after");
+  EXPECT_EQ(LogList(), QStringList{"after"});
+}
+
+// The panel's operations reach the module on the channel of the site chosen in the setup window.
+TEST_F(WindowsTest, PanelPowersTheModuleOnTheChannelOfTheChosenSite) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  Click(*dialog_, 7018);
+  Control<QComboBox>(*dialog_, 7050)->setCurrentIndex(2);
+  Click(*dialog_, 7069);
+  auto* panel = dialog_->findChild<hw::CUsbFrmDlg*>();
+  ASSERT_NE(panel, nullptr);
+  Click(*panel, 7077);  // Power Up
+  EXPECT_TRUE(ModuleAnswers(0, 2));
+  EXPECT_FALSE(ModuleAnswers(0, 0));
+  Click(*panel, 7078);  // Power Down
+  EXPECT_FALSE(ModuleAnswers(0, 2));
+}
+
 TEST_F(WindowsTest, PanelRefusesABoardWhoseSiteRuns) {
-  Open(2, 2);
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
   Click(*dialog_, 7018);
   Click(*dialog_, 7069);
   auto* panel = dialog_->findChild<hw::CUsbFrmDlg*>();

@@ -32,6 +32,12 @@ void PrintPositioningError() { std::fprintf(stderr, "Error setting file pointer,
 void PrintOpenError() { std::fprintf(stderr, "Error opening device, win32 error code: %ld\n", static_cast<long>(errno)); }
 void PrintCloseError() { std::fprintf(stderr, "Error opening device, win32 errorcode: %ld\n", static_cast<long>(errno)); }
 
+int Moved(long moved, size_t count) {
+  // One positioned call stands for the seek and the transfer: the OS refusing it is the failed seek.
+  if (moved < 0) PrintPositioningError();
+  return moved == static_cast<long>(count) ? 1 : 0;
+}
+
 int WriteUserRegister(int board, uint64_t offset, size_t count, const void* data) {
   Node* node = Slot(board).user.get();
   if (!node) {
@@ -39,7 +45,7 @@ int WriteUserRegister(int board, uint64_t offset, size_t count, const void* data
     PrintPositioningError();
     return 0;
   }
-  return node->WriteAt(data, count, offset) == static_cast<long>(count) ? 1 : 0;
+  return Moved(node->WriteAt(data, count, offset), count);
 }
 
 int ReadUserRegister(int board, uint64_t offset, size_t count, void* buffer) {
@@ -49,7 +55,7 @@ int ReadUserRegister(int board, uint64_t offset, size_t count, void* buffer) {
     PrintPositioningError();
     return 0;
   }
-  return node->ReadAt(buffer, count, offset) == static_cast<long>(count) ? 1 : 0;
+  return Moved(node->ReadAt(buffer, count, offset), count);
 }
 
 int ReadCardMemory(Node* node, uint64_t address, size_t count, void* buffer) {
@@ -58,7 +64,7 @@ int ReadCardMemory(Node* node, uint64_t address, size_t count, void* buffer) {
     PrintPositioningError();
     return 0;
   }
-  return node->ReadAt(buffer, count, address) == static_cast<long>(count) ? 1 : 0;
+  return Moved(node->ReadAt(buffer, count, address), count);
 }
 
 void WaitMicroseconds(double microseconds) {

@@ -33,6 +33,8 @@ struct StreamNodes {
   std::unique_ptr<Node> c2h0;
   std::unique_ptr<Node> c2h1;
   std::unique_ptr<Node> h2c1;
+  // The stream's start could not open c2h_0: its stop reports it.
+  bool c2h0OpenFailed = false;
 };
 
 struct BoardSlot {
@@ -60,7 +62,10 @@ inline bool IsUsableBoard(int board) { return IsBoardIndex(board) && Slot(board)
 // The first byte of the frame trigger word: 8 once any frame request passed its reply.
 std::atomic<uint8_t>& FrameTriggerByte();
 
-// Register node transfers; 1 on success, 0 on failure (a missing node prints the positioning message).
+// 1 when a node transfer moved all `count` bytes; a transfer the OS refused prints the positioning message.
+int Moved(long moved, size_t count);
+// Register node transfers; 1 on success, 0 on failure (a missing node or a refused transfer prints the
+// positioning message).
 int WriteUserRegister(int board, uint64_t offset, size_t count, const void* data);
 int ReadUserRegister(int board, uint64_t offset, size_t count, void* buffer);
 // Transfers on a DMA node at a card address.

@@ -1,5 +1,6 @@
 // Board discovery, binding of board indexes to devices by their identity register, link reset.
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "PCI_LX40.h"
@@ -34,10 +35,14 @@ void PrintBusyBoard() {
 using namespace pcie;
 
 int32_t PCI_OpenDevice() {
-  const std::vector<std::string> found = DiscoverDevicePaths();
+  const std::optional<std::vector<std::string>> found = DiscoverDevicePaths();
+  if (!found) {
+    std::fprintf(stderr, "GetDevices INVALID_HANDLE_VALUE\n");
+    return -1;
+  }
   auto& table = DevicePathTable();
-  const size_t count = std::min(found.size(), table.size());
-  for (size_t i = 0; i < count; ++i) table[i] = found[i].substr(0, kPathCapacity);
+  const size_t count = std::min(found->size(), table.size());
+  for (size_t i = 0; i < count; ++i) table[i] = (*found)[i].substr(0, kPathCapacity);
   return static_cast<int32_t>(count);
 }
 

@@ -64,7 +64,7 @@ bool WriteImage(int board, int32_t size, const void* image) {
     PrintPositioningError();
     return false;
   }
-  return h2c.node->WriteAt(image, static_cast<size_t>(size), kCardMemory) == size;
+  return Moved(h2c.node->WriteAt(image, static_cast<size_t>(size), kCardMemory), static_cast<size_t>(size)) == 1;
 }
 
 }  // namespace

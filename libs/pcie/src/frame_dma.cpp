@@ -1,5 +1,6 @@
 // Stream start and stop, stream geometry and frame transfer over the card-to-host node.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 
@@ -125,6 +126,7 @@ int32_t PCI_LVDS_Start(int32_t board) {
   const std::string& devicePath = Slot(board).devicePath;
   StreamNodes& stream = Stream(board);
   stream.c2h0 = OpenDmaNode(devicePath, "c2h_0");
+  stream.c2h0OpenFailed = !stream.c2h0;
   stream.c2h1 = OpenDmaNode(devicePath, "c2h_1");
   stream.h2c1 = OpenDmaNode(devicePath, "h2c_1");
   if (!stream.c2h0 || !stream.c2h1 || !stream.h2c1) {
@@ -144,8 +146,14 @@ int32_t PCI_LVDS_Stop(int32_t board) {
   if (!lease.held()) return 0;
   if (!WritePacket(board, MailboxPacket(0xF1, 0xF1)) || !RingDoorbell(board)) return 0;
   MailboxReply reply;
-  const int result = WaitMailboxReply(board, 4, reply, 10000) ? 1 : 0;
-  Stream(board) = StreamNodes{};
+  int result = WaitMailboxReply(board, 4, reply, 10000) ? 1 : 0;
+  StreamNodes& stream = Stream(board);
+  if (stream.c2h0OpenFailed) {
+    errno = EBADF;
+    PrintCloseError();
+    result = 0;
+  }
+  stream = StreamNodes{};
   return result;
 }
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "board_slots.h"
 #include "port/thread_site.h"
@@ -66,6 +67,11 @@ std::unique_ptr<Node> OpenNodeFile(const std::string& path) {
   return std::make_unique<FileNode>(fd);
 }
 
+std::string& DeviceFolder() {
+  static std::string folder = "/dev";
+  return folder;
+}
+
 std::atomic<DriverNodeOpener>& DriverOpener() {
   static std::atomic<DriverNodeOpener> opener{&OpenNodeFile};
   return opener;
@@ -103,10 +109,15 @@ std::unique_ptr<Node> OpenNode(const std::string& devicePath, const std::string&
 
 DriverNodeOpener SetDriverNodeOpener(DriverNodeOpener opener) { return DriverOpener().exchange(opener); }
 
-std::vector<std::string> DiscoverDevicePaths() {
+std::string SetDeviceFolder(std::string folder) { return std::exchange(DeviceFolder(), std::move(folder)); }
+
+std::optional<std::vector<std::string>> DiscoverDevicePaths() {
   std::vector<std::pair<int, std::string>> real;
+  const std::string& folder = DeviceFolder();
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
+  std::filesystem::directory_iterator entries(folder, error);
+  if (error && error != std::errc::no_such_file_or_directory) return std::nullopt;
+  for (const auto& entry : entries) {
     const std::string file = entry.path().filename().string();
     constexpr std::string_view prefix = "xdma";
     constexpr std::string_view suffix = "_user";
@@ -116,7 +127,7 @@ std::vector<std::string> DiscoverDevicePaths() {
     }
     const std::string number = file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
     if (number.size() > 3 || number.find_first_not_of("0123456789") != std::string::npos) continue;
-    real.emplace_back(std::stoi(number), "/dev/xdma" + number);
+    real.emplace_back(std::stoi(number), folder + "/xdma" + number);
   }
   std::sort(real.begin(), real.end());
   std::vector<std::string> paths;

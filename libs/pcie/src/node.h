@@ -2,6 +2,7 @@
 // One driver node: a real XDMA node file, or a simulated board's node served in process.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,12 @@ std::unique_ptr<Node> OpenNode(const std::string& devicePath, const std::string&
 using DriverNodeOpener = std::unique_ptr<Node> (*)(const std::string& path);
 DriverNodeOpener SetDriverNodeOpener(DriverNodeOpener opener);
 
-// The device paths present: /dev/xdma<N> in order, then "sim:<n>" for QRV_SIM_BOARDS=<count>.
-std::vector<std::string> DiscoverDevicePaths();
+// The device paths present: /dev/xdma<N> in order, then "sim:<n>" for QRV_SIM_BOARDS=<count>; nullopt when
+// the device folder cannot be listed (a folder that is not there holds no board).
+std::optional<std::vector<std::string>> DiscoverDevicePaths();
+
+// The folder searched for the driver's nodes, "/dev" unless a test puts another; the previous one is returned.
+std::string SetDeviceFolder(std::string folder);
 
 bool IsSimulatedPath(const std::string& devicePath);
 

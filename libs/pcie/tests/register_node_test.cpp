@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "eye_scan_reduction.h"
 #include "node.h"
 #include "port/clock.h"
+#include "qrv_test/temp_dir.h"
 #include "register_node.h"
 
 namespace {
@@ -171,6 +173,82 @@ TEST_F(RealBoardPath, FrameGrabKeepsTheDriverRules) {
   EXPECT_EQ(frame[64 * 299 + 5], VelkaraSim_PatternSample(5, 299, 8));
   EXPECT_EQ(PCI_LVDS_Stop(0), 1);
   EXPECT_EQ(g_ruleBreaks, 0);
+}
+
+// The stand-in, except that the card-to-host frame node cannot be opened.
+std::unique_ptr<pcie::Node> OpenDriverDoubleWithoutFrameNode(const std::string& path) {
+  if (path.ends_with("_c2h_0")) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  return OpenDriverDouble(path);
+}
+
+TEST_F(RealBoardPath, ATransferTheDriverRefusesOnAnOpenNodePrintsThePositioningLine) {
+  VelkaraSim_SetFaults("dead_board=0");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(PCI_SFP_Reset(0), 0);
+  const std::string printed = testing::internal::GetCapturedStderr();
+  VelkaraSim_SetFaults("");
+  EXPECT_EQ(printed, "Error setting file pointer, win32 error code: " + std::to_string(EIO) + "\n");
+}
+
+TEST_F(RealBoardPath, StopOfAStreamWhoseFrameNodeNeverOpenedSaysSoAndFails) {
+  pcie::SetDriverNodeOpener(&OpenDriverDoubleWithoutFrameNode);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(PCI_LVDS_Start(0), 0);
+  const std::string started = testing::internal::GetCapturedStderr();
+  EXPECT_NE(started.find("Error opening device, win32 error code: " + std::to_string(ENOENT) + "\n"),
+            std::string::npos)
+      << started;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(PCI_LVDS_Stop(0), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Error opening device, win32 errorcode: " + std::to_string(EBADF) + "\n");
+
+  // The stop closed what the start left; the next stream starts and stops cleanly.
+  pcie::SetDriverNodeOpener(&OpenDriverDouble);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(PCI_LVDS_Start(0), 1);
+  EXPECT_EQ(PCI_LVDS_Stop(0), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// Device listing on a folder of the driver's nodes.
+class DeviceListing : public ::testing::Test {
+ protected:
+  void SetUp() override { unsetenv("QRV_SIM_BOARDS"); }
+  void TearDown() override { pcie::DevicePathTable() = {}; }
+  // PCI_OpenDevice over `folder`, with what it printed.
+  std::pair<int, std::string> OpenDevices(const std::string& folder) {
+    const std::string before = pcie::SetDeviceFolder(folder);
+    testing::internal::CaptureStderr();
+    const int found = PCI_OpenDevice();
+    pcie::SetDeviceFolder(before);
+    return {found, testing::internal::GetCapturedStderr()};
+  }
+  qrv::test::TempDir dir_;
+};
+
+TEST_F(DeviceListing, FindsTheDriversDevicesInOrder) {
+  for (const char* name : {"xdma1_user", "xdma0_user", "xdma0_c2h_0", "xdma_user", "xdmaX_user"}) {
+    std::ofstream(dir_.File(name)).put('\n');
+  }
+  const auto [found, printed] = OpenDevices(dir_.path());
+  EXPECT_EQ(found, 2);
+  EXPECT_EQ(printed, "");
+  EXPECT_EQ(pcie::DevicePathTable()[0], dir_.File("xdma0"));
+  EXPECT_EQ(pcie::DevicePathTable()[1], dir_.File("xdma1"));
+}
+
+TEST_F(DeviceListing, NoFolderIsNoBoardAndAFolderThatCannotBeListedFails) {
+  const auto [none, quiet] = OpenDevices(dir_.File("absent"));
+  EXPECT_EQ(none, 0);
+  EXPECT_EQ(quiet, "");
+  std::ofstream(dir_.File("plain")).put('\n');
+  const auto [failed, printed] = OpenDevices(dir_.File("plain"));
+  EXPECT_EQ(failed, -1);
+  EXPECT_EQ(printed, "GetDevices INVALID_HANDLE_VALUE\n");
 }
 
 // Word memory behind the driver's rules; words at or past failAt fail.

@@ -24,7 +24,10 @@ void WithLibrary(const Fn& fn) {
 QRV_EXPORT void Load_OnCreate(CQRV_LoadMemory* record) { SoftwareLibrary::Create(record); }
 
 // The record is passed by every caller and not needed.
-QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) { SoftwareLibrary::Destroy(); }
+QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) {
+  SoftwareLibrary::Destroy();
+  qrv::sw::RemoveSharedMappingNames();
+}
 
 QRV_EXPORT std::string GetDllVersion() { return std::string("Release - ") + __DATE__; }
 

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <mutex>
+#include <set>
 
 #include "port/message_box.h"
 
@@ -24,6 +26,30 @@ int OpenObject(const std::string& objectName, int size) {
   return fd;
 }
 
+// The names this process mapped; the last of them go when the process ends.
+class MappedNames {
+ public:
+  ~MappedNames() { RemoveAll(); }
+  void Add(const std::string& objectName) {
+    const std::lock_guard lock(mutex_);
+    names_.insert(objectName);
+  }
+  void RemoveAll() {
+    const std::lock_guard lock(mutex_);
+    for (const std::string& name : names_) shm_unlink(name.c_str());
+    names_.clear();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::set<std::string> names_;
+};
+
+MappedNames& Names() {
+  static MappedNames names;
+  return names;
+}
+
 }  // namespace
 
 std::string SharedMappingName(const char* name) {
@@ -33,12 +59,14 @@ std::string SharedMappingName(const char* name) {
 }
 
 void* CreateSharedMapping(const char* name, int size, bool reportView) {
-  const int fd = name && size > 0 ? OpenObject(SharedMappingName(name), size) : -1;
+  const std::string objectName = SharedMappingName(name);
+  const int fd = name && size > 0 ? OpenObject(objectName, size) : -1;
   if (fd < 0) {
     port::MessageBox("Create Mapping Fail");
     if (reportView) port::MessageBox("Create Mapping Map Vie Address Fail");
     return nullptr;
   }
+  Names().Add(objectName);
   void* view = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
   close(fd);
   if (view == MAP_FAILED) {
@@ -47,5 +75,7 @@ void* CreateSharedMapping(const char* name, int size, bool reportView) {
   }
   return view;
 }
+
+void RemoveSharedMappingNames() { Names().RemoveAll(); }
 
 }  // namespace qrv::sw

@@ -1,6 +1,5 @@
 // Image files: BMP written and read by our own code, JPEG through the codec, raw data, shared mappings.
 #include <QImage>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -205,7 +204,8 @@ TEST_F(ImageFiles, RawFileHoldsOneBytePerPixel) {
   EXPECT_EQ(SaveImageToRawFile(folder_.string().c_str(), data.data(), 640, 480), 0);
 }
 
-TEST_F(ImageFiles, MappingsOfOneNameShareMemory) {
+// The objects go with the library, so none is left in /dev/shm after a run; the views stay usable.
+TEST_F(ImageFiles, MappingsOfOneNameShareMemoryAndTheirNamesGoWithTheLibrary) {
   Load();
   const std::string name = "qrv_sw_test_" + std::to_string(::getpid());
   unsigned char* a = CreateMapping_BYTE(name.c_str(), nullptr, 4096);
@@ -219,8 +219,14 @@ TEST_F(ImageFiles, MappingsOfOneNameShareMemory) {
   ASSERT_NE(d, nullptr);
   d[7] = 1.5;
   EXPECT_EQ(CreateMapping_BYTE(name.c_str(), nullptr, 0), nullptr);
-  shm_unlink(("/Global\\" + name).c_str());
-  shm_unlink(("/Global\\" + name + "_d").c_str());
+  const std::string object = "/dev/shm/Global\\" + name;
+  EXPECT_TRUE(std::filesystem::exists(object));
+  EXPECT_TRUE(std::filesystem::exists(object + "_d"));
+  Load_OnDelete(record_.get());
+  EXPECT_FALSE(std::filesystem::exists(object));
+  EXPECT_FALSE(std::filesystem::exists(object + "_d"));
+  EXPECT_EQ(b[100], 42);
+  EXPECT_EQ(d[7], 1.5);
 }
 
 }  // namespace

@@ -140,6 +140,15 @@ class LoadedHardware {
   HardwareFunctionTable* table_ = nullptr;
 };
 
+// The simulated boards stay loaded for the process, so several tests in one process would meet each
+// other's modules and faults: each test that starts a station starts on fresh boards.
+inline void ResetLoadedSimBoards() {
+  void* sim = dlopen("VelkaraSim.so", RTLD_NOW | RTLD_NOLOAD);
+  if (!sim) return;
+  if (auto reset = reinterpret_cast<void (*)()>(dlsym(sim, "VelkaraSim_Reset"))) reset();
+  dlclose(sim);
+}
+
 inline void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
