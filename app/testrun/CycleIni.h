@@ -10,6 +10,7 @@ struct CycleEntry {
   std::string dll;
   bool checked = false;
   std::string retry;
+  bool operator==(const CycleEntry&) const = default;
 };
 
 struct CycleListLoad {

@@ -223,9 +223,10 @@ std::vector<std::optional<std::string>> CycleManager::Texts(const CGridCtrl* lis
     const auto number = static_cast<std::size_t>(list->GetItemData(row));
     if (found != m_stored.end() && number >= 1 && number <= found->second.size()) {
       const StoredCycleEntry& stored = found->second[number - 1];
-      if (entry.dll == stored.entry.dll && entry.checked == stored.entry.checked && entry.retry == stored.entry.retry) {
+      if (entry == stored.entry) {
         // A missing entry keeps its place without a key; moved, it is written as it reads.
-        texts.push_back(stored.text || number - 1 == static_cast<std::size_t>(row) ? stored.text : std::optional<std::string>("0"));
+        const bool inPlace = number - 1 == static_cast<std::size_t>(row);
+        texts.push_back(stored.text || inPlace ? stored.text : std::optional<std::string>("0"));
         continue;
       }
     }
@@ -242,7 +243,8 @@ bool CycleManager::SaveCycleLists() {
   const auto initTexts = Texts(m_initList, "Cycle Init", faults);
   std::vector<std::vector<std::optional<std::string>>> endTexts;
   for (int site = 0; site < static_cast<int>(m_endLists.size()); ++site)
-    endTexts.push_back(Texts(m_endLists[static_cast<std::size_t>(site)], "Cycle End " + m_siteTab->tabText(site), faults));
+    endTexts.push_back(
+        Texts(m_endLists[static_cast<std::size_t>(site)], "Cycle End " + m_siteTab->tabText(site), faults));
   const auto closeTexts = Texts(m_closeList, "Cycle Close", faults);
   if (!faults.empty()) {
     std::string message = "Cycle.ini is not saved:";

@@ -75,7 +75,8 @@ void DynamicDlg::CreateRecordWindows() {
 
   m_cycles = std::make_unique<CycleRunner>(m_items, *this, [this] { return ErrorCodePath(); });
   m_cycles->SetFolders(ProgramFolder::Root(), cycleini::CyclePath());
-  m_pCycleWindow = new CycleSettingManager(*m_cycles, names, [this](QWidget* parent) { return CycleGrid(parent); }, this);
+  m_pCycleWindow =
+      new CycleSettingManager(*m_cycles, names, [this](QWidget* parent) { return CycleGrid(parent); }, this);
   QPointer<CycleSettingManager> window = m_pCycleWindow;
   CycleRunner::Hooks hooks;
   hooks.changed = [window](int list) {

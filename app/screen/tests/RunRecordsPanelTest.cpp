@@ -261,6 +261,7 @@ TEST(RunRecordsPanelTest, HardwareType20EndItemThatFailsShowsItsRowAndTheWindowW
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(grid->viewport(), &event);
   };
+  panel.m_nLoginLevel.store(0);
   doubleClick();
   EXPECT_EQ(itemB.SpecCalls(), 0) << "not for an operator";
   panel.m_nLoginLevel.store(1);

@@ -126,7 +126,8 @@ void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
     line.site = line.dualSiteLeft.load();
     const bool left = StartSite(line.dualSiteLeft, usb, packet);
     const bool right = StartSite(line.dualSiteRight, usb + 1, packet);
-    if (!left || !right) RefuseStart(packet, left ? line.dualSiteRight.load() : line.dualSiteLeft.load(), left || right);
+    if (!left || !right)
+      RefuseStart(packet, left ? line.dualSiteRight.load() : line.dualSiteLeft.load(), left || right);
   } else if (!StartSite(line.site, usb, packet)) {
     RefuseStart(packet, line.site, false);
   }
