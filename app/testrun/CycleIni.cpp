@@ -85,14 +85,43 @@ CycleListLoad LoadCheckedEntries(const std::string& path, const std::string& sec
   return load;
 }
 
-void SaveCycleList(const std::string& path, const std::string& section, const std::vector<CycleEntry>& entries) {
-  WriteIniInt(section.c_str(), "Count", static_cast<int>(entries.size()), path);
-  for (std::size_t n = 0; n < entries.size(); ++n) {
-    const CycleEntry& entry = entries[n];
-    WriteIniString(section.c_str(), std::to_string(n).c_str(),
-                   port::Format("%s,%d,%s", entry.dll.c_str(), entry.checked ? 1 : 0, entry.retry.c_str()).c_str(),
-                   path);
+std::vector<StoredCycleEntry> ReadStoredEntries(const std::string& path, const std::string& section) {
+  std::vector<StoredCycleEntry> stored;
+  const int count = ReadIniInt(section.c_str(), "Count", 0, path);
+  for (int entry = 0; entry < count; ++entry) {
+    const std::string key = std::to_string(entry);
+    StoredCycleEntry read{ReadCycleEntry(path, section, entry), std::nullopt, {}};
+    // A missing key reads as its default, whichever default is given.
+    const std::string text = ReadIniString(section.c_str(), key.c_str(), "0", path);
+    if (text != "0" || !ReadIniString(section.c_str(), key.c_str(), "", path).empty()) read.text = text;
+    read.fault = read.text ? Fault(*read.text) : "missing";
+    stored.push_back(std::move(read));
   }
+  return stored;
+}
+
+std::string EntryText(const CycleEntry& entry) {
+  return port::Format("%s,%d,%s", entry.dll.c_str(), entry.checked ? 1 : 0, entry.retry.c_str());
+}
+
+std::string WriteFault(const CycleEntry& entry) {
+  if (entry.dll.empty()) return "no DLL name";
+  if (entry.dll.find(',') != std::string::npos) return "a comma in the DLL name \"" + entry.dll + "\"";
+  if (!entry.retry.empty() && !IsNumber(entry.retry)) return "the retry count \"" + entry.retry + "\" is not a number";
+  return {};
+}
+
+void SaveCycleList(const std::string& path, const std::string& section, const std::vector<CycleEntry>& entries) {
+  std::vector<std::optional<std::string>> texts;
+  for (const CycleEntry& entry : entries) texts.emplace_back(EntryText(entry));
+  SaveCycleTexts(path, section, texts);
+}
+
+void SaveCycleTexts(const std::string& path, const std::string& section,
+                    const std::vector<std::optional<std::string>>& texts) {
+  WriteIniInt(section.c_str(), "Count", static_cast<int>(texts.size()), path);
+  for (std::size_t n = 0; n < texts.size(); ++n)
+    if (texts[n]) WriteIniString(section.c_str(), std::to_string(n).c_str(), texts[n]->c_str(), path);
 }
 
 }  // namespace cycleini

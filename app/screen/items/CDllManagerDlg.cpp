@@ -14,6 +14,7 @@ DllRegistrationLists::Rules SingleListRules() {
   DllRegistrationLists::Rules rules;
   rules.offerUnnamed = true;
   rules.toggleOnClick = true;
+  rules.dropTakesChecked = true;
   rules.pinnedIndex = &ItemRegistration::ReadSingleListPinnedIndexText;
   rules.pinnedVersion = &ItemRegistration::ReadSingleListPinnedVersion;
   return rules;

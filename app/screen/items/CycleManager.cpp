@@ -16,6 +16,7 @@
 #include "ProgramFolder.h"
 #include "SiteNames.h"
 #include "Util.h"
+#include "port/message_box.h"
 #include "port/path.h"
 #include "port/text.h"
 
@@ -176,11 +177,16 @@ void CycleManager::ListCycleDlls() {
 }
 
 void CycleManager::LoadCycleList(CGridCtrl* list, const std::string& phase, char siteLetter) {
-  const CycleListLoad load = cycleini::LoadCycleList(m_path, cycleini::SectionOf(phase, siteLetter));
-  m_skipped.insert(m_skipped.end(), load.skipped.begin(), load.skipped.end());
+  const std::string section = cycleini::SectionOf(phase, siteLetter);
+  std::vector<StoredCycleEntry>& stored = m_stored[list] = cycleini::ReadStoredEntries(m_path, section);
   list->DeleteAllItems();
-  for (const CycleEntry& entry : load.entries) {
+  for (std::size_t n = 0; n < stored.size(); ++n) {
+    const CycleEntry& entry = stored[n].entry;
+    if (!stored[n].fault.empty())
+      m_malformed.push_back(port::Format("[%s] entry %d %s: shown as read, kept as it is until changed",
+                                         section.c_str(), static_cast<int>(n), stored[n].fault.c_str()));
     const int row = list->InsertItem(list->GetItemCount(), QString());
+    list->SetItemData(row, static_cast<qintptr>(n + 1));
     list->SetCheck(row, entry.checked);
     list->SetItemText(row, 1, QString::fromStdString(ItemName(entry.dll)));
     list->SetItemText(row, 2, QString::fromStdString(entry.retry));
@@ -204,21 +210,53 @@ void CycleManager::InsertCheckedDlls(CGridCtrl* target) {
   }
 }
 
-std::vector<CycleEntry> CycleManager::Entries(const CGridCtrl* list) {
-  std::vector<CycleEntry> entries;
-  for (int row = 0; row < list->GetItemCount(); ++row)
-    entries.push_back({list->GetItemText(row, 3).toStdString(), list->GetCheck(row),
-                       list->GetItemText(row, 2).toStdString()});
-  return entries;
+CycleEntry CycleManager::RowEntry(const CGridCtrl* list, int row) {
+  return {list->GetItemText(row, 3).toStdString(), list->GetCheck(row), list->GetItemText(row, 2).toStdString()};
+}
+
+std::vector<std::optional<std::string>> CycleManager::Texts(const CGridCtrl* list, const QString& area,
+                                                            std::vector<std::string>& faults) const {
+  const auto found = m_stored.find(list);
+  std::vector<std::optional<std::string>> texts;
+  for (int row = 0; row < list->GetItemCount(); ++row) {
+    const CycleEntry entry = RowEntry(list, row);
+    const auto number = static_cast<std::size_t>(list->GetItemData(row));
+    if (found != m_stored.end() && number >= 1 && number <= found->second.size()) {
+      const StoredCycleEntry& stored = found->second[number - 1];
+      if (entry == stored.entry) {
+        // A missing entry keeps its place without a key; moved, it is written as it reads.
+        const bool inPlace = number - 1 == static_cast<std::size_t>(row);
+        texts.push_back(stored.text || inPlace ? stored.text : std::optional<std::string>("0"));
+        continue;
+      }
+    }
+    if (const std::string fault = cycleini::WriteFault(entry); !fault.empty())
+      faults.push_back(port::Format("%s, row %d: %s", area.toUtf8().constData(), row + 1, fault.c_str()));
+    texts.emplace_back(cycleini::EntryText(entry));
+  }
+  return texts;
 }
 
 bool CycleManager::SaveCycleLists() {
   if (m_anySiteRunning && m_anySiteRunning()) return false;
-  cycleini::SaveCycleList(m_path, cycleini::SectionOf("INIT", 'A'), Entries(m_initList));
+  std::vector<std::string> faults;
+  const auto initTexts = Texts(m_initList, "Cycle Init", faults);
+  std::vector<std::vector<std::optional<std::string>>> endTexts;
   for (int site = 0; site < static_cast<int>(m_endLists.size()); ++site)
-    cycleini::SaveCycleList(m_path, cycleini::SectionOf("END", static_cast<char>('A' + site)),
-                            Entries(m_endLists[static_cast<std::size_t>(site)]));
-  cycleini::SaveCycleList(m_path, cycleini::SectionOf("CLOSE", 'A'), Entries(m_closeList));
+    endTexts.push_back(
+        Texts(m_endLists[static_cast<std::size_t>(site)], "Cycle End " + m_siteTab->tabText(site), faults));
+  const auto closeTexts = Texts(m_closeList, "Cycle Close", faults);
+  if (!faults.empty()) {
+    std::string message = "Cycle.ini is not saved:";
+    for (const std::string& fault : faults) message += "\n" + fault;
+    port::MessageBox(message);
+    return false;
+  }
+  cycleini::SaveCycleTexts(m_path, cycleini::SectionOf("INIT", 'A'), initTexts);
+  for (int site = 0; site < static_cast<int>(m_endLists.size()); ++site)
+    cycleini::SaveCycleTexts(m_path, cycleini::SectionOf("END", static_cast<char>('A' + site)),
+                             endTexts[static_cast<std::size_t>(site)]);
+  cycleini::SaveCycleTexts(m_path, cycleini::SectionOf("CLOSE", 'A'), closeTexts);
   WriteIniInt("CYCLE_INIT_DLL", "ShowWIndow", Option(kOptionInit)->isChecked() ? 1 : 0, m_path);
   WriteIniInt("CYCLE_END_DLL", "ShowWIndow", Option(kOptionEnd)->isChecked() ? 1 : 0, m_path);
   WriteIniInt("CYCLE_CLOSE_DLL", "ShowWIndow", Option(kOptionClose)->isChecked() ? 1 : 0, m_path);

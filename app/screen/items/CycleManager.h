@@ -4,6 +4,8 @@
 // refused while a site runs.
 #include <QDialog>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,9 @@ class CycleManager : public QDialog {
   void ListCycleDlls();
   void LoadCycleList(CGridCtrl* list, const std::string& phase, char siteLetter);
   void InsertCheckedDlls(CGridCtrl* target);
-  // False (and the dialog stays open) while a site runs.
+  // False (and the dialog stays open) while a site runs, and, after a message naming them, when changed rows
+  // would not read back as they stand. Entries of the file that are shown but were not changed are written
+  // back as the file held them, missing and garbled ones too.
   bool SaveCycleLists();
 
   CGridCtrl* DllList() const { return m_dllList; }
@@ -34,14 +38,17 @@ class CycleManager : public QDialog {
   CCycleGridCtrl* EndList(int site) const;
   QTabWidget* SiteTab() const { return m_siteTab; }
   QCheckBox* Option(int id) const;
-  // Messages of entries of Cycle.ini that could not be shown.
-  const std::vector<std::string>& Skipped() const { return m_skipped; }
+  // Messages of entries of Cycle.ini that are missing or garbled (shown as read, kept as they are).
+  const std::vector<std::string>& Malformed() const { return m_malformed; }
 
  private:
   static CGridCtrl* SetUpList(CGridCtrl* list, const QString& id);
   void AddArea(QVBoxLayout* layout, const QString& title, QWidget* list, const std::function<CGridCtrl*()>& target,
                const int (&ids)[4], int optionId);
-  static std::vector<CycleEntry> Entries(const CGridCtrl* list);
+  static CycleEntry RowEntry(const CGridCtrl* list, int row);
+  // The text to store for each row, or the faults of the changed rows that cannot be stored.
+  std::vector<std::optional<std::string>> Texts(const CGridCtrl* list, const QString& area,
+                                                std::vector<std::string>& faults) const;
   std::string ItemName(const std::string& dll) const;
 
   const std::function<bool()> m_anySiteRunning;
@@ -51,5 +58,7 @@ class CycleManager : public QDialog {
   CGridCtrl* m_closeList = nullptr;
   QTabWidget* m_siteTab = nullptr;
   std::vector<CCycleGridCtrl*> m_endLists;
-  std::vector<std::string> m_skipped;
+  // The entries as the file held them; a loaded row's item data is its entry number plus one.
+  std::map<const CGridCtrl*, std::vector<StoredCycleEntry>> m_stored;
+  std::vector<std::string> m_malformed;
 };

@@ -8,8 +8,8 @@
 #include "GridCtrl.h"
 
 CycleSettingManager::CycleSettingManager(const CycleRunner& runner, const std::vector<QString>& siteNames,
-                                         QWidget* parent)
-    : QDialog(parent), m_runner(runner) {
+                                         GridFactory makeGrid, QWidget* parent)
+    : QDialog(parent), m_runner(runner), m_makeGrid(std::move(makeGrid)) {
   setWindowTitle("Cycle Spec");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("Cycle Init", this));
@@ -33,8 +33,8 @@ CycleSettingManager::CycleSettingManager(const CycleRunner& runner, const std::v
   for (int site = 0; site < static_cast<int>(m_end.size()); ++site) Refresh(CycleRunner::kEnd + site);
 }
 
-CGridCtrl* CycleSettingManager::CreateGrid(QWidget* parent, const QString& id) {
-  auto* grid = new CGridCtrl(parent);
+CGridCtrl* CycleSettingManager::CreateGrid(QWidget* parent, const QString& id) const {
+  CGridCtrl* grid = m_makeGrid ? m_makeGrid(parent) : new CGridCtrl(parent);
   grid->setObjectName(id);
   grid->SetFullRowSelect(true);
   struct Column {

@@ -3,6 +3,7 @@
 // cycle runner last ran them. Created hidden with the site panel; a failing row brings it up when its list
 // asks for it. UI thread only: the runner queues Refresh calls.
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 class CGridCtrl;
@@ -13,7 +14,12 @@ class CycleSettingManager : public QDialog {
   Q_OBJECT
 
  public:
-  CycleSettingManager(const CycleRunner& runner, const std::vector<QString>& siteNames, QWidget* parent = nullptr);
+  // Makes each result grid; the site panel gives its item lists in their cycle colour mode, which colour a row
+  // by its result and open the item's settings on a double-click. Plain grids when not given.
+  using GridFactory = std::function<CGridCtrl*(QWidget* parent)>;
+
+  CycleSettingManager(const CycleRunner& runner, const std::vector<QString>& siteNames, GridFactory makeGrid = {},
+                      QWidget* parent = nullptr);
 
   // Shows the list's rows again (CycleRunner::kInit, kClose, or kEnd + site).
   void Refresh(int list);
@@ -21,9 +27,10 @@ class CycleSettingManager : public QDialog {
   QTabWidget* SiteTab() const { return m_siteTab; }
 
  private:
-  static CGridCtrl* CreateGrid(QWidget* parent, const QString& id);
+  CGridCtrl* CreateGrid(QWidget* parent, const QString& id) const;
 
   const CycleRunner& m_runner;
+  const GridFactory m_makeGrid;
   CGridCtrl* m_init = nullptr;
   CGridCtrl* m_close = nullptr;
   QTabWidget* m_siteTab = nullptr;

@@ -182,6 +182,8 @@ void DllRegistrationLists::InsertDlls(int fromDrop) {
   }
 }
 
+void DllRegistrationLists::OnDrop() { InsertDlls(m_rules.dropTakesChecked ? 0 : 1); }
+
 bool DllRegistrationLists::RefuseWhileTesting() const {
   if (!m_guards.anySiteRunning || !m_guards.anySiteRunning()) return false;
   port::MessageBox("A site is testing: DLL files cannot be imported now.");
@@ -236,7 +238,7 @@ bool DllRegistrationLists::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop: {
       auto* drop = static_cast<QDropEvent*>(event);
       if (drop->source() == m_available) {
-        InsertDlls(1);
+        OnDrop();
         drop->acceptProposedAction();
       }
       return true;

@@ -26,6 +26,8 @@ class DllRegistrationLists : public QWidget {
     bool offerUnnamed = false;
     // A single click, not a double click, toggles the check box of an available row.
     bool toggleOnClick = false;
+    // A drop onto the registered list takes the checked available rows, as "Insert" does, not the selected ones.
+    bool dropTakesChecked = false;
     // The pinned position ("0" when none) and version of an item name.
     std::function<std::string(const std::string& itemName)> pinnedIndex;
     std::function<std::string(const std::string& itemName)> pinnedVersion;
@@ -46,6 +48,8 @@ class DllRegistrationLists : public QWidget {
   // "Insert" (fromDrop 0) takes the checked available rows, a drop (1) the selected ones; a DLL that is
   // registered already, in any letter case, is skipped. New rows are off, with Retry Count "1".
   void InsertDlls(int fromDrop);
+  // A drag from the available list dropped onto the registered list.
+  void OnDrop();
   // "Import": the file dialog, then ImportFiles.
   void ImportDllFiles();
   // Copies the files into the Dll folder and lists the folder again; refused while a site tests.

@@ -298,9 +298,11 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void CreateLibraryWindow();
   void FreeItemLibraries();
   void LoadItemLibraries();
-  void EnsureItemsLoaded();
+  // True when the items are loaded and no load or free is under way; loads freed items first.
+  bool EnsureItemsLoaded();
 
   // DynamicDlgRecords.cpp
+  CGridCtrl* CycleGrid(QWidget* parent);
   void CreateRecordWindows();
   std::string TestLogBase();
   bool TestLogFolderWritable();
@@ -328,6 +330,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // ---- state read by several threads
   std::atomic<int> m_nSendResultMode{0};
   std::atomic<int> m_bItemsLoaded{1};
+  // Set while the UI thread loads or frees the items. An item's create hook may show a message box, whose
+  // event loop can deliver a start: that start is refused rather than loading the items a second time.
+  std::atomic<bool> m_bItemsLoading{false};
   std::atomic<int> m_bHomeRequest{0};
   std::atomic<int> m_bFinishAfterPass{0};
   std::atomic<int> m_bKeyUse{0};

@@ -18,6 +18,7 @@
 #include "ModelSettings.h"
 #include "PlatformErrorLog.h"
 #include "ProgramFolder.h"
+#include "SiteCtrl.h"
 #include "SiteLogTab.h"
 #include "SiteNames.h"
 #include "TestLogCsv.h"
@@ -44,6 +45,20 @@ QStringList Cells(std::initializer_list<std::string> texts) {
 
 }  // namespace
 
+// A result grid of the cycle window: coloured by its rows' results, and a double-click opens the item's settings
+// while the items are loaded.
+CGridCtrl* DynamicDlg::CycleGrid(QWidget* parent) {
+  auto* grid = new CSiteCtrl(parent);
+  grid->SetColorMode(1);
+  SiteCtrlLinks links;
+  links.items = &m_items;
+  links.record = this;
+  links.itemsLoaded = [this] { return m_bItemsLoaded.load() != 0; };
+  links.loginLevel = [this] { return static_cast<unsigned>(LoginLevel()); };
+  grid->SetLinks(std::move(links));
+  return grid;
+}
+
 void DynamicDlg::CreateRecordWindows() {
   const int sites = static_cast<int>(m_models.size());
   m_errorList = std::make_unique<ErrorList>(ModelSettings::GetConfigIniPath());
@@ -64,7 +79,8 @@ void DynamicDlg::CreateRecordWindows() {
 
   m_cycles = std::make_unique<CycleRunner>(m_items, *this, [this] { return ErrorCodePath(); });
   m_cycles->SetFolders(ProgramFolder::Root(), cycleini::CyclePath());
-  m_pCycleWindow = new CycleSettingManager(*m_cycles, names, this);
+  m_pCycleWindow =
+      new CycleSettingManager(*m_cycles, names, [this](QWidget* parent) { return CycleGrid(parent); }, this);
   QPointer<CycleSettingManager> window = m_pCycleWindow;
   CycleRunner::Hooks hooks;
   hooks.changed = [window](int list) {
@@ -97,7 +113,7 @@ void DynamicDlg::CreateRecordWindows() {
 int DynamicDlg::OpenCycleManager() {
   CycleManager editor([this] { return IsAnySiteRunning() != 0; }, this);
   const int result = editor.exec();
-  for (const std::string& message : editor.Skipped()) AddListLog(0, "Cycle.ini: " + message);
+  for (const std::string& message : editor.Malformed()) AddListLog(0, "Cycle.ini: " + message);
   if (result != QDialog::Accepted || !m_cycles) return result;
   m_cycles->ReadShowWindowFlags();
   m_cycles->LoadAllCycleLists(static_cast<int>(m_models.size()));

@@ -35,7 +35,11 @@ void DynamicDlg::StartDispatcher() {
   while (true) {
     m_hStartDispatchEvent.Wait();
     if (m_bWorkersStop.load()) return;
-    EnsureItemsLoaded();
+    if (!EnsureItemsLoaded()) {
+      Log(0, "Start refused: the test items are loading");
+      m_hStartDispatchEvent.ResetEvent();
+      continue;
+    }
     SetStopButtonFlag(0);
     for (int site = 0; site < SiteCount(); ++site) SetSiteStopFlag(site, 0);
     for (int site = 0; site < SiteCount(); ++site)
@@ -101,7 +105,10 @@ int DynamicDlg::StartSite(int site, int usb, int server) {
     Log(0, "Start refused: site %d is not one of the %d configured sites", site, SiteCount());
     return -1;
   }
-  EnsureItemsLoaded();
+  if (!EnsureItemsLoaded()) {
+    Log(site, "Start refused: the test items are loading");
+    return -1;
+  }
   runner->StartSite(usb, server);
   return 0;
 }

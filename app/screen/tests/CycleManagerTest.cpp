@@ -1,5 +1,6 @@
-// The cycle editor over a station folder: it shows what Cycle.ini holds (and names what it skipped),
-// inserts DLLs once, moves entries, and saves every list and option back, but not while a site runs.
+// The cycle editor over a station folder: it shows what Cycle.ini holds (and names what is malformed),
+// inserts DLLs once, moves entries, and saves every list and option back, but not while a site runs; what it
+// shows but was not changed is written back as the file held it.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -9,6 +10,7 @@
 #include "CCycleGridCtrl.h"
 #include "CycleManager.h"
 #include "Util.h"
+#include "port/message_box.h"
 #include "qrv_test/screenshot.h"
 #include "qrv_test/station_folder.h"
 #include "qrv_test/test_application.h"
@@ -33,7 +35,7 @@ void WriteStation(const StationFolder& station) {
 
 }  // namespace
 
-TEST(CycleManagerTest, ShowsTheListsNamesWhatItSkippedAndSavesThemBack) {
+TEST(CycleManagerTest, ShowsTheListsNamesWhatIsMalformedAndSavesThemBack) {
   qrv::test::TestApplication();
   StationFolder station;
   WriteStation(station);
@@ -42,10 +44,13 @@ TEST(CycleManagerTest, ShowsTheListsNamesWhatItSkippedAndSavesThemBack) {
   dialog.show();
 
   ASSERT_EQ(dialog.DllList()->GetItemCount(), 2);
-  ASSERT_EQ(dialog.InitList()->GetItemCount(), 1);
+  ASSERT_EQ(dialog.InitList()->GetItemCount(), 3) << "the garbled row and the missing entry are shown too";
   EXPECT_EQ(dialog.InitList()->GetItemText(0, 2), "2");
   EXPECT_TRUE(dialog.InitList()->GetCheck(0));
-  ASSERT_EQ(dialog.Skipped().size(), 2u) << "the garbled row and the missing entry of the Init list";
+  EXPECT_EQ(dialog.InitList()->GetItemText(1, 3), "Broken row");
+  EXPECT_FALSE(dialog.InitList()->GetCheck(1));
+  EXPECT_EQ(dialog.InitList()->GetItemText(2, 3), "0") << "a missing entry reads as DLL \"0\", not checked";
+  ASSERT_EQ(dialog.Malformed().size(), 2u) << "the garbled row and the missing entry of the Init list";
   ASSERT_EQ(dialog.EndList(1)->GetItemCount(), 2);
   EXPECT_EQ(dialog.EndList(1)->GetItemText(1, 1), "") << "a DLL that is gone shows no item name";
   EXPECT_TRUE(dialog.Option(1123)->isChecked());
@@ -76,10 +81,52 @@ TEST(CycleManagerTest, ShowsTheListsNamesWhatItSkippedAndSavesThemBack) {
   EXPECT_EQ(ReadIniString("B.CYCLE_END_DLL", "1", "", kCycle), "ItemC.dll,0,1");
   EXPECT_EQ(ReadIniString("B.CYCLE_END_DLL", "2", "", kCycle), "Gone.dll,0,3");
   EXPECT_EQ(ReadIniString("A.CYCLE_END_DLL", "Count", "", kCycle), "0");
-  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "Count", "", kCycle), "1");
+  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "Count", "", kCycle), "3") << "no entry is lost";
   EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "0", "", kCycle), "ItemA.dll,1,2");
+  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "1", "", kCycle), "Broken row") << "the garbled row as it was";
+  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "2", "<none>", kCycle), "<none>") << "the missing entry stays missing";
   EXPECT_EQ(ReadIniString("CYCLE_CLOSE_DLL", "Count", "", kCycle), "0");
   EXPECT_EQ(ReadIniString("CYCLE_CLOSE_DLL", "5", "", kCycle), "Old.dll,1,1") << "old keys stay";
   EXPECT_EQ(ReadIniString("CYCLE_END_DLL", "ShowWIndow", "", kCycle), "0");
   EXPECT_EQ(ReadIniString("CYCLE_SEND_RESULT", "check", "", kCycle), "1");
+}
+
+// Entries the editor shows but the engineer did not touch go back to the file byte for byte, wherever the
+// engineer moved them; a change that would not read back as it stands is refused with a message.
+TEST(CycleManagerTest, KeepsEntriesItCannotReadAndRefusesOnlyChangedRowsThatCannotBeStored) {
+  qrv::test::TestApplication();
+  StationFolder station;
+  WriteStation(station);
+  station.Write(kCycle, "[CYCLE_INIT_DLL]\r\nCount=4\r\n0=ItemA.dll,1,2,extra\r\n1=Broken row\r\n"
+                        "3=ItemC.dll,1,x\r\n[CYCLE_CLOSE_DLL]\r\nCount=0\r\n");
+  CycleManager dialog([] { return false; });
+  ASSERT_EQ(dialog.InitList()->GetItemCount(), 4);
+  port::ClearShownMessageBoxes();
+  ASSERT_TRUE(dialog.SaveCycleLists());
+  EXPECT_EQ(station.Read(kCycle).find("[CYCLE_INIT_DLL]\r\nCount=4\r\n0=ItemA.dll,1,2,extra\r\n1=Broken row\r\n"
+                                      "3=ItemC.dll,1,x\r\n"),
+            0u)
+      << station.Read(kCycle);
+  EXPECT_TRUE(port::ShownMessageBoxes().empty());
+
+  // The missing entry moved up a row is written as it reads; the others keep their texts in their new places.
+  dialog.InitList()->SetSelectionMark(2);
+  dialog.InitList()->MoveRowUp();
+  ASSERT_TRUE(dialog.SaveCycleLists());
+  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "1", "", kCycle), "0");
+  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "2", "", kCycle), "Broken row");
+  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "3", "", kCycle), "ItemC.dll,1,x");
+
+  // Switching the garbled retry count's entry off writes it out, and its retry count cannot be stored.
+  const std::string kept = station.Read(kCycle);
+  dialog.InitList()->SetCheck(3, false);
+  EXPECT_FALSE(dialog.SaveCycleLists());
+  ASSERT_EQ(port::ShownMessageBoxes().size(), 1u);
+  EXPECT_NE(port::ShownMessageBoxes()[0].text.find("Cycle Init, row 4: the retry count \"x\" is not a number"),
+            std::string::npos)
+      << port::ShownMessageBoxes()[0].text;
+  EXPECT_EQ(station.Read(kCycle), kept) << "nothing is written";
+  dialog.InitList()->SetItemText(3, 2, "3");
+  EXPECT_TRUE(dialog.SaveCycleLists());
+  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "3", "", kCycle), "ItemC.dll,0,3");
 }

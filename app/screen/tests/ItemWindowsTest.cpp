@@ -270,6 +270,19 @@ TEST_F(ItemWindows, SingleListManagerKeepsItsOwnSections) {
   lists.Available()->SetSelectionMark(focus);
   emit lists.Available()->cellClicked(focus, Reg::kAvailItem);
   EXPECT_TRUE(lists.Available()->GetCheck(focus));
+
+  // A drop takes the checked rows, as Insert does, whichever row is selected.
+  lists.Available()->ClearSelection();
+  lists.OnDrop();
+  EXPECT_EQ(Column(lists.Registered(), Reg::kRegDll),
+            (std::vector<std::string>{"Unnamed.dll", "CurrentItem.dll", "FocusItem.dll"}));
+  lists.Registered()->SetSelectionMark(2);
+  lists.Registered()->DeleteSelectedRow();
+  lists.Available()->SetCheck(focus, false);
+  lists.Available()->selectRow(focus);
+  lists.OnDrop();
+  EXPECT_EQ(lists.Registered()->GetItemCount(), 2) << "a selected row that is not checked is not taken";
+  lists.Available()->SetCheck(focus, true);
   lists.InsertDlls(0);
   qrv::test::SaveScreenshot(dialog, "dll_manager_single_list");
 

@@ -3,7 +3,10 @@
 // library's result, the free and load commands and the load that a start makes after a free.
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "CurrentLibrary.h"
 #include "GridCtrl.h"
@@ -39,6 +42,21 @@ std::vector<std::vector<std::string>> StatusRows(const CGridCtrl& list) {
       rows.back().push_back(list.GetItemText(row, column).toStdString());
   }
   return rows;
+}
+
+// An item that shows a message box in its create hook, as the resistance item does: while the box is up, a
+// handler's start arrives on a worker thread, and the box closes once that start has been answered.
+DynamicDlg* g_panel = nullptr;
+std::atomic<int> g_startDuringLoad{1};
+
+void StartWhileTheBoxIsUp() {
+  QMessageBox box(QMessageBox::Information, "QRVBase", "RMT Board TCP Connect Pass");
+  std::thread handler([&box] {
+    g_startDuringLoad = g_panel->StartSite(0, 0, 0);
+    QMetaObject::invokeMethod(&box, "accept", Qt::QueuedConnection);
+  });
+  box.exec();
+  handler.join();
 }
 
 }  // namespace
@@ -119,4 +137,25 @@ TEST(LibrariesPanelTest, EndLibraryThatDoesNotLoadOpensTheWindowAndNoSiteStarts)
   ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
   EXPECT_EQ(panel.Model(0)->Label(), "Load library Error");
   EXPECT_EQ(itemA.TotalCalls(), 0);
+}
+
+TEST(LibrariesPanelTest, StartThatArrivesWhileAnItemShowsAMessageBoxDuringTheLoadIsRefused) {
+  SitePanelStation station("1", "1");
+  WriteLists(station, "");
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl itemA(station.Root() + "/Dll/TestItemA.dll");
+  ASSERT_TRUE(panel.FreeLibrary());
+  g_panel = &panel;
+  itemA.SetOnCreate(&StartWhileTheBoxIsUp);
+
+  ASSERT_TRUE(panel.LoadLibrary());
+  itemA.SetOnCreate(nullptr);
+  EXPECT_EQ(g_startDuringLoad.load(), -1) << "the start is refused, not a second load inside the first";
+  EXPECT_EQ(itemA.Created(), 2) << "one load at start-up, one after the free";
+  EXPECT_EQ(panel.CurrentLibraryWindow()->StatusList()->GetItemCount(), 2);
+  EXPECT_EQ(station.CountCalls("SendStatus"), 0) << "no site ran";
+
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0) << "once the load has ended a start is taken";
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_EQ(panel.Model(0)->Label(), "PASS");
 }

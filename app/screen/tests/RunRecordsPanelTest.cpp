@@ -3,6 +3,8 @@
 // resets them.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <atomic>
@@ -146,6 +148,7 @@ TEST(RunRecordsPanelTest, EightSitesOfThirtyModulesLeaveTheirLogsCountsAndErrorL
   const CGridCtrl* endGrid = panel.CycleWindow()->Grid(kSites - 1);
   ASSERT_EQ(endGrid->GetItemCount(), 1);
   EXPECT_EQ(endGrid->GetItemText(0, 6), "PASS") << "the last module's End item passed";
+  EXPECT_EQ(endGrid->CellBackground(0, 0), QColor(29, 219, 22)) << "a passed row is green";
   qrv::test::SaveScreenshot(*panel.CycleWindow(), "cycle_spec");
 
   SiteLogTab* window = panel.TestLogWindow();
@@ -250,7 +253,25 @@ TEST(RunRecordsPanelTest, HardwareType20EndItemThatFailsShowsItsRowAndTheWindowW
   EXPECT_EQ(endGrid->GetItemText(0, 7), "7");
   EXPECT_EQ(g_powerDowns.load(), 2);
   EXPECT_EQ(panel.Model(0)->Label(), "PASS") << "the End cycle never changes the test's result";
+  for (int column = 0; column < endGrid->GetColumnCount(); ++column)
+    EXPECT_EQ(endGrid->CellBackground(0, column), QColor(255, 0, 0)) << "a failed row is red, column " << column;
   qrv::test::SaveScreenshot(*panel.CycleWindow(), "cycle_spec_end_failed");
+
+  // A double-click on the row opens the End item's settings for an engineer, with site index 0.
+  CGridCtrl* grid = panel.CycleWindow()->Grid(0);
+  auto doubleClick = [grid] {
+    const QPoint at = grid->visualRect(grid->model()->index(0, 2)).center();
+    QMouseEvent event(QEvent::MouseButtonDblClick, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &event);
+  };
+  panel.m_nLoginLevel.store(0);
+  doubleClick();
+  EXPECT_EQ(itemB.SpecCalls(), 0) << "not for an operator";
+  panel.m_nLoginLevel.store(1);
+  doubleClick();
+  EXPECT_EQ(itemB.SpecCalls(), 1);
+  EXPECT_EQ(itemB.LastSpecSite(), 0);
 
   const std::string text = qrv::test::ReadFile(panel.TestLog(0)->Path());
   EXPECT_NE(text.find(", Cycle End\r\n , 0, TestItemB, 7, FAIL, "), std::string::npos) << text;

@@ -53,27 +53,47 @@ bool ItemLibraryMap::NameLess::operator()(const std::string& a, const std::strin
 
 ItemLibraryMap::~ItemLibraryMap() { UnloadAll(); }
 
+// The item's create and delete hooks run outside the lock: an item may show a message box there, and the
+// screen's nested event loop may then ask the registry again on this thread.
 int ItemLibraryMap::Load(const std::string& dllName, const std::string& folder, const std::string& root,
                          const ItemPlatform& platform, const ItemSource& source) {
-  std::unique_lock lock(m_lock);
-  if (const auto found = m_map.find(dllName); found != m_map.end()) return found->second->Status();
+  if (const std::optional<int> status = RegisteredStatus(dllName)) return *status;
   auto library = std::make_unique<CPlatformLoadlibrary>(folder + "/" + dllName, root, platform);
   const int status = library->Status();
+  std::unique_lock lock(m_lock);
+  // A load of the same name that ended while this one ran keeps its library; this one is dropped unlocked.
+  if (const auto found = m_map.find(dllName); found != m_map.end()) {
+    const int registered = found->second->Status();
+    lock.unlock();
+    library.reset();
+    return registered;
+  }
   m_map.emplace(dllName, std::move(library));
   m_order.push_back({source.itemName, dllName, folder, source.role, status});
   return status;
 }
 
+// Taking the libraries out under the exclusive lock waits for every running entry point; no new call can
+// find them afterwards, so their delete hooks run unlocked.
 void ItemLibraryMap::UnloadAll() {
-  std::unique_lock lock(m_lock);
-  while (!m_map.empty()) m_map.erase(m_map.begin());
-  m_order.clear();
+  std::map<std::string, std::unique_ptr<CPlatformLoadlibrary>, NameLess> unloaded;
+  {
+    std::unique_lock lock(m_lock);
+    unloaded.swap(m_map);
+    m_order.clear();
+  }
+  while (!unloaded.empty()) unloaded.erase(unloaded.begin());
+}
+
+std::optional<int> ItemLibraryMap::RegisteredStatus(const std::string& dllName) const {
+  std::shared_lock lock(m_lock);
+  const auto found = m_map.find(dllName);
+  if (found == m_map.end()) return std::nullopt;
+  return found->second->Status();
 }
 
 int ItemLibraryMap::Status(const std::string& dllName) const {
-  std::shared_lock lock(m_lock);
-  const auto found = m_map.find(dllName);
-  return found == m_map.end() ? kItemNotLoaded : found->second->Status();
+  return RegisteredStatus(dllName).value_or(kItemNotLoaded);
 }
 
 int ItemLibraryMap::RunOnTest(const std::string& dllName, int usb, int site, int lotTotal, int server) const {

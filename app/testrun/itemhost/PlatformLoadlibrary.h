@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <shared_mutex>
 #include <string>
 #include <vector>
@@ -91,6 +92,8 @@ class ItemLibraryMap {
   bool Empty() const;
 
  private:
+  std::optional<int> RegisteredStatus(const std::string& dllName) const;
+
   mutable std::shared_mutex m_lock;
   std::map<std::string, std::unique_ptr<CPlatformLoadlibrary>, NameLess> m_map;
   std::vector<Listed> m_order;

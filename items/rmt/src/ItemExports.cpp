@@ -26,25 +26,33 @@ ItemState& State() {
 
 }  // namespace
 
+// The host calls the create and delete hooks with no other entry point of the item running, and keeps the
+// item loaded while one runs: the entry points take the item under the lock and use it unlocked, so a test
+// run never holds up the settings window, and a message box of the connection finds the lock free.
 QRV_ITEM_EXPORT int Item_OnCreate(CInterFace_SW*, HardwareFunctionTable*, ProtocolFunctionTable*,
                                   CQRV_LoadMemory* record) {
-  ItemState& state = State();
-  std::lock_guard lock(state.lock);
   if (record == nullptr) return 0;
-  if (state.dialog != nullptr) state.dialog->SetItem(nullptr, nullptr);
-  state.item = std::make_unique<RmtItem>(record);
-  if (state.dialog == nullptr && QApplication::instance() != nullptr)
-    state.dialog = std::make_unique<CSpecDlg>(state.item.get(), record);
-  else if (state.dialog != nullptr)
-    state.dialog->SetItem(state.item.get(), record);
-  return state.item->CreateItemAndConnect();
+  RmtItem* item = nullptr;
+  {
+    ItemState& state = State();
+    std::lock_guard lock(state.lock);
+    if (state.dialog != nullptr) state.dialog->SetItem(nullptr, nullptr);
+    state.item = std::make_unique<RmtItem>(record);
+    item = state.item.get();
+    if (state.dialog == nullptr && QApplication::instance() != nullptr)
+      state.dialog = std::make_unique<CSpecDlg>(item, record);
+    else if (state.dialog != nullptr)
+      state.dialog->SetItem(item, record);
+  }
+  return item->CreateItemAndConnect();
 }
 
 QRV_ITEM_EXPORT void Item_OnDelete() {
   ItemState& state = State();
   std::lock_guard lock(state.lock);
-  state.dialog.reset();
+  if (state.dialog != nullptr) state.dialog->SetItem(nullptr, nullptr);
   state.item.reset();
+  state.dialog.reset();
 }
 
 QRV_ITEM_EXPORT int OnSpecDlg(int) {
@@ -54,7 +62,6 @@ QRV_ITEM_EXPORT int OnSpecDlg(int) {
     std::lock_guard lock(state.lock);
     dialog = state.dialog.get();
   }
-  // The host keeps the item loaded while an entry point runs, so the window outlives this call.
   if (dialog != nullptr) port::ui::Send([dialog] {
       dialog->hide();
       dialog->show();
@@ -65,7 +72,11 @@ QRV_ITEM_EXPORT int OnSpecDlg(int) {
 }
 
 QRV_ITEM_EXPORT int OnTest(int, int, int, int) {
-  ItemState& state = State();
-  std::lock_guard lock(state.lock);
-  return state.item ? state.item->OnTest() : kRmtNotReady;
+  RmtItem* item = nullptr;
+  {
+    ItemState& state = State();
+    std::lock_guard lock(state.lock);
+    item = state.item.get();
+  }
+  return item != nullptr ? item->OnTest() : kRmtNotReady;
 }

@@ -1,5 +1,8 @@
 #include "RmtItem.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "HiokiLog.h"
 #include "QRV_PlatformMemory.h"
 #include "RmtLinks.h"
@@ -9,15 +12,27 @@
 #include "port/text.h"
 
 namespace {
+
 constexpr int kFinalRangeGapMs = 50;
+
+int SelectionsPerPass(const RmtSettings& settings) {
+  int channels = 0;
+  int points = 0;
+  for (int ch = 0; ch < kRelayChannels; ++ch) channels += settings.channel[ch] != 0 ? 1 : 0;
+  for (int tp = 0; tp < kRelayTestPoints; ++tp) points += settings.testPoint[tp] != 0 ? 1 : 0;
+  return channels * points;
+}
+
+bool IsScan(RmtItem::Job job) { return job == RmtItem::Job::kScan || job == RmtItem::Job::kAgingScan; }
+
 }  // namespace
 
 RmtItem::RmtItem(CQRV_LoadMemory* record) : record_(record) {}
 
 RmtItem::~RmtItem() {
-  stopping_ = true;
+  stopping_.Stop();
   aging_ = false;
-  WaitRelayScan();
+  WaitJob();
   meter_.reset();
   relay_.reset();
 }
@@ -29,41 +44,46 @@ void RmtItem::Log(const std::string& text) const {
 }
 
 int RmtItem::CreateItemAndConnect() {
-  WaitRelayScan();
-  std::lock_guard lock(linkLock_);
-  settings_ = LoadItemSettings(*record_, IniPath());
-  meter_.reset();
-  relay_ = std::make_unique<CMyTCP>();
-  const char* ip = settings_.ipAddress.c_str();
-  std::string message;
-  if (relay_->Connect(ip, settings_.boardPort) == 1) {
-    port::MessageBox(port::Format("RMT Board TCP Connect Pass IP address:%s, Port: %d", ip, settings_.boardPort));
-    meter_ = std::make_unique<CMyTCP>();
-    linksReady_ = meter_->Connect(ip, settings_.meterPort) == 1;
-    message = linksReady_ ? port::Format("DMM TCP Connect Pass IP address:%s, Port: %d", ip, settings_.meterPort)
-                          : port::Format("Hioki TCP Connect fail %s", ip);
-  } else {
-    linksReady_ = false;
-    message = port::Format("RMT Board TCP Connect fail %s", ip);
+  const RmtSettings settings = LoadItemSettings(*record_, IniPath());
+  UseSettings(settings);
+  const char* ip = settings.ipAddress.c_str();
+  std::vector<std::string> messages;
+  {
+    std::lock_guard lock(linkLock_);
+    meter_.reset();
+    relay_ = std::make_unique<CMyTCP>();
+    if (relay_->Connect(ip, settings.boardPort) == 1) {
+      messages.push_back(port::Format("RMT Board TCP Connect Pass IP address:%s, Port: %d", ip, settings.boardPort));
+      meter_ = std::make_unique<CMyTCP>();
+      linksReady_ = meter_->Connect(ip, settings.meterPort) == 1;
+      messages.push_back(linksReady_
+                             ? port::Format("DMM TCP Connect Pass IP address:%s, Port: %d", ip, settings.meterPort)
+                             : port::Format("Hioki TCP Connect fail %s", ip));
+    } else {
+      linksReady_ = false;
+      messages.push_back(port::Format("RMT Board TCP Connect fail %s", ip));
+    }
   }
-  port::MessageBox(message);
+  // A box runs an event loop: it must find every lock of the item free.
+  for (const std::string& message : messages) port::MessageBox(message);
   return linksReady_ ? 1 : 0;
 }
 
-// Channels outer, test points inner; measure false is the dialog's scan (switching only).
-int RmtItem::ScanChannels(bool measure) {
-  RmtLinks links(*relay_, *meter_, settings_, [this](const std::string& text) { Log(text); }, &stopping_);
+int RmtItem::ScanChannels(const RmtSettings& settings, bool measure,
+                          const std::function<void(int ch, int tp)>& step) {
+  RmtLinks links(*relay_, *meter_, settings, [this](const std::string& text) { Log(text); }, &stopping_);
   for (int ch = 0; ch < kRelayChannels; ++ch) {
-    if (settings_.channel[ch] == 0) continue;
+    if (settings.channel[ch] == 0) continue;
     links.RelayInit();
     if (measure) links.RelayVersion();
     for (int tp = 0; tp < kRelayTestPoints; ++tp) {
-      if (settings_.testPoint[tp] == 0) continue;
-      if (stopping_ || links.RelaySelect(ch, tp) == 0) return kRmtNoReply;
+      if (settings.testPoint[tp] == 0) continue;
+      if (step) step(ch, tp);
+      if (stopping_.Stopped() || links.RelaySelect(ch, tp) == 0) return kRmtNoReply;
       if (!measure) continue;
       float value = 0.0f;
       if (!links.MeasureResistance(value)) return kRmtNoReply;
-      AppendMeasurementCsv(record_->m_szRoot, settings_, ch, tp, value, port::clock::NowLocal());
+      AppendMeasurementCsv(record_->m_szRoot, settings, ch, tp, value, port::clock::NowLocal());
     }
   }
   return kRmtPass;
@@ -71,16 +91,17 @@ int RmtItem::ScanChannels(bool measure) {
 
 int RmtItem::OnTest() {
   Log("StartTest");
+  const RmtSettings settings = LoadItemSettings(*record_, IniPath());
+  UseSettings(settings);
   std::lock_guard lock(linkLock_);
-  settings_ = LoadItemSettings(*record_, IniPath());
   if (!linksReady_) {
     Log("HW Initialized Fail");
     return kRmtNotReady;
   }
-  RmtLinks links(*relay_, *meter_, settings_, [this](const std::string& text) { Log(text); });
+  RmtLinks links(*relay_, *meter_, settings, [this](const std::string& text) { Log(text); }, &stopping_);
   links.MeterSetup();
   Log("Hioki_Initialize Pass");
-  if (const int result = ScanChannels(true); result != kRmtPass) return result;
+  if (const int result = ScanChannels(settings, true, {}); result != kRmtPass) return result;
   links.RelayInit();
   const std::string finalRange = "RES:RANG 10E+5\r\n";
   meter_->Send(finalRange.data(), static_cast<int>(finalRange.size()));
@@ -89,56 +110,75 @@ int RmtItem::OnTest() {
   return kRmtPass;
 }
 
-void RmtItem::StartRelayScan(bool aging, int agingCount) {
-  WaitRelayScan();
-  aging_ = aging;
+void RmtItem::SetListener(Listener listener) {
+  std::lock_guard lock(listenerLock_);
+  listener_ = std::move(listener);
+}
+
+void RmtItem::Report(const JobReport& report) {
+  std::lock_guard lock(listenerLock_);
+  if (listener_) listener_(report);
+}
+
+bool RmtItem::StartJob(Job job, int agingCount) {
+  if (busy_.exchange(true)) return false;
+  // The last job has reported its end; its thread is only leaving.
+  WaitJob();
+  aging_ = job == Job::kAgingScan;
   scanPasses_ = 0;
-  const int repetitions = aging ? agingCount : 1;
-  scanWorker_ = std::thread([this, repetitions] { RelayScanThread(repetitions); });
+  worker_ = std::thread([this, job, agingCount, settings = Settings()] { RunJob(job, agingCount, settings); });
+  return true;
 }
 
-void RmtItem::WaitRelayScan() {
-  if (scanWorker_.joinable()) scanWorker_.join();
+bool RmtItem::Busy() const { return busy_; }
+
+void RmtItem::WaitJob() {
+  if (worker_.joinable()) worker_.join();
 }
 
-void RmtItem::RelayScanThread(int repetitions) {
-  if (repetitions < 1 || !linksReady_) return;
-  do {
+// A scan takes the links pass by pass, so that a test run may come in between two passes of an aging loop.
+void RmtItem::RunJob(Job job, int agingCount, const RmtSettings& settings) {
+  JobReport report;
+  report.job = job;
+  const int passes = job == Job::kAgingScan ? agingCount : 1;
+  if (IsScan(job)) report.steps = std::max(passes, 0) * SelectionsPerPass(settings);
+  const auto step = [&](int ch, int tp) {
+    ++report.step;
+    report.channel = ch + 1;
+    report.testPoint = tp + 1;
+    Report(report);
+  };
+  if (linksReady_ && IsScan(job) && passes >= 1) {
+    do {
+      std::lock_guard lock(linkLock_);
+      report.ok = ScanChannels(settings, false, step) == kRmtPass;
+      if (!report.ok) break;
+      ++scanPasses_;
+    } while (aging_ && !stopping_.Stopped() && scanPasses_ < passes);
+  } else if (linksReady_ && !IsScan(job)) {
     std::lock_guard lock(linkLock_);
-    if (ScanChannels(false) != kRmtPass) return;
-    ++scanPasses_;
-  } while (aging_ && !stopping_ && scanPasses_ < repetitions);
+    RmtLinks links(*relay_, *meter_, settings, [this](const std::string& text) { Log(text); }, &stopping_);
+    if (job == Job::kReadData) {
+      links.MeterSetup();
+      report.ok = links.MeasureResistance(report.reading);
+    } else if (job == Job::kRelayInit) {
+      report.ok = links.RelayInit() == 1;
+    } else {
+      report.ok = links.RelayVersion() == 1;
+      if (report.ok) report.version = links.VersionText();
+    }
+  }
+  report.done = true;
+  busy_ = false;
+  Report(report);
 }
 
-RmtSettings RmtItem::Settings() {
-  std::lock_guard lock(linkLock_);
+RmtSettings RmtItem::Settings() const {
+  std::lock_guard lock(settingsLock_);
   return settings_;
 }
 
 void RmtItem::UseSettings(const RmtSettings& settings) {
-  std::lock_guard lock(linkLock_);
+  std::lock_guard lock(settingsLock_);
   settings_ = settings;
-}
-
-bool RmtItem::ReadData(float& value) {
-  value = 0.0f;
-  std::lock_guard lock(linkLock_);
-  if (!linksReady_) return false;
-  RmtLinks links(*relay_, *meter_, settings_, [this](const std::string& text) { Log(text); }, &stopping_);
-  links.MeterSetup();
-  return links.MeasureResistance(value);
-}
-
-int RmtItem::RelayInitOnce() {
-  std::lock_guard lock(linkLock_);
-  if (!linksReady_) return 0;
-  RmtLinks links(*relay_, *meter_, settings_, [this](const std::string& text) { Log(text); }, &stopping_);
-  return links.RelayInit();
-}
-
-std::string RmtItem::RelayVersionText() {
-  std::lock_guard lock(linkLock_);
-  if (!linksReady_) return {};
-  RmtLinks links(*relay_, *meter_, settings_, [this](const std::string& text) { Log(text); }, &stopping_);
-  return links.RelayVersion() == 1 ? links.VersionText() : std::string();
 }

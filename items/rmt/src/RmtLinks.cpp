@@ -22,12 +22,18 @@ std::string Ascii(const char* prefix, const std::uint8_t* b) {
 
 }  // namespace
 
+// Virtual time passes at once; a real pause is cut short by the stop signal.
+void RmtLinks::Pause(int ms) const {
+  if (stop_ == nullptr || port::clock::IsVirtual()) return port::clock::SleepMs(ms);
+  stop_->WaitFor(ms);
+}
+
 bool RmtLinks::SendRelay(const RelayFrame& frame) {
   return relay_.Send(frame.data(), static_cast<int>(frame.size())) == static_cast<int>(frame.size());
 }
 
 bool RmtLinks::AwaitRelayReply(int pauseMs) {
-  port::clock::SleepMs(settings_.sleep);
+  Pause(settings_.sleep);
   const auto start = port::clock::Now();
   relay_.Receive();
   while (!relay_.Received()) {
@@ -35,7 +41,7 @@ bool RmtLinks::AwaitRelayReply(int pauseMs) {
       log_("Agilent time out !!!!");
       return false;
     }
-    port::clock::SleepMs(pauseMs);
+    Pause(pauseMs);
     if (relay_.Receive() < 0) relay_.Close();
   }
   relay_.ClearReceived();
@@ -72,7 +78,7 @@ int RmtLinks::RelaySelect(int channel, int testPoint) {
   log_(Hex("Send Data(Hex) : ", frame.data()));
   log_(Ascii("Send Data(ASCII) : ", frame.data()));
   if (!AwaitRelayReply(kPollMs)) return 0;
-  port::clock::SleepMs(settings_.interval);
+  Pause(settings_.interval);
   CheckReply(RelaySwitchReply(channel, testPoint));
   return 1;
 }
@@ -83,7 +89,7 @@ int RmtLinks::RelayVersion() {
   log_(Hex("Send Data(Hex) : ", frame.data()));
   log_(Ascii("Send Data(ASCII) : ", frame.data()));
   if (!AwaitRelayReply(kPollMs)) return 0;
-  port::clock::SleepMs(settings_.interval);
+  Pause(settings_.interval);
   const std::uint8_t* b = relay_.Bytes();
   version_ = port::Format("%c%c", b[2], b[3]);
   CheckReply(frame);
@@ -101,21 +107,21 @@ int RmtLinks::MeterSetup() {
   for (const std::string& line : {std::string("*RST"), std::string(":ABORT"), std::string(":INIT:CONT ON"),
                                   settings_.speed, settings_.range}) {
     SendMeterLine(line);
-    port::clock::SleepMs(kMeterLineGapMs);
+    Pause(kMeterLineGapMs);
   }
   return 1;
 }
 
 // A meter that stays silent must not leave the last reading standing in for this one.
 bool RmtLinks::ReadMeter(std::string& text) {
-  port::clock::SleepMs(settings_.sendSleep);
+  Pause(settings_.sendSleep);
   SendMeterLine(":FETCH?");
-  port::clock::SleepMs(settings_.recvSleep);
+  Pause(settings_.recvSleep);
   const auto start = port::clock::Now();
   meter_.ClearReceived();
   while (meter_.Receive() == 0) {
     if (port::clock::ElapsedMs(start) > kReplyTimeoutMs || Stopped()) break;
-    port::clock::SleepMs(kPollMs);
+    Pause(kPollMs);
   }
   if (!meter_.Received()) {
     log_("Hioki time out !!!!");

@@ -1,12 +1,12 @@
 #pragma once
 // The relay board and meter exchanges of one test. Every wait is bounded on the station clock.
-#include <atomic>
 #include <functional>
 #include <string>
 
 #include "MyTcp.h"
 #include "RelayFrame.h"
 #include "RmtSettings.h"
+#include "StopSignal.h"
 
 constexpr int kReplyTimeoutMs = 5000;
 
@@ -14,9 +14,8 @@ class RmtLinks {
  public:
   using Logger = std::function<void(const std::string&)>;
 
-  // stop, when given, ends a wait for a reply early (the item is being deleted).
-  RmtLinks(CMyTCP& relay, CMyTCP& meter, const RmtSettings& settings, Logger log,
-           const std::atomic<bool>* stop = nullptr)
+  // stop, when given, ends a pause or a wait for a reply early (the item is being deleted).
+  RmtLinks(CMyTCP& relay, CMyTCP& meter, const RmtSettings& settings, Logger log, const StopSignal* stop = nullptr)
       : relay_(relay), meter_(meter), settings_(settings), log_(std::move(log)), stop_(stop) {}
 
   // 1 when the board answered, 0 after the time-out.
@@ -33,7 +32,9 @@ class RmtLinks {
   bool SendRelay(const RelayFrame& frame);
   // Waits for the board's reply on the clock; false after kReplyTimeoutMs.
   bool AwaitRelayReply(int pauseMs);
-  bool Stopped() const { return stop_ != nullptr && stop_->load(); }
+  bool Stopped() const { return stop_ != nullptr && stop_->Stopped(); }
+  // Sleeps, or returns early once stopped.
+  void Pause(int ms) const;
   void CheckReply(const RelayFrame& expected);
   void SendMeterLine(const std::string& line);
   bool ReadMeter(std::string& text);
@@ -42,6 +43,6 @@ class RmtLinks {
   CMyTCP& meter_;
   const RmtSettings& settings_;
   Logger log_;
-  const std::atomic<bool>* stop_;
+  const StopSignal* stop_;
   std::string version_;
 };

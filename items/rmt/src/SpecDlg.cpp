@@ -7,13 +7,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
-#include "RmtItem.h"
 #include "port/message_box.h"
 #include "port/text.h"
 
@@ -52,7 +53,7 @@ void SplitAddress(const std::string& text, int fields[4]) {
 
 }  // namespace
 
-CSpecDlg::CSpecDlg(RmtItem* item, CQRV_LoadMemory* record) : item_(item), record_(record) {
+CSpecDlg::CSpecDlg(RmtItem* item, CQRV_LoadMemory* record) : item_(nullptr), record_(nullptr) {
   setWindowTitle("~");
   auto* layout = new QVBoxLayout(this);
   auto* groups = new QHBoxLayout;
@@ -60,12 +61,23 @@ CSpecDlg::CSpecDlg(RmtItem* item, CQRV_LoadMemory* record) : item_(item), record
   groups->addWidget(BuildMeterGroup());
   layout->addLayout(groups);
   layout->addWidget(BuildButtons());
-  LoadItemSettings();
+  SetItem(item, record);
 }
 
+CSpecDlg::~CSpecDlg() {
+  if (item_ != nullptr) item_->SetListener({});
+}
+
+// The item's worker reports through a queued call, which Qt drops once the window is gone.
 void CSpecDlg::SetItem(RmtItem* item, CQRV_LoadMemory* record) {
+  if (item_ != nullptr) item_->SetListener({});
   item_ = item;
   record_ = record;
+  if (item_ != nullptr)
+    item_->SetListener([this](const RmtItem::JobReport& report) {
+      QMetaObject::invokeMethod(this, [this, report] { ShowJobReport(report); }, Qt::QueuedConnection);
+    });
+  EnableJobButtons(item_ == nullptr || !item_->Busy());
   LoadItemSettings();
 }
 
@@ -105,6 +117,9 @@ QWidget* CSpecDlg::BuildBoardGroup() {
   scan->addWidget(start);
   scan->addWidget(agingStart);
   scan->addWidget(agingStop);
+  jobButtons_[0] = start;
+  jobButtons_[1] = agingStart;
+  agingStop_ = agingStop;
   form->addRow(scan);
   auto* board = new QHBoxLayout;
   auto* init = Button(group, 4042, "RMT INIT");
@@ -113,6 +128,8 @@ QWidget* CSpecDlg::BuildBoardGroup() {
   version_->setReadOnly(true);
   board->addWidget(init);
   board->addWidget(version);
+  jobButtons_[3] = init;
+  jobButtons_[4] = version;
   board->addWidget(version_);
   form->addRow(board);
   group->setLayout(form);
@@ -157,6 +174,7 @@ QWidget* CSpecDlg::BuildMeterGroup() {
   reading_ = LineEdit(group, 4035);
   reading_->setReadOnly(true);
   read->addWidget(readData);
+  jobButtons_[2] = readData;
   read->addWidget(reading_);
   form->addRow(read);
   group->setLayout(form);
@@ -167,7 +185,13 @@ QWidget* CSpecDlg::BuildMeterGroup() {
 QWidget* CSpecDlg::BuildButtons() {
   auto* row = new QWidget(this);
   auto* layout = new QHBoxLayout(row);
-  layout->addStretch();
+  progress_ = new QProgressBar(row);
+  progress_->setObjectName("progress");
+  progress_->setTextVisible(true);
+  progress_->setRange(0, 1);
+  progress_->setValue(0);
+  progress_->setFormat(QString());
+  layout->addWidget(progress_, 1);
   auto* apply = Button(row, 15000, "Apply");
   auto* close = Button(row, 2, "Close");
   layout->addWidget(apply);
@@ -203,8 +227,10 @@ void CSpecDlg::ShowMembers() {
   recvSleep_->setValue(settings_.recvSleep);
   meterDummy_->setValue(settings_.meterDummy);
   sampling_->setValue(settings_.sampling);
-  reading_->setText(QString::number(static_cast<double>(lastReading_), 'f', 3));
+  ShowReading();
 }
+
+void CSpecDlg::ShowReading() { reading_->setText(QString::number(static_cast<double>(lastReading_), 'f', 3)); }
 
 void CSpecDlg::ControlsIntoMembers() {
   settings_.interval = interval_->value();
@@ -230,12 +256,43 @@ void CSpecDlg::OnBnClickedApply() {
                                                          item_ ? item_->IniPath().c_str() : ""));
 }
 
+void CSpecDlg::EnableJobButtons(bool on) {
+  for (QPushButton* button : jobButtons_) button->setEnabled(on);
+}
+
+void CSpecDlg::StartJob(RmtItem::Job job, int agingCount) {
+  if (item_ == nullptr || !item_->StartJob(job, agingCount)) return;
+  EnableJobButtons(false);
+  // Busy until the first selection tells how far the job has come; jobs without selections stay busy.
+  progress_->setRange(0, 0);
+  progress_->setFormat(QString());
+}
+
+void CSpecDlg::ShowJobReport(const RmtItem::JobReport& report) {
+  if (!report.done) {
+    progress_->setRange(0, std::max(report.steps, 1));
+    progress_->setValue(report.step);
+    progress_->setFormat(QString("CH %1 / TP %2   %3 of %4")
+                             .arg(report.channel)
+                             .arg(report.testPoint)
+                             .arg(report.step)
+                             .arg(report.steps));
+    return;
+  }
+  progress_->setRange(0, 1);
+  progress_->setValue(report.ok ? 1 : 0);
+  progress_->setFormat(report.ok ? "Done" : "No reply");
+  EnableJobButtons(true);
+  if (report.job == RmtItem::Job::kReadData) {
+    lastReading_ = report.reading;
+    ShowReading();
+  }
+  if (report.job == RmtItem::Job::kRelayVersion) version_->setText(QString::fromStdString(report.version));
+}
+
 void CSpecDlg::StartScan(bool aging) {
   ControlsIntoMembers();
-  if (item_ == nullptr) return;
-  // A running aging loop ends after its current pass, so the screen waits for one pass at most.
-  item_->StopAging();
-  item_->StartRelayScan(aging, agingCount_->value());
+  StartJob(aging ? RmtItem::Job::kAgingScan : RmtItem::Job::kScan, agingCount_->value());
 }
 
 void CSpecDlg::OnBnClickedStart() { StartScan(false); }
@@ -249,18 +306,13 @@ void CSpecDlg::OnBnClickedAgingStop() {
 void CSpecDlg::OnBnClickedReadData() {
   if (item_ == nullptr || !item_->LinksReady()) {
     lastReading_ = kNoReading;
-    reading_->setText(QString::number(static_cast<double>(lastReading_), 'f', 3));
+    ShowReading();
     port::MessageBox("RMT Initialized Failed");
     return;
   }
-  item_->ReadData(lastReading_);
-  reading_->setText(QString::number(static_cast<double>(lastReading_), 'f', 3));
+  StartJob(RmtItem::Job::kReadData);
 }
 
-void CSpecDlg::OnBnClickedRmtInit() {
-  if (item_ != nullptr) item_->RelayInitOnce();
-}
+void CSpecDlg::OnBnClickedRmtInit() { StartJob(RmtItem::Job::kRelayInit); }
 
-void CSpecDlg::OnBnClickedRmtVersion() {
-  if (item_ != nullptr) version_->setText(QString::fromStdString(item_->RelayVersionText()));
-}
+void CSpecDlg::OnBnClickedRmtVersion() { StartJob(RmtItem::Job::kRelayVersion); }

@@ -1,21 +1,27 @@
 #pragma once
 // The item's settings window: edits the relay board's and the meter's keys of Test.ini, and drives the
-// relay scan, the aging loop and single readings by hand. Hidden at creation; "Close" only hides it.
+// relay scan, the aging loop and single readings by hand. Hidden at creation; "Close" only hides it. Its
+// instrument buttons start jobs on the item's worker and stay off, with the job's progress shown, until the
+// job has ended: the screen never waits on the relay board or the meter.
 #include <QDialog>
 
+#include "RmtItem.h"
 #include "RmtSettings.h"
 
 class QCheckBox;
 class QLineEdit;
+class QProgressBar;
+class QPushButton;
 class QSpinBox;
-class RmtItem;
 class CQRV_LoadMemory;
 
 class CSpecDlg : public QDialog {
  public:
   CSpecDlg(RmtItem* item, CQRV_LoadMemory* record);
+  ~CSpecDlg() override;
 
-  // The item is made again by each Item_OnCreate; the window stays.
+  // The item is made again by each Item_OnCreate; the window stays. The window listens to the item's jobs
+  // until it is given another item (or none).
   void SetItem(RmtItem* item, CQRV_LoadMemory* record);
   // Test.ini into the members, and the members into the controls.
   void LoadItemSettings();
@@ -30,6 +36,10 @@ class CSpecDlg : public QDialog {
   void OnBnClickedRmtInit();
   void OnBnClickedRmtVersion();
 
+  // UI thread: a job's progress or end.
+  void ShowJobReport(const RmtItem::JobReport& report);
+  QProgressBar* Progress() const { return progress_; }
+
  private:
   QWidget* BuildBoardGroup();
   QWidget* BuildMeterGroup();
@@ -37,6 +47,9 @@ class CSpecDlg : public QDialog {
   void ShowMembers();
   void ControlsIntoMembers();
   void StartScan(bool aging);
+  void StartJob(RmtItem::Job job, int agingCount = 1);
+  void EnableJobButtons(bool on);
+  void ShowReading();
 
   RmtItem* item_;
   CQRV_LoadMemory* record_;
@@ -60,4 +73,7 @@ class CSpecDlg : public QDialog {
   QSpinBox* meterDummy_ = nullptr;
   QSpinBox* sampling_ = nullptr;
   QLineEdit* reading_ = nullptr;
+  QPushButton* jobButtons_[5]{};  // Start, Aging Start, Read Data, RMT INIT, RMT Version
+  QPushButton* agingStop_ = nullptr;
+  QProgressBar* progress_ = nullptr;
 };

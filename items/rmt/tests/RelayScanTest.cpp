@@ -25,8 +25,8 @@ TEST_F(RelayScanTest, AgingRepeatsTheGivenPasses) {
     RmtItem item(record.get());
     ASSERT_EQ(item.CreateItemAndConnect(), 1);
     const std::size_t before = sim.RelayFrames().size();
-    item.StartRelayScan(c.aging, c.count);
-    item.WaitRelayScan();
+    ASSERT_TRUE(item.StartJob(c.aging ? RmtItem::Job::kAgingScan : RmtItem::Job::kScan, c.count));
+    item.WaitJob();
     EXPECT_EQ(item.ScanPasses(), c.passes) << c.count;
     // Per pass and channel: one initialisation and two switches, no version request and no reading.
     EXPECT_EQ(sim.RelayFrames().size() - before, static_cast<std::size_t>(6 * c.passes));
@@ -40,7 +40,7 @@ TEST_F(RelayScanTest, DeletingTheItemEndsAWaitingScan) {
   auto item = std::make_unique<RmtItem>(record.get());
   ASSERT_EQ(item->CreateItemAndConnect(), 1);
   sim.SetRelaySilent(true);
-  item->StartRelayScan(true, 1000);
+  ASSERT_TRUE(item->StartJob(RmtItem::Job::kAgingScan, 1000));
   port::clock::SleepMs(100);
   const auto start = std::chrono::steady_clock::now();
   item.reset();

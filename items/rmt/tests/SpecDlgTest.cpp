@@ -1,12 +1,17 @@
 // The settings window against the simulated instruments: it shows Test.ini, "Apply" writes what was
-// edited, and its buttons reach the board and the meter.
+// edited, and its buttons reach the board and the meter through the item's worker, the window answering
+// all the while.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <fstream>
+#include <functional>
 
 #include "RmtFixture.h"
 #include "RmtItem.h"
@@ -28,6 +33,20 @@ class SpecDlgTest : public RmtFixture {
     return control;
   }
   void Click(CSpecDlg& dialog, const char* id) { Control<QPushButton>(dialog, id)->click(); }
+  // Runs the screen's events until the condition holds; false after the time is up.
+  static bool PumpUntil(const std::function<bool()>& done, int limitMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+      if (timer.elapsed() > limitMs) return false;
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+  }
+  // A job's buttons come back on once it has ended.
+  bool WaitForJob(CSpecDlg& dialog) {
+    return PumpUntil([&] { return Control<QPushButton>(dialog, "4023")->isEnabled(); });
+  }
 };
 
 TEST_F(SpecDlgTest, ShowsTestIniAndApplyWritesTheEdits) {
@@ -79,16 +98,74 @@ TEST_F(SpecDlgTest, ButtonsReachTheBoardAndTheMeter) {
   dialog.show();
 
   Click(dialog, "4041");
+  ASSERT_TRUE(WaitForJob(dialog));
   EXPECT_EQ(Control<QLineEdit>(dialog, "4035")->text(), "2.000");
   Click(dialog, "4044");
-  EXPECT_FALSE(Control<QLineEdit>(dialog, "15035")->text().isEmpty());
+  ASSERT_TRUE(WaitForJob(dialog));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "15035")->text(), "12");
 
   const std::size_t before = sim.RelayFrames().size();
   Click(dialog, "4023");
-  item.WaitRelayScan();
+  ASSERT_TRUE(WaitForJob(dialog));
   EXPECT_EQ(item.ScanPasses(), 1);
   EXPECT_GT(sim.RelayFrames().size(), before);
   qrv::test::SaveScreenshot(dialog, "rmt_settings_read");
+}
+
+// Each answer of the instruments takes 300 ms: a reading and a scan run on the item's worker while the window
+// takes its events at once, shows how far the scan has come and keeps the instrument buttons off until the
+// job has ended.
+TEST_F(SpecDlgTest, WindowAnswersWhileASlowMeterAndBoardWork) {
+  ASSERT_TRUE(sim.ok());
+  WriteTestIni({0, 3}, {1, 2}, 1);
+  sim.QueueReadings({"5.0E+0"});
+  RmtItem item(record.get());
+  ASSERT_EQ(item.CreateItemAndConnect(), 1);
+  CSpecDlg dialog(&item, record.get());
+  dialog.show();
+  sim.SetReplyDelayMs(300);
+  // How long the window takes to run a call queued behind a click: it must never wait for an instrument.
+  auto answersAtOnce = [] {
+    bool ran = false;
+    QElapsedTimer timer;
+    timer.start();
+    QMetaObject::invokeMethod(qApp, [&ran] { ran = true; }, Qt::QueuedConnection);
+    while (!ran) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return timer.elapsed() < 150;
+  };
+
+  QElapsedTimer click;
+  click.start();
+  Click(dialog, "4041");
+  EXPECT_LT(click.elapsed(), 150) << "Read Data returns before the meter answers";
+  EXPECT_TRUE(item.Busy());
+  EXPECT_FALSE(Control<QPushButton>(dialog, "4041")->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(dialog, "4023")->isEnabled());
+  EXPECT_TRUE(answersAtOnce());
+  ASSERT_TRUE(WaitForJob(dialog));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "4035")->text(), "5.000");
+
+  click.restart();
+  Click(dialog, "4023");
+  EXPECT_LT(click.elapsed(), 150) << "Start returns before the board answers";
+  QProgressBar* progress = dialog.Progress();
+  ASSERT_TRUE(PumpUntil([&] { return progress->value() >= 2; }));
+  EXPECT_TRUE(item.Busy());
+  EXPECT_EQ(progress->maximum(), 4) << "two channels by two test points";
+  EXPECT_TRUE(progress->text().startsWith("CH 1 / TP 3")) << progress->text().toStdString();
+  for (const char* id : {"4023", "4025", "4041", "4042", "4044"})
+    EXPECT_FALSE(Control<QPushButton>(dialog, id)->isEnabled()) << id;
+  EXPECT_TRUE(Control<QPushButton>(dialog, "4024")->isEnabled()) << "Aging Stop";
+  Control<QSpinBox>(dialog, "4009")->setValue(20);
+  EXPECT_EQ(Control<QSpinBox>(dialog, "4009")->value(), 20) << "the settings can be edited meanwhile";
+  EXPECT_TRUE(answersAtOnce());
+  qrv::test::SaveScreenshot(dialog, "rmt_settings_scanning");
+
+  ASSERT_TRUE(WaitForJob(dialog));
+  EXPECT_EQ(item.ScanPasses(), 1);
+  EXPECT_EQ(progress->text(), "Done");
+  for (const char* id : {"4023", "4025", "4041", "4042", "4044"})
+    EXPECT_TRUE(Control<QPushButton>(dialog, id)->isEnabled()) << id;
 }
 
 TEST_F(SpecDlgTest, ReadDataWithoutInstrumentsShowsTheNoReadingValue) {

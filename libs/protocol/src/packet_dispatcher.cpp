@@ -131,22 +131,34 @@ void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
     line.dualSiteLeft = fields.Int("DUAL_SITE_L");
     line.dualSiteRight = fields.Int("DUAL_SITE_R");
     line.site = line.dualSiteLeft.load();
-    StartSite(line.dualSiteLeft, usb, packet);
-    StartSite(line.dualSiteRight, usb + 1, packet);
-  } else {
-    StartSite(line.site, usb, packet);
+    const bool left = StartSite(line.dualSiteLeft, usb, packet);
+    const bool right = StartSite(line.dualSiteRight, usb + 1, packet);
+    if (!left || !right)
+      RefuseStart(packet, left ? line.dualSiteRight.load() : line.dualSiteLeft.load(), left || right);
+  } else if (!StartSite(line.site, usb, packet)) {
+    RefuseStart(packet, line.site, false);
   }
 }
 
-void PacketDispatcher::StartSite(int site, int usb, const ProtocolPacket& packet) {
+// False when the main program refused the start (the station is loading its items, for one).
+bool PacketDispatcher::StartSite(int site, int usb, const ProtocolPacket& packet) {
   const int server = line_->Server();
   const int grr = line_->grrMode.load();
   line_->LogToSite(site, port::Format("[Protocol] Test START : Site %d, Usb %d, Server %d, GrrMode %d", site, usb,
                                       server, grr));
+  int status = 0;
   if (auto start = reinterpret_cast<ExportPlatformStart_Fn>(port::FindProgramSymbol("ExportPlatformStart"))) {
-    start(site, usb, server, grr);
+    status = start(site, usb, server, grr);
   }
   line_->LogToSite(site, packet.Text());
+  return status >= 0;
+}
+
+// A site that started keeps the line working until it reports; with none started the line is ready again.
+void PacketDispatcher::RefuseStart(const ProtocolPacket& packet, int site, bool anotherStarted) {
+  if (!anotherStarted) line_->testerState = kTesterReady;
+  line_->LogToSite(site, "Protocol - START FAIL");
+  Answer(packet, kStartFail);
 }
 
 void PacketDispatcher::OnEndOfTest(const ProtocolPacket& packet) {

@@ -31,7 +31,8 @@ class PacketDispatcher {
   void OnStartOfTest(const ProtocolPacket& packet);
   bool StartOfTestInRange(const PacketFields& fields) const;
   bool StartAccepted(const PacketFields& fields) const;
-  void StartSite(int site, int usb, const ProtocolPacket& packet);
+  bool StartSite(int site, int usb, const ProtocolPacket& packet);
+  void RefuseStart(const ProtocolPacket& packet, int site, bool anotherStarted);
   void OnEndOfTest(const ProtocolPacket& packet);
   void OnPause(const ProtocolPacket& packet);
   bool WaitForPauseConfirmation(int timeoutSec);

@@ -128,6 +128,22 @@ TEST_F(ProtocolLink, RequestsOutOfRangeAreRefusedAndTheLineGoesOn) {
             "@RET=000@MSG=Platform Ready@TIME=00000000");
 }
 
+// The main program may refuse a start (while it loads its items): the handler hears of it at once and may
+// start again.
+TEST_F(ProtocolLink, StartThatTheStationRefusesIsAnsweredAsARefusalAndTheLineStaysReady) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  Station().startStatus = -1;
+  EXPECT_EQ(Data(Request(peer, Sot(1, 1))), "@RET=0@MSG=Platform START FAIL");
+  EXPECT_TRUE(Station().LogHas("1: Protocol - START FAIL"));
+  EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(10, 'I', "IOT", ""))),
+            "@RET=000@MSG=Platform Ready@TIME=00000000");
+
+  Station().startStatus = 0;
+  EXPECT_FALSE(Request(peer, Sot(1, 1), 200).has_value()) << "an accepted start is not answered";
+  EXPECT_EQ(Station().Starts().size(), 2u);
+}
+
 TEST_F(ProtocolLink, StartWhileWorkingIsRefusedWithoutDisturbingTheRunningTest) {
   HandlerPeer peer;
   ASSERT_TRUE(Connect(peer, 0));

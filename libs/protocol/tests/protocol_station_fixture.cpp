@@ -115,6 +115,7 @@ void ProtocolStation::SetUp() {
     Station().errorLogLines.clear();
     Station().protocolDebug = 0;
     Station().onStart = nullptr;
+    Station().startStatus = 0;
   }
   folder_ = std::filesystem::temp_directory_path() /
             ("protocol_link_" + std::to_string(::getpid()) + "_" +
@@ -224,7 +225,7 @@ QRV_EXPORT int ExportPlatformStart(int site, int usbIndex, int server, int overr
     hook = Station().onStart;
   }
   if (hook) hook(call);
-  return 1;
+  return Station().startStatus.load();
 }
 
 QRV_EXPORT ModuleHandle GetHardwareInstance() { return nullptr; }

@@ -38,6 +38,8 @@ struct FakeStation {
   std::atomic<std::uint32_t> protocolDebug{0};  // the registry switch ProtocolDebug
   // Called by the fake ExportPlatformStart after recording the call (on the protocol worker).
   std::function<void(const StartCall&)> onStart;
+  // What the fake ExportPlatformStart answers: a negative status is a refused start.
+  std::atomic<int> startStatus{0};
 
   std::vector<StartCall> Starts();
   std::vector<std::string> PanelCommands();

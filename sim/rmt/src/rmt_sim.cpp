@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
+
 namespace rmt_sim {
 
 namespace {
@@ -98,10 +100,15 @@ void RmtSim::Accept(int listen, int& client) {
   client = fd;
 }
 
+void RmtSim::DelayReply() const {
+  if (const int ms = replyDelayMs_.load(); ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
 void RmtSim::ServeRelay(int& client) {
   std::uint8_t chunk[512];
   const ssize_t got = ::recv(client, chunk, sizeof chunk, 0);
   if (got <= 0) return CloseFd(client);
+  DelayReply();
   std::lock_guard lock(lock_);
   relayPending_.insert(relayPending_.end(), chunk, chunk + got);
   while (relayPending_.size() >= 6) {
@@ -118,6 +125,7 @@ void RmtSim::ServeMeter(int& client) {
   char chunk[512];
   const ssize_t got = ::recv(client, chunk, sizeof chunk, 0);
   if (got <= 0) return CloseFd(client);
+  DelayReply();
   std::lock_guard lock(lock_);
   meterPending_.append(chunk, static_cast<std::size_t>(got));
   for (auto end = meterPending_.find("\r\n"); end != std::string::npos; end = meterPending_.find("\r\n")) {

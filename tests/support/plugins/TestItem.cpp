@@ -1,7 +1,7 @@
 // A scriptable test item for the loop tests: per site, the codes its OnTest returns call by call (the last
 // one repeats), an optional delay, a tester request to the handler (MoveCylinder through the protocol table),
 // stop flags to raise at a given call, and a log of its calls and of the sites its settings window was
-// opened for.
+// opened for, and a hook its Item_OnCreate calls (where a real item may show a message box).
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -33,6 +33,7 @@ std::atomic<bool> g_testerRequest{false};
 std::atomic<int> g_requestsDone{0};
 std::atomic<int> g_specCalls{0};
 std::atomic<int> g_lastSpecSite{-1};
+std::atomic<void (*)()> g_onCreate{nullptr};
 CQRV_LoadMemory* g_record = nullptr;
 ProtocolFunctionTable* g_protocol = nullptr;
 
@@ -40,10 +41,12 @@ ProtocolFunctionTable* g_protocol = nullptr;
 
 QRV_ITEM_EXPORT void Item_OnCreate(CInterFace_SW*, HardwareFunctionTable*, ProtocolFunctionTable* protocol,
                                    CQRV_LoadMemory* record) {
-  std::lock_guard lock(g_lock);
+  std::unique_lock lock(g_lock);
   g_record = record;
   g_protocol = protocol;
   ++g_created;
+  lock.unlock();
+  if (void (*hook)() = g_onCreate.load()) hook();
 }
 
 QRV_ITEM_EXPORT void Item_OnDelete() { ++g_deleted; }
@@ -94,6 +97,7 @@ QRV_ITEM_EXPORT void TestItem_RaiseAtCall(int site, int call, int which) {
   g_sites[site].raiseAtCall[call] = which;
 }
 
+QRV_ITEM_EXPORT void TestItem_SetOnCreate(void (*hook)()) { g_onCreate.store(hook); }
 QRV_ITEM_EXPORT void TestItem_SetDelayMs(int ms) { g_delayMs.store(ms); }
 QRV_ITEM_EXPORT void TestItem_SetTesterRequest(int on) { g_testerRequest.store(on != 0); }
 QRV_ITEM_EXPORT int TestItem_RequestsDone() { return g_requestsDone.load(); }

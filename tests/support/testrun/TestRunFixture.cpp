@@ -26,6 +26,9 @@ void TestItemControl::RaiseAtCall(int site, int call, int which) const {
   Bind<void (*)(int, int, int)>(module, "TestItem_RaiseAtCall")(site, call, which);
 }
 void TestItemControl::SetDelayMs(int ms) const { Bind<void (*)(int)>(module, "TestItem_SetDelayMs")(ms); }
+void TestItemControl::SetOnCreate(void (*hook)()) const {
+  Bind<void (*)(void (*)())>(module, "TestItem_SetOnCreate")(hook);
+}
 void TestItemControl::SetTesterRequest(bool on) const {
   Bind<void (*)(int)>(module, "TestItem_SetTesterRequest")(on ? 1 : 0);
 }

@@ -17,6 +17,8 @@ struct TestItemControl {
   void Script(int site, std::vector<int> codes) const;
   void RaiseAtCall(int site, int call, int which) const;
   void SetDelayMs(int ms) const;
+  // Item_OnCreate calls the hook after it has counted the creation; null for none.
+  void SetOnCreate(void (*hook)()) const;
   // Each OnTest then waits for the handler in a tester request until the servers stop.
   void SetTesterRequest(bool on) const;
   int RequestsDone() const;

@@ -27,6 +27,8 @@ class RmtSim {
   // A silent instrument takes what it is sent and never answers.
   void SetRelaySilent(bool silent) { relaySilent_ = silent; }
   void SetMeterSilent(bool silent) { meterSilent_ = silent; }
+  // A slow instrument: each answer of either instrument comes this long after what it answers.
+  void SetReplyDelayMs(int ms) { replyDelayMs_ = ms; }
   // Readings for ":FETCH?", in order; when none is left the last one repeats ("0" before any).
   void QueueReadings(const std::vector<std::string>& texts);
 
@@ -38,6 +40,7 @@ class RmtSim {
   void ServeRelay(int& client);
   void ServeMeter(int& client);
   void Accept(int listen, int& client);
+  void DelayReply() const;
 
   int relayListen_ = -1;
   int meterListen_ = -1;
@@ -47,6 +50,7 @@ class RmtSim {
   int meterClient_ = -1;
   std::atomic<bool> relaySilent_{false};
   std::atomic<bool> meterSilent_{false};
+  std::atomic<int> replyDelayMs_{0};
   std::atomic<bool> stop_{false};
   mutable std::mutex lock_;
   std::vector<std::uint8_t> relayPending_;
