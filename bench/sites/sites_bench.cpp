@@ -69,7 +69,6 @@ int main() {
     return 1;
   }
   qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
-                                          {"QRV_SIM_CRC_TRAILER", "1"},
                                           {"QRV_REGISTRY_DIR", dir.File("registry")},
                                           {"QRV_DRIVE_ROOT", dir.File("drives")},
                                           {"QRV_HEADLESS", "1"},

@@ -74,8 +74,7 @@ TEST_P(StationScreenE2eTest, MidRunEverySiteShowsItsFrameAndState) {
   const std::string picture = std::string(screens) + "/" + c.name + ".png";
   std::filesystem::remove(picture);
 
-  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_SIM_CRC_TRAILER", "1"},
-                                                                             {"QRV_SIM_FAULTS", "over_current=1"},
+  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_SIM_FAULTS", "over_current=1"},
                                                                              {"QRV_TEST_FINISH", "1"},
                                                                              {"QRV_TEST_RUN_SCREENSHOT", picture},
                                                                              {"QRV_TEST_SCREEN_SIZE", c.size},
