@@ -147,7 +147,7 @@ TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
   const std::string station = dir.File("station");
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
   ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
-  ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, QRV_SIM_MODULE_ITEM, ports)) << "the built station or the item is missing";
+  ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, ports)) << "the built station is missing";
   if (*c.droppedScriptLine) {
     const std::string script = station + "/Ref/" + qrv::test::kSimModel + "/Register.ini";
     ASSERT_TRUE(DropLine(script, c.droppedScriptLine)) << "no line " << c.droppedScriptLine << " in " << script;
