@@ -129,6 +129,7 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // the progress lines show as they come, into a file too
   const int modules = argc > 1 ? std::atoi(argv[1]) : kDefaultModules;
   if (modules < 2) {
     std::fprintf(stderr, "usage: bench_soak [modules per site, at least 2; default %d]\n", kDefaultModules);
