@@ -49,7 +49,7 @@ class ListLines : public QAbstractListModel {
   }
   void Clear() {
     beginResetModel();
-    m_lines = {};  // gives the memory back, not only the lines
+    m_lines = std::vector<std::string>();  // gives the memory back, not only the lines
     endResetModel();
   }
 
