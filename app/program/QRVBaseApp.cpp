@@ -40,7 +40,10 @@ int CQRVBaseApp::InitInstance() {
 
   const port::SingleInstanceLock instance(InstanceName(ProgramFolder::Root()));
   if (!instance.Acquired()) {
-    port::MessageBox("Same PGM already execute!!!", "Error", port::kMbOk | port::kMbIconInformation);
+    if (instance.HeldElsewhere())
+      port::MessageBox("Same PGM already execute!!!", "Error", port::kMbOk | port::kMbIconInformation);
+    else
+      port::MessageBox(instance.Error(), "Error", port::kMbOk | port::kMbIconError);
     return 1;
   }
   port::ui::InstallDispatcher();

@@ -64,16 +64,16 @@ int main() {
   qrv::test::TempDir dir;
   const std::string station = dir.File("station");
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
-  if (ports.size() != kServers || !qrv::test::PrepareSimModelStation(station, QRV_SIM_MODULE_ITEM, ports)) {
-    std::fprintf(stderr, "the built station, the item or free ports are missing\n");
+  if (ports.size() != kServers || !qrv::test::PrepareSimModelStation(station, ports)) {
+    std::fprintf(stderr, "the built station or free ports are missing\n");
     return 1;
   }
-  qrv::test::StationProcess run(station, {{"QRV_SIM_BOARDS", "2"},
-                                          {"QRV_SIM_CRC_TRAILER", "1"},
-                                          {"QRV_REGISTRY_DIR", dir.File("registry")},
-                                          {"QRV_DRIVE_ROOT", dir.File("drives")},
-                                          {"QRV_HEADLESS", "1"},
-                                          {"QT_QPA_PLATFORM", "offscreen"}});
+  qrv::test::StationProcess run(station,
+                                {{"QRV_SIM_BOARDS", "2"},
+                                 {"QRV_HEADLESS", "1"},
+                                 {"QT_QPA_PLATFORM", "offscreen"},
+                                 {"HOME", dir.File("home")}},
+                                qrv::test::StationProcess::Program::Shipped);
   std::vector<handler::HandlerPeer> peers(kServers);
   for (int server = 0; server < kServers; ++server) {
     if (!peers[static_cast<std::size_t>(server)].Connect("127.0.0.1", ports[static_cast<std::size_t>(server)], 60000)) {

@@ -1,20 +1,13 @@
 #include "SimModelStation.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "StationSetup.h"
 #include "port/ini.h"
 #include "qrv_test/station_copy.h"
 
 namespace qrv::test {
 
-bool PrepareSimModelStation(const std::string& station, const std::string& item, const std::vector<int>& ports) {
+bool PrepareSimModelStation(const std::string& station, const std::vector<int>& ports) {
   if (!CopyBuiltStation(station)) return false;
-  std::error_code error;
-  std::filesystem::copy_file(item, station + "/Dll/SimModuleItem.dll",
-                             std::filesystem::copy_options::overwrite_existing, error);
-  if (error) return false;
   const bool written = port::ini::WriteString(station + "/Config/QRV_Config.ini", "QRV_Equip", "Model_Name", kSimModel);
   return WriteHandlerPorts(station + "/Ref/" + kSimModel + "/Protocol.ini", ports) && written;
 }

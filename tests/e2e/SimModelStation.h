@@ -1,6 +1,6 @@
 #pragma once
-// A fresh station folder that opens the simulated-module model: the built station, the item in its Dll/,
-// the model chosen and its handler ports moved to the given ones.
+// A fresh station folder that opens the simulated-module model: the built station (its Dll/ carries the
+// model's item), the model chosen and its handler ports moved to the given ones.
 #include <string>
 #include <vector>
 
@@ -8,7 +8,7 @@ namespace qrv::test {
 
 inline constexpr char kSimModel[] = "Sim_Model";
 
-// False when the built station or the item is missing or a setting could not be written.
-bool PrepareSimModelStation(const std::string& station, const std::string& item, const std::vector<int>& ports);
+// False when the built station is missing or a setting could not be written.
+bool PrepareSimModelStation(const std::string& station, const std::vector<int>& ports);
 
 }  // namespace qrv::test

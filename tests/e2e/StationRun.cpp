@@ -21,23 +21,51 @@ using Clock = std::chrono::steady_clock;
 
 namespace qrv::test {
 
-StationProcess::StationProcess(const std::string& station, const std::map<std::string, std::string>& env) {
+namespace {
+
+// What a started program finds in its environment: for the test build the test's own plus `env`, for the
+// shipped program `env` and what any process of this test has (the search path, the sanitizers' options).
+std::vector<std::string> ChildEnvironment(const std::map<std::string, std::string>& env,
+                                          StationProcess::Program program) {
+  std::map<std::string, std::string> all;
+  const bool inherit = program == StationProcess::Program::TestBuild;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    const std::string name = text.substr(0, text.find('='));
+    if (inherit || name == "PATH" || name.ends_with("SAN_OPTIONS")) all[name] = text.substr(name.size() + 1);
+  }
+  for (const auto& [name, value] : env) all[name] = value;
+  std::vector<std::string> lines;
+  for (const auto& [name, value] : all) lines.push_back(name + "=" + value);
+  return lines;
+}
+
+}  // namespace
+
+StationProcess::StationProcess(const std::string& station, const std::map<std::string, std::string>& env,
+                               Program program) {
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
-  // The program with its test tools, beside QRVBase.exe so that it runs on the same station folder. A
-  // second run from the folder finds it there (a running program's file cannot be overwritten).
-  const std::string program = station + "/QRVBaseTestRun";
-  std::error_code copyError;
-  std::filesystem::copy_file(QRV_TEST_PROGRAM, program, std::filesystem::copy_options::skip_existing, copyError);
-  if (copyError) return;
+  // The test build runs beside QRVBase.exe, so that it runs on the same station folder. A second run from
+  // the folder finds it there (a running program's file cannot be overwritten).
+  std::string path = station + "/QRVBase.exe";
+  if (program == Program::TestBuild) {
+    path = station + "/QRVBaseTestRun";
+    std::error_code copyError;
+    std::filesystem::copy_file(QRV_TEST_PROGRAM, path, std::filesystem::copy_options::skip_existing, copyError);
+    if (copyError) return;
+  }
+  const std::vector<std::string> lines = ChildEnvironment(env, program);
+  std::vector<char*> environment;
+  for (const std::string& line : lines) environment.push_back(const_cast<char*>(line.c_str()));
+  environment.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     dup2(pipeFds[1], STDERR_FILENO);
     const int devNull = open("/dev/null", O_WRONLY);
     dup2(devNull, STDOUT_FILENO);
-    for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
     if (chdir(station.c_str()) != 0) _exit(126);
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    execle(path.c_str(), path.c_str(), static_cast<char*>(nullptr), environment.data());
     _exit(127);
   }
   close(pipeFds[1]);

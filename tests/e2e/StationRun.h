@@ -22,13 +22,20 @@ inline constexpr int kResultMs = 30000;
 
 class StationProcess {
  public:
-  // Starts the test build of the program from <station> with the test's environment plus the given variables.
-  StationProcess(const std::string& station, const std::map<std::string, std::string>& env);
+  // The test build of the program with the test's environment plus the given variables, or the station
+  // folder's own QRVBase.exe with the given variables alone (beside the search path and the sanitizers'
+  // options), as a user starts it.
+  enum class Program { TestBuild, Shipped };
+
+  // Starts the program from <station>.
+  StationProcess(const std::string& station, const std::map<std::string, std::string>& env,
+                 Program program = Program::TestBuild);
   ~StationProcess();
   StationProcess(const StationProcess&) = delete;
   StationProcess& operator=(const StationProcess&) = delete;
 
   bool Started() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
   // Reads standard error until the text appears or the time is up.
   bool WaitForText(const std::string& text, std::chrono::milliseconds timeout);
   // Sends the signal to the running station.

@@ -1,7 +1,8 @@
 // The whole road: a fresh station on the simulated-module model, eight sites on two simulated boards, the
 // handler peer starting modules on every site. Every start gets one result; with a fault switched on for
 // board 1, the sites on that board fail with the fault's own code and text, in the result and in their list
-// log, while the sites on board 0 pass.
+// log, while the sites on board 0 pass. A register script that does not switch the sensor's line CRC on fails
+// every site, saying that the trailer is missing.
 
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
@@ -43,10 +44,27 @@ struct FaultCase {
   const char* name;
   const char* faults;  // QRV_SIM_FAULTS; every one of them hits board 1 only
   int modulesPerSite;
-  int code;  // the handler code of the sites on board 1; 1 (pass) for the others
+  int code;  // the handler code of the failing sites; 1 (pass) for the others
   const char* message;
   const char* siteLog;  // the line the item logs to each failing site
+  const char* droppedScriptLine = "";  // taken out of the model's register script; then every site fails
 };
+
+bool Faulty(const FaultCase& c, int site) { return c.code != 1 && (*c.droppedScriptLine || BoardOfSite(site) == 1); }
+
+// Rewrites the file without the lines that are exactly `line`; false when there was none.
+bool DropLine(const std::string& file, const std::string& line) {
+  std::ifstream in(file);
+  std::string kept;
+  bool dropped = false;
+  for (std::string text; std::getline(in, text);) {
+    if (text == line) dropped = true;
+    else kept += text + "\n";
+  }
+  in.close();
+  std::ofstream(file, std::ios::trunc) << kept;
+  return dropped;
+}
 
 const FaultCase kCases[] = {
     {"NoFault", "", 20, 1, "PASS", ""},
@@ -54,6 +72,8 @@ const FaultCase kCases[] = {
     {"SensorNak", "sensor_nak=1", 2, 103, "Sensor register set fail", "[ModuleTest] Fail : Register set [REGISTER]"},
     {"CrcLines", "bad_crc_lines=5,77@1", 2, 106, "Line CRC fail", "[ModuleTest] Fail : CRC of 2 lines: 5 77"},
     {"OverCurrent", "over_current=1", 2, 108, "Current out of limit", "[ModuleTest] Fail : supply 1 draws "},
+    {"NoCrcTrailer", "", 2, 106, "Line CRC fail",
+     "[ModuleTest] Fail : the stream carries no line CRC trailer, none of its 480 lines ends in its CRC", "0x3100 0x01"},
 };
 
 struct Outcome {
@@ -69,7 +89,7 @@ Outcome DriveServer(int server, int port, const FaultCase& c) {
       qrv::test::TestSiteModules(peer, server, port, c.modulesPerSite, [&](int site, int module, const std::string& result) {
         ++outcome.results;
         const protocol::ProtocolPacket packet(result);
-        const bool faulty = BoardOfSite(site) == 1;
+        const bool faulty = Faulty(c, site);
         const std::string wantRet = std::to_string(faulty ? c.code : 1);
         const std::string wantMsg = faulty ? c.message : "PASS";
         if (protocol::GetPacketField(packet.Data(), "RET") == wantRet &&
@@ -127,11 +147,14 @@ TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
   const std::string station = dir.File("station");
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
   ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
-  ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, QRV_SIM_MODULE_ITEM, ports)) << "the built station or the item is missing";
+  ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, ports)) << "the built station is missing";
+  if (*c.droppedScriptLine) {
+    const std::string script = station + "/Ref/" + qrv::test::kSimModel + "/Register.ini";
+    ASSERT_TRUE(DropLine(script, c.droppedScriptLine)) << "no line " << c.droppedScriptLine << " in " << script;
+  }
   const qrv::test::StationRegistry registry(dir);
 
-  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_SIM_CRC_TRAILER", "1"},
-                                                                             {"QRV_SIM_FAULTS", c.faults},
+  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_SIM_FAULTS", c.faults},
                                                                              {"QRV_EXIT_AFTER_MS", "150000"}}));
   ASSERT_TRUE(run.Started());
 
@@ -149,7 +172,7 @@ TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
   run.WaitForExit(0ms);
   for (int site = 0; site < kSites; ++site) {
     const char name = static_cast<char>('A' + site);
-    const bool faulty = BoardOfSite(site) == 1 && c.code != 1;
+    const bool faulty = Faulty(c, site);
     const int code = faulty ? c.code : 0;
     EXPECT_EQ(qrv::test::ListLogCount(station, name, port::Format("---SendResultCode---%d ", code)), c.modulesPerSite)
         << "site " << name;

@@ -62,7 +62,7 @@ TEST_P(StationScreenE2eTest, MidRunEverySiteShowsItsFrameAndState) {
   const std::string station = dir.File("station");
   const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
   ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers));
-  ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, QRV_SIM_MODULE_ITEM, ports));
+  ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, ports));
   // Where the station puts its window on that screen: a start applies the user layout, then the stored frame.
   const std::string controller = station + "/Ref/" + qrv::test::kSimModel + "/Controller.ini";
   for (const char* section : {"USER_INTERFACE", "USER_INIT"})
@@ -74,8 +74,7 @@ TEST_P(StationScreenE2eTest, MidRunEverySiteShowsItsFrameAndState) {
   const std::string picture = std::string(screens) + "/" + c.name + ".png";
   std::filesystem::remove(picture);
 
-  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_SIM_CRC_TRAILER", "1"},
-                                                                             {"QRV_SIM_FAULTS", "over_current=1"},
+  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_SIM_FAULTS", "over_current=1"},
                                                                              {"QRV_TEST_FINISH", "1"},
                                                                              {"QRV_TEST_RUN_SCREENSHOT", picture},
                                                                              {"QRV_TEST_SCREEN_SIZE", c.size},

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
 #include "StationRun.h"
 #include "qrv_test/station_copy.h"
 #include "port/ini.h"
@@ -51,6 +55,22 @@ TEST_F(StartupTest, SecondCopyInTheSameFolderRefusesAndAnotherFolderStarts) {
   qrv::test::StationProcess beside(other, {{"QRV_EXIT_AFTER_MS", "100"}});
   EXPECT_EQ(beside.WaitForExit(kStartTimeout), 0) << beside.Errors();
   EXPECT_NE(beside.Errors().find("taskbar: state always-on-top"), std::string::npos) << beside.Errors();
+}
+
+TEST_F(StartupTest, ALockThatCannotBeMadeIsReportedWithItsPathNotAsASecondCopy) {
+  const std::string station = Station("A");
+  ASSERT_FALSE(station.empty()) << "the built station is missing";
+  const std::string runtime = dir.File("runtime");
+  std::ofstream(runtime) << "a file where the runtime folder should be";
+  qrv::test::StationProcess run(station, {{"XDG_RUNTIME_DIR", runtime}, {"QRV_EXIT_AFTER_MS", "100"}});
+  EXPECT_NE(run.WaitForExit(kStartTimeout), 0);
+  const std::string& errors = run.Errors();
+  EXPECT_NE(errors.find("[Error] Cannot create the single-instance lock folder " + runtime + "/qrv-instance: " +
+                        std::strerror(ENOTDIR)),
+            std::string::npos)
+      << errors;
+  EXPECT_EQ(errors.find("Same PGM already execute!!!"), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("taskbar:"), std::string::npos) << "the refused start opened no window";
 }
 
 }  // namespace

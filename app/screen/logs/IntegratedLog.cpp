@@ -3,7 +3,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QAbstractListModel>
+#include <QListView>
 #include <QMenuBar>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "LogFile.h"
 #include "ModelSettings.h"
@@ -25,6 +27,37 @@
 namespace {
 
 constexpr int kFirstListId = 58993;
+
+// One site's lines as its list shows them. Eight sites keep up to 10001 lines each for the operator to scroll
+// through; as list-widget items a stamped line costs some 480 bytes, held as UTF-8 text about a quarter of that.
+class ListLines : public QAbstractListModel {
+ public:
+  using QAbstractListModel::QAbstractListModel;
+
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : static_cast<int>(m_lines.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
+    return QString::fromStdString(m_lines[static_cast<std::size_t>(index.row())]);
+  }
+  void Append(std::string line) {
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    m_lines.push_back(std::move(line));
+    endInsertRows();
+  }
+  void Clear() {
+    beginResetModel();
+    m_lines = std::vector<std::string>();  // gives the memory back, not only the lines
+    endResetModel();
+  }
+
+ private:
+  std::vector<std::string> m_lines;
+};
+
+ListLines& LinesOf(const QListView& list) { return *static_cast<ListLines*>(list.model()); }
 
 int SiteCountOf(const CQRV_LoadMemory* record) {
   return record ? static_cast<int>(std::min<std::uint32_t>(record->GetSiteCount(), kMaxSites)) : 0;
@@ -58,7 +91,9 @@ CIntegratedLog::CIntegratedLog(CQRV_LoadMemory* record, QWidget* parent)
   m_logMove.store(ControllerIni::ReadUserInterfaceValue("LOG_MOVE"));
   for (int site = 0; site < m_siteCount; ++site) {
     m_tabs->addTab(QString(QChar(SiteLetter(site))));
-    auto* list = new QListWidget(m_stack);
+    auto* list = new QListView(m_stack);
+    list->setModel(new ListLines(list));
+    list->setUniformItemSizes(true);
     list->setObjectName(QString::number(kFirstListId + site));
     list->installEventFilter(this);
     m_stack->addWidget(list);
@@ -74,7 +109,7 @@ CIntegratedLog::CIntegratedLog(CQRV_LoadMemory* record, QWidget* parent)
 
 CIntegratedLog::~CIntegratedLog() = default;
 
-QListWidget* CIntegratedLog::List(int site) const { return IsValidSite(site) ? m_lists[site] : nullptr; }
+QListView* CIntegratedLog::List(int site) const { return IsValidSite(site) ? m_lists[site] : nullptr; }
 
 std::string CIntegratedLog::FormatStamp(const port::clock::LocalTime& when) {
   return port::Format("%04d/%02d/%02d %02d:%02d:%02d:%03d", when.year, when.month, when.day, when.hour,
@@ -105,8 +140,8 @@ void CIntegratedLog::AddListLog(int site, const std::string& text, const port::c
     return;
   }
   const std::string line = port::Format("[%s] %s\r\n", FormatStamp(when).c_str(), text.c_str());
-  port::ui::Post([self = m_self, site, shown = QString::fromStdString(line.substr(0, line.size() - 2))] {
-    if (self) self->AddLineToList(site, shown);
+  port::ui::Post([self = m_self, site, shown = line.substr(0, line.size() - 2)]() mutable {
+    if (self) self->AddLineToList(site, std::move(shown));
   });
 
   const std::string folder = ModelSettings::GetListLogFolder();
@@ -116,18 +151,19 @@ void CIntegratedLog::AddListLog(int site, const std::string& text, const port::c
   logfile::AppendLine(path, line);
 }
 
-void CIntegratedLog::AddLineToList(int site, const QString& line) {
-  QListWidget* list = List(site);
+void CIntegratedLog::AddLineToList(int site, std::string line) {
+  QListView* list = List(site);
   if (!list) return;
-  list->addItem(line);
-  list->setCurrentRow(list->count() - 1);
-  if (list->count() > kMaxListEntries) list->clear();
+  ListLines& lines = LinesOf(*list);
+  lines.Append(std::move(line));
+  list->setCurrentIndex(lines.index(lines.rowCount() - 1));
+  if (lines.rowCount() > kMaxListEntries) lines.Clear();
 }
 
 int CIntegratedLog::CopyLineToClipboard() {
-  const QListWidget* list = List(m_tabs->currentIndex());
-  const QList<QListWidgetItem*> selected = list ? list->selectedItems() : QList<QListWidgetItem*>{};
-  const QString line = selected.isEmpty() ? QString() : selected.first()->text();
+  const QListView* list = List(m_tabs->currentIndex());
+  const QModelIndexList selected = list ? list->selectionModel()->selectedIndexes() : QModelIndexList{};
+  const QString line = selected.isEmpty() ? QString() : selected.first().data().toString();
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (!clipboard) return 0;
   clipboard->setText(line + QStringLiteral("\r\n"));
@@ -135,7 +171,7 @@ int CIntegratedLog::CopyLineToClipboard() {
 }
 
 void CIntegratedLog::OnLogClear() {
-  if (QListWidget* list = List(m_tabs->currentIndex())) list->clear();
+  if (QListView* list = List(m_tabs->currentIndex())) LinesOf(*list).Clear();
 }
 
 void CIntegratedLog::OnTabChanged(int index) {

@@ -12,7 +12,7 @@
 #include "port/clock.h"
 
 class CQRV_LoadMemory;
-class QListWidget;
+class QListView;
 class QStackedWidget;
 class QTabBar;
 
@@ -40,7 +40,7 @@ class CIntegratedLog : public QDialog {
   int GetLogMove() const { return m_logMove.load(); }
   void SetLogMove(int on) { m_logMove.store(on); }
 
-  QListWidget* List(int site) const;
+  QListView* List(int site) const;
   QTabBar* Tabs() const { return m_tabs; }
   int SiteCount() const { return m_siteCount; }
 
@@ -52,10 +52,10 @@ class CIntegratedLog : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void AddLineToList(int site, const QString& line);
+  void AddLineToList(int site, std::string line);
   void OnTabChanged(int index);
 
-  std::array<QListWidget*, kMaxSites> m_lists{};
+  std::array<QListView*, kMaxSites> m_lists{};
   const int m_siteCount;
   std::atomic<int> m_logMove{0};
   QTabBar* m_tabs;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QListView>
 #include <QListWidget>
 #include <QTabBar>
 #include <cctype>
@@ -11,8 +15,10 @@
 #include "LogFile.h"
 #include "PlatformLog.h"
 #include "QRV_PlatformMemory.h"
+#include "qrv_test/screenshot.h"
 #include "qrv_test/station_folder.h"
 #include "port/clock.h"
+#include "port/text.h"
 
 namespace {
 
@@ -48,6 +54,9 @@ std::string ListLineId(const std::string& line, const std::string& filler) {
   }
   return IdBeforeFiller(line.substr(stamp.size()), filler);
 }
+
+// The lines site `site`'s list shows.
+int Rows(const CIntegratedLog& log, int site) { return log.List(site)->model()->rowCount(); }
 
 std::string ErrorLogFile(const StationFolder& station) {
   return station.Read("System/PlatformErrorLog/" +
@@ -112,7 +121,7 @@ TEST_F(ListLogTest, EightThreadsLogAtOnceAndEveryLineLandsWhole) {
   }
   EXPECT_EQ(errors.size(), static_cast<std::size_t>(kThreads * kLines));
 
-  ASSERT_TRUE(ProcessEventsUntil([&] { return log.List(0)->count() + log.List(1)->count() == kThreads * kLines; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Rows(log, 0) + Rows(log, 1) == kThreads * kLines; }));
 }
 
 TEST_F(ListLogTest, FileNamesFollowTheDateTheSiteAndTheSubName) {
@@ -148,9 +157,9 @@ TEST_F(ListLogTest, TheListEmptiesAfterTenThousandLinesWhileTheFileKeepsThem) {
   CIntegratedLog log(&record);
   const LocalTime day{2024, 3, 5, 1, 2, 3, 4};
   for (int i = 0; i < CIntegratedLog::kMaxListEntries; ++i) log.AddListLog(0, "l", day);
-  ASSERT_TRUE(ProcessEventsUntil([&] { return log.List(0)->count() == CIntegratedLog::kMaxListEntries; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Rows(log, 0) == CIntegratedLog::kMaxListEntries; }));
   log.AddListLog(0, "one more", day);
-  ASSERT_TRUE(ProcessEventsUntil([&] { return log.List(0)->count() == 0; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Rows(log, 0) == 0; }));
   EXPECT_EQ(Lines(station.Read("Log/ListLog/2024/03/ListLog_2024_03_05_A.txt")).size(),
             static_cast<std::size_t>(CIntegratedLog::kMaxListEntries + 1));
 }
@@ -161,8 +170,8 @@ TEST_F(ListLogTest, TabsShowOneSiteAndClearEmptiesOnlyIt) {
   const LocalTime day{2024, 3, 5, 1, 2, 3, 4};
   log.AddListLog(0, "a", day);
   log.AddListLog(1, "b", day);
-  ASSERT_TRUE(ProcessEventsUntil([&] { return log.List(0)->count() == 1 && log.List(1)->count() == 1; }));
-  EXPECT_EQ(log.List(0)->item(0)->text(), "[2024/03/05 01:02:03:004] a");
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Rows(log, 0) == 1 && Rows(log, 1) == 1; }));
+  EXPECT_EQ(log.List(0)->model()->index(0, 0).data().toString(), "[2024/03/05 01:02:03:004] a");
   EXPECT_TRUE(log.List(0)->isVisible());
   EXPECT_FALSE(log.List(1)->isVisible());
 
@@ -170,9 +179,31 @@ TEST_F(ListLogTest, TabsShowOneSiteAndClearEmptiesOnlyIt) {
   EXPECT_FALSE(log.List(0)->isVisible());
   EXPECT_TRUE(log.List(1)->isVisible());
   log.OnLogClear();
-  EXPECT_EQ(log.List(1)->count(), 0);
-  EXPECT_EQ(log.List(0)->count(), 1);
+  EXPECT_EQ(Rows(log, 1), 0);
+  EXPECT_EQ(Rows(log, 0), 1);
   EXPECT_EQ(station.Read("Log/ListLog/2024/03/ListLog_2024_03_05_B.txt"), "[2024/03/05 01:02:03:004] b\r\n");
+}
+
+// The operator's view of a long run: the newest line selected and scrolled to, and Ctrl+C copies that line.
+TEST_F(ListLogTest, TheNewestLineIsSelectedShownAndCopiedWithCtrlC) {
+  CIntegratedLog log(&record);
+  log.show();
+  const LocalTime day{2024, 3, 5, 1, 2, 3, 4};
+  constexpr int kLines = 300;
+  for (int i = 0; i < kLines; ++i)
+    log.AddListLog(0, port::Format("[ModuleTest] Supply %d : %d.25 mA (5.00 ~ 100.00)", i % 3 + 1, 20 + i), day);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Rows(log, 0) == kLines; }));
+  QListView& list = *log.List(0);
+  const QModelIndex newest = list.model()->index(kLines - 1, 0);
+  EXPECT_EQ(list.currentIndex(), newest);
+  EXPECT_TRUE(list.selectionModel()->isSelected(newest));
+  EXPECT_TRUE(list.viewport()->rect().intersects(list.visualRect(newest))) << "the newest line is in view";
+
+  QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+  QApplication::sendEvent(&list, &copy);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(),
+            "[2024/03/05 01:02:03:004] [ModuleTest] Supply 3 : 319.25 mA (5.00 ~ 100.00)\r\n");
+  EXPECT_FALSE(qrv::test::SaveScreenshot(log, "list_log").empty());
 }
 
 TEST(PlatformLogTest, TheFirstLineOfADayWritesTheHeaderAndTheWindowPopsUp) {

@@ -13,11 +13,15 @@ class PORT_API SingleInstanceLock {
   SingleInstanceLock(const SingleInstanceLock&) = delete;
   SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
-  // False when another process holds the same name.
   bool Acquired() const { return fd_ >= 0; }
+  // Not acquired because another process holds the same name.
+  bool HeldElsewhere() const { return !Acquired() && error_.empty(); }
+  // Not acquired because the lock file could not be made or locked: its path and the system's reason.
+  const std::string& Error() const { return error_; }
 
  private:
   int fd_ = -1;
+  std::string error_;
 };
 
 }  // namespace port

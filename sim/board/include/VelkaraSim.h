@@ -32,8 +32,9 @@ VELKARASIM_API void VelkaraSim_SetBadCrcLines(int board, const int* lines, int c
 // Module shape. Sensor address: 7-bit; -1 answers at any address no other device of the bus claims
 // (the default, unless QRV_SIM_SENSOR_SLAVEADDR is set).
 VELKARASIM_API void VelkaraSim_SetSensorAddress(int board, int address7);
-// Lanes the module sends on (lines are padded to a multiple of them) and whether the receiver appends
-// the per-line CRC trailer (lines packed as MIPI RAW8/RAW10/RAW12 by the configured bit depth).
+// Lanes the module sends on (lines are padded to a multiple of them) and whether each line ends in its CRC
+// trailer (lines packed as MIPI RAW8/RAW10/RAW12 by the configured bit depth). The sensor's register 0x3100
+// bit 0 switches the trailer too: a register script that writes it shapes the stream as this call does.
 VELKARASIM_API void VelkaraSim_SetStream(int board, int lanes, int crcTrailer);
 // Supply current model: dynamic in mA and standby in uA while the supply is on.
 VELKARASIM_API void VelkaraSim_SetSupplyCurrent(int board, int channel, double dynamicMa, double standbyUa);

@@ -21,6 +21,9 @@ constexpr int kDynamicZeroCounts = 12;
 constexpr double kOverCurrentFactor = 10.0;
 constexpr int kStandbyZeroCounts = 30;
 constexpr int kCurrentSwitchBank = 2;
+// The sensor ends each line with its CRC trailer while bit 0 of this register is set; the model's register
+// script sets it when its test checks the lines.
+constexpr uint32_t kLineCrcRegister = 0x3100;
 
 uint32_t RegisterOf(const std::vector<uint8_t>& bytes) {
   uint32_t reg = 0;
@@ -56,6 +59,8 @@ bool SensorWrite(Board& b, int address7, const std::vector<uint8_t>& reg, const 
   const bool streamingBefore = b.SensorStreaming();
   const uint32_t start = RegisterOf(reg);
   for (int i = 0; i < n; ++i) b.sensorRegisters[start + static_cast<uint32_t>(i)] = data[i];
+  if (kLineCrcRegister >= start && kLineCrcRegister < start + static_cast<uint32_t>(n))
+    b.crcTrailer = (data[kLineCrcRegister - start] & 1) != 0;
   if (b.SensorStreaming() != streamingBefore) RecordValue(b, kSimEventStream, 0, b.SensorStreaming() ? 1 : 0);
   return true;
 }

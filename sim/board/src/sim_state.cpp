@@ -1,6 +1,5 @@
 #include <array>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <new>
 
@@ -42,13 +41,6 @@ int SensorAddressFromEnvironment() {
   return static_cast<int>(std::strtol(text, nullptr, 16)) & 0x7F;
 }
 
-// A station run on simulated boards has no test to shape the stream; QRV_SIM_CRC_TRAILER=1 gives every
-// board's receiver the per-line CRC trailer.
-bool CrcTrailerFromEnvironment() {
-  const char* text = std::getenv("QRV_SIM_CRC_TRAILER");
-  return text != nullptr && std::strcmp(text, "1") == 0;
-}
-
 void ReadEnvironmentOnce(State& state) {
   if (state.environmentRead) return;
   state.environmentRead = true;
@@ -68,7 +60,6 @@ std::shared_ptr<Board> BoardAt(int index, int channel) {
     for (int c = 0; c < kChannels; ++c) {
       auto board = std::make_shared<Board>(index, c);
       board->sensorAddress = SensorAddressFromEnvironment();
-      board->crcTrailer = CrcTrailerFromEnvironment();
       channels[static_cast<size_t>(c)] = std::move(board);
     }
   }
