@@ -69,10 +69,7 @@ int main() {
     return 1;
   }
   qrv::test::StationProcess run(station,
-                                {{"QRV_SIM_BOARDS", "2"},
-                                 {"QRV_HEADLESS", "1"},
-                                 {"QT_QPA_PLATFORM", "offscreen"},
-                                 {"HOME", dir.File("home")}},
+                                qrv::test::UserStartEnv(dir.File("home")),
                                 qrv::test::StationProcess::Program::Shipped);
   std::vector<handler::HandlerPeer> peers(kServers);
   for (int server = 0; server < kServers; ++server) {

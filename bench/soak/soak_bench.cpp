@@ -20,10 +20,8 @@
 #include "SimModelStation.h"
 #include "StationRun.h"
 #include "handler/handler_peer.h"
-#include "port/ini.h"
 #include "port/text.h"
 #include "protocol_packet.h"
-#include "qrv_test/station_copy.h"
 #include "qrv_test/temp_dir.h"
 
 using namespace std::chrono_literals;
@@ -110,16 +108,6 @@ class Link {
 };
 
 // The handler ports the model ships with, PORT_A first.
-std::vector<int> ModelPorts(const std::string& station) {
-  const std::string protocol = station + "/Ref/" + qrv::test::kSimModel + "/Protocol.ini";
-  std::vector<int> ports;
-  for (int server = 0; server < kServers; ++server) {
-    const std::string key = port::Format("PORT_%c", 'A' + server);
-    ports.push_back(std::atoi(port::ini::ReadString(protocol, "PROTOCOL", key.c_str(), "0").c_str()));
-  }
-  return ports;
-}
-
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
@@ -140,17 +128,13 @@ int main(int argc, char** argv) {
   ::setenv("QRV_STATION_TEMPLATE_DIR", QRV_STATION_TEMPLATE, 0);
   qrv::test::TempDir dir;
   const std::string station = dir.File("station");
-  if (!qrv::test::CopyBuiltStation(station) ||
-      !port::ini::WriteString(station + "/Config/QRV_Config.ini", "QRV_Equip", "Model_Name", qrv::test::kSimModel)) {
+  if (!qrv::test::PrepareUserSimModelStation(station)) {
     std::fprintf(stderr, "the built station is missing\n");
     return 1;
   }
-  const std::vector<int> ports = ModelPorts(station);
+  const std::vector<int> ports = qrv::test::SimModelPorts(station, kServers);
   qrv::test::StationProcess run(station,
-                                {{"QRV_SIM_BOARDS", "2"},
-                                 {"QRV_HEADLESS", "1"},
-                                 {"QT_QPA_PLATFORM", "offscreen"},
-                                 {"HOME", dir.File("home")}},
+                                qrv::test::UserStartEnv(dir.File("home")),
                                 qrv::test::StationProcess::Program::Shipped);
   Tally tally;
   std::vector<std::unique_ptr<Link>> links;

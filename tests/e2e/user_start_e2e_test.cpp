@@ -16,10 +16,7 @@
 #include "SimModelStation.h"
 #include "StationRun.h"
 #include "handler/handler_peer.h"
-#include "port/ini.h"
-#include "port/text.h"
 #include "protocol_packet.h"
-#include "qrv_test/station_copy.h"
 #include "qrv_test/temp_dir.h"
 
 using namespace std::chrono_literals;
@@ -31,16 +28,6 @@ using qrv::test::kSites;
 constexpr int kModulesPerSite = 5;
 
 // The handler ports the model ships with, PORT_A first.
-std::vector<int> ModelPorts(const std::string& station) {
-  const std::string protocol = station + "/Ref/" + qrv::test::kSimModel + "/Protocol.ini";
-  std::vector<int> ports;
-  for (int server = 0; server < kServers; ++server) {
-    const std::string key = port::Format("PORT_%c", 'A' + server);
-    ports.push_back(std::stoi(port::ini::ReadString(protocol, "PROTOCOL", key.c_str(), "0")));
-  }
-  return ports;
-}
-
 // Whether a server could listen on the port now; another program on it would fail the test for its own reason.
 bool PortFree(int number) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -58,16 +45,12 @@ bool PortFree(int number) {
 TEST(UserStartE2eTest, EveryModuleOfEverySitePassesThroughTheModelsOwnPorts) {
   qrv::test::TempDir dir;
   const std::string station = dir.File("station");
-  ASSERT_TRUE(qrv::test::CopyBuiltStation(station)) << "the built station is missing";
-  ASSERT_TRUE(port::ini::WriteString(station + "/Config/QRV_Config.ini", "QRV_Equip", "Model_Name", qrv::test::kSimModel));
-  const std::vector<int> ports = ModelPorts(station);
+  ASSERT_TRUE(qrv::test::PrepareUserSimModelStation(station)) << "the built station is missing";
+  const std::vector<int> ports = qrv::test::SimModelPorts(station, kServers);
   for (const int number : ports) ASSERT_TRUE(PortFree(number)) << "the model's handler port " << number << " is taken";
 
   qrv::test::StationProcess run(station,
-                                {{"QRV_SIM_BOARDS", "2"},
-                                 {"QRV_HEADLESS", "1"},
-                                 {"QT_QPA_PLATFORM", "offscreen"},
-                                 {"HOME", dir.File("home")}},
+                                qrv::test::UserStartEnv(dir.File("home")),
                                 qrv::test::StationProcess::Program::Shipped);
   ASSERT_TRUE(run.Started());
   std::vector<std::vector<std::string>> failures(kServers);
