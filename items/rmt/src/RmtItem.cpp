@@ -30,7 +30,7 @@ bool IsScan(RmtItem::Job job) { return job == RmtItem::Job::kScan || job == RmtI
 RmtItem::RmtItem(CQRV_LoadMemory* record) : record_(record) {}
 
 RmtItem::~RmtItem() {
-  stopping_.Stop();
+  stopping_.Set();
   aging_ = false;
   WaitJob();
   meter_.reset();
@@ -79,7 +79,7 @@ int RmtItem::ScanChannels(const RmtSettings& settings, bool measure,
     for (int tp = 0; tp < kRelayTestPoints; ++tp) {
       if (settings.testPoint[tp] == 0) continue;
       if (step) step(ch, tp);
-      if (stopping_.Stopped() || links.RelaySelect(ch, tp) == 0) return kRmtNoReply;
+      if (stopping_.IsSet() || links.RelaySelect(ch, tp) == 0) return kRmtNoReply;
       if (!measure) continue;
       float value = 0.0f;
       if (!links.MeasureResistance(value)) return kRmtNoReply;
@@ -154,7 +154,7 @@ void RmtItem::RunJob(Job job, int agingCount, const RmtSettings& settings) {
       report.ok = ScanChannels(settings, false, step) == kRmtPass;
       if (!report.ok) break;
       ++scanPasses_;
-    } while (aging_ && !stopping_.Stopped() && scanPasses_ < passes);
+    } while (aging_ && !stopping_.IsSet() && scanPasses_ < passes);
   } else if (linksReady_ && !IsScan(job)) {
     std::lock_guard lock(linkLock_);
     RmtLinks links(*relay_, *meter_, settings, [this](const std::string& text) { Log(text); }, &stopping_);

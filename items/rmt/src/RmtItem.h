@@ -11,7 +11,7 @@
 
 #include "MyTcp.h"
 #include "RmtSettings.h"
-#include "StopSignal.h"
+#include "port/event.h"
 
 class CQRV_LoadMemory;
 
@@ -85,7 +85,8 @@ class RmtItem {
   std::atomic<bool> aging_{false};
   std::atomic<bool> busy_{false};
   std::atomic<int> scanPasses_{0};
-  StopSignal stopping_;
+  // Set when the item is deleted: ends every pause between instrument exchanges at once.
+  port::Event stopping_{port::Event::Reset::Manual};
   std::mutex listenerLock_;
   Listener listener_;
   std::thread worker_;

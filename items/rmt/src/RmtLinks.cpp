@@ -22,10 +22,9 @@ std::string Ascii(const char* prefix, const std::uint8_t* b) {
 
 }  // namespace
 
-// Virtual time passes at once; a real pause is cut short by the stop signal.
 void RmtLinks::Pause(int ms) const {
-  if (stop_ == nullptr || port::clock::IsVirtual()) return port::clock::SleepMs(ms);
-  stop_->WaitFor(ms);
+  if (stop_ == nullptr) return port::clock::SleepMs(ms);
+  stop_->Wait(ms);
 }
 
 bool RmtLinks::SendRelay(const RelayFrame& frame) {

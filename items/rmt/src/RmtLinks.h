@@ -6,7 +6,7 @@
 #include "MyTcp.h"
 #include "RelayFrame.h"
 #include "RmtSettings.h"
-#include "StopSignal.h"
+#include "port/event.h"
 
 constexpr int kReplyTimeoutMs = 5000;
 
@@ -15,7 +15,7 @@ class RmtLinks {
   using Logger = std::function<void(const std::string&)>;
 
   // stop, when given, ends a pause or a wait for a reply early (the item is being deleted).
-  RmtLinks(CMyTCP& relay, CMyTCP& meter, const RmtSettings& settings, Logger log, const StopSignal* stop = nullptr)
+  RmtLinks(CMyTCP& relay, CMyTCP& meter, const RmtSettings& settings, Logger log, port::Event* stop = nullptr)
       : relay_(relay), meter_(meter), settings_(settings), log_(std::move(log)), stop_(stop) {}
 
   // 1 when the board answered, 0 after the time-out.
@@ -32,7 +32,7 @@ class RmtLinks {
   bool SendRelay(const RelayFrame& frame);
   // Waits for the board's reply on the clock; false after kReplyTimeoutMs.
   bool AwaitRelayReply(int pauseMs);
-  bool Stopped() const { return stop_ != nullptr && stop_->Stopped(); }
+  bool Stopped() const { return stop_ != nullptr && stop_->IsSet(); }
   // Sleeps, or returns early once stopped.
   void Pause(int ms) const;
   void CheckReply(const RelayFrame& expected);
@@ -43,6 +43,6 @@ class RmtLinks {
   CMyTCP& meter_;
   const RmtSettings& settings_;
   Logger log_;
-  const StopSignal* stop_;
+  port::Event* const stop_;
   std::string version_;
 };
