@@ -183,8 +183,6 @@ using SendResultCode_Fn = void (*)(int server, int code, std::string message);
 using OnSpecDlg_Fn = void (*)();
 // Stops listening, closes the handler connections and ends their workers; the library stays loaded.
 using StopProtocolServers_Fn = void (*)(CQRV_LoadMemory* record);
-// The handler link of a server: -1 not started, 0 listening without a handler, 1 a handler connected.
-using GetServerLinkState_Fn = int (*)(int server);
 }  // namespace prototable
 
 struct ProtocolFunctionTable {

@@ -109,12 +109,6 @@ QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// The screen shows the operator whether the handler is there; asking writes nothing to the status lists.
-QRV_EXPORT int GetServerLinkState(int server) {
-  const std::shared_lock lock(g_dialogMutex);
-  return g_dialog ? g_dialog->LinkState(server) : -1;
-}
-
 QRV_EXPORT std::string GetDllVersion() { return port::Format("Release - %s", __DATE__); }
 
 QRV_EXPORT int SendStatus(int server) {

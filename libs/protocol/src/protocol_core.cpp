@@ -73,12 +73,6 @@ bool ProtocolCore::IsServerOpen(int server) const {
   return server >= 0 && server < kServerCount && open_[server];
 }
 
-int ProtocolCore::LinkState(int server) const {
-  const std::lock_guard lock(serversMutex_);
-  if (server < 0 || server >= kServerCount || !open_[server] || !lines_[server]) return -1;
-  return lines_[server]->IsConnected() ? 1 : 0;
-}
-
 void ProtocolCore::SetPacketSave(bool on) {
   packetSave_ = on;
   const std::lock_guard lock(serversMutex_);

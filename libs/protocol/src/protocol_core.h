@@ -73,8 +73,6 @@ class ProtocolCore {
   const FtpSettings& Ftp() const { return ftp_; }
   void SetFtp(FtpSettings ftp) { ftp_ = std::move(ftp); }
   bool IsServerOpen(int server) const;
-  // -1 not open, 0 listening without a handler, 1 a handler connected; writes no status line. Any thread.
-  int LinkState(int server) const;
   bool IsDebugMode() const { return debugMode_; }
   bool PacketSave() const { return packetSave_; }
   void SetPacketSave(bool on);

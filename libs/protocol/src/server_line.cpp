@@ -37,7 +37,6 @@ void ServerLine::Attach(const QObject* connection, std::intptr_t descriptor) {
   const std::lock_guard lock(sendMutex_);
   CloseDescriptor();
   connection_ = connection;
-  connected_ = connection != nullptr;
   descriptor_ = descriptor >= 0 ? ::fcntl(static_cast<int>(descriptor), F_DUPFD_CLOEXEC, 0) : -1;
 }
 
@@ -45,7 +44,6 @@ void ServerLine::Detach(const QObject* connection) {
   const std::lock_guard lock(sendMutex_);
   if (connection_ != connection) return;
   connection_ = nullptr;
-  connected_ = false;
   CloseDescriptor();
 }
 

@@ -45,8 +45,6 @@ class ServerLine {
   // and never writes into a descriptor the connection has closed.
   void Attach(const QObject* connection, std::intptr_t descriptor);
   void Detach(const QObject* connection);
-  // Whether a handler connection is attached now; any thread.
-  bool IsConnected() const { return connected_.load(); }
   ~ServerLine();
 
   // Builds and sends one packet; Commands and Notifies take the next sequence number, an Ack the ID
@@ -130,7 +128,6 @@ class ServerLine {
   std::mutex sendMutex_;
   int sequence_ = 1;
   const QObject* connection_ = nullptr;
-  std::atomic<bool> connected_{false};
   int descriptor_ = -1;
 };
 
