@@ -70,7 +70,11 @@ RmtSim::RmtSim(int relayPort, int meterPort) {
 }
 
 RmtSim::~RmtSim() {
-  stop_ = true;
+  {
+    const std::lock_guard lock(holdLock_);
+    stop_ = true;
+  }
+  holdChanged_.notify_all();
   worker_.join();
   CloseFd(relayClient_);
   CloseFd(meterClient_);
@@ -100,8 +104,18 @@ void RmtSim::Accept(int listen, int& client) {
   client = fd;
 }
 
+void RmtSim::HoldReplies(bool hold) {
+  {
+    const std::lock_guard lock(holdLock_);
+    held_ = hold;
+  }
+  holdChanged_.notify_all();
+}
+
 void RmtSim::DelayReply() const {
   if (const int ms = replyDelayMs_.load(); ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  std::unique_lock lock(holdLock_);
+  holdChanged_.wait(lock, [this] { return !held_ || stop_; });
 }
 
 void RmtSim::ServeRelay(int& client) {

@@ -3,6 +3,7 @@
 // The board answers a switch frame with its 'B' reply, the version request with its version text and the
 // initialisation with an echo; the meter answers ":FETCH?" with the next queued reading.
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -29,6 +30,9 @@ class RmtSim {
   void SetMeterSilent(bool silent) { meterSilent_ = silent; }
   // A slow instrument: each answer of either instrument comes this long after what it answers.
   void SetReplyDelayMs(int ms) { replyDelayMs_ = ms; }
+  // Held instruments keep their answers back until released, so a test can look at the station while an
+  // exchange is under way for as long as it needs.
+  void HoldReplies(bool hold);
   // Readings for ":FETCH?", in order; when none is left the last one repeats ("0" before any).
   void QueueReadings(const std::vector<std::string>& texts);
 
@@ -52,6 +56,9 @@ class RmtSim {
   std::atomic<bool> meterSilent_{false};
   std::atomic<int> replyDelayMs_{0};
   std::atomic<bool> stop_{false};
+  mutable std::mutex holdLock_;
+  mutable std::condition_variable holdChanged_;
+  bool held_ = false;
   mutable std::mutex lock_;
   std::vector<std::uint8_t> relayPending_;
   std::string meterPending_;
