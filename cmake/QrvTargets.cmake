@@ -109,6 +109,14 @@ function(qrv_gtest name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "${environment}" LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ${ARG_SERIAL})
+  # Each test above runs in a process of its own, which hides a fake or a global that one test leaves
+  # behind for the next; the whole binary in one process shows it.
+  add_test(NAME ${name}.whole COMMAND ${name})
+  math(EXPR whole_timeout "${ARG_TIMEOUT} * 4")
+  set(whole_labels unit whole ${ARG_LABELS})
+  set_tests_properties(${name}.whole PROPERTIES
+    ENVIRONMENT "${QRV_TEST_ENV}" LABELS "${whole_labels}" TIMEOUT ${whole_timeout}
+    RUN_SERIAL "${ARG_SERIAL}")
   set_property(GLOBAL APPEND PROPERTY QRV_TEST_TARGETS ${name})
 endfunction()
 
