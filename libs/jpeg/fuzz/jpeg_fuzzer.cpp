@@ -1,10 +1,12 @@
-// The JPEG wrapper's decoders on arbitrary bytes: they must refuse or decode, never read or write outside
-// their memory, and never take memory beyond the picture limit (the run's allocation limit catches that).
+// The JPEG readers of the wrapper and of the image library on arbitrary bytes: they must refuse or decode,
+// never read or write outside their memory, and never take memory beyond their picture limits (the run's
+// allocation limit catches that).
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "QRV_JpegLib.h"
+#include "turbo_codec.h"
 #include "jpeg_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -22,5 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto* header = reinterpret_cast<QrvBitmapInfoHeader*>(block.data());
   const int loaded = QRV_LoadjpegBuffer_NEW(data, header, static_cast<int>(size), width, height);
   if (loaded != 0 && loaded != 1) __builtin_trap();
+
+  qrv::sw::BmpImage frame;
+  if (qrv::sw::DecodeJpeg(data, size, frame) &&
+      (static_cast<std::int64_t>(frame.width) * frame.height > qrv::sw::kMaxJpegPixels ||
+       frame.bgr.size() != 3 * static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height)))
+    __builtin_trap();
   return 0;
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "QRV_JpegLib.h"
-#include "jpeg_codec.h"
+#include "turbo_codec.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "jpeg_codec.h"
+#include "turbo_codec.h"
 
 #include <turbojpeg.h>
 
