@@ -120,13 +120,14 @@ function(qrv_gtest name)
   set_property(GLOBAL APPEND PROPERTY QRV_TEST_TARGETS ${name})
 endfunction()
 
-# qrv_fuzzer(<name> SOURCES ... [LIBS ...] [INCLUDES ...] [CORPUS dir] [DICT file])
-# Built only in the clang fuzz preset; its test is a short bounded run over the seed corpus.
+# qrv_fuzzer(<name> SOURCES ... [LIBS ...] [INCLUDES ...] [CORPUS dir] [DICT file] [MALLOC_LIMIT_MB n])
+# Built only in the clang fuzz preset; its test is a short bounded run over the seed corpus. A single
+# allocation of MALLOC_LIMIT_MB or more (default: the 2048 MB memory limit) counts as a crash.
 function(qrv_fuzzer name)
   if(NOT QRV_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "CORPUS;DICT" "SOURCES;LIBS;INCLUDES" ${ARGN})
+  cmake_parse_arguments(ARG "" "CORPUS;DICT;MALLOC_LIMIT_MB" "SOURCES;LIBS;INCLUDES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
@@ -140,6 +141,9 @@ function(qrv_fuzzer name)
   endif()
   if(ARG_DICT)
     set(seeds "-dict=${ARG_DICT} ${seeds}")
+  endif()
+  if(ARG_MALLOC_LIMIT_MB)
+    set(seeds "-malloc_limit_mb=${ARG_MALLOC_LIMIT_MB} ${seeds}")
   endif()
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND} -E env "UBSAN_OPTIONS=halt_on_error=1"

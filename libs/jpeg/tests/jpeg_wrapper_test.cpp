@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "QRV_JpegLib.h"
+#include "jpeg_test_pictures.h"
 #include "qrv_test/temp_dir.h"
 
 namespace {
@@ -60,10 +61,11 @@ Error Compare(const unsigned char* got, const std::vector<unsigned char>& expect
 constexpr int kBgr[3] = {0, 1, 2};
 constexpr int kRgb[3] = {2, 1, 0};
 
-TEST(JpegWrapper, FileRoundTripKeepsThePictureTopRowFirst) {
+// The writer takes the top row first; the reader gives a frame whose last picture row comes first.
+TEST(JpegWrapper, FileRoundTripGivesTheRowsReversed) {
   const qrv::test::TempDir dir;
   const std::string file = dir.File("picture.jpg");
-  const std::vector<unsigned char> bitmap = Picture(kPitch, kBgr, true);
+  const std::vector<unsigned char> bitmap = Picture(kPitch, kBgr, false);
   ASSERT_EQ(SaveAsJPEG(file.c_str(), bitmap.data(), kWidth, kHeight), 1);
 
   std::vector<unsigned char> loaded(kWidth * kHeight * 3);
@@ -72,11 +74,12 @@ TEST(JpegWrapper, FileRoundTripKeepsThePictureTopRowFirst) {
   ASSERT_EQ(QRV_LoadjpegFile_NEW(file.c_str(), loaded.data(), &width, &height), 1);
   EXPECT_EQ(width, kWidth);
   EXPECT_EQ(height, kHeight);
-  const Error error = Compare(loaded.data(), Picture(kWidth * 3, kBgr, false));
+  const Error error = Compare(loaded.data(), Picture(kWidth * 3, kBgr, true));
   EXPECT_LT(error.mean, kMeanError);
   EXPECT_LE(error.max, kMaxError);
 }
 
+// The bitmap encoder reads a standard bottom-up bitmap (positive height) of R, G, B bytes.
 TEST(JpegWrapper, MemoryRoundTripGivesAPackedBottomUpBitmap) {
   QrvBitmapInfoHeader source{};
   source.biSize = 40;
@@ -84,7 +87,7 @@ TEST(JpegWrapper, MemoryRoundTripGivesAPackedBottomUpBitmap) {
   source.biHeight = kHeight;
   source.biPlanes = 1;
   source.biBitCount = 24;
-  const std::vector<unsigned char> rgb = Picture(kPitch, kRgb, false);
+  const std::vector<unsigned char> rgb = Picture(kPitch, kRgb, true);
   std::vector<unsigned char> jpeg(kWidth * kHeight * 3);
   const int size = QRV_LoadBMPBuffer_bmpTojpg(&source, rgb.data(), jpeg.data());
   ASSERT_GT(size, 0);
@@ -105,7 +108,7 @@ TEST(JpegWrapper, MemoryRoundTripGivesAPackedBottomUpBitmap) {
 TEST(JpegWrapper, TruncatedJpegIsRefusedAndChangesNothing) {
   const qrv::test::TempDir dir;
   const std::string whole = dir.File("whole.jpg");
-  const std::vector<unsigned char> bitmap = Picture(kPitch, kBgr, true);
+  const std::vector<unsigned char> bitmap = Picture(kPitch, kBgr, false);
   ASSERT_EQ(SaveAsJPEG(whole.c_str(), bitmap.data(), kWidth, kHeight), 1);
   std::ifstream in(whole, std::ios::binary);
   std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -136,7 +139,7 @@ TEST(JpegWrapper, RefusesWhatDoesNotFit) {
 
   // A JPEG of another size than the caller's would overrun the bitmap behind the header.
   const std::string file = dir.File("picture.jpg");
-  const std::vector<unsigned char> bitmap = Picture(kPitch, kBgr, true);
+  const std::vector<unsigned char> bitmap = Picture(kPitch, kBgr, false);
   ASSERT_EQ(SaveAsJPEG(file.c_str(), bitmap.data(), kWidth, kHeight), 1);
   std::ifstream in(file, std::ios::binary);
   std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -155,5 +158,52 @@ TEST(JpegWrapper, RefusesWhatDoesNotFit) {
 
   EXPECT_EQ(SaveAsJPEG(dir.File("no/such/folder/x.jpg").c_str(), bitmap.data(), kWidth, kHeight), 0);
 }
+
+void WriteBytes(const std::string& file, const std::vector<unsigned char>& bytes) {
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct SourceCase {
+  const char* what;
+  int format;      // TurboJPEG pixel format of the source bytes
+  int sampling;
+  unsigned char source[4];
+  unsigned char bgr[3];  // what the reader delivers for every pixel
+};
+
+// Grey pictures come as grey B, G, R pixels; four-channel pictures as R, G, B and alpha premultiplied by the
+// alpha (the first and third byte swap places while being multiplied by the fourth).
+class JpegChannels : public testing::TestWithParam<SourceCase> {};
+
+TEST_P(JpegChannels, DecodeToThreeBytesAPixel) {
+  const SourceCase& c = GetParam();
+  constexpr int kW = 7;
+  constexpr int kH = 5;
+  const int bytesPerPixel = tjPixelSize[c.format];
+  std::vector<unsigned char> pixels(kW * kH * bytesPerPixel);
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = c.source[i % bytesPerPixel];
+  const qrv::test::TempDir dir;
+  const std::string file = dir.File("source.jpg");
+  WriteBytes(file, qrv::jpeg::test::MakeJpeg(pixels, kW, kH, c.format, c.sampling));
+
+  std::vector<unsigned char> loaded(kW * kH * 3 + 1, 0xEE);
+  int width = 0;
+  int height = 0;
+  ASSERT_EQ(QRV_LoadjpegFile_NEW(file.c_str(), loaded.data(), &width, &height), 1) << c.what;
+  EXPECT_EQ(width, kW);
+  EXPECT_EQ(height, kH);
+  for (int i = 0; i < kW * kH; ++i) {
+    for (int b = 0; b < 3; ++b) EXPECT_NEAR(loaded[i * 3 + b], c.bgr[b], 3) << c.what << " pixel " << i;
+  }
+  EXPECT_EQ(loaded.back(), 0xEE) << c.what << ": written past 3 x W x H bytes";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, JpegChannels,
+    testing::Values(SourceCase{"grey", TJPF_GRAY, TJSAMP_GRAY, {77}, {77, 77, 77}},
+                    SourceCase{"four-channel, opaque", TJPF_CMYK, TJSAMP_444, {200, 100, 50, 255}, {49, 99, 199}},
+                    SourceCase{"four-channel, half", TJPF_CMYK, TJSAMP_444, {200, 100, 50, 128}, {25, 50, 100}}),
+    [](const auto& info) { return std::to_string(info.index); });
 
 }  // namespace

@@ -97,11 +97,12 @@ int SaveJpegFile(const std::string& path, const std::uint8_t* pixels, int width,
 }
 
 int SavePictureFile(const char* path, const std::uint8_t* bgr, int width, int height) {
-  if (!path || !ValidFrame(bgr, width, height)) return 0;
+  if (!path || !bgr) return 0;
   const std::string file = FilePath(path);
-  const std::string ext = Extension(file);
-  if (ext != ".jpg" && ext != ".jpeg" && ext != ".bmp" && ext != ".png") return 0;
   CreateParentFolder(file);
+  const std::string ext = Extension(file);
+  if (!ValidFrame(bgr, width, height) || (ext != ".jpg" && ext != ".jpeg" && ext != ".bmp" && ext != ".png"))
+    return 0;
   if (ext == ".bmp") return SaveBmpFile(path, bgr, width, height);
   if (ext == ".png") return SavePngFile(file, bgr, width, height);
   // The encoder reads top-down rows: start at the frame's last row and step backwards.

@@ -41,7 +41,9 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, BmpImage& out) {
   if (tjDecompressHeader3(tj.get(), data, static_cast<unsigned long>(size), &width, &height, &subsampling,
                           &colorspace) != 0)
     return false;
-  if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) return false;
+  if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide ||
+      static_cast<std::int64_t>(width) * height > kMaxJpegPixels)
+    return false;
   std::vector<std::uint8_t> bgr(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
   // Bottom-up rows, as every frame between the libraries.
   if (tjDecompress2(tj.get(), data, static_cast<unsigned long>(size), bgr.data(), width, 0, height, TJPF_BGR,

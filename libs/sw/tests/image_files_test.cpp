@@ -175,8 +175,12 @@ TEST_F(ImageFiles, ExtensionChoosesTheFormat) {
   EXPECT_EQ(QImage(QString::fromStdString(PathOf("a.png")), "PNG").width(), 4);
   EXPECT_EQ(OnSaveImage_JPG(PathOf("a.bmp").c_str(), f.data(), 4, 2), 1);
   EXPECT_EQ(ReadFile(PathOf("a.bmp")).size(), 78u);
-  EXPECT_EQ(OnSaveImage_JPG(PathOf("a.xyz").c_str(), f.data(), 4, 2), 0);
-  EXPECT_EQ(OnSaveImage_JPG(PathOf("b.jpg").c_str(), nullptr, 4, 2), 0);
+  // The folder is made before the extension is looked at; without pixels nothing is done at all.
+  EXPECT_EQ(OnSaveImage_JPG(PathOf("made/a.xyz").c_str(), f.data(), 4, 2), 0);
+  EXPECT_TRUE(std::filesystem::is_directory(PathOf("made")));
+  EXPECT_FALSE(std::filesystem::exists(PathOf("made/a.xyz")));
+  EXPECT_EQ(OnSaveImage_JPG(PathOf("not_made/b.jpg").c_str(), nullptr, 4, 2), 0);
+  EXPECT_FALSE(std::filesystem::exists(PathOf("not_made")));
   int w = 0, h = 0;
   Bytes dst(24);
   EXPECT_EQ(OnLoadImage_JPG(PathOf("none.jpg").c_str(), dst.data(), &w, &h), 0);

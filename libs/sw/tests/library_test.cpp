@@ -5,9 +5,14 @@
 #include <QWidget>
 #include <QApplication>
 
+#include <gmock/gmock.h>
+
 #include <algorithm>
+#include <functional>
+#include <stdexcept>
 
 #include "library_fixture.h"
+#include "qrv_test/set_log_capture.h"
 #include "software_library.h"
 
 namespace qrv::sw::test {
@@ -126,6 +131,31 @@ TEST_F(Capture, BufferIsZeroedAtTheSensorSize) {
   EXPECT_TRUE(std::all_of(buffer, buffer + 6220800, [](unsigned char b) { return b == 0; }));
   OnDeleteCaptureBuffer();
   EXPECT_EQ(GetCaptureBuffer(), nullptr);
+}
+
+int UnreadableSensorIni(const char*, const char*, int, const char*) {
+  throw std::runtime_error("Sensor.ini unreadable");
+}
+
+// An exception inside an export (here from the record's Sensor.ini reader) does not reach the caller: the
+// export returns as after a failure and names itself in the site log.
+TEST_F(LibraryOptions, NoExceptionLeavesAnExport) {
+  Load();
+  record_->IniRead_Int = UnreadableSensorIni;
+  unsigned char src[4 * 4 * 3] = {};
+  unsigned char dst[4 * 4 * 3] = {};
+  const std::pair<const char*, std::function<void()>> calls[] = {
+      {"OnSpecDlg", [] { OnSpecDlg(); }},
+      {"OnCreateCaptureBuffer", [] { OnCreateCaptureBuffer(); }},
+      {"Convert_Image", [&] { Convert_Image(8, 0, 8, src, dst, 4, 4); }},
+      {"Load_OnCreate", [&] { Load_OnCreate(record_.get()); }},
+  };
+  for (const auto& [name, call] : calls) {
+    qrv::test::ClearCapturedSetLog();
+    EXPECT_NO_THROW(call()) << name;
+    EXPECT_THAT(FakeRecord::LogLines(), testing::Contains(std::string(name) + " failed: Sensor.ini unreadable"));
+  }
+  EXPECT_EQ(SoftwareLibrary::Instance(), nullptr);
 }
 
 }  // namespace
