@@ -113,4 +113,6 @@ void CMyTCP::Close() {
   ::shutdown(socket_, SHUT_RDWR);
   ::close(socket_);
   socket_ = -1;
+  // The instrument gets the same settling time to see the link go as it gets to see one come.
+  port::clock::SleepMs(kSettleMs);
 }
