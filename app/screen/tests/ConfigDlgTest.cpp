@@ -318,7 +318,7 @@ TEST_F(NewModelTest, AnExistingNameIsTheSameModelAndNothingIsReplaced) {
   EXPECT_EQ(ModelSettings::ReadModelName(), "A");
 }
 
-// The refusal as the operator sees it, over the dialog that stays open.
+// The refusal as the operator sees it, over the dialog that stays open: the template's own name too.
 TEST_F(NewModelTest, TheSameModelBoxOverTheDialog) {
   const qrv::test::ScopedEnv gui("QRV_HEADLESS", std::nullopt);
   ConfigDlg dialog({});
@@ -331,7 +331,7 @@ TEST_F(NewModelTest, TheSameModelBoxOverTheDialog) {
                   : QString();
       qrv::test::SaveScreenshot(box, "config_new_model_same_model");
     });
-    TypeOnKeyboard(keyboard, "B");
+    TypeOnKeyboard(keyboard, "Init_Model");
   });
   dialog.OnBnClickedButtonNewModel();
   EXPECT_EQ(shown, "This is the same model.");
