@@ -8,7 +8,6 @@
 
 #include "GridCtrl.h"
 #include "ModelSettings.h"
-#include "SettingsSaveGuard.h"
 #include "Util.h"
 #include "port/text.h"
 
@@ -82,7 +81,8 @@ void CommunicationDlg::OnDoubleClick(int row, int column) {
 }
 
 bool CommunicationDlg::OnOK() {
-  if (RefuseSaveWhileTesting(m_anySiteRunning)) return false;
+  // The keys are read by the running sites: nothing is written under them, and nothing is said.
+  if (m_anySiteRunning && m_anySiteRunning()) return false;
   m_list->CommitEdit();
   const std::string config = ModelSettings::GetConfigIniPath();
   WriteIniInt("COMMUNICATION", "KEY_USE", m_keyUse->isChecked() ? 1 : 0, config);

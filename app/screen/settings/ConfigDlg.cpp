@@ -16,7 +16,6 @@
 #include "ModelSettings.h"
 #include "PlatformErrorLog.h"
 #include "QRV_Types.h"
-#include "SettingsSaveGuard.h"
 #include "ShellOpen.h"
 #include "Util.h"
 #include "port/message_box.h"
@@ -26,6 +25,8 @@
 namespace {
 
 constexpr int kEngineerLevel = 2;
+// The line number the platform error log has always given for a failed copy of the template.
+constexpr int kCopyFailLine = 277;
 enum PathRowIndex : int { kProductionRow = 0, kEngineerRow = 1, kListLogRow = 2 };
 
 QComboBox* CountList(QWidget* parent, int id) {
@@ -222,7 +223,8 @@ bool ConfigDlg::SaveConfig() {
     return false;
   }
   if (m_options.modelOnly == 0) {
-    if (RefuseSaveWhileTesting(m_options.anySiteRunning) || !CheckChoices()) return false;
+    // The running sites read these values: nothing is written under them, and nothing is said.
+    if ((m_options.anySiteRunning && m_options.anySiteRunning()) || !CheckChoices()) return false;
     WriteModelValues();
     ModelSettings::CreateDatedLogFolders(Text(m_paths[kProductionRow].edit));
     ModelSettings::CreateDatedLogFolders(Text(m_paths[kEngineerRow].edit));
@@ -242,20 +244,22 @@ void ConfigDlg::OnBnClickedButtonNewModel() {
   KeyBoardDlg keyboard(QString(), 0, this);
   if (keyboard.exec() != QDialog::Accepted) return;
   const std::string name = keyboard.GetInputText().toStdString();
-  if (const std::string refusal = ModelSettings::CheckNewModelName(name); !refusal.empty()) {
-    port::MessageBox(refusal, "Config", port::kMbOk | port::kMbIconWarning);
+  // Whatever Ref already holds under the name, the template included, is the same model; Ref is matched
+  // without regard to letter case, as the station's models are named, and the holder stays as it is. Only a
+  // name nothing holds yet must make a plain folder name.
+  std::error_code error;
+  if (!name.empty() && std::filesystem::exists(port::ResolvePathCase(ModelSettings::ModelFolderPath(name)), error)) {
+    port::MessageBox("This is the same model.", "Config", port::kMbOk | port::kMbIconWarning);
     return;
   }
-  // Ref is matched without regard to letter case, as the station's models are named; whatever holds the
-  // name stays as it is.
-  std::error_code error;
-  if (std::filesystem::exists(port::ResolvePathCase(ModelSettings::ModelFolderPath(name)), error)) {
-    port::MessageBox("This is the same model.", "Config", port::kMbOk | port::kMbIconWarning);
+  if (const std::string refusal = ModelSettings::CheckNewModelName(name); !refusal.empty()) {
+    port::MessageBox(refusal, "Config", port::kMbOk | port::kMbIconWarning);
     return;
   }
   const std::string source = ModelSettings::ModelFolderPath(ModelSettings::kTemplateModel) + '\0';
   const std::string target = ModelSettings::ModelFolderPath(name) + '\0';
   if (CopyFolder(source.c_str(), target.c_str()) != 0)
-    LogPlatformError("%s [%d] ERROR : UtilityCopyDirectory Fail", "ConfigDlg::OnBnClickedButtonNewModel", __LINE__);
+    LogPlatformError("%s [%d] ERROR : UtilityCopyDirectory Fail", "ConfigDlg::OnBnClickedButtonNewModel",
+                     kCopyFailLine);
   SaveConfig();
 }

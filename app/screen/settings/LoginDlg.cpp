@@ -22,12 +22,8 @@ const char* const kLevelNames[] = {"Operator", "Maintenance", "Engineer"};
 
 std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
 
-// A site that is testing holds back LogOut and Save: the operator is told, and can try again.
-bool RefusedWhileTesting(const std::function<bool()>& anySiteRunning) {
-  if (!anySiteRunning || !anySiteRunning()) return false;
-  port::MessageBox("A site is testing. Try again when the test has ended.");
-  return true;
-}
+// A site that is testing holds back LogOut and Save without a word: the dialog stays as it is.
+bool SiteTesting(const std::function<bool()>& anySiteRunning) { return anySiteRunning && anySiteRunning(); }
 
 }  // namespace
 
@@ -128,7 +124,7 @@ void LoginDlg::OnBnClickedLogin() {
 }
 
 void LoginDlg::OnBnClickedLogout() {
-  if (RefusedWhileTesting(m_anySiteRunning)) return;
+  if (SiteTesting(m_anySiteRunning)) return;
   m_nLevel = 0;
   m_bLoggedIn = 0;
   m_editPassword->clear();
@@ -143,7 +139,7 @@ bool LoginDlg::MatchesCurrentPassword(const std::string& entered) const {
 }
 
 void LoginDlg::OnBnClickedSave() {
-  if (RefusedWhileTesting(m_anySiteRunning) || m_bLoggedIn == 0) return;
+  if (SiteTesting(m_anySiteRunning) || m_bLoggedIn == 0) return;
   if (!MatchesCurrentPassword(TextOf(m_editCurrent))) {
     LogPlatformError("Password change refused: wrong current password for %s",
                      kLevelNames[m_nLevel >= 0 && m_nLevel <= 2 ? m_nLevel : 0]);

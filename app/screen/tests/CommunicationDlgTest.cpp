@@ -51,7 +51,7 @@ TEST(CommunicationDlgTest, AFreshModelShowsTenEmptyKeysAndOkWritesTheEditedTable
   EXPECT_EQ(reopened.List()->GetItemText(5, 1), "START");
 }
 
-TEST(CommunicationDlgTest, OkWhileASiteRunsWritesNothingAndSaysSo) {
+TEST(CommunicationDlgTest, OkWhileASiteRunsWritesNothingAndSaysNothing) {
   qrv::test::TestApplication();
   StationFolder station;
   station.Write("Ref/M/Config.ini", "[COMMUNICATION]\r\nKEY_USE=0\r\nKEY_USE_1=STOP\r\n");
@@ -61,8 +61,7 @@ TEST(CommunicationDlgTest, OkWhileASiteRunsWritesNothingAndSaysSo) {
   dialog.List()->SetItemText(1, 1, "START");
   EXPECT_FALSE(dialog.OnOK());
   EXPECT_NE(dialog.result(), QDialog::Accepted);
-  ASSERT_EQ(port::ShownMessageBoxes().size(), 1u);
-  EXPECT_NE(port::ShownMessageBoxes()[0].text.find("Platform Testing..."), std::string::npos);
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << "refused without a word";
   EXPECT_EQ(station.Read("Ref/M/Config.ini"), "[COMMUNICATION]\r\nKEY_USE=0\r\nKEY_USE_1=STOP\r\n");
 }
 

@@ -198,7 +198,7 @@ TEST_F(ConfigDlgTest, SaveIsRefusedWhileASiteRunsButModelOnlyChoosesTheModelAnyw
   Find<QComboBox>(dialog, 1211)->setCurrentIndex(5);
   Find<QComboBox>(dialog, 1012)->setCurrentText("B");
   EXPECT_FALSE(dialog.SaveConfig());
-  EXPECT_TRUE(BoxShown("Platform Testing..."));
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << "refused without a word";
   EXPECT_EQ(ModelSettings::ReadSiteCount(), 2);
   EXPECT_EQ(ModelSettings::ReadModelName(), "A");
 
@@ -290,14 +290,14 @@ TEST_F(NewModelTest, NamesThatAreNoFolderNameAreRefusedAndTheDialogStaysOpen) {
         << entry.path();
 }
 
-// A name that Ref already holds, in any letter case, is refused with one box and the dialog stays open: the
-// model's folder keeps its files, nothing goes to the Trash and nothing is saved, even when the operator
-// would answer Yes.
+// A name that Ref already holds, in any letter case and the template's included, is refused with one box and
+// the dialog stays open: the model's folder keeps its files, nothing goes to the Trash and nothing is saved,
+// even when the operator would answer Yes.
 TEST_F(NewModelTest, AnExistingNameIsTheSameModelAndNothingIsReplaced) {
   m_station.Write("Ref/B/Spec.ini", "[SPEC]\r\nlimit=3\r\n");
   m_station.Write("Ref/Shared.ini", "[KEEP]\r\n");
   const qrv::test::ScopedEnv trash("XDG_DATA_HOME", m_station.Path("data"));
-  for (const QString name : {"B", "b", "A", "a", "SHARED.INI"}) {
+  for (const QString name : {"B", "b", "A", "a", "SHARED.INI", "Init_Model", "init_model"}) {
     SCOPED_TRACE(name.toStdString());
     port::ClearShownMessageBoxes();
     port::QueueMessageBoxAnswer(port::kIdYes);
@@ -311,13 +311,14 @@ TEST_F(NewModelTest, AnExistingNameIsTheSameModelAndNothingIsReplaced) {
   EXPECT_EQ(m_station.Read("Ref/B/Config.ini"), "[SITE]\r\nsite=6\r\n");
   EXPECT_EQ(m_station.Read("Ref/B/Spec.ini"), "[SPEC]\r\nlimit=3\r\n");
   EXPECT_FALSE(m_station.Exists("Ref/B/ErrorCode.ini")) << "no copy of the template";
+  EXPECT_EQ(m_station.Read("Ref/Init_Model/Config.ini"), "[SITE]\r\nsite=1\r\n");
   EXPECT_TRUE(m_station.Exists("Ref/A"));
   EXPECT_EQ(m_station.Read("Ref/Shared.ini"), "[KEEP]\r\n");
   EXPECT_FALSE(m_station.Exists("data/Trash"));
   EXPECT_EQ(ModelSettings::ReadModelName(), "A");
 }
 
-// The refusal as the operator sees it, over the dialog that stays open.
+// The refusal as the operator sees it, over the dialog that stays open: the template's own name too.
 TEST_F(NewModelTest, TheSameModelBoxOverTheDialog) {
   const qrv::test::ScopedEnv gui("QRV_HEADLESS", std::nullopt);
   ConfigDlg dialog({});
@@ -330,7 +331,7 @@ TEST_F(NewModelTest, TheSameModelBoxOverTheDialog) {
                   : QString();
       qrv::test::SaveScreenshot(box, "config_new_model_same_model");
     });
-    TypeOnKeyboard(keyboard, "B");
+    TypeOnKeyboard(keyboard, "Init_Model");
   });
   dialog.OnBnClickedButtonNewModel();
   EXPECT_EQ(shown, "This is the same model.");
@@ -345,7 +346,8 @@ TEST_F(NewModelTest, AMissingTemplateIsLoggedAndTheDialogStillSaves) {
   NewModel(dialog, "N2");
   EXPECT_FALSE(m_station.Exists("Ref/N2"));
   const port::clock::LocalTime now = port::clock::NowLocal();
-  EXPECT_NE(qrv::test::ReadFile(platform_error_log::GetErrorLogPath(now)).find("UtilityCopyDirectory Fail"),
+  EXPECT_NE(qrv::test::ReadFile(platform_error_log::GetErrorLogPath(now))
+                .find("ConfigDlg::OnBnClickedButtonNewModel [277] ERROR : UtilityCopyDirectory Fail"),
             std::string::npos);
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }

@@ -256,6 +256,24 @@ TEST_F(MenusTest, AWrongPasswordIsRefusedAndLogged) {
   EXPECT_NE(log.find("Login refused: wrong password for Maintenance"), std::string::npos) << log;
 }
 
+// While a site tests, LogOut and Save do nothing at all: no box, no change, the dialog stays open.
+TEST_F(MenusTest, LogOutAndSaveDoNothingWhileASiteTests) {
+  for (const char* button : {"LogOut", "Save"}) {
+    SCOPED_TRACE(button);
+    port::ClearShownMessageBoxes();
+    LoginDlg dialog(1, 2, [] { return true; });
+    dialog.show();
+    menus_test::Type(dialog, "Current PW", "2222");
+    menus_test::Type(dialog, "New Password", "x");
+    menus_test::Type(dialog, "New Password Repeat", "x");
+    menus_test::Click(dialog, button);
+    EXPECT_TRUE(port::ShownMessageBoxes().empty());
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.GetLoginFlag(), 1);
+    EXPECT_EQ(dialog.GetUserLevel(), 2);
+  }
+}
+
 // On the touch screen the password comes from the on-screen keyboard, which shows only stars.
 TEST_F(MenusTest, AnEngineerLogsInThroughTheOnScreenKeyboard) {
   CQRVBaseDlg window;

@@ -25,16 +25,21 @@ bool SetBlocking(int s, bool blocking) {
   return ::fcntl(s, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) == 0;
 }
 
-// Waits for a connect in progress to finish; false when it failed or did not finish within timeoutMs.
-bool AwaitConnected(int s, int timeoutMs) {
-  pollfd entry{s, POLLOUT, 0};
+// poll over the whole of timeoutMs: a signal that interrupts the wait is not the peer's doing, so the wait
+// goes on for the time that is left. >0 ready, 0 timed out, <0 failed.
+int PollWithin(pollfd& entry, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     const int ready = ::poll(&entry, 1, static_cast<int>(std::max<std::int64_t>(0, left.count())));
-    if (ready > 0) break;
-    if (ready == 0 || errno != EINTR) return false;
+    if (ready >= 0 || errno != EINTR) return ready;
   }
+}
+
+// Waits for a connect in progress to finish; false when it failed or did not finish within timeoutMs.
+bool AwaitConnected(int s, int timeoutMs) {
+  pollfd entry{s, POLLOUT, 0};
+  if (PollWithin(entry, timeoutMs) <= 0) return false;
   int error = 0;
   socklen_t length = sizeof error;
   return ::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
@@ -89,10 +94,13 @@ int CMyTCP::Send(const void* bytes, int length) {
 int CMyTCP::Receive(int waitMs) {
   if (socket_ < 0) return -1;
   pollfd entry{socket_, POLLIN, 0};
-  const int ready = ::poll(&entry, 1, std::max(0, waitMs));
+  const int ready = PollWithin(entry, waitMs);
   if (ready == 0) return 0;
   if (ready < 0) return -1;
-  const ssize_t got = ::recv(socket_, buffer_.data(), kReceiveBufferSize, 0);
+  ssize_t got = 0;
+  do {
+    got = ::recv(socket_, buffer_.data(), kReceiveBufferSize, 0);
+  } while (got < 0 && errno == EINTR);
   if (got <= 0) return -1;
   count_ = static_cast<int>(got);
   buffer_[static_cast<std::size_t>(got)] = '\0';
@@ -105,4 +113,6 @@ void CMyTCP::Close() {
   ::shutdown(socket_, SHUT_RDWR);
   ::close(socket_);
   socket_ = -1;
+  // The instrument gets the same settling time to see the link go as it gets to see one come.
+  port::clock::SleepMs(kSettleMs);
 }

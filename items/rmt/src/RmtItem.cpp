@@ -1,6 +1,7 @@
 #include "RmtItem.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "HiokiLog.h"
@@ -21,6 +22,10 @@ int SelectionsPerPass(const RmtSettings& settings) {
   for (int ch = 0; ch < kRelayChannels; ++ch) channels += settings.channel[ch] != 0 ? 1 : 0;
   for (int tp = 0; tp < kRelayTestPoints; ++tp) points += settings.testPoint[tp] != 0 ? 1 : 0;
   return channels * points;
+}
+
+bool AnyChannel(const RmtSettings& settings) {
+  return std::any_of(std::begin(settings.channel), std::end(settings.channel), [](int on) { return on != 0; });
 }
 
 bool IsScan(RmtItem::Job job) { return job == RmtItem::Job::kScan || job == RmtItem::Job::kAgingScan; }
@@ -148,24 +153,29 @@ void RmtItem::RunJob(Job job, int agingCount, const RmtSettings& settings) {
     report.testPoint = tp + 1;
     Report(report);
   };
-  if (linksReady_ && IsScan(job) && passes >= 1) {
+  const auto outcome = [](bool answered) { return answered ? Outcome::kDone : Outcome::kNoReply; };
+  if (!linksReady_) {
+    report.outcome = Outcome::kNotConnected;
+  } else if (IsScan(job) && (passes < 1 || !AnyChannel(settings))) {
+    report.outcome = Outcome::kNothingToDo;
+  } else if (IsScan(job)) {
     do {
       std::lock_guard lock(linkLock_);
-      report.ok = ScanChannels(settings, false, step) == kRmtPass;
-      if (!report.ok) break;
+      report.outcome = outcome(ScanChannels(settings, false, step) == kRmtPass);
+      if (report.outcome != Outcome::kDone) break;
       ++scanPasses_;
     } while (aging_ && !stopping_.IsSet() && scanPasses_ < passes);
-  } else if (linksReady_ && !IsScan(job)) {
+  } else {
     std::lock_guard lock(linkLock_);
     RmtLinks links(*relay_, *meter_, settings, [this](const std::string& text) { Log(text); }, &stopping_);
     if (job == Job::kReadData) {
       links.MeterSetup();
-      report.ok = links.MeasureResistance(report.reading);
+      report.outcome = outcome(links.MeasureResistance(report.reading));
     } else if (job == Job::kRelayInit) {
-      report.ok = links.RelayInit() == 1;
+      report.outcome = outcome(links.RelayInit() == 1);
     } else {
-      report.ok = links.RelayVersion() == 1;
-      if (report.ok) report.version = links.VersionText();
+      report.outcome = outcome(links.RelayVersion() == 1);
+      if (report.outcome == Outcome::kDone) report.version = links.VersionText();
     }
   }
   report.done = true;

@@ -22,6 +22,8 @@ constexpr int kRmtNoReply = 100;
 class RmtItem {
  public:
   enum class Job { kScan, kAgingScan, kReadData, kRelayInit, kRelayVersion };
+  // How a job ended: a job that had nothing to ask, or no links to ask on, sent nothing.
+  enum class Outcome { kDone, kNoReply, kNothingToDo, kNotConnected };
 
   // What a job has done so far; the last report of a job has done set.
   struct JobReport {
@@ -31,7 +33,7 @@ class RmtItem {
     int steps = 0;  // selections the job makes when every one answers
     int channel = 0;
     int testPoint = 0;
-    bool ok = false;        // done: the instruments answered
+    Outcome outcome = Outcome::kNoReply;  // done only
     float reading = 0.0f;   // kReadData
     std::string version;    // kRelayVersion
   };

@@ -51,6 +51,20 @@ void SplitAddress(const std::string& text, int fields[4]) {
   std::sscanf(text.c_str(), "%d.%d.%d.%d", &fields[0], &fields[1], &fields[2], &fields[3]);
 }
 
+QString OutcomeText(RmtItem::Outcome outcome) {
+  switch (outcome) {
+    case RmtItem::Outcome::kDone:
+      return "Done";
+    case RmtItem::Outcome::kNoReply:
+      return "No reply";
+    case RmtItem::Outcome::kNothingToDo:
+      return "Nothing to do";
+    case RmtItem::Outcome::kNotConnected:
+      return "Not connected";
+  }
+  return QString();
+}
+
 }  // namespace
 
 CSpecDlg::CSpecDlg(RmtItem* item, CQRV_LoadMemory* record) : item_(nullptr), record_(nullptr) {
@@ -279,9 +293,10 @@ void CSpecDlg::ShowJobReport(const RmtItem::JobReport& report) {
                              .arg(report.steps));
     return;
   }
+  const bool done = report.outcome == RmtItem::Outcome::kDone;
   progress_->setRange(0, 1);
-  progress_->setValue(report.ok ? 1 : 0);
-  progress_->setFormat(report.ok ? "Done" : "No reply");
+  progress_->setValue(done ? 1 : 0);
+  progress_->setFormat(OutcomeText(report.outcome));
   EnableJobButtons(true);
   if (report.job == RmtItem::Job::kReadData) {
     lastReading_ = report.reading;

@@ -13,6 +13,9 @@
 #include <QSpinBox>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "RmtFixture.h"
 #include "RmtItem.h"
@@ -43,6 +46,17 @@ class SpecDlgTest : public RmtFixture {
       QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+  }
+  // Test.ini as written, at an address no link is tried on.
+  void RefuseConnections() {
+    std::string text;
+    {
+      std::ifstream in(dir.File("Test.ini"));
+      text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string from = "IP_ADDRESS=127.0.0.1";
+    text.replace(text.find(from), from.size(), "IP_ADDRESS=0.0.0.0");
+    std::ofstream(dir.File("Test.ini")) << text;
   }
   // A job's buttons come back on once it has ended.
   bool WaitForJob(CSpecDlg& dialog) {
@@ -178,6 +192,42 @@ TEST_F(SpecDlgTest, ReadDataWithoutInstrumentsShowsTheNoReadingValue) {
   Click(dialog, "4041");
   EXPECT_EQ(Control<QLineEdit>(dialog, "4035")->text(), "999.999");
   EXPECT_EQ(port::ShownMessageBoxes().back().text, "RMT Initialized Failed");
+}
+
+// A job that sent nothing says why instead of blaming the instruments: an aging count of 0 or no channel
+// checked leaves nothing to ask, and links that are down leave no one to ask.
+TEST_F(SpecDlgTest, AJobThatAsksNothingSaysWhyInsteadOfNoReply) {
+  ASSERT_TRUE(sim.ok());
+  struct Case {
+    std::vector<int> channels;
+    bool connect;
+    const char* button;
+    int agingCount;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {{0}, true, "4025", 0, "Nothing to do"},   {{}, true, "4023", 1, "Nothing to do"},
+      {{0}, false, "4023", 1, "Not connected"}, {{0}, false, "4025", 3, "Not connected"},
+      {{0}, false, "4042", 1, "Not connected"}, {{0}, true, "4023", 1, "Done"},
+  };
+  for (const Case& c : cases) {
+    WriteTestIni(c.channels, {0});
+    if (!c.connect) RefuseConnections();
+    RmtItem item(record.get());
+    ASSERT_EQ(item.CreateItemAndConnect(), c.connect ? 1 : 0);
+    CSpecDlg dialog(&item, record.get());
+    dialog.show();
+    const std::size_t frames = sim.RelayFrames().size();
+    Control<QSpinBox>(dialog, "4026")->setValue(c.agingCount);
+    Click(dialog, c.button);
+    ASSERT_TRUE(WaitForJob(dialog));
+    EXPECT_EQ(dialog.Progress()->text().toStdString(), c.shown) << c.button << " " << c.agingCount;
+    if (std::string(c.shown) != "Done") {
+      EXPECT_EQ(sim.RelayFrames().size(), frames) << c.button;
+    }
+    if (c.agingCount == 0) qrv::test::SaveScreenshot(dialog, "rmt_settings_nothing_to_do");
+    if (!c.connect && std::string(c.button) == "4023") qrv::test::SaveScreenshot(dialog, "rmt_settings_not_connected");
+  }
 }
 
 }  // namespace
