@@ -36,8 +36,8 @@ constexpr int kHandlerCodeColumn = 1;
 CGridCtrl* List(QWidget* parent, int id, std::initializer_list<std::pair<const char*, int>> columns) {
   auto* list = new CGridCtrl(parent);
   list->setObjectName(QString::number(id));
-  // The columns' pixel widths were made for the small dialog font; in a font as narrow a date and
-  // "HANDELER CODE" fit their columns.
+  // The columns keep their pixel widths; in a 10-pixel font a date and "HANDELER CODE" show whole in
+  // them, as they did in the small dialog font the widths were chosen for.
   QFont narrow = list->font();
   narrow.setPixelSize(10);
   list->setFont(narrow);
