@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <exception>
 #include <shared_mutex>
 
 #include "QRV_Exports.h"
@@ -19,12 +20,22 @@ ExportTarget* g_target = nullptr;
 using AutoFocusEntry = int (*)();
 constexpr int kAutoFocusHomeEntry = 11;
 
-// Runs call with the target under a shared lock; false when there is none.
+void ReportFailure(const char* what) { std::fprintf(stderr, "Platform export failed: %s\n", what); }
+
+// Runs call with the target under a shared lock; false when there is none. The callers are C code of
+// libraries and items, so a failure inside the panel ends here, reported, and the export returns its
+// "nothing done" value.
 template <typename Call>
 bool WithTarget(Call&& call) {
   std::shared_lock lock(g_targetLock);
   if (g_target == nullptr) return false;
-  call(*g_target);
+  try {
+    call(*g_target);
+  } catch (const std::exception& error) {
+    ReportFailure(error.what());
+  } catch (...) {
+    ReportFailure("unknown exception");
+  }
   return true;
 }
 
@@ -116,8 +127,16 @@ QRV_EXPORT __attribute__((format(printf, 2, 3))) void SetLog(int site, const cha
   if (format == nullptr) return;
   std::va_list args;
   va_start(args, format);
-  std::string text = port::FormatV(format, args);
+  std::string text;
+  bool formatted = true;
+  try {
+    text = port::FormatV(format, args);
+  } catch (const std::exception& error) {
+    ReportFailure(error.what());
+    formatted = false;
+  }
   va_end(args);
+  if (!formatted) return;
   if (!WithTarget([&](ExportTarget& target) { LogLine(target, site, text); }))
     std::fprintf(stderr, "[site %d] %s\n", site, text.c_str());
 }

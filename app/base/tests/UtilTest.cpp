@@ -7,6 +7,7 @@
 #include "Util.h"
 #include "port/clock.h"
 #include "port/taskbar.h"
+#include "qrv_test/scoped_env.h"
 #include "qrv_test/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -33,6 +34,8 @@ class UtilTest : public ::testing::Test {
   }
   void TearDown() override { ProgramFolder::SetRoot({}); }
   qrv::test::TempDir root;
+  // A registry of the test's own, so a value an earlier test (or an earlier repeat) wrote is not found.
+  qrv::test::ScopedEnv registry{"QRV_REGISTRY_DIR", root.File("registry")};
 };
 
 TEST_F(UtilTest, RelativeIniPathsAreJoinedToTheProgramFolder) {

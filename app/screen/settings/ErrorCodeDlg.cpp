@@ -36,6 +36,11 @@ constexpr int kHandlerCodeColumn = 1;
 CGridCtrl* List(QWidget* parent, int id, std::initializer_list<std::pair<const char*, int>> columns) {
   auto* list = new CGridCtrl(parent);
   list->setObjectName(QString::number(id));
+  // The columns keep their pixel widths; in a 10-pixel font a date and "HANDELER CODE" show whole in
+  // them, as they did in the small dialog font the widths were chosen for.
+  QFont narrow = list->font();
+  narrow.setPixelSize(10);
+  list->setFont(narrow);
   list->SetFullRowSelect(true);
   int column = 0;
   for (const auto& [title, width] : columns) list->InsertColumn(column++, title, Qt::AlignLeft, width);
@@ -77,12 +82,12 @@ std::string ErrorCodeDlg::GetItemVersionPath() { return ModelSettings::GetModelF
 
 void ErrorCodeDlg::CreateControls() {
   auto* dllBox = new QGroupBox("Available dll files", this);
-  m_dllList = List(dllBox, 1245, {{"Item", 120}, {"DLL Name", 110}, {"Version", 60}, {"Update", 140}});
+  m_dllList = List(dllBox, 1245, {{"Item", 120}, {"DLL Name", 110}, {"Version", 50}, {"Update", 123}});
   m_dllList->SetHeaderSort(1);
   (new QVBoxLayout(dllBox))->addWidget(m_dllList);
 
   auto* codeBox = new QGroupBox("Dll text error code", this);
-  m_codeList = List(codeBox, 1111, {{"", 25}, {"OUTPUT CODE", 100}, {"HANDELER CODE", 110}, {"TEXT ERROR CODE", 213}});
+  m_codeList = List(codeBox, 1111, {{"", 25}, {"OUTPUT CODE", 95}, {"HANDELER CODE", 95}, {"TEXT ERROR CODE", 213}});
   m_codeList->SetHeaderSort(1);
   m_codeList->SetHeaderCheckAll(1);
   m_codeList->InitHeaderCheckBox();
@@ -172,6 +177,8 @@ void ErrorCodeDlg::OnInitDialog() {
   // Every later row change first saves the library it leaves.
   connect(m_dllList, &QTableWidget::currentCellChanged, this,
           [this](int row, int, int previous, int) { OnDllRowChanged(row, previous); });
+  // A click shows the library's stored entries again, also on the library already shown.
+  connect(m_dllList, &QTableWidget::cellClicked, this, [this](int row, int) { LoadErrorCodes(row); });
 }
 
 std::string ErrorCodeDlg::MessageFilePath() const {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <filesystem>
 
@@ -45,6 +47,35 @@ class ErrorCodeDlgTest : public ::testing::Test {
     return checks;
   }
 
+  static std::vector<int> Widths(const CGridCtrl* list) {
+    std::vector<int> widths;
+    for (int column = 0; column < list->GetColumnCount(); ++column) widths.push_back(list->columnWidth(column));
+    return widths;
+  }
+
+  // Every header and cell text fits its column with the view's margins, so nothing is cut or wrapped.
+  static void ExpectWholeTexts(const CGridCtrl* list) {
+    constexpr int kMargins = 8;
+    const QFontMetrics metrics(list->font());
+    for (int column = 0; column < list->GetColumnCount(); ++column) {
+      std::vector<QString> texts{list->horizontalHeaderItem(column)->text()};
+      for (int row = 0; row < list->GetItemCount(); ++row) texts.push_back(list->GetItemText(row, column));
+      for (const QString& text : texts)
+        EXPECT_LE(metrics.horizontalAdvance(text) + kMargins, list->columnWidth(column))
+            << list->objectName().toStdString() << ": " << text.toStdString();
+    }
+  }
+
+  // A left click on a cell as the operator makes it: press and release on the cell's centre.
+  static void ClickCell(CGridCtrl* list, int row) {
+    const QPoint at = list->visualItemRect(list->item(row, 0)).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent event(type, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(list->viewport(), &event);
+    }
+  }
+
   std::string Table() const { return m_station.Read("Ref/M/ErrorCode.ini"); }
   ErrorCodeTable Lookup() const {
     return ErrorCodeTable([this] { return m_station.Path("Ref/M/ErrorCode.ini"); });
@@ -78,6 +109,11 @@ TEST_F(ErrorCodeDlgTest, ListsTheDllFoldersItemsAndShowsTheFirstOnesEntries) {
   EXPECT_EQ(handler->GetItemText(0, 0), "Count Error");
   EXPECT_EQ(handler->GetItemText(3, 1), "618");
   EXPECT_FALSE(qrv::test::SaveScreenshot(dialog, "error_code").empty());
+  EXPECT_EQ(Widths(dlls), (std::vector<int>{120, 110, 50, 123}));
+  EXPECT_EQ(Widths(codes), (std::vector<int>{25, 95, 95, 213}));
+  EXPECT_EQ(Widths(handler), (std::vector<int>{200, 200}));
+  EXPECT_EQ(codes->horizontalHeaderItem(ErrorCodeDlg::kHandlerColumn)->text(), "HANDELER CODE");
+  for (const CGridCtrl* list : {dlls, codes, handler}) ExpectWholeTexts(list);
 }
 
 TEST_F(ErrorCodeDlgTest, SaveWritesTheShownEntriesAndTheLookupsSeeOnlyThem) {
@@ -126,6 +162,28 @@ TEST_F(ErrorCodeDlgTest, LeavingALibrarySavesItAndShowsTheNextOnesEntries) {
   EXPECT_EQ(dialog.ShownDll(), "TestItemB.dll");
   ASSERT_EQ(codes->GetItemCount(), 1);
   EXPECT_EQ(codes->GetItemText(0, ErrorCodeDlg::kHandlerColumn), "303");
+}
+
+// A click on a library shows its stored entries, also on the library already shown: what was not saved
+// there is dropped. A click on another library first saves the one left.
+TEST_F(ErrorCodeDlgTest, AClickOnALibraryShowsItsStoredEntries) {
+  ErrorCodeDlg dialog({});
+  dialog.show();
+  CGridCtrl* dlls = dialog.DllList();
+  CGridCtrl* codes = dialog.CodeList();
+  dialog.OnBnClickedInsert();
+  ASSERT_EQ(codes->GetItemCount(), 6);
+  const std::string before = Table();
+  ClickCell(dlls, 0);
+  EXPECT_EQ(dialog.ShownDll(), "TestItemA.dll");
+  EXPECT_EQ(codes->GetItemCount(), 5) << "the row inserted and not saved is gone";
+  EXPECT_EQ(Table(), before) << "a click on the shown library saves nothing";
+
+  dialog.OnBnClickedInsert();
+  ClickCell(dlls, 1);
+  EXPECT_EQ(dialog.ShownDll(), "TestItemB.dll");
+  EXPECT_EQ(codes->GetItemCount(), 1);
+  EXPECT_NE(Table().find("count=6"), std::string::npos) << "the library left was saved: " << Table();
 }
 
 TEST_F(ErrorCodeDlgTest, ATextWithACommaAndAStopCodeThatReportsAPassAreRefused) {

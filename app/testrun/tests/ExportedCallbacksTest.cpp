@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -56,6 +57,7 @@ class RecordingPanel : public ExportTarget {
   }
   SiteModel* Model(int site) override { return site >= 0 && site < SiteCount() ? m_models[site].get() : nullptr; }
   void AddListLog(int site, std::string text) override {
+    if (failing) throw std::runtime_error("list log failed");
     std::unique_lock lock(m_lock);
     m_log.push_back({site, std::move(text)});
     ++logCalls;
@@ -65,6 +67,7 @@ class RecordingPanel : public ExportTarget {
   void SetOverride(int overrideFlag) override { Call("SetOverride " + std::to_string(overrideFlag)); }
   void SelectSiteTab(int site) override { Call("SelectSiteTab " + std::to_string(site)); }
   int StartSite(int site, int usb, int server) override {
+    if (failing) throw std::runtime_error("start failed");
     Call("StartSite " + std::to_string(site) + " " + std::to_string(usb) + " " + std::to_string(server));
     return startStatus;
   }
@@ -105,6 +108,8 @@ class RecordingPanel : public ExportTarget {
 
   std::atomic<int> fpsDraw{0};
   std::atomic<int> startStatus{0};
+  // The panel's list log and start throw.
+  std::atomic<bool> failing{false};
 
  private:
   void Call(std::string text) {
@@ -282,6 +287,17 @@ TEST_F(ExportedCallbacks, SetLogOfANonSiteGoesToTheFirstSiteMarked) {
             (std::vector<LogLine>{{0, "Site 8 is not a site: late 1"}, {0, "Site -1 is not a site: early"}}));
 }
 
+// The callers are C code of libraries and items: a failure inside the panel never leaves an export.
+TEST_F(ExportedCallbacks, AFailureInsideThePanelStaysInTheExport) {
+  panel.failing = true;
+  EXPECT_EQ(EXPORT(ExportPlatformStart)(1, 0, 0, 0), -1);
+  EXPORT(SetLog)(1, "lost %d", 1);
+  panel.failing = false;
+  EXPORT(SetLog)(1, "after");
+  EXPECT_EQ(panel.Log(), (std::vector<LogLine>{{1, "after"}}));
+  EXPECT_EQ(EXPORT(ExportPlatformStart)(1, 0, 0, 0), 0);
+}
+
 TEST(ExportedCallbacksWithoutPanel, EveryExportDoesNothing) {
   SetExportTarget(nullptr);
   EXPORT(OnSiteDrawExe)(0);
@@ -324,36 +340,102 @@ TEST_F(ExportedCallbacks, WithdrawingThePanelWaitsForARunningExport) {
   EXPECT_TRUE(panel.Calls().empty());
 }
 
-// Libraries' workers call exports all the time while the panel comes and goes; a panel freed right after
-// its withdrawal must never be touched.
+// Libraries' workers call exports all the time while the panel comes and goes. A new panel replaces the old
+// one directly and the replaced one is freed at once: every call must find a panel, reach exactly one, and
+// never reach one already replaced. Panel n answers a start with n, so a worker sees the numbers of the
+// panels it reached rise.
 TEST(ExportedCallbacksChurn, PanelsComeAndGoUnderConcurrentExports) {
+  constexpr int kWorkers = 4;
+  constexpr int kCallsPerWorker = 3000;
+  const std::string version = "Platform_x64 Debug - churn";
   TestStation station;
-  std::atomic<bool> stop{false};
-  auto first = std::make_unique<RecordingPanel>(station, 2);
-  SetExportTarget(first.get());
-  std::vector<std::thread> workers;
-  for (int worker = 0; worker < 4; ++worker)
-    workers.emplace_back([&, worker] {
-      while (!stop) {
-        EXPORT(SetLog)(worker % 2, "worker %d", worker);
+  port::CopyText(station.Record().m_szPlatformVer, kTextSize, version);
+
+  struct Count {
+    int logs = 0;
+    int draws = 0;
+    int starts = 0;
+  };
+  struct Worker {
+    Count made;
+    int lastPanel = 0;
+    std::vector<std::string> faults;
+  };
+  std::vector<Worker> workers(kWorkers);
+  Count reached;
+  std::vector<std::string> misplaced;
+  auto makePanel = [&](int number) {
+    auto panel = std::make_unique<RecordingPanel>(station, 2);
+    panel->startStatus = number;
+    panel->fpsDraw = 1;
+    return panel;
+  };
+  // Called once the panel is withdrawn, so no export reaches it any more.
+  auto tally = [&](RecordingPanel& panel) {
+    for (const std::string& call : panel.Calls()) {
+      if (call == "DrawSiteLabel 0") ++reached.draws;
+      if (call.rfind("StartSite 1 ", 0) == 0) ++reached.starts;
+    }
+    for (const LogLine& line : panel.Log()) {
+      if (line.text.rfind("worker ", 0) != 0) continue;
+      ++reached.logs;
+      if (line.site != std::stoi(line.text.substr(7)) % 2) misplaced.push_back(line.text);
+    }
+  };
+
+  std::atomic<int> finished{0};
+  std::unique_ptr<RecordingPanel> current = makePanel(1);
+  SetExportTarget(current.get());
+  std::vector<std::thread> threads;
+  for (int number = 0; number < kWorkers; ++number)
+    threads.emplace_back([&, number] {
+      Worker& worker = workers[number];
+      int& lastPanel = worker.lastPanel;
+      auto fault = [&](const std::string& what) {
+        if (worker.faults.size() < 5) worker.faults.push_back(what);
+      };
+      for (int call = 0; call < kCallsPerWorker; ++call) {
+        EXPORT(SetLog)(number % 2, "worker %d", number);
+        ++worker.made.logs;
         EXPORT(OnSiteDrawExe)(0);
-        EXPORT(GetFpsDraw)();
-        EXPORT(GetPlatformVer)();
+        ++worker.made.draws;
+        if (EXPORT(GetFpsDraw)() != 1) fault("GetFpsDraw found no panel");
+        if (const std::string line = EXPORT(GetPlatformVer)(); line != version) fault("GetPlatformVer: " + line);
         EXPORT(ExportPlatformMsg)(1, "busy");
+        const int panel = EXPORT(ExportPlatformStart)(1, number, 0, 0);
+        ++worker.made.starts;
+        if (panel < std::max(lastPanel, 1))
+          fault("a start reached panel " + std::to_string(panel) + " after panel " + std::to_string(lastPanel));
+        lastPanel = panel;
       }
+      ++finished;
     });
-  // A new panel replaces the old one directly, so the workers always find one (and SetLog never falls back
-  // to standard error); the replaced panel is freed at once.
-  std::unique_ptr<RecordingPanel> current = std::move(first);
-  for (int round = 0; round < 20; ++round) {
-    auto next = std::make_unique<RecordingPanel>(station, 2);
+  // Panels keep coming and going until every worker has made its calls.
+  for (int number = 2; finished.load() < kWorkers; ++number) {
+    auto next = makePanel(number);
     SetExportTarget(next.get());
+    tally(*current);
     current = std::move(next);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  stop = true;
-  for (auto& worker : workers) worker.join();
+  for (auto& thread : threads) thread.join();
   SetExportTarget(nullptr);
+  tally(*current);
+
+  Count made;
+  int latestPanel = 0;
+  for (const Worker& worker : workers) {
+    EXPECT_TRUE(worker.faults.empty()) << worker.faults.front();
+    made.logs += worker.made.logs;
+    made.draws += worker.made.draws;
+    made.starts += worker.made.starts;
+    latestPanel = std::max(latestPanel, worker.lastPanel);
+  }
+  EXPECT_GT(latestPanel, 1) << "the calls went on while a panel was replaced";
+  EXPECT_EQ(reached.logs, made.logs) << "every log line reaches one panel's list log";
+  EXPECT_EQ(reached.draws, made.draws);
+  EXPECT_EQ(reached.starts, made.starts);
+  EXPECT_TRUE(misplaced.empty()) << misplaced.front();
 }
 
 }  // namespace

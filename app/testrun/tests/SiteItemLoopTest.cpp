@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "port/text.h"
 
@@ -265,6 +266,27 @@ TEST(SiteItemTimeLog, ItemTimeLogGetsOneCrLfLinePerItemButNotForPelioInit) {
   const std::string text = qrv::test::ReadFile(file);
   ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
   EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 2);
+}
+
+TEST(SiteItemTimeLog, ATimeLogThatCannotBeOpenedLosesItsLineWithoutAWord) {
+  TestStation station;
+  station.LoadItem("TestItemA.dll");
+  FakeSiteHost host(station.ErrorCodePath());
+  host.listLogFolder = station.Root();
+  host.Register(1, {{"TestItemA.dll", 1}});
+  SiteModel model;
+  host.SetModel(1, &model);
+  const port::clock::LocalTime now = port::clock::NowLocal();
+  std::filesystem::create_directories(
+      station.Root() + port::Format("/Log/ListLogTime/%04d/%02d/1.txt", now.year, now.month));
+  {
+    CTestThread runner(host, station.Record(), station.Items(), model, 1, 1);
+    runner.StartSite(1, 0);
+    ASSERT_TRUE(host.WaitForRuns(1, 1));
+  }
+  EXPECT_EQ(model.Label(), "PASS");
+  for (const std::string& line : TestStation::LogLines(1))
+    EXPECT_EQ(line.find("time log"), std::string::npos) << line;
 }
 
 TEST_F(SiteItemLoopRuns, LotTotalPassedToTheItemIsTheCountBeforeThisRun) {
