@@ -11,8 +11,7 @@
 namespace board {
 namespace {
 
-// Bulk of a long wait sleeps; the last two milliseconds are spun for precision.
-
+// The folder the library was loaded from: its sibling libraries' version records lie beside it.
 std::string OwnFolder() {
   Dl_info info{};
   if (!dladdr(reinterpret_cast<const void*>(&VKL_Power_GetDllVersion), &info) || !info.dli_fname) return ".";

@@ -40,6 +40,8 @@ struct StreamNodes {
 struct BoardSlot {
   std::string devicePath;
   std::unique_ptr<Node> user;
+  // The last binding could not open the register node: closing the board reports it.
+  bool userOpenFailed = false;
   // Each channel starts and stops its own stream, so a site stopping its module never closes the nodes
   // another site of the board is reading a frame through.
   std::array<StreamNodes, kChannelCount> streams;

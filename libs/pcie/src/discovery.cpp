@@ -22,6 +22,17 @@ int BoardIndexOfIdentity(int board) {
 
 void CloseUserNode(BoardSlot& slot) { slot.user.reset(); }
 
+// A board whose register node failed to open has nothing to close: 0 and the close message.
+int CloseBoundBoard(BoardSlot& slot) {
+  if (slot.userOpenFailed) {
+    errno = EBADF;
+    PrintCloseError();
+    return 0;
+  }
+  CloseUserNode(slot);
+  return 1;
+}
+
 // Sites sharing a board read through its register node while they hold its lease, so the node is
 // replaced or closed only under the lease as well.
 void PrintBusyBoard() {
@@ -52,7 +63,7 @@ int32_t PCI_CloseDevice() {
     if (!slot.open.load()) continue;
     BoardLease lease(board);
     if (lease.held()) {
-      CloseUserNode(slot);
+      CloseBoundBoard(slot);
     } else {
       PrintBusyBoard();
     }
@@ -71,9 +82,10 @@ int32_t PCI_LVDS_Init(int32_t board) {
   for (const std::string& path : DevicePathTable()) {
     slot.devicePath = path;
     slot.user = path.empty() ? nullptr : OpenNode(path, "user");
+    slot.userOpenFailed = !slot.user;
     if (!slot.user) {
+      // The binding stops here; the board keeps the open flag it had.
       PrintOpenError();
-      slot.open.store(0);
       return 0;
     }
     // A board whose identity cannot be read is never bound, whatever its buffer would say. The
@@ -95,8 +107,7 @@ int32_t PCI_LVDS_Close(int32_t board) {
     PrintBusyBoard();
     return 0;
   }
-  CloseUserNode(Slot(board));
-  return 1;
+  return CloseBoundBoard(Slot(board));
 }
 
 int32_t PCI_SFP_Reset(int32_t board) {

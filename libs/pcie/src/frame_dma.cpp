@@ -15,6 +15,7 @@ namespace {
 constexpr int64_t kFrameTimeoutMs = 5000;
 constexpr uint32_t kDoubleLineThreshold = 8191;
 constexpr int kFinalReadTries = 3;
+constexpr size_t kResolutionReplyBytes = 48;
 
 int ReadLineCounter(int board, int& counter) {
   uint8_t bytes[4] = {};
@@ -110,7 +111,10 @@ int32_t PCI_LVDS_SetResolution(int32_t board, int32_t width, int32_t height) {
 int32_t PCI_LVDS_GetResolution(int32_t board, int32_t* width, int32_t* height) {
   if (!IsUsableBoard(board)) return 0;
   MailboxReply reply;
-  const int result = RunCommand(board, MailboxPacket(4, 0x70), 48, 4000, Rule::kStrict, &reply);
+  const int result = RunCommand(board, MailboxPacket(4, 0x70), kResolutionReplyBytes, 4000, Rule::kStrict, &reply);
+  // A call that never reached the reply wait (board kept busy, packet refused) has nothing to store:
+  // the caller's values and the geometry the frames rely on stay as they were.
+  if (reply.bytes.size() != kResolutionReplyBytes) return result;
   if (width) *width = static_cast<int32_t>(reply.U32(32));
   if (height) *height = static_cast<int32_t>(reply.U32(36));
   FrameGeometry& geometry = Slot(board).geometry;

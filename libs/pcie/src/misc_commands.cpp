@@ -7,11 +7,14 @@ namespace pcie {
 namespace {
 
 constexpr size_t kBlockRamCapacity = 65664;
+constexpr size_t kTemperatureReplyBytes = 40;
 
 int ReadTemperature(int board, uint8_t selector, uint8_t opcode, uint32_t* a, uint32_t* b) {
   if (!IsUsableBoard(board)) return 0;
   MailboxReply reply;
-  const int result = RunCommand(board, MailboxPacket(selector, opcode), 40, 1000, Rule::kStrict, &reply);
+  const int result = RunCommand(board, MailboxPacket(selector, opcode), kTemperatureReplyBytes, 1000, Rule::kStrict, &reply);
+  // The outputs carry the reply, whatever it said, only once the reply wait ran.
+  if (reply.bytes.size() != kTemperatureReplyBytes) return result;
   if (a) *a = reply.U32(32);
   if (b) *b = reply.U32(36);
   return result;

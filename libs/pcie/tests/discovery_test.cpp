@@ -43,3 +43,21 @@ TEST_F(DiscoveryTest, ClosedBoardFailsAtItsFirstTransfer) {
   EXPECT_EQ(PCI_LVDS_Close(0), 1);
   EXPECT_EQ(PCI_LVDS_SetResolution(0, 64, 8), 0);
 }
+
+// A failed rebinding keeps the board's binding: its commands pass the open test and fail at their first
+// transfer, and closing it reports the node that never opened.
+TEST_F(DiscoveryTest, RebindingWhoseNodeDoesNotOpenKeepsTheBinding) {
+  Bind(0);
+  VelkaraSim_SetFault(-1, "node_open_fails", 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(PCI_LVDS_Init(0), 0);
+  EXPECT_EQ(PCI_LVDS_SetResolution(0, 64, 8), 0);
+  EXPECT_EQ(PCI_LVDS_Close(0), 0);
+  const std::string messages = testing::internal::GetCapturedStderr();
+  EXPECT_NE(messages.find("Error opening device, win32 error code: "), std::string::npos) << messages;
+  EXPECT_NE(messages.find("Error setting file pointer, win32 error code: "), std::string::npos) << messages;
+  EXPECT_NE(messages.find("Error opening device, win32 errorcode: "), std::string::npos) << messages;
+  VelkaraSim_SetFault(-1, "node_open_fails", 0);
+  Bind(0);
+  EXPECT_EQ(PCI_LVDS_Close(0), 1);
+}

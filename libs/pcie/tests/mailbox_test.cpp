@@ -75,13 +75,27 @@ TEST_F(MailboxTest, SecondCallerGivesUpWhileTheBoardIsHeld) {
   std::atomic<int> holderResult{-9};
   std::thread holder([&] { holderResult = PCI_LVDS_Stop(0); });  // holds the board up to 10 s
   while (VelkaraSim_CommandCount(0) == 0) std::this_thread::yield();
-  uint32_t a = 0;
-  EXPECT_EQ(PCI_GetTemp(0, &a, &a), 0);
+  // A call that gave up never saw a reply: what the caller holds stays.
+  uint32_t a = 0x1111, b = 0x2222;
+  EXPECT_EQ(PCI_GetTemp(0, &a, &b), 0);
+  EXPECT_EQ(a, 0x1111u);
+  EXPECT_EQ(b, 0x2222u);
   uint8_t frame[4];
   EXPECT_EQ(PCI_LVDS_Trigger(0, 4, frame), -1);
   holder.join();
   EXPECT_EQ(holderResult, 0);
   EXPECT_EQ(VelkaraSim_CommandCount(0), 1);  // the waiting calls never reached the board
+}
+
+TEST_F(MailboxTest, ResolutionThatGaveUpLeavesTheCallersValues) {
+  VelkaraSim_SetFault(0, "mailbox_timeout", 1);
+  std::thread holder([] { PCI_LVDS_Stop(0); });
+  while (VelkaraSim_CommandCount(0) == 0) std::this_thread::yield();
+  int32_t width = 640, height = 480;
+  EXPECT_EQ(PCI_LVDS_GetResolution(0, &width, &height), 0);
+  holder.join();
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 480);
 }
 
 TEST_F(MailboxTest, LinkReadinessFollowsTheLaneSelect) {

@@ -23,7 +23,7 @@ VELKARASIM_API void VelkaraSim_Reset();
 // Replaces all faults by a spec in the QRV_SIM_FAULTS syntax: switches separated by ';' or blanks,
 // "dead_board=1;sensor_nak;mailbox_timeout=0;bad_crc_lines=3,7". A switch without "=board" hits every board.
 // Switches: dead_board, sensor_nak, mailbox_timeout, dio_timeout, adc_never_ready, link_down, over_current,
-// bad_crc_lines ("=3,7@1": lines 3 and 7 on board 1 only).
+// node_open_fails (no driver node of the board opens), bad_crc_lines ("=3,7@1": lines 3 and 7 on board 1 only).
 VELKARASIM_API int VelkaraSim_SetFaults(const char* spec);
 // One switch on one board (board -1: every board); on 0 clears it.
 VELKARASIM_API int VelkaraSim_SetFault(int board, const char* name, int on);

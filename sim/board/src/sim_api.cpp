@@ -69,7 +69,8 @@ int VelkaraSim_NodeOpen(const char* path) {
   Node node{};
   if (!path || !ParseNodePath(path, node)) return -1;
   std::lock_guard lock(StateLock());
-  if (!BoardAt(node.board, 0)) return -1;
+  const std::shared_ptr<Board> board = BoardAt(node.board, 0);
+  if (!board || EffectiveFaults(*board)->nodeOpenFails) return -1;
   const int handle = nextNode++;
   Nodes()[handle] = node;
   return handle;

@@ -39,6 +39,7 @@ struct Faults {
   bool mcuBadChecksum = false;
   bool mcuBadPage = false;
   bool overCurrent = false;  // the module draws ten times its dynamic current on every supply
+  bool nodeOpenFails = false;  // none of the board's driver nodes opens
   std::set<int> badCrcLines;
   ServiceFaults services;
 };

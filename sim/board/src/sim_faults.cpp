@@ -23,6 +23,7 @@ bool SetSwitch(Faults& faults, const std::string& name, const std::string& value
   else if (name == "mcu_bad_checksum") faults.mcuBadChecksum = on;
   else if (name == "mcu_bad_page") faults.mcuBadPage = on;
   else if (name == "over_current") faults.overCurrent = on;
+  else if (name == "node_open_fails") faults.nodeOpenFails = on;
   else if (name == "bad_crc_lines") {
     faults.badCrcLines.clear();
     if (!on) return true;
@@ -65,6 +66,7 @@ Faults Merge(Faults faults, const Faults& every) {
   faults.mcuBadChecksum |= every.mcuBadChecksum;
   faults.mcuBadPage |= every.mcuBadPage;
   faults.overCurrent |= every.overCurrent;
+  faults.nodeOpenFails |= every.nodeOpenFails;
   faults.badCrcLines.insert(every.badCrcLines.begin(), every.badCrcLines.end());
   MergeServiceFaults(faults.services, every.services);
   return faults;
