@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QSlider>
 #include <QTabBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -17,7 +18,6 @@
 #include "ControllerIni.h"
 #include "DynamicDlg.h"
 #include "IntegratedLog.h"
-#include "PlatformLoadlibrary.h"
 #include "PlatformLog.h"
 #include "ProgramFolder.h"
 #include "QRV_InterFace_SW.h"
@@ -233,8 +233,9 @@ void CQRVBaseDlg::PlaceSiteViews() {
   }
 }
 
+// Also while a view is enlarged: the maximised window then puts the panel beyond its right edge, off the view.
 void CQRVBaseDlg::DockSitePanel() {
-  if (!m_pSitePanel || m_bEnlarged) return;
+  if (!m_pSitePanel) return;
   const QRect r = frameGeometry();
   const QrvRect s = ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE_SUB");
   m_pSitePanel->move(r.right() + 1 + s.left, r.top() + s.top);
@@ -297,7 +298,7 @@ void CQRVBaseDlg::SetViewZoom(int zoom) {
 
 void CQRVBaseDlg::wheelEvent(QWheelEvent* event) {
   if (ControllerIni::ReadUserInterfaceValue("ZOOM_SLIDER") != 0 && m_pSitePanel) {
-    int zoom = m_nZoom != 0 ? m_nZoom : kMinZoom;
+    int zoom = m_pSitePanel->ZoomSlider()->value() + kMinZoom;
     zoom += event->angleDelta().y() < 0 ? 1 : -1;
     if (zoom >= kMinZoom && zoom <= kMaxZoom) {
       SetViewZoom(zoom);
@@ -390,8 +391,6 @@ void CQRVBaseDlg::Shutdown() {
   if (!m_pSitePanel) return;
   port::ui::SetClosing(true);
   m_sizeMoveEnd->stop();
-  // Nothing runs the user-spec library: it goes before the panel stops the sites and unloads the rest.
-  m_userSpec.reset();
   m_pSitePanel->OnDestroy();
   m_pSitePanel.reset();
   for (QPointer<CBaseDraw>& view : m_pSiteView) {

@@ -15,7 +15,6 @@ class CBaseDraw;
 class CommandMenuBar;
 class CQRVPlatformLog;
 class DynamicDlg;
-class ItemLibraryMap;
 class QTimer;
 
 class CQRVBaseDlg : public QDialog, public PanelOwner {
@@ -104,6 +103,4 @@ class CQRVBaseDlg : public QDialog, public PanelOwner {
   // Moves and resizes end when none came for a while: then the window's rectangle is stored.
   QTimer* m_sizeMoveEnd = nullptr;
   CommandMenuBar* m_menuBar = nullptr;
-  // The model's user-spec library, once the menu has opened its settings.
-  std::unique_ptr<ItemLibraryMap> m_userSpec;
 };

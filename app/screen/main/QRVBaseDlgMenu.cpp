@@ -7,11 +7,11 @@
 #include "DesktopTools.h"
 #include "DynamicDlg.h"
 #include "ModelSettings.h"
-#include "PlatformLoadlibrary.h"
 #include "PlatformLog.h"
 #include "QRVAbout.h"
 #include "QRVBaseDlg.h"
 #include "QRV_InterFace_SW.h"
+#include "UserSpecLibrary.h"
 #include "Util.h"
 #include "port/message_box.h"
 #include "port/module.h"
@@ -139,19 +139,13 @@ bool CQRVBaseDlg::UserSpecLibraryExists() {
   return !name.empty() && PathExists(ProgramFilePath("Dll/" + name)) != 0;
 }
 
-// The library is loaded once and created once; it is deleted and unloaded with the station.
+// Nothing is told when the library cannot be used: the command just ends.
 void CQRVBaseDlg::OnMenuUserSpec() {
   const std::string name = UserSpecLibraryName();
-  const std::string path = ProgramFilePath("Dll/" + name);
+  if (name.empty() || PathExists(ProgramFilePath("Dll/" + name)) == 0) return;
   DynamicDlg* panel = m_pSitePanel.get();
-  if (!m_userSpec) m_userSpec = std::make_unique<ItemLibraryMap>();
   const ItemPlatform platform{panel->m_pInterFaceSW, panel->GetHardwareTable(), panel->GetProtocolTable(), panel};
-  const int status = m_userSpec->Load(name, "Dll", panel->GetRoot(), platform);
-  if (status != kItemLoaded) {
-    port::MessageBox(port::Format("The user spec library %s cannot be used (load status %d).", path.c_str(), status));
-    return;
-  }
-  m_userSpec->ShowSpec(name, 0);
+  OpenUserSpecLibrary(ProgramFilePath("Dll/" + name), platform, 0);
 }
 
 CQRVPlatformLog* CQRVBaseDlg::PlatformLog() const { return m_pPlatformLog.data(); }

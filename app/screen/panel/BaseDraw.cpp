@@ -28,6 +28,8 @@ const QColor kBackground(24, 24, 24);
 // below its text.
 const QSize kInfoProbeSize(2048, 1024);
 constexpr int kInfoMargin = 10;
+// The library's lines are 16 pixels high; shrunk by no more than this they keep 12, which a person reads.
+constexpr double kInfoMaxShrink = 16.0 / 12.0;
 
 // Width and height of what is drawn on a white picture: up to the last column and row that are not white.
 QSize InkExtent(port::Surface* surface) {
@@ -210,7 +212,8 @@ void CBaseDraw::OnFirstPaint() {
 
 // The library writes its information lines in a fixed text size from the top left of a picture of the view's
 // client size, so a narrow view would cut them. They are written on a larger picture of the view's shape, just
-// large enough for them, which the view then shows shrunk.
+// large enough for them, which the view then shows shrunk; never so far that they cannot be read: a view too
+// narrow for that cuts the ends of the longest lines, as the library's own picture would.
 void CBaseDraw::DrawPlatformInfo() {
   const auto info = LibraryEntry<void (*)()>(m_binder, "OnPlatformInfoDraw");
   if (info == nullptr) return;
@@ -223,12 +226,12 @@ void CBaseDraw::DrawPlatformInfo() {
   client = QrvRect{0, 0, std::max(width(), kInfoProbeSize.width()), std::max(height(), kInfoProbeSize.height())};
   info();
   const QSize ink = InkExtent(m_record->m_hMemDC[0]);
-  const double scale = std::max({1.0, static_cast<double>(ink.width() + kInfoMargin) / width(),
-                                 static_cast<double>(ink.height() + kInfoMargin) / height()});
+  const double scale = std::min(kInfoMaxShrink, std::max({1.0, static_cast<double>(ink.width() + kInfoMargin) / width(),
+                                                          static_cast<double>(ink.height() + kInfoMargin) / height()}));
   client = QrvRect{0, 0, static_cast<int>(std::ceil(width() * scale)), static_cast<int>(std::ceil(height() * scale))};
   info();
   m_infoPicture = QSize(client.right, client.bottom);
-  m_infoShare = static_cast<double>(ink.height() + kInfoMargin) / client.bottom;
+  m_infoShare = std::min(1.0, static_cast<double>(ink.height() + kInfoMargin) / client.bottom);
   client = shown;
   OutDraw();
 }

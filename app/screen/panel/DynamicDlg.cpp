@@ -202,7 +202,7 @@ void DynamicDlg::ReadSiteSettings() {
   const std::string config = ModelSettings::GetConfigIniPath();
   m_nPara = static_cast<std::uint32_t>(ReadIniInt("PARA", "para", 1, config));
   std::string refusal;
-  const int sites = ModelSettings::UsableSiteCount(ReadIniInt("SITE", "site", -1, config), &refusal);
+  const int sites = ModelSettings::UsableSiteCount(ReadIniInt("SITE", "site", 1, config), &refusal);
   if (!refusal.empty()) {
     LogPlatformError("%s [%d] ERROR : %s", __func__, __LINE__, refusal.c_str());
     port::MessageBox(refusal);

@@ -9,12 +9,17 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QLabel>
+#include <QWheelEvent>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
 #include "BaseDraw.h"
+#include "ControllerIni.h"
 #include "QRVBaseDlg.h"
 #include "QRV_InterFace_SW.h"
 #include "SitePanelFixture.h"
@@ -188,4 +193,82 @@ TEST(MainWindowTest, SavedWindowRectangleStaysTheSameFromStartToStart) {
     window.RequestExit();
     port::ui::SetClosing(false);
   }
+}
+
+// The wheel counts from where the zoom slider stands, which a keyboard or the layout may have moved without a
+// zoom; it stays within 100 to 200 and does nothing while the layout hides the slider.
+TEST(MainWindowTest, MouseWheelZoomsFromTheSlidersPosition) {
+  SitePanelStation station("2", "2");
+  const std::string controller = station.ModelFile("Controller.ini");
+  CQRVBaseDlg window;
+  window.show();
+  DynamicDlg& panel = *window.SitePanel();
+  const auto wheel = [&](int delta) {
+    const QPointF at(window.width() / 2.0, window.height() / 2.0);
+    QWheelEvent event(at, window.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&window, &event);
+  };
+  const struct {
+    const char* zoomSlider;
+    int slider;
+    int delta;  // below 0: towards the user
+    int zoom;   // 0: the zoom stays
+  } cases[] = {{"1.5.155.500.180", 50, -120, 151}, {"1.5.155.500.180", 50, 120, 149},
+               {"1.5.155.500.180", 100, -120, 0}, {"1.5.155.500.180", 0, 120, 0},
+               {"0.5.155.500.180", 50, -120, 0}};
+  constexpr int kEarlierZoom = 120;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.zoomSlider << " slider " << c.slider << " delta " << c.delta);
+    port::ini::WriteString(controller, "USER_INTERFACE", "ZOOM_SLIDER", c.zoomSlider);
+    window.SetViewZoom(kEarlierZoom);
+    panel.ZoomSlider()->setValue(c.slider);
+    panel.ZoomText()->setText(QString::number(c.slider + 100) + "%");
+    wheel(c.delta);
+    EXPECT_EQ(window.Zoom(), c.zoom != 0 ? c.zoom : kEarlierZoom);
+    const int shown = c.zoom != 0 ? c.zoom : c.slider + 100;
+    EXPECT_EQ(panel.ZoomSlider()->value(), shown - 100);
+    EXPECT_EQ(panel.ZoomText()->text(), QString::number(shown) + "%");
+  }
+  window.RequestExit();
+  port::ui::SetClosing(false);
+}
+
+// The panel stays docked at the window's right edge while a view is enlarged, so it never lies over the view:
+// the maximised window puts it beyond its edge, and the restored window takes it back.
+TEST(MainWindowTest, SitePanelNeverLiesOverTheEnlargedView) {
+  SitePanelStation station("2", "2");
+  const std::string controller = station.ModelFile("Controller.ini");
+  // A window smaller than the screen, so that the maximised one covers where the panel stood.
+  for (const char* section : {"USER_INTERFACE", "USER_INIT"})
+    port::ini::WriteString(controller, section, "VIEW_SIZE", "1.20.20.420.320");
+  CQRVBaseDlg window;
+  window.show();
+  DynamicDlg& panel = *window.SitePanel();
+  ASSERT_TRUE(station.WaitFor([&] { return window.isVisible() && panel.isVisible(); }));
+  const QrvRect sub = ControllerIni::ReadRect("USER_INTERFACE", "VIEW_SIZE_SUB");
+  const auto docked = [&] {
+    const QRect frame = window.frameGeometry();
+    return panel.pos() == QPoint(frame.right() + 1 + sub.left, frame.top() + sub.top);
+  };
+  const QRect before = window.frameGeometry();
+  ASSERT_TRUE(docked());
+
+  window.EnlargeSiteView(1);
+  ASSERT_TRUE(station.WaitFor([&] { return window.frameGeometry() != before; }));
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(100));
+  const QRect enlarged = window.frameGeometry();
+  ASSERT_TRUE(enlarged.contains(before)) << "the window is maximised";
+  const QRect view(window.mapToGlobal(window.SiteView(1)->geometry().topLeft()), window.SiteView(1)->size());
+  EXPECT_FALSE(panel.frameGeometry().intersects(view)) << "the panel lies over the enlarged view";
+  EXPECT_TRUE(docked());
+  const QSize screen = window.screen()->geometry().size();
+  EXPECT_TRUE(qrv::test::SaveScreenPicture(qrv::test::ScreensFile("main_window_enlarged_panel_beside"), screen,
+                                           {&window, &panel}));
+
+  window.RestoreSiteViews();
+  ASSERT_TRUE(station.WaitFor([&] { return window.frameGeometry() == before; }));
+  EXPECT_TRUE(docked()) << "the panel is back beside the restored window";
+  window.RequestExit();
+  port::ui::SetClosing(false);
 }

@@ -27,6 +27,7 @@
 #include "TicTimeDlg.h"
 #include "port/ini.h"
 #include "port/message_box.h"
+#include "port/module.h"
 #include "port/registry.h"
 #include "qrv_test/screenshot.h"
 #include "qrv_test/scoped_env.h"
@@ -46,6 +47,7 @@ std::string FileText(const std::string& path) {
 
 std::string PlatformErrorLogText(const std::string& root) {
   std::string text;
+  if (!fs::exists(fs::path(root) / "System" / "PlatformErrorLog")) return text;
   for (const auto& entry : fs::directory_iterator(fs::path(root) / "System" / "PlatformErrorLog"))
     text += FileText(entry.path().string());
   return text;
@@ -422,28 +424,44 @@ TEST_F(MenusTest, FolderAndToolCommandsOpenThroughTheDesktopAndSayWhatIsMissing)
   EXPECT_TRUE(MessageShown("No terminal is installed on this station."));
 }
 
-// The model's user-spec library opens its settings; it is created once and deleted with the station. A name
-// that leaves the Dll folder is never loaded.
-TEST_F(MenusTest, UserSpecOpensTheModelsLibraryAndRefusesANameOutsideTheDllFolder) {
+// The model's user-spec library needs only Item_OnCreate: every use of the command loads and creates it again
+// and opens its settings when it has them. A library that lacks Item_OnCreate or does not load ends the
+// command without a word. A name that leaves the Dll folder is never loaded.
+TEST_F(MenusTest, UserSpecCreatesTheModelsLibraryOnEveryUseAndFailsSilently) {
+  const fs::path dll = fs::path(station.Root()) / "Dll";
+  fs::copy_file(USER_SPEC_ITEM, dll / "UserSpecItem.dll");
+  fs::copy_file(USER_SPEC_CREATE_ONLY, dll / "UserSpecCreateOnly.dll");
+  fs::copy_file(USER_SPEC_NO_CREATE, dll / "UserSpecNoCreate.dll");
+  std::ofstream(dll / "NotALibrary.dll") << "not a library";
   const std::string dllManager = station.ModelFile("DllManager.ini");
-  port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", "../Dll/TestItemB.dll");
-  {
-    CQRVBaseDlg window;
-    CommandMenuBar& mainMenu = *window.MenuBar();
-    mainMenu.Refresh();
-    EXPECT_FALSE(mainMenu.Action(kUserSpec)->isEnabled()) << "a path is not a library of the Dll folder";
-    port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", "TestItemB.dll");
+  const struct {
+    const char* name;
+    int created;  // per use of the command
+    int specCalls;
+  } cases[] = {{"UserSpecItem.dll", 1, 1}, {"UserSpecCreateOnly.dll", 1, 0}, {"UserSpecNoCreate.dll", 0, 0},
+               {"NotALibrary.dll", 0, 0}};
+  CQRVBaseDlg window;
+  CommandMenuBar& mainMenu = *window.MenuBar();
+  port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", "../Dll/UserSpecItem.dll");
+  mainMenu.Refresh();
+  EXPECT_FALSE(mainMenu.Action(kUserSpec)->isEnabled()) << "a path is not a library of the Dll folder";
+  const std::string errorLog = PlatformErrorLogText(station.Root());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", c.name);
     mainMenu.Refresh();
     ASSERT_TRUE(mainMenu.Action(kUserSpec)->isEnabled());
-    const TestItemControl item(station.Root() + "/Dll/TestItemB.dll");
-    const int created = item.Created();
     mainMenu.Action(kUserSpec)->trigger();
     mainMenu.Action(kUserSpec)->trigger();
-    EXPECT_EQ(item.Created(), created + 1);
-    const int deleted = item.Deleted();
-    window.RequestExit();
-    EXPECT_GT(item.Deleted(), deleted) << "the library is deleted before the station closes";
+    EXPECT_TRUE(port::ShownMessageBoxes().empty());
+    const ModuleHandle library = port::LoadModule((dll / c.name).string());
+    if (library == nullptr) continue;
+    EXPECT_EQ(port::FindFunction<int (*)()>(library, "UserSpec_Created")(), 2 * c.created);
+    EXPECT_EQ(port::FindFunction<int (*)()>(library, "UserSpec_SpecCalls")(), 2 * c.specCalls);
+    port::FreeModule(library);
   }
+  EXPECT_EQ(PlatformErrorLogText(station.Root()), errorLog) << "no log line either";
+  window.RequestExit();
 }
 
 // Image Fit: the zoom back to 100 on the panel and the views; Show ListBox brings up the list log.

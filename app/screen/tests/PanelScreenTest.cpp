@@ -27,6 +27,24 @@ namespace {
 
 constexpr int kSites = 8;
 constexpr int kLegiblePixels = 12;
+// The ink of a line of 12-pixel text, capitals to descenders.
+constexpr int kLegibleInkRows = 9;
+
+// Rows of the first line of text that site A's view shows on its information picture: the first band of rows
+// with dark ink.
+int FirstInfoLineRows(CBaseDraw& view) {
+  port::Surface& surface = *view.Surface();
+  const std::lock_guard lock(surface.Mutex());
+  const QImage& image = surface.Image();
+  int top = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    bool ink = false;
+    for (int x = 0; x < image.width() && !ink; ++x) ink = qGray(image.pixel(x, y)) < 160;
+    if (ink && top < 0) top = y;
+    if (!ink && top >= 0) return y - top;
+  }
+  return 0;
+}
 
 bool SitesIdle(DynamicDlg& panel, const std::vector<int>& sites, int runs) {
   for (const int site : sites) {
@@ -136,6 +154,7 @@ TEST(PanelScreenTest, TheShippedLayoutFitsBothScreensWithEightSitesInEveryState)
     EXPECT_EQ(panel.ResultLabel(2)->text(), "Finish");
     EXPECT_EQ(panel.ResultLabel(4)->DrawnTextColour(), CFontStatic::kTestingColour);
     ExpectFitsAndReadable(panel, s.screen, window, s.name);
+    EXPECT_GE(FirstInfoLineRows(*window.SiteView(0)), kLegibleInkRows) << s.name << ": site A's information lines";
     EXPECT_TRUE(qrv::test::SaveScreenPicture(qrv::test::ScreensFile(s.name), s.screen, {&window, &panel})) << s.name;
 
     item.SetTesterRequest(false);
