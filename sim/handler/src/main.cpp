@@ -84,7 +84,8 @@ void TestServer(handler::HandlerPeer& peer, int server, int servers, const Optio
       const auto result = peer.RunTest(start, options.timeoutMs);
       const std::lock_guard guard(tally.lock);
       if (!result) {
-        std::printf("test %d site %c: no result\n", test + 1, static_cast<char>('A' + site));
+        std::printf("test %d site %c: no result: %s\n", test + 1, static_cast<char>('A' + site),
+                    peer.LastFailure().c_str());
         ++tally.missing;
         continue;
       }
