@@ -86,7 +86,7 @@ CProtocolDlg::CProtocolDlg(ProtocolCore& core) : core_(core) {
   connect(map->addAction("Mes"), &QAction::triggered, this, &CProtocolDlg::OnMenuMap);
   layout->setMenuBar(menu);
   LoadServerRows();
-  ApplyLoginLevel();
+  ApplyLoadLoginLevel();
   QPointer<CProtocolDlg> self(this);
   core_.SetStatusChanged([self] {
     QMetaObject::invokeMethod(
@@ -269,11 +269,19 @@ void CProtocolDlg::RefreshStatus() {
   }
 }
 
+bool CProtocolDlg::IsEngineer() const { return core_.Record()->GetLoginLevel() == kEngineer; }
+
+// At load the packet field and "Packet Log Save" follow the login level; each showing of the window then
+// sets the packet field, "Send" and the server choice by the level of that moment.
+void CProtocolDlg::ApplyLoadLoginLevel() {
+  packet_->setEnabled(IsEngineer());
+  packetSave_->setEnabled(IsEngineer());
+}
+
 void CProtocolDlg::ApplyLoginLevel() {
-  const bool engineer = core_.Record()->GetLoginLevel() == kEngineer;
-  for (QWidget* control : {static_cast<QWidget*>(packet_), static_cast<QWidget*>(send_),
-                           static_cast<QWidget*>(sendServer_), static_cast<QWidget*>(packetSave_)}) {
-    control->setEnabled(engineer);
+  for (QWidget* control :
+       {static_cast<QWidget*>(packet_), static_cast<QWidget*>(send_), static_cast<QWidget*>(sendServer_)}) {
+    control->setEnabled(IsEngineer());
   }
 }
 
