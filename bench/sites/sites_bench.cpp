@@ -1,5 +1,5 @@
 // Wall time per module with eight sites testing at once against one site alone, on the simulated-module
-// model (eight sites on two simulated boards). A station whose sites do not wait for each other shows a
+// model (eight sites on four simulated boards). A station whose sites do not wait for each other shows a
 // ratio near 1: each site reaches the module on its own channel of its board.
 #include <atomic>
 #include <chrono>

@@ -1,5 +1,5 @@
 // A day's run in a few minutes: a copy of the built station on the simulated-module model, its own QRVBase.exe
-// started as the README starts it (two simulated boards, headless, a fresh user's home), and the handler peer
+// started as the README starts it (four simulated boards, headless, a fresh user's home), and the handler peer
 // on the model's own four ports testing N modules on each of the eight sites, each start after the previous
 // result of its link. Prints the results lost and duplicated (both must be 0), the start-to-result median, and
 // the station's resident memory after warm-up and at the end with their ratio.

@@ -30,7 +30,7 @@ std::vector<int> SimModelPorts(const std::string& station, int servers) {
 }
 
 std::map<std::string, std::string> UserStartEnv(const std::string& home) {
-  return {{"QRV_SIM_BOARDS", "2"}, {"QRV_HEADLESS", "1"}, {"QT_QPA_PLATFORM", "offscreen"}, {"HOME", home}};
+  return {{"QRV_SIM_BOARDS", "4"}, {"QRV_HEADLESS", "1"}, {"QT_QPA_PLATFORM", "offscreen"}, {"HOME", home}};
 }
 
 }  // namespace qrv::test

@@ -16,7 +16,7 @@ bool PrepareSimModelStation(const std::string& station, const std::vector<int>& 
 bool PrepareUserSimModelStation(const std::string& station);
 // The model's handler ports, PORT_A onwards of its Protocol.ini, one per server; 0 for a port it lacks.
 std::vector<int> SimModelPorts(const std::string& station, int servers);
-// The variables a user sets to start the station by hand on two simulated boards without a display; home
+// The variables a user sets to start the station by hand on four simulated boards without a display; home
 // stands for a fresh user's home, so the run has a registry of its own.
 std::map<std::string, std::string> UserStartEnv(const std::string& home);
 

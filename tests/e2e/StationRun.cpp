@@ -169,7 +169,7 @@ std::vector<std::string> TestSiteModules(handler::HandlerPeer& peer, int server,
       start.usb = server;
       start.bcd = ModuleCode(site, module);
       const std::optional<std::string> result = peer.RunTest(start, kResultMs);
-      if (!result) return {"no result for " + start.bcd};
+      if (!result) return {"no result for " + start.bcd + ": " + peer.LastFailure()};
       if (std::string failure = check(site, module, *result); !failure.empty()) return {std::move(failure)};
     }
   }

@@ -13,7 +13,7 @@ StationRegistry::StationRegistry(const TempDir& dir) : path_(dir.File("registry"
 std::map<std::string, std::string> HeadlessStationEnv(const TempDir& dir,
                                                       const std::map<std::string, std::string>& extra) {
   std::map<std::string, std::string> env = extra;
-  env.insert({{"QRV_SIM_BOARDS", "2"},
+  env.insert({{"QRV_SIM_BOARDS", "4"},
               {"QRV_REGISTRY_DIR", dir.File("registry")},
               {"QRV_DRIVE_ROOT", dir.File("drives")},
               {"QRV_HEADLESS", "1"},

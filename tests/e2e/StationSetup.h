@@ -23,7 +23,7 @@ class StationRegistry {
   ScopedEnv env_;
 };
 
-// A headless station on two simulated boards with its registry and drives in <dir>, plus (or overriding) `extra`.
+// A headless station on four simulated boards with its registry and drives in <dir>, plus (or overriding) `extra`.
 std::map<std::string, std::string> HeadlessStationEnv(const TempDir& dir,
                                                       const std::map<std::string, std::string>& extra = {});
 

@@ -76,7 +76,7 @@ class ServerDriver {
     start.bcd = ModuleCode(site, module);
     const std::optional<std::string> result = peer_.RunTest(start, kResultMs, &outcome_.refusals);
     if (!result) {
-      outcome_.failures.push_back("no result for " + start.bcd);
+      outcome_.failures.push_back("no result for " + start.bcd + ": " + peer_.LastFailure());
       return;
     }
     const protocol::ProtocolPacket packet(*result);

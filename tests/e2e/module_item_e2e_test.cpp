@@ -1,8 +1,9 @@
-// The whole road: a fresh station on the simulated-module model, eight sites on two simulated boards, the
+// The whole road: a fresh station on the simulated-module model, eight sites on four simulated boards, the
 // handler peer starting modules on every site. Every start gets one result; with a fault switched on for
 // board 1, the sites on that board fail with the fault's own code and text, in the result and in their list
-// log, while the sites on board 0 pass. A register script that does not switch the sensor's line CRC on fails
-// every site, saying that the trailer is missing.
+// log, while the sites on the other boards pass. A board that is dead from the start never opens: its handler
+// link answers the status inquiry with the open error, so the handler starts none of its sites. A register
+// script that does not switch the sensor's line CRC on fails every site, saying that the trailer is missing.
 
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
@@ -37,8 +38,10 @@ constexpr int kWidth = 640;  // the model's sensor
 constexpr int kHeight = 480;
 constexpr double kJpegLevels = 3.0;
 
-// Sites A, C, E, G sit on board 0 and B, D, F, H on board 1 (the model's Sensor.ini).
-int BoardOfSite(int site) { return site % 2; }
+// Sites A and E sit on board 0, B and F on board 1, and so on (the model's Sensor.ini): the boards of the
+// handler links that start them.
+int BoardOfSite(int site) { return site % 4; }
+constexpr int kFaultyBoard = 1;
 
 struct FaultCase {
   const char* name;
@@ -48,9 +51,13 @@ struct FaultCase {
   const char* message;
   const char* siteLog;  // the line the item logs to each failing site
   const char* droppedScriptLine = "";  // taken out of the model's register script; then every site fails
+  bool boardNeverOpens = false;  // the faulty board's link is in error, so its sites are never started
 };
 
-bool Faulty(const FaultCase& c, int site) { return c.code != 1 && (*c.droppedScriptLine || BoardOfSite(site) == 1); }
+bool Faulty(const FaultCase& c, int site) {
+  return c.code != 1 && (*c.droppedScriptLine || BoardOfSite(site) == kFaultyBoard);
+}
+bool NeverStarted(const FaultCase& c, int site) { return c.boardNeverOpens && BoardOfSite(site) == kFaultyBoard; }
 
 // Rewrites the file without the lines that are exactly `line`; false when there was none.
 bool DropLine(const std::string& file, const std::string& line) {
@@ -68,7 +75,7 @@ bool DropLine(const std::string& file, const std::string& line) {
 
 const FaultCase kCases[] = {
     {"NoFault", "", 20, 1, "PASS", ""},
-    {"DeadBoard", "dead_board=1", 2, 102, "Power up fail", "[ModuleTest] Fail : Power up"},
+    {"DeadBoard", "dead_board=1", 2, 102, "", "HW_INIT :: OPEN_DEVICE Error [USB ID : 1]", "", true},
     {"SensorNak", "sensor_nak=1", 2, 103, "Sensor register set fail", "[ModuleTest] Fail : Register set [REGISTER]"},
     {"CrcLines", "bad_crc_lines=5,77@1", 2, 106, "Line CRC fail", "[ModuleTest] Fail : CRC of 2 lines: 5 77"},
     {"OverCurrent", "over_current=1", 2, 108, "Current out of limit", "[ModuleTest] Fail : supply 1 draws "},
@@ -81,7 +88,8 @@ struct Outcome {
   int results = 0;
 };
 
-// Every result must be the site's: a pass on board 0, the fault's code and text on board 1.
+// Every result must be the site's: a pass on the sound boards, the fault's code and text on board 1. The link
+// of a board that never opened answers its first status inquiry with the open error.
 Outcome DriveServer(int server, int port, const FaultCase& c) {
   Outcome outcome;
   handler::HandlerPeer peer;
@@ -98,6 +106,12 @@ Outcome DriveServer(int server, int port, const FaultCase& c) {
           return std::string();
         return "start " + qrv::test::ModuleCode(site, module) + " answered by " + result + ", expected RET=" + wantRet;
       });
+  if (NeverStarted(c, server)) {
+    const bool openError = outcome.failures.size() == 1 &&
+                           outcome.failures[0].find("@RET=001@MSG=Hardware Open device Error") != std::string::npos;
+    if (openError) outcome.failures.clear();
+    else outcome.failures.push_back(port::Format("server %d: the dead board's link did not report it", server));
+  }
   while (const std::optional<std::string> packet = peer.ServeNext(300)) {
     if (protocol::ProtocolPacket(*packet).IsCommand('R', "RET"))
       outcome.failures.push_back(port::Format("server %d: extra result ", server) + *packet);
@@ -168,10 +182,17 @@ TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
     for (const std::string& failure : outcome.failures) ADD_FAILURE() << failure;
     results += outcome.results;
   }
-  EXPECT_EQ(results, kSites * c.modulesPerSite);
+  int started = 0;
+  for (int site = 0; site < kSites; ++site) started += NeverStarted(c, site) ? 0 : 1;
+  EXPECT_EQ(results, started * c.modulesPerSite);
   run.WaitForExit(0ms);
   for (int site = 0; site < kSites; ++site) {
     const char name = static_cast<char>('A' + site);
+    if (NeverStarted(c, site)) {
+      EXPECT_EQ(qrv::test::ListLogCount(station, name, "---SendResultCode---"), 0) << "site " << name;
+      if (site == kFaultyBoard) EXPECT_GE(qrv::test::ListLogCount(station, name, c.siteLog), 1) << "site " << name;
+      continue;
+    }
     const bool faulty = Faulty(c, site);
     const int code = faulty ? c.code : 0;
     EXPECT_EQ(qrv::test::ListLogCount(station, name, port::Format("---SendResultCode---%d ", code)), c.modulesPerSite)

@@ -1,5 +1,5 @@
 // The station as a user starts it by hand from the README: the built station folder with the simulated-module
-// model chosen in its Config/QRV_Config.ini, its own QRVBase.exe on two simulated boards, headless, with nothing
+// model chosen in its Config/QRV_Config.ini, its own QRVBase.exe on four simulated boards, headless, with nothing
 // in the environment but that and a fresh user's home. The handler peer on the model's own ports gets a PASS
 // for every module of every site.
 #include <arpa/inet.h>

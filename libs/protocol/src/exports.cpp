@@ -10,6 +10,7 @@
 #include "library.h"
 #include "protocol_core.h"
 #include "protocol_dlg.h"
+#include "result_report.h"
 
 #include <QApplication>
 
@@ -113,34 +114,14 @@ QRV_EXPORT std::string GetDllVersion() { return port::Format("Release - %s", __D
 
 QRV_EXPORT int SendStatus(int server) {
   const auto line = Line(server);
-  if (!line) return 0;
-  const std::lock_guard lock(line->resultMutex);
-  int state = line->testerState.load();
-  const bool pairDone = line->dual.load() == 0 || line->dualResultCount >= 2;
-  if (state == protocol::kTesterWorking && pairDone) line->testerState.compare_exchange_strong(state, protocol::kTesterReady);
-  return state;
+  return line ? protocol::ReportStatus(*line) : 0;
 }
 
 QRV_EXPORT void SendResultCode(int server, int code, std::string message) {
   const auto line = Line(server);
   if (!line) return protocol::DropResult(server, code);
   if (line->IsDebugMode()) code = SimulatedResult(*line, code);
-  {
-    const std::lock_guard lock(line->resultMutex);
-    if (line->dual.load() != 0) {
-      if (++line->dualResultCount == 1) return;
-      code = line->dualCode;
-    }
-  }
-  if (code == 0) code = 1;
-  const std::string bcd = line->barCode.BCD;
-  const std::string vcm = line->barCode.VCM;
-  line->Log(port::Format("Protocol ResultCode: %d", code));
-  line->Log(port::Format("Module BarCode: %s", bcd.c_str()));
-  line->SendPacket(protocol::PacketType::Notify, 'R', "RET",
-                   port::Format("@RET=%d@MSG=%s@BCD=%s@VCM=%s", code, message.c_str(), bcd.c_str(), vcm.c_str()));
-  line->MarkMonitor(protocol::AckMonitor::List::Recv);
-  line->MarkMonitor(protocol::AckMonitor::List::Send);
+  protocol::ReportResult(*line, code, std::move(message));
 }
 
 QRV_EXPORT void SetDualResultCode(int server, int code) {

@@ -65,6 +65,7 @@ void CListenSocket::OnClose(CClientSocket* client) {
 void CListenSocket::CloseClient() {
   CClientSocket* client = connection_;
   if (!client) return;
+  line_->WritePacketLog(port::Format("Client Close :: Port %d", Port()));
   line_->Detach(client->Socket());
   connection_ = nullptr;
   client->disconnect(this);

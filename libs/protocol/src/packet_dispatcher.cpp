@@ -11,6 +11,7 @@
 #include "port/path.h"
 #include "port/text.h"
 #include "port/window_message.h"
+#include "result_report.h"
 #include "text_rules.h"
 
 namespace protocol {
@@ -127,6 +128,7 @@ void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
       const std::lock_guard lock(line.resultMutex);
       line.dualResultCount = 0;
       line.dualSequenceCount = 0;
+      line.dualMessage.clear();
     }
     line.dualSiteLeft = fields.Int("DUAL_SITE_L");
     line.dualSiteRight = fields.Int("DUAL_SITE_R");
@@ -154,11 +156,14 @@ bool PacketDispatcher::StartSite(int site, int usb, const ProtocolPacket& packet
   return status >= 0;
 }
 
-// A site that started keeps the line working until it reports; with none started the line is ready again.
+// With none started the line is ready again. A site that started keeps the line working until it reports;
+// the refused side of its pair counts as reported, so that the started site's result reaches the handler and
+// makes the line ready.
 void PacketDispatcher::RefuseStart(const ProtocolPacket& packet, int site, bool anotherStarted) {
   if (!anotherStarted) line_->testerState = kTesterReady;
   line_->LogToSite(site, "Protocol - START FAIL");
   Answer(packet, kStartFail);
+  if (anotherStarted) ReportRefusedSide(*line_);
 }
 
 void PacketDispatcher::OnEndOfTest(const ProtocolPacket& packet) {

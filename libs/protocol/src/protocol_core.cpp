@@ -7,11 +7,6 @@
 #include "text_rules.h"
 
 namespace protocol {
-namespace {
-
-
-
-}  // namespace
 
 ProtocolCore::ProtocolCore(CQRV_LoadMemory* record, ModuleHandle module)
     : record_(record), table_(std::make_unique<ProtocolFunctionTable>()), mes_(record) {
@@ -91,11 +86,10 @@ void ProtocolCore::InjectPacket(int server, const std::string& text) {
 
 void ProtocolCore::CreateProtocolServer(int server, const std::string& portText, const std::string& siteCode) {
   if (server < 0 || server >= kServerCount) return;
+  // A row left empty is a server the station does not use.
+  if (portText.empty() || siteCode.empty()) return;
   const char letter = SiteLetter(server);
   if (servers_[server]) CloseServer(server);
-  if (portText.empty() || siteCode.empty()) {
-    return ReportSetUpFault(server, port::Format("Protocol Server %c not started : no port or site code", letter));
-  }
   const std::optional<int> portNumber = ParsePortText(portText);
   std::string error = "not a port number from 1 to 65535";
   auto socket = std::make_unique<CListenSocket>(LineOf(server, siteCode.front()), simulationMode_, mes_);

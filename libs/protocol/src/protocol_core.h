@@ -42,8 +42,9 @@ class ProtocolCore {
   DebugSequences& Sequences() { return *sequences_; }
 
   // Starts server index on the port text with the site code, in place of a server of that index that runs.
-  // A port text that is no port number or a port that cannot be taken leaves the server closed; where it
-  // listens, or why it does not, goes to its status list, standard error and the platform error log.
+  // An empty port or site code does nothing. A port text that is no port number or a port that cannot be
+  // taken leaves the server closed and goes to its status list, standard error and the platform error log;
+  // where a server listens goes to its status list and its site's log.
   void CreateProtocolServer(int server, const std::string& portText, const std::string& siteCode);
   // "Server Close": closes the server's connection and listening socket and ends its worker. The line
   // stays, so the values and records the test items hold stay valid.

@@ -19,6 +19,8 @@ namespace protocol {
 namespace {
 
 constexpr int kEngineer = 2;
+constexpr int kDebugWidth = 1300;
+constexpr int kSequencePanelWidth = 328;
 
 QCheckBox* Check(const char* id, const char* caption, bool on, QWidget* parent) {
   auto* box = new QCheckBox(caption, parent);
@@ -69,7 +71,8 @@ CProtocolDlg::CProtocolDlg(ProtocolCore& core) : core_(core) {
   layout->addWidget(BuildSequences(), 1);
   sequencePanel_->setVisible(core_.IsDebugMode());
   if (!core_.IsDebugMode()) simulation_->hide();
-  resize(core_.IsDebugMode() ? 1300 : 970, 640);
+  // Outside debug mode the window ends where the sequence panel begins.
+  resize(core_.IsDebugMode() ? kDebugWidth : kDebugWidth - kSequencePanelWidth, 640);
 
   ack_ = new CAckDlg(core_.Monitor(), this);
   ack_->setWindowFlag(Qt::Window);
@@ -83,7 +86,7 @@ CProtocolDlg::CProtocolDlg(ProtocolCore& core) : core_(core) {
   connect(map->addAction("Mes"), &QAction::triggered, this, &CProtocolDlg::OnMenuMap);
   layout->setMenuBar(menu);
   LoadServerRows();
-  ApplyLoginLevel();
+  ApplyLoadLoginLevel();
   QPointer<CProtocolDlg> self(this);
   core_.SetStatusChanged([self] {
     QMetaObject::invokeMethod(
@@ -175,7 +178,7 @@ QWidget* CProtocolDlg::BuildServerList() {
   servers_ = new QTableWidget(kServerCount, 6, this);
   servers_->setObjectName("4028");
   servers_->setHorizontalHeaderLabels({"", "", "Port", "Tester", "Connect", "Close"});
-  const std::array<int, 6> widths = {0, 25, 60, 50, 80, 80};
+  const std::array<int, 6> widths = {0, 25, 50, 50, 80, 80};
   for (int c = 0; c < 6; ++c) servers_->setColumnWidth(c, widths[c]);
   servers_->setColumnHidden(0, true);
   servers_->verticalHeader()->setVisible(false);
@@ -266,11 +269,19 @@ void CProtocolDlg::RefreshStatus() {
   }
 }
 
+bool CProtocolDlg::IsEngineer() const { return core_.Record()->GetLoginLevel() == kEngineer; }
+
+// At load the packet field and "Packet Log Save" follow the login level; each showing of the window then
+// sets the packet field, "Send" and the server choice by the level of that moment.
+void CProtocolDlg::ApplyLoadLoginLevel() {
+  packet_->setEnabled(IsEngineer());
+  packetSave_->setEnabled(IsEngineer());
+}
+
 void CProtocolDlg::ApplyLoginLevel() {
-  const bool engineer = core_.Record()->GetLoginLevel() == kEngineer;
-  for (QWidget* control : {static_cast<QWidget*>(packet_), static_cast<QWidget*>(send_),
-                           static_cast<QWidget*>(sendServer_), static_cast<QWidget*>(packetSave_)}) {
-    control->setEnabled(engineer);
+  for (QWidget* control :
+       {static_cast<QWidget*>(packet_), static_cast<QWidget*>(send_), static_cast<QWidget*>(sendServer_)}) {
+    control->setEnabled(IsEngineer());
   }
 }
 

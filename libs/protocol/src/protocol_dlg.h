@@ -51,6 +51,8 @@ class CProtocolDlg : public CDialogTx {
   void LoadServerRows();
   void UpdateRowButtons();
   void RefreshStatus();
+  bool IsEngineer() const;
+  void ApplyLoadLoginLevel();
   void ApplyLoginLevel();
   CGridCtrlSeq& CurrentSequence();
   void StoreSequences();

@@ -98,10 +98,12 @@ class ServerLine {
   // Set when the server closes: requests waiting on it end at once.
   std::atomic<bool> closed{false};
 
-  // The result of a dual start: the common code and how many of the pair have reported.
+  // The result of a dual start: the common code, how many of the pair have reported and the message of
+  // the first report.
   std::mutex resultMutex;
   int dualCode = 0;
   int dualResultCount = 0;
+  std::string dualMessage;
   int dualSequenceCount = 0;
 
   // The packet monitor's lists (shared by the four servers).

@@ -74,6 +74,20 @@ TEST_F(PacketLogRun, HoldsEveryPacketSentAndReceivedOneLineEach) {
   EXPECT_TRUE(status->item(status->count() - 2)->text().endsWith("] $HBN00001RRET@RET=1@MSG=PASS@BCD=B7@VCM=V7"));
 }
 
+// A connection the station closes itself (its server closed) is logged as closed, as one the handler closes.
+TEST_F(PacketLogRun, AConnectionClosedWithItsServerIsLoggedAsClosed) {
+  ReloadWithPorts(PortTexts(), "PACKET_SAVE=1\n");
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 2));
+  Resolve<LoadOnDelete_Fn>("StopProtocolServers")(record_.get());
+  const auto today = port::clock::NowLocal();
+  const auto file = folder_ / "Log" / "ProtocolPacket" / port::Format("%04d", today.year) /
+                    port::Format("%02d", today.month) /
+                    port::Format("PacketLog_%04d_%02d_%02d_C.txt", today.year, today.month, today.day);
+  EXPECT_NE(ReadAll(file).find("] Client Close :: Port " + std::to_string(ports_[2]) + "\r\n"), std::string::npos)
+      << ReadAll(file);
+}
+
 TEST_F(PacketLogRun, NothingIsWrittenWithoutPacketLogSave) {
   HandlerPeer peer;
   ASSERT_TRUE(Connect(peer, 0));

@@ -109,6 +109,9 @@ TEST_F(ProtocolWindow, InjectedPacketsGoThroughTheSameChecksAsTheHandlers) {
   record_->m_nLoginLevel = 2;
   ShowDialog();
   ASSERT_TRUE(send->isEnabled());
+  EXPECT_TRUE(text->isEnabled());
+  EXPECT_TRUE(server->isEnabled());
+  EXPECT_FALSE(Child<QCheckBox>(dialog, "4021")->isEnabled()) << "set by the login level at load only";
   server->setCurrentIndex(1);
   text->setText("$THC00031KSOT@Site=9@Usb=0@Para=0");
   send->click();
@@ -130,12 +133,14 @@ TEST_F(ProtocolWindow, InjectedPacketsGoThroughTheSameChecksAsTheHandlers) {
 
 TEST_F(ProtocolWindow, DebugModeShowsTheSequencesAndSavesThem) {
   Station().protocolDebug = 1;
+  record_->m_nLoginLevel = 2;
   ReloadWithPorts(PortTexts(), "PACKET_SAVE=1\n[SIMUL_SEQUENEC_B]\nSEQ_COUNT=2\n0=Sleep@10\n1=MoveXY@3000,X=10,Y=10\n");
   QWidget* dialog = ShowDialog();
   ASSERT_NE(dialog, nullptr);
   auto* simulation = Child<QCheckBox>(dialog, "4045");
   EXPECT_TRUE(simulation->isVisible());
   EXPECT_TRUE(Child<QCheckBox>(dialog, "4021")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(dialog, "4021")->isEnabled()) << "an engineer at load may switch the packet log";
   auto* tabs = Child<QTabWidget>(dialog, "4042");
   ASSERT_TRUE(tabs->isVisible());
   tabs->setCurrentIndex(1);

@@ -279,6 +279,69 @@ TEST_F(ProtocolLink, DualResultIsSentOnceWhenBothSitesReportTogether) {
   EXPECT_EQ(sendStatus(3), 0);
 }
 
+// The main program refuses the right site of a dual start and starts the left one: the handler hears of the
+// refusal, then gets the pair's result when the left site reports (whether it reports before or after the
+// refusal is counted), and the line is ready for the next start.
+TEST_F(ProtocolLink, DualStartWithOneSideRefusedStillEndsWithOneResultAndFreesTheLine) {
+  auto sendResult = Resolve<void (*)(int, int, std::string)>("SendResultCode");
+  auto sendStatus = Resolve<int (*)(int)>("SendStatus");
+  const std::string pair = "@DUAL=1@DUAL_SITE_L=2@DUAL_SITE_R=3";
+  for (const bool leftEndsFirst : {false, true}) {
+    SCOPED_TRACE(leftEndsFirst ? "the left site ends before the right is refused" : "the left site ends later");
+    HandlerPeer peer;
+    ASSERT_TRUE(Connect(peer, 3));
+    Station().refusedSite = 3;
+    Station().onStart = [&](const StartCall& call) {
+      if (call.site != 3 || !leftEndsFirst) return;
+      std::thread left([&] {
+        sendResult(3, 0, "PASS");
+        EXPECT_EQ(sendStatus(3), 2) << "the pair is not done yet";
+      });
+      left.join();
+    };
+    const auto packets = OnOtherThread([&] {
+      std::vector<std::string> got;
+      if (!peer.SendRaw(Sot(0, 2, 0, pair))) return got;
+      if (auto refusal = peer.ReadPacket(kWaitMs)) got.push_back(*refusal);
+      if (leftEndsFirst) {
+        if (auto result = peer.ReadPacket(kWaitMs)) got.push_back(*result);
+      }
+      return got;
+    });
+    Station().onStart = nullptr;
+    ASSERT_GE(packets.size(), 1u);
+    EXPECT_EQ(Data(packets[0]), "@RET=0@MSG=Platform START FAIL");
+    if (!leftEndsFirst) {
+      std::thread left([&] {
+        sendResult(3, 0, "PASS");
+        EXPECT_EQ(sendStatus(3), 2);
+      });
+      const auto result = OnOtherThread([&] { return peer.ReadPacket(kWaitMs); });
+      left.join();
+      ASSERT_TRUE(result.has_value()) << "no result for the started site";
+      EXPECT_EQ(Data(result), "@RET=1@MSG=PASS@BCD=BCD0001@VCM=VCM0001");
+    } else {
+      ASSERT_EQ(packets.size(), 2u) << "no result for the started site";
+      EXPECT_EQ(Data(packets[1]), "@RET=1@MSG=PASS@BCD=BCD0001@VCM=VCM0001");
+    }
+    EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(10, 'I', "IOT", ""))),
+              "@RET=000@MSG=Platform Ready@TIME=00000000");
+    Station().refusedSite = -1;
+    const std::size_t starts = Station().Starts().size();
+    EXPECT_FALSE(Request(peer, Sot(0, 2, 0, pair), 200).has_value()) << "the next start is accepted";
+    EXPECT_EQ(Station().Starts().size(), starts + 2);
+    // The accepted pair ends as usual, so the next round starts from a ready line.
+    std::thread sites([&] {
+      sendResult(3, 0, "PASS");
+      sendResult(3, 0, "PASS");
+      sendStatus(3);
+    });
+    const auto last = OnOtherThread([&] { return peer.WaitFor('R', "RET", kWaitMs); });
+    sites.join();
+    EXPECT_TRUE(last.has_value());
+  }
+}
+
 TEST_F(ProtocolLink, PauseIsConfirmedByATestItemOrTimesOut) {
   HandlerPeer peer;
   ASSERT_TRUE(Connect(peer, 0));

@@ -58,12 +58,14 @@ bool FakeStation::ErrorLogHas(const std::string& text) {
 namespace {
 
 void WriteProtocolIni(const std::filesystem::path& model, const std::array<std::string, 4>& ports,
-                      const std::string& moreSettings = "") {
+                      const std::string& moreSettings = "",
+                      const std::array<std::string, 4>& siteCodes = {"A", "B", "C", "D"}) {
   std::ofstream ini(model / "Protocol.ini");
   ini << "[PROTOCOL]\n";
   for (int i = 0; i < 4; ++i) ini << "PORT_" << static_cast<char>('A' + i) << "=" << ports[i] << "\n";
   ini << moreSettings;
-  ini << "[SITE_CODE]\nTESTER_A=A\nTESTER_B=B\nTESTER_C=C\nTESTER_D=D\n";
+  ini << "[SITE_CODE]\n";
+  for (int i = 0; i < 4; ++i) ini << "TESTER_" << static_cast<char>('A' + i) << "=" << siteCodes[i] << "\n";
 }
 
 void FakeSetLog(int site, const char* format, ...) {
@@ -116,6 +118,7 @@ void ProtocolStation::SetUp() {
     Station().protocolDebug = 0;
     Station().onStart = nullptr;
     Station().startStatus = 0;
+    Station().refusedSite = -1;
   }
   folder_ = std::filesystem::temp_directory_path() /
             ("protocol_link_" + std::to_string(::getpid()) + "_" +
@@ -180,9 +183,10 @@ std::array<std::string, ProtocolStation::kServers> ProtocolStation::PortTexts() 
   return texts;
 }
 
-void ProtocolStation::ReloadWithPorts(const std::array<std::string, kServers>& ports, const std::string& moreSettings) {
+void ProtocolStation::ReloadWithPorts(const std::array<std::string, kServers>& ports, const std::string& moreSettings,
+                                      const std::array<std::string, kServers>& siteCodes) {
   Resolve<LoadOnDelete_Fn>("Load_OnDelete")(record_.get());
-  WriteProtocolIni(folder_ / "Ref" / "Model", ports, moreSettings);
+  WriteProtocolIni(folder_ / "Ref" / "Model", ports, moreSettings, siteCodes);
   table_ = Resolve<LoadProtocol_Fn>("Load_Protocol")(record_.get(), &module_);
 }
 
@@ -225,7 +229,7 @@ QRV_EXPORT int ExportPlatformStart(int site, int usbIndex, int server, int overr
     hook = Station().onStart;
   }
   if (hook) hook(call);
-  return Station().startStatus.load();
+  return site == Station().refusedSite.load() ? -1 : Station().startStatus.load();
 }
 
 QRV_EXPORT ModuleHandle GetHardwareInstance() { return nullptr; }

@@ -40,6 +40,8 @@ struct FakeStation {
   std::function<void(const StartCall&)> onStart;
   // What the fake ExportPlatformStart answers: a negative status is a refused start.
   std::atomic<int> startStatus{0};
+  // A site whose starts the fake refuses whatever startStatus says; -1 for none.
+  std::atomic<int> refusedSite{-1};
 
   std::vector<StartCall> Starts();
   std::vector<std::string> PanelCommands();
@@ -63,8 +65,9 @@ class ProtocolStation : public testing::Test {
   }
   void* Symbol(const char* name);
   // Unloads the dialog, writes Protocol.ini with these port texts for A to D (followed by moreSettings:
-  // further [PROTOCOL] keys, then sections of their own) and loads it again.
-  void ReloadWithPorts(const std::array<std::string, kServers>& ports, const std::string& moreSettings = "");
+  // further [PROTOCOL] keys, then sections of their own) and these site codes, and loads it again.
+  void ReloadWithPorts(const std::array<std::string, kServers>& ports, const std::string& moreSettings = "",
+                       const std::array<std::string, kServers>& siteCodes = {"A", "B", "C", "D"});
   std::array<std::string, kServers> PortTexts() const;
 
   // Runs work on a thread of its own (a handler, a site) while the UI thread keeps serving the sockets.

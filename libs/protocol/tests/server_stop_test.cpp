@@ -9,6 +9,7 @@
 #include <future>
 #include <thread>
 
+#include "port/message_box.h"
 #include "protocol_station_fixture.h"
 
 namespace protocol_test {
@@ -94,6 +95,33 @@ TEST_F(ServerStop, PortTextsThatAreNoPortAreRefusedAndReported) {
   }
   HandlerPeer peer;
   EXPECT_TRUE(Connect(peer, 2));
+}
+
+// A row without a port or a site code is a server the station does not use: nothing starts and nothing is
+// reported, while the rows filled in start as usual.
+TEST_F(ServerStop, AnEmptyPortOrSiteCodeStartsNothingAndReportsNothing) {
+  const auto texts = PortTexts();
+  {
+    const std::lock_guard lock(Station().mutex);
+    Station().logLines.clear();
+  }
+  testing::internal::CaptureStderr();
+  ReloadWithPorts({"", texts[1], texts[2], texts[3]}, "", {"A", "", "C", "D"});
+  const std::string stderrText = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(stderrText, "");
+  {
+    const std::lock_guard lock(Station().mutex);
+    EXPECT_TRUE(Station().errorLogLines.empty()) << Station().errorLogLines.front();
+  }
+  for (const auto& box : port::ShownMessageBoxes()) ADD_FAILURE() << box.text;
+  EXPECT_FALSE(Station().LogHas("Protocol Server A"));
+  EXPECT_FALSE(Station().LogHas("Protocol Server B"));
+  EXPECT_TRUE(Station().LogHas("Protocol Server C listening on port " + texts[2]));
+  EXPECT_EQ(table_->GetPara(0), -1);
+  EXPECT_EQ(table_->GetPara(1), -1);
+  EXPECT_NE(table_->GetPara(3), -1);
+  HandlerPeer peer;
+  EXPECT_FALSE(OnOtherThread([&] { return peer.Connect("127.0.0.1", ports_[1], 300); }));
 }
 
 TEST_F(ServerStop, APortThatIsTakenIsReportedWithItsReason) {

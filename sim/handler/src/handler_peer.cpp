@@ -135,26 +135,52 @@ std::optional<std::string> HandlerPeer::ServeNext(int timeoutMs) {
   return packet;
 }
 
+HandlerPeer::Status HandlerPeer::AskStatus(int timeoutMs) {
+  if (!SendCommand('I', "IOT", "")) {
+    lastFailure_ = "the status inquiry could not be sent";
+    return Status::Failed;
+  }
+  const std::optional<std::string> answer = WaitFor('I', "IOT", timeoutMs);
+  if (!answer) {
+    lastFailure_ = "no answer to the status inquiry";
+    return Status::Failed;
+  }
+  const std::string ret = protocol::GetPacketField(protocol::ProtocolPacket(*answer).Data(), "RET");
+  if (ret == "000") return Status::Ready;
+  if (ret == "002") return Status::Working;
+  lastFailure_ = "the tester is not ready: " + *answer;
+  return Status::Failed;
+}
+
 std::optional<std::string> HandlerPeer::RunTest(const StartOfTest& start, int timeoutMs, int* refusals) {
   constexpr int kMaxRefusals = 1000;
   constexpr auto kRetryPause = std::chrono::milliseconds(10);
+  lastFailure_.clear();
   for (int attempt = 0; attempt < kMaxRefusals; ++attempt) {
-    if (!SendStartOfTest(start)) return std::nullopt;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::optional<std::string> answer;
-    while ((answer = ReadPacket(RemainingMs(deadline)))) {
-      const protocol::ProtocolPacket received(*answer);
-      if (received.Type() == 'N' && received.IsCommand('R', "RET")) {
-        Acknowledge(*answer, "@RET=1");
-        return answer;
+    const Status status = AskStatus(timeoutMs);
+    if (status == Status::Failed) return std::nullopt;
+    if (status == Status::Ready) {
+      if (!SendStartOfTest(start)) return std::nullopt;
+      const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+      std::optional<std::string> answer;
+      while ((answer = ReadPacket(RemainingMs(deadline)))) {
+        const protocol::ProtocolPacket received(*answer);
+        if (received.Type() == 'N' && received.IsCommand('R', "RET")) {
+          Acknowledge(*answer, "@RET=1");
+          return answer;
+        }
+        if (received.Type() == 'A' && received.IsCommand('K', "SOT")) break;
+        if (received.Type() == 'C') Respond(*answer);
       }
-      if (received.Type() == 'A' && received.IsCommand('K', "SOT")) break;
-      if (received.Type() == 'C') Respond(*answer);
+      if (!answer) {
+        lastFailure_ = "no result within the time-out";
+        return std::nullopt;
+      }
     }
-    if (!answer) return std::nullopt;
     if (refusals != nullptr) ++*refusals;
     std::this_thread::sleep_for(kRetryPause);
   }
+  lastFailure_ = "the tester stayed busy";
   return std::nullopt;
 }
 

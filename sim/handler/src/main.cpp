@@ -2,7 +2,7 @@
 //   handler_peer [--host 127.0.0.1] --port <p> [--port <p> ...] [--tests <n>] [--timeout <ms>]
 //                [--ack <class><letters>=silent|late:<ms>|ret0:<ms>] ...
 // With n servers, server i tests sites i, i + n, ... in turn on board i, each module after the previous
-// result, all servers at once. The tester's requests are answered as a handler does; --ack makes
+// result and after a status inquiry that found the tester ready, all servers at once. The tester's requests are answered as a handler does; --ack makes
 // the answer to one kind of request go missing, come late, or come as RET 0 first. Each result is
 // printed; the summary is the last line, and the exit code is 0 only when every test got a result.
 #include <cstdio>
@@ -84,7 +84,8 @@ void TestServer(handler::HandlerPeer& peer, int server, int servers, const Optio
       const auto result = peer.RunTest(start, options.timeoutMs);
       const std::lock_guard guard(tally.lock);
       if (!result) {
-        std::printf("test %d site %c: no result\n", test + 1, static_cast<char>('A' + site));
+        std::printf("test %d site %c: no result: %s\n", test + 1, static_cast<char>('A' + site),
+                    peer.LastFailure().c_str());
         ++tally.missing;
         continue;
       }

@@ -69,11 +69,15 @@ class HandlerPeer {
   std::optional<std::string> WaitFor(char code, std::string_view ext, int timeoutMs);
   // Reads the tester's next packet and, when it is a Command, answers it as its behaviour says.
   std::optional<std::string> ServeNext(int timeoutMs);
-  // One module as a handler tests it: sends the start and waits for its result notice, answering the
-  // tester's Commands on the way. A start the tester refuses (its site is still finishing the previous
-  // module) is sent again after a short pause; each refusal adds 1 to *refusals. The result is
-  // acknowledged and returned; nullopt when no result came within timeoutMs of the last start.
+  // One module as a handler tests it: asks the tester's status, sends the start once the tester is ready
+  // and waits for the result notice, answering the tester's Commands on the way. A tester still working
+  // (its site finishing the previous module) is asked again, and a start it refuses is sent again, after a
+  // short pause; each adds 1 to *refusals. The result is acknowledged and returned; nullopt when no result
+  // came within timeoutMs of the last start, or when the status answer is neither ready nor working (the
+  // tester's hardware or MES is in error), with the reason in LastFailure.
   std::optional<std::string> RunTest(const StartOfTest& start, int timeoutMs, int* refusals = nullptr);
+  // Why the last RunTest gave no result: the status answer that was not ready, or a missing answer.
+  const std::string& LastFailure() const { return lastFailure_; }
   // Answers a tester Command as a handler does (with this peer's behaviour for its kind).
   void Respond(const std::string& packet);
   // The answer a handler that does what it is asked gives to a tester Command.
@@ -94,6 +98,11 @@ class HandlerPeer {
   HandlerValues values_;
   protocol::PacketReassembler reassembler_;
   std::string pending_;  // complete packets not yet handed out, each ending in '\r'
+  std::string lastFailure_;
+
+  enum class Status { Ready, Working, Failed };
+  // Asks the tester's status; Failed sets lastFailure_.
+  Status AskStatus(int timeoutMs);
 };
 
 }  // namespace handler
