@@ -1,7 +1,6 @@
 #include "CycleIni.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "ModelSettings.h"
 #include "Util.h"
@@ -18,23 +17,6 @@ std::vector<std::string> SplitFields(const std::string& value) {
     fields.push_back(value.substr(start, comma - start));
   fields.push_back(value.substr(start));
   return fields;
-}
-
-bool IsNumber(const std::string& text) {
-  if (text.empty()) return false;
-  for (const char c : text)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-// Why an entry cannot be used, or empty text when it can.
-std::string Fault(const std::string& value) {
-  const std::vector<std::string> fields = SplitFields(value);
-  if (value == "0") return "missing";
-  if (fields.size() != 3) return "garbled \"" + value + "\"";
-  if (fields[0].empty()) return "without a DLL name";
-  if (!IsNumber(fields[1])) return "garbled \"" + value + "\"";
-  return {};
 }
 
 }  // namespace
@@ -56,33 +38,11 @@ CycleEntry ReadCycleEntry(const std::string& path, const std::string& section, i
   return result;
 }
 
-CycleListLoad LoadCycleList(const std::string& path, const std::string& section) {
-  CycleListLoad load;
+std::vector<CycleEntry> ReadCycleList(const std::string& path, const std::string& section) {
+  std::vector<CycleEntry> entries;
   const int count = ReadIniInt(section.c_str(), "Count", 0, path);
-  for (int entry = 0; entry < count; ++entry) {
-    const std::string fault = Fault(ReadIniString(section.c_str(), std::to_string(entry).c_str(), "0", path));
-    if (!fault.empty()) {
-      load.skipped.push_back(port::Format("[%s] entry %d skipped: %s", section.c_str(), entry, fault.c_str()));
-      continue;
-    }
-    load.entries.push_back(ReadCycleEntry(path, section, entry));
-  }
-  return load;
-}
-
-CycleListLoad LoadCheckedEntries(const std::string& path, const std::string& section,
-                                 const std::string& cycleFolder) {
-  CycleListLoad all = LoadCycleList(path, section);
-  CycleListLoad load;
-  load.skipped = std::move(all.skipped);
-  for (CycleEntry& entry : all.entries) {
-    if (!entry.checked) continue;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(port::JoinPath(cycleFolder, entry.dll), error))
-      load.skipped.push_back(port::Format("[%s] %s is not in the Cycle folder", section.c_str(), entry.dll.c_str()));
-    load.entries.push_back(std::move(entry));
-  }
-  return load;
+  for (int entry = 0; entry < count; ++entry) entries.push_back(ReadCycleEntry(path, section, entry));
+  return entries;
 }
 
 std::vector<StoredCycleEntry> ReadStoredEntries(const std::string& path, const std::string& section) {
@@ -90,11 +50,10 @@ std::vector<StoredCycleEntry> ReadStoredEntries(const std::string& path, const s
   const int count = ReadIniInt(section.c_str(), "Count", 0, path);
   for (int entry = 0; entry < count; ++entry) {
     const std::string key = std::to_string(entry);
-    StoredCycleEntry read{ReadCycleEntry(path, section, entry), std::nullopt, {}};
+    StoredCycleEntry read{ReadCycleEntry(path, section, entry), std::nullopt};
     // A missing key reads as its default, whichever default is given.
     const std::string text = ReadIniString(section.c_str(), key.c_str(), "0", path);
     if (text != "0" || !ReadIniString(section.c_str(), key.c_str(), "", path).empty()) read.text = text;
-    read.fault = read.text ? Fault(*read.text) : "missing";
     stored.push_back(std::move(read));
   }
   return stored;
@@ -105,9 +64,7 @@ std::string EntryText(const CycleEntry& entry) {
 }
 
 std::string WriteFault(const CycleEntry& entry) {
-  if (entry.dll.empty()) return "no DLL name";
   if (entry.dll.find(',') != std::string::npos) return "a comma in the DLL name \"" + entry.dll + "\"";
-  if (!entry.retry.empty() && !IsNumber(entry.retry)) return "the retry count \"" + entry.retry + "\" is not a number";
   return {};
 }
 

@@ -61,16 +61,14 @@ void CycleRunner::LoadCycleRows(int list) {
                               : list == kClose ? cycleini::SectionOf("CLOSE", 'A')
                                                : cycleini::SectionOf("END", static_cast<char>('A' + list));
   const std::string cycleFolder = port::JoinPath(m_root, "Cycle");
-  const CycleListLoad load = cycleini::LoadCheckedEntries(m_cyclePath, section, cycleFolder);
   std::vector<CycleRow> rows;
-  for (const CycleEntry& entry : load.entries) {
+  for (const CycleEntry& entry : cycleini::ReadCycleList(m_cyclePath, section)) {
+    if (!entry.checked) continue;
     const std::string file = port::JoinPath(cycleFolder, entry.dll);
     CycleRow row;
     row.item = GetVersionInfoString(file, "ItemName");
-    if (row.item == "(null)") row.item.clear();
     row.dllName = entry.dll;
     row.version = GetVersionInfoString(file, "ProductVersion");
-    if (row.version == "(null)") row.version.clear();
     row.defineCount = entry.retry;
     rows.push_back(std::move(row));
   }
@@ -78,8 +76,6 @@ void CycleRunner::LoadCycleRows(int list) {
     const std::lock_guard lock(m_lock);
     if (std::vector<CycleRow>* target = Find(list)) *target = std::move(rows);
   }
-  if (m_hooks.report)
-    for (const std::string& message : load.skipped) m_hooks.report(message);
   Changed(list);
 }
 

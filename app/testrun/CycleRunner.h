@@ -26,7 +26,6 @@ class CycleRunner {
   struct Hooks {
     std::function<void(int list)> changed;          // the list's rows changed
     std::function<void()> showWindow;               // a failing row asks for the window
-    std::function<void(const std::string&)> report;  // an entry of Cycle.ini was skipped
     std::function<TestLogCsv*(int site)> siteLog;    // the site's test log, or null
     std::function<void(int site)> siteLogSection;    // the End section line went into the site's test log
   };

@@ -3,10 +3,12 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "DialogButtons.h"
 #include "GridCtrl.h"
 #include "port/message_box.h"
+#include "port/path.h"
 
 namespace {
 
@@ -30,6 +32,10 @@ CDllManagerDlg::CDllManagerDlg(DllRegistrationLists::Guards guards, QWidget* par
   layout->addWidget(m_lists, 1);
   QPushButton* apply = AddAcceptCloseRow(this, layout, "Apply");
   connect(apply, &QPushButton::clicked, this, [this] { SaveRegisteredDlls(1); });
+  auto* deleteFiles = new QPushButton("Delete", this);
+  deleteFiles->setObjectName("1013");
+  deleteFiles->setVisible(false);
+  connect(deleteFiles, &QPushButton::clicked, this, [this] { DeleteDllFiles(); });
   m_lists->ListAvailableDlls();
   LoadRegisteredDlls();
   resize(960, 700);
@@ -43,10 +49,7 @@ void CDllManagerDlg::LoadRegisteredDlls() {
 }
 
 bool CDllManagerDlg::SaveRegisteredDlls(int closeAfter) {
-  if (m_guards.anySiteRunning && m_guards.anySiteRunning()) {
-    port::MessageBox("A site is testing: the DLL list is not saved. Apply again when the test has ended.");
-    return false;
-  }
+  if (m_guards.anySiteRunning && m_guards.anySiteRunning()) return false;
   std::string error;
   if (ItemRegistration::SaveSingleList(m_lists->Entries(), &error) == 0) {
     port::MessageBox(error + "\nThe list is not saved.");
@@ -54,4 +57,23 @@ bool CDllManagerDlg::SaveRegisteredDlls(int closeAfter) {
   }
   if (closeAfter) accept();
   return true;
+}
+
+void CDllManagerDlg::DeleteDllFiles() {
+  if (port::MessageBox("Do you want exit?", "Question", port::kMbYesNo) != port::kIdYes) return;
+  CGridCtrl* available = m_lists->Available();
+  CGridCtrl* registered = m_lists->Registered();
+  for (int row = 0; row < available->GetItemCount();) {
+    if (!available->GetCheck(row)) {
+      ++row;
+      continue;
+    }
+    const QString dll = available->GetItemText(row, DllRegistrationLists::kAvailDll);
+    for (int at = registered->GetItemCount() - 1; at >= 0; --at)
+      if (registered->GetItemText(at, DllRegistrationLists::kRegDll) == dll) registered->DeleteItem(at);
+    std::error_code ignored;
+    std::filesystem::remove(port::JoinPath(DllRegistrationLists::DllFolder(), dll.toStdString()), ignored);
+    available->DeleteItem(row);
+    SaveRegisteredDlls(0);
+  }
 }

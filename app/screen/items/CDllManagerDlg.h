@@ -15,9 +15,12 @@ class CDllManagerDlg : public QDialog {
 
   static std::string GetDllManagerIniPath();
   void LoadRegisteredDlls();
-  // Writes the list once every row is checked; with closeAfter the window then closes with Accepted. False,
-  // after saying why, while a site tests or when a row cannot be stored.
+  // Writes the list once every row is checked; with closeAfter the window then closes with Accepted. False at
+  // once while a site tests, and after saying why when a row cannot be stored.
   bool SaveRegisteredDlls(int closeAfter);
+  // The hidden second "Delete": after a Yes, every checked available DLL leaves the registered list and the
+  // Dll folder, and the list is saved after each.
+  void DeleteDllFiles();
 
   DllRegistrationLists* Lists() const { return m_lists; }
 

@@ -5,7 +5,6 @@
 #include "CycleRunner.h"
 #include "GridCtrl.h"
 #include "ItemRegistration.h"
-#include "PlatformErrorLog.h"
 
 namespace {
 
@@ -65,9 +64,8 @@ bool CurrentLibrary::LoadAllItems() {
 void CurrentLibrary::LoadItemGroup(const std::vector<SourceRow>& rows, const char* folder, const char* role) {
   for (const SourceRow& row : rows) {
     const int status = m_items.Load(row.dll, folder, m_root, m_platform, {row.item, role});
-    if (status == kItemLoaded) continue;
-    m_bAllLoaded = 0;
-    LogPlatformError("%s [%d] ERROR : %s/%s load status %d", __func__, __LINE__, folder, row.dll.c_str(), status);
+    // The red row is the whole report of a library that failed.
+    if (status != kItemLoaded) m_bAllLoaded = 0;
   }
   ShowStatusRows();
 }

@@ -29,10 +29,8 @@ constexpr int kCloseButtons[] = {1015, 1016, 1019, 1020};
 
 std::string CycleFolder() { return port::JoinPath(ProgramFolder::Root(), "Cycle"); }
 
-std::string VersionText(const std::string& file, const char* name) {
-  const std::string text = GetVersionInfoString(file, name);
-  return text == "(null)" ? std::string() : text;
-}
+// "*.dll" matches without regard to case, as the station's file names do.
+bool IsDllFile(const std::filesystem::path& path) { return port::EqualsNoCase(path.extension().string(), ".dll"); }
 
 }  // namespace
 
@@ -55,7 +53,7 @@ CycleManager::CycleManager(std::function<bool()> anySiteRunning, QWidget* parent
   m_dllList->SetHeaderCheckAll(1);
   int column = 0;
   for (const auto& [title, width] : {std::pair{"", 25}, {"Item", 110}, {"Version", 50}, {"File size", 0},
-                                     {"Update", 84}, {"DLL Name", 120}, {"Comment", 0}})
+                                     {"Update", 68}, {"DLL Name", 120}, {"Comment", 0}})
     m_dllList->InsertColumn(column++, QString::fromUtf8(title), Qt::AlignLeft, width);
   m_dllList->InitHeaderCheckBox();
   dllLayout->addWidget(m_dllList);
@@ -154,37 +152,34 @@ CCycleGridCtrl* CycleManager::EndList(int site) const {
 QCheckBox* CycleManager::Option(int id) const { return findChild<QCheckBox*>(QString::number(id)); }
 
 std::string CycleManager::ItemName(const std::string& dll) const {
-  return VersionText(port::JoinPath(CycleFolder(), dll), "ItemName");
+  return GetVersionInfoString(port::JoinPath(CycleFolder(), dll), "ItemName");
 }
 
 void CycleManager::ListCycleDlls() {
   m_dllList->DeleteAllItems();
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(CycleFolder(), error)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.path().extension() != ".dll") continue;
+    if (!IsDllFile(entry.path())) continue;
     const std::string file = entry.path().string();
-    if (GetVersionInfoString(file, "ItemName") == "(null)") continue;
+    const std::string item = GetVersionInfoString(file, "ItemName");
+    if (item == "(null)") continue;
     const QFileInfo info(QString::fromStdString(file));
     const int row = m_dllList->InsertItem(m_dllList->GetItemCount(), QString());
-    m_dllList->SetItemText(row, 1, QString::fromStdString(VersionText(file, "ItemName")));
-    m_dllList->SetItemText(row, 2, QString::fromStdString(VersionText(file, "ProductVersion")));
+    m_dllList->SetItemText(row, 1, QString::fromStdString(item));
+    m_dllList->SetItemText(row, 2, QString::fromStdString(GetVersionInfoString(file, "ProductVersion")));
     m_dllList->SetItemText(row, 3, QString::number((info.size() + 1023) / 1024) + "KB");
     m_dllList->SetItemText(row, 4, info.lastModified().toString("yyyy-MM-dd"));
-    m_dllList->SetItemText(row, 5, QString::fromStdString(name));
-    m_dllList->SetItemText(row, 6, QString::fromStdString(VersionText(file, "FileDescription")));
+    m_dllList->SetItemText(row, 5, QString::fromStdString(entry.path().filename().string()));
+    m_dllList->SetItemText(row, 6, QString::fromStdString(GetVersionInfoString(file, "FileDescription")));
   }
 }
 
 void CycleManager::LoadCycleList(CGridCtrl* list, const std::string& phase, char siteLetter) {
-  const std::string section = cycleini::SectionOf(phase, siteLetter);
-  std::vector<StoredCycleEntry>& stored = m_stored[list] = cycleini::ReadStoredEntries(m_path, section);
+  const std::vector<StoredCycleEntry>& stored = m_stored[list] =
+      cycleini::ReadStoredEntries(m_path, cycleini::SectionOf(phase, siteLetter));
   list->DeleteAllItems();
   for (std::size_t n = 0; n < stored.size(); ++n) {
     const CycleEntry& entry = stored[n].entry;
-    if (!stored[n].fault.empty())
-      m_malformed.push_back(port::Format("[%s] entry %d %s: shown as read, kept as it is until changed",
-                                         section.c_str(), static_cast<int>(n), stored[n].fault.c_str()));
     const int row = list->InsertItem(list->GetItemCount(), QString());
     list->SetItemData(row, static_cast<qintptr>(n + 1));
     list->SetCheck(row, entry.checked);

@@ -38,8 +38,6 @@ class CycleManager : public QDialog {
   CCycleGridCtrl* EndList(int site) const;
   QTabWidget* SiteTab() const { return m_siteTab; }
   QCheckBox* Option(int id) const;
-  // Messages of entries of Cycle.ini that are missing or garbled (shown as read, kept as they are).
-  const std::vector<std::string>& Malformed() const { return m_malformed; }
 
  private:
   static CGridCtrl* SetUpList(CGridCtrl* list, const QString& id);
@@ -60,5 +58,4 @@ class CycleManager : public QDialog {
   std::vector<CCycleGridCtrl*> m_endLists;
   // The entries as the file held them; a loaded row's item data is its entry number plus one.
   std::map<const CGridCtrl*, std::vector<StoredCycleEntry>> m_stored;
-  std::vector<std::string> m_malformed;
 };

@@ -19,6 +19,7 @@
 #include "Util.h"
 #include "port/message_box.h"
 #include "port/path.h"
+#include "port/text.h"
 
 namespace {
 
@@ -26,9 +27,8 @@ enum : int { kImport = 1011, kInsert = 1009, kUp = 1019, kDown = 1021, kDelete =
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-bool IsDllFile(const std::filesystem::path& path) {
-  return QString::fromStdString(path.extension().string()).compare(".dll", Qt::CaseInsensitive) == 0;
-}
+// "*.dll" matches without regard to case, as the station's file names do.
+bool IsDllFile(const std::filesystem::path& path) { return port::EqualsNoCase(path.extension().string(), ".dll"); }
 
 void SetUpList(CGridCtrl* list, std::initializer_list<std::pair<const char*, int>> columns) {
   list->SetCheckBoxes(true);
@@ -51,11 +51,6 @@ DllRegistrationLists::DllRegistrationLists(Rules rules, Guards guards, const QSt
   m_registered->setObjectName(registeredId);
   InitColumns();
   CreateLayout();
-}
-
-std::string DllRegistrationLists::OptionalVersionText(const std::string& file, const char* name) {
-  const std::string text = GetVersionInfoString(file, name);
-  return text == "(null)" ? std::string() : text;
 }
 
 std::string DllRegistrationLists::DllFolder() { return port::JoinPath(ProgramFolder::Root(), "Dll"); }
@@ -135,11 +130,11 @@ void DllRegistrationLists::ListAvailableDlls() {
     const QFileInfo info(Text(file));
     const int row = m_available->InsertItem(m_available->GetItemCount(), QString());
     m_available->SetItemText(row, kAvailItem, Text(item));
-    m_available->SetItemText(row, kAvailVersion, Text(OptionalVersionText(file, "ProductVersion")));
+    m_available->SetItemText(row, kAvailVersion, Text(GetVersionInfoString(file, "ProductVersion")));
     m_available->SetItemText(row, kAvailSize, QString::number((info.size() + 1023) / 1024) + "KB");
     m_available->SetItemText(row, kAvailUpdate, info.lastModified().toString("yyyy-MM-dd HH:mm:ss"));
     m_available->SetItemText(row, kAvailDll, Text(entry.path().filename().string()));
-    m_available->SetItemText(row, kAvailComment, Text(OptionalVersionText(file, "FileDescription")));
+    m_available->SetItemText(row, kAvailComment, Text(GetVersionInfoString(file, "FileDescription")));
     for (int column = 0; column < m_available->GetColumnCount(); ++column)
       m_available->item(row, column)->setFlags(m_available->item(row, column)->flags() | Qt::ItemIsDragEnabled);
   }
@@ -161,7 +156,7 @@ void DllRegistrationLists::AppendRow(const DllEntry& entry, const std::string& i
 
 void DllRegistrationLists::AppendRegistered(const DllEntry& entry) {
   const std::string file = port::JoinPath(DllFolder(), entry.dll);
-  AppendRow(entry, GetVersionInfoString(file, "ItemName"), OptionalVersionText(file, "FileDescription"));
+  AppendRow(entry, GetVersionInfoString(file, "ItemName"), GetVersionInfoString(file, "FileDescription"));
 }
 
 bool DllRegistrationLists::IsRegistered(const QString& dll) const {

@@ -61,9 +61,6 @@ class DllRegistrationLists : public QWidget {
   CGridCtrl* Registered() const { return m_registered; }
   QPushButton* Button(int id) const;
   static std::string DllFolder();
-  // A version string of the file, or nothing when the file lacks it; only a missing item name is shown,
-  // as "(null)", because it keeps the DLL from being offered.
-  static std::string OptionalVersionText(const std::string& file, const char* name);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

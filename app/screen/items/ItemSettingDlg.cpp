@@ -2,15 +2,12 @@
 
 #include <QVBoxLayout>
 
-#include "DllRegistrationLists.h"
 #include "GridCtrl.h"
 #include "ItemRegistration.h"
 #include "PlatformLoadlibrary.h"
 #include "ProgramFolder.h"
 #include "Util.h"
-#include "port/message_box.h"
 #include "port/path.h"
-#include "port/text.h"
 
 ItemSettingDlg::ItemSettingDlg(int siteLetter, ItemSettingLinks links, QWidget* parent)
     : QWidget(parent), m_links(std::move(links)), m_siteLetter(siteLetter) {
@@ -43,20 +40,12 @@ void ItemSettingDlg::LoadItems() {
     const std::string file = port::JoinPath(folder, entry.dll);
     const int row = m_list->InsertItem(m_list->GetItemCount(),
                                        QString::fromStdString(GetVersionInfoString(file, "ItemName")));
-    m_list->SetItemText(row, kColVersion, QString::fromStdString(DllRegistrationLists::OptionalVersionText(file, "ProductVersion")));
+    m_list->SetItemText(row, kColVersion, QString::fromStdString(GetVersionInfoString(file, "ProductVersion")));
     m_list->SetItemText(row, kColDll, QString::fromStdString(entry.dll));
   }
 }
 
 bool ItemSettingDlg::OpenItemSettings(const std::string& dll) {
-  if (m_links.items == nullptr || !m_links.itemsLoaded || !m_links.itemsLoaded()) {
-    port::MessageBox("The test items are not loaded: Load Library before an item's settings are opened.");
-    return false;
-  }
-  const int status = m_links.items->Status(dll);
-  if (status != kItemLoaded || !m_links.items->ShowSpec(dll, Site())) {
-    port::MessageBox(port::Format("%s is not loaded (status %d): its settings cannot be opened.", dll.c_str(), status));
-    return false;
-  }
-  return true;
+  if (m_links.items == nullptr || !m_links.itemsLoaded || !m_links.itemsLoaded()) return false;
+  return m_links.items->ShowSpec(dll, Site());
 }

@@ -27,8 +27,8 @@ class ItemSettingDlg : public QWidget {
   int Site() const { return m_siteLetter - 'A'; }
   CGridCtrl* List() const { return m_list; }
   void LoadItems();
-  // Calls the item's settings entry with the page's site; false, with a message, when the item is not
-  // loaded and bound.
+  // Calls the item's settings entry with the page's site; does nothing (false) while the items are not
+  // loaded or when the item's load status is not 0.
   bool OpenItemSettings(const std::string& dll);
 
  private:

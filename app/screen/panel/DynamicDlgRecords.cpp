@@ -96,7 +96,6 @@ void DynamicDlg::CreateRecordWindows() {
       window->raise();
     });
   };
-  hooks.report = [this](const std::string& message) { AddListLog(0, "Cycle.ini: " + message); };
   hooks.siteLog = [this](int site) { return TestLog(site); };
   hooks.siteLogSection = [this](int site) {
     PostLogRow(site, Cells({}));
@@ -113,7 +112,6 @@ void DynamicDlg::CreateRecordWindows() {
 int DynamicDlg::OpenCycleManager() {
   CycleManager editor([this] { return IsAnySiteRunning() != 0; }, this);
   const int result = editor.exec();
-  for (const std::string& message : editor.Malformed()) AddListLog(0, "Cycle.ini: " + message);
   if (result != QDialog::Accepted || !m_cycles) return result;
   m_cycles->ReadShowWindowFlags();
   m_cycles->LoadAllCycleLists(static_cast<int>(m_models.size()));

@@ -1,5 +1,4 @@
-// The cycle editor over a station folder: it shows what Cycle.ini holds (and names what is malformed),
-// inserts DLLs once, moves entries, and saves every list and option back, but not while a site runs; what it
+// The cycle editor over a station folder: it shows what Cycle.ini holds, inserts DLLs once, moves entries, and saves every list and option back, but not while a site runs; what it
 // shows but was not changed is written back as the file held it.
 #include <gtest/gtest.h>
 
@@ -30,12 +29,12 @@ void WriteStation(const StationFolder& station) {
                 "[CYCLE_SEND_RESULT]\r\ncheck=1\r\n");
   std::filesystem::create_directories(station.Path("Cycle"));
   std::filesystem::copy_file(SITE_ITEM_A, station.Path("Cycle/ItemA.dll"));
-  std::filesystem::copy_file(SITE_ITEM_C, station.Path("Cycle/ItemC.dll"));
+  std::filesystem::copy_file(SITE_ITEM_C, station.Path("Cycle/ItemC.DLL"));
 }
 
 }  // namespace
 
-TEST(CycleManagerTest, ShowsTheListsNamesWhatIsMalformedAndSavesThemBack) {
+TEST(CycleManagerTest, ShowsTheListsAndSavesThemBack) {
   qrv::test::TestApplication();
   StationFolder station;
   WriteStation(station);
@@ -43,14 +42,14 @@ TEST(CycleManagerTest, ShowsTheListsNamesWhatIsMalformedAndSavesThemBack) {
   CycleManager dialog([&running] { return running; });
   dialog.show();
 
-  ASSERT_EQ(dialog.DllList()->GetItemCount(), 2);
+  ASSERT_EQ(dialog.DllList()->GetItemCount(), 2) << "the extension matches without regard to case";
+  EXPECT_EQ(dialog.DllList()->columnWidth(4), 68);
   ASSERT_EQ(dialog.InitList()->GetItemCount(), 3) << "the garbled row and the missing entry are shown too";
   EXPECT_EQ(dialog.InitList()->GetItemText(0, 2), "2");
   EXPECT_TRUE(dialog.InitList()->GetCheck(0));
   EXPECT_EQ(dialog.InitList()->GetItemText(1, 3), "Broken row");
   EXPECT_FALSE(dialog.InitList()->GetCheck(1));
   EXPECT_EQ(dialog.InitList()->GetItemText(2, 3), "0") << "a missing entry reads as DLL \"0\", not checked";
-  ASSERT_EQ(dialog.Malformed().size(), 2u) << "the garbled row and the missing entry of the Init list";
   ASSERT_EQ(dialog.EndList(1)->GetItemCount(), 2);
   EXPECT_EQ(dialog.EndList(1)->GetItemText(1, 1), "") << "a DLL that is gone shows no item name";
   EXPECT_TRUE(dialog.Option(1123)->isChecked());
@@ -62,7 +61,7 @@ TEST(CycleManagerTest, ShowsTheListsNamesWhatIsMalformedAndSavesThemBack) {
   dialog.InsertCheckedDlls(dialog.EndList(1));
   dialog.InsertCheckedDlls(dialog.EndList(1));
   ASSERT_EQ(dialog.EndList(1)->GetItemCount(), 3);
-  EXPECT_EQ(dialog.EndList(1)->GetItemText(2, 3), "ItemC.dll");
+  EXPECT_EQ(dialog.EndList(1)->GetItemText(2, 3), "ItemC.DLL");
   EXPECT_EQ(dialog.EndList(1)->GetItemText(2, 2), "1");
   EXPECT_FALSE(dialog.EndList(1)->GetCheck(2));
   dialog.EndList(1)->SetSelectionMark(2);
@@ -78,7 +77,7 @@ TEST(CycleManagerTest, ShowsTheListsNamesWhatIsMalformedAndSavesThemBack) {
   running = false;
   EXPECT_TRUE(dialog.SaveCycleLists());
   EXPECT_EQ(ReadIniString("B.CYCLE_END_DLL", "Count", "", kCycle), "3");
-  EXPECT_EQ(ReadIniString("B.CYCLE_END_DLL", "1", "", kCycle), "ItemC.dll,0,1");
+  EXPECT_EQ(ReadIniString("B.CYCLE_END_DLL", "1", "", kCycle), "ItemC.DLL,0,1");
   EXPECT_EQ(ReadIniString("B.CYCLE_END_DLL", "2", "", kCycle), "Gone.dll,0,3");
   EXPECT_EQ(ReadIniString("A.CYCLE_END_DLL", "Count", "", kCycle), "0");
   EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "Count", "", kCycle), "3") << "no entry is lost";
@@ -92,15 +91,19 @@ TEST(CycleManagerTest, ShowsTheListsNamesWhatIsMalformedAndSavesThemBack) {
 }
 
 // Entries the editor shows but the engineer did not touch go back to the file byte for byte, wherever the
-// engineer moved them; a change that would not read back as it stands is refused with a message.
-TEST(CycleManagerTest, KeepsEntriesItCannotReadAndRefusesOnlyChangedRowsThatCannotBeStored) {
+// engineer moved them; a changed entry is written as the editor shows it, unless its DLL name holds a comma,
+// which would not read back: then nothing is written.
+TEST(CycleManagerTest, KeepsEntriesItCannotShowAndRefusesOnlyRowsThatCannotBeStored) {
   qrv::test::TestApplication();
   StationFolder station;
   WriteStation(station);
+  std::filesystem::copy_file(SITE_ITEM_A, station.Path("Cycle/Odd,Name.dll"));
   station.Write(kCycle, "[CYCLE_INIT_DLL]\r\nCount=4\r\n0=ItemA.dll,1,2,extra\r\n1=Broken row\r\n"
                         "3=ItemC.dll,1,x\r\n[CYCLE_CLOSE_DLL]\r\nCount=0\r\n");
   CycleManager dialog([] { return false; });
   ASSERT_EQ(dialog.InitList()->GetItemCount(), 4);
+  EXPECT_TRUE(dialog.InitList()->GetCheck(0));
+  EXPECT_EQ(dialog.InitList()->GetItemText(0, 2), "2") << "fields by position";
   port::ClearShownMessageBoxes();
   ASSERT_TRUE(dialog.SaveCycleLists());
   EXPECT_EQ(station.Read(kCycle).find("[CYCLE_INIT_DLL]\r\nCount=4\r\n0=ItemA.dll,1,2,extra\r\n1=Broken row\r\n"
@@ -117,16 +120,20 @@ TEST(CycleManagerTest, KeepsEntriesItCannotReadAndRefusesOnlyChangedRowsThatCann
   EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "2", "", kCycle), "Broken row");
   EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "3", "", kCycle), "ItemC.dll,1,x");
 
-  // Switching the garbled retry count's entry off writes it out, and its retry count cannot be stored.
-  const std::string kept = station.Read(kCycle);
+  // Switched off, the entry is written as shown, its retry text too.
   dialog.InitList()->SetCheck(3, false);
+  ASSERT_TRUE(dialog.SaveCycleLists());
+  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "3", "", kCycle), "ItemC.dll,0,x");
+
+  // A DLL whose name holds a comma cannot be stored: nothing is written.
+  const std::string kept = station.Read(kCycle);
+  for (int row = 0; row < dialog.DllList()->GetItemCount(); ++row)
+    dialog.DllList()->SetCheck(row, dialog.DllList()->GetItemText(row, 5) == "Odd,Name.dll");
+  dialog.InsertCheckedDlls(dialog.InitList());
   EXPECT_FALSE(dialog.SaveCycleLists());
   ASSERT_EQ(port::ShownMessageBoxes().size(), 1u);
-  EXPECT_NE(port::ShownMessageBoxes()[0].text.find("Cycle Init, row 4: the retry count \"x\" is not a number"),
+  EXPECT_NE(port::ShownMessageBoxes()[0].text.find("Cycle Init, row 5: a comma in the DLL name \"Odd,Name.dll\""),
             std::string::npos)
       << port::ShownMessageBoxes()[0].text;
   EXPECT_EQ(station.Read(kCycle), kept) << "nothing is written";
-  dialog.InitList()->SetItemText(3, 2, "3");
-  EXPECT_TRUE(dialog.SaveCycleLists());
-  EXPECT_EQ(ReadIniString("CYCLE_INIT_DLL", "3", "", kCycle), "ItemC.dll,0,3");
 }

@@ -138,5 +138,5 @@ TEST(ItemWindowsPanelTest, TheNextRunFollowsWhatTheDllManagerApplied) {
   port::ClearShownMessageBoxes();
   emit siteB->cellDoubleClicked(RowOf(siteB, ItemSettingDlg::kColDll, "FocusItem.dll"), 0);
   EXPECT_EQ(focus.SpecCalls(), 1);
-  EXPECT_EQ(port::ShownMessageBoxes().size(), 1u);
+  EXPECT_TRUE(port::ShownMessageBoxes().empty());
 }

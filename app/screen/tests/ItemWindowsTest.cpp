@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QPushButton>
 #include <QTabWidget>
 #include <filesystem>
 #include <set>
@@ -236,12 +237,15 @@ TEST_F(ItemWindows, SpecSettingOpensTheItemsSettingsForThePagesSiteOnlyWhileLoad
   EXPECT_EQ(focus.SpecCalls(), 1);
   EXPECT_EQ(focus.LastSpecSite(), 1);
 
+  // Not loaded (-2), not bound (-1), or the items freed: a double click does nothing at all.
+  ASSERT_EQ(items.Load("Unnamed.dll", "Dll", station.Path(""), {}), kItemEntryMissing);
+  port::ClearShownMessageBoxes();
   EXPECT_FALSE(window.Page(1)->OpenItemSettings("Gone.dll"));
-  EXPECT_NE(LastBox().find("Gone.dll is not loaded (status -2)"), std::string::npos);
+  EXPECT_FALSE(window.Page(1)->OpenItemSettings("Unnamed.dll"));
   itemsLoaded = false;
-  EXPECT_FALSE(window.Page(1)->OpenItemSettings("FocusItem.dll"));
-  EXPECT_NE(LastBox().find("not loaded"), std::string::npos);
+  emit list->cellDoubleClicked(0, 0);
   EXPECT_EQ(focus.SpecCalls(), 1);
+  EXPECT_TRUE(port::ShownMessageBoxes().empty());
 
   station.Write(kDllManager, "[A.QRV_DLL_LOAD]\r\nCount=1\r\n0=CurrentItem.dll,1,1\r\n");
   window.BuildPages();
@@ -287,7 +291,9 @@ TEST_F(ItemWindows, SingleListManagerKeepsItsOwnSections) {
   qrv::test::SaveScreenshot(dialog, "dll_manager_single_list");
 
   running = true;
+  port::ClearShownMessageBoxes();
   EXPECT_FALSE(dialog.SaveRegisteredDlls(1));
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << "Apply while a site tests returns silently";
   EXPECT_EQ(ReadIniString("QRV_DLL_LOAD", "Count", "", kDllManager), "2");
   running = false;
   EXPECT_TRUE(dialog.SaveRegisteredDlls(1));
@@ -298,4 +304,38 @@ TEST_F(ItemWindows, SingleListManagerKeepsItsOwnSections) {
   EXPECT_EQ(ReadIniString("QRV_DLL_COUNT", "FocusItem.dll", "", kDllManager), "1");
   EXPECT_EQ(ReadIniString("QRV_DLL_LOAD_CHECK", "CurrentItem.dll", "", kDllManager), "1");
   EXPECT_EQ(ReadIniString("A.QRV_DLL_LOAD", "Count", "", kDllManager), "") << "the site sections are not touched";
+}
+
+// The hidden second "Delete" of the single list: after a Yes to its question, every checked DLL leaves the
+// registered list, the Dll folder and the available list, and the list is saved.
+TEST_F(ItemWindows, SingleListDeleteRemovesTheCheckedDllsAfterAYes) {
+  station.Write(kDllManager, "[QRV_DLL_LOAD]\r\nCount=3\r\n0=CurrentItem.dll\r\n1=FocusItem.dll\r\n"
+                             "2=CurrentItem.dll\r\n");
+  CDllManagerDlg dialog(Guards());
+  DllRegistrationLists& lists = *dialog.Lists();
+  QPushButton* hidden = dialog.findChild<QPushButton*>("1013");
+  ASSERT_NE(hidden, nullptr);
+  EXPECT_EQ(hidden->text(), "Delete");
+  EXPECT_TRUE(hidden->isHidden());
+  lists.Available()->SetCheck(RowOf(lists.Available(), Reg::kAvailDll, "CurrentItem.dll"), true);
+  lists.Available()->SetCheck(RowOf(lists.Available(), Reg::kAvailDll, "Unnamed.dll"), true);
+
+  port::QueueMessageBoxAnswer(port::kIdNo);
+  hidden->click();
+  EXPECT_TRUE(station.Exists("Dll/CurrentItem.dll")) << "anything but Yes ends there";
+  ASSERT_EQ(port::ShownMessageBoxes().size(), 1u);
+  EXPECT_EQ(port::ShownMessageBoxes()[0].text, "Do you want exit?");
+  EXPECT_EQ(port::ShownMessageBoxes()[0].caption, "Question");
+  EXPECT_EQ(port::ShownMessageBoxes()[0].type, unsigned{port::kMbYesNo});
+
+  port::QueueMessageBoxAnswer(port::kIdYes);
+  hidden->click();
+  EXPECT_FALSE(station.Exists("Dll/CurrentItem.dll"));
+  EXPECT_FALSE(station.Exists("Dll/Unnamed.dll"));
+  EXPECT_TRUE(station.Exists("Dll/FocusItem.dll"));
+  EXPECT_EQ(Column(lists.Available(), Reg::kAvailDll), std::vector<std::string>{"FocusItem.dll"});
+  EXPECT_EQ(Column(lists.Registered(), Reg::kRegDll), std::vector<std::string>{"FocusItem.dll"});
+  EXPECT_EQ(ReadIniString("QRV_DLL_LOAD", "Count", "", kDllManager), "1");
+  EXPECT_EQ(ReadIniString("QRV_DLL_LOAD", "0", "", kDllManager), "FocusItem.dll");
+  EXPECT_TRUE(dialog.result() != QDialog::Accepted) << "the window stays open";
 }

@@ -10,9 +10,11 @@
 
 #include "CurrentLibrary.h"
 #include "GridCtrl.h"
+#include "PlatformErrorLog.h"
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
 #include "port/ini.h"
+#include "qrv_test/file_text.h"
 #include "qrv_test/screenshot.h"
 
 namespace fs = std::filesystem;
@@ -131,6 +133,9 @@ TEST(LibrariesPanelTest, EndLibraryThatDoesNotLoadOpensTheWindowAndNoSiteStarts)
   EXPECT_EQ(StatusRows(list)[2], (std::vector<std::string>{"Gone.dll", "Cycle", "End", "-2"}));
   EXPECT_EQ(list.CellBackground(2, 0), QColor(255, 0, 0));
   EXPECT_FALSE(window->OpenRowSettings(2)) << "no settings window of a library that did not load";
+  const std::string errorLog = platform_error_log::GetErrorLogPath(port::clock::NowLocal());
+  EXPECT_EQ((fs::exists(errorLog) ? qrv::test::ReadFile(errorLog) : std::string()).find("Gone.dll"), std::string::npos)
+      << "the red row is the whole report";
   qrv::test::SaveScreenshot(*window, "current_library_failed");
 
   ASSERT_EQ(panel.StartSite(0, 0, 0), 0);

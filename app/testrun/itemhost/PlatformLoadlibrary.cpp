@@ -42,6 +42,7 @@ void CPlatformLoadlibrary::BindItemFunctions(const ItemPlatform& platform) {
     return;
   }
   Item_OnCreate(platform.binder, platform.hardware, platform.protocol, platform.record);
+  std::fputs("Pass to get function pointer.\n", stderr);
   m_nStatus = kItemLoaded;
 }
 
@@ -54,20 +55,20 @@ bool ItemLibraryMap::NameLess::operator()(const std::string& a, const std::strin
 ItemLibraryMap::~ItemLibraryMap() { UnloadAll(); }
 
 // The item's create and delete hooks run outside the lock: an item may show a message box there, and the
-// screen's nested event loop may then ask the registry again on this thread.
+// screen's nested event loop may then ask the registry again on this thread. A second load of a name that is
+// still loading is refused: the same file is the same module, so a second object would create the registered
+// item twice and its delete hook would run on the registered item's state.
 int ItemLibraryMap::Load(const std::string& dllName, const std::string& folder, const std::string& root,
                          const ItemPlatform& platform, const ItemSource& source) {
-  if (const std::optional<int> status = RegisteredStatus(dllName)) return *status;
+  {
+    std::unique_lock lock(m_lock);
+    if (const auto found = m_map.find(dllName); found != m_map.end()) return found->second->Status();
+    if (!m_loading.insert(dllName).second) return kItemNotLoaded;
+  }
   auto library = std::make_unique<CPlatformLoadlibrary>(folder + "/" + dllName, root, platform);
   const int status = library->Status();
   std::unique_lock lock(m_lock);
-  // A load of the same name that ended while this one ran keeps its library; this one is dropped unlocked.
-  if (const auto found = m_map.find(dllName); found != m_map.end()) {
-    const int registered = found->second->Status();
-    lock.unlock();
-    library.reset();
-    return registered;
-  }
+  m_loading.erase(dllName);
   m_map.emplace(dllName, std::move(library));
   m_order.push_back({source.itemName, dllName, folder, source.role, status});
   return status;
@@ -75,11 +76,13 @@ int ItemLibraryMap::Load(const std::string& dllName, const std::string& folder, 
 
 // Taking the libraries out under the exclusive lock waits for every running entry point; no new call can
 // find them afterwards, so their delete hooks run unlocked.
+// The names are unloaded in the order of their bytes ("A.dll", "B.dll", "a.dll"), not in the map's order.
 void ItemLibraryMap::UnloadAll() {
-  std::map<std::string, std::unique_ptr<CPlatformLoadlibrary>, NameLess> unloaded;
+  std::map<std::string, std::unique_ptr<CPlatformLoadlibrary>> unloaded;
   {
     std::unique_lock lock(m_lock);
-    unloaded.swap(m_map);
+    for (auto& [name, library] : m_map) unloaded.emplace(name, std::move(library));
+    m_map.clear();
     m_order.clear();
   }
   while (!unloaded.empty()) unloaded.erase(unloaded.begin());

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <shared_mutex>
 #include <string>
 #include <vector>
@@ -74,6 +75,7 @@ class ItemLibraryMap {
   ItemLibraryMap& operator=(const ItemLibraryMap&) = delete;
 
   // Loads "<root>/<folder>/<dllName>" unless that DLL file name is registered already; returns its status.
+  // A name whose load is still under way (a nested load from the item's create hook) is refused as not loaded.
   int Load(const std::string& dllName, const std::string& folder, const std::string& root,
            const ItemPlatform& platform, const ItemSource& source = {});
   // Item_OnDelete and unload of every library, in key order.
@@ -97,4 +99,5 @@ class ItemLibraryMap {
   mutable std::shared_mutex m_lock;
   std::map<std::string, std::unique_ptr<CPlatformLoadlibrary>, NameLess> m_map;
   std::vector<Listed> m_order;
+  std::set<std::string, NameLess> m_loading;
 };

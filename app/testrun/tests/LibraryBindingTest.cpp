@@ -80,4 +80,36 @@ TEST(ItemLibraryMap, EveryLibraryIsListedWithItsStatusAndTheStationGoesOn) {
   EXPECT_TRUE(station.Items().Empty());
 }
 
+TEST(ItemLibraryMap, UnloadGoesByTheBytesOfTheNames) {
+  TestStation station;
+  const std::string log = station.Root() + "/deleted.txt";
+  const qrv::test::ScopedEnv deleteLog("QRV_TEST_ITEM_DELETE_LOG", log);
+  fs::copy_file(station.Root() + "/Dll/TestItemA.dll", station.Root() + "/Dll/alpha.dll");
+  for (const char* name : {"alpha.dll", "TestItemB.dll", "TestItemA.dll"}) ASSERT_EQ(station.LoadItem(name), 0);
+  station.Items().UnloadAll();
+  EXPECT_EQ(qrv::test::ReadFile(log), "TestItemA.dll\nTestItemB.dll\nalpha.dll\n");
+}
+
+// The create hook of an item loads the same name again, as a nested event loop on this thread could.
+TestStation* g_station = nullptr;
+int g_nestedStatus = 0;
+void LoadAgainFromTheCreateHook() {
+  g_station->ItemA().SetOnCreate(nullptr);
+  g_nestedStatus = g_station->LoadItem("TestItemA.dll");
+}
+
+TEST(ItemLibraryMap, ALoadOfANameStillLoadingIsRefusedAndNoHookRunsTwice) {
+  TestStation station;
+  g_station = &station;
+  station.ItemA().SetOnCreate(LoadAgainFromTheCreateHook);
+  EXPECT_EQ(station.LoadItem("TestItemA.dll"), kItemLoaded);
+  EXPECT_EQ(g_nestedStatus, kItemNotLoaded);
+  EXPECT_EQ(station.ItemA().Created(), 1);
+  EXPECT_EQ(station.ItemA().Deleted(), 0) << "the registered item keeps its state";
+  EXPECT_EQ(station.Items().List().size(), 1u);
+  EXPECT_EQ(station.Items().RunOnTest("TestItemA.dll", 0, 0, 0, 0), 0);
+  station.Items().UnloadAll();
+  EXPECT_EQ(station.ItemA().Deleted(), 1);
+}
+
 }  // namespace

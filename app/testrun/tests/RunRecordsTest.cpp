@@ -246,38 +246,27 @@ TEST(ErrorListTest, ShortRowsGetEmptyFields) {
   }
 }
 
-TEST_F(RootedTest, CycleListLoadsWhatItCanAndNamesWhatItSkipped) {
-  WriteText("Ref/M/Cycle.ini",
-            "[A.CYCLE_END_DLL]\nCount=6\n0=Power.dll,1,2\n1=Garbled\n2=Park.dll,0,1\n3=,1,1\n4=Odd.dll,x,1\n");
-  WriteText("Cycle/Power.dll", "x");
-  const CycleListLoad all = cycleini::LoadCycleList("Ref/M/Cycle.ini", "A.CYCLE_END_DLL");
-  ASSERT_EQ(all.entries.size(), 2u);
-  EXPECT_EQ(all.entries[0].dll, "Power.dll");
-  EXPECT_TRUE(all.entries[0].checked);
-  EXPECT_EQ(all.entries[0].retry, "2");
-  EXPECT_FALSE(all.entries[1].checked);
-  ASSERT_EQ(all.skipped.size(), 4u);
-  EXPECT_NE(all.skipped[0].find("entry 1 skipped: garbled \"Garbled\""), std::string::npos) << all.skipped[0];
-  EXPECT_NE(all.skipped[1].find("entry 3 skipped: without a DLL name"), std::string::npos) << all.skipped[1];
-  EXPECT_NE(all.skipped[2].find("entry 4 skipped"), std::string::npos) << all.skipped[2];
-  EXPECT_NE(all.skipped[3].find("entry 5 skipped: missing"), std::string::npos) << all.skipped[3];
-
-  WriteText("Ref/M/Cycle.ini", "[A.CYCLE_END_DLL]\nCount=2\n0=Power.dll,1,2\n1=Gone.dll,1,1\n");
-  const CycleListLoad checked =
-      cycleini::LoadCheckedEntries("Ref/M/Cycle.ini", "A.CYCLE_END_DLL", m_station.Root() + "/Cycle");
-  ASSERT_EQ(checked.entries.size(), 2u);
-  ASSERT_EQ(checked.skipped.size(), 1u);
-  EXPECT_NE(checked.skipped[0].find("Gone.dll is not in the Cycle folder"), std::string::npos);
+// Fields by position, the checked flag by the text-to-integer rule, a missing key as "0".
+TEST_F(RootedTest, CycleEntriesAreReadByPosition) {
+  WriteText("Ref/M/Cycle.ini", "[A.CYCLE_END_DLL]\nCount=7\n0=A.dll,1,2,extra\n1=A.dll, 1,1\n2=A.dll,1\n"
+                               "3=Garbled\n4=,1,1\n5=A.dll,x,1\n");
+  const std::vector<CycleEntry> want = {{"A.dll", true, "2"}, {"A.dll", true, "1"}, {"A.dll", true, ""},
+                                        {"Garbled", false, ""}, {"", true, "1"}, {"A.dll", false, "1"},
+                                        {"0", false, ""}};
+  EXPECT_EQ(cycleini::ReadCycleList("Ref/M/Cycle.ini", "A.CYCLE_END_DLL"), want);
+  std::vector<CycleEntry> stored;
+  for (const StoredCycleEntry& entry : cycleini::ReadStoredEntries("Ref/M/Cycle.ini", "A.CYCLE_END_DLL"))
+    stored.push_back(entry.entry);
+  EXPECT_EQ(stored, want) << "the editor shows what the runner takes";
 }
 
 TEST_F(RootedTest, SavedListReadsBackInOrder) {
   WriteText("Ref/M/Cycle.ini", "");
   cycleini::SaveCycleList("Ref/M/Cycle.ini", "CYCLE_INIT_DLL", {{"B.dll", false, "1"}, {"A.dll", true, ""}});
-  const CycleListLoad load = cycleini::LoadCycleList("Ref/M/Cycle.ini", "CYCLE_INIT_DLL");
-  ASSERT_EQ(load.entries.size(), 2u);
-  EXPECT_EQ(load.entries[0].dll, "B.dll");
-  EXPECT_EQ(load.entries[1].retry, "");
-  EXPECT_TRUE(load.skipped.empty());
+  const std::vector<CycleEntry> load = cycleini::ReadCycleList("Ref/M/Cycle.ini", "CYCLE_INIT_DLL");
+  ASSERT_EQ(load.size(), 2u);
+  EXPECT_EQ(load[0].dll, "B.dll");
+  EXPECT_EQ(load[1].retry, "");
 }
 
 namespace {
@@ -305,7 +294,6 @@ class CycleRunnerTest : public RootedTest {
     m_runner->SetFolders(m_station.Root(), "Ref/M/Cycle.ini");
     CycleRunner::Hooks hooks;
     hooks.showWindow = [this] { ++m_shown; };
-    hooks.report = [this](const std::string& message) { m_reports.push_back(message); };
     hooks.siteLog = [this](int) { return &m_log; };
     hooks.siteLogSection = [this](int) { ++m_sections; };
     m_runner->SetHooks(std::move(hooks));
@@ -323,7 +311,6 @@ class CycleRunnerTest : public RootedTest {
   TestLogCsv m_log{"A", PlaceOf(m_station.Root(), "0", "", "")};
   int m_shown = 0;
   int m_sections = 0;
-  std::vector<std::string> m_reports;
 };
 
 TEST_F(CycleRunnerTest, FailingItemIsRetriedAndPassesOnItsLastCall) {
@@ -368,7 +355,31 @@ TEST_F(CycleRunnerTest, FailingRowShowsTheWindowWhenAskedAndTheNextRowStillRuns)
     // The row that is not loaded shows the window whatever the option.
     EXPECT_EQ(m_shown, show + 1) << show;
   }
-  EXPECT_FALSE(m_reports.empty());
+}
+
+// The runner takes every checked entry as the reader gives it; the Item and Version cells show the version
+// strings as read.
+TEST_F(CycleRunnerTest, EveryCheckedEntryRunsAsTheReaderGivesIt) {
+  fs::copy_file(m_station.Root() + "/Dll/MissingEntry.dll", m_station.Root() + "/Cycle/MissingEntry.dll");
+  WriteCycle("Count=5\n0=TestItemA.dll,1,2,extra\n1=TestItemA.dll, 1,1\n2=TestItemA.dll,1\n"
+             "3=TestItemA.dll,0,1\n4=MissingEntry.dll,1,1\n",
+             0);
+  const std::vector<CycleRow> loaded = m_runner->Rows(CycleRunner::kEnd);
+  ASSERT_EQ(loaded.size(), 4u);
+  EXPECT_EQ(loaded[0].item, "TestItemA");
+  EXPECT_EQ(loaded[0].version, "1.0.0.1");
+  EXPECT_EQ(loaded[3].item, "(null)") << "a plug-in without a version block";
+  EXPECT_EQ(loaded[3].version, "(null)");
+  const int before = m_station.ItemA().TotalCalls();
+  m_station.ItemA().Script(0, {7, 0});
+  m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0);
+  const std::vector<CycleRow> rows = m_runner->Rows(CycleRunner::kEnd);
+  EXPECT_EQ(rows[0].defineCount, "2");
+  EXPECT_EQ(rows[0].result, "PASS") << "called twice";
+  EXPECT_EQ(rows[1].result, "PASS");
+  EXPECT_EQ(rows[2].defineCount, "");
+  EXPECT_EQ(rows[2].result, "FAIL") << "no call count: not called";
+  EXPECT_EQ(m_station.ItemA().TotalCalls(), before + 3);
 }
 
 TEST_F(CycleRunnerTest, HardwareType20PowersDownFirstEvenWithAnEmptyList) {

@@ -2,7 +2,12 @@
 // one repeats), an optional delay, a tester request to the handler (MoveCylinder through the protocol table),
 // stop flags to raise at a given call, and a log of its calls and of the sites its settings window was
 // opened for, and a hook its Item_OnCreate calls (where a real item may show a message box).
+#include <dlfcn.h>
+
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -49,7 +54,16 @@ QRV_ITEM_EXPORT void Item_OnCreate(CInterFace_SW*, HardwareFunctionTable*, Proto
   if (void (*hook)() = g_onCreate.load()) hook();
 }
 
-QRV_ITEM_EXPORT void Item_OnDelete() { ++g_deleted; }
+// With QRV_TEST_ITEM_DELETE_LOG set, each delete appends the plug-in's file name to that file, so that tests
+// see the order in which several plug-ins were deleted.
+QRV_ITEM_EXPORT void Item_OnDelete() {
+  ++g_deleted;
+  const char* log = std::getenv("QRV_TEST_ITEM_DELETE_LOG");
+  Dl_info info{};
+  if (log == nullptr || dladdr(reinterpret_cast<void*>(&Item_OnDelete), &info) == 0 || info.dli_fname == nullptr)
+    return;
+  std::ofstream(log, std::ios::app) << std::filesystem::path(info.dli_fname).filename().string() << '\n';
+}
 
 #ifndef TEST_ITEM_WITHOUT_SETTINGS_DIALOG
 QRV_ITEM_EXPORT int OnSpecDlg(int site) {
