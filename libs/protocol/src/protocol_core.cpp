@@ -145,12 +145,20 @@ void ProtocolCore::CloseServers() {
 
 std::shared_ptr<ServerLine> ProtocolCore::IsServerCreated(int server) {
   if (server < 0 || server >= kServerCount) return nullptr;
+  std::function<void()> missing;
   {
     const std::lock_guard lock(serversMutex_);
     if (open_[server]) return lines_[server];
+    missing = serverMissing_;
   }
   AppendServerStatus(server, port::Format("Protocol Server Create fail [Server : %c]", SiteLetter(server)));
+  if (missing) missing();
   return nullptr;
+}
+
+void ProtocolCore::SetServerMissing(std::function<void()> missing) {
+  const std::lock_guard lock(serversMutex_);
+  serverMissing_ = std::move(missing);
 }
 
 void ProtocolCore::DropResult(int server, int code) {

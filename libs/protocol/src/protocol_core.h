@@ -61,6 +61,8 @@ class ProtocolCore {
   void ClearServerStatus();
   // Called after a status line was added or the lists cleared (any thread).
   void SetStatusChanged(std::function<void()> changed);
+  // Called when an entry finds its server closed, so the dialog can come to the front (any thread).
+  void SetServerMissing(std::function<void()> missing);
 
   // The settings the dialog shows and "Save" writes.
   struct ServerRow {
@@ -104,6 +106,7 @@ class ProtocolCore {
   mutable std::mutex serversMutex_;
   std::array<std::shared_ptr<ServerLine>, kServerCount> lines_;
   std::array<bool, kServerCount> open_{};
+  std::function<void()> serverMissing_;  // under serversMutex_
   std::shared_ptr<StatusLists> status_ = std::make_shared<StatusLists>();
   std::string ini_;
   bool debugMode_ = false;

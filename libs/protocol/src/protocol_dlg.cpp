@@ -95,10 +95,22 @@ CProtocolDlg::CProtocolDlg(ProtocolCore& core) : core_(core) {
         },
         Qt::QueuedConnection);
   });
+  // Front of the other windows, neither shown nor moved: the engineer sees the failed entry's line when the
+  // window is open.
+  core_.SetServerMissing([self] {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [self] {
+          if (self) self->raise();
+        },
+        Qt::QueuedConnection);
+  });
   RefreshStatus();
 }
 
-CProtocolDlg::~CProtocolDlg() { core_.SetStatusChanged(nullptr); }
+CProtocolDlg::~CProtocolDlg() {
+  core_.SetStatusChanged(nullptr);
+  core_.SetServerMissing(nullptr);
+}
 
 QWidget* CProtocolDlg::BuildOptions() {
   auto* box = new CTGroupBox("Option", this);

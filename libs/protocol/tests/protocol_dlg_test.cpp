@@ -131,6 +131,39 @@ TEST_F(ProtocolWindow, InjectedPacketsGoThroughTheSameChecksAsTheHandlers) {
   ASSERT_TRUE(PumpUntil([&] { return status->count() > 0 && status->item(status->count() - 1)->text() == "Send fail : Server C is not open"; }));
 }
 
+// An item's entry that finds its server closed brings the window to the front, where its status list says so;
+// the window is neither shown nor moved by it.
+TEST_F(ProtocolWindow, AnEntryOnAClosedServerBringsTheWindowToTheFront) {
+  QWidget* dialog = ShowDialog();
+  ASSERT_NE(dialog, nullptr);
+  dialog->hide();
+  const QRect placed = dialog->geometry();
+  std::atomic<int> raised{0};
+  struct RaiseCounter : QObject {
+    std::atomic<int>& count;
+    explicit RaiseCounter(std::atomic<int>& c) : count(c) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::ZOrderChange) ++count;
+      return false;
+    }
+  } counter(raised);
+  dialog->installEventFilter(&counter);
+
+  EXPECT_EQ(OnOtherThread([&] { return Resolve<SendStatus_Fn>("SendStatus")(1); }), 1) << "an open server answers";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(raised.load(), 0);
+  Child<QPushButton>(dialog, "CloseB")->click();
+  EXPECT_EQ(OnOtherThread([&] { return Resolve<SendStatus_Fn>("SendStatus")(1); }), 0);
+  EXPECT_TRUE(PumpUntil([&] { return raised.load() > 0; }));
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->geometry(), placed);
+  auto* status = Child<QListWidget>(dialog, "4017");
+  ASSERT_TRUE(PumpUntil([&] {
+    return status->count() > 0 && status->item(status->count() - 1)->text() == "Protocol Server Create fail [Server : B]";
+  }));
+  dialog->removeEventFilter(&counter);
+}
+
 TEST_F(ProtocolWindow, DebugModeShowsTheSequencesAndSavesThem) {
   Station().protocolDebug = 1;
   record_->m_nLoginLevel = 2;
