@@ -373,12 +373,19 @@ void CHardwareDlg::OnSdpOff() {
 }
 
 void CHardwareDlg::OnHwInit() {
+  // Every board in use opens again: none may be under a site's test meanwhile.
+  HwState& state = controller_.State();
+  const DialogHoldAll hold(state.Leases());
+  if (!hold.Held()) return state.Log(kBoardHeldBySite, hold.SiteBoard());
   if (controller_.OpenDaqDevices() == 0) return;
   Enable({7027}, false);
   Enable({7005}, true);
 }
 
 void CHardwareDlg::OnHwClose() {
+  HwState& state = controller_.State();
+  const DialogHoldAll hold(state.Leases());
+  if (!hold.Held()) return state.Log(kBoardHeldBySite, hold.SiteBoard());
   controller_.CloseDaqDevices();
   // Closed boards are not initialised boards: the sites' device check must see it.
   controller_.State().SetDevicesOpen(false);

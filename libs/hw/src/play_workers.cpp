@@ -149,7 +149,7 @@ void PlayWorkers::Draw(int site, const HwSettings& settings, bool crc, Buffers& 
 void PlayWorkers::PlayRun(const Run& run) {
   const port::ThreadSiteScope onSite(run.site);
   HwState& state = controller_.State();
-  const auto settings = state.Settings();
+  const auto settings = state.Settings(run.board);
   const RegisterKeys keys = state.Keys();
   const std::string key =
       keys.select >= 0 && keys.select < static_cast<int>(keys.keys.size()) ? keys.keys[keys.select] : "[REGISTER]";
@@ -239,7 +239,7 @@ bool PlayWorkers::Capture(const Run& run, const HwSettings& settings, const Size
 void PlayWorkers::LiveRun(const Run& run) {
   const port::ThreadSiteScope onSite(run.site);
   HwState& state = controller_.State();
-  const auto settings = state.Settings();
+  const auto settings = state.Settings(run.board);
   Sizes sizes;
   if (!SelectImageSize(*settings, sizes)) return;
   Buffers b;
@@ -265,7 +265,7 @@ int PlayWorkers::GrabOneFrame(int board, int site) {
     state.Log(kBoardHeldBySite, board);
     return 0;
   }
-  const auto settings = state.Settings();
+  const auto settings = state.Settings(board);
   Sizes sizes;
   if (!SelectImageSize(*settings, sizes)) return 0;
   Buffers b;

@@ -1,5 +1,6 @@
 // Play/aging runs and the live grab on two simulated boards: what they draw in the site views, what they
 // log, and how they share the boards with the sites' tests.
+#include <atomic>
 #include <thread>
 
 #include "bayer.h"
@@ -212,15 +213,47 @@ TEST_F(PlayWorkersTest, ReleaseEndsRunningWorkersBeforeTheBoardsClose) {
   EXPECT_FALSE(Workers().StartPlay(0, 0, false));
 }
 
-// Settings read while a site runs take effect when the last site's run ends.
+// Settings read while a site runs take effect on its board when its run ends; its thread keeps reading
+// the values its run started with, another thread reads the file's.
 TEST_F(PlayWorkersTest, SettingsSavedDuringASiteRunApplyAfterIt) {
   ASSERT_NO_FATAL_FAILURE(Start(2));
   hw::HwState& state = controller_->State();
-  ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
+  ASSERT_TRUE(state.AcquireForSite(0, 0));
   SetSensor("SENSOR_SET", "QRV_SENSOR_DATA_BIT", "12");
   EXPECT_EQ(state.Settings()->dataBit, 10);
-  state.Leases().ReleaseForSite(0);
+  EXPECT_EQ(state.Settings(0)->dataBit, 10);
+  EXPECT_EQ(state.Settings(1)->dataBit, 12);
+  int otherThread = 0;
+  std::thread([&] { otherThread = state.Settings()->dataBit; }).join();
+  EXPECT_EQ(otherThread, 12);
+  state.ReleaseForSite(0);
+  EXPECT_EQ(state.Settings(0)->dataBit, 12);
   EXPECT_EQ(state.Settings()->dataBit, 12);
+}
+
+// A read never lands on a board between a site's start and its end: a site sees one value for its
+// whole run, however the reads and the runs interleave.
+TEST_F(PlayWorkersTest, ARunNeverSeesItsBoardsSettingsChange) {
+  ASSERT_NO_FATAL_FAILURE(Start(2));
+  hw::HwState& state = controller_->State();
+  std::atomic<bool> done{false};
+  std::atomic<int> changed{0};
+  std::thread site([&] {
+    while (!done.load()) {
+      if (!state.Leases().AcquireForSite(0, 1000)) continue;
+      const int first = state.SlaveAddr(0);
+      std::this_thread::yield();
+      if (state.SlaveAddr(0) != first) ++changed;
+      state.Leases().ReleaseForSite(0);
+    }
+  });
+  for (int i = 0; i < 300; ++i) {
+    port::ini::WriteString(record_->SensorPath(), "SENSOR_SET", "QRV_SENSOR_SLAVEADDR", i % 2 ? "0x10" : "0x11");
+    state.ReadHardwareSettings();
+  }
+  done = true;
+  site.join();
+  EXPECT_EQ(changed.load(), 0);
 }
 
 }  // namespace

@@ -275,9 +275,91 @@ TEST_F(WindowsTest, SaveDuringASiteRunShowsAndKeepsTheEngineersValue) {
   EXPECT_EQ(GridValue("QRV_SENSOR_TIME_OUT"), "450");
   Click(*dialog_, 7007);
   EXPECT_EQ(port::ini::ReadString(record_->SensorPath(), "SENSOR_SET", "QRV_SENSOR_TIME_OUT", ""), "450");
-  EXPECT_EQ(state.Settings()->timeOut, 300);
+  EXPECT_EQ(state.Settings(0)->timeOut, 300);
+  EXPECT_EQ(state.Settings(1)->timeOut, 450);  // no site runs on board 1
   state.Leases().ReleaseForSite(0);
-  EXPECT_EQ(state.Settings()->timeOut, 450);
+  EXPECT_EQ(state.Settings(0)->timeOut, 450);
+}
+
+// Each board takes saved settings when its own sites are free, so staggered sites on two boards never
+// keep them out, and the setup log names the board that still runs on the old ones.
+TEST_F(WindowsTest, SavedSettingsReachEachBoardWhenItsOwnSitesAreFree) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  hw::HwState& state = controller_->State();
+  QTableWidget* grid = Control<QTableWidget>(*dialog_, 7003);
+  auto save = [&](const char* slave) {
+    grid->item(GridRowOf("QRV_SENSOR_SLAVEADDR"), 2)->setText(slave);
+    Click(*dialog_, 7007);
+  };
+  const QString waits0 = "USB ID [0] : saved settings in force when its site's run ends";
+  const QString waits1 = "USB ID [1] : saved settings in force when its site's run ends";
+  ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
+  save("16");
+  EXPECT_EQ(state.SlaveAddr(1), 0x10);
+  EXPECT_EQ(state.SlaveAddr(0), 0x36);
+  EXPECT_TRUE(LogList().contains(waits0));
+  EXPECT_FALSE(LogList().contains(waits1));
+  ASSERT_TRUE(state.Leases().AcquireForSite(1, 0));  // the sites overlap: never both idle
+  state.Leases().ReleaseForSite(0);
+  EXPECT_EQ(state.SlaveAddr(0), 0x10);
+  save("17");
+  EXPECT_EQ(state.SlaveAddr(0), 0x11);
+  EXPECT_EQ(state.SlaveAddr(1), 0x10);
+  EXPECT_TRUE(LogList().contains(waits1));
+  ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
+  state.Leases().ReleaseForSite(1);
+  EXPECT_EQ(state.SlaveAddr(1), 0x11);
+  state.ClearLog();
+  Click(*dialog_, 7038);  // Read: board 0 runs on what the file holds, so nothing waits
+  EXPECT_EQ(Log(), std::vector<std::string>{});
+  state.Leases().ReleaseForSite(0);
+}
+
+// HW Close, HW Init and the panel's device commands open or close every board: while any site's test
+// holds one, they are refused with the setup log's line and touch no board.
+TEST_F(WindowsTest, DeviceOpenAndCloseWaitForEverySiteToEnd) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  hw::HwState& state = controller_->State();
+  const auto commands = Sim<decltype(&VelkaraSim_CommandCount)>("VelkaraSim_CommandCount");
+  Click(*dialog_, 7018);  // SDP On
+  Click(*dialog_, 7069);
+  auto* panel = dialog_->findChild<hw::CUsbFrmDlg*>();
+  ASSERT_NE(panel, nullptr);
+  // The boards each LVDS_Close reaches, recorded in the table the dialog calls through.
+  static std::vector<int> closed;
+  closed.clear();
+  EncapsulationTable* table = controller_->Table();
+  const auto close = table->LVDS_Close;
+  table->LVDS_Close = [](std::int32_t board) -> std::int32_t {
+    closed.push_back(board);
+    return 1;
+  };
+  ASSERT_TRUE(state.Leases().AcquireForSite(1, 0));
+  const int before[2] = {commands(0), commands(1)};
+  for (const auto& [window, id] : {std::pair<QWidget*, int>{dialog_.get(), 7005}, {panel, 7073}, {panel, 7074}}) {
+    state.ClearLog();
+    Click(*window, id);
+    EXPECT_EQ(Log(), std::vector<std::string>{"USB ID [1] is in use by a site's test"}) << id;
+  }
+  EXPECT_EQ(commands(0), before[0]);
+  EXPECT_EQ(commands(1), before[1]);
+  EXPECT_EQ(closed, std::vector<int>{});  // no LVDS_Close(1) under the site's run
+  EXPECT_TRUE(state.DevicesOpen());
+  EXPECT_TRUE(Control(*dialog_, 7005)->isEnabled());
+  state.Leases().ReleaseForSite(1);
+
+  Click(*dialog_, 7005);  // HW Close, with no site running
+  table->LVDS_Close = close;
+  EXPECT_EQ(closed, (std::vector<int>{0, 1}));
+  EXPECT_FALSE(state.DevicesOpen());
+  ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
+  state.ClearLog();
+  Click(*dialog_, 7027);  // HW Init
+  EXPECT_EQ(Log(), std::vector<std::string>{"USB ID [0] is in use by a site's test"});
+  EXPECT_FALSE(state.DevicesOpen());
+  state.Leases().ReleaseForSite(0);
+  Click(*dialog_, 7027);
+  EXPECT_TRUE(state.DevicesOpen());
 }
 
 // The read at the start of an RPT script, on a site's thread, sets the type lists from the file.
