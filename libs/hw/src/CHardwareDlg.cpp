@@ -411,9 +411,11 @@ void CHardwareDlg::OnSaveImage() {
   const int width = type >= 0 && type < 4 ? pairs[type][0] : 0;
   const int height = type >= 0 && type < 4 ? pairs[type][1] : 0;
   const auto get = port::FindFunction<unsigned char* (*)()>(binder->m_hSoftware, "GetCaptureBuffer");
+  // Without the image library's entry or its buffer there is nothing to save, and nothing is said.
   unsigned char* buffer = get ? get() : nullptr;
+  if (!buffer) return;
   // The capture buffer holds BUFFER_SIZE_X x BUFFER_SIZE_Y pixels: a larger pair would read past it.
-  if (!buffer || static_cast<long>(width) * height > static_cast<long>(settings->bufferSizeX) * settings->bufferSizeY) {
+  if (static_cast<long>(width) * height > static_cast<long>(settings->bufferSizeX) * settings->bufferSizeY) {
     state.Log("Save Image Fail : %d x %d", width, height);
     return;
   }

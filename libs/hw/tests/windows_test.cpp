@@ -393,6 +393,15 @@ TEST_F(WindowsTest, PlayRunsTheRegisterKeyChosenInTheList) {
   EXPECT_EQ(port::ini::ReadString(record_->RegisterPath(), "REGISTER_KEY", "SELECT", "0"), "0");
 }
 
+// Without the image library's capture buffer Save Image does nothing: no file, no line.
+TEST_F(WindowsTest, SaveImageWithoutTheImageLibraryDoesNothing) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  controller_->State().ClearLog();
+  Click(*dialog_, 7039);  // Save Image
+  EXPECT_EQ(Log(), std::vector<std::string>{});
+  EXPECT_FALSE(std::filesystem::exists(station_->Root() + "/Image capture/capture.jpg"));
+}
+
 // The list keeps 10001 lines; the next line empties it and is then its only line.
 TEST_F(WindowsTest, LogListKeeps10001Lines) {
   ASSERT_NO_FATAL_FAILURE(Open(2, 2));
