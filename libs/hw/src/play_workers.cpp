@@ -245,16 +245,13 @@ void PlayWorkers::LiveRun(const Run& run) {
   Buffers b;
   const std::size_t frameBytes = PlainFrameBytes(settings->dataBit, sizes.inWidth, sizes.inHeight);
   AllocFrameBuffers(b, frameBytes, settings->sizeX, settings->sizeY, sizes);
-  int frames = 0;
   do {
     if (controller_.GetImage(run.board, b.raw.data(), static_cast<int>(frameBytes)) == 1) {
       Draw(run.site, *settings, false, b, b.raw.size(), settings->sizeX, settings->sizeY, sizes);
-      ++frames;
     } else {
       state.Log("USB ID [%d] [LVDS_GetFrame_Mul] :: FAIL", run.board);
     }
   } while (!liveStop_.load() && !quit_.load());
-  state.Log("USB ID [%d] Live End : %d frames", run.board, frames);
 }
 
 int PlayWorkers::GrabOneFrame(int board, int site) {
