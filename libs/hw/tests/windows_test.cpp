@@ -299,6 +299,7 @@ TEST_F(WindowsTest, SavedSettingsReachEachBoardWhenItsOwnSitesAreFree) {
   EXPECT_EQ(state.SlaveAddr(0), 0x36);
   EXPECT_TRUE(LogList().contains(waits0));
   EXPECT_FALSE(LogList().contains(waits1));
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*dialog_, "hw_setup_dialog_settings_wait").empty());
   ASSERT_TRUE(state.Leases().AcquireForSite(1, 0));  // the sites overlap: never both idle
   state.Leases().ReleaseForSite(0);
   EXPECT_EQ(state.SlaveAddr(0), 0x10);
