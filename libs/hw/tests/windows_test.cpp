@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QValidator>
 #include <thread>
 
 #include "CHardwareDlg.h"
@@ -171,6 +172,108 @@ TEST_F(WindowsTest, SaveWritesTheGridsBackAndKeepsTheScript) {
   EXPECT_EQ(port::ini::ReadString(registers, "REGISTER_KEY", "1", ""), "[TEMP]");
   EXPECT_NE(qrv::test::ReadFile(registers).find("[END]"), std::string::npos);  // the script stays
   EXPECT_EQ(Control<QComboBox>(*dialog_, 7046)->count(), 2);
+}
+
+// Save leaves the grid's texts as typed and brings their values into force.
+TEST_F(WindowsTest, SaveKeepsTheTypedTextsInTheGrid) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  QTableWidget* grid = Control<QTableWidget>(*dialog_, 7003);
+  grid->item(GridRowOf("HW_PowerPin1_Volt"), 2)->setText("1.8");
+  Click(*dialog_, 7007);  // Save
+  EXPECT_EQ(GridValue("HW_PowerPin1_Volt"), "1.8");
+  EXPECT_EQ(port::ini::ReadString(record_->SensorPath(), "QRV_HW", "HW_PowerPin1_Volt", ""), "1.8");
+  EXPECT_FLOAT_EQ(controller_->State().Settings(0)->powerVolt[0], 1.8f);
+  Click(*dialog_, 7038);  // Read shows the file's value as the grid writes it
+  EXPECT_EQ(GridValue("HW_PowerPin1_Volt"), "1.800000");
+}
+
+// A Sensor.ini that cannot be written does not keep the register keys from Register.ini.
+TEST_F(WindowsTest, SaveWritesTheRegisterKeysWhenSensorIniFails) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  Click(*dialog_, 7018);
+  Click(*dialog_, 7058);  // Reg Insert
+  const std::string sensor = record_->SensorPath();
+  std::filesystem::remove(sensor);
+  std::filesystem::create_directory(sensor);
+  controller_->State().ClearLog();
+  Click(*dialog_, 7007);  // Save
+  EXPECT_EQ(port::ini::ReadString(record_->RegisterPath(), "REGISTER_KEY", "COUNT", ""), "2");
+  EXPECT_EQ(port::ini::ReadString(record_->RegisterPath(), "REGISTER_KEY", "1", ""), "[TEMP]");
+  EXPECT_TRUE(LogList().contains(QString::fromStdString("Save Fail : " + sensor)));
+}
+
+// What a double-click on a cell opens: nothing, or an editor that takes `text` or refuses it.
+enum class Edit { None, Takes, Refuses };
+Edit DoubleClickEdit(QTableWidget* grid, int row, int column, const QString& text) {
+  emit grid->cellDoubleClicked(row, column);
+  QLineEdit* editor = nullptr;
+  for (QLineEdit* line : grid->viewport()->findChildren<QLineEdit*>()) {
+    if (line->isVisible()) editor = line;
+  }
+  if (!editor) return Edit::None;
+  QString typed = text;
+  int position = 0;
+  const bool takes = !editor->validator() || editor->validator()->validate(typed, position) == QValidator::Acceptable;
+  QAbstractItemDelegate* delegate = grid->itemDelegateForColumn(column);
+  emit (delegate ? delegate : grid->itemDelegate())->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return takes ? Edit::Takes : Edit::Refuses;
+}
+
+// Settings values and register keys are edited by the engineer only, counts by anyone; channels 5 to 8
+// take digits only, the listed keys any text.
+TEST_F(WindowsTest, EditRightsOfTheThreeGrids) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  QTableWidget* spec = Control<QTableWidget>(*dialog_, 7003);
+  QTableWidget* keys = Control<QTableWidget>(*dialog_, 7057);
+  QTableWidget* counters = Control<QTableWidget>(*dialog_, 7097);
+  const int gap = GridRowOf("HW_PowerPin1_Volt") - 1;
+  ASSERT_TRUE(spec->item(gap, 1)->text().isEmpty());
+  struct Case {
+    int level;
+    QTableWidget* grid;
+    int row;
+    int column;
+    const char* text;
+    Edit edit;
+  };
+  const Case cases[] = {
+      {2, spec, GridRowOf("HW_PowerPin5_Volt"), 2, "1.8", Edit::Refuses},
+      {2, spec, GridRowOf("HW_PowerPin5_Volt"), 2, "18", Edit::Takes},
+      {2, spec, GridRowOf("HW_PowerPin1_Volt"), 2, "1.8", Edit::Takes},
+      {2, spec, GridRowOf("QRV_SENSOR_LANE_SELECT"), 2, "1f", Edit::Refuses},
+      {2, spec, GridRowOf("HW_PowerPin1_Volt"), 1, "x", Edit::None},
+      {2, spec, gap, 2, "1", Edit::None},
+      {2, keys, 0, 0, "[X 1]", Edit::Takes},
+      {2, counters, 0, 1, "1a", Edit::Refuses},
+      {2, counters, 2, 1, "12", Edit::Takes},
+      {2, counters, 0, 3, "1", Edit::None},
+      {1, spec, GridRowOf("HW_PowerPin1_Volt"), 2, "1.8", Edit::None},
+      {1, keys, 0, 0, "[X]", Edit::None},
+      {1, counters, 1, 1, "3", Edit::Takes},
+      {0, spec, GridRowOf("HW_PowerPin1_Volt"), 2, "1.8", Edit::None},
+  };
+  for (const Case& c : cases) {
+    record_->get()->m_nLoginLevel.store(static_cast<std::uint32_t>(c.level));
+    EXPECT_EQ(DoubleClickEdit(c.grid, c.row, c.column, c.text), c.edit)
+        << "level " << c.level << " grid " << c.grid->objectName().toStdString() << " row " << c.row << " column "
+        << c.column << " text " << c.text;
+  }
+}
+
+// A count typed into the counter grid waits for Save; the failure counts follow the runs meanwhile.
+TEST_F(WindowsTest, TypedCountStaysWhileTheLogAndFailureCountsChange) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 1));
+  QTableWidget* counters = Control<QTableWidget>(*dialog_, 7097);
+  counters->item(0, 1)->setText("7");
+  controller_->State().Counters().i2cFail.store(2);
+  controller_->State().Log("a line");
+  LogList();
+  EXPECT_EQ(counters->item(0, 1)->text(), "7");
+  EXPECT_EQ(counters->item(0, 3)->text(), "2");
+  EXPECT_EQ(controller_->State().Counters().agingCount.load(), 1);
+  Click(*dialog_, 7007);  // Save
+  EXPECT_EQ(controller_->State().Counters().agingCount.load(), 7);
 }
 
 TEST_F(WindowsTest, OperatorLevelCannotEditKeysOrOpenThePanel) {
