@@ -169,8 +169,24 @@ TEST_F(PlayWorkersTest, ZeroSizePairRunsNoCycle) {
   ASSERT_TRUE(Workers().StartPlay(0, 0, false));
   WaitPlayEnd();
   const std::vector<std::string> log = Log();
-  EXPECT_EQ(Count(log, "Image Size Check : m_nOutWidth 0, m_nOUtHeight 480"), 1);
+  // The sizes are taken before and after the buffers are made: each take shows the two lines.
+  EXPECT_EQ(Count(log, "Image Size Check : m_nInWidth 640, m_nInHeight 480"), 2);
+  EXPECT_EQ(Count(log, "Image Size Check : m_nOutWidth 0, m_nOUtHeight 480"), 2);
   EXPECT_EQ(Count(log, "HW Play START"), 0);
+}
+
+// Negative sizes in the file end the play run and the live grab like any other run, never the station.
+TEST_F(PlayWorkersTest, NegativeSizesInTheFileNeverEndTheStation) {
+  ASSERT_NO_FATAL_FAILURE(Start(2));
+  SetSensor("SENSOR_SET", "QRV_SENSOR_SIZE_X", "-4");
+  SetSensor("AGING", "CAPTURE_COUNT", "1");
+  controller_->State().SetDrawTypes(1, 1);
+  ASSERT_TRUE(Workers().StartPlay(0, 0, false));
+  WaitPlayEnd();
+  EXPECT_EQ(Count(Log(), "Play End"), 2) << testing::PrintToString(Log());
+  ASSERT_TRUE(Workers().StartLive(0, 0));
+  Workers().StopLive();
+  ASSERT_TRUE(WaitFor([&] { return !Workers().LiveRunning(); }));
 }
 
 // The setup dialog and the sites' tests never drive one board at once.
