@@ -125,6 +125,9 @@ int HardwareController::RegisterSet(int board, int site, const std::string& key)
 int HardwareController::RegisterSet_RPT(int board, int site, const std::string& key) {
   SiteLog(site, "RPT-Register Set Key :: %s", key.c_str());
   state_->ReadHardwareSettings();
+  // An I2CM line's mode lasts until the settings are read again, also on a board whose site's run keeps
+  // the settings it started with.
+  if (IsValidBoard(board)) state_->SetI2cMode(board, state_->Settings(board)->i2cMode);
   const std::string path = (record_ ? record_->GetRoot() : std::string()) + "/Ref/RPT_Setting.ini";
   const auto section = ReadScriptSection(path, key);
   if (!section) {

@@ -189,6 +189,21 @@ TEST_F(PlayWorkersTest, NegativeSizesInTheFileNeverEndTheStation) {
   ASSERT_TRUE(WaitFor([&] { return !Workers().LiveRunning(); }));
 }
 
+// An RPT script reads the settings again, which ends a script's I2CM mode on its board also while the
+// site's run holds the board.
+TEST_F(PlayWorkersTest, RptScriptPutsTheBoardsI2cModeBackDuringASiteRun) {
+  ASSERT_NO_FATAL_FAILURE(Start(2));
+  hw::HwState& state = controller_->State();
+  WriteFile(record_->RegisterPath(), "[MODE]\nI2CM 1\n[END]\n");
+  WriteFile(station_->Root() + "/Ref/RPT_Setting.ini", "[NONE]\n[END]\n");
+  ASSERT_TRUE(state.AcquireForSite(0, 0));
+  ASSERT_EQ(controller_->RegisterSet(0, 0, "[MODE]"), 1);
+  ASSERT_EQ(state.I2cMode(0), 1);
+  EXPECT_EQ(controller_->RegisterSet_RPT(0, 0, "[NONE]"), 1);
+  EXPECT_EQ(state.I2cMode(0), 2);  // the model's QRV_SENSOR_I2CMODE
+  state.ReleaseForSite(0);
+}
+
 // The setup dialog and the sites' tests never drive one board at once.
 TEST_F(PlayWorkersTest, PlayRefusesABoardWhoseSitesRunAndSitesWaitForTheDialog) {
   ASSERT_NO_FATAL_FAILURE(Start(2));
