@@ -52,7 +52,8 @@ CSpecDlg::~CSpecDlg() { log_.SetLineListener(nullptr); }
 void CSpecDlg::AddLine(const QString& line) {
   list_->addItem(line);
   list_->setCurrentRow(list_->count() - 1);
-  // As the list always did: past its limit it starts empty again; the files keep every line.
+  // Past its limit the list starts empty again, so a session logged for days cannot grow the window
+  // without end; the files keep every line.
   if (list_->count() > kListLimit) list_->clear();
 }
 

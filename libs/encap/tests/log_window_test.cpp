@@ -11,7 +11,9 @@
 #include "CSpecDlg.h"
 #include "EncapsulationTable.h"
 #include "encapsulation_log.h"
+#include "fake_board_control.h"
 #include "port/clock.h"
+#include "port/module.h"
 #include "qrv_test/file_text.h"
 #include "qrv_test/screenshot.h"
 #include "qrv_test/temp_dir.h"
@@ -27,6 +29,7 @@ namespace {
 class LogWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    board_.Clear();
     qrv::test::TestApplication();
     encap::TheLog().SetFolder(folder_.path());
     window_ = std::make_unique<encap::CSpecDlg>(encap::TheLog());
@@ -51,6 +54,7 @@ class LogWindowTest : public ::testing::Test {
 
   qrv::test::TempDir folder_;
   std::unique_ptr<encap::CSpecDlg> window_;
+  encap_test::FakeBoardControl board_{port::ProgramFolder() + "/V6_Velkara_x64.dll"};
 };
 
 TEST_F(LogWindowTest, InfoWritesBothLinesOfEachCallToTheBoardsDailyFile) {

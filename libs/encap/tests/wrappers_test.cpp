@@ -24,6 +24,8 @@ namespace fs = std::filesystem;
 class WrapperTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Each test starts from the fake's defaults: results set by an earlier test would leak into it.
+    board_.Clear();
     folder_ = fs::temp_directory_path() / ("encap_wrappers_" + std::to_string(::getpid()) + "_" +
                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);

@@ -240,7 +240,7 @@ void CHardwareDlg::ConnectButtons() {
   on(7010, [this, &state] {
     state.Counters().i2cFail.store(0);
     state.Counters().cpFail.store(0);
-    RefreshCounters();
+    RefreshFailCounts();
   });
   on(7099, [&state] { state.Log("35 Pin ON"); });
   on(7100, [&state] { state.Log("35 Pin OFF"); });
@@ -303,15 +303,19 @@ void CHardwareDlg::LoadRegisterKeys() {
 
 void CHardwareDlg::LoadCounters() {
   controller_.State().LoadCounters();
+  const AgingCounters& c = controller_.State().Counters();
   counterGrid_->setRowCount(3);
-  RefreshCounters();
+  SetRow(counterGrid_, 0, {"Aging Count", QString::number(c.agingCount.load()), "I2C Fail", ""});
+  SetRow(counterGrid_, 1, {"Capture Count", QString::number(c.captureCount.load()), "CP Fail", ""});
+  SetRow(counterGrid_, 2, {"Dummy Count", QString::number(c.dummyCount.load()), "", ""});
+  RefreshFailCounts();
 }
 
-void CHardwareDlg::RefreshCounters() {
+void CHardwareDlg::RefreshFailCounts() {
+  // Only the failure counts follow the runs: a count the engineer typed waits for Save.
   const AgingCounters& c = controller_.State().Counters();
-  SetRow(counterGrid_, 0, {"Aging Count", QString::number(c.agingCount.load()), "I2C Fail", QString::number(c.i2cFail.load())});
-  SetRow(counterGrid_, 1, {"Capture Count", QString::number(c.captureCount.load()), "CP Fail", QString::number(c.cpFail.load())});
-  SetRow(counterGrid_, 2, {"Dummy Count", QString::number(c.dummyCount.load()), "", ""});
+  counterGrid_->item(0, 3)->setText(QString::number(c.i2cFail.load()));
+  counterGrid_->item(1, 3)->setText(QString::number(c.cpFail.load()));
 }
 
 void CHardwareDlg::Refresh() {
@@ -322,20 +326,20 @@ void CHardwareDlg::Refresh() {
     logList_->addItem(QString::fromStdString(lines[static_cast<std::size_t>(i)]));
   }
   if (logList_->count() > 0) logList_->setCurrentRow(logList_->count() - 1);
-  RefreshCounters();
+  RefreshFailCounts();
   ShowDrawTypes();
 }
 
 void CHardwareDlg::OnBnClickedSave() {
   HwState& state = controller_.State();
   const RecordIni sensor = state.SensorIni();
-  sensor.WriteInt("SENSOR_SET", "QRV_SENSOR_IN_DRAW_TYPE", typeIn_->currentIndex());
-  sensor.WriteInt("SENSOR_SET", "QRV_SENSOR_OUT_DRAW_TYPE", typeOut_->currentIndex());
+  bool sensorSaved = sensor.WriteInt("SENSOR_SET", "QRV_SENSOR_IN_DRAW_TYPE", typeIn_->currentIndex());
+  sensorSaved &= sensor.WriteInt("SENSOR_SET", "QRV_SENSOR_OUT_DRAW_TYPE", typeOut_->currentIndex());
   AgingCounters& counters = state.Counters();
   counters.agingCount.store(counterGrid_->item(0, 1)->text().toInt());
   counters.captureCount.store(counterGrid_->item(1, 1)->text().toInt());
   counters.dummyCount.store(counterGrid_->item(2, 1)->text().toInt());
-  sensor.WriteString("AGING", "AGING_COUNT", std::to_string(counters.agingCount.load()).c_str());
+  sensorSaved &= sensor.WriteString("AGING", "AGING_COUNT", std::to_string(counters.agingCount.load()).c_str());
   std::vector<SpecRow> rows;
   for (int r = 0; r < specGrid_->rowCount(); ++r) {
     rows.push_back({specGrid_->item(r, 0)->text().toStdString(), specGrid_->item(r, 1)->text().toStdString(),
@@ -344,10 +348,14 @@ void CHardwareDlg::OnBnClickedSave() {
   RegisterKeys keys;
   for (int r = 0; r < keyGrid_->rowCount(); ++r) keys.keys.push_back(keyGrid_->item(r, 0)->text().toStdString());
   keys.select = keyList_->currentIndex();
-  const bool saved = SaveSpecRows(sensor, rows) && state.SaveRegisterKeys(keys);
-  if (!saved) state.Log("Save Fail : %s", sensor.Path().c_str());
+  // Each file is written whatever became of the other.
+  sensorSaved &= SaveSpecRows(sensor, rows);
+  if (!sensorSaved) state.Log("Save Fail : %s", sensor.Path().c_str());
+  if (!state.SaveRegisterKeys(keys)) state.Log("Save Fail : %s", state.RegisterIni().Path().c_str());
   LoadRegisterKeys();
-  FillSpecGrid();
+  // The grid keeps the texts as typed; only the settings in force are read again.
+  state.ReadHardwareSettings();
+  ShowDrawTypes();
 }
 
 void CHardwareDlg::Enable(std::initializer_list<int> ids, bool on) {
@@ -373,12 +381,19 @@ void CHardwareDlg::OnSdpOff() {
 }
 
 void CHardwareDlg::OnHwInit() {
+  // Every board in use opens again: none may be under a site's test meanwhile.
+  HwState& state = controller_.State();
+  const DialogHoldAll hold(state.Leases());
+  if (!hold.Held()) return state.Log(kBoardHeldBySite, hold.SiteBoard());
   if (controller_.OpenDaqDevices() == 0) return;
   Enable({7027}, false);
   Enable({7005}, true);
 }
 
 void CHardwareDlg::OnHwClose() {
+  HwState& state = controller_.State();
+  const DialogHoldAll hold(state.Leases());
+  if (!hold.Held()) return state.Log(kBoardHeldBySite, hold.SiteBoard());
   controller_.CloseDaqDevices();
   // Closed boards are not initialised boards: the sites' device check must see it.
   controller_.State().SetDevicesOpen(false);
@@ -404,9 +419,11 @@ void CHardwareDlg::OnSaveImage() {
   const int width = type >= 0 && type < 4 ? pairs[type][0] : 0;
   const int height = type >= 0 && type < 4 ? pairs[type][1] : 0;
   const auto get = port::FindFunction<unsigned char* (*)()>(binder->m_hSoftware, "GetCaptureBuffer");
+  // Without the image library's entry or its buffer there is nothing to save, and nothing is said.
   unsigned char* buffer = get ? get() : nullptr;
+  if (!buffer) return;
   // The capture buffer holds BUFFER_SIZE_X x BUFFER_SIZE_Y pixels: a larger pair would read past it.
-  if (!buffer || static_cast<long>(width) * height > static_cast<long>(settings->bufferSizeX) * settings->bufferSizeY) {
+  if (static_cast<long>(width) * height > static_cast<long>(settings->bufferSizeX) * settings->bufferSizeY) {
     state.Log("Save Image Fail : %d x %d", width, height);
     return;
   }

@@ -52,9 +52,9 @@ class CHardwareDlg : public QDialog {
   void OnKeyCellDoubleClicked(int row, int column);
   void OnCounterCellDoubleClicked(int row, int column);
   void Enable(std::initializer_list<int> ids, bool on);
-  // Brings the log list, the counter grid and the type lists up to the shared state; runs on the UI thread.
+  // Brings the log list, the failure counts and the type lists up to the shared state; runs on the UI thread.
   void Refresh();
-  void RefreshCounters();
+  void RefreshFailCounts();
   void ShowDrawTypes();
   std::string ImageFolder() const;
   bool IsEngineer() const;

@@ -48,6 +48,17 @@ void CUsbFrmDlg::OnBoard(Operation operation) {
   operation(board);
 }
 
+// The device opens and closes as a whole, under every board.
+template <typename Operation>
+void CUsbFrmDlg::OnAllBoards(Operation operation) {
+  const DialogHoldAll hold(controller_.State().Leases());
+  if (!hold.Held()) {
+    controller_.State().Log(kBoardHeldBySite, hold.SiteBoard());
+    return;
+  }
+  operation(setup_.Board());
+}
+
 void CUsbFrmDlg::BuildButtons() {
   HwState& state = controller_.State();
   EncapsulationTable* table = controller_.Table();
@@ -63,10 +74,11 @@ void CUsbFrmDlg::BuildButtons() {
     connect(button, &QPushButton::clicked, this, handler);
   };
   auto onBoard = [this](auto operation) { return [this, operation] { OnBoard(operation); }; };
-  add(7073, "OpenDAQDevice", onBoard([&state, table](int board) {
+  auto onAllBoards = [this](auto operation) { return [this, operation] { OnAllBoards(operation); }; };
+  add(7073, "OpenDAQDevice", onAllBoards([&state, table](int board) {
         state.Log("USB ID [%d] [OpenDAQDevice] :: Device Count %d", board, BoardCall(table->OpenDevice));
       }));
-  add(7074, "CloseDAQDevice", onBoard([&state, table](int board) {
+  add(7074, "CloseDAQDevice", onAllBoards([&state, table](int board) {
         state.Log("USB ID [%d] [CloseDAQDevice] :: %s", board, TrueFalse(BoardCall(table->CloseDevice)));
       }));
   add(7075, "LVDS_Init_Mul", onBoard([this](int board) { OnLinkInit(board); }));
@@ -75,7 +87,7 @@ void CUsbFrmDlg::BuildButtons() {
         state.Log("USB ID [%d] [LVDS_Close_Mul] :: %s", board, TrueFalse(BoardCall(table->LVDS_Close, board)));
       }));
   add(7077, "Power Up", onBoard([this, &state](int board) {
-        const int result = controller_.PowerUpSequence(board, setup_.Site(), state.Settings()->oscType, true);
+        const int result = controller_.PowerUpSequence(board, setup_.Site(), state.Settings(board)->oscType, true);
         state.Log("USB ID [%d] [PowerUpSequence] :: %s", board, TrueFalse(result));
       }));
   add(7078, "Power Down", onBoard([this, &state](int board) {
@@ -89,7 +101,7 @@ void CUsbFrmDlg::BuildButtons() {
       }));
   add(7079, "DeviceDataFormat", [this, &state] { state.Log("USB ID [%d] [DeviceDataFormat]", setup_.Board()); });
   add(7080, "Startverify", onBoard([this, &state](int board) {
-        const auto s = state.Settings();
+        const auto s = state.Settings(board);
         const int pairs[4][2] = {{s->sizeX, s->sizeY}, {s->rawX, s->rawY}, {s->frameX, s->frameY}, {s->fullX, s->fullY}};
         const int type = state.InDrawType();
         const int result = controller_.Startverify(board, setup_.Site(), s->laneSelect, pairs[type][0], pairs[type][1], false);
@@ -104,7 +116,8 @@ void CUsbFrmDlg::BuildButtons() {
   add(7084, "LVDS_GetFrame_Mul", onBoard([this, &workers](int board) { workers.GrabOneFrame(board, setup_.Site()); }));
   add(7092, "Play", [this, &workers] { workers.StartLive(setup_.Board(), setup_.Site()); });
   add(7093, "STOP", [&workers] { workers.StopLive(); });
-  // Kept as on the board's original panel: these buttons do nothing.
+  // The board library has no DDR reset, FPGA reset, buffer flush or SPI switch, and the panel has no
+  // second register pair to apply: these buttons keep their places and do nothing.
   for (const auto& [id, text] : {std::pair{7086, "LVDS_DDR_Reset_Mul"}, std::pair{1325, "SPI Enable"},
                                  std::pair{1324, "SPI Disable"}, std::pair{1327, "LVDS_FpgaReset_Mul"},
                                  std::pair{1326, "LVDS_BufferFlush_Mul"}, std::pair{7094, "Apply I2C WR2"},

@@ -27,6 +27,8 @@ class CUsbFrmDlg : public QDialog {
   // holds the board against the sites' tests.
   template <typename Operation>
   void OnBoard(Operation operation);
+  template <typename Operation>
+  void OnAllBoards(Operation operation);
   void OnLinkInit(int board);
   void OnRead(int board);
   void OnWrite(int board);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace hw {
 
@@ -17,15 +18,12 @@ bool BoardLeases::AcquireForSite(int board, int waitMs) {
 
 void BoardLeases::ReleaseForSite(int board) {
   if (!IsValidBoard(board)) return;
-  std::function<void()> idle;
   {
     const std::lock_guard lock(mutex_);
     if (sites_[board] == 0) return;
-    --sites_[board];
-    if (std::all_of(sites_.begin(), sites_.end(), [](int n) { return n == 0; })) idle = allSitesIdle_;
+    if (--sites_[board] == 0 && whenFree_[board]) std::exchange(whenFree_[board], nullptr)();
   }
   released_.notify_all();
-  if (idle) idle();
 }
 
 bool BoardLeases::HoldForDialog(int board) {
@@ -50,14 +48,34 @@ bool BoardLeases::DialogHolds(int board) const {
   return IsValidBoard(board) && dialog_[board] > 0;
 }
 
-bool BoardLeases::AnySiteHolds() const {
+int BoardLeases::HoldAllForDialog() {
   const std::lock_guard lock(mutex_);
-  return std::any_of(sites_.begin(), sites_.end(), [](int n) { return n > 0; });
+  const auto held = std::find_if(sites_.begin(), sites_.end(), [](int n) { return n > 0; });
+  if (held != sites_.end()) return static_cast<int>(held - sites_.begin());
+  for (int& holds : dialog_) ++holds;
+  return -1;
 }
 
-void BoardLeases::SetAllSitesIdle(std::function<void()> callback) {
+void BoardLeases::ReleaseAllForDialog() {
+  {
+    const std::lock_guard lock(mutex_);
+    for (int& holds : dialog_) {
+      if (holds > 0) --holds;
+    }
+  }
+  released_.notify_all();
+}
+
+bool BoardLeases::WhenSitesFree(int board, std::function<void()> action) {
+  if (!IsValidBoard(board)) return false;
   const std::lock_guard lock(mutex_);
-  allSitesIdle_ = std::move(callback);
+  if (sites_[board] > 0) {
+    whenFree_[board] = std::move(action);
+    return false;
+  }
+  whenFree_[board] = nullptr;
+  action();
+  return true;
 }
 
 }  // namespace hw

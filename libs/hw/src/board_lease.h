@@ -21,16 +21,21 @@ class BoardLeases {
   bool HoldForDialog(int board);
   void ReleaseForDialog(int board);
   bool DialogHolds(int board) const;
-  bool AnySiteHolds() const;
-  // Called (outside the lock) each time the last site lease of all boards is returned.
-  void SetAllSitesIdle(std::function<void()> callback);
+  // HW Init and HW Close: the dialog takes every board at once; the first board a site's test holds
+  // (and none taken), or -1 when it has them all.
+  int HoldAllForDialog();
+  void ReleaseAllForDialog();
+  // Runs `action` at once when no site's test holds the board, else when its last site lets it go (an
+  // earlier waiting action is dropped); true when it ran at once. It runs under the leases' lock, so no
+  // site takes the board in between: it must be short and must not call back into the leases.
+  bool WhenSitesFree(int board, std::function<void()> action);
 
  private:
   mutable std::mutex mutex_;
   std::condition_variable released_;
   std::array<int, kBoardCount> sites_{};
   std::array<int, kBoardCount> dialog_{};
-  std::function<void()> allSitesIdle_;
+  std::array<std::function<void()>, kBoardCount> whenFree_;
 };
 
 // A site's lease for the length of one call or run.
@@ -66,6 +71,24 @@ class DialogHold {
   BoardLeases& leases_;
   int board_;
   bool held_;
+};
+
+// The setup dialog's hold of every board for one operation.
+class DialogHoldAll {
+ public:
+  explicit DialogHoldAll(BoardLeases& leases) : leases_(leases), siteBoard_(leases.HoldAllForDialog()) {}
+  ~DialogHoldAll() {
+    if (Held()) leases_.ReleaseAllForDialog();
+  }
+  DialogHoldAll(const DialogHoldAll&) = delete;
+  DialogHoldAll& operator=(const DialogHoldAll&) = delete;
+  bool Held() const { return siteBoard_ < 0; }
+  // The board a site's test holds when the hold failed.
+  int SiteBoard() const { return siteBoard_; }
+
+ private:
+  BoardLeases& leases_;
+  int siteBoard_;
 };
 
 // How long a site's start waits for a board that the setup dialog holds.

@@ -38,7 +38,7 @@ int HardwareController::OnStandbyDynamicOffset(int board, int site, int para) {
     SiteLog(site, kBoardHeldByDialog, board);
     return 0;
   }
-  const auto settings = state_->Settings();
+  const auto settings = state_->Settings(board);
   SiteLog(site, "Standby Offset measure...");
   const std::string folder = port::NormalizePath(kMachineFolder);
   if (record_ && record_->DirectoryCreate) record_->DirectoryCreate(folder.c_str());

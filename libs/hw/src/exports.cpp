@@ -185,13 +185,13 @@ QRV_EXPORT int OnStandbyDynamicOffset(int board, int site, int para) {
 // 0 (with a line to the site) when the dialog still holds the board after `waitMs`.
 QRV_EXPORT int AcquireBoard(int board, int site, int waitMs) {
   if (!controller) return 0;
-  if (controller->State().Leases().AcquireForSite(board, waitMs)) return 1;
+  if (controller->State().AcquireForSite(board, waitMs)) return 1;
   controller->SiteLog(site, hw::kBoardHeldByDialog, board);
   return 0;
 }
 
 QRV_EXPORT void ReleaseBoard(int board) {
-  if (controller) controller->State().Leases().ReleaseForSite(board);
+  if (controller) controller->State().ReleaseForSite(board);
 }
 
 QRV_EXPORT void SetCRC_Mode() {}

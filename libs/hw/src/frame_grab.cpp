@@ -38,7 +38,7 @@ int HardwareController::GrabFrame(int board, unsigned char* buffer, int size) {
 
 int HardwareController::GetImage(int board, unsigned char* buffer, int size) {
   if (!IsValidBoard(board) || !table_ || !buffer || size <= 0) return 0;
-  const int timeOut = state_->Settings()->timeOut;
+  const int timeOut = state_->Settings(board)->timeOut;
   const auto start = port::clock::Now();
   for (;;) {
     if (GrabFrame(board, buffer, size) == 1) return 1;

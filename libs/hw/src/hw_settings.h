@@ -63,6 +63,8 @@ struct HwSettings {
   // Site 0..3 have their own DP values; any other site uses site 0's.
   int DpLane(int site) const { return dpLane[site >= 0 && site < kDpSiteCount ? site : 0]; }
   float DpSpeed(int site) const { return dpSpeed[site >= 0 && site < kDpSiteCount ? site : 0]; }
+
+  bool operator==(const HwSettings&) const = default;
 };
 
 HwSettings ReadHwSettings(const RecordIni& sensorIni);

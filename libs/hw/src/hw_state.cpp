@@ -8,11 +8,18 @@
 
 namespace hw {
 
+namespace {
+
+// The board the calling thread's site run holds, or -1.
+thread_local int siteBoard = -1;
+
+}  // namespace
+
 HwState::HwState(CQRV_LoadMemory* record) : record_(record) {
-  leases_.SetAllSitesIdle([this] { PublishPending(); });
   const auto settings = std::make_shared<const HwSettings>(ReadHwSettings(SensorIni()));
   SetDrawTypes(settings->inDrawType, settings->outDrawType);
-  Publish(settings);
+  lastRead_ = settings;
+  for (int board = 0; board < kBoardCount; ++board) Publish(board, settings);
   LoadRegisterKeys();
   LoadCounters();
 }
@@ -27,16 +34,18 @@ std::shared_ptr<const HwSettings> HwState::ReadHardwareSettings() {
   auto settings = std::make_shared<const HwSettings>(ReadHwSettings(SensorIni()));
   SetDrawTypes(settings->inDrawType, settings->outDrawType);
   {
-    // A run in progress keeps the values it started with.
     const std::lock_guard lock(mutex_);
+    lastRead_ = settings;
     if (changeListener_) changeListener_();
-    if (leases_.AnySiteHolds()) {
-      pending_ = settings;
-      return settings;
-    }
-    pending_.reset();
   }
-  Publish(settings);
+  // A run in progress keeps the values it started with; the engineer learns that his differ meanwhile.
+  for (int board = 0; board < kBoardCount; ++board) {
+    const auto inForce = Settings(board);
+    if (!leases_.WhenSitesFree(board, [this, board, settings] { Publish(board, settings); }) &&
+        *inForce != *settings) {
+      Log(kSettingsWaitForSite, board);
+    }
+  }
   return settings;
 }
 
@@ -46,27 +55,29 @@ void HwState::SetDrawTypes(int in, int out) {
   outDrawType_.store(std::clamp(out, 0, 3));
 }
 
-void HwState::PublishPending() {
-  std::shared_ptr<const HwSettings> pending;
-  {
-    const std::lock_guard lock(mutex_);
-    pending = std::move(pending_);
-  }
-  if (pending) Publish(std::move(pending));
+void HwState::Publish(int board, std::shared_ptr<const HwSettings> settings) {
+  slaveAddr_[board].store(settings->slaveAddr);
+  i2cMode_[board].store(settings->i2cMode);
+  const std::lock_guard lock(mutex_);
+  settings_[board] = std::move(settings);
 }
 
-void HwState::Publish(std::shared_ptr<const HwSettings> settings) {
-  for (int board = 0; board < kBoardCount; ++board) {
-    slaveAddr_[board].store(settings->slaveAddr);
-    i2cMode_[board].store(settings->i2cMode);
-  }
+std::shared_ptr<const HwSettings> HwState::Settings(int board) const {
   const std::lock_guard lock(mutex_);
-  settings_ = std::move(settings);
+  return IsValidBoard(board) ? settings_[board] : lastRead_;
 }
 
-std::shared_ptr<const HwSettings> HwState::Settings() const {
-  const std::lock_guard lock(mutex_);
-  return settings_;
+std::shared_ptr<const HwSettings> HwState::Settings() const { return Settings(siteBoard); }
+
+bool HwState::AcquireForSite(int board, int waitMs) {
+  if (!leases_.AcquireForSite(board, waitMs)) return false;
+  siteBoard = board;
+  return true;
+}
+
+void HwState::ReleaseForSite(int board) {
+  if (siteBoard == board) siteBoard = -1;
+  leases_.ReleaseForSite(board);
 }
 
 void HwState::LoadRegisterKeys() {

@@ -3,7 +3,8 @@
 // share: the settings in force, the sensor address and I2C mode of each board, the repeater address of
 // the RPT scripts, the devices-open flag, the board leases, the register-script keys, the "Type In" and
 // "Type Out" selections, the aging counters and the setup log. Settings are swapped whole, so a reader
-// never sees half a read; a read made while sites run takes effect when the last site's run has ended.
+// never sees half a read; each board takes a read when no site's run holds it, so a run keeps the values
+// it started with and another board's run never keeps them from this one.
 #include <array>
 #include <atomic>
 #include <functional>
@@ -16,6 +17,9 @@
 #include "hw_settings.h"
 
 namespace hw {
+
+// The setup log's line for a board whose site's run keeps the values it started with.
+inline constexpr const char* kSettingsWaitForSite = "USB ID [%d] : saved settings in force when its site's run ends";
 
 // Register.ini [REGISTER_KEY]: the script sections offered to the play run and the one chosen.
 struct RegisterKeys {
@@ -40,11 +44,20 @@ class HwState {
   RecordIni SensorIni() const;
   RecordIni RegisterIni() const;
 
-  // Reads Sensor.ini again and returns what the file holds, which the window shows. The settings in force
-  // take it with every board's sensor address and I2C mode at once, or, while a site's run holds a board,
-  // when the last site's run has ended. The draw types follow the file at once.
+  // Reads Sensor.ini again and returns what the file holds, which the window shows. Each board takes it
+  // (with its sensor address and I2C mode) at once, or, while a site's run holds the board, when the
+  // board's last site's run has ended; the setup log says which boards wait. The draw types follow the
+  // file at once.
   std::shared_ptr<const HwSettings> ReadHardwareSettings();
+  // The settings in force on a board (the last read for a board outside 0..3).
+  std::shared_ptr<const HwSettings> Settings(int board) const;
+  // The calling thread's: those of the board its site's run holds, else the last read.
   std::shared_ptr<const HwSettings> Settings() const;
+
+  // A site's run takes its board, and its thread then reads that board's settings; false while the
+  // setup dialog still holds the board after `waitMs`.
+  bool AcquireForSite(int board, int waitMs);
+  void ReleaseForSite(int board);
 
   // The "Type In" and "Type Out" selections (NORMAL, RAW, FRAME, FULL) of play and live runs.
   void SetDrawTypes(int in, int out);
@@ -81,13 +94,13 @@ class HwState {
   void SetChangeListener(std::function<void()> listener);
 
  private:
-  void Publish(std::shared_ptr<const HwSettings> settings);
-  void PublishPending();
+  // Called under the leases' lock: takes the state's lock only.
+  void Publish(int board, std::shared_ptr<const HwSettings> settings);
 
   CQRV_LoadMemory* record_;
   mutable std::mutex mutex_;
-  std::shared_ptr<const HwSettings> settings_;
-  std::shared_ptr<const HwSettings> pending_;
+  std::array<std::shared_ptr<const HwSettings>, kBoardCount> settings_;
+  std::shared_ptr<const HwSettings> lastRead_;
   RegisterKeys keys_;
   AgingCounters counters_;
   std::array<std::atomic<int>, kBoardCount> i2cMode_{};
@@ -96,9 +109,10 @@ class HwState {
   std::atomic<bool> devicesOpen_{false};
   std::atomic<int> inDrawType_{0};
   std::atomic<int> outDrawType_{0};
-  BoardLeases leases_;
   std::vector<std::string> log_;
   std::function<void()> changeListener_;
+  // Last: it goes first, with the waiting publications that refer to this state.
+  BoardLeases leases_;
 };
 
 }  // namespace hw

@@ -29,6 +29,13 @@ std::size_t PlainFrameBytes(int dataBit, int width, int height) {
   return dataBit == 8 ? samples : 2 * samples;
 }
 
+// A play run's frame: CRC frames of the type DATA_BIT holds, or plain frames.
+std::size_t PlayFrameBytes(bool crc, const HwSettings& s, int width, int lines) {
+  if (lines <= 0) return 0;
+  return crc ? static_cast<std::size_t>(GetCRCImageSizeOf(s.dataBit, width, lines))
+             : PlainFrameBytes(s.dataBit, width, lines);
+}
+
 }  // namespace
 
 PlayWorkers::PlayWorkers(HardwareController& controller, CInterFace_SW* binder)
@@ -129,7 +136,8 @@ bool PlayWorkers::SelectImageSize(const HwSettings& settings, Sizes& sizes) cons
 }
 
 void PlayWorkers::AllocFrameBuffers(Buffers& b, std::size_t frameBytes, int width, int height, const Sizes& sizes) {
-  const std::size_t samples = static_cast<std::size_t>(width) * height;
+  // A negative size in the file converts nothing; it must not ask for a buffer of the whole address space.
+  const std::size_t samples = static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0));
   const std::size_t drawn = static_cast<std::size_t>(sizes.outWidth) * sizes.outHeight * 3;
   b.raw.assign(std::max({frameBytes, samples * 2}), 0);
   b.eight.assign(samples, 0);
@@ -149,26 +157,32 @@ void PlayWorkers::Draw(int site, const HwSettings& settings, bool crc, Buffers& 
 void PlayWorkers::PlayRun(const Run& run) {
   const port::ThreadSiteScope onSite(run.site);
   HwState& state = controller_.State();
-  const auto settings = state.Settings();
+  const auto settings = state.Settings(run.board);
   const RegisterKeys keys = state.Keys();
   const std::string key =
       keys.select >= 0 && keys.select < static_cast<int>(keys.keys.size()) ? keys.keys[keys.select] : "[REGISTER]";
   state.Log("USB ID : %d, Site : %d", run.board, run.site);
   Sizes sizes;
+  // A run takes the sizes twice, so a zero size shows its two lines twice; the second take sizes the run.
+  SelectImageSize(*settings, sizes);
   if (SelectImageSize(*settings, sizes)) {
+    // The buffers live for the whole run: cycles after the first keep what the earlier ones left in them.
+    const int lines = sizes.inHeight + settings->sizeOffset;
+    const std::size_t frameBytes = PlayFrameBytes(run.crc, *settings, sizes.inWidth, lines);
     Buffers buffers;
+    AllocFrameBuffers(buffers, frameBytes, settings->sizeX, lines, sizes);
     const int agingCount = state.Counters().agingCount.load();
     for (int r = 0; agingCount == 0 || r <= agingCount; ++r) {
       state.Log("Aging Count : %d", r);
       if (StopRequested()) break;
-      if (PlayCycle(run, *settings, sizes, key, buffers) != 0) break;
+      if (PlayCycle(run, *settings, sizes, key, frameBytes, buffers) != 0) break;
     }
   }
   if (auto clear = reinterpret_cast<InitStopFlagExe_Fn>(port::FindProgramSymbol("InitStopFlagExe"))) clear();
 }
 
 int PlayWorkers::PlayCycle(const Run& run, const HwSettings& settings, const Sizes& sizes, const std::string& key,
-                           Buffers& b) {
+                           std::size_t frameBytes, Buffers& b) {
   HwState& state = controller_.State();
   AgingCounters& counters = state.Counters();
   state.Log("HW Play START");
@@ -194,7 +208,7 @@ int PlayWorkers::PlayCycle(const Run& run, const HwSettings& settings, const Siz
         ++counters.cpFail;
         state.Log("HW LVDS_Start_Mul Fail");
       } else {
-        last = !Capture(run, settings, sizes, b);
+        last = !Capture(run, settings, sizes, frameBytes, b);
       }
     }
   }
@@ -204,13 +218,11 @@ int PlayWorkers::PlayCycle(const Run& run, const HwSettings& settings, const Siz
   return last ? 1 : 0;
 }
 
-bool PlayWorkers::Capture(const Run& run, const HwSettings& settings, const Sizes& sizes, Buffers& b) {
+bool PlayWorkers::Capture(const Run& run, const HwSettings& settings, const Sizes& sizes, std::size_t frameBytes,
+                          Buffers& b) {
   HwState& state = controller_.State();
   const int width = sizes.inWidth;
   const int lines = sizes.inHeight + settings.sizeOffset;
-  const std::size_t frameBytes = run.crc ? static_cast<std::size_t>(GetCRCImageSizeOf(settings.dataBit, width, lines))
-                                         : PlainFrameBytes(settings.dataBit, width, lines);
-  AllocFrameBuffers(b, frameBytes, settings.sizeX, lines, sizes);
   const int grabSize = static_cast<int>(frameBytes);
   port::clock::SleepMs(500);
   for (int i = 0; i < state.Counters().dummyCount.load(); ++i) controller_.GetImage(run.board, b.raw.data(), grabSize);
@@ -239,22 +251,19 @@ bool PlayWorkers::Capture(const Run& run, const HwSettings& settings, const Size
 void PlayWorkers::LiveRun(const Run& run) {
   const port::ThreadSiteScope onSite(run.site);
   HwState& state = controller_.State();
-  const auto settings = state.Settings();
+  const auto settings = state.Settings(run.board);
   Sizes sizes;
   if (!SelectImageSize(*settings, sizes)) return;
   Buffers b;
   const std::size_t frameBytes = PlainFrameBytes(settings->dataBit, sizes.inWidth, sizes.inHeight);
   AllocFrameBuffers(b, frameBytes, settings->sizeX, settings->sizeY, sizes);
-  int frames = 0;
   do {
     if (controller_.GetImage(run.board, b.raw.data(), static_cast<int>(frameBytes)) == 1) {
       Draw(run.site, *settings, false, b, b.raw.size(), settings->sizeX, settings->sizeY, sizes);
-      ++frames;
     } else {
       state.Log("USB ID [%d] [LVDS_GetFrame_Mul] :: FAIL", run.board);
     }
   } while (!liveStop_.load() && !quit_.load());
-  state.Log("USB ID [%d] Live End : %d frames", run.board, frames);
 }
 
 int PlayWorkers::GrabOneFrame(int board, int site) {
@@ -265,7 +274,7 @@ int PlayWorkers::GrabOneFrame(int board, int site) {
     state.Log(kBoardHeldBySite, board);
     return 0;
   }
-  const auto settings = state.Settings();
+  const auto settings = state.Settings(board);
   Sizes sizes;
   if (!SelectImageSize(*settings, sizes)) return 0;
   Buffers b;

@@ -68,8 +68,9 @@ class PlayWorkers {
   // Buffers large enough for the frame, the conversion of width x height samples and the drawn picture.
   static void AllocFrameBuffers(Buffers& buffers, std::size_t frameBytes, int width, int height, const Sizes& sizes);
   // 0: the cycles go on; 1: stop after this one; -1: leave at once (power-up failed).
-  int PlayCycle(const Run& run, const HwSettings& settings, const Sizes& sizes, const std::string& key, Buffers& b);
-  bool Capture(const Run& run, const HwSettings& settings, const Sizes& sizes, Buffers& b);
+  int PlayCycle(const Run& run, const HwSettings& settings, const Sizes& sizes, const std::string& key,
+                std::size_t frameBytes, Buffers& b);
+  bool Capture(const Run& run, const HwSettings& settings, const Sizes& sizes, std::size_t frameBytes, Buffers& b);
   void Draw(int site, const HwSettings& settings, bool crc, Buffers& b, std::size_t rawBytes, int width, int height,
             const Sizes& sizes);
   bool StopRequested() const;

@@ -32,7 +32,7 @@ int HardwareController::WriteIndpTable(int board, int site, int value4, int valu
 int HardwareController::SetupIndpRetimer(int board, int site) { return WriteIndpTable(board, site, 0x16, 0xC2, 0xD2); }
 
 int HardwareController::SetSensorPins(int board) {
-  const auto settings = state_->Settings();
+  const auto settings = state_->Settings(board);
   const int enable = BoardCall(table_->SEN_EnablePin, board, settings->enableLevel != 0 ? 1 : 0);
   DelayMs(3);
   if (enable != 1) return 0;
@@ -97,7 +97,7 @@ int HardwareController::PowerUpSequence(int board, int site, int clockSelect, bo
     SiteLog(site, "[PowerUpSequence] - board %d is not in use", board);
     return 0;
   }
-  const auto s = state_->Settings();
+  const auto s = state_->Settings(board);
   if (dialogLog) state_->Log("[PowerUpSequence]");
   SiteLog(site, "[PowerUpSequence]");
   if (s->ext5VOn == 1) {
@@ -129,7 +129,7 @@ int HardwareController::PowerUpSequence_DPSpeed(int board, int site, int clockSe
     SiteLog(site, "[PowerUpSequence_DPSpeed] - board %d is not in use", board);
     return 0;
   }
-  const auto s = state_->Settings();
+  const auto s = state_->Settings(board);
   SiteLog(site, "[PowerUpSequence_DPSpeed]");
   if (BoardCall(table_->DP_Init, board, dpSpeed, dpLanes, dataBits, laneFormat) != 1) {
     SiteLog(site, "DP_Init Fail");
@@ -146,7 +146,7 @@ int HardwareController::PowerDownSequence(int board, int site, bool dialogLog) {
     SiteLog(site, "[PowerDownSequence] - board %d is not in use", board);
     return 0;
   }
-  const auto s = state_->Settings();
+  const auto s = state_->Settings(board);
   if (dialogLog) state_->Log("[PowerDownSequence].");
   SiteLog(site, "[PowerDownSequence]");
   if (s->pldoOn != 0 && RegisterSet(board, site, "[PLDO_PWR_OFF]") != 1) {

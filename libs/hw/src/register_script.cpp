@@ -41,6 +41,7 @@ static int PollRegister(HardwareController& hw, int board, int site, const Scrip
     int value = 0;
     const int read = hw.IIC_Read(board, address, &value);
     hw.SiteLog(site, "%d Check Addr:%x, Data: %x", 0, address, value & 0xFFFF);
+    // A failed read leaves the value untouched: it never counts as the expected one.
     if (read == 1 && value == expected) {
       hw.SiteLog(site, "Check done:%x", value);
       HardwareController::DelayMs(20);
@@ -124,12 +125,18 @@ int HardwareController::RegisterSet(int board, int site, const std::string& key)
 int HardwareController::RegisterSet_RPT(int board, int site, const std::string& key) {
   SiteLog(site, "RPT-Register Set Key :: %s", key.c_str());
   state_->ReadHardwareSettings();
+  // An I2CM line's mode lasts until the settings are read again, also on a board whose site's run keeps
+  // the settings it started with.
+  if (IsValidBoard(board)) state_->SetI2cMode(board, state_->Settings(board)->i2cMode);
   const std::string path = (record_ ? record_->GetRoot() : std::string()) + "/Ref/RPT_Setting.ini";
-  const auto section = IsValidBoard(board) && table_ ? ReadScriptSection(path, key) : std::nullopt;
+  const auto section = ReadScriptSection(path, key);
   if (!section) {
     SiteLog(site, "RTP-Open fail: %s", path.c_str());
     return 0;
   }
+  // A board outside 0..3 or no facade: nothing to program, and the file was not the fault.
+  if (!IsValidBoard(board) || !table_) return 0;
+  // The board layer's negative error codes are failures too: a failed read shows no data.
   for (const ScriptLine& line : *section) {
     const auto bus = static_cast<std::uint8_t>((state_->RepeaterAddr() << 1) & 0xFF);
     if (Starts(line, "RWR")) {

@@ -294,8 +294,15 @@ TEST_F(HardwareFake, RptScriptKeepsTheRepeaterAddressAndReturnsOne) {
   TakeSiteLines();
   EXPECT_EQ(T().RegisterSet_RPT(0, 0, "[B]"), 1);
   EXPECT_EQ(TakeSiteLines().back(), "A:RPT Write fail: Addr(0x11) Data(0x21)");
-  std::filesystem::remove(station_->Root() + "/Ref/RPT_Setting.ini");
+  // A board outside 0..3 fails without a board call, and without blaming the file it opened.
+  board_->Clear();
+  EXPECT_EQ(T().RegisterSet_RPT(4, 0, "[B]"), 0);
+  EXPECT_EQ(TakeSiteLines(), std::vector<std::string>{"A:RPT-Register Set Key :: [B]"});
+  EXPECT_EQ(board_->Calls(), "");
+  const std::string path = station_->Root() + "/Ref/RPT_Setting.ini";
+  std::filesystem::remove(path);
   EXPECT_EQ(T().RegisterSet_RPT(0, 0, "[B]"), 0);
+  EXPECT_EQ(TakeSiteLines().back(), "A:RTP-Open fail: " + path);
 }
 
 }  // namespace

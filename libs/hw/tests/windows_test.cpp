@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QValidator>
 #include <thread>
 
 #include "CHardwareDlg.h"
@@ -130,7 +131,7 @@ TEST_F(WindowsTest, SetupDialogShowsSettingsAndTheLiveGrabOfTheChosenBoard) {
   const QStringList log = LogList();
   EXPECT_TRUE(log.contains("USB ID [1] [PowerUpSequence] :: TRUE")) << log.join("\n").toStdString();
   EXPECT_TRUE(log.contains("USB ID [1] [RegisterSet] :: TRUE      key = [REGISTER] "));
-  EXPECT_TRUE(log.last().startsWith("USB ID [1] Live End : ")) << log.last().toStdString();
+  EXPECT_EQ(log.last(), "USB ID [1] [LVDS_Start_Mul] :: TRUE");  // the live grab adds no line
   EXPECT_EQ(Control<QListWidget>(*dialog_, 7047)->currentRow(), log.size() - 1);
   EXPECT_EQ(ViewRecorder::Instance().Draws(0), 0);
   panel->hide();
@@ -171,6 +172,108 @@ TEST_F(WindowsTest, SaveWritesTheGridsBackAndKeepsTheScript) {
   EXPECT_EQ(port::ini::ReadString(registers, "REGISTER_KEY", "1", ""), "[TEMP]");
   EXPECT_NE(qrv::test::ReadFile(registers).find("[END]"), std::string::npos);  // the script stays
   EXPECT_EQ(Control<QComboBox>(*dialog_, 7046)->count(), 2);
+}
+
+// Save leaves the grid's texts as typed and brings their values into force.
+TEST_F(WindowsTest, SaveKeepsTheTypedTextsInTheGrid) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  QTableWidget* grid = Control<QTableWidget>(*dialog_, 7003);
+  grid->item(GridRowOf("HW_PowerPin1_Volt"), 2)->setText("1.8");
+  Click(*dialog_, 7007);  // Save
+  EXPECT_EQ(GridValue("HW_PowerPin1_Volt"), "1.8");
+  EXPECT_EQ(port::ini::ReadString(record_->SensorPath(), "QRV_HW", "HW_PowerPin1_Volt", ""), "1.8");
+  EXPECT_FLOAT_EQ(controller_->State().Settings(0)->powerVolt[0], 1.8f);
+  Click(*dialog_, 7038);  // Read shows the file's value as the grid writes it
+  EXPECT_EQ(GridValue("HW_PowerPin1_Volt"), "1.800000");
+}
+
+// A Sensor.ini that cannot be written does not keep the register keys from Register.ini.
+TEST_F(WindowsTest, SaveWritesTheRegisterKeysWhenSensorIniFails) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  Click(*dialog_, 7018);
+  Click(*dialog_, 7058);  // Reg Insert
+  const std::string sensor = record_->SensorPath();
+  std::filesystem::remove(sensor);
+  std::filesystem::create_directory(sensor);
+  controller_->State().ClearLog();
+  Click(*dialog_, 7007);  // Save
+  EXPECT_EQ(port::ini::ReadString(record_->RegisterPath(), "REGISTER_KEY", "COUNT", ""), "2");
+  EXPECT_EQ(port::ini::ReadString(record_->RegisterPath(), "REGISTER_KEY", "1", ""), "[TEMP]");
+  EXPECT_TRUE(LogList().contains(QString::fromStdString("Save Fail : " + sensor)));
+}
+
+// What a double-click on a cell opens: nothing, or an editor that takes `text` or refuses it.
+enum class Edit { None, Takes, Refuses };
+Edit DoubleClickEdit(QTableWidget* grid, int row, int column, const QString& text) {
+  emit grid->cellDoubleClicked(row, column);
+  QLineEdit* editor = nullptr;
+  for (QLineEdit* line : grid->viewport()->findChildren<QLineEdit*>()) {
+    if (line->isVisible()) editor = line;
+  }
+  if (!editor) return Edit::None;
+  QString typed = text;
+  int position = 0;
+  const bool takes = !editor->validator() || editor->validator()->validate(typed, position) == QValidator::Acceptable;
+  QAbstractItemDelegate* delegate = grid->itemDelegateForColumn(column);
+  emit (delegate ? delegate : grid->itemDelegate())->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return takes ? Edit::Takes : Edit::Refuses;
+}
+
+// Settings values and register keys are edited by the engineer only, counts by anyone; channels 5 to 8
+// take digits only, the listed keys any text.
+TEST_F(WindowsTest, EditRightsOfTheThreeGrids) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  QTableWidget* spec = Control<QTableWidget>(*dialog_, 7003);
+  QTableWidget* keys = Control<QTableWidget>(*dialog_, 7057);
+  QTableWidget* counters = Control<QTableWidget>(*dialog_, 7097);
+  const int gap = GridRowOf("HW_PowerPin1_Volt") - 1;
+  ASSERT_TRUE(spec->item(gap, 1)->text().isEmpty());
+  struct Case {
+    int level;
+    QTableWidget* grid;
+    int row;
+    int column;
+    const char* text;
+    Edit edit;
+  };
+  const Case cases[] = {
+      {2, spec, GridRowOf("HW_PowerPin5_Volt"), 2, "1.8", Edit::Refuses},
+      {2, spec, GridRowOf("HW_PowerPin5_Volt"), 2, "18", Edit::Takes},
+      {2, spec, GridRowOf("HW_PowerPin1_Volt"), 2, "1.8", Edit::Takes},
+      {2, spec, GridRowOf("QRV_SENSOR_LANE_SELECT"), 2, "1f", Edit::Refuses},
+      {2, spec, GridRowOf("HW_PowerPin1_Volt"), 1, "x", Edit::None},
+      {2, spec, gap, 2, "1", Edit::None},
+      {2, keys, 0, 0, "[X 1]", Edit::Takes},
+      {2, counters, 0, 1, "1a", Edit::Refuses},
+      {2, counters, 2, 1, "12", Edit::Takes},
+      {2, counters, 0, 3, "1", Edit::None},
+      {1, spec, GridRowOf("HW_PowerPin1_Volt"), 2, "1.8", Edit::None},
+      {1, keys, 0, 0, "[X]", Edit::None},
+      {1, counters, 1, 1, "3", Edit::Takes},
+      {0, spec, GridRowOf("HW_PowerPin1_Volt"), 2, "1.8", Edit::None},
+  };
+  for (const Case& c : cases) {
+    record_->get()->m_nLoginLevel.store(static_cast<std::uint32_t>(c.level));
+    EXPECT_EQ(DoubleClickEdit(c.grid, c.row, c.column, c.text), c.edit)
+        << "level " << c.level << " grid " << c.grid->objectName().toStdString() << " row " << c.row << " column "
+        << c.column << " text " << c.text;
+  }
+}
+
+// A count typed into the counter grid waits for Save; the failure counts follow the runs meanwhile.
+TEST_F(WindowsTest, TypedCountStaysWhileTheLogAndFailureCountsChange) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 1));
+  QTableWidget* counters = Control<QTableWidget>(*dialog_, 7097);
+  counters->item(0, 1)->setText("7");
+  controller_->State().Counters().i2cFail.store(2);
+  controller_->State().Log("a line");
+  LogList();
+  EXPECT_EQ(counters->item(0, 1)->text(), "7");
+  EXPECT_EQ(counters->item(0, 3)->text(), "2");
+  EXPECT_EQ(controller_->State().Counters().agingCount.load(), 1);
+  Click(*dialog_, 7007);  // Save
+  EXPECT_EQ(controller_->State().Counters().agingCount.load(), 7);
 }
 
 TEST_F(WindowsTest, OperatorLevelCannotEditKeysOrOpenThePanel) {
@@ -275,9 +378,92 @@ TEST_F(WindowsTest, SaveDuringASiteRunShowsAndKeepsTheEngineersValue) {
   EXPECT_EQ(GridValue("QRV_SENSOR_TIME_OUT"), "450");
   Click(*dialog_, 7007);
   EXPECT_EQ(port::ini::ReadString(record_->SensorPath(), "SENSOR_SET", "QRV_SENSOR_TIME_OUT", ""), "450");
-  EXPECT_EQ(state.Settings()->timeOut, 300);
+  EXPECT_EQ(state.Settings(0)->timeOut, 300);
+  EXPECT_EQ(state.Settings(1)->timeOut, 450);  // no site runs on board 1
   state.Leases().ReleaseForSite(0);
-  EXPECT_EQ(state.Settings()->timeOut, 450);
+  EXPECT_EQ(state.Settings(0)->timeOut, 450);
+}
+
+// Each board takes saved settings when its own sites are free, so staggered sites on two boards never
+// keep them out, and the setup log names the board that still runs on the old ones.
+TEST_F(WindowsTest, SavedSettingsReachEachBoardWhenItsOwnSitesAreFree) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  hw::HwState& state = controller_->State();
+  QTableWidget* grid = Control<QTableWidget>(*dialog_, 7003);
+  auto save = [&](const char* slave) {
+    grid->item(GridRowOf("QRV_SENSOR_SLAVEADDR"), 2)->setText(slave);
+    Click(*dialog_, 7007);
+  };
+  const QString waits0 = "USB ID [0] : saved settings in force when its site's run ends";
+  const QString waits1 = "USB ID [1] : saved settings in force when its site's run ends";
+  ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
+  save("16");
+  EXPECT_EQ(state.SlaveAddr(1), 0x10);
+  EXPECT_EQ(state.SlaveAddr(0), 0x36);
+  EXPECT_TRUE(LogList().contains(waits0));
+  EXPECT_FALSE(LogList().contains(waits1));
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*dialog_, "hw_setup_dialog_settings_wait").empty());
+  ASSERT_TRUE(state.Leases().AcquireForSite(1, 0));  // the sites overlap: never both idle
+  state.Leases().ReleaseForSite(0);
+  EXPECT_EQ(state.SlaveAddr(0), 0x10);
+  save("17");
+  EXPECT_EQ(state.SlaveAddr(0), 0x11);
+  EXPECT_EQ(state.SlaveAddr(1), 0x10);
+  EXPECT_TRUE(LogList().contains(waits1));
+  ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
+  state.Leases().ReleaseForSite(1);
+  EXPECT_EQ(state.SlaveAddr(1), 0x11);
+  state.ClearLog();
+  Click(*dialog_, 7038);  // Read: board 0 runs on what the file holds, so nothing waits
+  EXPECT_EQ(Log(), std::vector<std::string>{});
+  state.Leases().ReleaseForSite(0);
+}
+
+// HW Close, HW Init and the panel's device commands open or close every board: while any site's test
+// holds one, they are refused with the setup log's line and touch no board.
+TEST_F(WindowsTest, DeviceOpenAndCloseWaitForEverySiteToEnd) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  hw::HwState& state = controller_->State();
+  const auto commands = Sim<decltype(&VelkaraSim_CommandCount)>("VelkaraSim_CommandCount");
+  Click(*dialog_, 7018);  // SDP On
+  Click(*dialog_, 7069);
+  auto* panel = dialog_->findChild<hw::CUsbFrmDlg*>();
+  ASSERT_NE(panel, nullptr);
+  // The boards each LVDS_Close reaches, recorded in the table the dialog calls through.
+  static std::vector<int> closed;
+  closed.clear();
+  EncapsulationTable* table = controller_->Table();
+  const auto close = table->LVDS_Close;
+  table->LVDS_Close = [](std::int32_t board) -> std::int32_t {
+    closed.push_back(board);
+    return 1;
+  };
+  ASSERT_TRUE(state.Leases().AcquireForSite(1, 0));
+  const int before[2] = {commands(0), commands(1)};
+  for (const auto& [window, id] : {std::pair<QWidget*, int>{dialog_.get(), 7005}, {panel, 7073}, {panel, 7074}}) {
+    state.ClearLog();
+    Click(*window, id);
+    EXPECT_EQ(Log(), std::vector<std::string>{"USB ID [1] is in use by a site's test"}) << id;
+  }
+  EXPECT_EQ(commands(0), before[0]);
+  EXPECT_EQ(commands(1), before[1]);
+  EXPECT_EQ(closed, std::vector<int>{});  // no LVDS_Close(1) under the site's run
+  EXPECT_TRUE(state.DevicesOpen());
+  EXPECT_TRUE(Control(*dialog_, 7005)->isEnabled());
+  state.Leases().ReleaseForSite(1);
+
+  Click(*dialog_, 7005);  // HW Close, with no site running
+  table->LVDS_Close = close;
+  EXPECT_EQ(closed, (std::vector<int>{0, 1}));
+  EXPECT_FALSE(state.DevicesOpen());
+  ASSERT_TRUE(state.Leases().AcquireForSite(0, 0));
+  state.ClearLog();
+  Click(*dialog_, 7027);  // HW Init
+  EXPECT_EQ(Log(), std::vector<std::string>{"USB ID [0] is in use by a site's test"});
+  EXPECT_FALSE(state.DevicesOpen());
+  state.Leases().ReleaseForSite(0);
+  Click(*dialog_, 7027);
+  EXPECT_TRUE(state.DevicesOpen());
 }
 
 // The read at the start of an RPT script, on a site's thread, sets the type lists from the file.
@@ -309,6 +495,15 @@ TEST_F(WindowsTest, PlayRunsTheRegisterKeyChosenInTheList) {
   ASSERT_TRUE(WaitFor([&] { return !controller_->Workers().PlayRunning(); }));
   EXPECT_FALSE(LogList().contains("Register Set Key : [REGISTER]"));
   EXPECT_EQ(port::ini::ReadString(record_->RegisterPath(), "REGISTER_KEY", "SELECT", "0"), "0");
+}
+
+// Without the image library's capture buffer Save Image does nothing: no file, no line.
+TEST_F(WindowsTest, SaveImageWithoutTheImageLibraryDoesNothing) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  controller_->State().ClearLog();
+  Click(*dialog_, 7039);  // Save Image
+  EXPECT_EQ(Log(), std::vector<std::string>{});
+  EXPECT_FALSE(std::filesystem::exists(station_->Root() + "/Image capture/capture.jpg"));
 }
 
 // The list keeps 10001 lines; the next line empties it and is then its only line.
