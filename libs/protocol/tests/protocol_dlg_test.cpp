@@ -149,11 +149,11 @@ TEST_F(ProtocolWindow, AnEntryOnAClosedServerBringsTheWindowToTheFront) {
   } counter(raised);
   dialog->installEventFilter(&counter);
 
-  EXPECT_EQ(OnOtherThread([&] { return Resolve<SendStatus_Fn>("SendStatus")(1); }), 1) << "an open server answers";
+  EXPECT_EQ(OnOtherThread([&] { return Resolve<prototable::SendStatus_Fn>("SendStatus")(1); }), 1) << "an open server answers";
   QCoreApplication::processEvents();
   EXPECT_EQ(raised.load(), 0);
   Child<QPushButton>(dialog, "CloseB")->click();
-  EXPECT_EQ(OnOtherThread([&] { return Resolve<SendStatus_Fn>("SendStatus")(1); }), 0);
+  EXPECT_EQ(OnOtherThread([&] { return Resolve<prototable::SendStatus_Fn>("SendStatus")(1); }), 0);
   EXPECT_TRUE(PumpUntil([&] { return raised.load() > 0; }));
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->geometry(), placed);
