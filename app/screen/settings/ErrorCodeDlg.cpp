@@ -16,10 +16,10 @@
 #include <filesystem>
 
 #include "DialogButtons.h"
+#include "DialogListFont.h"
 #include "GridCtrl.h"
 #include "ModelSettings.h"
 #include "ProgramFolder.h"
-#include "SettingsSaveGuard.h"
 #include "ShellOpen.h"
 #include "Util.h"
 #include "port/message_box.h"
@@ -36,11 +36,7 @@ constexpr int kHandlerCodeColumn = 1;
 CGridCtrl* List(QWidget* parent, int id, std::initializer_list<std::pair<const char*, int>> columns) {
   auto* list = new CGridCtrl(parent);
   list->setObjectName(QString::number(id));
-  // The columns keep their pixel widths; in a 10-pixel font a date and "HANDELER CODE" show whole in
-  // them, as they did in the small dialog font the widths were chosen for.
-  QFont narrow = list->font();
-  narrow.setPixelSize(10);
-  list->setFont(narrow);
+  UseDialogListFont(*list);
   list->SetFullRowSelect(true);
   int column = 0;
   for (const auto& [title, width] : columns) list->InsertColumn(column++, title, Qt::AlignLeft, width);
@@ -232,7 +228,7 @@ void ErrorCodeDlg::FillHandlerReturnList() {
 }
 
 bool ErrorCodeDlg::SaveErrorCodes() {
-  if (RefuseSaveWhileTesting(m_anySiteRunning)) return false;
+  if (m_anySiteRunning && m_anySiteRunning()) return false;
   const std::string stopCode = Trimmed(m_stopCode);
   // 0 would report every stopped run as a pass; an empty or unreadable text reads as 0.
   if (stopCode.empty() || stopCode == "-" || std::atoi(stopCode.c_str()) == 0) {

@@ -218,15 +218,14 @@ TEST_F(ErrorCodeDlgTest, ATextWithACommaAndAStopCodeThatReportsAPassAreRefused) 
   EXPECT_EQ(Lookup().GetStopCode(), -7);
 }
 
-TEST_F(ErrorCodeDlgTest, SaveWhileASiteRunsWritesNothingAndSaysSo) {
+TEST_F(ErrorCodeDlgTest, SaveWhileASiteRunsWritesNothingAndSaysNothing) {
   const std::string before = Table();
   ErrorCodeDlg dialog([] { return true; });
   dialog.OnBnClickedInsert();
   EXPECT_FALSE(dialog.SaveErrorCodes());
   dialog.DllList()->setCurrentCell(1, 0);
   EXPECT_EQ(Table(), before);
-  ASSERT_EQ(port::ShownMessageBoxes().size(), 2u) << "the Save and the save on leaving the library";
-  EXPECT_NE(port::ShownMessageBoxes()[0].text.find("Platform Testing..."), std::string::npos);
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << "neither the Save nor the save on leaving the library says a word";
   EXPECT_FALSE(m_station.Exists("Ref/M/ItemVersion.ini"));
 }
 

@@ -178,14 +178,13 @@ TEST_F(OneSiteSettingsTest, EverySaveIsRefusedWhileASiteTests) {
     const char* name;
     std::function<int()> open;
     std::function<void(QDialog&)> edit;
-    bool told;
   } dialogs[] = {
       {"Config", [&] { return panel.OpenConfig(); },
-       [](QDialog& dialog) { Find<QLineEdit>(dialog, 1106)->setText("changed"); }, false},
+       [](QDialog& dialog) { Find<QLineEdit>(dialog, 1106)->setText("changed"); }},
       {"Communication", [&] { return panel.OpenCommunication(); },
-       [](QDialog& dialog) { Find<QCheckBox>(dialog, 1121)->setChecked(true); }, false},
+       [](QDialog& dialog) { Find<QCheckBox>(dialog, 1121)->setChecked(true); }},
       {"Error Code", [&] { return panel.OpenErrorCode(); },
-       [](QDialog& dialog) { Find<QLineEdit>(dialog, 1247)->setText("555"); }, true},
+       [](QDialog& dialog) { Find<QLineEdit>(dialog, 1247)->setText("555"); }},
   };
   for (const auto& d : dialogs) {
     SCOPED_TRACE(d.name);
@@ -198,7 +197,7 @@ TEST_F(OneSiteSettingsTest, EverySaveIsRefusedWhileASiteTests) {
     });
     EXPECT_NE(d.open(), QDialog::Accepted);
     EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(BoxShown("Platform Testing..."), d.told);
+    EXPECT_FALSE(BoxShown("Platform Testing...")) << "the refusal says nothing";
   }
   EXPECT_EQ(qrv::test::ReadFile(station.ModelFile("Config.ini")), configBefore);
   EXPECT_EQ(qrv::test::ReadFile(station.ModelFile("ErrorCode.ini")), codesBefore);
