@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "CCycleGridCtrl.h"
+#include "DialogListFont.h"
 #include "GridCtrl.h"
 #include "ModelSettings.h"
 #include "ProgramFolder.h"
@@ -47,6 +48,7 @@ CycleManager::CycleManager(std::function<bool()> anySiteRunning, QWidget* parent
   auto* dllLayout = new QVBoxLayout(dllBox);
   m_dllList = new CGridCtrl(dllBox);
   m_dllList->setObjectName("1110");
+  UseDialogListFont(*m_dllList);
   m_dllList->SetCheckBoxes(true);
   m_dllList->SetFullRowSelect(true);
   m_dllList->SetHeaderSort(1);
@@ -107,6 +109,7 @@ CycleManager::CycleManager(std::function<bool()> anySiteRunning, QWidget* parent
 
 CGridCtrl* CycleManager::SetUpList(CGridCtrl* list, const QString& id) {
   list->setObjectName(id);
+  UseDialogListFont(*list);
   list->SetCheckBoxes(true);
   list->SetFullRowSelect(true);
   list->SetHeaderCheckAll(1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QTabWidget>
 #include <filesystem>
 
@@ -44,6 +45,12 @@ TEST(CycleManagerTest, ShowsTheListsAndSavesThemBack) {
 
   ASSERT_EQ(dialog.DllList()->GetItemCount(), 2) << "the extension matches without regard to case";
   EXPECT_EQ(dialog.DllList()->columnWidth(4), 68);
+  const QFontMetrics metrics(dialog.DllList()->font());
+  for (int row = 0; row < dialog.DllList()->GetItemCount(); ++row) {
+    const QString date = dialog.DllList()->GetItemText(row, 4);
+    EXPECT_EQ(date.size(), 10) << date.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(date) + 8, 68) << "the date shows whole in its column";
+  }
   ASSERT_EQ(dialog.InitList()->GetItemCount(), 3) << "the garbled row and the missing entry are shown too";
   EXPECT_EQ(dialog.InitList()->GetItemText(0, 2), "2");
   EXPECT_TRUE(dialog.InitList()->GetCheck(0));

@@ -1,0 +1,10 @@
+#include "DialogListFont.h"
+
+#include <QFont>
+#include <QWidget>
+
+void UseDialogListFont(QWidget& list) {
+  QFont small = list.font();
+  small.setPixelSize(10);
+  list.setFont(small);
+}
