@@ -61,17 +61,23 @@ void DynamicDlg::CreateControls() {
     control->hide();
     return control;
   };
-  m_btnLot = named(new QPushButton(this), 1204);
+  auto label = [this](const char* text) {
+    auto* control = new CFontStatic(this);
+    control->setText(text);
+    return control;
+  };
+  // Each control carries its template text until the layout gives it its own.
+  m_btnLot = named(new QPushButton("Lot Button", this), 1204);
   m_btnStart = named(new QPushButton("Start", this), 1017);
   m_btnStop = named(new QPushButton("STOP", this), 1229);
-  m_stInfoMsg = named(new CFontStatic(this), 1205);
+  m_stInfoMsg = named(label("Info Msg"), 1205);
   m_imgLogo = named(new CStaticImage(this), 1203);
   m_sliderZoom = named(new QSlider(Qt::Horizontal, this), 1184);
   m_stZoom = named(new QLabel("100%", this), 1206);
-  m_stUserMsg = named(new CFontStatic(this), 1208);
+  m_stUserMsg = named(label("User Msg"), 1208);
   m_tabSite = named(new QTabBar(this), 1216);
-  m_stFirmwareVersion = named(new CFontStatic(this), 1223);
-  m_stItemVersion = named(new CFontStatic(this), 1230);
+  m_stFirmwareVersion = named(label("Firmware Version"), 1223);
+  m_stItemVersion = named(label("ItemVersin.ini"), 1230);
   m_gridList = named(new CGridCtrl(this), 1232);
   // The operator reaches these from a distance and by touch.
   for (QPushButton* button : {m_btnLot, m_btnStart, m_btnStop}) {

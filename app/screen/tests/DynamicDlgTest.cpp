@@ -437,3 +437,27 @@ TEST(SitePanelTest, MainWindowMakesOneViewPerSiteTheStationRuns) {
     port::ui::SetClosing(false);
   }
 }
+
+// Before the layout gives them their own texts, the panel's labels and its Lot button carry their template
+// texts; the layout then writes its own over them (the firmware label is always empty).
+TEST(SitePanelTest, ControlsCarryTheirTemplateTextsUntilTheLayoutWritesItsOwn) {
+  SitePanelStation station("2", "2");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  const struct {
+    const char* id;
+    const char* text;
+  } cases[] = {{"1205", "Info Msg"},         {"1208", "User Msg"},       {"1223", "Firmware Version"},
+               {"1230", "ItemVersin.ini"},   {"1204", "Lot Button"},     {"1206", "100%"}};
+  {
+    DynamicDlg panel;
+    for (const auto& c : cases) {
+      const auto* label = panel.findChild<QLabel*>(c.id);
+      const auto* button = panel.findChild<QPushButton*>(c.id);
+      ASSERT_TRUE(label != nullptr || button != nullptr) << c.id;
+      EXPECT_EQ((label ? label->text() : button->text()).toStdString(), c.text) << c.id;
+    }
+  }
+  DynamicDlg& panel = station.StartPanel();
+  EXPECT_TRUE(panel.findChild<QLabel*>("1223")->text().isEmpty());
+  EXPECT_EQ(panel.findChild<QLabel*>("1205")->text().toStdString(), "LINE_1 - MACHINE_1");
+}
