@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStorageInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -43,6 +45,18 @@ void DrawDrives(QPainter& painter) {
     painter.drawText(QRect(10, y, 2000, 20), Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8(line));
     y += 20;
   }
+}
+
+// 16 pixels high and 7 wide on average: narrower than the face's own letters, so the long version and drive
+// lines fit a site's view.
+QFont InfoFont() {
+  QFont font("Arial");
+  font.setPixelSize(16);
+  font.setItalic(true);
+  font.setWeight(QFont::Thin);
+  const int natural = QFontMetrics(font).averageCharWidth();
+  if (natural > 0) font.setStretch(std::clamp(700 / natural, 1, 4000));
+  return font;
 }
 
 }  // namespace
@@ -109,11 +123,7 @@ void ViewSurfaces::InfoDraw() {
     v.memory.Image().fill(Qt::white);
     if (CanDrawText()) {
       QPainter painter(&v.memory.Image());
-      QFont font("Arial");
-      font.setPixelSize(16);
-      font.setItalic(true);
-      font.setWeight(QFont::Thin);
-      painter.setFont(font);
+      painter.setFont(InfoFont());
       painter.setPen(Qt::black);
       const char* lines[] = {"GetHardwareVer", "GetSoftwareVer", "GetProtocolVer", "GetPlatformVer"};
       int y = 10;
