@@ -1,5 +1,6 @@
 #include "ErrorList.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "Util.h"
@@ -44,15 +45,13 @@ void ErrorList::Update(const std::vector<ItemRow>& rows, const std::string& key)
   const std::lock_guard lock(m_lock);
   for (const ItemRow& row : rows) {
     if (row.code.empty() || row.code == "0") continue;
-    bool counted = false;
-    for (ErrorListRow& entry : m_rows) {
-      if (entry.itemName == row.item && entry.code == row.code && entry.key == key) {
-        ++entry.count;
-        counted = true;
-        break;
-      }
-    }
-    if (!counted) m_rows.push_back({row.errorMsg, row.code, 1, row.item, key});
+    const ErrorListRow failure{row.errorMsg, row.code, 1, row.item, key};
+    const auto entry = std::find_if(m_rows.begin(), m_rows.end(),
+                                    [&](const ErrorListRow& listed) { return SameFailure(listed, failure); });
+    if (entry != m_rows.end())
+      ++entry->count;
+    else
+      m_rows.push_back(failure);
   }
   Store();
 }
@@ -60,6 +59,25 @@ void ErrorList::Update(const std::vector<ItemRow>& rows, const std::string& key)
 std::vector<ErrorListRow> ErrorList::Rows() const {
   const std::lock_guard lock(m_lock);
   return m_rows;
+}
+
+bool ErrorList::SameFailure(const ErrorListRow& a, const ErrorListRow& b) {
+  return a.itemName == b.itemName && a.code == b.code && a.key == b.key;
+}
+
+void ErrorList::Reorder(const std::vector<ErrorListRow>& shown) {
+  const std::lock_guard lock(m_lock);
+  std::vector<ErrorListRow> ordered;
+  ordered.reserve(m_rows.size());
+  for (const ErrorListRow& wanted : shown) {
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(),
+                                    [&](const ErrorListRow& row) { return SameFailure(row, wanted); });
+    if (found == m_rows.end()) continue;
+    ordered.push_back(std::move(*found));
+    m_rows.erase(found);
+  }
+  for (ErrorListRow& rest : m_rows) ordered.push_back(std::move(rest));
+  m_rows = std::move(ordered);
 }
 
 void ErrorList::Store() const {

@@ -32,6 +32,12 @@ class ErrorList {
   // Counts the failed rows (code neither "0" nor empty) of one test under the key text, then stores the list.
   void Update(const std::vector<ItemRow>& rows, const std::string& key);
   std::vector<ErrorListRow> Rows() const;
+  // Takes the order the screen shows (a header sort); rows it does not show yet stay behind, in their order.
+  // Counts and the next stores keep that order.
+  void Reorder(const std::vector<ErrorListRow>& shown);
+
+  // One failure: the same item name, code and site or board.
+  static bool SameFailure(const ErrorListRow& a, const ErrorListRow& b);
 
   static ErrorListRow ParseRow(const std::string& value);
 

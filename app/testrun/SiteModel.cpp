@@ -94,6 +94,7 @@ void SiteModel::SetLabel(const std::string& text) {
   {
     std::lock_guard lock(m_lock);
     m_label = text;
+    m_labelWritten = true;
   }
   Changed();
 }
@@ -101,6 +102,11 @@ void SiteModel::SetLabel(const std::string& text) {
 std::string SiteModel::Label() const {
   std::lock_guard lock(m_lock);
   return m_label;
+}
+
+bool SiteModel::LabelWritten() const {
+  std::lock_guard lock(m_lock);
+  return m_labelWritten;
 }
 
 void SiteModel::SetPicture(int state) {

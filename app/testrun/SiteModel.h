@@ -67,6 +67,8 @@ class SiteModel {
 
   void SetLabel(const std::string& text);
   std::string Label() const;
+  // False until the first SetLabel: the screen keeps the label's own text until then.
+  bool LabelWritten() const;
   void SetPicture(int state);
   int Picture() const;
   void SetTimeText(const std::string& text);
@@ -85,6 +87,7 @@ class SiteModel {
   std::vector<ItemRow> m_rows;
   int m_currentRow = -1;
   std::string m_label;
+  bool m_labelWritten = false;
   int m_picture = kPictureReady;
   std::string m_timeText;
   YieldCounts m_counts;

@@ -23,3 +23,9 @@ void SiteLogCtrl::AddLogRow(const QStringList& cells) {
     SetItemText(row, column + 1, cells[column]);
   scrollToBottom();
 }
+
+void SiteLogCtrl::AddItemRow(const QStringList& cells) {
+  QStringList row(cells);
+  row.prepend(QString::number(GetItemCount()));
+  AddLogRow(row);
+}

@@ -14,6 +14,8 @@ class SiteLogCtrl : public CGridCtrl {
   void InitColumns();
   // A row of the nine columns' texts after the hidden first one.
   void AddLogRow(const QStringList& cells);
+  // An item row: its Index is the number of rows the grid shows before it, the cells follow from "Item name".
+  void AddItemRow(const QStringList& cells);
   const QString& SiteName() const { return m_siteName; }
 
  private:

@@ -28,7 +28,9 @@ SiteLogCtrl* SiteLogTab::Page(int site) const {
 }
 
 void SiteLogTab::SelectSite(int site) {
-  if (Page(site) != nullptr) m_tab->setCurrentIndex(site);
+  if (Page(site) == nullptr) return;
+  m_tab->setCurrentIndex(site);
+  if (m_header) m_header(site);
 }
 
 void SiteLogTab::ClearLog(int site) {
@@ -37,4 +39,8 @@ void SiteLogTab::ClearLog(int site) {
 
 void SiteLogTab::AddLogRow(int site, const QStringList& cells) {
   if (SiteLogCtrl* page = Page(site)) page->AddLogRow(cells);
+}
+
+void SiteLogTab::AddItemRow(int site, const QStringList& cells) {
+  if (SiteLogCtrl* page = Page(site)) page->AddItemRow(cells);
 }

@@ -99,7 +99,7 @@ void CBaseDraw::DrawSiteLabel(const DrawOptions& options, int usb) {
   if (!m_labelSwitch.load() || !options.siteDraw) return;
   const char letter = static_cast<char>('A' + m_site);
   const FontSetting font = ControllerIni::ReadFont("USER_INIT", "SITE_DRAW");
-  LabelStyle style{font.size, QColor(font.red % 256, font.green % 256, font.blue % 256), 0};
+  LabelStyle style{font.size, QColor(font.red & 0xFF, font.green & 0xFF, font.blue & 0xFF), 0};
   for (const int choice : options.siteAlignment) style.flags |= ToDrawTextFlags(choice);
   {
     const std::lock_guard lock(m_overlayLock);
@@ -150,6 +150,11 @@ std::string CBaseDraw::ResultHeadline() const {
 std::string CBaseDraw::SiteLabelText() const {
   const std::lock_guard lock(m_overlayLock);
   return m_siteLabel;
+}
+
+QColor CBaseDraw::SiteLabelColour() const {
+  const std::lock_guard lock(m_overlayLock);
+  return m_labelStyle.colour;
 }
 
 std::string CBaseDraw::CaptureName() const {

@@ -62,6 +62,7 @@ class CBaseDraw : public QWidget {
   // What the overlay shows now (tests read it).
   std::string ResultHeadline() const;
   std::string SiteLabelText() const;
+  QColor SiteLabelColour() const;
   // Where the overlays go at the view's present size.
   SiteOverlayLayout OverlayLayout() const;
   bool FirstPaintDone() const { return m_firstPaintDone.load(); }

@@ -220,11 +220,7 @@ void DynamicDlg::ReadSiteSettings() {
 
 void DynamicDlg::CreateSiteModels(int siteCount) {
   m_models.clear();
-  for (int site = 0; site < siteCount; ++site) {
-    auto model = std::make_unique<SiteModel>();
-    model->SetLabel("Ready");
-    m_models.push_back(std::move(model));
-  }
+  for (int site = 0; site < siteCount; ++site) m_models.push_back(std::make_unique<SiteModel>());
 }
 
 void DynamicDlg::CreateChildWindows() {

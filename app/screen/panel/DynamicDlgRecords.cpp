@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QStringList>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -32,15 +33,46 @@ namespace {
 constexpr std::uint32_t kProgramFolderLogHardware[] = {20, 21};
 constexpr int kProgramFolderLogDraw = 3;
 
-// The error list's column widths, enough for a usual row: an error text, a code, a count and an item name; the
-// last column, the site or the board, takes the rest of the list.
+// The error list's columns: the item's error text, its code, the count, the item name and the site or board
+// the failures were counted for. A row is one failure: its item name, code and site or board.
 constexpr int kErrorListWidths[] = {70, 50, 50, 100, 50};
-constexpr int kErrorListKeyColumn = 4;
+enum ErrorListColumn : int { kErrorMsg = 0, kErrorCode = 1, kErrorCount = 2, kErrorItem = 3, kErrorKey = 4 };
 
 QStringList Cells(std::initializer_list<std::string> texts) {
   QStringList cells;
   for (const std::string& text : texts) cells << QString::fromStdString(text);
   return cells;
+}
+
+ErrorListRow ShownErrorRow(const CGridCtrl& grid, int at) {
+  const auto text = [&](int column) { return grid.GetItemText(at, column).toStdString(); };
+  return {text(kErrorMsg), text(kErrorCode), std::atoi(text(kErrorCount).c_str()), text(kErrorItem), text(kErrorKey)};
+}
+
+int FindShownErrorRow(const CGridCtrl& grid, const ErrorListRow& row) {
+  for (int at = 0; at < grid.GetItemCount(); ++at)
+    if (ErrorList::SameFailure(ShownErrorRow(grid, at), row)) return at;
+  return -1;
+}
+
+// The grid keeps the order the operator gave it: a count changes in its own row, a new failure is appended,
+// and a row the list no longer holds (a new lot) goes.
+void ShowErrorRows(CGridCtrl& grid, const std::vector<ErrorListRow>& rows) {
+  for (int at = grid.GetItemCount() - 1; at >= 0; --at) {
+    const ErrorListRow shown = ShownErrorRow(grid, at);
+    if (std::none_of(rows.begin(), rows.end(), [&](const ErrorListRow& row) { return ErrorList::SameFailure(row, shown); }))
+      grid.DeleteItem(at);
+  }
+  for (const ErrorListRow& row : rows) {
+    int at = FindShownErrorRow(grid, row);
+    if (at < 0) {
+      at = grid.InsertItem(grid.GetItemCount(), QString::fromStdString(row.msg));
+      grid.SetItemText(at, kErrorCode, QString::fromStdString(row.code));
+      grid.SetItemText(at, kErrorItem, QString::fromStdString(row.itemName));
+      grid.SetItemText(at, kErrorKey, QString::fromStdString(row.key));
+    }
+    grid.SetItemText(at, kErrorCount, QString::number(row.count));
+  }
 }
 
 }  // namespace
@@ -76,6 +108,7 @@ void DynamicDlg::CreateRecordWindows() {
   }
   m_pSiteLogTab = new SiteLogTab(this);
   m_pSiteLogTab->CreatePages(names);
+  m_pSiteLogTab->SetHeaderHook([this](int site) { SetLogHeader(site); });
 
   m_cycles = std::make_unique<CycleRunner>(m_items, *this, [this] { return ErrorCodePath(); });
   m_cycles->SetFolders(ProgramFolder::Root(), cycleini::CyclePath());
@@ -104,6 +137,12 @@ void DynamicDlg::CreateRecordWindows() {
   m_cycles->SetHooks(std::move(hooks));
   m_cycles->ReadShowWindowFlags();
   m_cycles->LoadAllCycleLists(sites);
+  // A header sort is the list's order from then on: in the counts stored and in the lot-end summaries.
+  connect(m_gridList, &CGridCtrl::rowsSorted, this, [this] {
+    std::vector<ErrorListRow> shown;
+    for (int at = 0; at < m_gridList->GetItemCount(); ++at) shown.push_back(ShownErrorRow(*m_gridList, at));
+    if (m_errorList) m_errorList->Reorder(shown);
+  });
   ShowErrorList();
 }
 
@@ -166,8 +205,12 @@ void DynamicDlg::SetLogBody(int site, int row, int attempts, const ItemRow& item
   TestLogCsv* log = TestLog(site);
   if (log == nullptr) return;
   log->SetLogBody(row, attempts, item);
-  PostLogRow(site, Cells({std::to_string(row), item.item, item.code, item.result, item.errorMsg,
-                          std::to_string(attempts), item.tact, item.dllName}));
+  QPointer<SiteLogTab> window = m_pSiteLogTab;
+  const QStringList cells =
+      Cells({item.item, item.code, item.result, item.errorMsg, std::to_string(attempts), item.tact, item.dllName});
+  port::ui::Post([window, site, cells] {
+    if (window) window->AddItemRow(site, cells);
+  });
 }
 
 void DynamicDlg::SetLogEnd(int site, const TestLogEnd& end) {
@@ -220,18 +263,14 @@ void DynamicDlg::ShowErrorList() {
     if (!grid) return;
     if (grid->GetColumnCount() == 0) {
       const char* titles[] = {"Msg", "Code", "Count", "Item Name", last};
-      for (int column = 0; column <= kErrorListKeyColumn; ++column)
+      for (int column = kErrorMsg; column <= kErrorKey; ++column)
         grid->InsertColumn(column, QString::fromUtf8(titles[column]), Qt::AlignLeft, kErrorListWidths[column]);
       grid->SetHeaderSort(1);
+      // Rows as tall as their text: the list's strip below the sites shows several failures at once.
+      grid->verticalHeader()->setMinimumSectionSize(0);
+      grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
     }
-    grid->DeleteAllItems();
-    for (const ErrorListRow& row : rows) {
-      const int at = grid->InsertItem(grid->GetItemCount(), QString::fromStdString(row.msg));
-      grid->SetItemText(at, 1, QString::fromStdString(row.code));
-      grid->SetItemText(at, 2, QString::number(row.count));
-      grid->SetItemText(at, 3, QString::fromStdString(row.itemName));
-      grid->SetItemText(at, 4, QString::fromStdString(row.key));
-    }
+    ShowErrorRows(*grid, rows);
   });
 }
 
@@ -246,7 +285,13 @@ void DynamicDlg::WriteLotEndSummaries() {
   }
 }
 
-// The new lot's files start at once, each with its header, so a lot shows in the log folder from its change.
+// The new lot's files start at once, each with its header, so a lot shows in the log folder from its change;
+// the test log window passes over every site's page on the way.
 void DynamicDlg::StartLotTestLogs() {
-  for (int site = 0; site < static_cast<int>(m_testLogs.size()); ++site) SetLogHeader(site);
+  for (int site = 0; site < static_cast<int>(m_testLogs.size()); ++site) {
+    if (m_pSiteLogTab)
+      m_pSiteLogTab->SelectSite(site);
+    else
+      SetLogHeader(site);
+  }
 }

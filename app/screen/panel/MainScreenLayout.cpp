@@ -315,9 +315,12 @@ void MainScreenLayout::ReloadDllLists() {
 void MainScreenLayout::RefreshSite(int site) {
   if (site < 0 || site >= GetSiteCount()) return;
   const SiteModel& model = *m_models[static_cast<std::size_t>(site)];
-  if (CFontStatic* label = At(m_controls.resultLabels, site)) {
-    label->setText(QString::fromStdString(model.Label()));
-    label->update();
+  // Until the site's first state the label keeps its own key as its text; every new state takes the start-up
+  // font again, whatever the layout editor showed meanwhile.
+  const QString text = QString::fromStdString(model.Label());
+  if (CFontStatic* label = At(m_controls.resultLabels, site); label && model.LabelWritten() && label->text() != text) {
+    label->setText(text);
+    StyleSiteMessage("USER_INIT", site);
   }
   if (CStaticImage* picture = At(m_controls.resultImages, site)) picture->SetStateImage(model.Picture());
   if (CFontStatic* time = At(m_controls.timeLabels, site); time && !model.TimeText().empty())

@@ -70,7 +70,7 @@ class MainScreenLayout {
   void StyleSiteMessage(const char* section, int site);
   void ShowInformationMsg(const char* section);
   void ShowUserMsg(const char* section);
-  // The firmware-version label carries the handler link state (no firmware version is shown there).
+  // The firmware-version label stays empty: no version is read for it, only its style.
   void ShowFirmwareVersion(const char* section);
   void ShowItemVersion(const char* section);
   void StyleTimeCounter(const char* section);

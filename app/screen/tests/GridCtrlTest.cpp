@@ -149,6 +149,16 @@ TEST_F(GridTest, CopyJoinsFullRowsOrOnlyTheFirstColumn) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "a\tb\tc\r\nd\te\tf");
 }
 
+// The copy key gives the selected rows, not only the cell that has the focus.
+TEST_F(GridTest, CtrlCCopiesTheSelectedRows) {
+  Fill({{"a", "b", "c"}, {"d", "e", "f"}});
+  grid.SetFullRowSelect(true);
+  grid.setCurrentCell(1, 1);
+  grid.selectAll();
+  Type(&grid, Qt::Key_C, "c", Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "a\tb\tc\r\nd\te\tf");
+}
+
 TEST_F(GridTest, RowMovesCarryTheCheckAndStopAtTheEnds) {
   grid.SetCheckBoxes(true);
   Fill({{"r0"}, {"r1"}, {"r2"}});

@@ -19,6 +19,7 @@
 #include "SiteModel.h"
 #include "StaticImage.h"
 #include "port/ini.h"
+#include "qrv_test/file_text.h"
 #include "qrv_test/station_folder.h"
 
 namespace {
@@ -70,6 +71,7 @@ class Panel {
   QWidget& Owner() { return m_owner; }
   const MainScreenLayout::Controls& Controls() const { return m_controls; }
   MainScreenLayout& Layout() { return m_layout; }
+  SiteModel& Model(int site) { return *m_models[static_cast<std::size_t>(site)]; }
   QWidget* Control(int id) { return m_owner.findChild<QWidget*>(QString::number(id)); }
   CFontStatic* Label(int id) { return m_owner.findChild<CFontStatic*>(QString::number(id)); }
 
@@ -201,6 +203,22 @@ TEST(MainScreenLayoutTest, StylingOneSiteMessageChangesThatSiteOnly) {
   }
 }
 
+TEST(MainScreenLayoutTest, EachSiteMessageShowsItsKeyUntilTheSitesFirstState) {
+  qrv::test::StationFolder station;
+  Panel panel(3);
+  MainScreenLayout& layout = panel.Start();
+  for (int site = 0; site < 3; ++site) {
+    layout.RefreshSite(site);
+    EXPECT_EQ(panel.Label(2016 + site)->text(), QString("ERROR_MSG_%1").arg(QChar('A' + site))) << site;
+  }
+  panel.Model(1).SetLabel("Testing...");
+  panel.Model(2).SetLabel("");
+  for (int site = 0; site < 3; ++site) layout.RefreshSite(site);
+  EXPECT_EQ(panel.Label(2016)->text(), "ERROR_MSG_A") << "a site without a state keeps its key";
+  EXPECT_EQ(panel.Label(2017)->text(), "Testing...");
+  EXPECT_EQ(panel.Label(2018)->text(), "") << "an empty state is a state";
+}
+
 TEST(MainScreenLayoutTest, InformationLabelsShowTheirFilesAndTheAveragesSayWhichTheyAre) {
   qrv::test::StationFolder station;
   station.Write("Ref/M/Config.ini", "[SITE]\nsite=2\n[LOG]\nLineName=L7\nMachineName=\nUserMsg=Night shift\n");
@@ -223,3 +241,24 @@ TEST(MainScreenLayoutTest, AnItemVersionFileWithoutAVersionLeavesTheLabelEmpty) 
   EXPECT_EQ(panel.Label(1230)->text(), "");
 }
 
+
+// The station's result colours on the shipped layouts: green for a pass, yellow while testing, red for every
+// other state, failures included.
+TEST(MainScreenLayoutTest, TheShippedLayoutsShowEveryOtherResultInRed) {
+  const struct {
+    const char* text;
+    std::uint32_t colour;
+  } cases[] = {{"PASS", kColourPass}, {"Testing...", kColourTesting}, {"Unused", kColourFail},
+               {"FAIL", kColourFail}, {"STOP", kColourFail},          {"Ready", kColourFail}};
+  for (const char* model : {"Init_Model", "Sim_Model"}) {
+    qrv::test::StationFolder station;
+    station.Write(kController, qrv::test::ReadFile(std::string(QRV_STATION_DIR "/Ref/") + model + "/Controller.ini"));
+    Panel panel(2);
+    panel.Start();
+    CFontStatic* label = panel.Label(2017);
+    for (const auto& c : cases) {
+      label->setText(c.text);
+      EXPECT_EQ(label->DrawnTextColour(), c.colour) << model << " " << c.text;
+    }
+  }
+}

@@ -12,6 +12,7 @@
 #include "BaseDraw.h"
 #include "ControllerIni.h"
 #include "FontStatic.h"
+#include "GridCtrl.h"
 #include "QRVBaseDlg.h"
 #include "SiteCtrl.h"
 #include "SitePanelFixture.h"
@@ -129,6 +130,10 @@ TEST(PanelScreenTest, TheShippedLayoutFitsBothScreensWithEightSitesInEveryState)
     ASSERT_TRUE(station.WaitFor([&] { return window.isVisible(); }));
     DynamicDlg& panel = *window.SitePanel();
     ASSERT_EQ(panel.SiteCount(), kSites);
+    station.ProcessEvents();
+    for (int site = 0; site < kSites; ++site)
+      EXPECT_EQ(panel.ResultLabel(site)->text(), QString("ERROR_MSG_%1").arg(QChar('A' + site)))
+          << s.name << ": before its first test a site's label shows its key";
 
     panel.StartButton()->click();
     ASSERT_TRUE(station.WaitFor([&] { return SitesIdle(panel, {0, 1, 2, 3, 4, 5, 6, 7}, 1); })) << s.name;
@@ -153,6 +158,15 @@ TEST(PanelScreenTest, TheShippedLayoutFitsBothScreensWithEightSitesInEveryState)
     }
     EXPECT_EQ(panel.ResultLabel(2)->text(), "Finish");
     EXPECT_EQ(panel.ResultLabel(4)->DrawnTextColour(), CFontStatic::kTestingColour);
+    for (const int failed : {1, 6}) {
+      EXPECT_EQ(panel.Model(failed)->Picture(), kPictureFail) << s.name << " site " << failed;
+      EXPECT_EQ(panel.ResultLabel(failed)->DrawnTextColour(), kColourFail)
+          << s.name << ": a failure's text \"" << panel.ResultLabel(failed)->text().toStdString() << "\" is red";
+    }
+    const auto* errors = panel.findChild<CGridCtrl*>("1232");
+    ASSERT_NE(errors, nullptr);
+    EXPECT_GE(errors->GetItemCount(), 1) << s.name;
+    EXPECT_GE(errors->viewport()->height(), 3 * errors->rowHeight(0)) << s.name << ": the error list shows three rows";
     ExpectFitsAndReadable(panel, s.screen, window, s.name);
     EXPECT_GE(FirstInfoLineRows(*window.SiteView(0)), kLegibleInkRows) << s.name << ": site A's information lines";
     EXPECT_TRUE(qrv::test::SaveScreenPicture(qrv::test::ScreensFile(s.name), s.screen, {&window, &panel})) << s.name;

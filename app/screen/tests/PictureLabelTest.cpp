@@ -98,7 +98,7 @@ TEST(PictureLabelTest, AMissingPictureLeavesTheControlEmptyAndIsLogged) {
   picture.SetStateImage(3);
   EXPECT_FALSE(picture.HasPicture());
   EXPECT_NE(TodaysErrorLog().find("CStaticImage::InitStaticImage"), std::string::npos);
-  EXPECT_NE(TodaysErrorLog().find("ERROR : Image Read Fail"), std::string::npos);
+  EXPECT_NE(TodaysErrorLog().find("ERROR : Image Read Fail\r\n"), std::string::npos);
 }
 
 TEST(PictureLabelTest, SiteMessageLabelsColourOnlyTheExactResultTexts) {

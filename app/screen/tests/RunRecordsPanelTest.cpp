@@ -383,3 +383,95 @@ TEST(RunRecordsPanelTest, YieldListsAveragesAndErrorListAfterTheRuns) {
   window.RequestExit();
   port::ui::SetClosing(false);
 }
+
+// The window counts its own rows while the file names each item's row in the item list; a lot change passes
+// over every site's page and starts the new lot's files.
+TEST(RunRecordsPanelTest, TestLogGridCountsItsRowsAndALotChangeSelectsEverySite) {
+  SitePanelStation station("3", "3");
+  DynamicDlg& panel = station.StartPanel();
+  ItemRow focus;
+  focus.item = "Focus";
+  focus.code = "0";
+  focus.result = "PASS";
+  focus.tact = "120";
+  focus.dllName = "TestItemA.dll";
+  panel.SetLogHeader(0);
+  panel.SetLogBody(0, 4, 1, focus);
+  panel.SetLogBody(0, 7, 2, focus);
+  SiteLogCtrl* page = panel.TestLogWindow()->Page(0);
+  ASSERT_TRUE(station.WaitFor([&] { return page->GetItemCount() == 2; }));
+  EXPECT_EQ(page->GetItemText(0, 1), "0");
+  EXPECT_EQ(page->GetItemText(1, 1), "1");
+  EXPECT_EQ(page->GetItemText(1, 2), "Focus");
+  EXPECT_EQ(page->GetItemText(1, 6), "2");
+  const std::string text = qrv::test::ReadFile(panel.TestLog(0)->Path());
+  EXPECT_NE(text.find(" , 4, Focus, 0, PASS, , 1, 120, TestItemA.dll\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(" , 7, Focus, 0, PASS, , 2, 120, TestItemA.dll\r\n"), std::string::npos) << text;
+
+  const auto* tabs = panel.TestLogWindow()->findChild<QTabWidget*>("1221");
+  ASSERT_NE(tabs, nullptr);
+  EXPECT_EQ(tabs->currentIndex(), 0);
+  panel.OnProtocolCommand("LOT_NUMBER,LOT_NEXT");
+  EXPECT_EQ(tabs->currentIndex(), 2) << "every site's page was selected in turn";
+  for (int site = 0; site < 3; ++site) {
+    const std::string path = panel.TestLog(site)->Path();
+    EXPECT_NE(path.find("_LOT_NEXT.csv"), std::string::npos) << path;
+    EXPECT_TRUE(fs::exists(path)) << path;
+  }
+}
+
+// A header sort is the list's order from then on: a later count stays in its row, a new failure comes last,
+// and the stored list and the lot-end summaries follow the order on screen.
+TEST(RunRecordsPanelTest, AnErrorListSortStaysThroughLaterTestsAndIsTheOrderWritten) {
+  SitePanelStation station("2", "2");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl itemA(station.Root() + "/Dll/TestItemA.dll");
+  itemA.Script(0, {12, 12, 5});
+  itemA.Script(1, {7});
+  int sent = 0;
+  const auto test = [&](int site) {
+    ASSERT_EQ(panel.StartSite(site, site, 0), 0);
+    ++sent;
+    ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == sent; }));
+  };
+  CGridCtrl* grid = panel.findChild<CGridCtrl*>("1232");
+  ASSERT_NE(grid, nullptr);
+  const auto shown = [&] {
+    std::vector<std::string> rows;
+    for (int at = 0; at < grid->GetItemCount(); ++at)
+      rows.push_back((grid->GetItemText(at, 1) + "/" + grid->GetItemText(at, 4) + "x" + grid->GetItemText(at, 2))
+                         .toStdString());
+    return rows;
+  };
+  using Rows = std::vector<std::string>;
+  test(0);
+  test(1);
+  ASSERT_TRUE(station.WaitFor([&] { return grid->GetItemCount() == 2; }));
+  EXPECT_EQ(shown(), (Rows{"12/0x1", "7/1x1"}));
+
+  grid->OnHeaderClick(1);  // Code, ascending
+  EXPECT_EQ(shown(), (Rows{"7/1x1", "12/0x1"}));
+  test(0);
+  test(0);
+  ASSERT_TRUE(station.WaitFor([&] { return grid->GetItemCount() == 3; }));
+  station.WaitFor([&] { return shown().back() == "5/0x1"; });
+  EXPECT_EQ(shown(), (Rows{"7/1x1", "12/0x2", "5/0x1"})) << "counted in place, the new failure last";
+
+  EXPECT_EQ(station.ReadConfig("ERROR_LIST", "COUNT"), "3");
+  const char* stored[] = {",7,1,", ",12,2,", ",5,1,"};
+  for (int n = 0; n < 3; ++n) {
+    const std::string row = station.ReadConfig("ERROR_LIST", std::to_string(n).c_str());
+    EXPECT_NE(row.find(stored[n]), std::string::npos) << n << ": " << row;
+  }
+
+  const std::string path = panel.TestLog(0)->Path();
+  panel.OnProtocolCommand("LOT_NUMBER,LOT_NEXT");
+  const std::string text = qrv::test::ReadFile(path);
+  const std::size_t first = text.find(", Code : 7,");
+  const std::size_t second = text.find(", Code : 12,");
+  const std::size_t third = text.find(", Code : 5,");
+  ASSERT_NE(third, std::string::npos) << text;
+  EXPECT_LT(first, second);
+  EXPECT_LT(second, third);
+}

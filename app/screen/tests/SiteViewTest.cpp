@@ -43,6 +43,19 @@ TEST(SiteViewTest, SiteLabelFollowsTheSiteAndParaOptions) {
   }
 }
 
+// Each colour field keeps its low eight bits, as every other label's does: a negative field still gives a colour.
+TEST(SiteViewTest, SiteLabelColourKeepsTheLowEightBitsOfEachField) {
+  qrv::test::TestApplication();
+  const qrv::test::StationFolder station;
+  station.Write("Ref/M/Controller.ini", "[USER_INIT]\r\nSITE_DRAW_FONT=50.0.0.0.-1.300.-256.0.0\r\n");
+  CBaseDraw view(0);
+  view.SetSiteLabelSwitch(true);
+  view.DrawSiteLabel(DrawOptions{.siteDraw = true}, 0);
+  const QColor colour = view.SiteLabelColour();
+  EXPECT_TRUE(colour.isValid());
+  EXPECT_EQ(colour, QColor(255, 44, 0));
+}
+
 TEST(SiteViewTest, AlignmentListEntriesGiveTheirTextDrawingFlags) {
   const struct {
     int index;

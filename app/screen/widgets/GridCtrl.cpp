@@ -382,6 +382,7 @@ void CGridCtrl::OnHeaderClick(int column) {
   if (m_sortEnabled) {
     m_sortAscending = m_sortAscending ? 0 : 1;
     SortByColumn(column);
+    emit rowsSorted();
   }
   if (m_checkAll && column == 0) ToggleAllChecks();
 }
@@ -413,6 +414,8 @@ QColor CGridCtrl::CellBackground(int row, int column) const {
 void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_C && (event->modifiers() & Qt::ControlModifier)) {
     CopySelectionToClipboard(this, QStringLiteral("\t"));
+    // The view's own copy would put the focused cell alone over the rows.
+    if (event->matches(QKeySequence::Copy)) return;
   }
   QTableWidget::keyPressEvent(event);
 }

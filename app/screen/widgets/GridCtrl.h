@@ -92,6 +92,8 @@ class CGridCtrl : public QTableWidget {
  signals:
   // An in-place edit ended with a text (not by Escape); the text is already in the cell.
   void endLabelEdit(int row, int column, const QString& text);
+  // A header click put the rows in a new order.
+  void rowsSorted();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

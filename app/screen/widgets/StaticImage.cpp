@@ -31,8 +31,7 @@ void CStaticImage::InitStaticImage(const QString& path) {
   m_path = path;
   m_picture = QImage(path);
   if (m_picture.isNull())
-    LogPlatformError("%s [%d] ERROR : Image Read Fail (%s)", "CStaticImage::InitStaticImage", __LINE__,
-                     path.toUtf8().constData());
+    LogPlatformError("%s [%d] ERROR : Image Read Fail", "CStaticImage::InitStaticImage", __LINE__);
   update();
 }
 
