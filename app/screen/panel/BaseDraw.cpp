@@ -24,29 +24,21 @@ namespace {
 constexpr int kDtCenter = 0x1, kDtRight = 0x2, kDtVCenter = 0x4, kDtBottom = 0x8, kDtWordBreak = 0x10,
               kDtSingleLine = 0x20, kDtCalcRect = 0x400;
 const QColor kBackground(24, 24, 24);
-// The information picture: a first one large enough for any of its lines, and the margin kept right of and
-// below its text.
-const QSize kInfoProbeSize(2048, 1024);
+// The margin kept below the information lines.
 constexpr int kInfoMargin = 10;
-// The library's lines are 16 pixels high; shrunk by no more than this they keep 12, which a person reads.
-constexpr double kInfoMaxShrink = 16.0 / 12.0;
 
-// Width and height of what is drawn on a white picture: up to the last column and row that are not white.
-QSize InkExtent(port::Surface* surface) {
-  if (surface == nullptr) return {};
+// The height of what is drawn on a white picture: down to the last row that is not all white.
+int InkBottom(port::Surface* surface) {
+  if (surface == nullptr) return 0;
   const std::lock_guard lock(surface->Mutex());
-  if (surface->IsEmpty()) return {};
+  if (surface->IsEmpty()) return 0;
   const QImage& image = surface->Image();
-  int right = 0, bottom = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = image.width() - 1; x >= 0; --x) {
-      if ((image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) continue;
-      right = std::max(right, x + 1);
-      bottom = y + 1;
-      break;
+  for (int y = image.height() - 1; y >= 0; --y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) return y + 1;
     }
   }
-  return {right, bottom};
+  return 0;
 }
 
 // The Qt alignment of a combination of text-drawing flags; the vertical flags act on a single line only.
@@ -216,9 +208,7 @@ void CBaseDraw::OnFirstPaint() {
 }
 
 // The library writes its information lines in a fixed text size from the top left of a picture of the view's
-// client size, so a narrow view would cut them. They are written on a larger picture of the view's shape, just
-// large enough for them, which the view then shows shrunk; never so far that they cannot be read: a view too
-// narrow for that cuts the ends of the longest lines, as the library's own picture would.
+// size; a view too narrow for a line cuts its end. The results drawn over the view keep below the lines.
 void CBaseDraw::DrawPlatformInfo() {
   const auto info = LibraryEntry<void (*)()>(m_binder, "OnPlatformInfoDraw");
   if (info == nullptr) return;
@@ -228,15 +218,11 @@ void CBaseDraw::DrawPlatformInfo() {
   }
   QrvRect& client = m_record->m_rcView[0];
   const QrvRect shown = client;
-  client = QrvRect{0, 0, std::max(width(), kInfoProbeSize.width()), std::max(height(), kInfoProbeSize.height())};
+  client = QrvRect{0, 0, width(), height()};
   info();
-  const QSize ink = InkExtent(m_record->m_hMemDC[0]);
-  const double scale = std::min(kInfoMaxShrink, std::max({1.0, static_cast<double>(ink.width() + kInfoMargin) / width(),
-                                                          static_cast<double>(ink.height() + kInfoMargin) / height()}));
-  client = QrvRect{0, 0, static_cast<int>(std::ceil(width() * scale)), static_cast<int>(std::ceil(height() * scale))};
-  info();
-  m_infoPicture = QSize(client.right, client.bottom);
-  m_infoShare = std::min(1.0, static_cast<double>(ink.height() + kInfoMargin) / client.bottom);
+  const int ink = InkBottom(m_record->m_hMemDC[0]);
+  m_infoPicture = size();
+  m_infoShare = std::min(1.0, static_cast<double>(ink + kInfoMargin) / height());
   client = shown;
   OutDraw();
 }
