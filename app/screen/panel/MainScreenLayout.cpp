@@ -322,7 +322,9 @@ void MainScreenLayout::RefreshSite(int site) {
     label->setText(text);
     StyleSiteMessage("USER_INIT", site);
   }
-  if (CStaticImage* picture = At(m_controls.resultImages, site)) picture->SetStateImage(model.Picture());
+  // A refresh comes with every change of the site's model; the picture is read again only for a new state.
+  if (CStaticImage* picture = At(m_controls.resultImages, site); picture && picture->StateIndex() != model.Picture())
+    picture->SetStateImage(model.Picture());
   if (CFontStatic* time = At(m_controls.timeLabels, site); time && !model.TimeText().empty())
     time->setText(QString::fromStdString(model.TimeText()));
   if (CGridCtrl* yield = At(m_controls.yieldLists, site)) {

@@ -86,8 +86,13 @@ TEST(PictureLabelTest, APictureFillsItsControlAtTheSizeOfTheMoment) {
   EXPECT_EQ(shown.pixelColor(190, 90), QColor(Qt::blue)) << "the grown control shows the whole picture";
   EXPECT_EQ(shown.pixelColor(10, 10), QColor(Qt::red));
 
+  // An index of no picture keeps the picture's file and reads it again.
+  QImage green(20, 10, QImage::Format_RGB32);
+  green.fill(Qt::green);
+  ASSERT_TRUE(green.save(QString::fromStdString(station.Path("Res/ret_Pass.bmp")), "BMP"));
   picture.SetStateImage(7);
-  EXPECT_EQ(picture.StateIndex(), 2) << "an index of no picture keeps the picture";
+  EXPECT_EQ(picture.StateIndex(), 2);
+  EXPECT_EQ(Render(picture).pixelColor(190, 90), QColor(Qt::green));
 }
 
 TEST(PictureLabelTest, AMissingPictureLeavesTheControlEmptyAndIsLogged) {

@@ -19,10 +19,13 @@ QString ResPath(const char* file) {
 
 CStaticImage::CStaticImage(QWidget* parent) : QWidget(parent) {}
 
+// An index of no picture reads the current picture again.
 void CStaticImage::SetStateImage(int index) {
-  if (index < 0 || index >= static_cast<int>(kStatePictures.size()) || index == m_state) return;
-  m_state = index;
-  InitStaticImage(ResPath(kStatePictures[static_cast<std::size_t>(index)]));
+  if (index >= 0 && index < static_cast<int>(kStatePictures.size())) {
+    m_state = index;
+    m_path = ResPath(kStatePictures[static_cast<std::size_t>(index)]);
+  }
+  InitStaticImage(m_path);
 }
 
 void CStaticImage::SetLogoImage() { InitStaticImage(ResPath("QRVLogo.bmp")); }
