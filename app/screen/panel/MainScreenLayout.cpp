@@ -332,6 +332,6 @@ void MainScreenLayout::RefreshSite(int site) {
     yield->SetItemText(0, 1, QString::number(counts.total));
     yield->SetItemText(0, 2, QString::number(counts.pass));
     yield->SetItemText(0, 3, QString::number(counts.fail));
-    yield->SetItemText(0, 4, QString::fromStdString(FormatYield(counts.pass, counts.total)));
+    yield->SetItemText(0, 4, QString::fromStdString(ShownYield(site, counts)));
   }
 }

@@ -23,6 +23,7 @@ class QSlider;
 class QTabBar;
 class QWidget;
 class SiteModel;
+struct YieldCounts;
 
 class MainScreenLayout {
  public:
@@ -116,6 +117,7 @@ class MainScreenLayout {
   void CreateTimeCounters(const char* section);
   void StyleSiteLabels(std::vector<CFontStatic*>* list, const char* keyFormat, const char* section);
   void StoreCounts(int site);
+  std::string ShownYield(int site, const YieldCounts& counts);
   void ShowAverages(int site);
 
   QWidget* m_owner = nullptr;
@@ -123,4 +125,7 @@ class MainScreenLayout {
   std::vector<SiteModel*> m_models;
   std::mutex m_statsLock;
   std::array<SiteTimes, kMaxSites> m_times{};
+  // The Yield text the file held at the build, shown until the site's next test or the lot's reset; empty:
+  // the text follows the counts.
+  std::array<std::string, kMaxSites> m_loadedYield{};
 };

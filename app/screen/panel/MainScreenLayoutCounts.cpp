@@ -50,14 +50,18 @@ void MainScreenLayout::LoadYieldCounts(bool reset) {
   for (int site = 0; site < GetSiteCount(); ++site) {
     SiteModel& model = *m_models[static_cast<std::size_t>(site)];
     const std::string section = LotSection(site);
+    std::string& loadedYield = m_loadedYield[static_cast<std::size_t>(site)];
     if (reset) {
       model.SetCounts({});
+      loadedYield.clear();
       m_times[static_cast<std::size_t>(site)] = {};
       WriteIniStrings(section.c_str(), {{"TOTAL", "0"}, {"PASS", "0"}, {"FAIL", "0"}, {"YIELD", "0"}}, config);
       continue;
     }
     model.SetCounts({ReadIniInt(section.c_str(), "TOTAL", 0, config), ReadIniInt(section.c_str(), "PASS", 0, config),
                      ReadIniInt(section.c_str(), "FAIL", 0, config)});
+    loadedYield = ReadIniString(section.c_str(), "YIELD", "", config);
+    if (loadedYield.empty()) loadedYield = "0%";
     SiteTimes& times = m_times[static_cast<std::size_t>(site)];
     times.itemTotalMs = ReadIniInt64(section.c_str(), "DLL_TOTAL_TIME", 0, config);
     times.threadTotalMs = ReadIniInt64(section.c_str(), "THREAD_TOTAL_TIME", 0, config);
@@ -68,7 +72,14 @@ void MainScreenLayout::UpdateYield(bool pass, int site) {
   if (site < 0 || site >= GetSiteCount()) return;
   const std::lock_guard lock(m_statsLock);
   m_models[static_cast<std::size_t>(site)]->AddYield(pass);
+  m_loadedYield[static_cast<std::size_t>(site)].clear();
   StoreCounts(site);
+}
+
+std::string MainScreenLayout::ShownYield(int site, const YieldCounts& counts) {
+  const std::lock_guard lock(m_statsLock);
+  const std::string& loaded = m_loadedYield[static_cast<std::size_t>(site)];
+  return loaded.empty() ? FormatYield(counts.pass, counts.total) : loaded;
 }
 
 void MainScreenLayout::UpdateAverageTime(int site, const std::string& elapsedMs, bool reset) {

@@ -12,6 +12,7 @@
 
 #include "BaseDraw.h"
 #include "FontStatic.h"
+#include "GridCtrl.h"
 #include "ModalDriver.h"
 #include "QRVBaseDlg.h"
 #include "SitePanelFixture.h"
@@ -215,6 +216,30 @@ TEST(SitePanelTest, YieldTextIsCutNotRounded) {
   } cases[] = {{2, 3, "66.66%"}, {1, 8, "12.50%"}, {1, 7, "14.28%"}, {1, 200, "0.500%"},
                {3, 3, "100%"},   {0, 4, "0%"},     {0, 0, "0%"}};
   for (const auto& c : cases) EXPECT_EQ(MainScreenLayout::FormatYield(c.pass, c.total), c.text) << c.pass << "/" << c.total;
+}
+
+// The yield lists start with the texts the file holds, Yield included as it was written; a missing value shows
+// "0" or "0%", and the site's next test writes the Yield from the counts.
+TEST(SitePanelTest, YieldListsStartWithTheFilesTextsUntilTheNextTest) {
+  SitePanelStation station("2", "2");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  station.WriteConfig("LOT_COUNT_0", "TOTAL", "3");
+  station.WriteConfig("LOT_COUNT_0", "PASS", "2");
+  station.WriteConfig("LOT_COUNT_0", "FAIL", "1");
+  station.WriteConfig("LOT_COUNT_0", "YIELD", "66.7%");
+  for (const char* key : {"TOTAL", "PASS", "FAIL", "YIELD"}) station.WriteConfig("LOT_COUNT_1", key, "");
+  DynamicDlg& panel = station.StartPanel();
+  auto* siteA = panel.findChild<CGridCtrl*>("2048");
+  auto* siteB = panel.findChild<CGridCtrl*>("2049");
+  ASSERT_TRUE(siteA != nullptr && siteB != nullptr);
+  EXPECT_EQ(siteA->GetItemText(0, 4), "66.7%");
+  EXPECT_EQ(siteA->GetItemText(0, 1), "3");
+  EXPECT_EQ(siteB->GetItemText(0, 3), "0");
+  EXPECT_EQ(siteB->GetItemText(0, 4), "0%");
+
+  ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
+  ASSERT_TRUE(station.WaitFor([&] { return siteA->GetItemText(0, 1) == "4"; }));
+  EXPECT_EQ(siteA->GetItemText(0, 4), "75.00%");
 }
 
 TEST(SitePanelTest, HandlerLotWhileASiteRunsIsAppliedWholeWhenItEnds) {
