@@ -4,10 +4,13 @@
 
 namespace protocol {
 
-bool WaitAckFlag(const ServerLine& line, const std::atomic<int>& flag, const WaitTexts& texts, int timeoutMs) {
+bool WaitAckFlag(const ServerLine& line, const std::atomic<int>& flag, const WaitTexts& texts, int timeoutMs,
+                 StopCheck stopCheck) {
   line.Log(texts.start);
   const auto start = port::clock::Now();
-  while (line.Record()->GetStopButtonFlag() == 0 && !line.closed.load()) {
+  const auto stopped = [&line] { return line.Record()->GetStopButtonFlag() != 0 || line.closed.load(); };
+  for (;;) {
+    if (stopCheck == StopCheck::BeforeAnswer && stopped()) return false;
     if (flag.load(std::memory_order_acquire) == 1) {
       line.Log(texts.pass);
       return true;
@@ -17,8 +20,8 @@ bool WaitAckFlag(const ServerLine& line, const std::atomic<int>& flag, const Wai
       line.Log(texts.fail);
       return false;
     }
+    if (stopCheck == StopCheck::AfterTimeout && stopped()) return false;
   }
-  return false;
 }
 
 }  // namespace protocol

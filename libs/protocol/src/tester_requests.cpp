@@ -12,16 +12,17 @@
 using protocol::AckFlag;
 using protocol::FindServerLine;
 using protocol::ServerLine;
+using protocol::StopCheck;
 using protocol::WaitTexts;
 
 namespace {
 
 int SendAndWait(ServerLine& line, AckFlag kind, char code, const char* ext, const std::string& data,
-                const WaitTexts& texts, int timeoutMs) {
+                const WaitTexts& texts, int timeoutMs, StopCheck stopCheck = StopCheck::BeforeAnswer) {
   auto& flag = line.answers.Flag(kind);
   flag.store(0);
   line.SendPacket(protocol::PacketType::Command, code, ext, data);
-  return protocol::WaitAckFlag(line, flag, texts, timeoutMs) ? 1 : 0;
+  return protocol::WaitAckFlag(line, flag, texts, timeoutMs, stopCheck) ? 1 : 0;
 }
 
 int Request(int server, AckFlag kind, char code, const char* ext, const std::string& data, const WaitTexts& texts,
@@ -155,8 +156,10 @@ QRV_EXPORT int SetTemperature(int server, int timeoutMs, float value) {
 QRV_EXPORT float GetTemperature(int server, int timeoutMs) {
   const auto line = FindServerLine(server);
   if (!line) return 0.0f;
-  const int answered = SendAndWait(*line, AckFlag::TMP, 'T', "TMP", "",
-                                   {"GetTemperature", "GetTemperature pass", "GetTemperature fail - timeout!"}, timeoutMs);
+  const int answered =
+      SendAndWait(*line, AckFlag::TMP, 'T', "TMP", "",
+                  {"GetTemperature", "GetTemperature pass", "GetTemperature fail - timeout!"}, timeoutMs,
+                  StopCheck::AfterTimeout);
   return answered ? line->answers.temperature.load() : 0.0f;
 }
 

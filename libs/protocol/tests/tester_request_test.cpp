@@ -261,6 +261,10 @@ TEST_F(TesterRequests, StopAllEndsAWaitAtOnceWithoutAFailText) {
   EXPECT_FALSE(Station().LogHas("MoveCylinder fail - timeout!"));
   // While the flag stays set, a request ends at once.
   EXPECT_EQ(Exchange([&] { return table_->DisPensing(0, 60000); }).result, 0);
+  // The temperature request looks at its time before the stop flag: a wait whose time ran out still says so.
+  peer_.SetBehaviour('T', "TMP", {AckBehaviour::Kind::Silent, 0, std::nullopt});
+  EXPECT_FLOAT_EQ(Exchange([&] { return table_->GetTemperature(0, 0); }).result, 0.0f);
+  EXPECT_TRUE(Station().LogHas("0: GetTemperature fail - timeout!"));
 }
 
 TEST_F(TesterRequests, FocusConeLoadResultIsKeptUntilTheNextStart) {
