@@ -223,10 +223,8 @@ TEST(SitePanelTest, YieldTextIsCutNotRounded) {
 TEST(SitePanelTest, YieldListsStartWithTheFilesTextsUntilTheNextTest) {
   SitePanelStation station("2", "2");
   station.RegisterItems(2, {"TestItemA.dll"});
-  station.WriteConfig("LOT_COUNT_0", "TOTAL", "3");
-  station.WriteConfig("LOT_COUNT_0", "PASS", "2");
-  station.WriteConfig("LOT_COUNT_0", "FAIL", "1");
-  station.WriteConfig("LOT_COUNT_0", "YIELD", "66.7%");
+  for (const auto& [key, value] : {std::pair{"TOTAL", "3"}, {"PASS", "2"}, {"FAIL", "1"}, {"YIELD", "66.7%"}})
+    station.WriteConfig("LOT_COUNT_0", key, value);
   for (const char* key : {"TOTAL", "PASS", "FAIL", "YIELD"}) station.WriteConfig("LOT_COUNT_1", key, "");
   DynamicDlg& panel = station.StartPanel();
   auto* siteA = panel.findChild<CGridCtrl*>("2048");
