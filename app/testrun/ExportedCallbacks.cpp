@@ -160,7 +160,7 @@ QRV_EXPORT int ExportPlatformStart(int site, int usbIndex, int server, int overr
 
 QRV_EXPORT void ExportPlatformStop(int) {
   WithTarget([](ExportTarget& target) {
-    target.Record().SetStopButtonFlag(1);
+    target.StopAll();
     for (int site = 0; site < target.SiteCount(); ++site)
       if (SiteModel* model = target.Model(site)) model->SetLabel("STOP");
   });

@@ -21,6 +21,8 @@ class ExportTarget {
   virtual void SelectSiteTab(int site) = 0;
   // DynamicDlg::StartSite; returns its status (0 started or queued).
   virtual int StartSite(int site, int usb, int server) = 0;
+  // Sets the stop-all flag as a STOP of the operator or the handler, which also ends a repeated run.
+  virtual void StopAll() = 0;
   virtual void SetFinishAfterPass() = 0;
   virtual int GetFpsDraw() = 0;
   virtual void DrawSiteLabel(int site) = 0;

@@ -170,6 +170,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void SetOverride(int overrideFlag) override { m_bOverride.store(overrideFlag != 0 ? 1 : 0); }
   void SelectSiteTab(int site) override;
   void SetFinishAfterPass() override { m_bFinishAfterPass.store(1); }
+  void StopAll() override;
   int GetFpsDraw() override { return LiveDrawOptions().fpsDraw ? 1 : 0; }
   void DrawSiteLabel(int site) override;
 
@@ -347,6 +348,9 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   std::atomic<int> m_nTabSite{0};
   std::atomic<bool> m_bClosing{false};
   std::atomic<bool> m_bWorkersStop{false};
+  // Counts the STOPs: a site whose run begins clears the stop-all flag, so a repeated run that looked at the
+  // flag alone could miss a STOP that came just before a site began.
+  std::atomic<unsigned> m_nStopRequests{0};
   bool m_bInitialised = false;
   bool m_bDestroyed = false;
   std::array<int, 10> m_nKeyCode{};

@@ -58,7 +58,7 @@ std::intptr_t DynamicDlg::OnProtocolCommand(const char* received) {
   } else if (word == "STOP") {
     const std::string named = GetKeyValue(text, "Site", ',');
     if (named.empty()) {
-      SetStopButtonFlag(1);
+      StopAll();
       for (int site = 0; site < m_Layout.GetSiteCount(); ++site) ShowStopOnSite(site);
     } else if (const int site = Number(named); SiteRunner(site) != nullptr) {
       SetSiteStopFlag(site, 1);
@@ -67,7 +67,7 @@ std::intptr_t DynamicDlg::OnProtocolCommand(const char* received) {
   } else if (word == "LOT_NUMBER") {
     ApplyHandlerLot(ExtractField(text, 1, ','));
   } else if (word == "HOME") {
-    SetStopButtonFlag(1);
+    StopAll();
     m_bHomeRequest.store(1);
   } else if (word == "TEST_DATA") {
     if (CTestThread* runner = SiteRunner(Number(GetKeyValue(text, "Site", ','))))
@@ -94,7 +94,7 @@ bool DynamicDlg::PreTranslateKey(int virtualKey) {
   if (command == "START") {
     first->Start();
   } else if (command == "STOP") {
-    SetStopButtonFlag(1);
+    StopAll();
     ShowStopOnSite(0);
   } else if (command == "EXIT") {
     if (m_hMainWnd != nullptr) m_hMainWnd->close();

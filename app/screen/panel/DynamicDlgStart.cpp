@@ -31,8 +31,10 @@ void DynamicDlg::Log(int site, const char* format, ...) const {
     const_cast<DynamicDlg*>(this)->AddListLog(site, text);
 }
 
+// Starts that come while a start is dispatched are dropped with the event's reset; the stop is looked at after
+// each reset, so a close that came meanwhile is never lost with them.
 void DynamicDlg::StartDispatcher() {
-  while (true) {
+  while (!m_bWorkersStop.load()) {
     m_hStartDispatchEvent.Wait();
     if (m_bWorkersStop.load()) return;
     if (!EnsureItemsLoaded()) {
@@ -48,8 +50,10 @@ void DynamicDlg::StartDispatcher() {
     if (m_nRepeatMode.load() == 1) {
       CTestThread* selected = SiteRunner(m_nTabSite.load());
       if (selected != nullptr) selected->ResetRunCount();
+      const unsigned stops = m_nStopRequests.load();
+      const auto stopped = [&] { return GetStopButtonFlag() != 0 || m_nStopRequests.load() != stops; };
       // The count is read only once every site is idle, so a run still starting is never missed.
-      while (selected != nullptr && GetStopButtonFlag() == 0 && !m_bWorkersStop.load()) {
+      while (selected != nullptr && !stopped() && !m_bWorkersStop.load()) {
         if (IsAnySiteRunning() != 0) {
           port::clock::SleepMs(kRepeatPollMs);
           continue;
@@ -87,8 +91,13 @@ void DynamicDlg::ShowStopOnSite(int site) {
   m_Layout.StyleSiteMessage("USER_INIT", site);
 }
 
-void DynamicDlg::OnBnClickedStop() {
+void DynamicDlg::StopAll() {
   SetStopButtonFlag(1);
+  m_nStopRequests.fetch_add(1);
+}
+
+void DynamicDlg::OnBnClickedStop() {
+  StopAll();
   for (int site = 0; site < SiteCount(); ++site) {
     Log(site, "Clicked Stop Button");
     ShowStopOnSite(site);

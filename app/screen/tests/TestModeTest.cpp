@@ -118,6 +118,9 @@ TEST_F(TestModeTest, AgingRepeatsAStartTheConfiguredNumberOfTimesAndStopEndsIt) 
   ASSERT_TRUE(station.WaitFor([&] { return item.Calls(0) >= 5; }));
   panel.StopButton()->click();
   ASSERT_TRUE(station.WaitFor([&] { return panel.IsAnySiteRunning() == 0; }));
+  // A start handed to a site just before the STOP may still run once; after it the repeat has ended.
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(300));
+  ASSERT_TRUE(station.WaitFor([&] { return panel.IsAnySiteRunning() == 0; }));
   const int calls = item.Calls(0);
   station.WaitFor([] { return false; }, std::chrono::milliseconds(500));
   EXPECT_EQ(item.Calls(0), calls) << "no run after STOP";

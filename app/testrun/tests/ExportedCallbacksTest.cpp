@@ -72,6 +72,10 @@ class RecordingPanel : public ExportTarget {
     return startStatus;
   }
   void SetFinishAfterPass() override { Call("SetFinishAfterPass"); }
+  void StopAll() override {
+    Call("StopAll");
+    Record().SetStopButtonFlag(1);
+  }
   int GetFpsDraw() override { return fpsDraw; }
   void DrawSiteLabel(int site) override { Call("DrawSiteLabel " + std::to_string(site)); }
 
