@@ -459,6 +459,8 @@ TEST(SitePanelTest, HandlerStartWithOneDeviceShowsTheSiteItNames) {
   EXPECT_FALSE(panel.ResultLabel(1)->isHidden());
   EXPECT_TRUE(panel.ItemList(0)->isHidden());
   ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  panel.resize(panel.childrenRect().united(QRect(0, 0, 400, 300)).size());
+  EXPECT_FALSE(qrv::test::SaveScreenshot(panel, "site_panel_tab_view_handler_start").empty());
 }
 
 TEST(SitePanelTest, ClosingWhileSitesWaitForTheHandlerStopsServersJoinsAndUnloadsItemsFirst) {
