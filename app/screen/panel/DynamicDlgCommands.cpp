@@ -50,7 +50,9 @@ std::intptr_t DynamicDlg::OnProtocolCommand(const char* received) {
     int usb = Number(ExtractField(text, 2, ','));
     if (overrideStart) Log(site, "Protocol Receive OVERRRIDE_START : Site - %d, USB_INDEX - %d", site, usb);
     if (m_nPara == 1) {
+      // The site is shown even when the tab already names it: a tab that does not change shows nothing itself.
       SelectSiteTab(site);
+      ShowSitePanel(site);
       if (GetUSBID != nullptr) usb = GetUSBID();
     }
     if (!overrideStart) Log(site, "Protocol Receive START : Site - %d, USB_INDEX - %d", site, usb);

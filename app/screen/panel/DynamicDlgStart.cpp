@@ -37,28 +37,30 @@ void DynamicDlg::StartDispatcher() {
   while (!m_bWorkersStop.load()) {
     m_hStartDispatchEvent.Wait();
     if (m_bWorkersStop.load()) return;
+    // The flags are cleared before the items load: a STOP pressed while they load still holds.
+    SetStopButtonFlag(0);
+    for (int site = 0; site < SiteCount(); ++site) SetSiteStopFlag(site, 0);
     if (!EnsureItemsLoaded()) {
       Log(0, "Start refused: the test items are loading");
       m_hStartDispatchEvent.ResetEvent();
       continue;
     }
-    SetStopButtonFlag(0);
-    for (int site = 0; site < SiteCount(); ++site) SetSiteStopFlag(site, 0);
     for (int site = 0; site < SiteCount(); ++site)
       if (CBaseDraw* view = View(site)) view->SetCapturedImage(false);
 
     if (m_nRepeatMode.load() == 1) {
-      CTestThread* selected = SiteRunner(m_nTabSite.load());
-      if (selected != nullptr) selected->ResetRunCount();
+      if (CTestThread* selected = SiteRunner(m_nTabSite.load())) selected->ResetRunCount();
       const unsigned stops = m_nStopRequests.load();
       const auto stopped = [&] { return GetStopButtonFlag() != 0 || m_nStopRequests.load() != stops; };
-      // The count is read only once every site is idle, so a run still starting is never missed.
-      while (selected != nullptr && !stopped() && !m_bWorkersStop.load()) {
+      // The count is read only once every site is idle, so a run still starting is never missed. It is the
+      // count of the site the tab shows now: another tab chosen during the repeat is followed.
+      while (!stopped() && !m_bWorkersStop.load()) {
         if (IsAnySiteRunning() != 0) {
           port::clock::SleepMs(kRepeatPollMs);
           continue;
         }
-        if (static_cast<unsigned>(selected->RunCount()) >= m_nRepeatCount.load()) break;
+        const CTestThread* shown = SiteRunner(m_nTabSite.load());
+        if (shown == nullptr || static_cast<unsigned>(shown->RunCount()) >= m_nRepeatCount.load()) break;
         StartSites(m_nPara == 1);
       }
     } else {

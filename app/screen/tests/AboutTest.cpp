@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "QRVAbout.h"
 #include "ProgramFolder.h"
@@ -16,6 +19,9 @@ namespace {
 
 using port::registry::Root;
 constexpr const char* kSystemKey = "Software\\QRV\\Platform\\SYSTEM\\";
+
+std::vector<std::pair<int, std::string>> logged;
+void RecordLog(int site, const char* format, ...) { logged.emplace_back(site, format); }
 
 class AboutTest : public ::testing::Test {
  protected:
@@ -55,11 +61,13 @@ TEST_F(AboutTest, WithoutTheProgramFileTheValuesStayEmpty) {
 
 TEST_F(AboutTest, ResetRegistryAsksAndWritesTheFiveSwitches) {
   port::registry::WriteDword(Root::CurrentUser, kSystemKey, "LoginByPass", 1);
-  CQRVAbout about;
+  logged.clear();
+  CQRVAbout about(nullptr, RecordLog);
   port::QueueMessageBoxAnswer(port::kIdNo);
   about.OnBnClickedResetRegistry();
   EXPECT_EQ(port::registry::ReadDword(Root::CurrentUser, kSystemKey, "LoginByPass"), 1u);
   ASSERT_EQ(port::ShownMessageBoxes().size(), 1u);
+  EXPECT_TRUE(logged.empty()) << "a No logs nothing";
 
   port::QueueMessageBoxAnswer(port::kIdYes);
   about.OnBnClickedResetRegistry();
@@ -71,6 +79,7 @@ TEST_F(AboutTest, ResetRegistryAsksAndWritesTheFiveSwitches) {
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_EQ(boxes[1].text, "Do you want to reset the registry?");
   EXPECT_EQ(boxes[2].text, "Registry is reset");
+  EXPECT_EQ(logged, (std::vector<std::pair<int, std::string>>{{0, "Registry is reset"}}));
 }
 
 }  // namespace

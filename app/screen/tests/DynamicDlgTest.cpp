@@ -9,12 +9,14 @@
 #include <QPushButton>
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "BaseDraw.h"
 #include "FontStatic.h"
 #include "GridCtrl.h"
 #include "ModalDriver.h"
 #include "QRVBaseDlg.h"
+#include "SiteCtrl.h"
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
 #include "QRV_Messages.h"
@@ -108,6 +110,55 @@ TEST(SitePanelTest, StopEndsEverySitesRunAfterTheItemItIsRunning) {
     ASSERT_TRUE(station.WaitFor([&] { return panel.ResultLabel(site)->text() == "STOP"; }));
   }
   EXPECT_EQ(station.CountCalls("SendResultCode 0 999 "), 3) << "the stop code goes out for every site";
+}
+
+// A repeat run counts the runs of the site the tab shows: choosing a site that has already run the count
+// during the repeat ends it after the run under way.
+TEST(SitePanelTest, RepeatRunCountsTheRunsOfTheSiteTheTabShowsNow) {
+  SitePanelStation station("2", "2");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl item(ItemFile(station, "TestItemA.dll"));
+  for (int run = 1; run <= 3; ++run) {
+    ASSERT_EQ(panel.StartSite(1, 1, 0), 0);
+    ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == run; }));
+  }
+  ASSERT_EQ(panel.Runner(1)->RunCount(), 3);
+
+  panel.SetRepeatRun(1, 3);
+  item.SetDelayMs(300);
+  panel.StartButton()->click();
+  ASSERT_TRUE(station.WaitFor([&] { return panel.Model(0)->Label() == "Testing..."; }));
+  panel.SelectSiteTab(1);
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 5; }));
+  item.SetDelayMs(0);
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(400));
+  EXPECT_EQ(item.Calls(0), 1) << "site B, now shown, had run three times: no second pass";
+  EXPECT_EQ(station.CountCalls("SendStatus"), 5);
+}
+
+// A Start clears the stop flags before it loads freed test items, then runs the sites.
+TEST(SitePanelTest, StartClearsTheStopFlagsBeforeItLoadsFreedItems) {
+  SitePanelStation station("1", "1");
+  station.RegisterItems(1, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl item(ItemFile(station, "TestItemA.dll"));
+  ASSERT_TRUE(panel.FreeLibrary());
+  ASSERT_FALSE(panel.AllItemsLoaded());
+  panel.StopButton()->click();
+  ASSERT_EQ(panel.GetStopButtonFlag(), 1u);
+
+  panel.StartButton()->click();
+  // The items load on this thread, which does not run its queue here: the start waits for the load.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (panel.GetStopButtonFlag() != 0 && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(panel.GetStopButtonFlag(), 0u) << "the flags are cleared before the load";
+  EXPECT_FALSE(panel.AllItemsLoaded());
+
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  EXPECT_TRUE(panel.AllItemsLoaded());
+  EXPECT_EQ(item.Calls(0), 1);
 }
 
 TEST(SitePanelTest, ReportsIdentifyTheSiteByTheProtocolType) {
@@ -386,6 +437,28 @@ TEST(SitePanelTest, HandlerCommandsStopHomeAndAskWhetherASiteWorks) {
   EXPECT_EQ(panel.GetStopButtonFlag(), 1u);
   ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
   EXPECT_EQ(Command(panel, "IS_WORKING,1"), 0);
+}
+
+// With one shared device in the tab view, the handler's START shows the site's controls even when the tab
+// already names that site.
+TEST(SitePanelTest, HandlerStartWithOneDeviceShowsTheSiteItNames) {
+  SitePanelStation station("2", "1");
+  station.WriteConfig("DRAW", "draw", "3");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  panel.SelectSiteTab(1);
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(200));
+  ASSERT_EQ(panel.DrawMode(), 3);
+  panel.ItemList(1)->hide();
+  panel.ResultLabel(1)->hide();
+
+  EXPECT_EQ(Command(panel, "START,1,0"), 0);
+  EXPECT_FALSE(panel.ItemList(1)->isHidden());
+  EXPECT_FALSE(panel.ResultLabel(1)->isHidden());
+  EXPECT_TRUE(panel.ItemList(0)->isHidden());
+  ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
+  panel.resize(panel.childrenRect().united(QRect(0, 0, 400, 300)).size());
+  EXPECT_FALSE(qrv::test::SaveScreenshot(panel, "site_panel_tab_view_handler_start").empty());
 }
 
 TEST(SitePanelTest, ClosingWhileSitesWaitForTheHandlerStopsServersJoinsAndUnloadsItemsFirst) {
