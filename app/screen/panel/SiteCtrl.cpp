@@ -7,7 +7,6 @@
 #include <atomic>
 
 #include "ItemRegistration.h"
-#include "ModelSettings.h"
 #include "ProgramFolder.h"
 #include "QRV_Types.h"
 #include "Util.h"
@@ -48,9 +47,6 @@ CSiteCtrl::CSiteCtrl(int siteLetter, SiteModel* model, QWidget* parent) : CSiteC
   m_site = siteLetter - 'A';
   m_siteLetter = siteLetter;
   m_model = model;
-  const std::string lotSection = port::Format("LOT_COUNT_%d", m_site);
-  m_itemTimeTotal = ReadIniInt64(lotSection.c_str(), "DLL_TOTAL_TIME", 0, ModelSettings::GetConfigIniPath());
-  m_testTimeTotal = ReadIniInt64(lotSection.c_str(), "THREAD_TOTAL_TIME", 0, ModelSettings::GetConfigIniPath());
   SetFullRowSelect(true);
 }
 

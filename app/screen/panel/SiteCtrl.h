@@ -6,7 +6,6 @@
 // runner's result grid (colour mode 1).
 #include <QColor>
 #include <array>
-#include <cstdint>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -88,12 +87,6 @@ class CSiteCtrl : public CGridCtrl {
 
   int Site() const { return m_site; }
   SiteModel* Model() const { return m_model; }
-
-  // The site's lot time totals (Config.ini [LOT_COUNT_<site>]) and averages, kept for the lot counts.
-  std::int64_t m_itemTimeTotal = 0;
-  double m_itemTimeAverage = 0;
-  std::int64_t m_testTimeTotal = 0;
-  double m_testTimeAverage = 0;
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
