@@ -10,6 +10,7 @@
 #include "QRV_PlatformMemory.h"
 #include "SiteModel.h"
 #include "TestThread.h"
+#include "port/catch_all.h"
 #include "port/text.h"
 
 namespace {
@@ -29,14 +30,13 @@ template <typename Call>
 bool WithTarget(Call&& call) {
   std::shared_lock lock(g_targetLock);
   if (g_target == nullptr) return false;
-  try {
-    call(*g_target);
-  } catch (const std::exception& error) {
-    ReportFailure(error.what());
-  } catch (...) {
-    ReportFailure("unknown exception");
-  }
-  return true;
+  return port::ValueOrFailure(
+      true,
+      [&] {
+        call(*g_target);
+        return true;
+      },
+      ReportFailure);
 }
 
 void LogLine(ExportTarget& target, int site, std::string text) {

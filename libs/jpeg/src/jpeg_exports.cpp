@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "QRV_JpegLib.h"
+#include "port/catch_all.h"
 #include "turbo_codec.h"
 
 namespace {
@@ -15,11 +16,7 @@ using qrv::jpeg::RowOrder;
 
 template <typename Fn>
 int FailureAsZero(const Fn& fn) noexcept {
-  try {
-    return fn();
-  } catch (...) {
-    return 0;
-  }
+  return port::ValueOrFailure(0, fn, [](const char*) {});
 }
 
 std::vector<unsigned char> ReadFile(const char* fileName) {

@@ -1,7 +1,7 @@
 #pragma once
 // No exception reaches the caller of an exported function, which may be C or another module: the caller
 // gets the function's failure value and the site log a line naming the function.
-#include <exception>
+#include "port/catch_all.h"
 
 #include "QRV_PlatformMemory.h"
 
@@ -14,14 +14,7 @@ void LogExportFailure(const char* function, const char* reason) noexcept;
 
 template <typename R, typename Fn>
 R Guarded(const char* function, R failure, const Fn& fn) noexcept {
-  try {
-    return fn();
-  } catch (const std::exception& e) {
-    LogExportFailure(function, e.what());
-  } catch (...) {
-    LogExportFailure(function, "unknown exception");
-  }
-  return failure;
+  return port::ValueOrFailure(failure, fn, [function](const char* reason) { LogExportFailure(function, reason); });
 }
 
 template <typename Fn>
