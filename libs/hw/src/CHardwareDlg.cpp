@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QUrl>
@@ -47,8 +48,10 @@ QTableWidget* MakeGrid(QWidget* parent, int id, const QStringList& headers, cons
   auto* grid = new QTableWidget(0, static_cast<int>(headers.size()), parent);
   grid->setObjectName(QString::number(id));
   grid->setHorizontalHeaderLabels(headers);
+  // The columns keep their widths; a grid narrower than its columns scrolls across them, also into its one
+  // wide column.
   for (int c = 0; c < widths.size(); ++c) grid->setColumnWidth(c, widths[c]);
-  grid->horizontalHeader()->setStretchLastSection(true);
+  grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   grid->verticalHeader()->setVisible(false);
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -117,8 +120,6 @@ void CHardwareDlg::BuildGrids() {
   specGrid_->setItemDelegateForColumn(2, new ValueDelegate(specGrid_, 1));
   keyGrid_ = MakeGrid(this, 7057, {"App"}, {500});
   counterGrid_ = MakeGrid(this, 7097, {"Info", "Count", "Error", "Count"}, {200, 150, 150, 150});
-  // Four short columns share the width they have rather than hide behind a scroll bar.
-  counterGrid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   counterGrid_->setItemDelegateForColumn(1, new ValueDelegate(counterGrid_, -1));
   keyList_ = new QComboBox(this);
   keyList_->setObjectName("7046");
@@ -132,6 +133,9 @@ void CHardwareDlg::BuildGrids() {
 void CHardwareDlg::BuildControls() {
   auto* spec = new QGroupBox("Sensor Spec", this);
   (new QVBoxLayout(spec))->addWidget(specGrid_);
+  // The settings grid shows its three columns whole; the width left goes to the grids beside it.
+  specGrid_->setMinimumWidth(specGrid_->horizontalHeader()->length() +
+                             specGrid_->verticalScrollBar()->sizeHint().width() + 2 * specGrid_->frameWidth());
 
   auto* keys = new QGroupBox("Register Key", this);
   auto* keyLayout = new QGridLayout(keys);
@@ -140,10 +144,12 @@ void CHardwareDlg::BuildControls() {
   keyLayout->addWidget(AddButton(7058, "Reg Insert"), 2, 0);
   keyLayout->addWidget(AddButton(7059, "Reg Delete"), 2, 1);
   keyLayout->addWidget(AddButton(7060, "Reg  Open"), 2, 2);
+  // The three rows stay in sight above the scroll bar across the four columns.
   counterGrid_->setFixedHeight(counterGrid_->verticalHeader()->defaultSectionSize() * 3 +
-                               counterGrid_->horizontalHeader()->sizeHint().height() + 2 * counterGrid_->frameWidth() + 2);
+                               counterGrid_->horizontalHeader()->sizeHint().height() +
+                               counterGrid_->horizontalScrollBar()->sizeHint().height() +
+                               2 * counterGrid_->frameWidth() + 2);
   counterGrid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  counterGrid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   auto* log = new QGroupBox("SDP Log", this);
   (new QVBoxLayout(log))->addWidget(logList_);
@@ -205,7 +211,7 @@ void CHardwareDlg::BuildControls() {
   middle->addWidget(log, 3);
 
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(spec, 6);
+  layout->addWidget(spec);
   layout->addLayout(middle, 4);
   layout->addLayout(side, 2);
 }

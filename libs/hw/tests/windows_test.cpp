@@ -2,11 +2,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QValidator>
 #include <thread>
@@ -495,6 +498,36 @@ TEST_F(WindowsTest, PlayRunsTheRegisterKeyChosenInTheList) {
   ASSERT_TRUE(WaitFor([&] { return !controller_->Workers().PlayRunning(); }));
   EXPECT_FALSE(LogList().contains("Register Set Key : [REGISTER]"));
   EXPECT_EQ(port::ini::ReadString(record_->RegisterPath(), "REGISTER_KEY", "SELECT", "0"), "0");
+}
+
+// The three grids keep the widths of their columns and scroll across them where the window is narrower;
+// every header and cell text fits its column.
+TEST_F(WindowsTest, GridsKeepTheirColumnWidthsAndEveryTextFits) {
+  ASSERT_NO_FATAL_FAILURE(Open(1, 2));  // one board: the settings grid has its HW_USB_ID row too
+  QApplication::processEvents();
+  const std::pair<int, std::vector<int>> grids[] = {
+      {7003, {130, 250, 170}}, {7057, {500}}, {7097, {200, 150, 150, 150}}};
+  for (const auto& [id, widths] : grids) {
+    const auto* grid = Control<QTableWidget>(*dialog_, id);
+    ASSERT_EQ(grid->columnCount(), static_cast<int>(widths.size())) << id;
+    const QFontMetrics cellFont(grid->font());
+    const int cellMargins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    int total = 0;
+    for (int c = 0; c < grid->columnCount(); ++c) {
+      const int width = widths[static_cast<std::size_t>(c)];
+      total += width;
+      EXPECT_EQ(grid->columnWidth(c), width) << id << " column " << c;
+      EXPECT_LE(grid->horizontalHeader()->sectionSizeHint(c), width) << id << " header " << c;
+      for (int r = 0; r < grid->rowCount(); ++r) {
+        const QString text = grid->item(r, c) ? grid->item(r, c)->text() : QString();
+        EXPECT_LE(cellFont.horizontalAdvance(text) + cellMargins, width) << id << " " << text.toStdString();
+      }
+    }
+    // Each column can be scrolled into sight.
+    EXPECT_NE(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff) << id;
+    EXPECT_GE(grid->horizontalScrollBar()->maximum(), total - grid->viewport()->width()) << id;
+  }
+  EXPECT_FALSE(qrv::test::SaveScreenshot(*dialog_, "hw_setup_dialog").empty());
 }
 
 // Without the image library's capture buffer Save Image does nothing: no file, no line.
