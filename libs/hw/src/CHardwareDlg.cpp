@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QUrl>
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 
 #include "CUsbFrmDlg.h"
 #include "QRV_InterFace_SW.h"
@@ -425,11 +427,15 @@ void CHardwareDlg::OnSaveImage() {
   const int width = type >= 0 && type < 4 ? pairs[type][0] : 0;
   const int height = type >= 0 && type < 4 ? pairs[type][1] : 0;
   const auto get = port::FindFunction<unsigned char* (*)()>(binder->m_hSoftware, "GetCaptureBuffer");
-  // Without the image library's entry or its buffer there is nothing to save, and nothing is said.
-  unsigned char* buffer = get ? get() : nullptr;
+  const auto size = port::FindFunction<std::size_t (*)()>(binder->m_hSoftware, "GetCaptureBufferSize");
+  // Without the image library's entries or its buffer there is nothing to save, and nothing is said.
+  unsigned char* buffer = get && size ? get() : nullptr;
   if (!buffer) return;
-  // The capture buffer holds BUFFER_SIZE_X x BUFFER_SIZE_Y pixels: a larger pair would read past it.
-  if (static_cast<long>(width) * height > static_cast<long>(settings->bufferSizeX) * settings->bufferSizeY) {
+  // The buffer keeps the size SDP On made it with; sizes saved since then may be larger and would read past it.
+  const std::uint64_t bytes = width > 0 && height > 0 ? std::uint64_t{3} * static_cast<std::uint64_t>(width) *
+                                                            static_cast<std::uint64_t>(height)
+                                                      : 0;
+  if (bytes > size()) {
     state.Log("Save Image Fail : %d x %d", width, height);
     return;
   }

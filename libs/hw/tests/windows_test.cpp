@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 
 #include "CHardwareDlg.h"
 #include "CUsbFrmDlg.h"
+#include "port/module.h"
 #include "port/thread_site.h"
 #include "qrv_test/file_text.h"
 #include "qrv_test/screenshot.h"
@@ -498,6 +500,66 @@ TEST_F(WindowsTest, PlayRunsTheRegisterKeyChosenInTheList) {
   ASSERT_TRUE(WaitFor([&] { return !controller_->Workers().PlayRunning(); }));
   EXPECT_FALSE(LogList().contains("Register Set Key : [REGISTER]"));
   EXPECT_EQ(port::ini::ReadString(record_->RegisterPath(), "REGISTER_KEY", "SELECT", "0"), "0");
+}
+
+// The built image library, loaded as the main program loads it, its save entries in the test's binder.
+class ImageLibrary {
+ public:
+  ImageLibrary(const std::string& root, CQRV_LoadMemory* record, CInterFace_SW* binder)
+      : record_(record), binder_(binder), module_(port::LoadModule(root + "/System/QRV_PlatformSW_x64.dll")) {
+    if (!module_) return;
+    port::FindFunction<LoadOnCreate_Fn>(module_, "Load_OnCreate")(record_);
+    binder_->m_hSoftware = module_;
+    binder_->OnSaveImage_BMP = port::FindFunction<OnSaveImage_BMP_Fn>(module_, "OnSaveImage_BMP");
+    binder_->OnSaveImage_JPG = port::FindFunction<OnSaveImage_JPG_Fn>(module_, "OnSaveImage_JPG");
+  }
+  ~ImageLibrary() {
+    if (!module_) return;
+    binder_->m_hSoftware = nullptr;
+    binder_->OnSaveImage_BMP = nullptr;
+    binder_->OnSaveImage_JPG = nullptr;
+    port::FindFunction<LoadOnDelete_Fn>(module_, "Load_OnDelete")(record_);
+    port::FreeModule(module_);
+  }
+  ImageLibrary(const ImageLibrary&) = delete;
+  ImageLibrary& operator=(const ImageLibrary&) = delete;
+  bool Loaded() const { return module_ != nullptr; }
+
+ private:
+  CQRV_LoadMemory* record_;
+  CInterFace_SW* binder_;
+  port::ModuleHandle module_;
+};
+
+// Sizes saved after SDP On do not reach the capture buffer made then: Save Image reads only the picture that
+// buffer holds, and the next SDP On makes it at the new size.
+TEST_F(WindowsTest, SaveImageReadsNoMoreThanTheCaptureBufferWasMadeWith) {
+  ASSERT_NO_FATAL_FAILURE(Open(2, 2));
+  const ImageLibrary images(station_->Root(), record_->get(), binder_.binder());
+  ASSERT_TRUE(images.Loaded()) << port::LastModuleError();
+  const std::string capture = station_->Root() + "/Image capture/capture.bmp";
+  std::filesystem::create_directories(station_->Root() + "/Image capture");
+  Control<QComboBox>(*dialog_, 7041)->setCurrentText("bmp");
+  Click(*dialog_, 7018);  // SDP On: a buffer of 640 x 480
+  Click(*dialog_, 7039);  // Save Image
+  EXPECT_EQ(QImage(QString::fromStdString(capture)).size(), QSize(640, 480));
+  std::filesystem::remove(capture);
+
+  QTableWidget* grid = Control<QTableWidget>(*dialog_, 7003);
+  for (const char* key : {"QRV_SENSOR_BUFFER_SIZE_X", "QRV_SENSOR_SIZE_X"})
+    grid->item(GridRowOf(key), 2)->setText("1280");
+  for (const char* key : {"QRV_SENSOR_BUFFER_SIZE_Y", "QRV_SENSOR_SIZE_Y"})
+    grid->item(GridRowOf(key), 2)->setText("960");
+  Click(*dialog_, 7007);  // Save
+  controller_->State().ClearLog();
+  Click(*dialog_, 7039);
+  EXPECT_FALSE(std::filesystem::exists(capture));
+  EXPECT_EQ(Log(), std::vector<std::string>{"Save Image Fail : 1280 x 960"});
+
+  Click(*dialog_, 7019);  // SDP Off
+  Click(*dialog_, 7018);  // SDP On: the buffer at the saved size
+  Click(*dialog_, 7039);
+  EXPECT_EQ(QImage(QString::fromStdString(capture)).size(), QSize(1280, 960));
 }
 
 // The three grids keep the widths of their columns and scroll across them where the window is narrower;

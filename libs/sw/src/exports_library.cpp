@@ -1,4 +1,5 @@
 // Entry points of the library object, the view surfaces, the capture buffer and the shared memory.
+#include <cstddef>
 #include <string>
 
 #include "QRV_InterFace_SW.h"
@@ -124,6 +125,15 @@ QRV_EXPORT unsigned char* GetCaptureBuffer() {
   return Guarded(__func__, static_cast<unsigned char*>(nullptr), [&]() -> unsigned char* {
     SoftwareLibrary* library = SoftwareLibrary::Instance();
     return library ? library->Capture().Data() : nullptr;
+  });
+}
+
+// The bytes the capture buffer was made with (0 without one): a reader of the buffer must not go past them,
+// whatever the settings say now.
+QRV_EXPORT std::size_t GetCaptureBufferSize() {
+  return Guarded(__func__, std::size_t{0}, [&]() -> std::size_t {
+    SoftwareLibrary* library = SoftwareLibrary::Instance();
+    return library ? library->Capture().Size() : 0;
   });
 }
 

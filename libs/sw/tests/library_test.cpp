@@ -124,13 +124,19 @@ TEST_F(Capture, BufferIsZeroedAtTheSensorSize) {
   FakeRecord::SetSensor("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", 1080);
   Load();
   EXPECT_EQ(GetCaptureBuffer(), nullptr);
+  EXPECT_EQ(GetCaptureBufferSize(), 0u);
   OnCreateCaptureBuffer();
   ASSERT_NE(GetCaptureBuffer(), nullptr);
   EXPECT_EQ(SoftwareLibrary::Instance()->Capture().Size(), 6220800u);
+  EXPECT_EQ(GetCaptureBufferSize(), 6220800u);
   const unsigned char* buffer = GetCaptureBuffer();
   EXPECT_TRUE(std::all_of(buffer, buffer + 6220800, [](unsigned char b) { return b == 0; }));
+  // The buffer keeps the size it was made with when the settings grow.
+  FakeRecord::SetSensor("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_X", 3840);
+  EXPECT_EQ(GetCaptureBufferSize(), 6220800u);
   OnDeleteCaptureBuffer();
   EXPECT_EQ(GetCaptureBuffer(), nullptr);
+  EXPECT_EQ(GetCaptureBufferSize(), 0u);
 }
 
 int UnreadableSensorIni(const char*, const char*, int, const char*) {

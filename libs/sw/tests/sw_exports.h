@@ -1,5 +1,6 @@
 #pragma once
 // The library's exports as the tests call them: the binder's list plus the entries outside it.
+#include <cstddef>
 #include <string>
 
 #include "QRV_InterFace_SW.h"
@@ -22,6 +23,7 @@ void SetDrawPos(int view, int dx, int dy);
 void OnImagefit(int view);
 void SetFullView(int on, int view);
 unsigned char* GetCaptureBuffer();
+std::size_t GetCaptureBufferSize();
 void OnCreateCaptureBuffer();
 void OnScreenRGB(int view, int x, int y);
 void OnDeleteCaptureBuffer();
