@@ -1,5 +1,7 @@
 #pragma once
-// The utility library's 18 exports, in the order of their slots in the platform record.
+// The utility library's 18 exports, in the order of their slots in the platform record. No exception leaves
+// them: a read then gives its default (a registry read 0), a write, folder operation or conversion its failure
+// result, the version lookup the empty text.
 #include <cstdint>
 #include <string>
 

@@ -50,10 +50,25 @@ class RootedTest : public ::testing::Test {
   TestStation m_station;
 };
 
+// A log file in a folder of its own, which is also the program folder, so that the failures' lines go to the
+// platform error log there.
+class TestLogCsvTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ProgramFolder::SetRoot(dir.path()); }
+  void TearDown() override { ProgramFolder::SetRoot(""); }
+
+  qrv::test::TempDir dir;
+};
+
+// Today's platform error log of the program folder.
+std::string ErrorLogText() {
+  const std::string path = platform_error_log::GetErrorLogPath(port::clock::NowLocal());
+  return fs::exists(path) ? qrv::test::ReadFile(path) : std::string();
+}
+
 }  // namespace
 
-TEST(TestLogCsvTest, WholeFileHasTheHeaderRowsEndBlockAndSummariesInOrder) {
-  qrv::test::TempDir dir;
+TEST_F(TestLogCsvTest, WholeFileHasTheHeaderRowsEndBlockAndSummariesInOrder) {
   TestLogCsv log("A", PlaceOf(dir.path(), "LOT7", "Line 1", "M-03"));
   ASSERT_TRUE(log.SetLogHeader());
   const std::time_t now = std::time(nullptr);
@@ -99,8 +114,7 @@ TEST(TestLogCsvTest, WholeFileHasTheHeaderRowsEndBlockAndSummariesInOrder) {
             "\r\n,Item Nmae : Park, Code : 7, Count : 1, Msg : Park NG");
 }
 
-TEST(TestLogCsvTest, UnwritableFolderFailsEveryWriteAndNamesNoFalseSuccess) {
-  qrv::test::TempDir dir;
+TEST_F(TestLogCsvTest, UnwritableFolderFailsEveryWriteAndNamesNoFalseSuccess) {
   const std::string blocked = dir.File("blocked");
   qrv::test::WriteFile(blocked, "a file where the folder should be");
   TestLogCsv log("B", PlaceOf(blocked, "0", "", ""));
@@ -109,25 +123,19 @@ TEST(TestLogCsvTest, UnwritableFolderFailsEveryWriteAndNamesNoFalseSuccess) {
   EXPECT_FALSE(log.SetLogEnd({}));
   TestLogCsv unset("C", PlaceOf(blocked, "0", "", ""));
   EXPECT_FALSE(unset.SetLogBody(0, 1, Row("Focus", "0", "PASS", "", "1")));
+  // The failures' lines stay in the test's own folder.
+  const std::string errorLog = platform_error_log::GetErrorLogPath(port::clock::NowLocal());
+  EXPECT_TRUE(errorLog.starts_with(dir.path() + "/")) << errorLog;
+  EXPECT_NE(ErrorLogText().find("SiteLogCtrl::SetLogHeader [Line:"), std::string::npos);
 }
 
-TEST(TestLogCsvTest, SiteAndLotCannotLeaveTheFolder) {
+TEST_F(TestLogCsvTest, SiteAndLotCannotLeaveTheFolder) {
   std::tm when{};
   when.tm_year = 126;
   when.tm_mon = 0;
   when.tm_mday = 2;
   EXPECT_EQ(TestLogCsv::FileFor("/logs", when, "../A", "x/../../y"), "/logs/2026_01_02_.._A_x_.._.._y.csv");
 }
-
-namespace {
-
-// Today's platform error log of the station the test roots.
-std::string ErrorLogText() {
-  const std::string path = platform_error_log::GetErrorLogPath(port::clock::NowLocal());
-  return fs::exists(path) ? qrv::test::ReadFile(path) : std::string();
-}
-
-}  // namespace
 
 // Every write that cannot reach its file says so in the platform error log, under its operation, its line
 // and its failure; the caller learns it too.

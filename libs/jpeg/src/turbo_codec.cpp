@@ -7,6 +7,7 @@
 
 #include "QRV_JpegLib.h"
 #include "dib_rows.h"
+#include "four_channel.h"
 
 namespace qrv::jpeg {
 namespace {
@@ -41,20 +42,6 @@ bool Decompress(void* handle, const unsigned char* jpeg, std::size_t size, unsig
   return tjDecompress2(handle, jpeg, static_cast<unsigned long>(size), rows, width, pitch, height, format, flags) == 0;
 }
 
-// Four bytes (b0, b1, b2, a) a pixel become (b2 a, b1 a, b0 a) scaled by 1/256: the first and third byte swap
-// places while being multiplied by the fourth, which is then dropped.
-void PremultiplyAlpha(const std::vector<unsigned char>& four, std::vector<unsigned char>& bgr) {
-  const std::size_t pixels = four.size() / 4;
-  for (std::size_t i = 0; i < pixels; ++i) {
-    const unsigned char* in = four.data() + 4 * i;
-    unsigned char* out = bgr.data() + 3 * i;
-    const unsigned a = in[3];
-    out[0] = static_cast<unsigned char>((in[2] * a + 1) >> 8);
-    out[1] = static_cast<unsigned char>((in[1] * a + 1) >> 8);
-    out[2] = static_cast<unsigned char>((in[0] * a + 1) >> 8);
-  }
-}
-
 }  // namespace
 
 bool ReadJpegSize(const unsigned char* jpeg, std::size_t size, JpegSize& out) {
@@ -81,20 +68,16 @@ bool DecodeBgr(const unsigned char* jpeg, std::size_t size, RowOrder order, BgrP
   JpegSize header;
   if (!ReadJpegSize(jpeg, size, header) || !WithinDecodeLimit(header)) return false;
   if (header.channels != 1 && header.channels != 3 && header.channels != 4) return false;
-  const Handle handle(tjInitDecompress());
-  if (!handle) return false;
   const std::size_t pixels = static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.height);
   std::vector<unsigned char> bgr(pixels * 3);
   if (header.channels == 4) {
-    std::vector<unsigned char> four(pixels * 4);
-    if (!Decompress(handle.get(), jpeg, size, four.data(), header.width, header.width * 4, header.height, TJPF_CMYK,
-                    order)) {
+    if (!DecodeFourChannel(jpeg, size, header.width, header.height, order, bgr.data())) return false;
+  } else {
+    const Handle handle(tjInitDecompress());
+    if (!handle || !Decompress(handle.get(), jpeg, size, bgr.data(), header.width, header.width * 3, header.height,
+                               TJPF_BGR, order)) {
       return false;
     }
-    PremultiplyAlpha(four, bgr);
-  } else if (!Decompress(handle.get(), jpeg, size, bgr.data(), header.width, header.width * 3, header.height,
-                         TJPF_BGR, order)) {
-    return false;
   }
   out = BgrPicture{header.width, header.height, std::move(bgr)};
   return true;

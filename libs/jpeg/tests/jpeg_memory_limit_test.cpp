@@ -1,19 +1,24 @@
 // Damaged JPEGs whose headers claim huge pictures, decoded in child processes limited to 2 GB of address
 // space: each call must give 0 (an exception reaching the caller aborts the child) and must not have taken
-// the memory the header asked for (the child's peak resident size stays small).
+// the memory the header asked for (the child's peak resident size stays small). A picture at the pixel limit
+// costs its B, G, R bytes and no more, whatever its channel count.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "QRV_JpegLib.h"
 #include "jpeg_test_pictures.h"
+#include "turbo_codec.h"
 
 namespace {
 
@@ -21,6 +26,8 @@ using qrv::jpeg::test::JpegClaiming;
 
 constexpr rlim_t kAddressSpace = rlim_t{2} << 30;
 constexpr long kMaxPeakKiB = 96 * 1024;
+// What the header promises for a picture at the pixel limit: its three bytes a pixel.
+constexpr long kLimitPictureKiB = static_cast<long>(kQrvJpegMaxPixels * 3 / 1024);
 
 struct ChildRun {
   bool exited = false;
@@ -49,7 +56,7 @@ ChildRun RunLimited(const std::function<int()>& call) {
 
 class TempFile {
  public:
-  explicit TempFile(const std::vector<unsigned char>& bytes)
+  explicit TempFile(const std::vector<unsigned char>& bytes = {})
       : path_(std::filesystem::temp_directory_path() / ("qrv_jpeg_limit_" + std::to_string(getpid()) + ".jpg")) {
     std::ofstream(path_, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -117,6 +124,66 @@ TEST(HugeHeaderFile, AnOrdinaryPictureStillDecodesUnderTheLimit) {
   });
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(run.status, 1);
+}
+
+// The fuzzer's case: a few bytes of four-channel data whose header claims the largest picture allowed.
+TEST(FourChannelAtThePixelLimit, ShortDataIsRefusedWithinTheStatedCost) {
+  const TempFile file(JpegClaiming(16384, 8192, TJPF_CMYK));
+  const ChildRun run = RunLimited([&] {
+    std::vector<unsigned char> destination(16 * 16 * 3);
+    int width = 0;
+    int height = 0;
+    return QRV_LoadjpegFile_NEW(file.Path().c_str(), destination.data(), &width, &height);
+  });
+  ASSERT_TRUE(run.exited) << "the child died of signal " << -run.status;
+  EXPECT_EQ(run.status, 0);
+  EXPECT_LT(run.peakKiB, kLimitPictureKiB + kMaxPeakKiB);
+}
+
+// A whole four-channel picture at the limit, its top half one colour and its bottom half another, decodes
+// bottom row first.
+TEST(FourChannelAtThePixelLimit, WholePictureDecodesWithinTheStatedCost) {
+  constexpr int kWidth = 16384;
+  constexpr int kHeight = 8192;
+  const TempFile file;
+  // Its 512 MiB of source pixels are made in a child of their own: a forked child starts from its parent's peak.
+  const ChildRun made = RunLimited([&] {
+    std::vector<unsigned char> cmyk(static_cast<std::size_t>(kWidth) * kHeight * 4);
+    const auto paint = [&](std::size_t from, std::size_t to, unsigned bytes) {
+      for (std::size_t at = from; at < to; at += 4) {
+        cmyk[at] = static_cast<unsigned char>(bytes >> 16);
+        cmyk[at + 1] = static_cast<unsigned char>(bytes >> 8);
+        cmyk[at + 2] = static_cast<unsigned char>(bytes);
+        cmyk[at + 3] = 255;
+      }
+    };
+    paint(0, cmyk.size() / 2, 0x32C8FF);
+    paint(cmyk.size() / 2, cmyk.size(), 0xC85032);
+    const std::vector<unsigned char> jpeg = qrv::jpeg::test::MakeJpeg(cmyk, kWidth, kHeight, TJPF_CMYK, TJSAMP_444);
+    std::ofstream(file.Path(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
+    return 1;
+  });
+  ASSERT_EQ(made.status, 1) << "the picture could not be made";
+
+  const ChildRun run = RunLimited([&] {
+    std::ifstream in(file.Path(), std::ios::binary);
+    const std::vector<unsigned char> jpeg{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    qrv::jpeg::BgrPicture picture;
+    if (!qrv::jpeg::DecodeBgr(jpeg.data(), jpeg.size(), qrv::jpeg::RowOrder::BottomUp, picture)) return 2;
+    if (picture.width != kWidth || picture.height != kHeight) return 3;
+    // Premultiplied by an opaque alpha, (b0, b1, b2) comes as B, G, R = (b2, b1, b0) less one.
+    const auto near = [](const unsigned char* bgr, unsigned b, unsigned g, unsigned r) {
+      return std::abs(bgr[0] - static_cast<int>(b)) <= 3 && std::abs(bgr[1] - static_cast<int>(g)) <= 3 &&
+             std::abs(bgr[2] - static_cast<int>(r)) <= 3;
+    };
+    const unsigned char* first = picture.bgr.data();
+    const unsigned char* last = picture.bgr.data() + picture.bgr.size() - 3;
+    return near(first, 0x31, 0x4F, 0xC7) && near(last, 0xFE, 0xC7, 0x31) ? 1 : 4;
+  });
+  ASSERT_TRUE(run.exited) << "the child died of signal " << -run.status;
+  EXPECT_EQ(run.status, 1) << "2: not decoded, 3: another size, 4: other pixels or rows in another order";
+  EXPECT_LT(run.peakKiB, kLimitPictureKiB + kMaxPeakKiB);
 }
 
 }  // namespace

@@ -23,9 +23,12 @@ inline std::vector<unsigned char> MakeJpeg(const std::vector<unsigned char>& pix
   return bytes;
 }
 
-// A 16 x 16 grey picture whose frame header then claims width x height: the header reads, the data is short.
-inline std::vector<unsigned char> JpegClaiming(int width, int height) {
-  std::vector<unsigned char> bytes = MakeJpeg(std::vector<unsigned char>(16 * 16, 128), 16, 16, TJPF_GRAY, TJSAMP_GRAY);
+// A 16 x 16 grey (or four-channel) picture whose frame header then claims width x height: the header reads,
+// the data is short.
+inline std::vector<unsigned char> JpegClaiming(int width, int height, int format = TJPF_GRAY) {
+  const int sampling = format == TJPF_GRAY ? TJSAMP_GRAY : TJSAMP_444;
+  std::vector<unsigned char> bytes =
+      MakeJpeg(std::vector<unsigned char>(16 * 16 * tjPixelSize[format], 128), 16, 16, format, sampling);
   for (std::size_t i = 2; i + 8 < bytes.size(); ++i) {
     if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {  // baseline frame header: length, precision, height, width
       bytes[i + 5] = static_cast<unsigned char>(height >> 8);

@@ -1,11 +1,8 @@
 #include "server_line.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +10,7 @@
 #include "QRV_Messages.h"
 #include "port/text.h"
 #include "port/window_message.h"
+#include "socket_write.h"
 #include "text_rules.h"
 
 namespace protocol {
@@ -57,26 +55,10 @@ void ServerLine::RestartSequence() {
   sequence_ = 1;
 }
 
-// The descriptor is non-blocking, as the connection's own is: a full send buffer waits for room.
-bool ServerLine::WriteAll(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t sent = ::send(descriptor_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (sent >= 0) {
-      bytes.remove_prefix(static_cast<std::size_t>(sent));
-      continue;
-    }
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    pollfd room{descriptor_, POLLOUT, 0};
-    if (::poll(&room, 1, kSendTimeoutMs) <= 0) return false;
-  }
-  return true;
-}
-
 void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, std::string_view data,
                             const ProtocolPacket* request) {
   std::string packet;
-  bool sent = false;
+  int failure = 0;
   {
     const std::lock_guard lock(sendMutex_);
     if (descriptor_ < 0) return;
@@ -90,12 +72,13 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
     packet = BuildPacket(siteCode_.load(), type, id, code, ext, data);
     // The row is in the monitor before the handler can answer it, so its Ack always finds it.
     if (monitor) monitor->AddSendRow(server_, std::string_view(packet).substr(0, packet.size() - 1));
-    sent = WriteAll(packet);
+    // The descriptor is non-blocking, as the connection's own is: a full send buffer waits for room.
+    failure = WriteAll(descriptor_, packet, kSendTimeout);
   }
   packet.pop_back();
   Log(packet);
   WritePacketLog(packet);
-  if (!sent) Log(port::Format("Packet send fail : %s", std::strerror(errno)));
+  if (failure != 0) Log(port::Format("Packet send fail : %s", std::strerror(failure)));
 }
 
 void ServerLine::MarkMonitor(AckMonitor::List list) const {

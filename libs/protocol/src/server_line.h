@@ -4,6 +4,7 @@
 // and the test threads share it through a shared_ptr, so closing a connection or a server never frees
 // what another thread still uses.
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,7 +25,7 @@ class QObject;
 
 namespace protocol {
 
-inline constexpr int kSendTimeoutMs = 2000;
+inline constexpr std::chrono::milliseconds kSendTimeout{2000};
 inline constexpr const char* kProtocolDebugKey = "Software\\QRV\\Platform\\SYSTEM\\";
 
 enum TesterState : int { kTesterReady = 0, kTesterError = 1, kTesterWorking = 2 };
@@ -50,7 +51,7 @@ class ServerLine {
   // Builds and sends one packet; Commands and Notifies take the next sequence number, an Ack the ID
   // of its request. Without a connection nothing happens (no log, no sequence). Callable from any
   // thread; the send lock keeps the wire order the order of the IDs. A handler that stops reading holds
-  // a sender for kSendTimeoutMs at most, and the packet is then reported lost.
+  // a sender for kSendTimeout at most, and the packet is then reported lost.
   void SendPacket(PacketType type, char code, std::string_view ext, std::string_view data,
                   const ProtocolPacket* request = nullptr);
   void RestartSequence();
@@ -122,7 +123,6 @@ class ServerLine {
  private:
   const int server_;
   CQRV_LoadMemory* const record_;
-  bool WriteAll(std::string_view bytes);
   void CloseDescriptor();
 
   PacketLog packetLog_;

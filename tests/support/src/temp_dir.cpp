@@ -5,10 +5,18 @@
 #include <stdexcept>
 
 namespace qrv::test {
+namespace {
+
+std::filesystem::path TemporaryRoot() {
+  const char* root = std::getenv("TMPDIR");
+  return root && *root ? std::filesystem::path(root) : std::filesystem::path("/tmp");
+}
+
+}  // namespace
 
 TempDir::TempDir() {
-  std::string pattern = "/tmp/qrv-test-XXXXXX";
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+  std::string pattern = (TemporaryRoot() / "qrv-test-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder under " + pattern);
   path_ = pattern;
 }
 

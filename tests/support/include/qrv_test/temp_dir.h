@@ -4,7 +4,8 @@
 
 namespace qrv::test {
 
-// A fresh folder under /tmp, removed with everything in it when the object goes.
+// A fresh folder under $TMPDIR (/tmp when that is unset or empty), removed with everything in it when the
+// object goes.
 class TempDir {
  public:
   TempDir();
