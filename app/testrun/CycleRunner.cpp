@@ -104,7 +104,8 @@ int CycleRunner::RunCycle(int list, int usb, int site, int lotTotal, int server)
 }
 
 // Calls the row's item up to its "Define Counct" times until it passes. A count of 0 or one that is not a
-// number calls nothing: the row fails with code -1 so that it can never pass unseen.
+// number calls nothing: the row fails with a code of its own so that it can never pass unseen, and its text
+// names the count instead of a library that did load.
 int CycleRunner::RunRow(int list, int row, int board, int site, int lotTotal, int server, int running) {
   const std::vector<CycleRow> rows = Rows(list);
   const CycleRow current = rows[static_cast<std::size_t>(row)];
@@ -116,7 +117,7 @@ int CycleRunner::RunRow(int list, int row, int board, int site, int lotTotal, in
     return status;
   }
   const int calls = std::atoi(current.defineCount.c_str());
-  if (calls <= 0) running = -1;
+  if (calls <= 0) running = kCodeNoCallCount;
   for (int call = 1; call <= calls; ++call) {
     SetCell(list, row, &CycleRow::retryCount, std::to_string(call));
     running = m_items.RunOnTest(current.dllName, board, site, lotTotal, server);

@@ -57,6 +57,7 @@ std::string ErrorCodeTable::GetErrorCodeText(const std::string& dllName, int cod
     case kCodeSimulationPath: return "Simulration path FAIL";
     case kCodeHandlerCode: return "Handler code FAIL";
     case kCodeBoardInUse: return kBoardInUseText;
+    case kCodeNoCallCount: return "Define Counct FAIL";
     default: break;
   }
   const Entry entry = FindEntry(dllName, code);

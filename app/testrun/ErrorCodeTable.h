@@ -12,6 +12,7 @@ enum ItemErrorCode : int {
   kCodeSimulationPath = -3,
   kCodeHandlerCode = -4,
   kCodeBoardInUse = -5,
+  kCodeNoCallCount = -6,  // a cycle row whose call count is 0 or no number: its item was not called
 };
 
 // The text of a run refused because the hardware setup dialog holds the site's board.

@@ -20,6 +20,7 @@
 #include "GridCtrl.h"
 #include "ModelSettings.h"
 #include "ProgramFolder.h"
+#include "RowLeaveGuard.h"
 #include "ShellOpen.h"
 #include "Util.h"
 #include "port/message_box.h"
@@ -163,6 +164,12 @@ void ErrorCodeDlg::OnInitDialog() {
                                                                                          messageFile)));
   // A stopped run reports the stop code: the lookups take 999 when it is missing, and so does the editor.
   m_stopCode->setText(QString::fromStdString(ReadIniString("CODE", "STOP_CODE", "999", table)));
+  // Every later row change first saves the library it leaves. A save refused for what was typed keeps that
+  // library, so its unsaved rows are not dropped; while a site runs nothing is saved and the next one shows.
+  auto* rows = new RowLeaveGuard(m_dllList->model(), m_dllList, [this] { return Save() != SaveOutcome::kRefused; });
+  QItemSelectionModel* plain = m_dllList->selectionModel();
+  m_dllList->setSelectionModel(rows);
+  delete plain;
   FillDllList();
   LoadErrorCodes(0);
   FillHandlerReturnList();
@@ -170,11 +177,13 @@ void ErrorCodeDlg::OnInitDialog() {
     m_dllList->setCurrentCell(0, 0);
     m_dllList->setFocus();
   }
-  // Every later row change first saves the library it leaves.
-  connect(m_dllList, &QTableWidget::currentCellChanged, this,
-          [this](int row, int, int previous, int) { OnDllRowChanged(row, previous); });
-  // A click shows the library's stored entries again, also on the library already shown.
-  connect(m_dllList, &QTableWidget::cellClicked, this, [this](int row, int) { LoadErrorCodes(row); });
+  connect(rows, &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& row, const QModelIndex& previous) { OnDllRowChanged(row.row(), previous.row()); });
+  // A click shows the library's stored entries again, also on the library already shown; a click on a library
+  // that could not be left for it shows nothing new.
+  connect(m_dllList, &QTableWidget::cellClicked, this, [this](int row, int) {
+    if (row == m_dllList->currentRow()) LoadErrorCodes(row);
+  });
 }
 
 std::string ErrorCodeDlg::MessageFilePath() const {
@@ -227,14 +236,16 @@ void ErrorCodeDlg::FillHandlerReturnList() {
   }
 }
 
-bool ErrorCodeDlg::SaveErrorCodes() {
-  if (m_anySiteRunning && m_anySiteRunning()) return false;
+bool ErrorCodeDlg::SaveErrorCodes() { return Save() == SaveOutcome::kSaved; }
+
+ErrorCodeDlg::SaveOutcome ErrorCodeDlg::Save() {
+  if (m_anySiteRunning && m_anySiteRunning()) return SaveOutcome::kSiteRunning;
   const std::string stopCode = Trimmed(m_stopCode);
   // 0 would report every stopped run as a pass; an empty or unreadable text reads as 0.
   if (stopCode.empty() || stopCode == "-" || std::atoi(stopCode.c_str()) == 0) {
     port::MessageBox("Stop error code: type a number other than 0 (0 reports a pass).", "Error Code",
                      port::kMbOk | port::kMbIconWarning);
-    return false;
+    return SaveOutcome::kRefused;
   }
   m_codeList->CommitEdit();
   m_handlerList->CommitEdit();
@@ -242,7 +253,7 @@ bool ErrorCodeDlg::SaveErrorCodes() {
     if (!m_codeList->GetItemText(row, kTextColumn).contains(',')) continue;
     port::MessageBox(port::Format("Row %d: an error text cannot contain a comma.", row + 1), "Error Code",
                      port::kMbOk | port::kMbIconWarning);
-    return false;
+    return SaveOutcome::kRefused;
   }
   const std::string table = GetErrorCodePath();
   WriteIniString("KR_PATH", "MESSAGE_KR_PATH", m_messagePath->text().toStdString().c_str(), table);
@@ -263,13 +274,11 @@ bool ErrorCodeDlg::SaveErrorCodes() {
   for (int row = 0; row < 4; ++row)
     WriteIniString("HANDLER_RETURN", kHandlerReturnKeys[row],
                    m_handlerList->GetItemText(row, kHandlerCodeColumn).toStdString().c_str(), itemVersion);
-  return true;
+  return SaveOutcome::kSaved;
 }
 
 void ErrorCodeDlg::OnDllRowChanged(int row, int previous) {
-  if (row == previous) return;
-  SaveErrorCodes();
-  LoadErrorCodes(row);
+  if (row != previous) LoadErrorCodes(row);
 }
 
 void ErrorCodeDlg::OnBnClickedInsert() {

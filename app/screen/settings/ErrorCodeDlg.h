@@ -29,8 +29,8 @@ class ErrorCodeDlg : public QDialog {
   void FillDllList();
   void LoadErrorCodes(int row);
   void FillHandlerReturnList();
-  // "Save": false, with the operator told, while a site runs, when the stop code is no usable number or a
-  // text holds a comma.
+  // "Save": false, silently, while a site runs; false, with the operator told, when the stop code is no
+  // usable number or a text holds a comma.
   bool SaveErrorCodes();
 
   void OnBnClickedInsert();
@@ -51,6 +51,8 @@ class ErrorCodeDlg : public QDialog {
  private:
   void CreateControls();
   void OnInitDialog();
+  enum class SaveOutcome { kSaved, kSiteRunning, kRefused };
+  SaveOutcome Save();
   void OnDllRowChanged(int row, int previous);
   std::string MessageFilePath() const;
 

@@ -13,7 +13,6 @@
 
 #include "KeyBoardDlg.h"
 #include "LoginPasswords.h"
-#include "PlatformErrorLog.h"
 #include "port/message_box.h"
 
 namespace {
@@ -112,8 +111,6 @@ void LoginDlg::OnBnClickedLogin() {
     return;
   }
   if (level != 0 && login_passwords::Verify(level, entered) != login_passwords::Check::kMatch) {
-    LogPlatformError("Login refused: wrong password for %s", kLevelNames[level]);
-    m_editPassword->clear();
     port::MessageBox("UserPassword Fail");
     return;
   }
@@ -141,8 +138,6 @@ bool LoginDlg::MatchesCurrentPassword(const std::string& entered) const {
 void LoginDlg::OnBnClickedSave() {
   if (SiteTesting(m_anySiteRunning) || m_bLoggedIn == 0) return;
   if (!MatchesCurrentPassword(TextOf(m_editCurrent))) {
-    LogPlatformError("Password change refused: wrong current password for %s",
-                     kLevelNames[m_nLevel >= 0 && m_nLevel <= 2 ? m_nLevel : 0]);
     port::MessageBox("Different from the current password");
     return;
   }

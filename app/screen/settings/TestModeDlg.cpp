@@ -14,7 +14,6 @@
 #include "QRV_PlatformMemory.h"
 #include "Util.h"
 #include "port/dialog_units.h"
-#include "port/message_box.h"
 
 namespace {
 
@@ -113,10 +112,8 @@ void TestModeDlg::OnOpenSimulationPath() { desktop_tools::OpenFolder(m_strSimula
 
 void TestModeDlg::OnOK() {
   const int mode = m_radioAging->isChecked() ? 1 : 0;
-  if (m_station.anySiteRunning && m_station.anySiteRunning()) {
-    port::MessageBox("A site is testing: the test mode is saved when no site runs.");
-    return;
-  }
+  // The operator may wait for the site or close the dialog: the refusal says nothing.
+  if (m_station.anySiteRunning && m_station.anySiteRunning()) return;
   const int overrideMode = m_chkOverride->isChecked() ? 1 : 0;
   WriteIniInt("TestMode", "OverrideMode", overrideMode, m_station.testModeIni);
   WriteIniString("TestMode", "SimulationPath", m_strSimulationPath.c_str(), m_station.testModeIni);

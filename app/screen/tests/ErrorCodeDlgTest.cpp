@@ -186,6 +186,46 @@ TEST_F(ErrorCodeDlgTest, AClickOnALibraryShowsItsStoredEntries) {
   EXPECT_NE(Table().find("count=6"), std::string::npos) << "the library left was saved: " << Table();
 }
 
+// A library whose save is refused for what was typed is not left, by a click or a key: its unsaved rows stay.
+TEST_F(ErrorCodeDlgTest, ALibraryWhoseSaveIsRefusedKeepsTheSelectionAndItsUnsavedRows) {
+  ErrorCodeDlg dialog({});
+  dialog.show();
+  CGridCtrl* dlls = dialog.DllList();
+  CGridCtrl* codes = dialog.CodeList();
+  dialog.OnBnClickedInsert();
+  ASSERT_EQ(codes->GetItemCount(), 6);
+  dialog.findChild<QLineEdit*>("1247")->setText("0");
+  const std::string before = Table();
+  const auto stays = [&](const char* how) {
+    SCOPED_TRACE(how);
+    EXPECT_EQ(port::ShownMessageBoxes().size(), 1u) << "the refusal says why";
+    port::ClearShownMessageBoxes();
+    EXPECT_EQ(dlls->currentRow(), 0);
+    EXPECT_EQ(dlls->selectionModel()->selectedRows().size(), 1);
+    EXPECT_TRUE(dlls->selectionModel()->isRowSelected(0, QModelIndex()));
+    EXPECT_EQ(dialog.ShownDll(), "TestItemA.dll");
+    EXPECT_EQ(codes->GetItemCount(), 6) << "the inserted row is still there";
+    EXPECT_EQ(Table(), before);
+  };
+  ClickCell(dlls, 1);
+  stays("click");
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(dlls, &down);
+  stays("down arrow");
+  dlls->setCurrentCell(1, 0);
+  stays("the program");
+  qrv::test::SaveScreenshot(dialog, "error_code_save_refused");
+
+  dialog.findChild<QLineEdit*>("1247")->setText("998");
+  ClickCell(dlls, 1);
+  EXPECT_TRUE(port::ShownMessageBoxes().empty());
+  EXPECT_EQ(dialog.ShownDll(), "TestItemB.dll");
+  EXPECT_TRUE(dlls->selectionModel()->isRowSelected(1, QModelIndex()));
+  ClickCell(dlls, 0);
+  EXPECT_EQ(codes->GetItemCount(), 6) << "the row was saved when the library was left";
+  EXPECT_EQ(codes->GetItemText(5, ErrorCodeDlg::kTextColumn), "-");
+}
+
 TEST_F(ErrorCodeDlgTest, ATextWithACommaAndAStopCodeThatReportsAPassAreRefused) {
   ErrorCodeDlg dialog({});
   CGridCtrl* codes = dialog.CodeList();
@@ -224,6 +264,7 @@ TEST_F(ErrorCodeDlgTest, SaveWhileASiteRunsWritesNothingAndSaysNothing) {
   dialog.OnBnClickedInsert();
   EXPECT_FALSE(dialog.SaveErrorCodes());
   dialog.DllList()->setCurrentCell(1, 0);
+  EXPECT_EQ(dialog.ShownDll(), "TestItemB.dll") << "the next library shows; nothing could be saved";
   EXPECT_EQ(Table(), before);
   EXPECT_TRUE(port::ShownMessageBoxes().empty()) << "neither the Save nor the save on leaving the library says a word";
   EXPECT_FALSE(m_station.Exists("Ref/M/ItemVersion.ini"));

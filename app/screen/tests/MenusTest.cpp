@@ -220,12 +220,15 @@ TEST_F(MenusTest, LoggingOutAppliesTheOperatorsRightsAndTheTimerReappliesOnReque
   ExpectRights(mainMenu, MainMenu(), 2);
 }
 
-TEST_F(MenusTest, AWrongPasswordIsRefusedAndLogged) {
+// A refused login or password change shows its box and nothing else: no log line, the typed text stays, the
+// dialog stays open and the login is as it was.
+TEST_F(MenusTest, AWrongPasswordShowsItsBoxAndNothingElse) {
   CQRVBaseDlg window;
   DynamicDlg& panel = *window.SitePanel();
   CommandMenuBar& mainMenu = *window.MenuBar();
   LoginThroughMenu(mainMenu, panel, 0, "");
   ASSERT_EQ(panel.LoginLevel(), 0);
+  const std::string log = PlatformErrorLogText(station.Root());
 
   struct Case {
     int level;
@@ -237,6 +240,7 @@ TEST_F(MenusTest, AWrongPasswordIsRefusedAndLogged) {
                         {1, "2222", "UserPassword Fail"},
                         {1, "1111 ", "UserPassword Fail"}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.level) + " \"" + c.password + "\"");
     // Logged in as Operator: log out first, then the refused login.
     menus_test::WhenModal<LoginDlg>([](LoginDlg& dialog) { menus_test::Click(dialog, "LogOut"); });
     mainMenu.Action(kLogin)->trigger();
@@ -246,16 +250,39 @@ TEST_F(MenusTest, AWrongPasswordIsRefusedAndLogged) {
       menus_test::Type(dialog, "Password", c.password);
       menus_test::Click(dialog, "Login");
       EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open after a refusal";
+      EXPECT_EQ(dialog.findChild<QLineEdit*>("Password")->text().toStdString(), c.password);
+      EXPECT_EQ(dialog.GetLoginFlag(), 0);
+      if (c.level == 2 && *c.password != '\0') qrv::test::SaveScreenshot(dialog, "login_dialog_wrong_password");
     });
     mainMenu.Action(kLogin)->trigger();
-    EXPECT_TRUE(MessageShown(c.message)) << c.level << " " << c.password;
-    EXPECT_EQ(panel.LoginLevel(), 0) << c.password;
+    ASSERT_EQ(port::ShownMessageBoxes().size(), 1u);
+    EXPECT_EQ(port::ShownMessageBoxes()[0].text, c.message);
+    EXPECT_EQ(panel.LoginLevel(), 0);
     EXPECT_EQ(panel.IsLoggedIn(), 0) << "closed without a login: not logged in";
     LoginThroughMenu(mainMenu, panel, 0, "");
   }
-  const std::string log = PlatformErrorLogText(station.Root());
-  EXPECT_NE(log.find("Login refused: wrong password for Engineer"), std::string::npos) << log;
-  EXPECT_NE(log.find("Login refused: wrong password for Maintenance"), std::string::npos) << log;
+
+  // Logged in as Engineer, a wrong current password refuses the change in the same way.
+  LoginThroughMenu(mainMenu, panel, 2, "2222");
+  ASSERT_EQ(panel.LoginLevel(), 2);
+  port::ClearShownMessageBoxes();
+  menus_test::WhenModal<LoginDlg>([](LoginDlg& dialog) {
+    menus_test::Type(dialog, "Current PW", "2221");
+    menus_test::Type(dialog, "New Password", "Eng-Neu-7");
+    menus_test::Type(dialog, "New Password Repeat", "Eng-Neu-7");
+    menus_test::Click(dialog, "Save");
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("Current PW")->text(), "2221");
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("New Password")->text(), "Eng-Neu-7");
+  });
+  mainMenu.Action(kLogin)->trigger();
+  ASSERT_EQ(port::ShownMessageBoxes().size(), 1u);
+  EXPECT_EQ(port::ShownMessageBoxes()[0].text, "Different from the current password");
+  EXPECT_EQ(panel.IsLoggedIn(), 1);
+  EXPECT_EQ(panel.LoginLevel(), 2);
+  LoginThroughMenu(mainMenu, panel, 2, "2222");
+  EXPECT_EQ(panel.LoginLevel(), 2) << "the password was not changed";
+  EXPECT_EQ(PlatformErrorLogText(station.Root()), log) << "no log line";
 }
 
 // While a site tests, LogOut and Save do nothing at all: no box, no change, the dialog stays open.

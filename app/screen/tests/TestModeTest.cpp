@@ -1,5 +1,5 @@
-// The test modes: the dialog shows and saves what the station holds, refuses a save while a site tests, and
-// Aging mode repeats a Start the configured number of times until STOP ends it.
+// The test modes: the dialog shows and saves what the station holds, silently refuses a save while a site
+// tests, and Aging mode repeats a Start the configured number of times until STOP ends it.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -14,6 +14,7 @@
 #include "TestRunFixture.h"
 #include "port/ini.h"
 #include "port/message_box.h"
+#include "qrv_test/file_text.h"
 #include "qrv_test/screenshot.h"
 
 namespace {
@@ -137,7 +138,8 @@ TEST_F(TestModeTest, AgingRepeatsAStartTheConfiguredNumberOfTimesAndStopEndsIt) 
   EXPECT_EQ(item.Calls(1), before + 1);
 }
 
-TEST_F(TestModeTest, ASaveWhileASiteTestsIsRefusedAndChangesNothing) {
+// A Save while a site tests does nothing at all: no box, no file change, nothing applied, the dialog open.
+TEST_F(TestModeTest, ASaveWhileASiteTestsIsRefusedSilentlyAndChangesNothing) {
   CQRVBaseDlg window;
   DynamicDlg& panel = *window.SitePanel();
   const TestItemControl item(station.Root() + "/Dll/TestItemA.dll");
@@ -145,15 +147,23 @@ TEST_F(TestModeTest, ASaveWhileASiteTestsIsRefusedAndChangesNothing) {
   panel.StartButton()->click();
   ASSERT_TRUE(station.WaitFor([&] { return panel.Model(0)->Label() == "Testing..."; }));
   port::ClearShownMessageBoxes();
+  const std::string before = qrv::test::ReadFile(TestModeIni());
   WhenModal<TestModeDlg>([](TestModeDlg& dialog) {
     dialog.findChild<QCheckBox*>("1121")->click();
+    dialog.findChild<QCheckBox*>("1133")->click();
     SetMode(dialog, true, 4);
     EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("1034")->text(), "4") << "what was typed stays";
+    EXPECT_FALSE(dialog.findChild<QCheckBox*>("1121")->isChecked());
+    qrv::test::SaveScreenshot(dialog, "test_mode_dialog_save_refused");
   });
   window.MenuBar()->Action(menu_table::kTestMode)->trigger();
   item.SetDelayMs(0);
-  EXPECT_EQ(port::ShownMessageBoxes().size(), 1u);
-  EXPECT_EQ(Stored("OverrideMode"), "1");
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << port::ShownMessageBoxes().front().text;
+  EXPECT_EQ(qrv::test::ReadFile(TestModeIni()), before);
   EXPECT_EQ(panel.RepeatMode(), 0);
+  EXPECT_EQ(panel.RepeatCount(), 1u);
   EXPECT_EQ(panel.GetOverridemode(), 1u);
+  EXPECT_EQ(panel.GetSimulationMode(), 0u);
 }

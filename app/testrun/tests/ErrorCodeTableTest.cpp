@@ -51,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Lookup{"CommaEndsTheText", 15, "Two", true, 115},
                     Lookup{"FixedTextWhateverTheFile", -2, "Dll loadlibrary FAIL", false, -2},
                     Lookup{"FixedTextMinusOne", -1, "Dll path FAIL", false, -1},
+                    Lookup{"FixedTextOfACycleRowWithoutCallCount", -6, "Define Counct FAIL", false, -6},
                     Lookup{"OutputCodeMatchesAsText", 105, "Undefined", false, 105}),
     [](const testing::TestParamInfo<Lookup>& info) { return std::string(info.param.name); });
 

@@ -404,10 +404,22 @@ TEST_F(CycleRunnerTest, HardwareType20PowersDownFirstEvenWithAnEmptyList) {
   EXPECT_EQ(g_powerDowns, 1);
 }
 
+// The row says that its count is at fault, not its library, which did load; the test log writes the same.
 TEST_F(CycleRunnerTest, ZeroOrBadCallCountFailsTheRowWithoutCallingIt) {
-  WriteCycle("Count=2\n0=TestItemA.dll,1,0\n1=TestItemA.dll,1,x\n", 0);
+  WriteCycle("Count=3\n0=TestItemA.dll,1,0\n1=TestItemA.dll,1,x\n2=TestItemA.dll,1,-3\n", 0);
   const int before = m_station.ItemA().TotalCalls();
-  EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0), -1);
+  EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0), kCodeNoCallCount);
   EXPECT_EQ(m_station.ItemA().TotalCalls(), before);
-  for (const CycleRow& row : m_runner->Rows(CycleRunner::kEnd)) EXPECT_EQ(row.result, "FAIL");
+  const std::vector<CycleRow> rows = m_runner->Rows(CycleRunner::kEnd);
+  ASSERT_EQ(rows.size(), 3u);
+  const std::string file = qrv::test::ReadFile(m_log.Path());
+  for (const CycleRow& row : rows) {
+    SCOPED_TRACE(row.defineCount);
+    EXPECT_EQ(row.result, "FAIL");
+    EXPECT_EQ(row.code, std::to_string(kCodeNoCallCount));
+    EXPECT_EQ(row.errorMsg, "Define Counct FAIL");
+    EXPECT_EQ(row.retryCount, "0");
+  }
+  EXPECT_NE(file.find(", -6, FAIL, Define Counct FAIL, 0, "), std::string::npos) << file;
+  EXPECT_EQ(file.find("Dll path FAIL"), std::string::npos) << file;
 }
