@@ -4,6 +4,7 @@
 // log, while the sites on the other boards pass. A board that is dead from the start never opens: its handler
 // link answers the status inquiry with the open error, so the handler starts none of its sites. A register
 // script that does not switch the sensor's line CRC on fails every site, saying that the trailer is missing.
+// Started as pairs of sites (dual starts), a pair with a site on the faulty board gets that site's code.
 
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "SimModelStation.h"
@@ -212,5 +214,82 @@ TEST_P(ModuleItemE2eTest, FaultySitesFailWithTheirCodeAndTheOthersPass) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, ModuleItemE2eTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+const FaultCase& CaseNamed(std::string_view name) {
+  for (const FaultCase& c : kCases)
+    if (name == c.name) return c;
+  return kCases[0];
+}
+
+// One handler link of dual starts: server s starts the pairs of neighbouring sites 2s, 2s + 1 and then
+// 2s + kServers, 2s + kServers + 1, each pair on the boards of its two sites. A pair with a site on the faulty
+// board must get the fault's code and text, whichever site of the two ends first; the other pairs pass.
+Outcome DrivePairs(int server, int port, int modules, const FaultCase& fault) {
+  Outcome outcome;
+  handler::HandlerPeer peer;
+  if (!peer.Connect("127.0.0.1", port, kConnectMs)) {
+    outcome.failures.push_back(port::Format("server %d: no connection on port %d", server, port));
+    return outcome;
+  }
+  for (int module = 0; module < modules && outcome.failures.empty(); ++module) {
+    for (const int left : {2 * server, 2 * server + kServers}) {
+      handler::StartOfTest start;
+      start.site = left;
+      start.dualRight = left + 1;
+      start.usb = BoardOfSite(left);
+      start.bcd = qrv::test::ModuleCode(left, module);
+      const std::optional<std::string> result = peer.RunTest(start, kResultMs);
+      if (!result) {
+        outcome.failures.push_back("no result for " + start.bcd + ": " + peer.LastFailure());
+        break;
+      }
+      ++outcome.results;
+      const bool faulty = BoardOfSite(left) == kFaultyBoard || BoardOfSite(left + 1) == kFaultyBoard;
+      const std::string want = port::Format("@RET=%d@MSG=%s@BCD=%s@", faulty ? fault.code : 1,
+                                            faulty ? fault.message : "PASS", start.bcd.c_str());
+      if (std::string(protocol::ProtocolPacket(*result).Data()).rfind(want, 0) != 0)
+        outcome.failures.push_back("pair " + start.bcd + " answered by " + *result + ", expected " + want);
+    }
+  }
+  while (const std::optional<std::string> packet = peer.ServeNext(300)) {
+    if (protocol::ProtocolPacket(*packet).IsCommand('R', "RET"))
+      outcome.failures.push_back(port::Format("server %d: extra result ", server) + *packet);
+  }
+  return outcome;
+}
+
+TEST(ModuleItemDualE2eTest, PairsWithASiteOnTheFaultyBoardGetItsCode) {
+  constexpr int kModules = 3;
+  constexpr int kPairServers = 2;
+  const FaultCase& fault = CaseNamed("OverCurrent");
+  qrv::test::TempDir dir;
+  const std::string station = dir.File("station");
+  const std::vector<int> ports = qrv::test::FreeLoopbackPorts(kServers);
+  ASSERT_EQ(ports.size(), static_cast<std::size_t>(kServers)) << "no free loopback ports";
+  ASSERT_TRUE(qrv::test::PrepareSimModelStation(station, ports)) << "the built station is missing";
+  const qrv::test::StationRegistry registry(dir);
+  qrv::test::StationProcess run(station, qrv::test::HeadlessStationEnv(dir, {{"QRV_SIM_FAULTS", fault.faults},
+                                                                             {"QRV_EXIT_AFTER_MS", "150000"}}));
+  ASSERT_TRUE(run.Started());
+
+  std::vector<Outcome> outcomes(kPairServers);
+  qrv::test::DriveServers(run, kPairServers, [&](int server) {
+    outcomes[static_cast<std::size_t>(server)] =
+        DrivePairs(server, ports[static_cast<std::size_t>(server)], kModules, fault);
+  });
+  for (const Outcome& outcome : outcomes) {
+    for (const std::string& failure : outcome.failures) ADD_FAILURE() << failure;
+    EXPECT_EQ(outcome.results, 2 * kModules);
+  }
+  run.WaitForExit(0ms);
+  // Each site still reports its own code to the protocol library.
+  for (int site = 0; site < kSites; ++site) {
+    const char name = static_cast<char>('A' + site);
+    const int code = BoardOfSite(site) == kFaultyBoard ? fault.code : 0;
+    EXPECT_EQ(qrv::test::ListLogCount(station, name, port::Format("---SendResultCode---%d ", code)), kModules)
+        << "site " << name;
+  }
+  if (HasFailure()) ADD_FAILURE() << run.Errors();
+}
 
 }  // namespace

@@ -34,7 +34,7 @@ T Get(int server, T missing, Read read) {
 }
 
 // Debug mode: the sequence replaces the handler's moves (the left site of a dual start first, then the
-// right), and a "ReturnCode" row of the server's list replaces the result.
+// right), and a "ReturnCode" row of the server's list replaces the result, a pair's too.
 int SimulatedResult(ServerLine& line, int code) {
   int site = line.site.load();
   if (line.dual.load() != 0) {
@@ -42,10 +42,11 @@ int SimulatedResult(ServerLine& line, int code) {
     site = line.dualSequenceCount++ == 0 ? line.dualSiteLeft.load() : line.dualSiteRight.load();
   }
   line.RunDebugSequence(site);
-  if (const auto forced = line.sequences ? line.sequences->ReturnCode(line.Server()) : std::nullopt) code = *forced;
+  const auto forced = line.sequences ? line.sequences->ReturnCode(line.Server()) : std::nullopt;
+  if (!forced) return code;
   const std::lock_guard lock(line.resultMutex);
-  line.dualCode = code;
-  return code;
+  line.dualCode = *forced;
+  return *forced;
 }
 
 }  // namespace

@@ -126,9 +126,12 @@ void PacketDispatcher::OnStartOfTest(const ProtocolPacket& packet) {
   if (line.dual.load() != 0) {
     {
       const std::lock_guard lock(line.resultMutex);
+      line.dualCode.reset();
       line.dualResultCount = 0;
-      line.dualSequenceCount = 0;
+      line.dualFirstCode = 0;
       line.dualMessage.clear();
+      line.dualSideRefused = false;
+      line.dualSequenceCount = 0;
     }
     line.dualSiteLeft = fields.Int("DUAL_SITE_L");
     line.dualSiteRight = fields.Int("DUAL_SITE_R");

@@ -17,6 +17,17 @@ void SendResult(ServerLine& line, int code, const std::string& message) {
   line.MarkMonitor(AckMonitor::List::Send);
 }
 
+// The pair's result at its second report: the code a test item set for the pair, else the first failure of
+// the two sites with that site's message, else the pass. Caller holds resultMutex.
+void TakePairResult(const ServerLine& line, int& code, std::string& message) {
+  if (line.dualCode) {
+    code = *line.dualCode;
+  } else if (line.dualFirstCode != 0) {
+    code = line.dualFirstCode;
+    message = line.dualMessage;
+  }
+}
+
 }  // namespace
 
 void ReportResult(ServerLine& line, int code, std::string message) {
@@ -24,10 +35,12 @@ void ReportResult(ServerLine& line, int code, std::string message) {
     const std::lock_guard lock(line.resultMutex);
     if (line.dual.load() != 0) {
       if (++line.dualResultCount == 1) {
+        line.dualFirstCode = code;
         line.dualMessage = std::move(message);
         return;
       }
-      code = line.dualCode;
+      // With one side refused, the started side tested alone: its own result goes.
+      if (!line.dualSideRefused) TakePairResult(line, code, message);
     }
   }
   SendResult(line, code, message);
@@ -46,8 +59,9 @@ void ReportRefusedSide(ServerLine& line) {
   std::string message;
   {
     const std::lock_guard lock(line.resultMutex);
+    line.dualSideRefused = true;
     if (++line.dualResultCount == 1) return;
-    code = line.dualCode;
+    code = line.dualFirstCode;
     message = line.dualMessage;
   }
   SendResult(line, code, message);

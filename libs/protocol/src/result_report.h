@@ -8,12 +8,12 @@
 namespace protocol {
 
 // A site's result: sent at once after a single start; after a dual start only by the second report of the
-// pair, with the pair's common code.
+// pair, with the code a test item set for the pair, or else the first failure of the two sites, or the pass.
 void ReportResult(ServerLine& line, int code, std::string message);
 // The tester state the end of a site's test finds; working turns ready once the test (the whole pair) is done.
 int ReportStatus(ServerLine& line);
 // A side of a dual start that the main program refused reports at once, so that the side it did start closes
-// the exchange with its result; where that side reported first, its result goes now.
+// the exchange with its own result; where that side reported first, its result goes now.
 void ReportRefusedSide(ServerLine& line);
 
 }  // namespace protocol

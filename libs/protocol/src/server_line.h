@@ -7,6 +7,7 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -99,12 +100,15 @@ class ServerLine {
   // Set when the server closes: requests waiting on it end at once.
   std::atomic<bool> closed{false};
 
-  // The result of a dual start: the common code, how many of the pair have reported and the message of
-  // the first report.
+  // The result of a dual start, cleared at its SOT: the pair's code when a test item set one, how many of
+  // the pair have reported, the first report's code and message, and whether one side was refused (the pair
+  // is then the started side alone).
   std::mutex resultMutex;
-  int dualCode = 0;
+  std::optional<int> dualCode;
   int dualResultCount = 0;
+  int dualFirstCode = 0;
   std::string dualMessage;
+  bool dualSideRefused = false;
   int dualSequenceCount = 0;
 
   // The packet monitor's lists (shared by the four servers).

@@ -48,6 +48,26 @@ TEST_F(DebugMode, ResultReplaysTheSequenceAndSendsTheForcedCode) {
             "IIOT@RET=002@MSG=SimulationMode Status return@TIME=00000000");
 }
 
+// Without a ReturnCode row the sites' own codes stand, and a pair reports the first failure of its two sites.
+TEST_F(DebugMode, PairWithoutAForcedCodeReportsTheFailureOfItsFirstSite) {
+  Station().protocolDebug = 1;
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  OnOtherThread([&] {
+    return peer.SendRaw(HandlerPeer::CommandPacket(
+        5, 'K', "SOT", "@Site=0@Usb=0@Para=0@DUAL=1@DUAL_SITE_L=0@DUAL_SITE_R=1@BCD=B1"));
+  });
+  ASSERT_TRUE(PumpUntil([] { return Station().Starts().size() == 2; }));
+  auto sendResult = Resolve<void (*)(int, int, std::string)>("SendResultCode");
+  std::thread sites([&] {
+    sendResult(0, 108, "Current out of limit");
+    sendResult(0, 0, "PASS");
+  });
+  const auto result = OnOtherThread([&] { return peer.WaitFor('R', "RET", kWaitMs); });
+  sites.join();
+  EXPECT_EQ(Body(result), "RRET@RET=108@MSG=Current out of limit@BCD=B1@VCM=0");
+}
+
 TEST_F(DebugMode, WithoutProtocolDebugTheSequenceIsIgnored) {
   ReloadWithPorts(PortTexts(), kSequenceA);
   HandlerPeer peer;

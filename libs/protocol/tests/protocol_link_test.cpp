@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "port/message_box.h"
+#include "port/text.h"
 #include "protocol_packet.h"
 #include "protocol_station_fixture.h"
 
@@ -279,25 +284,99 @@ TEST_F(ProtocolLink, DualResultIsSentOnceWhenBothSitesReportTogether) {
   EXPECT_EQ(sendStatus(3), 0);
 }
 
+struct SiteResult {
+  int code;
+  const char* message;
+};
+const SiteResult kPass{0, "PASS"};
+const SiteResult kOverCurrent{108, "Current out of limit"};
+const SiteResult kSensorNak{103, "Sensor register set fail"};
+
+struct PairCase {
+  const char* name;
+  std::optional<int> earlierPairCode;  // a test item set it in the pair started before this one
+  std::optional<int> itemCode;         // a test item sets it in this pair
+  SiteResult first, second;            // in the order the two sites report
+  std::string sent;                    // RET and MSG of the pair's one notice
+};
+
+// One notice per pair: the code a test item set for it, else the first failure of its two sites with that
+// site's text, else the pass. A code set for an earlier pair is gone at the next dual start.
+TEST_F(ProtocolLink, DualStartSendsTheItemsCodeOrTheFirstFailureOfItsSites) {
+  const PairCase cases[] = {
+      {"both pass", {}, {}, kPass, kPass, "@RET=1@MSG=PASS"},
+      {"the second fails", {}, {}, kPass, kOverCurrent, "@RET=108@MSG=Current out of limit"},
+      {"the first fails", {}, {}, kOverCurrent, kPass, "@RET=108@MSG=Current out of limit"},
+      {"both fail", {}, {}, kOverCurrent, kSensorNak, "@RET=108@MSG=Current out of limit"},
+      {"item code over the first failure", {}, 7, kOverCurrent, kPass, "@RET=7@MSG=PASS"},
+      {"item code over the second failure", {}, 7, kPass, kOverCurrent, "@RET=7@MSG=Current out of limit"},
+      {"item code 0 over a failure", {}, 0, kOverCurrent, kPass, "@RET=1@MSG=PASS"},
+      {"earlier code over two passes", 7, {}, kPass, kPass, "@RET=1@MSG=PASS"},
+      {"earlier code 0 over the first failure", 0, {}, kOverCurrent, kPass, "@RET=108@MSG=Current out of limit"},
+      {"earlier code over the second failure", 7, {}, kPass, kOverCurrent, "@RET=108@MSG=Current out of limit"},
+  };
+  auto sendResult = Resolve<void (*)(int, int, std::string)>("SendResultCode");
+  auto sendStatus = Resolve<int (*)(int)>("SendStatus");
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 1));
+  // Starts a pair on server 1, lets the item set its code, reports both sites and returns the one notice.
+  const auto runPair = [&](std::optional<int> itemCode, SiteResult first, SiteResult second) -> std::string {
+    const std::size_t starts = Station().Starts().size();
+    if (!OnOtherThread([&] { return peer.SendRaw(Sot(0, 0, 0, "@DUAL=1@DUAL_SITE_L=0@DUAL_SITE_R=1")); }) ||
+        !PumpUntil([&] { return Station().Starts().size() == starts + 2; }))
+      return "<not started>";
+    if (itemCode) table_->SetDualResultCode(1, *itemCode);
+    std::thread sites([&] {
+      sendResult(1, first.code, first.message);
+      EXPECT_EQ(sendStatus(1), 2) << "working until the pair is done";
+      sendResult(1, second.code, second.message);
+      EXPECT_EQ(sendStatus(1), 2);
+    });
+    const auto packets = OnOtherThread([&] {
+      std::vector<std::string> got;
+      while (auto packet = peer.ReadPacket(got.empty() ? kWaitMs : 200)) got.push_back(*packet);
+      return got;
+    });
+    sites.join();
+    EXPECT_EQ(sendStatus(1), 0) << "ready once the pair is done";
+    if (packets.size() != 1) return port::Format("<%zu notices>", packets.size());
+    const std::string data = Data(packets[0]);
+    const std::string tail = "@BCD=BCD0001@VCM=VCM0001";
+    return data.size() > tail.size() && data.ends_with(tail) ? data.substr(0, data.size() - tail.size()) : data;
+  };
+  for (const PairCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.earlierPairCode) {
+      const std::string earlier = port::Format("@RET=%d@MSG=PASS", *c.earlierPairCode == 0 ? 1 : *c.earlierPairCode);
+      ASSERT_EQ(runPair(c.earlierPairCode, kPass, kPass), earlier);
+    }
+    EXPECT_EQ(runPair(c.itemCode, c.first, c.second), c.sent);
+  }
+}
+
 // The main program refuses the right site of a dual start and starts the left one: the handler hears of the
-// refusal, then gets the pair's result when the left site reports (whether it reports before or after the
+// refusal, then gets the left site's own result when it reports (whether it reports before or after the
 // refusal is counted), and the line is ready for the next start.
 TEST_F(ProtocolLink, DualStartWithOneSideRefusedStillEndsWithOneResultAndFreesTheLine) {
   auto sendResult = Resolve<void (*)(int, int, std::string)>("SendResultCode");
   auto sendStatus = Resolve<int (*)(int)>("SendStatus");
   const std::string pair = "@DUAL=1@DUAL_SITE_L=2@DUAL_SITE_R=3";
-  for (const bool leftEndsFirst : {false, true}) {
+  for (const auto& [leftEndsFirst, left] : {std::pair{false, kPass}, std::pair{true, kPass},
+                                             std::pair{false, kOverCurrent}, std::pair{true, kOverCurrent}}) {
     SCOPED_TRACE(leftEndsFirst ? "the left site ends before the right is refused" : "the left site ends later");
+    SCOPED_TRACE(left.message);
+    const std::string own = port::Format("@RET=%d@MSG=%s@BCD=BCD0001@VCM=VCM0001", left.code == 0 ? 1 : left.code,
+                                         left.message);
     HandlerPeer peer;
     ASSERT_TRUE(Connect(peer, 3));
     Station().refusedSite = 3;
     Station().onStart = [&](const StartCall& call) {
       if (call.site != 3 || !leftEndsFirst) return;
-      std::thread left([&] {
-        sendResult(3, 0, "PASS");
+      std::thread site([&] {
+        sendResult(3, left.code, left.message);
         EXPECT_EQ(sendStatus(3), 2) << "the pair is not done yet";
       });
-      left.join();
+      site.join();
     };
     const auto packets = OnOtherThread([&] {
       std::vector<std::string> got;
@@ -312,17 +391,17 @@ TEST_F(ProtocolLink, DualStartWithOneSideRefusedStillEndsWithOneResultAndFreesTh
     ASSERT_GE(packets.size(), 1u);
     EXPECT_EQ(Data(packets[0]), "@RET=0@MSG=Platform START FAIL");
     if (!leftEndsFirst) {
-      std::thread left([&] {
-        sendResult(3, 0, "PASS");
+      std::thread site([&] {
+        sendResult(3, left.code, left.message);
         EXPECT_EQ(sendStatus(3), 2);
       });
       const auto result = OnOtherThread([&] { return peer.ReadPacket(kWaitMs); });
-      left.join();
+      site.join();
       ASSERT_TRUE(result.has_value()) << "no result for the started site";
-      EXPECT_EQ(Data(result), "@RET=1@MSG=PASS@BCD=BCD0001@VCM=VCM0001");
+      EXPECT_EQ(Data(result), own);
     } else {
       ASSERT_EQ(packets.size(), 2u) << "no result for the started site";
-      EXPECT_EQ(Data(packets[1]), "@RET=1@MSG=PASS@BCD=BCD0001@VCM=VCM0001");
+      EXPECT_EQ(Data(packets[1]), own);
     }
     EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(10, 'I', "IOT", ""))),
               "@RET=000@MSG=Platform Ready@TIME=00000000");

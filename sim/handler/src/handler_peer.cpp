@@ -84,7 +84,12 @@ std::string HandlerPeer::StartOfTestData(const StartOfTest& start) {
   char fields[128];
   std::snprintf(fields, sizeof fields, "@Site=%d@Usb=%d@Para=%d@GrrMode=0@TestSequence=1", start.site, start.usb,
                 start.para);
-  return fields + ("@BCD=" + start.bcd) + ("@VCM=" + start.vcm) + start.extra;
+  std::string data = fields + ("@BCD=" + start.bcd) + ("@VCM=" + start.vcm);
+  if (start.dualRight >= 0) {
+    std::snprintf(fields, sizeof fields, "@DUAL=1@DUAL_SITE_L=%d@DUAL_SITE_R=%d", start.site, start.dualRight);
+    data += fields;
+  }
+  return data + start.extra;
 }
 
 bool HandlerPeer::SendStartOfTest(const StartOfTest& start) { return SendCommand('K', "SOT", StartOfTestData(start)); }

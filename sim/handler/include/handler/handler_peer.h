@@ -18,6 +18,9 @@ struct StartOfTest {
   int para = 0;
   std::string bcd = "BCD0001";
   std::string vcm = "VCM0001";
+  // A site of its own makes it a dual start: one start for `site` on board usb and `dualRight` on usb + 1,
+  // answered by one result for the pair.
+  int dualRight = -1;
   std::string extra;  // further "@key=value" fields
 };
 
