@@ -86,7 +86,6 @@ class CQRVBaseDlg : public QDialog, public PanelOwner {
   void OnMenuImageFit();
   void OnMenuUserSpec();
   static std::string UserSpecLibraryName();
-  static bool UserSpecLibraryExists();
 
   bool m_bExitConfirmed = false;
   bool m_bRefAutoChange = false;

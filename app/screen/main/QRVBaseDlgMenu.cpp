@@ -56,13 +56,13 @@ void CQRVBaseDlg::WireMenuCommands() {
   CommandMenuBar* bar = m_menuBar;
   const std::string root = panel->GetRoot();
   bar->SetHandler(kLogin, [panel] { panel->LoginAndApplyRights(); });
-  bar->SetHandler(kDcSave, [this] { OnMenuDcSave(); },
-                  [panel] { return panel->m_pInterFaceSW != nullptr && panel->m_pInterFaceSW->OnSaveImageDC != nullptr; });
+  bar->SetHandler(kDcSave, [this] { OnMenuDcSave(); });
 
+  // A library that is not loaded, or has no settings window, leaves its command doing nothing.
   const auto librarySpec = [bar](int id, std::function<ModuleHandle()> module) {
     bar->SetHandler(id, [module] {
       if (const LibrarySpecDlg_Fn spec = LibrarySpecDlg(module())) spec();
-    }, [module] { return LibrarySpecDlg(module()) != nullptr; });
+    });
   };
   librarySpec(kHardware, [panel] { return panel->m_hHardware; });
   librarySpec(kSoftware, [panel] { return panel->m_pInterFaceSW != nullptr ? panel->m_pInterFaceSW->m_hSoftware : nullptr; });
@@ -77,9 +77,8 @@ void CQRVBaseDlg::WireMenuCommands() {
   bar->SetHandler(kErrorCodeEdit, [panel] { panel->OpenErrorCode(); });
   bar->SetHandler(kCommunication, [panel] { panel->OpenCommunication(); });
   bar->SetHandler(kCycleManager, [panel] { panel->OpenCycleManager(); });
-  bar->SetHandler(kCycleSpec, [panel] { Raise(panel->CycleWindow()); }, [panel] { return panel->CycleWindow() != nullptr; });
-  bar->SetHandler(kTestLogInfo, [panel] { Raise(panel->TestLogWindow()); },
-                  [panel] { return panel->TestLogWindow() != nullptr; });
+  bar->SetHandler(kCycleSpec, [panel] { Raise(panel->CycleWindow()); });
+  bar->SetHandler(kTestLogInfo, [panel] { Raise(panel->TestLogWindow()); });
 
   bar->SetHandler(kImageFit, [this] { OnMenuImageFit(); });
   bar->SetHandler(kShowListBox, [panel] { panel->ShowListLogWindow(); });
@@ -95,15 +94,18 @@ void CQRVBaseDlg::WireMenuCommands() {
   for (const int id : {kNotePad, kCalc, kPbrush, kRegedit, kControl, kCmd, kDevmgmt, kExplorer, kOsk})
     bar->SetHandler(id, [id] { desktop_tools::RunTool(id); });
 
-  bar->SetHandler(kUserSpec, [this] { OnMenuUserSpec(); }, [] { return UserSpecLibraryExists(); });
-  // The about box is for Maintenance and Engineer only.
-  bar->SetHandler(kAbout, [this, panel] { CQRVAbout(this, panel->SetLog).exec(); },
-                  [panel] { return panel->LoginLevel() != 0; });
+  bar->SetHandler(kUserSpec, [this] { OnMenuUserSpec(); });
+  // The about box is for Maintenance and Engineer only; the Operator's choice of it is ignored.
+  bar->SetHandler(kAbout, [this, panel] {
+    if (panel->GetLoginLevel() != 0) CQRVAbout(this, panel->SetLog).exec();
+  });
   bar->SetHandler(kPlatformLog, [this] { Raise(m_pPlatformLog); });
 }
 
 void CQRVBaseDlg::OnMenuDcSave() {
   const DynamicDlg* panel = m_pSitePanel.get();
+  // Without the image library's saver there is nothing to save and nothing to show.
+  if (panel->m_pInterFaceSW == nullptr || panel->m_pInterFaceSW->OnSaveImageDC == nullptr) return;
   const std::string folder = port::JoinPath(panel->GetRoot(), "Image capture");
   std::string unsaved;
   for (int site = 0; site < static_cast<int>(panel->GetSiteCount()); ++site) {
@@ -132,11 +134,6 @@ std::string CQRVBaseDlg::UserSpecLibraryName() {
   const std::string name = ReadIniText("USER_SPEC_MENU", "name", 0, dllManager);
   if (name.find_first_of("/\\") != std::string::npos || name == "." || name == "..") return {};
   return name;
-}
-
-bool CQRVBaseDlg::UserSpecLibraryExists() {
-  const std::string name = UserSpecLibraryName();
-  return !name.empty() && PathExists(ProgramFilePath("Dll/" + name)) != 0;
 }
 
 // Nothing is told when the library cannot be used: the command just ends.

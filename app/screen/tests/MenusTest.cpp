@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include <QMouseEvent>
@@ -17,8 +18,10 @@
 #include "KeyBoardDlg.h"
 #include "MenuRights.h"
 #include "MenusTestSupport.h"
+#include "ModalDriver.h"
 #include "PfMemoryDlg.h"
 #include "QRV_InterFace_SW.h"
+#include "QRVAbout.h"
 #include "QRVBaseDlg.h"
 #include "SiteCtrl.h"
 #include "SiteLogTab.h"
@@ -59,19 +62,11 @@ bool MessageShown(const std::string& text) {
   return false;
 }
 
-// What this station has no window or library for: those commands stay greyed whatever the rights say.
-bool NothingToDo(int id, int level) {
-  switch (id) {
-    case kHardware:  // the fixture runs without the hardware library
-    case kProtocol:  // the recording protocol library has no settings window
-    case kMes:       // no MES library is ever loaded
-    case kUserSpec:  // the model names no user-spec library
-      return true;
-    case kAbout:
-      return level == 0;
-    default:
-      return false;
-  }
+std::set<QWidget*> VisibleWindows() {
+  std::set<QWidget*> shown;
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->isVisible()) shown.insert(window);
+  return shown;
 }
 
 // The Maintenance rights of this test: a different pattern in every group.
@@ -93,8 +88,7 @@ void ExpectRights(CommandMenuBar& bar, const std::vector<MenuPopup>& menu, int l
   for (const MenuPopup& group : menu) {
     const std::vector<MenuCommand> commands = group.Commands();
     for (std::size_t i = 0; i < commands.size(); ++i) {
-      const bool expected = RightOf(level, group, i) && !NothingToDo(commands[i].id, level);
-      EXPECT_EQ(bar.Action(commands[i].id)->isEnabled(), expected)
+      EXPECT_EQ(bar.Action(commands[i].id)->isEnabled(), RightOf(level, group, i))
           << "level " << level << ", " << group.title << " / " << commands[i].text;
     }
   }
@@ -115,8 +109,8 @@ class MenusTest : public ::testing::Test {
 
 }  // namespace
 
-// Every command of both menu bars and of the item list, at each login, as [MENU_ENABLE] gives it; before any
-// login nothing is greyed but what has nothing to do.
+// Every command of both menu bars and of the item list, at each login, as [MENU_ENABLE] gives it, whether or
+// not the station has what the command works on; before any login nothing is greyed.
 TEST_F(MenusTest, EachLoginEnablesOrGreysEveryCommandAsItsRightsGive) {
   CQRVBaseDlg window;
   DynamicDlg& panel = *window.SitePanel();
@@ -453,7 +447,8 @@ TEST_F(MenusTest, FolderAndToolCommandsOpenThroughTheDesktopAndSayWhatIsMissing)
 
 // The model's user-spec library needs only Item_OnCreate: every use of the command loads and creates it again
 // and opens its settings when it has them. A library that lacks Item_OnCreate or does not load ends the
-// command without a word. A name that leaves the Dll folder is never loaded.
+// command without a word. A name that leaves the Dll folder is never loaded: the library's own name, chosen
+// right after, counts only its own creations.
 TEST_F(MenusTest, UserSpecCreatesTheModelsLibraryOnEveryUseAndFailsSilently) {
   const fs::path dll = fs::path(station.Root()) / "Dll";
   fs::copy_file(USER_SPEC_ITEM, dll / "UserSpecItem.dll");
@@ -469,15 +464,12 @@ TEST_F(MenusTest, UserSpecCreatesTheModelsLibraryOnEveryUseAndFailsSilently) {
                {"NotALibrary.dll", 0, 0}};
   CQRVBaseDlg window;
   CommandMenuBar& mainMenu = *window.MenuBar();
-  port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", "../Dll/UserSpecItem.dll");
-  mainMenu.Refresh();
-  EXPECT_FALSE(mainMenu.Action(kUserSpec)->isEnabled()) << "a path is not a library of the Dll folder";
   const std::string errorLog = PlatformErrorLogText(station.Root());
+  port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", "../Dll/UserSpecItem.dll");
+  mainMenu.Action(kUserSpec)->trigger();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", c.name);
-    mainMenu.Refresh();
-    ASSERT_TRUE(mainMenu.Action(kUserSpec)->isEnabled());
     mainMenu.Action(kUserSpec)->trigger();
     mainMenu.Action(kUserSpec)->trigger();
     EXPECT_TRUE(port::ShownMessageBoxes().empty());
@@ -489,6 +481,86 @@ TEST_F(MenusTest, UserSpecCreatesTheModelsLibraryOnEveryUseAndFailsSilently) {
   }
   EXPECT_EQ(PlatformErrorLogText(station.Root()), errorLog) << "no log line either";
   window.RequestExit();
+}
+
+// A command whose library, file or window is missing is as its rights make it, enabled here, and choosing it
+// does nothing: no box, no window, no dialog, no log line, and nothing of the station is called.
+TEST_F(MenusTest, ACommandWithNothingToWorkOnIsEnabledByItsRightsAndDoesNothing) {
+  for (const char* key : {"OP_BaseSpec", "OP_UserSpec", "OP_About"})
+    port::ini::WriteString(ConfigFile(), "MENU_ENABLE", key, "1;1;1;1;1;1;1;");
+  const qrv::test::TempDir noTools;
+  const qrv::test::ScopedEnv path("PATH", noTools.path());  // an attempt to open a folder would be told
+  const fs::path dll = fs::path(station.Root()) / "Dll";
+  fs::copy_file(USER_SPEC_ITEM, dll / "UserSpecItem.dll");
+  const std::string dllManager = station.ModelFile("DllManager.ini");
+  CQRVBaseDlg window;
+  window.resize(1000, 700);
+  window.show();
+  DynamicDlg& panel = *window.SitePanel();
+  LoginThroughMenu(*window.MenuBar(), panel, 0, "");
+  ASSERT_EQ(panel.GetLoginLevel(), 0u);
+  ASSERT_EQ(panel.m_hHardware, nullptr) << "this station runs without the hardware library";
+  CInterFace_SW& binder = *panel.m_pInterFaceSW;
+  const auto saveImage = binder.OnSaveImageDC;
+
+  const struct {
+    const char* what;
+    int command;
+    std::function<void()> arrange;
+  } cases[] = {
+      {"MES: no library is ever loaded", kMes, [] {}},
+      {"Hardware: the library is not loaded", kHardware, [] {}},
+      {"Protocol: the library has no OnSpecDlg", kProtocol, [] {}},
+      {"User Spec: the model names none", kUserSpec, [] {}},
+      {"User Spec: the file is missing", kUserSpec,
+       [&] { port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", "Missing.dll"); }},
+      {"User Spec: the name leaves the Dll folder", kUserSpec,
+       [&] { port::ini::WriteString(dllManager, "USER_SPEC_MENU", "name", "../Dll/UserSpecItem.dll"); }},
+      {"About: the Operator's login", kAbout, [] {}},
+      {"DC Save: the image library saves no pictures", kDcSave, [&] { binder.OnSaveImageDC = nullptr; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.arrange();
+    QAction* command = window.MenuBar()->Action(c.command);
+    ASSERT_TRUE(command->isEnabled()) << "the rights alone enable it";
+    const std::set<QWidget*> windows = VisibleWindows();
+    const std::string errorLog = PlatformErrorLogText(station.Root());
+    const std::vector<std::string> protocolCalls = station.ProtocolCalls();
+    port::ClearShownMessageBoxes();
+    const qrv::test::ModalWatch dialog([](QDialog&) {});
+    command->trigger();
+    SitePanelStation::ProcessEvents();
+    EXPECT_FALSE(dialog.Acted()) << "a dialog opened";
+    EXPECT_TRUE(port::ShownMessageBoxes().empty()) << port::ShownMessageBoxes().front().text;
+    EXPECT_EQ(VisibleWindows(), windows);
+    EXPECT_EQ(PlatformErrorLogText(station.Root()), errorLog);
+    EXPECT_EQ(station.ProtocolCalls(), protocolCalls);
+  }
+  binder.OnSaveImageDC = saveImage;
+  EXPECT_FALSE(fs::exists(fs::path(station.Root()) / "Image capture" / "captureDC_0.jpg"));
+  const ModuleHandle userSpec = port::LoadModule((dll / "UserSpecItem.dll").string());
+  ASSERT_NE(userSpec, nullptr);
+  EXPECT_EQ(port::FindFunction<int (*)()>(userSpec, "UserSpec_Created")(), 0) << "a library outside Dll was loaded";
+  port::FreeModule(userSpec);
+  window.RequestExit();
+}
+
+// The Operator may be given the about box's command, but only Maintenance and Engineer see the box.
+TEST_F(MenusTest, TheAboutBoxOpensAboveTheOperatorLoginOnly) {
+  port::ini::WriteString(ConfigFile(), "MENU_ENABLE", "OP_About", "1;1;");
+  CQRVBaseDlg window;
+  DynamicDlg& panel = *window.SitePanel();
+  const std::pair<int, std::string> logins[] = {{0, ""}, {1, "1111"}, {2, "2222"}};
+  for (const auto& [level, password] : logins) {
+    LoginThroughMenu(*window.MenuBar(), panel, level, password);
+    ASSERT_EQ(panel.LoginLevel(), level);
+    bool aboutBox = false;
+    const qrv::test::ModalWatch dialog([&aboutBox](QDialog& shown) { aboutBox = qobject_cast<CQRVAbout*>(&shown) != nullptr; });
+    ASSERT_TRUE(window.MenuBar()->Action(kAbout)->isEnabled()) << level;
+    window.MenuBar()->Action(kAbout)->trigger();
+    EXPECT_EQ(aboutBox, level != 0) << level;
+  }
 }
 
 // Image Fit: the zoom back to 100 on the panel and the views; Show ListBox brings up the list log.
@@ -519,8 +591,8 @@ TEST_F(MenusTest, ImageFitAndShowListBox) {
   EXPECT_TRUE(shown);
 }
 
-// Screenshots of the main window with its menu bar, and of every popup of both menu bars opened, as an
-// Engineer sees them.
+// Screenshots of the main window with its menu bar and of every popup of both menu bars opened, as the
+// station starts (an Engineer, nothing greyed); then every popup of the main menu bar as each login sees it.
 TEST_F(MenusTest, EveryMenuOpened) {
   CQRVBaseDlg window;
   window.resize(1000, 700);
@@ -528,19 +600,29 @@ TEST_F(MenusTest, EveryMenuOpened) {
   DynamicDlg& panel = *window.SitePanel();
   qrv::test::SaveScreenshot(window, "menus_main_window");
   qrv::test::SaveScreenshot(panel, "menus_site_panel");
-  int shot = 0;
-  for (auto [bar, prefix] : {std::pair<CommandMenuBar*, const char*>{window.MenuBar(), "main"},
-                             {panel.PanelMenuBar(), "panel"}}) {
-    for (const MenuPopup& popup : bar->Popups()) {
-      QMenu* menu = bar->Popup(popup.title);
+  const auto shootPopups = [](CommandMenuBar& bar, const std::string& prefix) {
+    for (const MenuPopup& popup : bar.Popups()) {
+      QMenu* menu = bar.Popup(popup.title);
       ASSERT_NE(menu, nullptr) << popup.title;
-      menu->popup(bar->mapToGlobal(QPoint(0, bar->height())));
+      menu->popup(bar.mapToGlobal(QPoint(0, bar.height())));
       SitePanelStation::ProcessEvents();
       EXPECT_TRUE(menu->isVisible()) << popup.title;
-      qrv::test::SaveScreenshot(*menu, std::string("menu_") + prefix + "_" + popup.rightsKey);
+      qrv::test::SaveScreenshot(*menu, "menu_" + prefix + "_" + popup.rightsKey);
       menu->hide();
-      ++shot;
     }
+  };
+  shootPopups(*window.MenuBar(), "main");
+  shootPopups(*panel.PanelMenuBar(), "panel");
+
+  const struct {
+    int level;
+    const char* name;
+    const char* password;
+  } logins[] = {{0, "Operator", ""}, {1, "Maintenance", "1111"}, {2, "Engineer", "2222"}};
+  for (const auto& login : logins) {
+    LoginThroughMenu(*window.MenuBar(), panel, login.level, login.password);
+    ASSERT_EQ(panel.LoginLevel(), login.level);
+    ExpectRights(*window.MenuBar(), MainMenu(), login.level);
+    shootPopups(*window.MenuBar(), std::string("main_") + login.name);
   }
-  EXPECT_EQ(shot, 12);
 }

@@ -22,31 +22,20 @@ CommandMenuBar::CommandMenuBar(const std::vector<MenuPopup>& popups, QWidget* pa
       });
       m_entries[id].action = action;
     }
-    connect(menu, &QMenu::aboutToShow, this, [this] { Refresh(); });
   }
-  Refresh();
 }
 
-void CommandMenuBar::SetHandler(int id, Handler run, Availability available) {
+void CommandMenuBar::SetHandler(int id, Handler run) {
   const auto entry = m_entries.find(id);
-  if (entry == m_entries.end()) return;
-  entry->second.run = std::move(run);
-  entry->second.available = std::move(available);
-  Refresh();
+  if (entry != m_entries.end()) entry->second.run = std::move(run);
 }
 
 void CommandMenuBar::SetRights(const MenuPopup& group, const std::vector<bool>& flags) {
   const std::vector<MenuCommand> commands = group.Commands();
   for (std::size_t i = 0; i < commands.size() && i < flags.size(); ++i) {
     const auto entry = m_entries.find(commands[i].id);
-    if (entry != m_entries.end()) entry->second.allowed = flags[i];
+    if (entry != m_entries.end()) entry->second.action->setEnabled(flags[i]);
   }
-  Refresh();
-}
-
-void CommandMenuBar::Refresh() {
-  for (auto& [id, entry] : m_entries)
-    entry.action->setEnabled(entry.allowed && entry.run && (!entry.available || entry.available()));
 }
 
 QAction* CommandMenuBar::Action(int id) const {
@@ -60,7 +49,3 @@ QMenu* CommandMenuBar::Popup(const char* title) const {
   return nullptr;
 }
 
-bool CommandMenuBar::IsAllowed(int id) const {
-  const auto entry = m_entries.find(id);
-  return entry != m_entries.end() && entry->second.allowed;
-}

@@ -1,7 +1,6 @@
 #pragma once
-// A menu bar built from a menu table. Each command has a handler and, where it depends on something that
-// may be missing (a library, a file), a test of that; a command is enabled only when the login's rights
-// allow it and it has something to do, so no command is ever chosen for nothing.
+// A menu bar built from a menu table. Each command has a handler; the login's rights alone enable or grey
+// a command. A handler whose target is missing (a library, a file) simply does nothing.
 #include <QMenuBar>
 #include <functional>
 #include <map>
@@ -14,27 +13,21 @@ class CommandMenuBar : public QMenuBar {
 
  public:
   using Handler = std::function<void()>;
-  using Availability = std::function<bool()>;
 
   CommandMenuBar(const std::vector<MenuPopup>& popups, QWidget* parent);
 
-  void SetHandler(int id, Handler run, Availability available = {});
-  // The group's rights flags, by position among its commands.
+  void SetHandler(int id, Handler run);
+  // Enables or greys the group's commands by their rights flags, by position among its commands.
   void SetRights(const MenuPopup& group, const std::vector<bool>& flags);
-  // Enables each command whose rights allow it and that has something to do.
-  void Refresh();
 
   const std::vector<MenuPopup>& Popups() const { return m_popups; }
   QAction* Action(int id) const;
   QMenu* Popup(const char* title) const;
-  bool IsAllowed(int id) const;
 
  private:
   struct Entry {
     QAction* action = nullptr;
     Handler run;
-    Availability available;
-    bool allowed = true;
   };
 
   const std::vector<MenuPopup>& m_popups;
