@@ -2,6 +2,7 @@
 // them under "USER_MEMORY", so that the items after it take their frame memory from there. It measures
 // nothing and passes whenever the pool exists.
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include "HardwareFunctionTable.h"
 #include "QRV_InterFace_SW.h"
 #include "QRV_ItemContract.h"
+#include "QRV_PictureLimit.h"
 #include "QRV_PlatformMemory.h"
 #include "SpecDlg.h"
 #include "port/text.h"
@@ -67,7 +69,8 @@ int CreateFramePool(ItemState& state) {
   const int width = state.hardware->GetImageWidth();
   const int bits = state.hardware->GetDataFormat();
   const int imageSize = state.hardware->GetImageSize(bits, width, height);
-  if (width < 0 || height < 0) {
+  // A sensor of no size gets empty frames; a negative size, or frames beyond the picture limit, get no pool.
+  if (width < 0 || height < 0 || std::int64_t{width} * height > kQrvMaxPicturePixels) {
     Log(state, port::Format("InitMemoryItem : sensor size %d x %d, frame pool not created", width, height));
     return kFramePoolNotCreated;
   }

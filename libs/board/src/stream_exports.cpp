@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "PCI_LX40.h"
+#include "QRV_PictureLimit.h"
 #include "board_exports.h"
 #include "board_state.h"
 #include "port/clock.h"
@@ -45,8 +46,11 @@ std::vector<uint8_t>& PaddedFrameBuffer(size_t bytes) {
 // than its buffer holds.
 int32_t GetPaddedFrame(int32_t board, int32_t capacity, uint8_t* buffer, int32_t width, int32_t lanes,
                        int32_t bytesPerPixel, int32_t height) {
+  const int64_t paddedWidth = int64_t{width} + lanes - width % lanes;
+  // The lane count is the model's setting: a padded frame beyond the picture limit is no frame.
+  if (!QrvPictureFits(paddedWidth, height)) return 0;
   const int64_t line = int64_t{bytesPerPixel} * width;
-  const int64_t paddedLine = int64_t{bytesPerPixel} * (width + lanes - width % lanes);
+  const int64_t paddedLine = int64_t{bytesPerPixel} * paddedWidth;
   const int64_t total = paddedLine * height;
   if (total <= 0 || total > INT32_MAX) return 0;
   std::vector<uint8_t>& padded = PaddedFrameBuffer(static_cast<size_t>(total));

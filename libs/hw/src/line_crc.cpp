@@ -1,6 +1,9 @@
 #include "line_crc.h"
 
 #include <array>
+#include <cstdint>
+
+#include "QRV_PictureLimit.h"
 
 namespace hw {
 namespace {
@@ -39,16 +42,21 @@ int CrcCopyLength(int crcType, int width) {
   return payload % 4 == 0 ? payload : payload + 2;
 }
 
+// A size that is no picture within the limit needs no buffer: 0. Within it every size fits an int.
 int GetImageSizeOf(int dataBits, int width, int height) {
-  return dataBits == 8 ? width * height : 2 * width * height;
+  if (!QrvPictureFits(width, height)) return 0;
+  const std::int64_t samples = std::int64_t{width} * height;
+  return static_cast<int>(dataBits == 8 ? samples : 2 * samples);
 }
 
 int GetCRCImageSizeOf(int crcType, int width, int height) {
+  if (!QrvPictureFits(width, height)) return 0;
+  const std::int64_t w = width, h = height;
   switch (crcType) {
-    case 1: return height * (width + 4);
-    case 2: return width * height * 5 / 4 + 4 * height;
-    case 3: return width * height * 3 / 2 + 4 * height;
-    default: return 2 * height * (width + 2);
+    case 1: return static_cast<int>(h * (w + 4));
+    case 2: return static_cast<int>(w * h * 5 / 4 + 4 * h);
+    case 3: return static_cast<int>(w * h * 3 / 2 + 4 * h);
+    default: return static_cast<int>(2 * h * (w + 2));
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "QRV_Exports.h"
 #include "QRV_InterFace_SW.h"
+#include "QRV_PictureLimit.h"
 #include "frame_convert.h"
 #include "hardware_controller.h"
 #include "line_crc.h"
@@ -34,6 +35,11 @@ std::size_t PlayFrameBytes(bool crc, const HwSettings& s, int width, int lines) 
   if (lines <= 0) return 0;
   return crc ? static_cast<std::size_t>(GetCRCImageSizeOf(s.dataBit, width, lines))
              : PlainFrameBytes(s.dataBit, width, lines);
+}
+
+// A frame or conversion of no width or no lines takes no samples; any other must be a picture within the limit.
+bool ConversionFits(std::int64_t width, std::int64_t lines) {
+  return width <= 0 || lines <= 0 || QrvPictureFits(width, lines);
 }
 
 }  // namespace
@@ -125,11 +131,17 @@ void PlayWorkers::LiveGrabThread() {
   }
 }
 
-bool PlayWorkers::SelectImageSize(const HwSettings& settings, Sizes& sizes) const {
+bool PlayWorkers::SelectImageSize(const HwSettings& settings, bool play, Sizes& sizes) const {
   HwState& state = controller_.State();
   InSizePair(settings, state.InDrawType(), sizes.inWidth, sizes.inHeight);
   InSizePair(settings, state.OutDrawType(), sizes.outWidth, sizes.outHeight);
-  if (sizes.inWidth > 0 && sizes.inHeight > 0 && sizes.outWidth > 0 && sizes.outHeight > 0) return true;
+  // A play run's frames carry the offset's lines, and it converts them all; the live grab and the panel's grab
+  // convert QRV_SENSOR_SIZE_X x QRV_SENSOR_SIZE_Y whatever pair they grab.
+  const std::int64_t frameLines = sizes.inHeight + (play ? std::int64_t{settings.sizeOffset} : 0);
+  const std::int64_t convertedLines = play ? frameLines : settings.sizeY;
+  if (QrvPictureFits(sizes.inWidth, sizes.inHeight) && QrvPictureFits(sizes.outWidth, sizes.outHeight) &&
+      ConversionFits(sizes.inWidth, frameLines) && ConversionFits(settings.sizeX, convertedLines))
+    return true;
   state.Log("Image Size Check : m_nInWidth %d, m_nInHeight %d", sizes.inWidth, sizes.inHeight);
   state.Log("Image Size Check : m_nOutWidth %d, m_nOUtHeight %d", sizes.outWidth, sizes.outHeight);
   return false;
@@ -164,8 +176,8 @@ void PlayWorkers::PlayRun(const Run& run) {
   state.Log("USB ID : %d, Site : %d", run.board, run.site);
   Sizes sizes;
   // A run takes the sizes twice, so a zero size shows its two lines twice; the second take sizes the run.
-  SelectImageSize(*settings, sizes);
-  if (SelectImageSize(*settings, sizes)) {
+  SelectImageSize(*settings, true, sizes);
+  if (SelectImageSize(*settings, true, sizes)) {
     // The buffers live for the whole run: cycles after the first keep what the earlier ones left in them.
     const int lines = sizes.inHeight + settings->sizeOffset;
     const std::size_t frameBytes = PlayFrameBytes(run.crc, *settings, sizes.inWidth, lines);
@@ -253,7 +265,7 @@ void PlayWorkers::LiveRun(const Run& run) {
   HwState& state = controller_.State();
   const auto settings = state.Settings(run.board);
   Sizes sizes;
-  if (!SelectImageSize(*settings, sizes)) return;
+  if (!SelectImageSize(*settings, false, sizes)) return;
   Buffers b;
   const std::size_t frameBytes = PlainFrameBytes(settings->dataBit, sizes.inWidth, sizes.inHeight);
   AllocFrameBuffers(b, frameBytes, settings->sizeX, settings->sizeY, sizes);
@@ -276,7 +288,7 @@ int PlayWorkers::GrabOneFrame(int board, int site) {
   }
   const auto settings = state.Settings(board);
   Sizes sizes;
-  if (!SelectImageSize(*settings, sizes)) return 0;
+  if (!SelectImageSize(*settings, false, sizes)) return 0;
   Buffers b;
   const std::size_t frameBytes = PlainFrameBytes(settings->dataBit, sizes.inWidth, sizes.inHeight);
   AllocFrameBuffers(b, frameBytes, settings->sizeX, settings->sizeY, sizes);

@@ -4,6 +4,7 @@
 // them: every failure is the failure result.
 #include <cstdint>
 
+#include "QRV_PictureLimit.h"
 #include "QRV_Types.h"
 
 // The 40-byte header of a device-independent bitmap.
@@ -22,10 +23,9 @@ struct QrvBitmapInfoHeader {
 };
 static_assert(sizeof(QrvBitmapInfoHeader) == 40);
 
-// The most pixels a decoded picture may have (16384 x 8192, 384 MiB of B, G, R bytes). A JPEG whose frame
-// header claims more is refused before any memory is taken for its pixels, so a few damaged bytes cannot ask
-// for gigabytes.
-inline constexpr std::int64_t kQrvJpegMaxPixels = std::int64_t{16384} * 8192;
+// The most pixels a decoded picture may have: the station's picture limit. A JPEG whose frame header claims more
+// is refused before any memory is taken for its pixels, so a few damaged bytes cannot ask for gigabytes.
+inline constexpr std::int64_t kQrvJpegMaxPixels = kQrvMaxPicturePixels;
 
 // Writes top-down BGR rows (padded) of a width x height picture to a JPEG file; 1, or 0 when the file could
 // not be written.

@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "QRV_PictureLimit.h"
 #include "bmp.h"
 
 namespace qrv::sw {
 
-// The most pixels a JPEG may have to be read (16384 x 8192, 384 MiB as a frame): a header that claims more
-// is refused before memory is taken for it.
-inline constexpr std::int64_t kMaxJpegPixels = std::int64_t{16384} * 8192;
+// The most pixels a JPEG may have to be read, the station's picture limit: a header that claims more is refused
+// before memory is taken for it.
+inline constexpr std::int64_t kMaxJpegPixels = kQrvMaxPicturePixels;
 
 enum class PixelLayout { Bgr, Bgrx };
 

@@ -3,7 +3,10 @@
 #include <QApplication>
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
+
+#include "QRV_PictureLimit.h"
 
 #include "screen_rgb_dlg.h"
 #include "software_dlg.h"
@@ -86,8 +89,18 @@ void SoftwareLibrary::ShowPixelColor(int view, int x, int y) {
 void SoftwareLibrary::OnCreateCaptureBuffer() {
   const int x = SensorInt("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_X", 0);
   const int y = SensorInt("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", 0);
-  const std::size_t bytes = x > 0 && y > 0 ? static_cast<std::size_t>(x) * static_cast<std::size_t>(y) * 3 : 0;
-  capture_.Create(bytes);
+  if (!QrvPictureFits(x, y)) {
+    // No size gives the empty buffer, and so does a size beyond the picture limit, which is said.
+    if (x > 0 && y > 0) {
+      char line[160];
+      std::snprintf(line, sizeof line, "OnCreateCaptureBuffer: buffer %dx%d of Sensor.ini exceeds the picture limit",
+                    x, y);
+      Log(line);
+    }
+    capture_.Create(0);
+    return;
+  }
+  capture_.Create(static_cast<std::size_t>(x) * static_cast<std::size_t>(y) * 3);
 }
 
 void SoftwareLibrary::CopyToCapture(const std::uint8_t* frame, std::size_t frameBytes,

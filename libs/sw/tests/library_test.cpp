@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "library_fixture.h"
 #include "qrv_test/set_log_capture.h"
@@ -137,6 +140,23 @@ TEST_F(Capture, BufferIsZeroedAtTheSensorSize) {
   OnDeleteCaptureBuffer();
   EXPECT_EQ(GetCaptureBuffer(), nullptr);
   EXPECT_EQ(GetCaptureBufferSize(), 0u);
+}
+
+// A size beyond the picture limit gets the empty buffer of missing keys, with a line, and takes no memory: the
+// largest asks for 13.8 EB, 2147483647 x 480 for 3 TB, 16385 x 8192 for one pixel row more than the limit.
+TEST_F(Capture, SizeBeyondThePictureLimitGivesTheEmptyBufferWithALine) {
+  Load();
+  for (const auto& [x, y] : {std::pair{2147483647, 2147483647}, std::pair{2147483647, 480}, std::pair{16385, 8192}}) {
+    FakeRecord::SetSensor("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_X", x);
+    FakeRecord::SetSensor("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", y);
+    OnCreateCaptureBuffer();
+    EXPECT_NE(GetCaptureBuffer(), nullptr) << x << "x" << y;
+    EXPECT_EQ(SoftwareLibrary::Instance()->Capture().Size(), 0u) << x << "x" << y;
+    const std::string line = "OnCreateCaptureBuffer: buffer " + std::to_string(x) + "x" + std::to_string(y) +
+                             " of Sensor.ini exceeds the picture limit";
+    const std::vector<std::string> lines = FakeRecord::LogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+  }
 }
 
 int UnreadableSensorIni(const char*, const char*, int, const char*) {

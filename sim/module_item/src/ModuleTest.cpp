@@ -7,6 +7,7 @@
 #include "HardwareFunctionTable.h"
 #include "LineCrc.h"
 #include "QRV_InterFace_SW.h"
+#include "QRV_PictureLimit.h"
 #include "QRV_PlatformMemory.h"
 #include "ResultCodes.h"
 #include "port/text.h"
@@ -69,11 +70,12 @@ int ModuleTest::StartStream() {
   width_ = hw.GetImageWidth();
   height_ = hw.GetImageHeight();
   bits_ = hw.GetDataFormat();
-  payload_ = PackedLineBytes(width_, bits_);
-  if (width_ <= 0 || height_ <= 0 || (bits_ != 8 && bits_ != 10 && bits_ != 12)) {
+  // Within the picture limit a line's bytes fit an int.
+  if (!QrvPictureFits(width_, height_) || (bits_ != 8 && bits_ != 10 && bits_ != 12)) {
     Log(port::Format("[ModuleTest] Fail : sensor size %d x %d, %d bits", width_, height_, bits_));
     return kStreamFail;
   }
+  payload_ = PackedLineBytes(width_, bits_);
   if (board_api_->LVDS_SetResolution(board_, width_, height_) != 1 || board_api_->LVDS_Start(board_) != 1) {
     Log("[ModuleTest] Fail : stream start");
     return kStreamFail;

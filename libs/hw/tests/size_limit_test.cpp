@@ -1,0 +1,334 @@
+// Every numeric key of Sensor.ini that the grab, play and pool paths read, set to 0, -1, 2147483647 and a
+// text: a site's test of the simulated-module item, the frame-buffer pool item, a play run, a live grab and
+// the panel's grab, on the simulated boards. Each case runs in a child process whose address space may grow
+// by a bounded amount only, so a buffer sized by the file ends the child (and fails the case) instead of
+// taking the machine's memory. Each path must end with its own line; nothing may abort.
+#include <dlfcn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "QRV_ItemContract.h"
+#include "qrv_test/set_log_capture.h"
+#include "qrv_test/test_application.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace hw_test;
+
+// How much the child's address space may grow past what it has when it starts. A refused size takes
+// nothing; an accepted 640 x 480 run takes a few megabytes.
+constexpr std::uint64_t kGrowthBytes = std::uint64_t{1} << 30;
+constexpr long kGrowthKiB = 512 * 1024;
+constexpr unsigned kChildSeconds = 60;
+
+// What a child saw, one number per path.
+struct Outcome {
+  int site = -1;           // the site's test's code
+  int siteSizeLine = 0;    // its size check's line
+  int pool = -1;           // the pool item's code
+  int poolSizeLine = 0;
+  int playChecks = 0;      // "Image Size Check" lines of the play run
+  int playStarted = 0;     // "HW Play START" lines
+  int liveChecks = 0;
+  int grabChecks = 0;
+  int grab = -1;
+
+  std::string Text() const {
+    std::ostringstream out;
+    out << site << ' ' << siteSizeLine << ' ' << pool << ' ' << poolSizeLine << ' ' << playChecks << ' '
+        << playStarted << ' ' << liveChecks << ' ' << grabChecks << ' ' << grab;
+    return out.str();
+  }
+  static Outcome Parse(const std::string& text) {
+    Outcome o;
+    std::istringstream in(text);
+    in >> o.site >> o.siteSizeLine >> o.pool >> o.poolSizeLine >> o.playChecks >> o.playStarted >> o.liveChecks >>
+        o.grabChecks >> o.grab;
+    return o;
+  }
+};
+
+std::uint64_t AddressSpaceBytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
+  }
+  return 0;
+}
+
+struct ChildRun {
+  bool exited = false;
+  int status = -1;
+  long peakKiB = 0;
+  std::string report;
+};
+
+// Runs `body` in a child under the address-space limit; its report comes back through a pipe. The sanitizers
+// reserve their shadow memory before the child starts, so the limit counts from what the child already has.
+template <typename Body>
+ChildRun RunLimited(Body body) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(pipeEnds[0]);
+    const rlim_t limit = AddressSpaceBytes() + kGrowthBytes;
+    const rlimit bound{limit, limit};
+    if (setrlimit(RLIMIT_AS, &bound) != 0) _exit(100);
+    alarm(kChildSeconds);  // a case that never ends fails as a child ended by SIGALRM
+    const std::string report = body();
+    const bool written = write(pipeEnds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+    _exit(written ? 0 : 101);
+  }
+  close(pipeEnds[1]);
+  ChildRun run;
+  char buffer[256];
+  for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) run.report.append(buffer, n);
+  close(pipeEnds[0]);
+  int status = 0;
+  rusage usage{};
+  if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return run;
+  run.exited = WIFEXITED(status);
+  run.status = run.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
+  run.peakKiB = usage.ru_maxrss;
+  return run;
+}
+
+// Which of the four values a path refuses for a key.
+enum class Refused { Never, Always, Huge, NegativeOrHuge };
+
+bool RefusesValue(Refused refused, const std::string& value) {
+  switch (refused) {
+    case Refused::Never: return false;
+    case Refused::Always: return true;
+    case Refused::Huge: return value == "2147483647";
+    case Refused::NegativeOrHuge: return value == "2147483647" || value == "-1";
+  }
+  return false;
+}
+
+struct Row {
+  const char* section;
+  const char* key;
+  int drawType;        // the "Type In" and "Type Out" selection of the case
+  Refused site;        // the site's test: code 104 with its size line
+  Refused pool;        // the pool item: not made, with its size line
+  Refused play;        // the play run: two size check lines and no cycle
+  Refused grabs;       // the live grab and the panel's grab: one size check line each
+  bool waits = false;  // a time the grabs wait, not a size: 2147483647 ms is waited as the file asks
+};
+
+// A case names its key.
+void PrintTo(const Row& row, std::ostream* out) { *out << row.key; }
+
+constexpr Refused N = Refused::Never, A = Refused::Always, H = Refused::Huge, NH = Refused::NegativeOrHuge;
+
+const Row kRows[] = {
+    {"SENSOR_SET", "QRV_SENSOR_IN_DRAW_TYPE", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_OUT_DRAW_TYPE", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_CEMERA_INDEX", 0, N, N, N, N},
+    // Bits other than 8, 10 and 12 are no stream the item reads.
+    {"SENSOR_SET", "QRV_SENSOR_DATA_BIT", 0, A, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_OUT_MODE", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_I2CMODE", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_MIPIMODE", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_DPLANE", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_DPLANE2", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_DPSPEED", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_I2CSPEED", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_RESET", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_ENB", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_SLAVEADDR", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_LANE_SELECT", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_LANE_FORMAT", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_VSYNC", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_VCLK", 0, N, N, N, N},
+    {"SENSOR_SET", "VS_DELAY", 0, N, N, N, N},
+    // The play run's frames carry the offset's lines.
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_OFFSET", 0, N, N, H, N},
+    {"SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_X", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_TIME_OUT", 0, N, N, N, N, true},
+    // A sensor of no size gets a pool of empty frames.
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_X", 0, A, NH, A, A},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_Y", 0, A, NH, A, A},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_RAW_X", 1, N, N, A, A},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_RAW_Y", 1, N, N, A, A},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_FRAME_X", 2, N, N, A, A},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_FRAME_Y", 2, N, N, A, A},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_FULL_X", 3, N, N, A, A},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_FULL_Y", 3, N, N, A, A},
+    {"SENSOR_SET", "LinkRetry", 0, N, N, N, N},
+    {"SENSOR_TEST", "CRC_DUMMYFRAME", 0, N, N, N, N},
+    {"SENSOR_TEST", "CRC_AVGFRAME", 0, N, N, N, N},
+};
+
+const char* const kValues[] = {"0", "-1", "2147483647", "abc"};
+
+// An entry of a loaded item, by name.
+template <typename Fn>
+Fn ItemEntry(void* module, const char* name) {
+  return reinterpret_cast<Fn>(dlsym(module, name));
+}
+
+// The image library's entries that the two items use, as a library that draws nowhere.
+class ItemBinder : public FakeBinder {
+ public:
+  ItemBinder() {
+    binder()->SetUserMemory = [](void*, const char*) {};
+    binder()->GetUserMemory = [](const char*) -> void* { return nullptr; };
+    binder()->Convert_MIPIRaw10_To_Raw8 = [](const unsigned char*, unsigned char*, int, int) {};
+    binder()->Convert_MIPIRaw12_To_Raw8 = [](const unsigned char*, unsigned char*, int, int) {};
+    binder()->Convert_Raw8_To_Bmp = [](const unsigned char*, unsigned char*, int, int, int) {};
+    binder()->OnSaveImageDC = [](const char*, int) { return 1; };
+  }
+};
+
+int CountPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+  return static_cast<int>(
+      std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+}
+
+// Loads an item, runs its test on site A and unloads it; the code, and whether a site line began with `line`.
+int RunItem(const char* file, ItemBinder& binder, HardwareFunctionTable* table, CQRV_LoadMemory* record,
+            const std::string& line, int& sawLine) {
+  void* item = dlopen(file, RTLD_NOW | RTLD_LOCAL);
+  if (!item) return -2;
+  ItemEntry<Item_OnCreate_Fn>(item, "Item_OnCreate")(binder.binder(), table, nullptr, record);
+  const int code = ItemEntry<OnTest_Fn>(item, "OnTest")(0, 0, 0, 0);
+  ItemEntry<Item_OnDelete_Fn>(item, "Item_OnDelete")();
+  dlclose(item);
+  std::vector<std::string> lines;
+  for (const qrv::test::SetLogLine& l : qrv::test::TakeCapturedSetLog()) lines.push_back(l.text);
+  sawLine = CountPrefix(lines, line) > 0 ? 1 : 0;
+  return code;
+}
+
+// The items through the library's table, as the station runs them.
+void RunItems(const TestStation& station, TestRecord& record, Outcome& o) {
+  ItemBinder binder;
+  LoadedHardware hardware(station, record.get());
+  if (!hardware.table()) return;
+  o.site = RunItem(SIM_MODULE_ITEM_FILE, binder, hardware.table(), record.get(), "[ModuleTest] Fail : sensor size",
+                   o.siteSizeLine);
+  o.pool = RunItem(INIT_MEMORY_ITEM_FILE, binder, hardware.table(), record.get(), "InitMemoryItem : sensor size",
+                   o.poolSizeLine);
+}
+
+bool WaitUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 60000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return done();
+}
+
+// The setup dialog's workers and the panel's grab on the controller.
+void RunWorkers(TestRecord& record, Outcome& o) {
+  ResetLoadedSimBoards();
+  FakeBinder binder;
+  hw::HardwareController controller(binder.binder(), record.get());
+  hw::PlayWorkers& workers = controller.Workers();
+  const std::string check = "Image Size Check : m_nInWidth";
+  if (!workers.StartPlay(0, 0, false) || !WaitUntil([&] { return !workers.PlayRunning(); })) return;
+  std::vector<std::string> log = controller.State().LogLines();
+  o.playChecks = CountPrefix(log, check);
+  o.playStarted = CountPrefix(log, "HW Play START");
+  if (!workers.StartLive(0, 0)) return;
+  workers.StopLive();
+  if (!WaitUntil([&] { return !workers.LiveRunning(); })) return;
+  o.liveChecks = CountPrefix(controller.State().LogLines(), check) - o.playChecks;
+  o.grab = workers.GrabOneFrame(0, 0);
+  o.grabChecks = CountPrefix(controller.State().LogLines(), check) - o.playChecks - o.liveChecks;
+}
+
+class SettingsSizeTable : public ::testing::TestWithParam<Row> {
+ protected:
+  static void SetUpTestSuite() {
+    boards_ = new qrv::test::ScopedEnv("QRV_SIM_BOARDS", "2");
+    station_ = new TestStation("size_table", "");
+  }
+  static void TearDownTestSuite() {
+    delete station_;
+    delete boards_;
+  }
+  // The simulated-module model's settings with one value changed, and the case's size pairs selected.
+  static void WriteSensor(const Row& row, const char* value) {
+    const std::string model = std::string(QRV_SOURCE_DIR) + "/app/station/Ref/Sim_Model/";
+    for (const char* file : {"Sensor.ini", "Register.ini"})
+      std::filesystem::copy_file(model + file, station_->ModelFile(file),
+                                 std::filesystem::copy_options::overwrite_existing);
+    const std::string sensor = station_->ModelFile("Sensor.ini");
+    const std::string type = std::to_string(row.drawType);
+    port::ini::WriteString(sensor, "SENSOR_SET", "QRV_SENSOR_IN_DRAW_TYPE", type.c_str());
+    port::ini::WriteString(sensor, "SENSOR_SET", "QRV_SENSOR_OUT_DRAW_TYPE", type.c_str());
+    // One frame a capture: the cases are about the sizes, not the counts.
+    port::ini::WriteString(sensor, "AGING", "CAPTURE_COUNT", "1");
+    port::ini::WriteString(sensor, "MODULE_TEST", "FrameCount", "1");
+    port::ini::WriteString(sensor, row.section, row.key, value);
+  }
+
+  static qrv::test::ScopedEnv* boards_;
+  static TestStation* station_;
+};
+
+qrv::test::ScopedEnv* SettingsSizeTable::boards_ = nullptr;
+TestStation* SettingsSizeTable::station_ = nullptr;
+
+TEST_P(SettingsSizeTable, EveryPathEndsWithItsLineAndMemoryStaysBounded) {
+  const Row& row = GetParam();
+  rusage self{};
+  getrusage(RUSAGE_SELF, &self);
+  for (const char* value : kValues) {
+    if (row.waits && std::string(value) == "2147483647") continue;
+    const std::string what = std::string("[") + row.section + "] " + row.key + "=" + value;
+    WriteSensor(row, value);
+    const ChildRun run = RunLimited([&] {
+      qrv::test::TestApplication();
+      const port::clock::VirtualTimeScope virtualTime;
+      TestRecord record(station_->Root(), 2);
+      Outcome o;
+      qrv::test::TakeCapturedSetLog();
+      RunItems(*station_, record, o);
+      RunWorkers(record, o);
+      return o.Text();
+    });
+    ASSERT_TRUE(run.exited) << what << ": the child died of signal " << -run.status;
+    ASSERT_EQ(run.status, 0) << what;
+    EXPECT_LT(run.peakKiB - self.ru_maxrss, kGrowthKiB) << what;
+    const Outcome o = Outcome::Parse(run.report);
+    const bool site = RefusesValue(row.site, value), pool = RefusesValue(row.pool, value);
+    const bool play = RefusesValue(row.play, value), grabs = RefusesValue(row.grabs, value);
+    if (site) {
+      EXPECT_EQ(o.site, 104) << what;
+      EXPECT_EQ(o.siteSizeLine, 1) << what;
+    } else {
+      EXPECT_GE(o.site, 0) << what;
+      EXPECT_EQ(o.siteSizeLine, 0) << what;
+    }
+    EXPECT_EQ(o.pool, pool ? 1 : 0) << what;
+    EXPECT_EQ(o.poolSizeLine, pool ? 1 : 0) << what;
+    // A refused run takes the sizes twice and runs no cycle; an accepted one starts its cycles.
+    EXPECT_EQ(o.playChecks, play ? 2 : 0) << what;
+    if (play) {
+      EXPECT_EQ(o.playStarted, 0) << what;
+    } else {
+      EXPECT_GE(o.playStarted, 1) << what;
+    }
+    EXPECT_EQ(o.liveChecks, grabs ? 1 : 0) << what;
+    EXPECT_EQ(o.grabChecks, grabs ? 1 : 0) << what;
+    if (grabs) {
+      EXPECT_EQ(o.grab, 0) << what;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(SensorIni, SettingsSizeTable, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.key); });
+
+}  // namespace
