@@ -25,7 +25,7 @@ ErrorListRow ErrorList::ParseRow(const std::string& value) {
 void ErrorList::Load() {
   const std::lock_guard lock(m_lock);
   m_rows.clear();
-  const int count = ReadIniInt("ERROR_LIST", "COUNT", 0, m_configPath);
+  const int count = ReadIniCount("ERROR_LIST", "COUNT", 0, kMaxRows, m_configPath);
   for (int row = 0; row < count; ++row)
     m_rows.push_back(ParseRow(ReadIniString("ERROR_LIST", std::to_string(row).c_str(), "", m_configPath)));
 }
