@@ -81,13 +81,12 @@ void ErrorList::Reorder(const std::vector<ErrorListRow>& shown) {
 }
 
 void ErrorList::Store() const {
-  WriteIniInt("ERROR_LIST", "COUNT", static_cast<int>(m_rows.size()), m_configPath);
+  // One write of the file for the whole list: a write per row rewrites the file once for every row.
+  port::ini::KeyValues values{{"COUNT", std::to_string(m_rows.size())}};
   for (std::size_t n = 0; n < m_rows.size(); ++n) {
     const ErrorListRow& row = m_rows[n];
-    WriteIniString("ERROR_LIST", std::to_string(n).c_str(),
-                   port::Format("%s,%s,%d,%s,%s", row.msg.c_str(), row.code.c_str(), row.count,
-                                row.itemName.c_str(), row.key.c_str())
-                       .c_str(),
-                   m_configPath);
+    values.emplace_back(std::to_string(n), port::Format("%s,%s,%d,%s,%s", row.msg.c_str(), row.code.c_str(),
+                                                        row.count, row.itemName.c_str(), row.key.c_str()));
   }
+  WriteIniStrings("ERROR_LIST", values, m_configPath);
 }
