@@ -70,7 +70,7 @@ FontSetting ControllerIni::ReadFont(const char* section, const char* label) {
 }
 
 int ControllerIni::ReadControlCount() {
-  return ReadIniInt("CONTROLLER", "Count", 0, GetPath());
+  return ReadIniCount("CONTROLLER", "Count", 0, kMaxControls, GetPath());
 }
 
 std::string ControllerIni::ReadControlName(int index) {

@@ -69,7 +69,11 @@ class ControllerIni {
   static std::string ReadFontText(const char* section, const char* label);
   static FontSetting ReadFont(const char* section, const char* label);
 
-  // [CONTROLLER] Count (0 when missing) and entry <index> ("0" when missing).
+  // The site panel has 68 controls (eleven of its own, seven for each of eight sites, the error list); a
+  // model's editor list may name each of them more than once, but never this many.
+  static constexpr int kMaxControls = 256;
+
+  // [CONTROLLER] Count (0 when missing, at most kMaxControls) and entry <index> ("0" when missing).
   static int ReadControlCount();
   static std::string ReadControlName(int index);
 

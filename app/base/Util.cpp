@@ -13,6 +13,7 @@
 #include "port/taskbar.h"
 #include "port/text.h"
 #include "port/version.h"
+#include "util/CountRule.h"
 #include "util/FolderOps.h"
 #include "util/IniRules.h"
 #include "util/RegistryRules.h"
@@ -38,6 +39,12 @@ std::string ReadIniStringAbs(const char* section, const char* key, const char* d
 
 int ReadIniInt(const char* section, const char* key, int defaultValue, const std::string& relativePath) {
   return util::ini::ReadInt(ProgramFilePath(relativePath), section, key, defaultValue, kIniTextBuffer);
+}
+
+int ReadIniCount(const char* section, const char* key, int defaultValue, int limit, const std::string& relativePath) {
+  const std::string text = util::ini::ReadText(ProgramFilePath(relativePath), section, key,
+                                               std::to_string(defaultValue).c_str(), kIniTextBuffer);
+  return util::ini::BoundCount(text, limit, relativePath, section, key);
 }
 
 std::int64_t ReadIniInt64(const char* section, const char* key, std::int64_t defaultValue,

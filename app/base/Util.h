@@ -20,6 +20,8 @@ std::string ReadIniString(const char* section, const char* key, const char* defa
 std::string ReadIniStringAbs(const char* section, const char* key, const char* defaultText,
                              const std::string& fullPath);
 int ReadIniInt(const char* section, const char* key, int defaultValue, const std::string& relativePath);
+// A list's count: ReadIniInt bounded by the list's limit (util/CountRule.h); the refusal names the file as given.
+int ReadIniCount(const char* section, const char* key, int defaultValue, int limit, const std::string& relativePath);
 // For totals that outgrow an int (milliseconds of a whole lot): the leading decimal number of the value.
 std::int64_t ReadIniInt64(const char* section, const char* key, std::int64_t defaultValue,
                           const std::string& relativePath);

@@ -40,14 +40,14 @@ CycleEntry ReadCycleEntry(const std::string& path, const std::string& section, i
 
 std::vector<CycleEntry> ReadCycleList(const std::string& path, const std::string& section) {
   std::vector<CycleEntry> entries;
-  const int count = ReadIniInt(section.c_str(), "Count", 0, path);
+  const int count = ReadIniCount(section.c_str(), "Count", 0, kMaxCycleEntries, path);
   for (int entry = 0; entry < count; ++entry) entries.push_back(ReadCycleEntry(path, section, entry));
   return entries;
 }
 
 std::vector<StoredCycleEntry> ReadStoredEntries(const std::string& path, const std::string& section) {
   std::vector<StoredCycleEntry> stored;
-  const int count = ReadIniInt(section.c_str(), "Count", 0, path);
+  const int count = ReadIniCount(section.c_str(), "Count", 0, kMaxCycleEntries, path);
   for (int entry = 0; entry < count; ++entry) {
     const std::string key = std::to_string(entry);
     StoredCycleEntry read{ReadCycleEntry(path, section, entry), std::nullopt};

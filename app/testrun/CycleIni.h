@@ -22,6 +22,9 @@ struct StoredCycleEntry {
 
 namespace cycleini {
 
+// A cycle list holds item libraries, as a site's item list does (ItemRegistration::kMaxEntries).
+inline constexpr int kMaxCycleEntries = 1000;
+
 // "Ref/<model>/Cycle.ini", relative to the program folder.
 std::string CyclePath();
 // "<letter>.CYCLE_END_DLL" for "END", "CYCLE_<phase>_DLL" otherwise.
@@ -30,7 +33,7 @@ std::string SectionOf(const std::string& phase, char siteLetter);
 // One entry, "<dll>,<checked>,<retry>", split at commas and taken by position: the checked flag by the
 // text-to-integer rule, a missing field as empty text, a missing key as "0" (DLL "0", not checked).
 CycleEntry ReadCycleEntry(const std::string& path, const std::string& section, int entry);
-// Every entry from 0 to Count - 1, unchecked ones too, in run order.
+// Every entry from 0 to Count - 1 (at most kMaxCycleEntries), unchecked ones too, in run order.
 std::vector<CycleEntry> ReadCycleList(const std::string& path, const std::string& section);
 // The same entries with their stored texts.
 std::vector<StoredCycleEntry> ReadStoredEntries(const std::string& path, const std::string& section);

@@ -7,6 +7,7 @@
 
 #include "port/ini.h"
 #include "port/path.h"
+#include "util/CountRule.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ ErrorCodeTable::ErrorCodeTable(std::function<std::string()> errorCodePath)
 
 ErrorCodeTable::Entry ErrorCodeTable::FindEntry(const std::string& dllName, int code) const {
   const std::string path = m_errorCodePath();
-  const int count = std::atoi(ReadValue(path, dllName.c_str(), "count", "0").c_str());
+  const int count =
+      util::ini::BoundCount(ReadValue(path, dllName.c_str(), "count", "0"), kMaxCodes, path, dllName.c_str(), "count");
   const std::string wanted = std::to_string(code);
   for (int i = 0; i < count; ++i) {
     const std::string entry = ReadValue(path, dllName.c_str(), std::to_string(i), "-1");

@@ -22,6 +22,9 @@ inline constexpr int kDefaultStopCode = 999;
 
 class ErrorCodeTable {
  public:
+  // An item's codes are three-digit numbers; an item's section never lists more entries than this.
+  static constexpr int kMaxCodes = 10000;
+
   // errorCodePath gives the full path of the current model's ErrorCode.ini at each lookup.
   explicit ErrorCodeTable(std::function<std::string()> errorCodePath);
 

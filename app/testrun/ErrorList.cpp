@@ -25,7 +25,7 @@ ErrorListRow ErrorList::ParseRow(const std::string& value) {
 void ErrorList::Load() {
   const std::lock_guard lock(m_lock);
   m_rows.clear();
-  const int count = ReadIniInt("ERROR_LIST", "COUNT", 0, m_configPath);
+  const int count = ReadIniCount("ERROR_LIST", "COUNT", 0, kMaxRows, m_configPath);
   for (int row = 0; row < count; ++row)
     m_rows.push_back(ParseRow(ReadIniString("ERROR_LIST", std::to_string(row).c_str(), "", m_configPath)));
 }
@@ -81,13 +81,12 @@ void ErrorList::Reorder(const std::vector<ErrorListRow>& shown) {
 }
 
 void ErrorList::Store() const {
-  WriteIniInt("ERROR_LIST", "COUNT", static_cast<int>(m_rows.size()), m_configPath);
+  // One write of the file for the whole list: a write per row rewrites the file once for every row.
+  port::ini::KeyValues values{{"COUNT", std::to_string(m_rows.size())}};
   for (std::size_t n = 0; n < m_rows.size(); ++n) {
     const ErrorListRow& row = m_rows[n];
-    WriteIniString("ERROR_LIST", std::to_string(n).c_str(),
-                   port::Format("%s,%s,%d,%s,%s", row.msg.c_str(), row.code.c_str(), row.count,
-                                row.itemName.c_str(), row.key.c_str())
-                       .c_str(),
-                   m_configPath);
+    values.emplace_back(std::to_string(n), port::Format("%s,%s,%d,%s,%s", row.msg.c_str(), row.code.c_str(),
+                                                        row.count, row.itemName.c_str(), row.key.c_str()));
   }
+  WriteIniStrings("ERROR_LIST", values, m_configPath);
 }

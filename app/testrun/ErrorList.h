@@ -18,11 +18,14 @@ struct ErrorListRow {
 
 class ErrorList {
  public:
+  // Each row is one item failing with one code on one site or board; no lot fails in more ways than this.
+  static constexpr int kMaxRows = 10000;
+
   // configPath: relative to the program folder, as the ini helpers take it.
   explicit ErrorList(std::string configPath);
 
-  // Fills the list from [ERROR_LIST]; a row with fewer fields gets empty ones, a count that is not a
-  // number counts 0.
+  // Fills the list from [ERROR_LIST], at most kMaxRows rows; a row with fewer fields gets empty ones, a count
+  // that is not a number counts 0.
   void Load();
   // Empties the list and writes COUNT 0 (a new lot).
   void Reset();

@@ -17,6 +17,7 @@
 
 #include "DialogButtons.h"
 #include "DialogListFont.h"
+#include "ErrorCodeTable.h"
 #include "GridCtrl.h"
 #include "ModelSettings.h"
 #include "ProgramFolder.h"
@@ -212,7 +213,7 @@ void ErrorCodeDlg::LoadErrorCodes(int row) {
                    : std::string();
   if (m_shownDll.empty()) return;
   const std::string table = GetErrorCodePath();
-  const int count = ReadIniInt(m_shownDll.c_str(), "count", 0, table);
+  const int count = ReadIniCount(m_shownDll.c_str(), "count", 0, ErrorCodeTable::kMaxCodes, table);
   for (int i = 0; i < count; ++i) {
     const std::string entry = ReadIniString(m_shownDll.c_str(), std::to_string(i).c_str(), "-1", table);
     const int at = m_codeList->InsertItem(i, QString());

@@ -65,12 +65,7 @@ void ItemRegistration::ReadDllEntry(int entry, const std::string& section, std::
 }
 
 int ItemRegistration::ReadEntryCount(int site) {
-  const int count = ReadIniInt(SiteSection(site).c_str(), "Count", 0, GetDllManagerIniPath());
-  if (count > kMaxEntries) {
-    LogPlatformError("ItemRegistration::ReadEntryCount [%d] ERROR : %s Count %d exceeds %d", __LINE__,
-                     SiteSection(site).c_str(), count, kMaxEntries);
-  }
-  return std::clamp(count, 0, kMaxEntries);
+  return std::max(ReadIniCount(SiteSection(site).c_str(), "Count", 0, kMaxEntries, GetDllManagerIniPath()), 0);
 }
 
 std::vector<DllEntry> ItemRegistration::ReadSiteEntries(int site) {
@@ -149,7 +144,7 @@ int ItemRegistration::SaveDllList(int site, const std::vector<DllEntry>& entries
 
 std::vector<DllEntry> ItemRegistration::ReadSingleListEntries() {
   const std::string path = GetDllManagerIniPath();
-  const int count = std::clamp(ReadIniInt(kSingleList, "Count", 0, path), 0, kMaxEntries);
+  const int count = std::max(ReadIniCount(kSingleList, "Count", 0, kMaxEntries, path), 0);
   std::vector<DllEntry> entries(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     DllEntry& entry = entries[static_cast<std::size_t>(i)];

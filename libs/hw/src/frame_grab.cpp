@@ -12,6 +12,9 @@
 namespace hw {
 namespace {
 
+// Each try waits up to 2 s for the link; past this many a module does not link at all.
+constexpr int kMaxLinkRetries = 100;
+
 // Process-wide counts of CRC grabs, never reset while the library is loaded.
 std::atomic<int> capturedFrames{0};
 std::atomic<int> failedFrames{0};
@@ -50,7 +53,7 @@ int HardwareController::GetImage(int board, unsigned char* buffer, int size) {
 int HardwareController::Startverify(int board, int site, int laneSelect, int width, int height, bool dialogLog) {
   if (!IsValidBoard(board) || !table_) return 0;
   const RecordIni sensorIni(record_, record_ ? record_->GetSensorPath() : std::string());
-  const int linkRetry = sensorIni.Int("SENSOR_SET", "LinkRetry", 5);
+  const int linkRetry = sensorIni.Count("SENSOR_SET", "LinkRetry", 5, kMaxLinkRetries);
   const int sizeOffset = sensorIni.Int("SENSOR_SET", "QRV_SENSOR_SIZE_OFFSET", 0);
   for (int i = 0; i < linkRetry; ++i) {
     if (BoardCall(table_->DP_LinkDone, board, static_cast<std::uint16_t>(laneSelect), 2000.0f) == 1) {

@@ -10,6 +10,9 @@ namespace hw {
 
 namespace {
 
+// Register.ini names its register sets for the engineer's choice in a list; no sensor needs this many.
+constexpr int kMaxRegisterKeys = 100;
+
 // The board the calling thread's site run holds, or -1.
 thread_local int siteBoard = -1;
 
@@ -83,7 +86,7 @@ void HwState::ReleaseForSite(int board) {
 void HwState::LoadRegisterKeys() {
   const RecordIni ini = RegisterIni();
   RegisterKeys keys;
-  const int count = std::max(ini.Int("REGISTER_KEY", "COUNT", 1), 1);
+  const int count = std::max(ini.Count("REGISTER_KEY", "COUNT", 1, kMaxRegisterKeys), 1);
   for (int i = 0; i < count; ++i) keys.keys.push_back(ini.String("REGISTER_KEY", std::to_string(i).c_str(), "[REGISTER]"));
   keys.select = ini.Int("REGISTER_KEY", "SELECT", 0);
   const std::lock_guard lock(mutex_);

@@ -2,11 +2,18 @@
 
 #include <cstdlib>
 
+#include "util/CountRule.h"
+
 namespace hw {
 
 int RecordIni::Int(const char* section, const char* key, int defaultValue) const {
   if (!record_ || !record_->IniRead_Int) return defaultValue;
   return record_->IniRead_Int(section, key, defaultValue, path_.c_str());
+}
+
+int RecordIni::Count(const char* section, const char* key, int defaultValue, int limit) const {
+  const std::string fallback = std::to_string(defaultValue);
+  return util::ini::BoundCount(String(section, key, fallback.c_str()), limit, path_, section, key);
 }
 
 float RecordIni::Float(const char* section, const char* key, float defaultValue) const {

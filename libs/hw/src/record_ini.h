@@ -12,6 +12,8 @@ class RecordIni {
   RecordIni(const CQRV_LoadMemory* record, std::string path) : record_(record), path_(std::move(path)) {}
 
   int Int(const char* section, const char* key, int defaultValue) const;
+  // A count bounded by its list's limit (util/CountRule.h): a refusal names this file, the section and the key.
+  int Count(const char* section, const char* key, int defaultValue, int limit) const;
   float Float(const char* section, const char* key, float defaultValue) const;
   std::string String(const char* section, const char* key, const char* defaultText) const;
   // A hexadecimal text, with or without "0x".

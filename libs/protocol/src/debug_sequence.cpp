@@ -8,6 +8,7 @@
 #include "port/text.h"
 #include "protocol_packet.h"
 #include "text_rules.h"
+#include "util/CountRule.h"
 
 namespace protocol {
 namespace {
@@ -122,7 +123,7 @@ void DebugSequences::Load(const std::string& ini) {
   std::array<Sequence, kSequenceLists> lists;
   for (int list = 0; list < kSequenceLists; ++list) {
     const std::string section = SectionOf(list);
-    const int count = std::clamp(ParseInt(port::ini::ReadString(ini, section, "SEQ_COUNT", "0")), 0, 10000);
+    const int count = std::max(util::ini::ReadCount(ini, section.c_str(), "SEQ_COUNT", 0, kMaxSequenceRows), 0);
     for (int row = 0; row < count; ++row) {
       const std::string text = port::ini::ReadString(ini, section, std::to_string(row), "NULL");
       const std::size_t at = text.find('@');

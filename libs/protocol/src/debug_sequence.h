@@ -22,6 +22,8 @@ struct SequenceRow {
 using Sequence = std::vector<SequenceRow>;
 
 inline constexpr int kSequenceLists = 4;
+// A simulated handler's sequence is typed by hand, a row at a time.
+inline constexpr int kMaxSequenceRows = 10000;
 
 // The 16 functions of a sequence row, in the order the function choice lists them.
 const std::vector<std::string>& SequenceFunctions();
