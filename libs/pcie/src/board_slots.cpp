@@ -9,6 +9,19 @@
 
 namespace pcie {
 
+namespace {
+
+// A node that is not open fails as its seek would.
+Node* OpenOrReport(Node* node) {
+  if (!node) {
+    errno = EBADF;
+    PrintPositioningError();
+  }
+  return node;
+}
+
+}  // namespace
+
 std::array<std::string, kBoardCount>& DevicePathTable() {
   static std::array<std::string, kBoardCount> table;
   return table;
@@ -32,39 +45,34 @@ void PrintPositioningError() { std::fprintf(stderr, "Error setting file pointer,
 void PrintOpenError() { std::fprintf(stderr, "Error opening device, win32 error code: %ld\n", static_cast<long>(errno)); }
 void PrintCloseError() { std::fprintf(stderr, "Error opening device, win32 errorcode: %ld\n", static_cast<long>(errno)); }
 
-int Moved(long moved, size_t count) {
-  // One positioned call stands for the seek and the transfer: the OS refusing it is the failed seek.
-  if (moved < 0) PrintPositioningError();
-  return moved == static_cast<long>(count) ? 1 : 0;
+Transfer Classify(long moved, size_t count) {
+  if (moved < 0) {
+    PrintPositioningError();
+    return Transfer::kRefused;
+  }
+  return moved == static_cast<long>(count) ? Transfer::kWhole : Transfer::kShort;
 }
 
+int Moved(long moved, size_t count) { return Classify(moved, count) == Transfer::kWhole ? 1 : 0; }
+
 int WriteUserRegister(int board, uint64_t offset, size_t count, const void* data) {
-  Node* node = Slot(board).user.get();
-  if (!node) {
-    errno = EBADF;
-    PrintPositioningError();
-    return 0;
-  }
-  return Moved(node->WriteAt(data, count, offset), count);
+  Node* node = OpenOrReport(Slot(board).user.get());
+  return node ? Moved(node->WriteAt(data, count, offset), count) : 0;
 }
 
 int ReadUserRegister(int board, uint64_t offset, size_t count, void* buffer) {
-  Node* node = Slot(board).user.get();
-  if (!node) {
-    errno = EBADF;
-    PrintPositioningError();
-    return 0;
-  }
-  return Moved(node->ReadAt(buffer, count, offset), count);
+  return ReadRegister(board, offset, count, buffer) == Transfer::kWhole ? 1 : 0;
 }
 
-int ReadCardMemory(Node* node, uint64_t address, size_t count, void* buffer) {
-  if (!node) {
-    errno = EBADF;
-    PrintPositioningError();
-    return 0;
-  }
-  return Moved(node->ReadAt(buffer, count, address), count);
+Transfer ReadRegister(int board, uint64_t offset, size_t count, void* buffer) {
+  Node* node = OpenOrReport(Slot(board).user.get());
+  return node ? Classify(node->ReadAt(buffer, count, offset), count) : Transfer::kRefused;
+}
+
+Transfer ReadCardMemory(Node* node, uint64_t address, size_t count, void* buffer) {
+  if (!OpenOrReport(node)) return Transfer::kRefused;
+  if (count == 0) return Transfer::kWhole;
+  return Classify(node->ReadAt(buffer, count, address), count);
 }
 
 void WaitMicroseconds(double microseconds) {

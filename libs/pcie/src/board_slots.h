@@ -64,14 +64,21 @@ inline bool IsUsableBoard(int board) { return IsBoardIndex(board) && Slot(board)
 // The first byte of the frame trigger word: 8 once any frame request passed its reply.
 std::atomic<uint8_t>& FrameTriggerByte();
 
+// What one positioned transfer did. One call stands for the seek and the transfer, so a transfer the OS
+// refuses (or a node that is not open) is the failed seek; one that moves fewer bytes is a short read.
+enum class Transfer { kWhole, kShort, kRefused };
+// Sorts a node call's byte count; a refusal prints the positioning message.
+Transfer Classify(long moved, size_t count);
 // 1 when a node transfer moved all `count` bytes; a transfer the OS refused prints the positioning message.
 int Moved(long moved, size_t count);
 // Register node transfers; 1 on success, 0 on failure (a missing node or a refused transfer prints the
 // positioning message).
 int WriteUserRegister(int board, uint64_t offset, size_t count, const void* data);
 int ReadUserRegister(int board, uint64_t offset, size_t count, void* buffer);
-// Transfers on a DMA node at a card address.
-int ReadCardMemory(Node* node, uint64_t address, size_t count, void* buffer);
+// A register read for callers that answer a failed seek apart from a failed read.
+Transfer ReadRegister(int board, uint64_t offset, size_t count, void* buffer);
+// A read on a DMA node at a card address; nothing to read is whole once the node is open.
+Transfer ReadCardMemory(Node* node, uint64_t address, size_t count, void* buffer);
 void PrintPositioningError();
 void PrintOpenError();
 void PrintCloseError();

@@ -11,14 +11,6 @@ namespace {
 constexpr size_t kDeviceBufferBytes = 128;
 constexpr size_t kAdcReplyBytes = 256;
 
-int WordCommand(int board, uint8_t opcode, uint32_t value, Rule rule) {
-  if (!IsUsableBoard(board)) return 0;
-  MailboxPacket packet(4, opcode);
-  packet.SetU32(20, 4);
-  packet.AppendU32(value);
-  return RunCommand(board, packet, 4, 1000, rule);
-}
-
 int DeviceWrite(int board, uint8_t opcode, uint32_t slave, int length, const uint8_t* data, double settleUs = 0) {
   if (!IsUsableBoard(board) || length < 0 || (length > 0 && !data)) return 0;
   if (!Fits(kHeaderBytes + static_cast<size_t>(length), kDeviceBufferBytes)) return 0;

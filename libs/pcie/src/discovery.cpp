@@ -13,7 +13,7 @@ namespace {
 
 constexpr size_t kPathCapacity = 260;
 
-// The identity's two low bits, inverted, name the board index; nullopt when the register cannot be read.
+// The identity's two low bits, inverted, name the board index; -1 when the register cannot be read.
 int BoardIndexOfIdentity(int board) {
   uint32_t identity = 0;
   if (!ReadUserRegister(board, kIdentityOffset, sizeof identity, &identity)) return -1;
@@ -81,6 +81,7 @@ int32_t PCI_LVDS_Init(int32_t board) {
   BoardSlot& slot = Slot(board);
   for (const std::string& path : DevicePathTable()) {
     slot.devicePath = path;
+    if (path.empty()) errno = ENOENT;  // an entry no search filled names no node to open
     slot.user = path.empty() ? nullptr : OpenNode(path, "user");
     slot.userOpenFailed = !slot.user;
     if (!slot.user) {

@@ -115,8 +115,9 @@ int32_t PCI_Flash_SpiWriteAll(int32_t board, int32_t size, const void* image, in
   return Strict(verify) ? 1 : 0;
 }
 
-// The firmware places the flash contents at the card address of the image; a read-back that does
-// not arrive whole fails the call rather than hand back stale card memory.
+// The firmware places the flash contents at the card address of the image; the read-back follows
+// whatever the reply said, and one that does not arrive whole fails the call rather than hand back stale
+// card memory.
 int32_t PCI_Flash_SpiReadAll(int32_t board, int32_t size, void* out, int32_t rxSide) {
   if (!IsBoardIndex(board) || size < 0 || (size > 0 && !out)) return 0;
   BoardLease lease(board);
@@ -125,6 +126,7 @@ int32_t PCI_Flash_SpiReadAll(int32_t board, int32_t size, void* out, int32_t rxS
   if (!Exchange(board, FlashPacket(rxSide, 0xA3, 0xA3, 0xA5, 0xA5, static_cast<uint32_t>(size)), kReadTimeoutMs, reply)) {
     return 0;
   }
-  if (!Strict(reply)) return 0;
-  return size == 0 || ReadCardMemory(Stream(board).c2h0.get(), kCardMemory, static_cast<size_t>(size), out) ? 1 : 0;
+  const bool readBack =
+      size == 0 || ReadCardMemory(Stream(board).c2h0.get(), kCardMemory, static_cast<size_t>(size), out) == Transfer::kWhole;
+  return Strict(reply) && readBack ? 1 : 0;
 }

@@ -17,11 +17,11 @@ constexpr uint32_t kDoubleLineThreshold = 8191;
 constexpr int kFinalReadTries = 3;
 constexpr size_t kResolutionReplyBytes = 48;
 
-int ReadLineCounter(int board, int& counter) {
+Transfer ReadLineCounter(int board, int& counter) {
   uint8_t bytes[4] = {};
-  if (!ReadUserRegister(board, kLineCounterOffset, sizeof bytes, bytes)) return 0;
-  counter = bytes[0] + 256 * bytes[1];
-  return 1;
+  const Transfer read = ReadRegister(board, kLineCounterOffset, sizeof bytes, bytes);
+  if (read == Transfer::kWhole) counter = bytes[0] + 256 * bytes[1];
+  return read;
 }
 
 // One frame request; size is the caller's buffer size and bounds every read into it.
@@ -51,7 +51,7 @@ int RequestFrame(int board, int32_t size, uint8_t* buffer, bool getFrame) {
   const int target = static_cast<int>(doubled ? lineCount / 2 : lineCount);
   const int bound = getFrame ? target - 1 : target;
   int counter = 0;
-  if (!ReadLineCounter(board, counter)) return -5;
+  if (ReadLineCounter(board, counter) != Transfer::kWhole) return -5;
   if (getFrame) counter = std::max(0, counter - 1);
 
   const auto start = port::clock::Now();
@@ -62,28 +62,23 @@ int RequestFrame(int board, int32_t size, uint8_t* buffer, bool getFrame) {
     if (port::clock::ElapsedMs(start) > kFrameTimeoutMs) return -12;
     size_t chunk = static_cast<size_t>(counter - done) * lineBytes * (doubled ? 2 : 1);
     chunk = std::min(chunk, capacity - taken);  // never past the caller's buffer
-    if (!stream.c2h0) {
-      PrintPositioningError();
-      return -6;
-    }
-    if (chunk == 0 || ReadCardMemory(stream.c2h0.get(), address + taken, chunk, buffer + taken)) {
+    // A short read is taken again, with the lines that arrived meanwhile, on the next turn.
+    const Transfer lines = ReadCardMemory(stream.c2h0.get(), address + taken, chunk, buffer + taken);
+    if (lines == Transfer::kRefused) return -6;
+    if (lines == Transfer::kWhole) {
       taken += chunk;
       done = counter;
     }
     int next = 0;
-    if (!slot.user) {
-      PrintPositioningError();
-      return -8;
-    }
-    if (!ReadLineCounter(board, next)) return -9;
+    const Transfer count = ReadLineCounter(board, next);
+    if (count == Transfer::kRefused) return -8;
+    if (count == Transfer::kShort) return -9;
     counter = getFrame ? next - 1 : next;
   }
   for (int attempt = 0; attempt < kFinalReadTries; ++attempt) {
-    if (!stream.c2h0) {
-      PrintPositioningError();
-      return -10;
-    }
-    if (taken >= capacity || ReadCardMemory(stream.c2h0.get(), address + taken, capacity - taken, buffer + taken)) return 1;
+    const Transfer rest = ReadCardMemory(stream.c2h0.get(), address + taken, capacity - taken, buffer + taken);
+    if (rest == Transfer::kRefused) return -10;
+    if (rest == Transfer::kWhole) return 1;
   }
   return -11;
 }

@@ -1,5 +1,6 @@
 #include "mailbox.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "board_slots.h"
@@ -73,17 +74,34 @@ bool WaitMailboxReply(int board, size_t count, MailboxReply& reply, int64_t time
   const auto start = port::clock::Now();
   reply.bytes.assign(count, 0);
   Node* node = Slot(board).user.get();
-  if (!node) PrintPositioningError();
+  if (!node) {
+    errno = EBADF;
+    PrintPositioningError();
+  }
+  // The first refused read is the wait's failed seek: it is reported once and fails the wait, which still
+  // polls on so the reply bytes are the last the board gave.
+  bool refused = node == nullptr;
   for (;;) {
-    if (node) node->ReadAt(reply.bytes.data(), count, kMailboxOffset);
+    if (node && node->ReadAt(reply.bytes.data(), count, kMailboxOffset) < 0 && !refused) {
+      PrintPositioningError();
+      refused = true;
+    }
     if (count > 1 && (reply.bytes[1] & kStatusDone)) {
-      reply.done = node != nullptr;
+      reply.done = !refused;
       return reply.done;
     }
     const double elapsedMs = std::chrono::duration<double, std::milli>(port::clock::Now() - start).count();
     if (static_cast<double>(timeoutMs) < elapsedMs) return false;
     WaitMicroseconds(kPollStepUs);
   }
+}
+
+int WordCommand(int board, uint8_t opcode, uint32_t value, Rule rule) {
+  if (!IsUsableBoard(board)) return 0;
+  MailboxPacket packet(4, opcode);
+  packet.SetU32(20, 4);
+  packet.AppendU32(value);
+  return RunCommand(board, packet, 4, 1000, rule);
 }
 
 int RunCommand(int board, const MailboxPacket& packet, size_t replyBytes, int64_t timeoutMs, Rule rule,

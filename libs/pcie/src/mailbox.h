@@ -57,7 +57,8 @@ class BoardLease {
 // Writes the packet; 1 ok, 0 failed.
 int WritePacket(int board, const MailboxPacket& packet);
 int RingDoorbell(int board);
-// Polls the mailbox every 10 us until the done bit or the time-out; reply.bytes holds the last read.
+// Polls the mailbox every 10 us until the done bit or the time-out; reply.bytes holds the last read. A
+// register node that is missing or refuses a read prints the positioning message once and fails the wait.
 bool WaitMailboxReply(int board, size_t count, MailboxReply& reply, int64_t timeoutMs);
 
 // One whole command on a board that passed its checks: acquire, packet, doorbell, wait (reply of
@@ -65,6 +66,10 @@ bool WaitMailboxReply(int board, size_t count, MailboxReply& reply, int64_t time
 // failure value (0 for most commands).
 int RunCommand(int board, const MailboxPacket& packet, size_t replyBytes, int64_t timeoutMs, Rule rule,
                MailboxReply* reply = nullptr, int failure = 0);
+
+// A command whose payload is one 32-bit word (length field 4), answered in 4 bytes within 1000 ms; checks
+// the board first.
+int WordCommand(int board, uint8_t opcode, uint32_t value, Rule rule = Rule::kStrict);
 
 // A packet or reply that would not fit the command's buffer never reaches the board.
 inline bool Fits(size_t bytes, size_t capacity) { return bytes <= capacity; }

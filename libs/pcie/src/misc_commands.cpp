@@ -20,14 +20,6 @@ int ReadTemperature(int board, uint8_t selector, uint8_t opcode, uint32_t* a, ui
   return result;
 }
 
-int WordCommand(int board, uint8_t opcode, uint32_t value) {
-  if (!IsUsableBoard(board)) return 0;
-  MailboxPacket packet(4, opcode);
-  packet.SetU32(20, 4);
-  packet.AppendU32(value);
-  return RunCommand(board, packet, 4, 1000, Rule::kStrict);
-}
-
 int SentCommand(int board, uint8_t selector, uint8_t opcode) {
   if (!IsUsableBoard(board)) return 0;
   return RunCommand(board, MailboxPacket(selector, opcode), 0, 0, Rule::kSent);

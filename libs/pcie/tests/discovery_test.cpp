@@ -1,3 +1,6 @@
+#include <cerrno>
+#include <string>
+
 #include "sim_boards.h"
 
 using DiscoveryTest = SimBoards;
@@ -8,6 +11,16 @@ TEST_F(DiscoveryTest, BindsEachSimulatedBoardToItsIdentity) {
   // No device answers as board 2.
   EXPECT_EQ(PCI_LVDS_Init(2), 0);
   EXPECT_EQ(PCI_LVDS_SetResolution(2, 64, 8), 0);
+}
+
+// No device answers as board 3: devices 0 and 1 are tried, and the empty third entry names no node.
+TEST_F(DiscoveryTest, EmptyEntryEndsTheSearchAsANodeThatIsNotThere) {
+  testing::internal::CaptureStderr();
+  errno = EBUSY;
+  EXPECT_EQ(PCI_LVDS_Init(3), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Error opening device, win32 error code: " + std::to_string(ENOENT) + "\n");
+  EXPECT_EQ(PCI_LVDS_SetResolution(3, 64, 8), 0) << "not bound";
 }
 
 TEST_F(DiscoveryTest, DeadBoardFailsItsIdentityReadAndIsNotBound) {

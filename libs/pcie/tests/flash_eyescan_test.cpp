@@ -90,6 +90,20 @@ TEST_F(FlashTest, RefusesWhatCannotWork) {
   EXPECT_EQ(PCI_Flash_SpiClose(1), 0) << "board never bound";
 }
 
+// The read-back runs whatever the reply said; the call succeeds only with a good reply and all the bytes.
+TEST_F(FlashTest, ReadBackFollowsAFailedReply) {
+  const std::vector<uint8_t> image = Image(2000, 5);
+  const int size = static_cast<int>(image.size());
+  ASSERT_EQ(PCI_Flash_SpiInit(0, 0), 1);
+  ASSERT_EQ(PCI_Flash_SpiErase(0, 0), 1);
+  ASSERT_EQ(PCI_Flash_SpiWriteAll(0, size, image.data(), 0), 1);
+  ASSERT_EQ(PCI_LVDS_Start(0), 1);
+  VelkaraSim_SetFaults("mailbox_timeout");
+  std::vector<uint8_t> back(image.size());
+  EXPECT_EQ(PCI_Flash_SpiReadAll(0, size, back.data(), 0), 0);
+  EXPECT_EQ(back, image) << "the card memory the image went to";
+}
+
 TEST_F(FlashTest, InitTimesOutInVirtualTime) {
   VelkaraSim_SetFaults("mailbox_timeout");
   const auto start = port::clock::Now();
