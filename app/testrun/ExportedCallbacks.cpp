@@ -47,11 +47,14 @@ void LogLine(ExportTarget& target, int site, std::string text) {
   }
 }
 
-// True for a configured site; an index from outside is refused and logged.
+// True for a configured site whose runner is there; an index from outside is refused and logged. A closing
+// panel has let its runners go, and a worker that still draws meanwhile is refused without a line.
 bool CheckSite(ExportTarget& target, int site, const char* caller) {
-  if (site >= 0 && site < target.SiteCount() && target.Runner(site) != nullptr) return true;
-  LogLine(target, 0, port::Format("%s : site %d refused (configured sites: %d)", caller, site, target.SiteCount()));
-  return false;
+  if (site < 0 || site >= target.SiteCount()) {
+    LogLine(target, 0, port::Format("%s : site %d refused (configured sites: %d)", caller, site, target.SiteCount()));
+    return false;
+  }
+  return target.Runner(site) != nullptr;
 }
 
 std::string VersionLine(int which) {

@@ -147,13 +147,16 @@ void DeleteAndFree(CQRV_LoadMemory* record, ModuleHandle& module) {
 }
 }  // namespace
 
+// A library that gave no table never started anything, so there is nothing of it to delete.
 void CQRV_LoadMemory::UnloadProtocolLibrary() {
+  if (m_pProtocolTable == nullptr) return;
   DeleteAndFree(this, m_hProtocol);
   m_pProtocolTable = nullptr;
   QRV_PROTOCOL_ENTRIES(QRV_CLEAR_ENTRY)
 }
 
 void CQRV_LoadMemory::UnloadHardwareLibrary() {
+  if (m_pHardwareTable == nullptr) return;
   DeleteAndFree(this, m_hHardware);
   m_pHardwareTable = nullptr;
   QRV_HARDWARE_ENTRIES(QRV_CLEAR_ENTRY)

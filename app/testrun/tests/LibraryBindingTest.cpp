@@ -50,6 +50,15 @@ TEST_F(LibraryBinding, KnownHardwareLoadsAndIsDeletedOnceAtUnload) {
   EXPECT_EQ(qrv::test::ReadFile(marker), "loaded\ndeleted\n");
 }
 
+TEST_F(LibraryBinding, AHardwareLibraryThatGaveNoTableIsLeftAloneAtUnload) {
+  const qrv::test::ScopedEnv noTable("QRV_TEST_HW_NO_TABLE", "1");
+  CQRV_LoadMemory& record = InstallHardware(HW_KNOWN);
+  record.LoadHardwareLibrary();
+  ASSERT_EQ(record.GetHardwareTable(), nullptr);
+  record.UnloadHardwareLibrary();
+  EXPECT_EQ(qrv::test::ReadFile(marker), "loaded\n");
+}
+
 TEST_F(LibraryBinding, MissingProtocolFileLeavesAnEmptyLine) {
   station.Record().LoadProtocolLibrary();
   EXPECT_EQ(station.Record().ProtocolType, 0u);

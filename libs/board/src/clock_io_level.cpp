@@ -105,10 +105,10 @@ int32_t VKL_IOlevel_Set(int32_t board, float volts) {
       return dac;
     }
   }
-  // The gate opens only once the level is really on; switching off closes it at once.
-  if (!on) board::SetIoLevelOn(board, false);
+  // The gate follows the requested level even when the enable pin then fails: the sensor-bus calls that
+  // follow fail at the board and say so.
+  board::SetIoLevelOn(board, on);
   const int32_t result = board::WriteDioPin(board, board::kIoLevelEnablePin, on ? 1 : 0);
-  if (on && result == 1) board::SetIoLevelOn(board, true);
   TRACE(timer, TRACE_F4, board, static_cast<double>(volts), code, result);
   return result;
 }

@@ -94,7 +94,6 @@ int32_t VKL_MCU_AFE_sensor_connectivity_checks(int32_t board, int32_t slave7, in
                                                double* ratio2, double* ratio3, double* ratio4, double* ratio5,
                                                double* ratio6) {
   double* ratios[6] = {ratio1, ratio2, ratio3, ratio4, ratio5, ratio6};
-  if (!board::IsBoardIndex(board)) return 0;
   for (double* r : ratios) {
     if (!r) return 0;
   }
@@ -125,7 +124,7 @@ int32_t VKL_MCU_AFE_sensor_connectivity_checks(int32_t board, int32_t slave7, in
 int32_t VKL_MCU_CL_OIS_Step(int32_t board, const uint8_t* command, uint8_t* record, int32_t first, uint16_t kind,
                             int32_t waitMs) {
   const int size = board::SweepRecordSize(kind);
-  if (!size || !board::IsBoardIndex(board) || !command || !record) return 0;
+  if (!size || !command || !record) return 0;
   int32_t failure = 0;
   if (!board::SendStep(board, command, first, failure)) return failure;
   if (waitMs) port::clock::Sleep(std::chrono::milliseconds(waitMs));
@@ -138,7 +137,7 @@ int32_t VKL_MCU_CL_OIS_Step(int32_t board, const uint8_t* command, uint8_t* reco
 int32_t VKL_MCU_CL_OIS_Step_2(int32_t board, const uint8_t* command, uint8_t* record, uint8_t* value, int32_t first,
                               uint16_t kind, int32_t waitMs) {
   const int size = board::SweepRecordSize(kind);
-  if (!size || !board::IsBoardIndex(board) || !command || !record || !value) return 0;
+  if (!size || !command || !record || !value) return 0;
   int32_t failure = 0;
   if (!board::SendStep(board, command, first, failure)) return failure;
   if (!board::Write(board, board::kTriggerDevice, board::kTrigger.data(), 3)) return -5;
@@ -152,7 +151,7 @@ int32_t VKL_MCU_CL_OIS_Step_2(int32_t board, const uint8_t* command, uint8_t* re
 
 int32_t VKL_MCU_CL_OIS_Read_Only(int32_t board, uint8_t* record, uint8_t* value, uint16_t kind) {
   const int size = board::SweepRecordSize(kind);
-  if (!size || !board::IsBoardIndex(board) || !record || !value) return 0;
+  if (!size || !record || !value) return 0;
   if (!board::Write(board, board::kTriggerDevice, board::kTrigger.data(), 3)) return -1;
   const auto request = board::ReadRequest(kind);
   if (!board::Write(board, board::kRequestDevice, request.data(), 4)) return -2;

@@ -114,14 +114,16 @@ struct OffsetRun {
 };
 
 int32_t DynamicOffset(const OffsetRun& run) {
-  if (!board::IsBoardIndex(run.board) || !run.offset) return 0;
+  if (!run.offset) return 0;
   bool switched = true;
   for (int i = 0; i < kSupplies; ++i) switched &= SetSwitch(run.board, i, 0) != 0;
   if (!switched) return -2;
   if (run.powerUp && !PowerUp(run.board, run.enabled.data(), run.volts.data(), run.ioLevel)) return 0;
   for (int i = 0; i < kSupplies; ++i) {
-    run.offset[i] = 0;
-    if (!run.enabled[static_cast<size_t>(i)]) continue;
+    if (!run.enabled[static_cast<size_t>(i)]) {
+      run.offset[i] = 0;
+      continue;
+    }
     const int result = MeasureOffset(run.board, DynamicSetup(i, 100), run.offset[i]);
     if (result != 1) return result;
   }
@@ -138,8 +140,10 @@ int32_t StandbyOffset(const OffsetRun& run) {
   if (run.powerUp && !PowerUp(run.board, run.enabled.data(), run.volts.data(), run.ioLevel)) return 0;
   bool timedOut = false;
   for (int i = 0; i < kSupplies; ++i) {
-    run.offset[i] = 0;
-    if (!run.enabled[static_cast<size_t>(i)]) continue;
+    if (!run.enabled[static_cast<size_t>(i)]) {
+      run.offset[i] = 0;
+      continue;
+    }
     int32_t value = 0;
     const int result = MeasureOffset(run.board, StandbySetup(i, 0x83, 4), value);
     if (result == 0) return 0;

@@ -11,8 +11,6 @@ namespace {
 constexpr std::string_view kSerialAlphabet = "0123456789ABCDEFGHJKLMNPQRSTUVWXYZ";
 constexpr uint8_t kEeprom = 0xA0;
 constexpr int32_t kMaxWriteLength = 111;  // the address byte and 111 characters fill the 112-byte message
-// The current-measurement bus carries at most 96 bytes in one message.
-constexpr int32_t kMaxHostWriteLength = 95;
 constexpr int32_t kMaxReadLength = 112;
 constexpr int64_t kPinSettleMs = 10;
 // A stored byte outside the alphabet (a blank EEPROM reads 0xFF) is never a valid character.
@@ -21,7 +19,7 @@ constexpr char kUnknownCharacter = '?';
 }  // namespace
 
 int32_t VKL_SerialNum_Write(int32_t board, int32_t rxSide, int32_t len, const char* text) {
-  if (len < 0 || len > (rxSide != 0 ? kMaxWriteLength : kMaxHostWriteLength) || (len > 0 && !text)) return 0;
+  if (len < 0 || len > kMaxWriteLength || (len > 0 && !text)) return 0;
   uint8_t message[kMaxWriteLength + 1] = {0x00};
   for (int32_t i = 0; i < len; ++i) {
     const size_t position = kSerialAlphabet.find(text[i]);

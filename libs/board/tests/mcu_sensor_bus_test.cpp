@@ -110,7 +110,23 @@ TEST_F(SensorBusChecks, UnknownKindSendsNothing) {
   EXPECT_EQ(VKL_MCU_CL_OIS_Step(0, command, record, 1, 4, 0), 0);
   EXPECT_EQ(VKL_MCU_CL_OIS_Step_2(0, command, record, value, 1, 4, 0), 0);
   EXPECT_EQ(VKL_MCU_CL_OIS_Read_Only(0, record, value, 4), 0);
-  EXPECT_EQ(VKL_MCU_CL_OIS_Step(5, command, record, 1, 3, 0), 0);
+  EXPECT_TRUE(Addresses().empty());
+}
+
+TEST_F(SensorBusChecks, ABoardThatIsNoBoardFailsAtItsFirstTransfer) {
+  const uint8_t command[5] = {};
+  uint8_t record[32] = {};
+  uint8_t value[2] = {};
+  double r[6] = {};
+  for (const int board : {-1, 4, 5}) {
+    EXPECT_EQ(VKL_MCU_CL_OIS_Step(board, command, record, 1, 3, 0), -1) << board;
+    EXPECT_EQ(VKL_MCU_CL_OIS_Step(board, command, record, 0, 3, 0), -2) << board;
+    EXPECT_EQ(VKL_MCU_CL_OIS_Step_2(board, command, record, value, 1, 3, 0), -1) << board;
+    EXPECT_EQ(VKL_MCU_CL_OIS_Read_Only(board, record, value, 3), -1) << board;
+    EXPECT_EQ(VKL_MCU_AFE_sensor_connectivity_checks(board, kFrontEnd7, 0, &r[0], &r[1], &r[2], &r[3], &r[4], &r[5]),
+              -1)
+        << board;
+  }
   EXPECT_TRUE(Addresses().empty());
 }
 

@@ -84,8 +84,11 @@ TEST_F(PowerTest, ConverterThatNeverFinishes) {
   VelkaraSim_SetFault(0, "adc_never_ready", 1);
   float current = 0;
   EXPECT_EQ(VKL_DynamicMeasure(0, 0, 0, 1, &current), -2);
-  int32_t offsets[8];
+  int32_t offsets[8] = {7, 7, 7, 7, 7, 7, 7, 7};
   EXPECT_EQ(VKL_DynamicOffset(0, offsets, 0, 0, 0, 0, 0, 0, 0, 0, 1.8f, 0), -2);
+  // The failing supply has no new offset, so the caller's value stays.
+  EXPECT_EQ(offsets[0], 7);
+  EXPECT_EQ(VKL_DynamicOffset(9, offsets, 0, 0, 0, 0, 0, 0, 0, 0, 1.8f, 0), -2) << "no such board: the switches fail";
   EXPECT_EQ(VKL_StandbyOffset(0, offsets, 0, 0, 0, 0, 0, 0, 0, 0, 1.8f, 0), 1);
   for (int32_t offset : offsets) EXPECT_EQ(offset, -1);
 }

@@ -102,3 +102,22 @@ TEST_F(SensorBusTest, TemperaturesAndDates) {
   EXPECT_EQ(tx, 6u);
   EXPECT_GE(port::clock::ElapsedMs(start), 500);  // five pauses between six readings
 }
+
+TEST_F(SensorBusTest, AFailedEnablePinStillSetsTheGateToTheRequestedLevel) {
+  PowerUp(0);
+  const uint8_t value = 1;
+  VelkaraSim_SetFault(0, "dio_timeout", 1);
+  ASSERT_EQ(VKL_IOlevel_Set(0, 0.0f), 0);
+  VelkaraSim_SetFault(0, "dio_timeout", 0);
+  // Off was asked for: the bus stays shut although the pin did not follow.
+  const int before = VelkaraSim_CommandCount(0);
+  EXPECT_EQ(VKL_I2C_SYS_Write(0, 0x34, 2, 0x3000, 1, &value), 0);
+  EXPECT_EQ(VelkaraSim_CommandCount(0), before);
+
+  VelkaraSim_SetFault(0, "dio_timeout", 1);
+  ASSERT_EQ(VKL_IOlevel_Set(0, 1.8f), 0);
+  VelkaraSim_SetFault(0, "dio_timeout", 0);
+  // On was asked for: the gate opens, so the next call reaches the board.
+  VKL_I2C_SYS_Write(0, 0x34, 2, 0x3000, 1, &value);
+  EXPECT_GT(VelkaraSim_CommandCount(0), before);
+}

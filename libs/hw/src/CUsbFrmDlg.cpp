@@ -63,7 +63,7 @@ void CUsbFrmDlg::BuildButtons() {
   HwState& state = controller_.State();
   EncapsulationTable* table = controller_.Table();
   PlayWorkers& workers = controller_.Workers();
-  auto* box = new QGroupBox("Board", this);
+  auto* box = new QGroupBox(this);
   auto* grid = new QGridLayout(box);
   int cell = 0;
   auto add = [&](int id, const char* text, auto handler) {
@@ -128,7 +128,7 @@ void CUsbFrmDlg::BuildButtons() {
 }
 
 void CUsbFrmDlg::BuildRegisterBox() {
-  auto* box = new QGroupBox("Sensor I2C", this);
+  auto* box = new QGroupBox(this);
   auto* grid = new QGridLayout(box);
   modes_ = new QButtonGroup(this);
   const int radioIds[] = {7085, 7088, 7089, 7090};

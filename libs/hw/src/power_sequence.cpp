@@ -84,8 +84,9 @@ int HardwareController::StartClockAndSensor(int board, int site, const HwSetting
     SiteLog(site, "Enb and Reset Set Fail");
     return 0;
   }
-  if (BoardCall(table_->I2C_SYS_Reset, board) != 1 ||
-      BoardCall(table_->I2C_SYS_Set_Clock, board, s.i2cSpeed) != 1) {
+  const int reset = BoardCall(table_->I2C_SYS_Reset, board);
+  const int clock = BoardCall(table_->I2C_SYS_Set_Clock, board, s.i2cSpeed);
+  if (reset != 1 || clock != 1) {
     SiteLog(site, "I2c Speed Set Fail");
     return 0;
   }

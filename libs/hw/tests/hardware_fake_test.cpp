@@ -188,6 +188,16 @@ TEST_F(HardwareFake, FailuresEndThePowerUpWithTheirLines) {
   }
 }
 
+TEST_F(HardwareFake, AFailedBusResetStillSetsTheBusSpeed) {
+  Start(2, kBasicSensor);
+  board_->Clear();
+  board_->SetResult("VKL_I2C_SYS_Reset", 0);
+  TakeSiteLines();
+  EXPECT_EQ(T().PowerUpSequence(0, 0, 1), 0);
+  EXPECT_EQ(CallsStartingWith(board_->Calls(), "VKL_I2C_SYS_Set_Clock").size(), 1u);
+  EXPECT_EQ(TakeSiteLines().back(), "A:I2c Speed Set Fail");
+}
+
 TEST_F(HardwareFake, ClockBranches) {
   Start(2, std::string(kBasicSensor) + "HW_PGMFREQ=0\n");
   board_->Clear();

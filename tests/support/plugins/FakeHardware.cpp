@@ -16,6 +16,7 @@ __attribute__((constructor)) static void WriteMarker() {
 
 QRV_EXPORT HardwareFunctionTable* Load_Hardware(CInterFace_SW*, CQRV_LoadMemory*, ModuleHandle* module) {
   static int table;
+  if (std::getenv("QRV_TEST_HW_NO_TABLE") != nullptr) return nullptr;
   return *module != nullptr ? reinterpret_cast<HardwareFunctionTable*>(&table) : nullptr;
 }
 QRV_EXPORT void Load_OnDelete(CQRV_LoadMemory*) {
