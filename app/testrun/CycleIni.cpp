@@ -76,9 +76,11 @@ void SaveCycleList(const std::string& path, const std::string& section, const st
 
 void SaveCycleTexts(const std::string& path, const std::string& section,
                     const std::vector<std::optional<std::string>>& texts) {
-  WriteIniInt(section.c_str(), "Count", static_cast<int>(texts.size()), path);
+  // One write: a runner that reads the list meanwhile gets the old list or the new one, never half of each.
+  port::ini::KeyValues values{{"Count", std::to_string(texts.size())}};
   for (std::size_t n = 0; n < texts.size(); ++n)
-    if (texts[n]) WriteIniString(section.c_str(), std::to_string(n).c_str(), texts[n]->c_str(), path);
+    if (texts[n]) values.emplace_back(std::to_string(n), *texts[n]);
+  WriteIniStrings(section.c_str(), values, path);
 }
 
 }  // namespace cycleini

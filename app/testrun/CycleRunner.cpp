@@ -43,25 +43,38 @@ void CycleRunner::ReadShowWindowFlags() {
 }
 
 void CycleRunner::LoadAllCycleLists(int siteCount) {
+  RowList init = ReadCycleRows(kInit);
+  RowList close = ReadCycleRows(kClose);
+  std::vector<RowList> end;
+  for (int site = 0; site < siteCount; ++site) end.push_back(ReadCycleRows(kEnd + site));
   {
     const std::lock_guard lock(m_lock);
-    m_end.assign(static_cast<std::size_t>(std::max(0, siteCount)), {});
+    m_init = std::move(init);
+    m_close = std::move(close);
+    m_end = std::move(end);
   }
-  LoadCycleRows(kInit);
-  LoadCycleRows(kClose);
-  for (int site = 0; site < siteCount; ++site) LoadCycleRows(kEnd + site);
+  Changed(kInit);
+  Changed(kClose);
+  for (int site = 0; site < siteCount; ++site) Changed(kEnd + site);
 }
 
 void CycleRunner::ReloadSiteCycleEnd(int site) {
-  if (site >= 0 && site < SiteCount()) LoadCycleRows(kEnd + site);
+  if (site < 0 || site >= SiteCount()) return;
+  RowList rows = ReadCycleRows(kEnd + site);
+  {
+    const std::lock_guard lock(m_lock);
+    if (site >= static_cast<int>(m_end.size())) return;
+    m_end[static_cast<std::size_t>(site)] = std::move(rows);
+  }
+  Changed(kEnd + site);
 }
 
-void CycleRunner::LoadCycleRows(int list) {
+CycleRunner::RowList CycleRunner::ReadCycleRows(int list) const {
   const std::string section = list == kInit    ? cycleini::SectionOf("INIT", 'A')
                               : list == kClose ? cycleini::SectionOf("CLOSE", 'A')
                                                : cycleini::SectionOf("END", static_cast<char>('A' + list));
   const std::string cycleFolder = port::JoinPath(m_root, "Cycle");
-  std::vector<CycleRow> rows;
+  auto rows = std::make_shared<std::vector<CycleRow>>();
   for (const CycleEntry& entry : cycleini::ReadCycleList(m_cyclePath, section)) {
     if (!entry.checked) continue;
     const std::string file = port::JoinPath(cycleFolder, entry.dll);
@@ -70,16 +83,12 @@ void CycleRunner::LoadCycleRows(int list) {
     row.dllName = entry.dll;
     row.version = GetVersionInfoString(file, "ProductVersion");
     row.defineCount = entry.retry;
-    rows.push_back(std::move(row));
+    rows->push_back(std::move(row));
   }
-  {
-    const std::lock_guard lock(m_lock);
-    if (std::vector<CycleRow>* target = Find(list)) *target = std::move(rows);
-  }
-  Changed(list);
+  return rows;
 }
 
-int CycleRunner::RunCycle(int list, int usb, int site, int lotTotal, int server) {
+int CycleRunner::RunCycle(int list, int usb, int site, int lotTotal, int server, std::vector<CycleRow>* ran) {
   const bool end = list >= kEnd;
   TestLogCsv* log = end && m_hooks.siteLog ? m_hooks.siteLog(site) : nullptr;
   CTimeCounter watch;
@@ -90,43 +99,43 @@ int CycleRunner::RunCycle(int list, int usb, int site, int lotTotal, int server)
   if (end && m_record.HardwareType == kPowerDownHardware && m_record.PowerDownSequence != nullptr)
     m_record.PowerDownSequence(board, site);
 
+  const RowList rows = Current(list);
+  const std::vector<CycleRow> started = Copy(rows);
   int running = 0;
-  const int count = static_cast<int>(Rows(list).size());
-  for (int row = 0; row < count; ++row) {
-    running = RunRow(list, row, board, site, lotTotal, server, running);
-    SetCell(list, row, &CycleRow::tact, watch.GetElapsedText());
-    const std::vector<CycleRow> rows = Rows(list);
-    if (row >= static_cast<int>(rows.size())) break;
-    SetCell(list, row, &CycleRow::errorMsg, m_errorCodes.GetErrorCodeText(rows[row].dllName, running));
-    if (log != nullptr) log->SetCycleLogBody(row, Rows(list)[static_cast<std::size_t>(row)]);
+  for (int row = 0; row < static_cast<int>(started.size()); ++row) {
+    const CycleRow& current = started[static_cast<std::size_t>(row)];
+    running = RunRow(list, rows, row, current, board, site, lotTotal, server, running);
+    SetCell(list, rows, row, &CycleRow::tact, watch.GetElapsedText());
+    SetCell(list, rows, row, &CycleRow::errorMsg, m_errorCodes.GetErrorCodeText(current.dllName, running));
+    if (log != nullptr) log->SetCycleLogBody(row, Copy(rows)[static_cast<std::size_t>(row)]);
   }
+  if (ran != nullptr) *ran = Copy(rows);
   return running;
 }
 
 // Calls the row's item up to its "Define Counct" times until it passes. A count of 0 or one that is not a
 // number calls nothing: the row fails with a code of its own so that it can never pass unseen, and its text
 // names the count instead of a library that did load.
-int CycleRunner::RunRow(int list, int row, int board, int site, int lotTotal, int server, int running) {
-  const std::vector<CycleRow> rows = Rows(list);
-  const CycleRow current = rows[static_cast<std::size_t>(row)];
-  SetCycleRowState(list, row, kCycleTesting, running);
+int CycleRunner::RunRow(int list, const RowList& rows, int row, const CycleRow& current, int board, int site,
+                        int lotTotal, int server, int running) {
+  SetCycleRowState(list, rows, row, kCycleTesting, running);
   const int status = m_items.Status(current.dllName);
   if (status != kItemLoaded) {
-    SetCycleRowState(list, row, kCycleFail, status);
+    SetCycleRowState(list, rows, row, kCycleFail, status);
     if (m_hooks.showWindow) m_hooks.showWindow();
     return status;
   }
   const int calls = std::atoi(current.defineCount.c_str());
   if (calls <= 0) running = kCodeNoCallCount;
   for (int call = 1; call <= calls; ++call) {
-    SetCell(list, row, &CycleRow::retryCount, std::to_string(call));
+    SetCell(list, rows, row, &CycleRow::retryCount, std::to_string(call));
     running = m_items.RunOnTest(current.dllName, board, site, lotTotal, server);
     if (running == 0) {
-      SetCycleRowState(list, row, kCyclePass, 0);
+      SetCycleRowState(list, rows, row, kCyclePass, 0);
       return 0;
     }
   }
-  SetCycleRowState(list, row, kCycleFail, running);
+  SetCycleRowState(list, rows, row, kCycleFail, running);
   if (ShowFlag(list) && m_hooks.showWindow) m_hooks.showWindow();
   return running;
 }
@@ -138,11 +147,10 @@ bool CycleRunner::ShowFlag(int list) const {
   return false;
 }
 
-void CycleRunner::SetCycleRowState(int list, int row, int state, int code) {
+void CycleRunner::SetCycleRowState(int list, const RowList& rows, int row, int state, int code) {
   {
     const std::lock_guard lock(m_lock);
-    std::vector<CycleRow>* rows = Find(list);
-    if (rows == nullptr || row < 0 || row >= static_cast<int>(rows->size())) return;
+    if (!rows || row < 0 || row >= static_cast<int>(rows->size())) return;
     CycleRow& target = (*rows)[static_cast<std::size_t>(row)];
     target.result = StateText(state);
     target.code = state == kCycleReady ? std::string() : std::to_string(code);
@@ -150,34 +158,33 @@ void CycleRunner::SetCycleRowState(int list, int row, int state, int code) {
   Changed(list);
 }
 
-void CycleRunner::SetCell(int list, int row, std::string CycleRow::*cell, std::string text) {
+void CycleRunner::SetCell(int list, const RowList& rows, int row, std::string CycleRow::*cell, std::string text) {
   {
     const std::lock_guard lock(m_lock);
-    std::vector<CycleRow>* rows = Find(list);
-    if (rows == nullptr || row < 0 || row >= static_cast<int>(rows->size())) return;
+    if (!rows || row < 0 || row >= static_cast<int>(rows->size())) return;
     (*rows)[static_cast<std::size_t>(row)].*cell = std::move(text);
   }
   Changed(list);
 }
 
-std::vector<CycleRow> CycleRunner::Rows(int list) const {
-  const std::lock_guard lock(m_lock);
-  if (list == kInit) return m_init;
-  if (list == kClose) return m_close;
-  if (list >= kEnd && list < static_cast<int>(m_end.size())) return m_end[static_cast<std::size_t>(list)];
-  return {};
-}
+std::vector<CycleRow> CycleRunner::Rows(int list) const { return Copy(Current(list)); }
 
 int CycleRunner::SiteCount() const {
   const std::lock_guard lock(m_lock);
   return static_cast<int>(m_end.size());
 }
 
-std::vector<CycleRow>* CycleRunner::Find(int list) {
-  if (list == kInit) return &m_init;
-  if (list == kClose) return &m_close;
-  if (list >= kEnd && list < static_cast<int>(m_end.size())) return &m_end[static_cast<std::size_t>(list)];
+CycleRunner::RowList CycleRunner::Current(int list) const {
+  const std::lock_guard lock(m_lock);
+  if (list == kInit) return m_init;
+  if (list == kClose) return m_close;
+  if (list >= kEnd && list < static_cast<int>(m_end.size())) return m_end[static_cast<std::size_t>(list)];
   return nullptr;
+}
+
+std::vector<CycleRow> CycleRunner::Copy(const RowList& rows) const {
+  const std::lock_guard lock(m_lock);
+  return rows ? *rows : std::vector<CycleRow>();
 }
 
 void CycleRunner::Changed(int list) {

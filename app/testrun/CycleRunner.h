@@ -1,9 +1,12 @@
 #pragma once
 // Runs the model's cycle lists: the Init list after each load of the items, and each site's End list after
-// every test of that site, up to eight at once on the sites' threads. Each list's rows are its own and
-// changed under one lock; the window that shows them learns of a change through the hooks, which are called
-// on the running thread and must only queue work for the UI thread.
+// every test of that site, up to eight at once on the sites' threads. A run keeps the list it started with and
+// writes its results into it under one lock; a re-read of Cycle.ini replaces whole lists, so a list read again
+// while a site runs it changes nothing under that run and serves the next one. The window that shows the lists
+// learns of a change through the hooks, which are called on the running thread and must only queue work for
+// the UI thread.
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -39,18 +42,23 @@ class CycleRunner {
   void ReadShowWindowFlags();
   void LoadAllCycleLists(int siteCount);
   void ReloadSiteCycleEnd(int site);
-  // Runs the list; the result of the last row run, 0 when every row passed.
-  int RunCycle(int list, int usb, int site, int lotTotal, int server);
+  // Runs the list; the result of the last row run, 0 when every row passed. ran, when given, receives the
+  // rows as the run left them, also when the list was read again during the run.
+  int RunCycle(int list, int usb, int site, int lotTotal, int server, std::vector<CycleRow>* ran = nullptr);
 
   std::vector<CycleRow> Rows(int list) const;
   int SiteCount() const;
 
  private:
-  void LoadCycleRows(int list);
-  std::vector<CycleRow>* Find(int list);
-  void SetCycleRowState(int list, int row, int state, int code);
-  void SetCell(int list, int row, std::string CycleRow::*cell, std::string text);
-  int RunRow(int list, int row, int board, int site, int lotTotal, int server, int running);
+  using RowList = std::shared_ptr<std::vector<CycleRow>>;
+
+  RowList ReadCycleRows(int list) const;
+  RowList Current(int list) const;
+  std::vector<CycleRow> Copy(const RowList& rows) const;
+  void SetCycleRowState(int list, const RowList& rows, int row, int state, int code);
+  void SetCell(int list, const RowList& rows, int row, std::string CycleRow::*cell, std::string text);
+  int RunRow(int list, const RowList& rows, int row, const CycleRow& current, int board, int site, int lotTotal,
+             int server, int running);
   bool ShowFlag(int list) const;
   void Changed(int list);
 
@@ -60,10 +68,11 @@ class CycleRunner {
   Hooks m_hooks;
   std::string m_root;
   std::string m_cyclePath;
+  // Guards the list pointers and every row behind them, the lists that runs still hold included.
   mutable std::mutex m_lock;
-  std::vector<CycleRow> m_init;
-  std::vector<CycleRow> m_close;
-  std::vector<std::vector<CycleRow>> m_end;
+  RowList m_init = std::make_shared<std::vector<CycleRow>>();
+  RowList m_close = std::make_shared<std::vector<CycleRow>>();
+  std::vector<RowList> m_end;
   int m_showInit = 0;
   int m_showEnd = 0;
   int m_showClose = 0;

@@ -12,10 +12,16 @@
 namespace {
 
 // Values were read through 260-character buffers; keep the same limit.
-std::string ReadValue(const std::string& path, const char* section, const std::string& key, const char* def) {
-  std::string value = port::ini::ReadString(path, section, key, def);
+std::string ValueOf(const port::ini::Document* table, const std::string& section, const std::string& key,
+                    const char* def) {
+  const std::string* stored = table != nullptr ? table->Find(section, key) : nullptr;
+  std::string value = stored != nullptr ? *stored : def;
   if (value.size() > 259) value.resize(259);
   return value;
+}
+
+std::string ReadValue(const std::string& path, const char* section, const std::string& key, const char* def) {
+  return ValueOf(port::ini::ReadDocument(path).get(), section, key, def);
 }
 
 std::string Field(const std::string& text, int index) {
@@ -40,12 +46,14 @@ ErrorCodeTable::ErrorCodeTable(std::function<std::string()> errorCodePath)
     : m_errorCodePath(std::move(errorCodePath)) {}
 
 ErrorCodeTable::Entry ErrorCodeTable::FindEntry(const std::string& dllName, int code) const {
+  // The count and the entries come from one version of the file: a table saved meanwhile is not mixed in.
   const std::string path = m_errorCodePath();
+  const std::shared_ptr<const port::ini::Document> table = port::ini::ReadDocument(path);
   const int count =
-      util::ini::BoundCount(ReadValue(path, dllName.c_str(), "count", "0"), kMaxCodes, path, dllName.c_str(), "count");
+      util::ini::BoundCount(ValueOf(table.get(), dllName, "count", "0"), kMaxCodes, path, dllName.c_str(), "count");
   const std::string wanted = std::to_string(code);
   for (int i = 0; i < count; ++i) {
-    const std::string entry = ReadValue(path, dllName.c_str(), std::to_string(i), "-1");
+    const std::string entry = ValueOf(table.get(), dllName, std::to_string(i), "-1");
     if (Field(entry, 0) != "1" || Field(entry, 1) != wanted) continue;
     return {true, Field(entry, 2), Field(entry, 3)};
   }

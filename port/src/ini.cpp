@@ -54,4 +54,10 @@ std::vector<std::string> ReadSections(const std::string& path) {
   return loaded.document->Sections();
 }
 
+std::shared_ptr<const Document> ReadDocument(const std::string& path) {
+  detail::CachedLoad loaded = detail::LoadCached(path);
+  if (loaded.result != detail::LoadResult::Loaded) return nullptr;
+  return std::move(loaded.document);
+}
+
 }  // namespace port::ini

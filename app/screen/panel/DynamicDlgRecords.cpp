@@ -235,10 +235,11 @@ void DynamicDlg::ReloadSiteCycleEnd(int site) {
 // The grid shows each End row's own time, as the file does: its Tact less the Tact of the row before.
 int DynamicDlg::RunCycleEnd(int site, int usb, int lotTotal, int server) {
   if (!m_cycles) return 0;
-  const int result = m_cycles->RunCycle(CycleRunner::kEnd + site, usb, site, lotTotal, server);
+  std::vector<CycleRow> ran;
+  const int result = m_cycles->RunCycle(CycleRunner::kEnd + site, usb, site, lotTotal, server, &ran);
   int before = 0;
   int index = 0;
-  for (const CycleRow& row : m_cycles->Rows(CycleRunner::kEnd + site)) {
+  for (const CycleRow& row : ran) {
     const int tact = std::atoi(row.tact.c_str());
     PostLogRow(site, Cells({std::to_string(index++), row.item, row.code, row.result, row.errorMsg, row.retryCount,
                             std::to_string(tact - before), row.dllName}));
@@ -255,22 +256,25 @@ void DynamicDlg::UpdateErrorList(int site, int usbOrPara) {
   ShowErrorList();
 }
 
+// The rows are read inside the posted call, on the UI thread: calls posted by sites that end together, or before
+// a lot change, may run in any order, and each shows the list as it is when it runs, never an older copy.
 void DynamicDlg::ShowErrorList() {
-  QPointer<CGridCtrl> grid = m_gridList;
-  const std::vector<ErrorListRow> rows = m_errorList ? m_errorList->Rows() : std::vector<ErrorListRow>();
-  const char* last = ControllerIni::ReadErrorListStandard() == 1 ? "USB" : "SITE";
-  port::ui::Post([grid, rows, last] {
-    if (!grid) return;
-    if (grid->GetColumnCount() == 0) {
+  QPointer<DynamicDlg> self = this;
+  QPointer<CGridCtrl> list = m_gridList;
+  port::ui::Post([self, list] {
+    if (!self || !list) return;
+    CGridCtrl& grid = *list;
+    if (grid.GetColumnCount() == 0) {
+      const char* last = ControllerIni::ReadErrorListStandard() == 1 ? "USB" : "SITE";
       const char* titles[] = {"Msg", "Code", "Count", "Item Name", last};
       for (int column = kErrorMsg; column <= kErrorKey; ++column)
-        grid->InsertColumn(column, QString::fromUtf8(titles[column]), Qt::AlignLeft, kErrorListWidths[column]);
-      grid->SetHeaderSort(1);
+        grid.InsertColumn(column, QString::fromUtf8(titles[column]), Qt::AlignLeft, kErrorListWidths[column]);
+      grid.SetHeaderSort(1);
       // Rows as tall as their text: the list's strip below the sites shows several failures at once.
-      grid->verticalHeader()->setMinimumSectionSize(0);
-      grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+      grid.verticalHeader()->setMinimumSectionSize(0);
+      grid.verticalHeader()->setDefaultSectionSize(grid.fontMetrics().height() + 4);
     }
-    ShowErrorRows(*grid, rows);
+    ShowErrorRows(grid, self->m_errorList ? self->m_errorList->Rows() : std::vector<ErrorListRow>());
   });
 }
 

@@ -259,16 +259,17 @@ ErrorCodeDlg::SaveOutcome ErrorCodeDlg::Save() {
   const std::string table = GetErrorCodePath();
   WriteIniString("KR_PATH", "MESSAGE_KR_PATH", m_messagePath->text().toStdString().c_str(), table);
   if (!m_shownDll.empty()) {
-    const char* section = m_shownDll.c_str();
-    WriteIniInt(section, "count", m_codeList->GetItemCount(), table);
+    // The count and its entries in one write: a site that looks a code up meanwhile reads the old table or
+    // the new one, never half of each.
+    port::ini::KeyValues entries{{"count", std::to_string(m_codeList->GetItemCount())}};
     for (int row = 0; row < m_codeList->GetItemCount(); ++row) {
-      const std::string entry =
-          port::Format("%d,%s,%s,%s", m_codeList->GetCheck(row) ? 1 : 0,
-                       m_codeList->GetItemText(row, kOutputColumn).toStdString().c_str(),
-                       m_codeList->GetItemText(row, kHandlerColumn).toStdString().c_str(),
-                       m_codeList->GetItemText(row, kTextColumn).toStdString().c_str());
-      WriteIniString(section, std::to_string(row).c_str(), entry.c_str(), table);
+      entries.emplace_back(std::to_string(row),
+                           port::Format("%d,%s,%s,%s", m_codeList->GetCheck(row) ? 1 : 0,
+                                        m_codeList->GetItemText(row, kOutputColumn).toStdString().c_str(),
+                                        m_codeList->GetItemText(row, kHandlerColumn).toStdString().c_str(),
+                                        m_codeList->GetItemText(row, kTextColumn).toStdString().c_str()));
     }
+    WriteIniStrings(m_shownDll.c_str(), entries, table);
   }
   WriteIniString("CODE", "STOP_CODE", stopCode.c_str(), table);
   const std::string itemVersion = GetItemVersionPath();

@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "ControllerIni.h"
 #include "CycleSettingManager.h"
@@ -474,4 +475,31 @@ TEST(RunRecordsPanelTest, AnErrorListSortStaysThroughLaterTestsAndIsTheOrderWrit
   ASSERT_NE(third, std::string::npos) << text;
   EXPECT_LT(first, second);
   EXPECT_LT(second, third);
+}
+
+// A site's count posts its update to the list on screen; the lot changes before that call runs. The call shows
+// the list as it is then: the old lot's failure never comes back onto the new lot's list.
+TEST(RunRecordsPanelTest, AnErrorListUpdateThatRunsLateShowsTheListAsItIsThen) {
+  SitePanelStation station("2", "2");
+  DynamicDlg& panel = station.StartPanel();
+  CGridCtrl* grid = panel.findChild<CGridCtrl*>("1232");
+  ASSERT_NE(grid, nullptr);
+  ItemRow failed;
+  failed.item = "Focus";
+  failed.code = "5";
+  failed.result = "FAIL";
+  failed.dllName = "TestItemA.dll";
+  panel.Model(0)->SetRows({failed});
+  QCoreApplication::processEvents();
+  int inserted = 0;
+  QObject::connect(grid->model(), &QAbstractItemModel::rowsInserted, [&] { ++inserted; });
+
+  std::thread site([&] { panel.UpdateErrorList(0, 0); });
+  site.join();
+  ASSERT_EQ(panel.Errors()->Rows().size(), 1u);
+  panel.OnProtocolCommand("LOT_NUMBER,LOT_NEXT");
+  ASSERT_TRUE(panel.Errors()->Rows().empty());
+  for (int pass = 0; pass < 5; ++pass) QCoreApplication::processEvents();
+  EXPECT_EQ(inserted, 0) << "the old lot's failure was shown after the lot change";
+  EXPECT_EQ(grid->GetItemCount(), 0);
 }

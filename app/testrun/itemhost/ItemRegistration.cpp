@@ -133,11 +133,10 @@ int ItemRegistration::SaveDllList(int site, const std::vector<DllEntry>& entries
   }
   const std::string path = GetDllManagerIniPath();
   const std::string section = SiteSection(site);
-  bool written = WriteIniInt(section.c_str(), "Count", static_cast<int>(entries.size()), path) != 0;
-  for (std::size_t i = 0; written && i < entries.size(); ++i) {
-    written = WriteIniString(section.c_str(), std::to_string(i).c_str(), FormatDllEntry(entries[i]).c_str(), path) != 0;
-  }
-  if (!written) return refuse(path + " cannot be written");
+  // One write: a site that reads its list meanwhile gets the old list or the new one, never half of each.
+  port::ini::KeyValues values{{"Count", std::to_string(entries.size())}};
+  for (std::size_t i = 0; i < entries.size(); ++i) values.emplace_back(std::to_string(i), FormatDllEntry(entries[i]));
+  if (WriteIniStrings(section.c_str(), values, path) == 0) return refuse(path + " cannot be written");
   if (error) error->clear();
   return 1;
 }

@@ -1,7 +1,10 @@
 // The error-code lookups over a small fixture, one case per row.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "ErrorCodeTable.h"
 #include "qrv_test/temp_dir.h"
@@ -79,3 +82,29 @@ TEST(ErrorCodeTable, ExplicitZeroHandlerCodeStaysADeliberateMapping) {
 }
 
 }  // namespace
+
+// The editor saves the table while sites look codes up: each lookup reads the count and the entries of one
+// version of the file, the old one or the new one, never the count of one with the entries of the other.
+TEST(ErrorCodeTableTest, ATableSavedDuringLookupsIsNeverMixedWithTheOldOne) {
+  qrv::test::TempDir dir;
+  const std::string path = dir.File("ErrorCode.ini");
+  const std::string versions[] = {"[KR_PATH]\n[Item.dll]\ncount=3\n0=1,1,101,One\n1=1,2,102,Two\n2=1,7,107,Seven A\n",
+                                  "[KR_PATH]\n[Item.dll]\ncount=1\n0=1,7,207,Seven B\n"};
+  std::ofstream(path) << versions[0];
+  std::atomic<bool> done{false};
+  std::thread editor([&] {
+    for (int save = 1; !done.load(); ++save) {
+      std::ofstream(path + ".new") << versions[save % 2];
+      std::filesystem::rename(path + ".new", path);
+    }
+  });
+  const ErrorCodeTable table([&] { return path; });
+  int mixed = 0;
+  for (int lookup = 0; lookup < 3000; ++lookup) {
+    const std::string text = table.GetErrorCodeText("Item.dll", 7);
+    if (text != "Seven A" && text != "Seven B") ++mixed;
+  }
+  done.store(true);
+  editor.join();
+  EXPECT_EQ(mixed, 0);
+}

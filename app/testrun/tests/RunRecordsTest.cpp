@@ -2,8 +2,11 @@
 // a hand-edited Cycle.ini, and the End cycle runner with its retries.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+#include <utility>
 
 #include "CycleIni.h"
 #include "CycleRunner.h"
@@ -422,4 +425,67 @@ TEST_F(CycleRunnerTest, ZeroOrBadCallCountFailsTheRowWithoutCallingIt) {
   }
   EXPECT_NE(file.find(", -6, FAIL, Define Counct FAIL, 0, "), std::string::npos) << file;
   EXPECT_EQ(file.find("Dll path FAIL"), std::string::npos) << file;
+}
+
+// Cycle.ini saved and read again while a site runs its End list: the run goes on with the rows it started with,
+// writes its results into them, and the list read meanwhile serves the next run.
+TEST_F(CycleRunnerTest, AListReadAgainDuringARunServesTheNextRun) {
+  WriteCycle("Count=3\n0=TestItemA.dll,1,1\n1=TestItemA.dll,1,1\n2=TestItemA.dll,1,1\n", 0);
+  bool reread = false;
+  CycleRunner::Hooks hooks;
+  hooks.changed = [&](int) {
+    if (std::exchange(reread, true)) return;
+    WriteText("Ref/M/Cycle.ini", "[A.CYCLE_END_DLL]\nCount=1\n0=TestItemA.dll,1,2\n");
+    m_runner->LoadAllCycleLists(1);
+  };
+  m_runner->SetHooks(std::move(hooks));
+  m_station.ItemA().Script(0, {0, 0, 7});
+  std::vector<CycleRow> ran;
+  EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0, &ran), 7);
+  ASSERT_TRUE(reread);
+  ASSERT_EQ(ran.size(), 3u);
+  const char* results[] = {"PASS", "PASS", "FAIL"};
+  for (std::size_t row = 0; row < ran.size(); ++row) EXPECT_EQ(ran[row].result, results[row]) << row;
+  EXPECT_EQ(ran[2].code, "7");
+  EXPECT_EQ(m_station.ItemA().Calls(0), 3);
+
+  std::vector<CycleRow> rows = m_runner->Rows(CycleRunner::kEnd);
+  ASSERT_EQ(rows.size(), 1u) << "the list read during the run";
+  EXPECT_EQ(rows[0].defineCount, "2");
+  EXPECT_EQ(rows[0].result, "") << "no result of the earlier run lands on it";
+
+  m_station.ItemA().Script(0, {7, 0});
+  EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0), 0);
+  rows = m_runner->Rows(CycleRunner::kEnd);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].retryCount, "2");
+  EXPECT_EQ(rows[0].result, "PASS");
+}
+
+// The editor's Save on the window's thread while a site's thread runs its End list again and again.
+TEST_F(CycleRunnerTest, ListsReadAgainOnAnotherThreadLeaveEveryRunWhole) {
+  const std::string lists[] = {"[A.CYCLE_END_DLL]\nCount=3\n0=TestItemA.dll,1,1\n1=TestItemA.dll,1,1\n"
+                               "2=TestItemA.dll,1,1\n",
+                               "[A.CYCLE_END_DLL]\nCount=1\n0=TestItemA.dll,1,1\n"};
+  WriteCycle("Count=3\n0=TestItemA.dll,1,1\n1=TestItemA.dll,1,1\n2=TestItemA.dll,1,1\n", 0);
+  m_runner->SetHooks({});
+  std::atomic<bool> done{false};
+  std::thread editor([&] {
+    for (int save = 0; !done.load(); ++save) {
+      WriteText("Ref/M/Cycle.ini.new", lists[save % 2]);
+      fs::rename(m_station.Root() + "/Ref/M/Cycle.ini.new", m_station.Root() + "/Ref/M/Cycle.ini");
+      m_runner->LoadAllCycleLists(1);
+    }
+  });
+  for (int run = 0; run < 200; ++run) {
+    std::vector<CycleRow> ran;
+    EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0, &ran), 0);
+    EXPECT_TRUE(ran.size() == 1 || ran.size() == 3) << ran.size();
+    for (const CycleRow& row : ran) {
+      EXPECT_EQ(row.result, "PASS");
+      EXPECT_EQ(row.retryCount, "1");
+    }
+  }
+  done.store(true);
+  editor.join();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -62,5 +63,9 @@ class PORT_API Document {
   std::vector<Section> sections_;
   std::string newline_ = "\n";
 };
+
+// The file as one parsed snapshot, null when it is missing or cannot be read: a list read key by key from it
+// comes whole from one version of the file, whatever is written meanwhile.
+PORT_API std::shared_ptr<const Document> ReadDocument(const std::string& path);
 
 }  // namespace port::ini
