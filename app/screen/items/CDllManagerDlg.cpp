@@ -24,11 +24,11 @@ DllRegistrationLists::Rules SingleListRules() {
 
 }  // namespace
 
-CDllManagerDlg::CDllManagerDlg(DllRegistrationLists::Guards guards, QWidget* parent)
-    : QDialog(parent), m_guards(guards) {
+CDllManagerDlg::CDllManagerDlg(std::function<bool()> anySiteRunning, QWidget* parent)
+    : QDialog(parent), m_anySiteRunning(std::move(anySiteRunning)) {
   setWindowTitle("DLL Manager");
   auto* layout = new QVBoxLayout(this);
-  m_lists = new DllRegistrationLists(SingleListRules(), std::move(guards), "1110", this);
+  m_lists = new DllRegistrationLists(SingleListRules(), "1110", this);
   layout->addWidget(m_lists, 1);
   QPushButton* apply = AddAcceptCloseRow(this, layout, "Apply");
   connect(apply, &QPushButton::clicked, this, [this] { SaveRegisteredDlls(1); });
@@ -49,7 +49,7 @@ void CDllManagerDlg::LoadRegisteredDlls() {
 }
 
 bool CDllManagerDlg::SaveRegisteredDlls(int closeAfter) {
-  if (m_guards.anySiteRunning && m_guards.anySiteRunning()) return false;
+  if (m_anySiteRunning && m_anySiteRunning()) return false;
   std::string error;
   if (ItemRegistration::SaveSingleList(m_lists->Entries(), &error) == 0) {
     port::MessageBox(error + "\nThe list is not saved.");

@@ -3,6 +3,7 @@
 // ([QRV_DLL_LOAD], [QRV_DLL_LOAD_CHECK], [QRV_DLL_COUNT]) with the unlettered pins of ItemVersion.ini. It
 // works like a site's registration page; no site run reads its list.
 #include <QDialog>
+#include <functional>
 #include <string>
 
 #include "DllRegistrationLists.h"
@@ -11,7 +12,8 @@ class CDllManagerDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CDllManagerDlg(DllRegistrationLists::Guards guards, QWidget* parent = nullptr);
+  // anySiteRunning: asked at every save; empty: no site runs.
+  explicit CDllManagerDlg(std::function<bool()> anySiteRunning, QWidget* parent = nullptr);
 
   static std::string GetDllManagerIniPath();
   void LoadRegisteredDlls();
@@ -25,6 +27,6 @@ class CDllManagerDlg : public QDialog {
   DllRegistrationLists* Lists() const { return m_lists; }
 
  private:
-  const DllRegistrationLists::Guards m_guards;
+  const std::function<bool()> m_anySiteRunning;
   DllRegistrationLists* m_lists = nullptr;
 };

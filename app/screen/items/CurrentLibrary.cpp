@@ -4,7 +4,7 @@
 
 #include "CycleRunner.h"
 #include "GridCtrl.h"
-#include "ItemRegistration.h"
+#include "SiteModel.h"
 
 namespace {
 
@@ -16,20 +16,20 @@ std::vector<CurrentLibrary::SourceRow> CycleSources(const std::vector<CycleRow>&
   return sources;
 }
 
-std::vector<CurrentLibrary::SourceRow> SiteSources(int site) {
+std::vector<CurrentLibrary::SourceRow> SiteSources(const SiteModel& list) {
   std::vector<CurrentLibrary::SourceRow> sources;
-  for (const ItemRow& row : ItemRegistration::ReadSiteItems(site)) sources.push_back({row.item, row.dllName});
+  for (const ItemRow& row : list.Rows()) sources.push_back({row.item, row.dllName});
   return sources;
 }
 
 }  // namespace
 
-CurrentLibrary::CurrentLibrary(ItemLibraryMap& items, CycleRunner& cycles, int siteCount, std::string root,
-                               ItemPlatform platform, QWidget* parent)
+CurrentLibrary::CurrentLibrary(ItemLibraryMap& items, CycleRunner& cycles, std::vector<const SiteModel*> siteLists,
+                               std::string root, ItemPlatform platform, QWidget* parent)
     : QDialog(parent),
       m_items(items),
       m_cycles(cycles),
-      m_siteCount(siteCount),
+      m_siteLists(std::move(siteLists)),
       m_root(std::move(root)),
       m_platform(platform) {
   setObjectName("223");
@@ -54,8 +54,8 @@ bool CurrentLibrary::LoadAllItems() {
   LoadItemGroup(CycleSources(m_cycles.Rows(CycleRunner::kInit)), "Cycle", "Init");
   // The Init list runs before any site item is loaded.
   m_cycles.RunCycle(CycleRunner::kInit, 0, 0, 0, 0);
-  for (int site = 0; site < m_siteCount; ++site) LoadItemGroup(SiteSources(site), "DLL", "Function");
-  for (int site = 0; site < m_siteCount; ++site)
+  for (const SiteModel* list : m_siteLists) LoadItemGroup(SiteSources(*list), "DLL", "Function");
+  for (int site = 0; site < static_cast<int>(m_siteLists.size()); ++site)
     LoadItemGroup(CycleSources(m_cycles.Rows(CycleRunner::kEnd + site)), "Cycle", "End");
   LoadItemGroup(CycleSources(m_cycles.Rows(CycleRunner::kClose)), "Cycle", "Close");
   return m_bAllLoaded != 0;

@@ -12,6 +12,7 @@
 
 class CGridCtrl;
 class CycleRunner;
+class SiteModel;
 
 class CurrentLibrary : public QDialog {
   Q_OBJECT
@@ -25,8 +26,10 @@ class CurrentLibrary : public QDialog {
     std::string dll;
   };
 
-  CurrentLibrary(ItemLibraryMap& items, CycleRunner& cycles, int siteCount, std::string root, ItemPlatform platform,
-                 QWidget* parent = nullptr);
+  // siteLists: the item lists of the main screen, one per site in site order; the rows they show are the ones
+  // loaded, whatever the registration file says since they were read.
+  CurrentLibrary(ItemLibraryMap& items, CycleRunner& cycles, std::vector<const SiteModel*> siteLists,
+                 std::string root, ItemPlatform platform, QWidget* parent = nullptr);
 
   // Every list's libraries, with the Init list run right after its own items; false when one did not load.
   bool LoadAllItems();
@@ -45,7 +48,7 @@ class CurrentLibrary : public QDialog {
 
   ItemLibraryMap& m_items;
   CycleRunner& m_cycles;
-  const int m_siteCount;
+  const std::vector<const SiteModel*> m_siteLists;
   const std::string m_root;
   const ItemPlatform m_platform;
   CGridCtrl* m_list = nullptr;

@@ -42,9 +42,8 @@ void SetUpList(CGridCtrl* list, std::initializer_list<std::pair<const char*, int
 
 }  // namespace
 
-DllRegistrationLists::DllRegistrationLists(Rules rules, Guards guards, const QString& registeredId,
-                                           QWidget* parent)
-    : QWidget(parent), m_rules(std::move(rules)), m_guards(std::move(guards)) {
+DllRegistrationLists::DllRegistrationLists(Rules rules, const QString& registeredId, QWidget* parent)
+    : QWidget(parent), m_rules(std::move(rules)) {
   m_available = new CGridCtrl(this);
   m_available->setObjectName("1108");
   m_registered = new CGridCtrl(this);
@@ -179,14 +178,7 @@ void DllRegistrationLists::InsertDlls(int fromDrop) {
 
 void DllRegistrationLists::OnDrop() { InsertDlls(m_rules.dropTakesChecked ? 0 : 1); }
 
-bool DllRegistrationLists::RefuseWhileTesting() const {
-  if (!m_guards.anySiteRunning || !m_guards.anySiteRunning()) return false;
-  port::MessageBox("A site is testing: DLL files cannot be imported now.");
-  return true;
-}
-
 void DllRegistrationLists::ImportDllFiles() {
-  if (RefuseWhileTesting()) return;
   std::vector<std::string> files;
   if (!port::IsHeadless()) {
     for (const QString& file : QFileDialog::getOpenFileNames(this, "Import", QString(), "DLL FILE (*.dll)"))
@@ -196,9 +188,7 @@ void DllRegistrationLists::ImportDllFiles() {
 }
 
 void DllRegistrationLists::ImportFiles(const std::vector<std::string>& files) {
-  // Asked again: a test may have started while the file dialog was open.
-  if (RefuseWhileTesting()) return;
-  const DllImportResult result = ItemImport::ImportDllFiles(files, DllFolder(), m_guards.isLoaded);
+  const DllImportResult result = ItemImport::ImportDllFiles(files, DllFolder());
   if (result.samePath) {
     port::MessageBox("You can not choose the same path.");
     return;

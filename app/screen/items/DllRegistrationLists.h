@@ -33,14 +33,7 @@ class DllRegistrationLists : public QWidget {
     std::function<std::string(const std::string& itemName)> pinnedVersion;
   };
 
-  // What the station says about its state; an empty function means "no".
-  struct Guards {
-    std::function<bool()> anySiteRunning;
-    // A library of that DLL file name is loaded from the Dll folder.
-    std::function<bool(const std::string& dll)> isLoaded;
-  };
-
-  DllRegistrationLists(Rules rules, Guards guards, const QString& registeredId, QWidget* parent = nullptr);
+  DllRegistrationLists(Rules rules, const QString& registeredId, QWidget* parent = nullptr);
 
   void ListAvailableDlls();
   // A registered row for an entry of the file, with the pins and version strings of its item.
@@ -52,7 +45,7 @@ class DllRegistrationLists : public QWidget {
   void OnDrop();
   // "Import": the file dialog, then ImportFiles.
   void ImportDllFiles();
-  // Copies the files into the Dll folder and lists the folder again; refused while a site tests.
+  // Copies the files into the Dll folder over those of their names and lists the folder again.
   void ImportFiles(const std::vector<std::string>& files);
   // The registered rows in list order, with an edit in progress taken in.
   std::vector<DllEntry> Entries() const;
@@ -71,10 +64,8 @@ class DllRegistrationLists : public QWidget {
   void ToggleAvailableCheck(int column);
   void AppendRow(const DllEntry& entry, const std::string& itemName, const std::string& comment);
   bool IsRegistered(const QString& dll) const;
-  bool RefuseWhileTesting() const;
 
   const Rules m_rules;
-  const Guards m_guards;
   CGridCtrl* m_available = nullptr;
   CGridCtrl* m_registered = nullptr;
 };

@@ -3,8 +3,8 @@
 #include "GridCtrl.h"
 #include "port/text.h"
 
-SiteDynamicDlg::SiteDynamicDlg(int siteLetter, Guards guards, QWidget* parent)
-    : DllRegistrationLists(SiteRules(siteLetter - 'A'), std::move(guards), "1111", parent),
+SiteDynamicDlg::SiteDynamicDlg(int siteLetter, QWidget* parent)
+    : DllRegistrationLists(SiteRules(siteLetter - 'A'), "1111", parent),
       m_section(ItemRegistration::SiteSection(siteLetter - 'A')),
       m_siteLetter(siteLetter) {
   ListAvailableDlls();

@@ -10,7 +10,7 @@ class SiteDynamicDlg : public DllRegistrationLists {
 
  public:
   // siteLetter 'A'..'H'.
-  SiteDynamicDlg(int siteLetter, Guards guards, QWidget* parent = nullptr);
+  explicit SiteDynamicDlg(int siteLetter, QWidget* parent = nullptr);
 
   int Site() const { return m_siteLetter - 'A'; }
   const std::string& Section() const { return m_section; }

@@ -13,8 +13,8 @@
 #include "SiteNames.h"
 #include "port/message_box.h"
 
-SiteManagerDlg::SiteManagerDlg(DllRegistrationLists::Guards guards, QWidget* parent)
-    : QDialog(parent), m_guards(std::move(guards)) {
+SiteManagerDlg::SiteManagerDlg(std::function<bool()> anySiteRunning, QWidget* parent)
+    : QDialog(parent), m_anySiteRunning(std::move(anySiteRunning)) {
   setWindowTitle("Dll Manager");
   auto* layout = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
@@ -30,7 +30,7 @@ SiteManagerDlg::SiteManagerDlg(DllRegistrationLists::Guards guards, QWidget* par
   // The sites the station runs, as the site panel counts them.
   const int sites = ModelSettings::UsableSiteCount(ModelSettings::ReadSiteCount(-1), nullptr);
   for (int site = 0; site < sites; ++site) {
-    auto* page = new SiteDynamicDlg(SiteLetter(site), m_guards, m_tab);
+    auto* page = new SiteDynamicDlg(SiteLetter(site), m_tab);
     m_tab->addTab(page, QString::fromStdString(SiteNames::ReadSiteName(site)));
     m_pages.push_back(page);
   }
@@ -47,7 +47,7 @@ SiteDynamicDlg* SiteManagerDlg::Page(int site) const {
 
 void SiteManagerDlg::OnApply() {
   ItemRegistration::WriteItemVersionUse(m_versionUse->isChecked());
-  if (m_guards.anySiteRunning && m_guards.anySiteRunning()) {
+  if (m_anySiteRunning && m_anySiteRunning()) {
     port::MessageBox("A site is testing: the DLL lists are not saved. Apply again when the test has ended.");
     return;
   }

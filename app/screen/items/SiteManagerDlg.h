@@ -3,9 +3,8 @@
 // then every page's list, each list checked before any is written; while a site tests the lists stay as
 // they are and the window stays open with its edits.
 #include <QDialog>
+#include <functional>
 #include <vector>
-
-#include "DllRegistrationLists.h"
 
 class QCheckBox;
 class QTabWidget;
@@ -15,7 +14,8 @@ class SiteManagerDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit SiteManagerDlg(DllRegistrationLists::Guards guards, QWidget* parent = nullptr);
+  // anySiteRunning: asked at every Apply; empty: no site runs.
+  explicit SiteManagerDlg(std::function<bool()> anySiteRunning, QWidget* parent = nullptr);
 
   // Closes with Accepted once every list is written; otherwise says why and stays open.
   void OnApply();
@@ -28,7 +28,7 @@ class SiteManagerDlg : public QDialog {
  private:
   bool SaveAllLists();
 
-  const DllRegistrationLists::Guards m_guards;
+  const std::function<bool()> m_anySiteRunning;
   QCheckBox* m_versionUse = nullptr;
   QTabWidget* m_tab = nullptr;
   std::vector<SiteDynamicDlg*> m_pages;

@@ -202,8 +202,8 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   // follow the new Cycle.ini and the Init list runs again. Returns the dialog's result.
   int OpenCycleManager();
   // "Free Library" and "Load Library": every test item and cycle item unloaded, or loaded again with the Init
-  // list run; each does nothing when the items are already so. Both are refused (false, with a message and a
-  // line in site A's log) while a site is testing. (DynamicDlgLibraries.cpp)
+  // list run; each does nothing when the items are already so. While a site is testing both do nothing and
+  // return false. (DynamicDlgLibraries.cpp)
   bool FreeLibrary();
   bool LoadLibrary();
   // "Current Library": the item-library window, brought to the front.

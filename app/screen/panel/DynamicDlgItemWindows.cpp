@@ -1,6 +1,6 @@
 // The engineer's item windows opened from the site panel: per-site registration ("Dll Manager"), the item
 // settings pages ("Spec Setting") and the single-list item manager.
-#include <QString>
+#include <functional>
 
 #include "CDllManagerDlg.h"
 #include "DynamicDlg.h"
@@ -10,28 +10,14 @@
 
 namespace {
 
-// An import must not replace a library the station holds from the Dll folder.
-bool LoadedFromDllFolder(const ItemLibraryMap& items, const std::string& dll) {
-  for (const ItemLibraryMap::Listed& listed : items.List()) {
-    if (listed.status == kItemNotLoaded) continue;
-    if (QString::fromStdString(listed.folder).compare("Dll", Qt::CaseInsensitive) == 0 &&
-        QString::fromStdString(listed.dllName).compare(QString::fromStdString(dll), Qt::CaseInsensitive) == 0)
-      return true;
-  }
-  return false;
-}
-
-DllRegistrationLists::Guards ItemGuards(DynamicDlg& panel) {
-  DllRegistrationLists::Guards guards;
-  guards.anySiteRunning = [&panel] { return panel.IsAnySiteRunning() != 0; };
-  guards.isLoaded = [&panel](const std::string& dll) { return LoadedFromDllFolder(panel.Items(), dll); };
-  return guards;
+std::function<bool()> AnySiteRunning(DynamicDlg& panel) {
+  return [&panel] { return panel.IsAnySiteRunning() != 0; };
 }
 
 }  // namespace
 
 int DynamicDlg::OpenSiteManager() {
-  SiteManagerDlg window(ItemGuards(*this), this);
+  SiteManagerDlg window(AnySiteRunning(*this), this);
   const int result = window.exec();
   if (result != QDialog::Accepted) return result;
   if (AnySiteRunningNow()) {
@@ -62,6 +48,6 @@ void DynamicDlg::RebuildSpecSetting() {
 }
 
 int DynamicDlg::OpenDllManager() {
-  CDllManagerDlg window(ItemGuards(*this), this);
+  CDllManagerDlg window(AnySiteRunning(*this), this);
   return window.exec();
 }

@@ -5,7 +5,6 @@
 #include "CurrentLibrary.h"
 #include "CycleRunner.h"
 #include "DynamicDlg.h"
-#include "port/message_box.h"
 #include "port/ui_thread.h"
 
 namespace {
@@ -31,8 +30,9 @@ class ItemsLoadingScope {
 
 void DynamicDlg::CreateLibraryWindow() {
   const ItemPlatform platform{m_pInterFaceSW, m_pHardwareTable, m_pProtocolTable, this};
-  m_pCurrentLibrary =
-      new CurrentLibrary(m_items, *m_cycles, static_cast<int>(m_models.size()), m_szRoot, platform, this);
+  std::vector<const SiteModel*> siteLists;
+  for (const std::unique_ptr<SiteModel>& model : m_models) siteLists.push_back(model.get());
+  m_pCurrentLibrary = new CurrentLibrary(m_items, *m_cycles, std::move(siteLists), m_szRoot, platform, this);
   m_pCurrentLibrary->hide();
   const ItemsLoadingScope loading(m_bItemsLoading);
   // The only time the window opens by itself: the operator sees at once which library failed.
@@ -68,22 +68,15 @@ bool DynamicDlg::EnsureItemsLoaded() {
   return ready;
 }
 
+// A library is never unloaded or loaded again under a running item; the command then does nothing.
 bool DynamicDlg::FreeLibrary() {
-  if (AnySiteRunningNow()) {
-    AddListLog(0, "Free Library refused: a site is testing");
-    port::MessageBox("Free Library refused: a site is testing");
-    return false;
-  }
+  if (AnySiteRunningNow()) return false;
   FreeItemLibraries();
   return true;
 }
 
 bool DynamicDlg::LoadLibrary() {
-  if (AnySiteRunningNow()) {
-    AddListLog(0, "Load Library refused: a site is testing");
-    port::MessageBox("Load Library refused: a site is testing");
-    return false;
-  }
+  if (AnySiteRunningNow()) return false;
   LoadItemLibraries();
   return true;
 }

@@ -1,15 +1,15 @@
 // The item windows over a station folder: the per-site "Dll Manager" shows each site's registration with its
 // pins and writes back what was edited, checked whole before anything is written and never while a site
-// tests; Import copies into the Dll folder but never over a loaded item, a name with folder parts or from the
-// folder itself; "Spec Setting" opens an item's settings for the page's site; the single-list manager keeps
-// its own sections.
+// tests; Import replaces the files of the Dll folder, loaded or not, but copies no name with folder parts and
+// nothing chosen from the folder itself; "Spec Setting" opens an item's settings for the page's site; the
+// single-list manager keeps its own sections.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <filesystem>
-#include <set>
+#include <functional>
 
 #include "CDllManagerDlg.h"
 #include "GridCtrl.h"
@@ -57,8 +57,8 @@ class ItemWindows : public ::testing::Test {
     fs::copy_file(TEST_ITEM_MISSING, station.Path("Dll/Unnamed.dll"));
   }
 
-  Reg::Guards Guards() {
-    return {[this] { return running; }, [this](const std::string& dll) { return loaded.count(dll) != 0; }};
+  std::function<bool()> AnySiteRunning() {
+    return [this] { return running; };
   }
   std::string Line(const std::string& key, const char* section = "A.QRV_DLL_LOAD") const {
     return ReadIniString(section, key.c_str(), "<none>", kDllManager);
@@ -70,7 +70,6 @@ class ItemWindows : public ::testing::Test {
 
   StationFolder station;
   bool running = false;
-  std::set<std::string> loaded;
 };
 
 int RowOf(const CGridCtrl* list, int column, const char* text) {
@@ -88,7 +87,7 @@ std::vector<std::string> Column(const CGridCtrl* list, int column) {
 }  // namespace
 
 TEST_F(ItemWindows, DllManagerShowsEachSitesRegistrationAndAppliesTheEdits) {
-  SiteManagerDlg dialog(Guards());
+  SiteManagerDlg dialog(AnySiteRunning());
   dialog.show();
   ASSERT_EQ(dialog.PageCount(), 2);
   EXPECT_EQ(dialog.Tabs()->tabText(0), "Left");
@@ -154,7 +153,7 @@ TEST_F(ItemWindows, DllManagerSavesNothingWhileASiteTestsOrWhenAnEntryCannotBeSt
   station.Write(kDllManager, "[A.QRV_DLL_LOAD]\r\nCount=1\r\n0=FocusItem.dll,1,2\r\n"
                              "[B.QRV_DLL_LOAD]\r\nCount=1\r\n0=CurrentItem.dll,1,2;3\r\n");
   const std::string before = station.Read(kDllManager);
-  SiteManagerDlg dialog(Guards());
+  SiteManagerDlg dialog(AnySiteRunning());
   dialog.show();
   dialog.Page(0)->Registered()->SetCheck(0, false);
 
@@ -180,38 +179,39 @@ TEST_F(ItemWindows, DllManagerSavesNothingWhileASiteTestsOrWhenAnEntryCannotBeSt
   EXPECT_EQ(Line("0", "B.QRV_DLL_LOAD"), "CurrentItem.dll,1,2");
 }
 
-TEST_F(ItemWindows, ImportCopiesIntoTheDllFolderButNeverOverALoadedItemOrOutsideIt) {
+TEST_F(ItemWindows, ImportReplacesFilesOfTheirNamesEvenLoadedOrWhileASiteTestsButNeverCopiesOutsideTheFolder) {
   qrv::test::TempDir source;
   fs::copy_file(NAMED_ITEM_CURRENT, source.File("FocusItem.dll"));
   fs::copy_file(NAMED_ITEM_FOCUS, source.File("CurrentItem.dll"));
   fs::copy_file(NAMED_ITEM_FOCUS, source.File("..\\Escape.dll"));
   fs::copy_file(NAMED_ITEM_FOCUS, source.File("New.dll"));
-  loaded.insert("CurrentItem.dll");
-  SiteManagerDlg dialog(Guards());
+  ItemLibraryMap items;
+  ASSERT_EQ(items.Load("CurrentItem.dll", "Dll", station.Path(""), {}), kItemLoaded);
+  const TestItemControl current(station.Path("Dll/CurrentItem.dll"));
+  SiteManagerDlg dialog(AnySiteRunning());
   SiteDynamicDlg& page = *dialog.Page(0);
-  const auto currentBefore = fs::file_size(station.Path("Dll/CurrentItem.dll"));
 
+  running = true;
   page.ImportFiles({source.File("FocusItem.dll"), source.File("CurrentItem.dll"), source.File("..\\Escape.dll"),
                     source.File("New.dll")});
   const std::string refused = LastBox();
-  EXPECT_NE(refused.find("CurrentItem.dll: it is loaded"), std::string::npos) << refused;
-  EXPECT_NE(refused.find("..\\Escape.dll: the DLL name"), std::string::npos) << refused;
-  EXPECT_EQ(fs::file_size(station.Path("Dll/CurrentItem.dll")), currentBefore) << "the loaded item is kept";
+  EXPECT_EQ(refused, "Not imported:\n..\\Escape.dll: " + ItemRegistration::CheckDllName("..\\Escape.dll"))
+      << "the one file that would land outside the folder";
   EXPECT_FALSE(station.Exists("Dll/..\\Escape.dll"));
   EXPECT_TRUE(station.Exists("Dll/New.dll"));
   const int focus = RowOf(page.Available(), Reg::kAvailDll, "FocusItem.dll");
   EXPECT_EQ(page.Available()->GetItemText(focus, Reg::kAvailVersion), "2.0.1.3") << "the file was replaced";
+  const int loaded = RowOf(page.Available(), Reg::kAvailDll, "CurrentItem.dll");
+  EXPECT_EQ(page.Available()->GetItemText(loaded, Reg::kAvailVersion), "1.2.0.0") << "the loaded item's file too";
   EXPECT_EQ(page.Available()->GetItemCount(), 3) << "the list shows the folder as it is now";
+  EXPECT_TRUE(items.ShowSpec("CurrentItem.dll", 0));
+  EXPECT_EQ(current.SpecCalls(), 1) << "the loaded library runs on from the file it was loaded from";
 
   port::ClearShownMessageBoxes();
+  page.ImportDllFiles();
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << "a cancelled import while a site tests shows nothing";
   page.ImportFiles({station.Path("Dll/New.dll")});
   EXPECT_EQ(LastBox(), "You can not choose the same path.");
-
-  running = true;
-  page.ImportFiles({source.File("New.dll")});
-  EXPECT_NE(LastBox().find("A site is testing"), std::string::npos);
-  page.ImportDllFiles();
-  EXPECT_NE(LastBox().find("A site is testing"), std::string::npos);
 }
 
 TEST_F(ItemWindows, SpecSettingOpensTheItemsSettingsForThePagesSiteOnlyWhileLoaded) {
@@ -258,7 +258,7 @@ TEST_F(ItemWindows, SpecSettingOpensTheItemsSettingsForThePagesSiteOnlyWhileLoad
 TEST_F(ItemWindows, SingleListManagerKeepsItsOwnSections) {
   station.Write(kDllManager, "[QRV_DLL_LOAD]\r\nCount=2\r\n0=Unnamed.dll\r\n1=CurrentItem.dll\r\n"
                              "[QRV_DLL_LOAD_CHECK]\r\nCurrentItem.dll=1\r\n[QRV_DLL_COUNT]\r\nCurrentItem.dll=4\r\n");
-  CDllManagerDlg dialog(Guards());
+  CDllManagerDlg dialog(AnySiteRunning());
   dialog.show();
   DllRegistrationLists& lists = *dialog.Lists();
   EXPECT_EQ(lists.Available()->GetItemCount(), 3) << "every DLL of the folder, also one without an item name";
@@ -311,7 +311,7 @@ TEST_F(ItemWindows, SingleListManagerKeepsItsOwnSections) {
 TEST_F(ItemWindows, SingleListDeleteRemovesTheCheckedDllsAfterAYes) {
   station.Write(kDllManager, "[QRV_DLL_LOAD]\r\nCount=3\r\n0=CurrentItem.dll\r\n1=FocusItem.dll\r\n"
                              "2=CurrentItem.dll\r\n");
-  CDllManagerDlg dialog(Guards());
+  CDllManagerDlg dialog(AnySiteRunning());
   DllRegistrationLists& lists = *dialog.Lists();
   QPushButton* hidden = dialog.findChild<QPushButton*>("1013");
   ASSERT_NE(hidden, nullptr);

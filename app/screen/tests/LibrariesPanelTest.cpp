@@ -120,6 +120,22 @@ TEST(LibrariesPanelTest, StartAfterFreeLoadsTheItemsAgainAndRunsTheInitListAgain
   EXPECT_EQ(itemA.Created(), 2);
 }
 
+TEST(LibrariesPanelTest, LoadLibraryLoadsTheRowsTheSiteListsShowNotWhatTheFileSaysSince) {
+  SitePanelStation station("2", "2");
+  station.RegisterItems(2, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl itemB(station.Root() + "/Dll/TestItemB.dll");
+  // The file changes under the lists, which are not read again.
+  station.RegisterItems(2, {"TestItemB.dll"});
+
+  ASSERT_TRUE(panel.FreeLibrary());
+  ASSERT_TRUE(panel.LoadLibrary());
+  const std::vector<std::vector<std::string>> want = {{"TestItemA.dll", "DLL", "Function", "0"}};
+  EXPECT_EQ(StatusRows(*panel.CurrentLibraryWindow()->StatusList()), want);
+  EXPECT_EQ(itemB.Created(), 0) << "a DLL no list shows is not loaded";
+  EXPECT_EQ(panel.Model(1)->Row(0).dllName, "TestItemA.dll") << "the lists still show what they read";
+}
+
 TEST(LibrariesPanelTest, EndLibraryThatDoesNotLoadOpensTheWindowAndNoSiteStarts) {
   SitePanelStation station("1", "1");
   WriteLists(station, "Gone.dll");

@@ -3,7 +3,9 @@
 // resets them.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QListView>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -18,12 +20,14 @@
 #include "CycleSettingManager.h"
 #include "FontStatic.h"
 #include "GridCtrl.h"
+#include "IntegratedLog.h"
 #include "QRVBaseDlg.h"
 #include "SiteLogCtrl.h"
 #include "SiteLogTab.h"
 #include "SitePanelFixture.h"
 #include "TestRunFixture.h"
 #include "port/ini.h"
+#include "port/message_box.h"
 #include "port/text.h"
 #include "port/ui_thread.h"
 #include "port/window_message.h"
@@ -279,7 +283,20 @@ TEST(RunRecordsPanelTest, HardwareType20EndItemThatFailsShowsItsRowAndTheWindowW
   EXPECT_EQ(ReadLog(panel.TestLog(0)->Path()).cycleRows, 2);
 }
 
-TEST(RunRecordsPanelTest, FreeAndLoadLibraryAreRefusedWhileASiteTestsAndLoadRunsTheInitListAgain) {
+namespace {
+
+// Every line the list-log window of a site shows.
+std::vector<std::string> ListLogRows(const DynamicDlg& panel, int site) {
+  std::vector<std::string> rows;
+  const QAbstractItemModel* model = panel.ListLogWindow()->List(site)->model();
+  for (int row = 0; row < model->rowCount(); ++row)
+    rows.push_back(model->index(row, 0).data().toString().toStdString());
+  return rows;
+}
+
+}  // namespace
+
+TEST(RunRecordsPanelTest, FreeAndLoadLibraryAreRefusedSilentlyWhileASiteTestsAndLoadRunsTheInitListAgain) {
   SitePanelStation station("1", "1");
   station.RegisterItems(1, {"TestItemA.dll"});
   fs::create_directories(station.Root() + "/Cycle");
@@ -294,10 +311,13 @@ TEST(RunRecordsPanelTest, FreeAndLoadLibraryAreRefusedWhileASiteTestsAndLoadRuns
   itemA.SetDelayMs(500);
   ASSERT_EQ(panel.StartSite(0, 0, 0), 0);
   ASSERT_TRUE(station.WaitFor([&] { return panel.Runner(0)->IsRunning(); }));
+  port::ClearShownMessageBoxes();
   EXPECT_FALSE(panel.FreeLibrary());
   EXPECT_FALSE(panel.LoadLibrary());
   ASSERT_TRUE(station.WaitFor([&] { return station.CountCalls("SendStatus") == 1; }));
   EXPECT_EQ(panel.Model(0)->Label(), "PASS") << "the run kept its items";
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << "a refusal shows nothing";
+  for (const std::string& row : ListLogRows(panel, 0)) EXPECT_EQ(row.find("Library"), std::string::npos) << row;
   itemA.SetDelayMs(0);
 
   ASSERT_TRUE(station.WaitFor([&] { return !panel.Runner(0)->IsRunning(); }));

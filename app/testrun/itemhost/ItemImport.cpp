@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "ItemRegistration.h"
-#include "PlatformErrorLog.h"
 #include "port/path.h"
 
 namespace fs = std::filesystem;
@@ -31,8 +30,7 @@ std::string CopyInto(const fs::path& source, const fs::path& target) {
 
 }  // namespace
 
-DllImportResult ItemImport::ImportDllFiles(const std::vector<std::string>& files, const std::string& dllFolder,
-                                           const std::function<bool(const std::string&)>& isLoaded) {
+DllImportResult ItemImport::ImportDllFiles(const std::vector<std::string>& files, const std::string& dllFolder) {
   DllImportResult result;
   for (const std::string& file : files) {
     if (InFolder(file, dllFolder)) {
@@ -45,8 +43,6 @@ DllImportResult ItemImport::ImportDllFiles(const std::vector<std::string>& files
   for (const std::string& file : files) {
     const std::string name = fs::path(file).filename().string();
     std::string reason = ItemRegistration::CheckDllName(name);
-    if (reason.empty() && isLoaded && isLoaded(name))
-      reason = "it is loaded by the station; Free Library before it is replaced";
     if (reason.empty()) {
       // An existing file of the name in other letter case is the one replaced, as the loader finds that one.
       const std::string target = port::ResolvePathCase(port::JoinPath(dllFolder, name));
@@ -56,8 +52,6 @@ DllImportResult ItemImport::ImportDllFiles(const std::vector<std::string>& files
       ++result.copied;
       continue;
     }
-    LogPlatformError("ItemImport::ImportDllFiles [%d] ERROR : %s not imported: %s", __LINE__, name.c_str(),
-                     reason.c_str());
     result.refused.push_back(name + ": " + reason);
   }
   return result;

@@ -1,6 +1,5 @@
 #include "convert_dispatch.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "bayer.h"
@@ -38,18 +37,14 @@ void ReduceAndDemosaic(SoftwareLibrary* library, std::uint8_t* dst, int width, i
 
 const std::uint16_t* Words(const std::uint8_t* src) { return reinterpret_cast<const std::uint16_t*>(src); }
 
-// Types 6 and 8 take their size from Sensor.ini; a size larger than the caller's frame would read past it.
-bool SensorFrame(SoftwareLibrary* library, const SensorFrameSettings& settings, int type, int order, int width,
+// Types 6 and 8 take their size from Sensor.ini; a size larger than the caller's frame would read past it, so
+// such a frame is written nowhere, as one of size 0 is.
+bool SensorFrame(const SoftwareLibrary* library, const SensorFrameSettings& settings, int order, int width,
                  int height) {
   const int frameX = settings.frameX, frameY = settings.frameY;
   if (!library || frameX <= 0 || frameY <= 0) return false;
   const long long needed = static_cast<long long>(frameX) * (frameY + (order == 8 ? 1 : 0));
-  if (needed <= static_cast<long long>(width) * height) return true;
-  char line[160];
-  std::snprintf(line, sizeof line, "Convert_Image type %d: frame %dx%d of Sensor.ini exceeds the %dx%d source",
-                type, frameX, frameY, width, height);
-  library->Log(line);
-  return false;
+  return needed <= static_cast<long long>(width) * height;
 }
 
 }  // namespace
@@ -88,7 +83,7 @@ void ConvertImageByType(SoftwareLibrary* library, int type, int order, int bits,
     case kTypeOrientation: TransformOrientation(order, src, dst, width, height); break;
     case kTypeShifted:
     case kTypeSensorFrame: {
-      if (!SensorFrame(library, settings, type, order, width, height)) {
+      if (!SensorFrame(library, settings, order, width, height)) {
         produced = 0;
         break;
       }
