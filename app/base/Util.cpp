@@ -54,6 +54,10 @@ std::int64_t ReadIniInt64(const char* section, const char* key, std::int64_t def
   return std::strtoll(text.c_str(), nullptr, 10);
 }
 
+util::ini::Snapshot ReadIniSnapshot(const std::string& relativePath) {
+  return util::ini::Snapshot(ProgramFilePath(relativePath), relativePath);
+}
+
 int WriteIniString(const char* section, const char* key, const char* value, const std::string& relativePath) {
   return util::ini::WriteText(ProgramFilePath(relativePath), section, key, value);
 }

@@ -7,6 +7,7 @@
 
 #include "port/ini.h"
 #include "port/registry.h"
+#include "util/IniRules.h"
 
 // Settings paths relative to the program folder are read through 260-byte buffers.
 inline constexpr std::size_t kIniTextBuffer = 260;
@@ -25,6 +26,9 @@ int ReadIniCount(const char* section, const char* key, int defaultValue, int lim
 // For totals that outgrow an int (milliseconds of a whole lot): the leading decimal number of the value.
 std::int64_t ReadIniInt64(const char* section, const char* key, std::int64_t defaultValue,
                           const std::string& relativePath);
+// One parsed version of a file relative to the program folder (util/IniRules.h); read its texts with
+// kIniTextBuffer as ReadIniString does. A count's refusal names the file as given.
+util::ini::Snapshot ReadIniSnapshot(const std::string& relativePath);
 int WriteIniString(const char* section, const char* key, const char* value, const std::string& relativePath);
 int WriteIniInt(const char* section, const char* key, int value, const std::string& relativePath);
 // Several keys of one section in one write of the file.

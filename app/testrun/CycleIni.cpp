@@ -19,6 +19,15 @@ std::vector<std::string> SplitFields(const std::string& value) {
   return fields;
 }
 
+CycleEntry EntryOf(const std::string& text) {
+  const std::vector<std::string> fields = SplitFields(text);
+  CycleEntry entry;
+  entry.dll = fields[0];
+  entry.checked = fields.size() > 1 && std::atoi(fields[1].c_str()) != 0;
+  if (fields.size() > 2) entry.retry = fields[2];
+  return entry;
+}
+
 }  // namespace
 
 std::string CyclePath() { return port::JoinPath(ModelSettings::GetModelFolder(), "Cycle.ini"); }
@@ -28,32 +37,23 @@ std::string SectionOf(const std::string& phase, char siteLetter) {
   return "CYCLE_" + phase + "_DLL";
 }
 
-CycleEntry ReadCycleEntry(const std::string& path, const std::string& section, int entry) {
-  const std::vector<std::string> fields =
-      SplitFields(ReadIniString(section.c_str(), std::to_string(entry).c_str(), "0", path));
-  CycleEntry result;
-  result.dll = fields[0];
-  result.checked = fields.size() > 1 && std::atoi(fields[1].c_str()) != 0;
-  if (fields.size() > 2) result.retry = fields[2];
-  return result;
-}
-
 std::vector<CycleEntry> ReadCycleList(const std::string& path, const std::string& section) {
   std::vector<CycleEntry> entries;
-  const int count = ReadIniCount(section.c_str(), "Count", 0, kMaxCycleEntries, path);
-  for (int entry = 0; entry < count; ++entry) entries.push_back(ReadCycleEntry(path, section, entry));
+  for (StoredCycleEntry& stored : ReadStoredEntries(path, section)) entries.push_back(std::move(stored.entry));
   return entries;
 }
 
 std::vector<StoredCycleEntry> ReadStoredEntries(const std::string& path, const std::string& section) {
+  // The count and the entries come from one version of the file: a list saved meanwhile is not mixed in.
+  const util::ini::Snapshot file = ReadIniSnapshot(path);
   std::vector<StoredCycleEntry> stored;
-  const int count = ReadIniCount(section.c_str(), "Count", 0, kMaxCycleEntries, path);
+  const int count = file.Count(section.c_str(), "Count", 0, kMaxCycleEntries);
   for (int entry = 0; entry < count; ++entry) {
     const std::string key = std::to_string(entry);
-    StoredCycleEntry read{ReadCycleEntry(path, section, entry), std::nullopt};
+    const std::string text = file.Text(section.c_str(), key.c_str(), "0", kIniTextBuffer);
+    StoredCycleEntry read{EntryOf(text), std::nullopt};
     // A missing key reads as its default, whichever default is given.
-    const std::string text = ReadIniString(section.c_str(), key.c_str(), "0", path);
-    if (text != "0" || !ReadIniString(section.c_str(), key.c_str(), "", path).empty()) read.text = text;
+    if (text != "0" || !file.Text(section.c_str(), key.c_str(), "", kIniTextBuffer).empty()) read.text = text;
     stored.push_back(std::move(read));
   }
   return stored;

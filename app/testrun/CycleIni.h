@@ -30,10 +30,10 @@ std::string CyclePath();
 // "<letter>.CYCLE_END_DLL" for "END", "CYCLE_<phase>_DLL" otherwise.
 std::string SectionOf(const std::string& phase, char siteLetter);
 
-// One entry, "<dll>,<checked>,<retry>", split at commas and taken by position: the checked flag by the
-// text-to-integer rule, a missing field as empty text, a missing key as "0" (DLL "0", not checked).
-CycleEntry ReadCycleEntry(const std::string& path, const std::string& section, int entry);
-// Every entry from 0 to Count - 1 (at most kMaxCycleEntries), unchecked ones too, in run order.
+// Every entry from 0 to Count - 1 (at most kMaxCycleEntries), unchecked ones too, in run order, the count and
+// the entries from one version of the file. An entry, "<dll>,<checked>,<retry>", is split at commas and taken by
+// position: the checked flag by the text-to-integer rule, a missing field as empty text, a missing key as "0"
+// (DLL "0", not checked).
 std::vector<CycleEntry> ReadCycleList(const std::string& path, const std::string& section);
 // The same entries with their stored texts.
 std::vector<StoredCycleEntry> ReadStoredEntries(const std::string& path, const std::string& section);

@@ -25,9 +25,11 @@ ErrorListRow ErrorList::ParseRow(const std::string& value) {
 void ErrorList::Load() {
   const std::lock_guard lock(m_lock);
   m_rows.clear();
-  const int count = ReadIniCount("ERROR_LIST", "COUNT", 0, kMaxRows, m_configPath);
+  // The count and the rows come from one version of the file.
+  const util::ini::Snapshot file = ReadIniSnapshot(m_configPath);
+  const int count = file.Count("ERROR_LIST", "COUNT", 0, kMaxRows);
   for (int row = 0; row < count; ++row)
-    m_rows.push_back(ParseRow(ReadIniString("ERROR_LIST", std::to_string(row).c_str(), "", m_configPath)));
+    m_rows.push_back(ParseRow(file.Text("ERROR_LIST", std::to_string(row).c_str(), "", kIniTextBuffer)));
 }
 
 void ErrorList::Reset() {

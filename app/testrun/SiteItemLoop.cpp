@@ -33,6 +33,7 @@ void CTestThread::RunOnce() {
       BeginRun(run);
       RunItems(run);
       ConcludeRun(run);
+      m_model.EndRun();
     }
   }
   Finish();
@@ -93,7 +94,7 @@ void CTestThread::BeginRun(RunState& run) {
   m_owner.ReloadSiteCycleEnd(m_nSite);
   m_owner.ClearLog(m_nSite);
   run.itemWatch.SetTimeStamp();
-  m_model.SetRows(m_owner.LoadSiteItems(m_nSite));
+  m_model.BeginRun(m_owner.LoadSiteItems(m_nSite));
   m_model.SetPicture(kPictureTesting);
   SetLabel("Testing...");
 }
@@ -122,7 +123,7 @@ int CTestThread::RunRow(int row, RunState& run, bool& endAfterRow) {
 
   int result = RunItem(item.dllName);
   int attempts = 1;
-  while (result != 0 && attempts < m_owner.GetRetryCount(m_nSite, item.entryIndex) && !ShuttingDown()) {
+  while (result != 0 && attempts < item.retry && !ShuttingDown()) {
     result = RunItem(item.dllName);
     ++attempts;
   }

@@ -22,7 +22,34 @@ void SiteModel::Changed() {
 void SiteModel::SetRows(std::vector<ItemRow> rows) {
   {
     std::lock_guard lock(m_lock);
+    if (m_inRun) {
+      m_nextRows = std::move(rows);
+      return;
+    }
     m_rows = std::move(rows);
+    m_currentRow = -1;
+  }
+  Changed();
+}
+
+void SiteModel::BeginRun(std::vector<ItemRow> rows) {
+  {
+    std::lock_guard lock(m_lock);
+    m_inRun = true;
+    m_nextRows.reset();
+    m_rows = std::move(rows);
+    m_currentRow = -1;
+  }
+  Changed();
+}
+
+void SiteModel::EndRun() {
+  {
+    std::lock_guard lock(m_lock);
+    m_inRun = false;
+    if (!m_nextRows) return;
+    m_rows = std::move(*m_nextRows);
+    m_nextRows.reset();
     m_currentRow = -1;
   }
   Changed();

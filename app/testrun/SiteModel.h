@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ struct ItemRow {
   std::string productVersion;  // 6
   std::string errorMsg;        // 7 "Error Msg"
   std::string testBreak = "0";  // 8 "Test Break"
-  int entryIndex = 0;          // the registration entry the row came from (its retry count)
+  int retry = 0;               // runs of a failing item in all, from the registration entry the row came from
 };
 
 struct YieldCounts {
@@ -51,7 +52,11 @@ class SiteModel {
   // Called after every change, on the changing thread, without the lock held.
   void SetUpdateHook(std::function<void()> hook);
 
+  // Between BeginRun and EndRun the rows are the run's: its results land in them and its result is read from
+  // them. Rows set meanwhile (a list read again) are kept and shown when the run ends.
   void SetRows(std::vector<ItemRow> rows);
+  void BeginRun(std::vector<ItemRow> rows);
+  void EndRun();
   std::vector<ItemRow> Rows() const;
   int RowCount() const;
   // A copy of one row; an empty row outside the list.
@@ -85,6 +90,8 @@ class SiteModel {
 
   mutable std::mutex m_lock;
   std::vector<ItemRow> m_rows;
+  bool m_inRun = false;
+  std::optional<std::vector<ItemRow>> m_nextRows;  // set during a run, shown at its end
   int m_currentRow = -1;
   std::string m_label;
   bool m_labelWritten = false;

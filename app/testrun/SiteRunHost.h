@@ -41,10 +41,9 @@ class SiteRunHost {
   virtual void ShowSiteView(int site) = 0;
 
   // --- the site's item registration
-  // The checked entries of the site's registration, as fresh rows ("Ready", empty Code/Tact/Error Msg).
+  // The checked entries of the site's registration, as fresh rows ("Ready", empty Code/Tact/Error Msg), each
+  // with its entry's total attempts (0 and 1 both mean one call).
   virtual std::vector<ItemRow> LoadSiteItems(int site) = 0;
-  // Total attempts for the registration entry (0 and 1 both mean one call).
-  virtual int GetRetryCount(int site, int entryIndex) = 0;
 
   // --- test log
   virtual void SetLogHeader(int site) = 0;

@@ -149,7 +149,6 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
   void SetProtocolErrorMsg(const std::string& text) override;
   void ShowSiteView(int site) override;  // DynamicDlgTabView.cpp
   std::vector<ItemRow> LoadSiteItems(int site) override;
-  int GetRetryCount(int site, int entryIndex) override;
   void SetLogHeader(int site) override;
   void ClearLog(int site) override;
   void SetLogBody(int site, int row, int attempts, const ItemRow& item) override;

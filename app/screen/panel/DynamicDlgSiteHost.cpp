@@ -58,7 +58,6 @@ void DynamicDlg::SetProtocolErrorMsg(const std::string& text) {
 
 std::vector<ItemRow> DynamicDlg::LoadSiteItems(int site) { return ItemRegistration::ReadSiteItems(site); }
 
-int DynamicDlg::GetRetryCount(int site, int entryIndex) { return ItemRegistration::GetRetryCount(site, entryIndex); }
 
 void DynamicDlg::UpdateYield(bool pass, int site) { m_Layout.UpdateYield(pass, site); }
 

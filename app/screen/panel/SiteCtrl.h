@@ -54,7 +54,8 @@ class CSiteCtrl : public CGridCtrl {
   int GetColorMode() const { return m_siteColorMode; }
   void InitColumns();
 
-  // Any thread with a model (the model's update repaints the list); the UI thread without one.
+  // Any thread with a model (the model's update repaints the list; a site that runs keeps its rows and shows
+  // these once its run has ended); the UI thread without one.
   void LoadSiteItems();
   void SetRowResult(int row, int state, std::string code, std::string message, int redraw);
 

@@ -212,10 +212,11 @@ void ErrorCodeDlg::LoadErrorCodes(int row) {
                    ? m_dllList->GetItemText(row, kDllNameColumn).toStdString()
                    : std::string();
   if (m_shownDll.empty()) return;
-  const std::string table = GetErrorCodePath();
-  const int count = ReadIniCount(m_shownDll.c_str(), "count", 0, ErrorCodeTable::kMaxCodes, table);
+  // The count and the entries come from one version of the file: a table saved meanwhile is not mixed in.
+  const util::ini::Snapshot table = ReadIniSnapshot(GetErrorCodePath());
+  const int count = table.Count(m_shownDll.c_str(), "count", 0, ErrorCodeTable::kMaxCodes);
   for (int i = 0; i < count; ++i) {
-    const std::string entry = ReadIniString(m_shownDll.c_str(), std::to_string(i).c_str(), "-1", table);
+    const std::string entry = table.Text(m_shownDll.c_str(), std::to_string(i).c_str(), "-1", kIniTextBuffer);
     const int at = m_codeList->InsertItem(i, QString());
     // Enabled means exactly "1", as the lookups read it; a save keeps what was disabled disabled.
     m_codeList->SetCheck(at, Field(entry, 0) == "1");

@@ -63,7 +63,7 @@ TEST_F(SiteCtrlTest, RowsComeFromTheCheckedEntriesWithTheItemFilesStrings) {
     for (int c = 0; c < 9; ++c) EXPECT_EQ(list.GetItemText(r, c), expected[r][c]) << r << "," << c;
   }
   EXPECT_TRUE(list.isColumnHidden(CSiteCtrl::kColBreak));
-  EXPECT_EQ(model.Row(1).entryIndex, 2) << "the row knows its registration entry for the retry count";
+  EXPECT_EQ(model.Row(1).retry, 2) << "the row carries its registration entry's retry count";
 }
 
 TEST_F(SiteCtrlTest, AnItemFileThatIsGoneStillGetsARow) {
@@ -131,6 +131,25 @@ TEST_F(SiteCtrlTest, StateChangesFromAWorkerShowAfterTheQueuedUpdate) {
   ASSERT_TRUE(ProcessEventsUntil([&] { return list.GetItemText(1, CSiteCtrl::kColResult) == "Ready"; }));
   EXPECT_EQ(list.GetItemText(0, CSiteCtrl::kColResult), "Ready");
   EXPECT_EQ(list.GetItemText(1, CSiteCtrl::kColCode), "-1");
+}
+
+// The item manager's save reads the list again while the site runs: the list goes on showing the run's rows and
+// results, and shows the list read once the run has ended.
+TEST_F(SiteCtrlTest, AListReadDuringARunShowsOnceTheRunHasEnded) {
+  LoadAndShow();
+  model.BeginRun(model.Rows());
+  model.SetRowResult(0, kRowFail, "5", "Focus NG");
+  Register({{"SiteItemC.dll", 1, "1"}});
+  list.LoadSiteItems();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return list.GetItemText(0, CSiteCtrl::kColResult) == "FAIL"; }));
+  EXPECT_EQ(list.GetItemCount(), 2);
+  EXPECT_EQ(list.GetItemText(0, CSiteCtrl::kColDll), "SiteItemA.dll");
+  EXPECT_EQ(list.GetItemText(0, CSiteCtrl::kColCode), "5");
+
+  model.EndRun();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return list.GetItemCount() == 1; }));
+  EXPECT_EQ(list.GetItemText(0, CSiteCtrl::kColDll), "SiteItemC.dll");
+  EXPECT_EQ(list.GetItemText(0, CSiteCtrl::kColResult), "Ready");
 }
 
 // The colour at the left of a cell, clear of its text.

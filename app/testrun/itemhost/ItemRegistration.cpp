@@ -54,25 +54,19 @@ std::string ItemRegistration::FormatDllEntry(const DllEntry& entry) {
   return port::Format("%s,%d,%s", entry.dll.c_str(), entry.checked != 0 ? 1 : 0, entry.retry.c_str());
 }
 
-void ItemRegistration::ReadDllEntry(int entry, const std::string& section, std::string& dll, std::string& retry,
-                                    int& checked) {
-  const std::string value =
-      ReadIniString(section.c_str(), std::to_string(entry).c_str(), "0", GetDllManagerIniPath());
-  const DllEntry parsed = ParseDllEntry(value);
-  dll = parsed.dll;
-  retry = parsed.retry;
-  checked = parsed.checked;
-}
-
 int ItemRegistration::ReadEntryCount(int site) {
   return std::max(ReadIniCount(SiteSection(site).c_str(), "Count", 0, kMaxEntries, GetDllManagerIniPath()), 0);
 }
 
 std::vector<DllEntry> ItemRegistration::ReadSiteEntries(int site) {
+  // The count and the entries come from one version of the file: a list saved meanwhile is not mixed in.
+  const util::ini::Snapshot file = ReadIniSnapshot(GetDllManagerIniPath());
   const std::string section = SiteSection(site);
-  const int count = ReadEntryCount(site);
-  std::vector<DllEntry> entries(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) ReadDllEntry(i, section, entries[i].dll, entries[i].retry, entries[i].checked);
+  const int count = std::max(file.Count(section.c_str(), "Count", 0, kMaxEntries), 0);
+  std::vector<DllEntry> entries;
+  entries.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i)
+    entries.push_back(ParseDllEntry(file.Text(section.c_str(), std::to_string(i).c_str(), "0", kIniTextBuffer)));
   return entries;
 }
 
@@ -89,17 +83,10 @@ std::vector<ItemRow> ItemRegistration::ReadSiteItems(int site) {
     row.versionIndex = ReadPinnedIndexText(site, row.item);
     row.dllName = entries[i].dll;
     row.productVersion = GetVersionInfoString(file, "ProductVersion");
-    row.entryIndex = static_cast<int>(i);
+    row.retry = util::ToInt(entries[i].retry.c_str());
     rows.push_back(std::move(row));
   }
   return rows;
-}
-
-int ItemRegistration::GetRetryCount(int site, int entry) {
-  std::string dll, retry;
-  int checked = 0;
-  ReadDllEntry(entry, SiteSection(site), dll, retry, checked);
-  return util::ToInt(retry.c_str());
 }
 
 std::string ItemRegistration::CheckDllName(const std::string& dll) {

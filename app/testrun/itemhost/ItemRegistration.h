@@ -39,16 +39,14 @@ class ItemRegistration {
   static DllEntry ParseDllEntry(const std::string& value);
   static std::string FormatDllEntry(const DllEntry& entry);
 
-  // One entry of a per-site section; a missing key reads "0" (dll "0", not checked).
-  static void ReadDllEntry(int entry, const std::string& section, std::string& dll, std::string& retry, int& checked);
   static int ReadEntryCount(int site);
-  // Every entry of the site, checked or not, in run order.
+  // Every entry of the site, checked or not, in run order, from one version of the file; a missing entry key
+  // reads "0" (dll "0", not checked).
   static std::vector<DllEntry> ReadSiteEntries(int site);
   // The item-list rows of the site's checked entries, "Ready", with item name, pinned position and product
-  // version read from the item files in the Dll folder.
+  // version read from the item files in the Dll folder, and the entry's retry text as a number (empty or not a
+  // number: 0).
   static std::vector<ItemRow> ReadSiteItems(int site);
-  // The retry text of the entry as a number (empty or not a number: 0).
-  static int GetRetryCount(int site, int entry);
 
   // Empty when the name is a bare file name that the entries can hold, else the reason it is not.
   static std::string CheckDllName(const std::string& dll);

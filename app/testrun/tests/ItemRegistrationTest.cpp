@@ -30,8 +30,10 @@ TEST(ItemRegistrationTest, EachSiteRoundTripsItsOwnEntries) {
   std::string file = station.Read(kDllManager);
   std::erase(file, '\r');
   EXPECT_NE(file.find("[A.QRV_DLL_LOAD]\nCount=3\n0=A.dll,1,3\n1=B.dll,0,1\n2=C.dll,1,\n"), std::string::npos) << file;
-  EXPECT_EQ(ItemRegistration::GetRetryCount(0, 0), 3);
-  EXPECT_EQ(ItemRegistration::GetRetryCount(0, 2), 0) << "an empty retry field runs the item once";
+  const std::vector<ItemRow> rows = ItemRegistration::ReadSiteItems(0);
+  ASSERT_EQ(rows.size(), 2u) << "one row per checked entry";
+  EXPECT_EQ(rows[0].retry, 3);
+  EXPECT_EQ(rows[1].retry, 0) << "an empty retry field runs the item once";
 }
 
 TEST(ItemRegistrationTest, MissingKeysAndFieldsReadAsDefaults) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "port/text.h"
 
@@ -212,6 +213,39 @@ TEST_F(SiteItemLoopRuns, SendResultFirstReportsBeforeTheEndCycle) {
   CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
   RunAgain(host, runner, 1);
   EXPECT_TRUE(InOrder(host.Events(0), {"result 0 PASS", "cycle end"}));
+}
+
+// The screen reads the site's list again (a save of the item manager) while the site runs its second item: the
+// run ends on the rows and retry counts it began with, the list read meanwhile shows once the run has ended and
+// serves the next run.
+TEST_F(SiteItemLoopRuns, AListReadAgainDuringARunServesTheNextRun) {
+  station.WriteErrorCodes(kErrorCodes);
+  host.Register(0, {{"TestItemA.dll", 1}, {"TestItemA.dll", 3}});
+  station.ItemA().Script(0, {0, 5});
+  host.beforeItem = [&](int, int started) {
+    if (started != 2) return;
+    host.Register(0, {{"TestItemA.dll", 1}});
+    // The screen's re-read comes from another thread; this one waits for it so that it lands mid-run.
+    std::thread reread([&] { model.SetRows(host.LoadSiteItems(0)); });
+    reread.join();
+  };
+  CTestThread runner(host, station.Record(), station.Items(), model, 0, 0);
+  const Report first = RunAgain(host, runner, 1);
+  EXPECT_EQ(first.code, 105);
+  EXPECT_EQ(first.label, "Focus NG");
+  EXPECT_EQ(station.ItemA().Calls(0), 4) << "the failing item runs as often as its entry said when the run began";
+  EXPECT_TRUE(InOrder(host.Events(0), {"body 0 PASS 0 x1", "body 1 FAIL 5 x3", "result 105 Focus NG",
+                                       "end 105 Focus NG FAIL", "draw 105 Focus NG"}))
+      << testing::PrintToString(host.Events(0));
+  ASSERT_EQ(model.RowCount(), 1) << "the list read during the run shows once the run has ended";
+  EXPECT_EQ(model.Row(0).result, "Ready");
+
+  station.ItemA().Script(0, {0});
+  const Report second = RunAgain(host, runner, 2);
+  EXPECT_EQ(second.code, 0);
+  EXPECT_EQ(station.ItemA().Calls(0), 1);
+  ASSERT_EQ(model.RowCount(), 1);
+  EXPECT_EQ(model.Row(0).result, "PASS");
 }
 
 // A refused start ends like a failed run: one failing result to the handler, the view and the picture in FAIL.

@@ -1,9 +1,10 @@
 #pragma once
-// A headless site panel for the loop tests: fixed item rows and retry counts, every screen operation and
+// A headless site panel for the loop tests: item rows with their retry counts, every screen operation and
 // report recorded, and a wait for the end of a site's runs.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -22,7 +23,7 @@ class FakeSiteHost : public SiteRunHost {
  public:
   explicit FakeSiteHost(std::string errorCodePath) : m_errorCodePath(std::move(errorCodePath)) {}
 
-  // Registration of a site: one row per DLL, entry index = position, with its retry count.
+  // Registration of a site: one row per DLL, with its retry count.
   void Register(int site, std::vector<std::pair<std::string, int>> dllsAndRetries) {
     std::lock_guard lock(m_lock);
     m_registration[site] = std::move(dllsAndRetries);
@@ -47,7 +48,16 @@ class FakeSiteHost : public SiteRunHost {
   std::string ErrorCodePath() override { return m_errorCodePath; }
   bool CheckSystemVersion(int) override { return systemVersionOk; }
   bool CheckLogDirectories() override { return logDirectoriesOk; }
-  void CheckDeviceInit(int) override {}
+  // Runs on the site's thread before each row's item, with how many rows the site has started; null for none.
+  std::function<void(int site, int itemsStarted)> beforeItem;
+  void CheckDeviceInit(int site) override {
+    int started = 0;
+    {
+      std::lock_guard lock(m_lock);
+      started = ++m_itemsStarted[site];
+    }
+    if (beforeItem) beforeItem(site, started);
+  }
   void SetProtocolErrorMsg(const std::string&) override {}
   void ShowSiteView(int) override {}
 
@@ -59,14 +69,10 @@ class FakeSiteHost : public SiteRunHost {
       ItemRow row;
       row.item = "Item" + std::to_string(i);
       row.dllName = entries[i].first;
-      row.entryIndex = static_cast<int>(i);
+      row.retry = entries[i].second;
       rows.push_back(row);
     }
     return rows;
-  }
-  int GetRetryCount(int site, int entry) override {
-    std::lock_guard lock(m_lock);
-    return m_registration[site].at(static_cast<std::size_t>(entry)).second;
   }
 
   void SetLogHeader(int) override {}
@@ -134,5 +140,6 @@ class FakeSiteHost : public SiteRunHost {
   std::map<int, SiteModel*> m_models;
   std::map<int, std::vector<std::string>> m_events;
   std::map<int, int> m_statusCount;
+  std::map<int, int> m_itemsStarted;
   std::vector<Report> m_reports;
 };

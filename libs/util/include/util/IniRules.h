@@ -3,6 +3,7 @@
 // the default is printed to text first, a missing file/section/key gives it, a present value is
 // converted with atoi/atof (so an empty or non-numeric value reads 0), texts are cut to the buffer.
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "port/ini.h"
@@ -14,6 +15,28 @@ inline constexpr std::size_t kLibraryBuffer = 512;
 // A stored path made openable: separators and drive letters normalised, letter case resolved.
 std::string OpenPath(const char* stored);
 
+// One parsed version of a file, read with the rules below. Values that belong together (a list's count and its
+// entries, the sizes of one picture) read from one snapshot come from one save of the file, whatever is written
+// meanwhile. A missing or unreadable file reads every default.
+class Snapshot {
+ public:
+  // path: an openable path (OpenPath); shown: how a count's refusal names the file (the path when empty).
+  explicit Snapshot(const std::string& path, std::string shown = {});
+
+  std::string Text(const char* section, const char* key, const char* defaultText,
+                   std::size_t bufferSize = kLibraryBuffer) const;
+  int Int(const char* section, const char* key, int defaultValue, std::size_t bufferSize = kLibraryBuffer) const;
+  float Float(const char* section, const char* key, float defaultValue) const;
+  double Double(const char* section, const char* key, double defaultValue) const;
+  // A list's count, bounded by the list's limit (util/CountRule.h).
+  int Count(const char* section, const char* key, int defaultValue, int limit) const;
+
+ private:
+  std::shared_ptr<const port::ini::Document> m_document;
+  std::string m_shown;
+};
+
+// Each read below takes the file as it is now.
 std::string ReadText(const std::string& path, const char* section, const char* key, const char* defaultText,
                      std::size_t bufferSize = kLibraryBuffer);
 int ReadInt(const std::string& path, const char* section, const char* key, int defaultValue,
