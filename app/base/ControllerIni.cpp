@@ -23,7 +23,7 @@ int FontFieldIndex(std::string_view field) {
 
 FontSetting FontSetting::Parse(const std::string& value) {
   FontSetting font;
-  font.size = Field(value, 0);
+  font.size = std::clamp(Field(value, 0), -ControllerIni::kMaxFontSize, ControllerIni::kMaxFontSize);
   font.backRed = Field(value, 1);
   font.backGreen = Field(value, 2);
   font.backBlue = Field(value, 3);
@@ -36,7 +36,12 @@ FontSetting FontSetting::Parse(const std::string& value) {
 }
 
 QrvRect ControllerIni::ParseRect(const std::string& value) {
-  return QrvRect{Field(value, 1), Field(value, 2), Field(value, 3), Field(value, 4)};
+  return BoundRect(QrvRect{Field(value, 1), Field(value, 2), Field(value, 3), Field(value, 4)});
+}
+
+QrvRect ControllerIni::BoundRect(const QrvRect& rect) {
+  const auto bound = [](int coordinate) { return std::clamp(coordinate, -kMaxCoordinate, kMaxCoordinate); };
+  return QrvRect{bound(rect.left), bound(rect.top), bound(rect.right), bound(rect.bottom)};
 }
 
 int ControllerIni::ParseShownFlag(const std::string& value) { return util::ToInt(value.c_str()); }

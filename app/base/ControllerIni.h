@@ -14,7 +14,8 @@ struct ControlPlacement {
   QrvRect rect{0, 0, 0, 0};
 };
 
-// "FontSize.R(B).G(B).B(B).R.G.B.ITALIC.BOADER"; a missing key reads "10".
+// "FontSize.R(B).G(B).B(B).R.G.B.ITALIC.BOADER"; a missing key reads "10". The size is held within
+// ControllerIni::kMaxFontSize either way; colours are kept as stored (they are taken modulo 256 when drawn).
 struct FontSetting {
   int size = 10;
   int backRed = 0, backGreen = 0, backBlue = 0;
@@ -53,8 +54,18 @@ class ControllerIni {
   static std::string ReadFontSetting(const char* section, const char* control, const char* field);
   // [USER_INTERFACE_WINDOW_LEV] LEV, -1 when missing.
   static int ReadWindowLevel();
-  // Fields 1 to 4 of a '.'-separated value as left, top, right, bottom; a missing field is 0.
+  // No screen reaches this far. Stored coordinates are held within it, whatever the editor or a hand
+  // stored, so that the sums that dock the site panel stay within int and no window is made larger than a
+  // window system can show.
+  static constexpr int kMaxCoordinate = 16383;
+  // No label is taller. Font sizes are held within it, so that a label's shrink-to-fit and a view's width
+  // times a size stay small.
+  static constexpr int kMaxFontSize = 999;
+
+  // Fields 1 to 4 of a '.'-separated value as left, top, right, bottom; a missing field is 0. Each is held
+  // within kMaxCoordinate either way.
   static QrvRect ParseRect(const std::string& value);
+  static QrvRect BoundRect(const QrvRect& rect);
   // The leading integer of the whole value: not 0 means shown.
   static int ParseShownFlag(const std::string& value);
   static ControlPlacement ParsePlacement(const std::string& value);

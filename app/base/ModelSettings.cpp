@@ -93,11 +93,13 @@ std::string ModelSettings::ReadUserMsg() { return ReadLog("UserMsg", ""); }
 
 std::string ModelSettings::ReadListLogSubName() { return ReadLog("ListLog_SubName", ""); }
 
-std::string ModelSettings::GetListLogFolder() {
+std::string ModelSettings::ReadListLogPath() {
   const std::string stored = ReadLog("ListLog", "");
   if (stored.empty()) return port::JoinPath(port::JoinPath(ProgramFolder::Root(), "Log"), "ListLog");
-  return ResolveLogFolder(stored);
+  return stored;
 }
+
+std::string ModelSettings::GetListLogFolder() { return ResolveLogFolder(ReadListLogPath()); }
 
 std::string ModelSettings::ResolveLogFolder(const std::string& stored) {
   std::string folder = port::NormalizePath(stored);

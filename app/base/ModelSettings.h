@@ -39,7 +39,10 @@ class ModelSettings {
   static std::string ReadEngineerLogPath();
   static std::string ReadUserMsg();
   static std::string ReadListLogSubName();
-  // The per-site list-log folder: [LOG] ListLog as a usable path, or "<program>/Log/ListLog" when empty.
+  // [LOG] ListLog as it is stored, or "<program>/Log/ListLog" when empty: what the model dialog shows and
+  // stores back.
+  static std::string ReadListLogPath();
+  // The per-site list-log folder: ReadListLogPath as a usable path.
   static std::string GetListLogFolder();
   // A stored log folder as a usable full path: separators and drives mapped, a relative folder (the "0" of a
   // missing key too) taken under the program folder.

@@ -1,5 +1,5 @@
-// What the screen-layout editor stores: the refusal of values it cannot use, the site panel docked beside
-// the main window, and the fonts it writes for labels that have none.
+// What the screen-layout editor stores and the screen reads back: values beyond any screen held in bounds,
+// the site panel docked beside the main window, and the fonts it writes for labels that have none.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,70 +7,46 @@
 #include <sstream>
 
 #include "ControllerIni.h"
-#include "LayoutValueCheck.h"
 #include "ProgramFolder.h"
 #include "qrv_test/temp_dir.h"
 
 namespace {
 
-struct RectCase {
-  const char* key;
-  std::array<std::string, 4> cells;
-  bool control;
-  const char* refusal;  // part of the message; "" = accepted
-};
-
-TEST(LayoutValueCheckTest, RectanglesThatCannotPlaceAWindowAreRefusedWithTheCellNamed) {
-  const RectCase cases[] = {
-      {"START_BUTTON", {"405", "45", "500", "120"}, true, ""},
-      {"START_BUTTON", {"0", "0", "0", "0"}, true, ""},
-      {"START_BUTTON", {"4o5", "45", "500", "120"}, true, "START_BUTTON: Left must be a whole number"},
-      {"START_BUTTON", {"405", "", "500", "120"}, true, "Top must be a whole number"},
-      {"START_BUTTON", {"405", "45", "-500", "120"}, true, "Right must be a whole number from 0"},
-      {"START_BUTTON", {"405", "45", "40000", "120"}, true, "Right must be a whole number from 0 to 32767"},
-      {"START_BUTTON", {"405", "45", "99999999999999", "120"}, true, "Right must be a whole number"},
-      {"START_BUTTON", {"405", "45", "400", "120"}, true, "Right must not be less than Left"},
-      {"START_BUTTON", {"405", "45", "500", "40"}, true, "Bottom must not be less than Top"},
-      {"VIEW_SIZE_SUB", {"5", "0", "405", "-40"}, false, ""},
-      {"VIEW_SIZE_SUB", {"5", "0", "5", "-40"}, false, "site panel has no width"},
-      {"VIEW_SIZE_SUB", {"5", "0", "abc", "-40"}, false, "Right must be a whole number from -32767"},
-      {"LISTLOG_SIZE", {"-1", "-1", "0", "0"}, false, ""},
-      {"LISTLOG_SIZE", {"-", "0", "0", "0"}, false, "Left must be a whole number"},
-      {"VIEW_SIZE", {"x", "y", "", ""}, false, ""},
+// A layout value stored beyond any screen, by the editor or by hand, is read back within bounds; values a
+// screen can use are read as they are, and colours are left for the drawing to take modulo 256.
+TEST(ControllerIniEditTest, StoredRectanglesAndFontSizesAreReadWithinBounds) {
+  constexpr int kMax = ControllerIni::kMaxCoordinate;
+  const struct {
+    const char* value;
+    QrvRect rect;
+  } rects[] = {
+      {"1.405.45.500.120", {405, 45, 500, 120}},
+      {"1.5.0.405.-40", {5, 0, 405, -40}},
+      {"1.-99999999999.-40000.900000.2147483647", {-kMax, -kMax, kMax, kMax}},
+      {"0.abc...", {0, 0, 0, 0}},
   };
-  for (const RectCase& c : cases) {
-    SCOPED_TRACE(std::string(c.key) + " " + c.cells[0] + "." + c.cells[1] + "." + c.cells[2] + "." + c.cells[3]);
-    const std::string message = c.control ? LayoutValueCheck::CheckControlRect(c.key, c.cells)
-                                          : LayoutValueCheck::CheckWindowRect(c.key, c.cells);
-    if (*c.refusal == '\0')
-      EXPECT_EQ(message, "");
-    else
-      EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
+  for (const auto& c : rects) {
+    SCOPED_TRACE(c.value);
+    const QrvRect r = ControllerIni::ParseRect(c.value);
+    EXPECT_EQ(r.left, c.rect.left);
+    EXPECT_EQ(r.top, c.rect.top);
+    EXPECT_EQ(r.right, c.rect.right);
+    EXPECT_EQ(r.bottom, c.rect.bottom);
   }
-}
+  // The site panel of the farthest stored values is docked without the sums running out of int.
+  const QrvRect far = ControllerIni::ParseRect("1.99999999999.0.99999999999.99999999999");
+  const QrvRect docked = ControllerIni::DockedPanelRect(far, far);
+  EXPECT_EQ(docked.left, 2 * kMax);
+  EXPECT_EQ(docked.bottom - docked.top, 2 * kMax);
 
-TEST(LayoutValueCheckTest, FontsNeedASizeColourBytesAndOnOffFlags) {
-  struct Case {
-    std::array<std::string, 9> cells;
-    const char* refusal;
-  };
-  const Case cases[] = {
-      {{"15", "242", "230", "97", "128", "65", "217", "1", "1"}, ""},
-      {{"100", "0", "0", "0", "0", "0", "0", "0", "0"}, ""},
-      {{"0", "0", "0", "0", "0", "0", "0", "0", "0"}, "ERROR_MSG: Size must be a whole number from 1 to 999"},
-      {{"15", "256", "0", "0", "0", "0", "0", "0", "0"}, "R(B) must be a whole number from 0 to 255"},
-      {{"15", "0", "0", "0", "0", "0", "300", "0", "0"}, "ERROR_MSG: B must be"},
-      {{"15", "0", "0", "0", "0", "0", "0", "2", "0"}, "Italic must be a whole number from 0 to 1"},
-      {{"15", "0", "0", "0", "0", "0", "0", "0", ""}, "Boader must be"},
-      {{"15", "0", "0", "0", "-1", "0", "0", "0", "0"}, "R must be"},
-  };
-  for (const Case& c : cases) {
-    const std::string message = LayoutValueCheck::CheckFont("ERROR_MSG", c.cells);
-    if (*c.refusal == '\0')
-      EXPECT_EQ(message, "");
-    else
-      EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
-  }
+  const struct {
+    const char* value;
+    int size;
+  } fonts[] = {{"15.242.230.97.128.65.217.1.1", 15}, {"0", 0}, {"99999999999", ControllerIni::kMaxFontSize},
+               {"-99999999999", -ControllerIni::kMaxFontSize}};
+  for (const auto& c : fonts) EXPECT_EQ(FontSetting::Parse(c.value).size, c.size) << c.value;
+  EXPECT_EQ(FontSetting::Parse("15.300.0.0.256.0.0.0.0").backRed, 300);
+  EXPECT_EQ(FontSetting::Parse("15.300.0.0.256.0.0.0.0").red, 256);
 }
 
 TEST(ControllerIniEditTest, SitePanelDocksAtTheMainWindowsRightEdge) {

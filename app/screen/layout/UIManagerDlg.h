@@ -2,8 +2,8 @@
 // "Controller Setting": the editor of the operator screen's layout in the model's Controller.ini. One editor
 // lives for the whole run, created hidden by the site panel; its boxes hold the live drawing options that
 // the site views and the image library ask for from any thread, so each box is mirrored into an atomic.
-// Edits stay in the lists until "Save" ([USER_INTERFACE]) or "User Save" ([USER_INIT]); a value that is
-// not a usable number is refused with a message and nothing is written.
+// Edits stay in the lists until "Save" ([USER_INTERFACE]) or "User Save" ([USER_INIT]), which store them as
+// typed.
 #include <QDialog>
 #include <QRect>
 #include <array>
@@ -32,9 +32,8 @@ class UIManagerDlg : public QDialog {
   void OnInitDialog();
   // Reloads the window list and the control list from [USER_INTERFACE].
   void RefreshLists();
-  // Writes the lists and options to the section and restyles the screen from it; false (with a message,
-  // nothing written) when a value is refused.
-  bool SaveControllerSettings(const char* section);
+  // Writes the lists and options to the section and restyles the screen from it.
+  void SaveControllerSettings(const char* section);
   // 0 takes the view-size list's selection; 1 to 4 as ViewSizeMode.
   void ApplyViewMode(int mode);
   // Appends the label's font row, creating its [USER_INIT] key from the defaults when missing.
@@ -75,7 +74,6 @@ class UIManagerDlg : public QDialog {
   void OpenSiteNames();
 
   // UIManagerDlgSave.cpp
-  std::string CheckLists() const;
   void WriteControlRows(const char* section);
   void PlaceWindows(const char* section);
   void WriteOptions(const char* section);

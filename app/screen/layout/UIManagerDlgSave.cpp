@@ -7,10 +7,9 @@
 #include "GridCtrl.h"
 #include "LayoutEditorHost.h"
 #include "IntegratedLog.h"
-#include "LayoutValueCheck.h"
 #include "UIManagerDlg.h"
 #include "Util.h"
-#include "port/message_box.h"
+#include "util/CLocale.h"
 
 namespace {
 
@@ -25,34 +24,15 @@ std::string Text(const CGridCtrl* list, int row, int column) { return list->GetI
 
 }  // namespace
 
-bool UIManagerDlg::SaveControllerSettings(const char* section) {
+// The cells are stored as typed; what could not place or style a control is held in bounds where the
+// layout is read and applied.
+void UIManagerDlg::SaveControllerSettings(const char* section) {
   for (CGridCtrl* list : {m_fontList, m_windowList, m_controlList}) list->CommitEdit();
-  if (const std::string refusal = CheckLists(); !refusal.empty()) {
-    port::MessageBox(refusal + "\nNothing was saved.", "Controller Setting", port::kMbOk | port::kMbIconWarning);
-    return false;
-  }
   WriteControlRows(section);
   PlaceWindows(section);
   WriteOptions(section);
   m_panel.RestyleScreen(section);
   if (CIntegratedLog* listLog = m_panel.ListLogWindow()) listLog->SetLogMove(m_logMove.load());
-  return true;
-}
-
-std::string UIManagerDlg::CheckLists() const {
-  for (int row = 0; row < m_controlList->GetItemCount(); ++row) {
-    std::string refusal = LayoutValueCheck::CheckControlRect(Text(m_controlList, row, 1), RowCells<4>(m_controlList, row, 2));
-    if (!refusal.empty()) return refusal;
-  }
-  for (int row = 0; row < m_windowList->GetItemCount(); ++row) {
-    std::string refusal = LayoutValueCheck::CheckWindowRect(Text(m_windowList, row, 0), RowCells<4>(m_windowList, row, 1));
-    if (!refusal.empty()) return refusal;
-  }
-  for (int row = 0; row < m_fontList->GetItemCount(); ++row) {
-    std::string refusal = LayoutValueCheck::CheckFont(Text(m_fontList, row, 0), RowCells<9>(m_fontList, row, 1));
-    if (!refusal.empty()) return refusal;
-  }
-  return {};
 }
 
 void UIManagerDlg::WriteControlRows(const char* section) {
@@ -69,8 +49,8 @@ QrvRect UIManagerDlg::WindowRowRect(const char* key) const {
   for (int row = 0; row < m_windowList->GetItemCount(); ++row) {
     if (Text(m_windowList, row, 0) != key) continue;
     const auto cells = RowCells<4>(m_windowList, row, 1);
-    return QrvRect{std::atoi(cells[0].c_str()), std::atoi(cells[1].c_str()), std::atoi(cells[2].c_str()),
-                   std::atoi(cells[3].c_str())};
+    return QrvRect{util::ToInt(cells[0].c_str()), util::ToInt(cells[1].c_str()), util::ToInt(cells[2].c_str()),
+                   util::ToInt(cells[3].c_str())};
   }
   return QrvRect{};
 }
@@ -84,13 +64,15 @@ void UIManagerDlg::PlaceWindows(const char* section) {
     PlaceMainWindow(frame);
   }
   const QrvRect sub = WindowRowRect("VIEW_SIZE_SUB");
-  DockPanel(sub);
+  DockPanel(ControllerIni::BoundRect(sub));
   ControllerIni::WriteRect(section, "VIEW_SIZE_SUB", sub);
 
   const QrvRect log = WindowRowRect("LISTLOG_SIZE");
+  const QrvRect placed = ControllerIni::BoundRect(log);
   CIntegratedLog* listLog = m_panel.ListLogWindow();
-  if (listLog != nullptr && log.left >= 0 && log.top >= 0 && log.right > log.left && log.bottom > log.top)
-    listLog->setGeometry(ToQRect(log));
+  if (listLog != nullptr && placed.left >= 0 && placed.top >= 0 && placed.right > placed.left &&
+      placed.bottom > placed.top)
+    listLog->setGeometry(ToQRect(placed));
   ControllerIni::WriteRect(section, "LISTLOG_SIZE", log);
 }
 

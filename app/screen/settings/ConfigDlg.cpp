@@ -20,7 +20,6 @@
 #include "Util.h"
 #include "port/message_box.h"
 #include "port/path.h"
-#include "port/text.h"
 
 namespace {
 
@@ -46,10 +45,6 @@ QLineEdit* Edit(QWidget* parent, int id) {
 void SelectStored(QComboBox* list, int index) { list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1); }
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
-
-std::string StoredText(const char* section, const char* key, const char* defaultText) {
-  return ReadIniString(section, key, defaultText, ModelSettings::GetConfigIniPath());
-}
 
 }  // namespace
 
@@ -141,7 +136,7 @@ void ConfigDlg::LoadConfig() {
   SelectStored(m_draw, ModelSettings::ReadDraw());
   m_paths[kProductionRow].edit->setText(QString::fromStdString(ModelSettings::ReadProductionLogPath()));
   m_paths[kEngineerRow].edit->setText(QString::fromStdString(ModelSettings::ReadEngineerLogPath()));
-  m_paths[kListLogRow].edit->setText(QString::fromStdString(ModelSettings::GetListLogFolder()));
+  m_paths[kListLogRow].edit->setText(QString::fromStdString(ModelSettings::ReadListLogPath()));
   m_lineName->setText(QString::fromStdString(ModelSettings::ReadLineName()));
   m_machineName->setText(QString::fromStdString(ModelSettings::ReadMachineName()));
   m_userMsg->setText(QString::fromStdString(ModelSettings::ReadUserMsg()));
@@ -179,33 +174,13 @@ void ConfigDlg::OnOpen(int row) {
   OpenWithShell(ModelSettings::ResolveLogFolder(stored));
 }
 
-// A list left without an entry (the stored value was not one it offers) would be written as 0 or -1.
-bool ConfigDlg::CheckChoices() const {
-  const struct {
-    const QComboBox* list;
-    const char* name;
-    const char* section;
-    const char* key;
-    const char* range;
-  } choices[] = {{m_site, "Site", "SITE", "site", "1 to 8"},
-                 {m_para, "Para", "PARA", "para", "1 to 8"},
-                 {m_draw, "Draw", "DRAW", "draw", "0 to 8"}};
-  for (const auto& choice : choices) {
-    if (!choice.list->isEnabled() || choice.list->currentIndex() >= 0) continue;
-    port::MessageBox(port::Format("%s %s is not from %s: choose one in the \"%s\" list.", choice.name,
-                                  StoredText(choice.section, choice.key, "").c_str(), choice.range, choice.name),
-                     "Config", port::kMbOk | port::kMbIconWarning);
-    return false;
-  }
-  return true;
-}
-
-// A list the login level does not edit and whose stored value it could not show keeps that value.
+// A list with no entry selected (its stored value is not one it offers) keeps that value rather than
+// storing 0 or -1.
 void ConfigDlg::WriteModelValues() const {
   const std::string config = ModelSettings::GetConfigIniPath();
   if (m_site->currentIndex() >= 0) WriteIniInt("SITE", "site", m_site->currentIndex() + 1, config);
   if (m_para->currentIndex() >= 0) WriteIniInt("PARA", "para", m_para->currentIndex() + 1, config);
-  WriteIniInt("DRAW", "draw", m_draw->currentIndex(), config);
+  if (m_draw->currentIndex() >= 0) WriteIniInt("DRAW", "draw", m_draw->currentIndex(), config);
   WriteIniString("LOG", "ProductionLog", Text(m_paths[kProductionRow].edit).c_str(), config);
   WriteIniString("LOG", "EngineerLog", Text(m_paths[kEngineerRow].edit).c_str(), config);
   WriteIniString("LOG", "ListLog", Text(m_paths[kListLogRow].edit).c_str(), config);
@@ -224,7 +199,7 @@ bool ConfigDlg::SaveConfig() {
   }
   if (m_options.modelOnly == 0) {
     // The running sites read these values: nothing is written under them, and nothing is said.
-    if ((m_options.anySiteRunning && m_options.anySiteRunning()) || !CheckChoices()) return false;
+    if (m_options.anySiteRunning && m_options.anySiteRunning()) return false;
     WriteModelValues();
     ModelSettings::CreateDatedLogFolders(Text(m_paths[kProductionRow].edit));
     ModelSettings::CreateDatedLogFolders(Text(m_paths[kEngineerRow].edit));

@@ -52,7 +52,6 @@ class ConfigDlg : public QDialog {
   };
   void CreateControls();
   void ApplyAccessRule();
-  bool CheckChoices() const;
   void WriteModelValues() const;
 
   Options m_options;

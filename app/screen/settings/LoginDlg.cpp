@@ -1,6 +1,7 @@
 #include "LoginDlg.h"
 
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "KeyBoardDlg.h"
@@ -155,15 +157,21 @@ void LoginDlg::OnBnClickedSave() {
 }
 
 void LoginDlg::OpenKeyboard(QLineEdit* edit) {
-  if (edit->isReadOnly()) return;
+  if (m_keyboardOpen || edit->isReadOnly()) return;
+  m_keyboardOpen = true;
   KeyBoardDlg keyboard(QString(), 1, this);
   if (keyboard.exec() == QDialog::Accepted) edit->setText(keyboard.GetInputText());
+  m_keyboardOpen = false;
 }
 
 bool LoginDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease)
-    for (QLineEdit* edit : {m_editPassword, m_editCurrent, m_editNew, m_editNewRepeat})
-      if (watched == edit) OpenKeyboard(edit);
+  if (event->type() == QEvent::FocusIn && !m_keyboardOpen) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    // Focus that comes back when a window closes (the keyboard itself, a message box) is not a touch.
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+      for (QLineEdit* edit : {m_editPassword, m_editCurrent, m_editNew, m_editNewRepeat})
+        if (watched == edit) QTimer::singleShot(0, this, [this, edit] { OpenKeyboard(edit); });
+  }
   return QDialog::eventFilter(watched, event);
 }
 

@@ -23,12 +23,13 @@ class LoginDlg : public QDialog {
   void OnBnClickedSave();
   void UpdateControls();
   // The on-screen keyboard for a password edit that takes input; its text replaces the edit's after OK.
+  // One keyboard at a time.
   void OpenKeyboard(QLineEdit* edit);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  // A touch on an edit that takes input brings up the on-screen keyboard.
+  // An edit that gains the focus brings up the on-screen keyboard, once the focus change is over.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -39,6 +40,7 @@ class LoginDlg : public QDialog {
   int m_bLoggedIn;
   int m_nLevel;
   std::function<bool()> m_anySiteRunning;
+  bool m_keyboardOpen = false;
   QComboBox* m_comboUser = nullptr;
   QLineEdit* m_editPassword = nullptr;
   QLineEdit* m_editCurrent = nullptr;

@@ -1,5 +1,5 @@
 // The model configuration dialog over a station folder of its own: the model list, the stored values, what a
-// Save writes and to which model, the login level's access rule, refused counts and the new-model copy.
+// Save writes and to which model, the login level's access rule, counts kept as stored and the new-model copy.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -163,33 +163,53 @@ TEST_F(ConfigDlgTest, BelowEngineerOnlyModelDrawAndTheFolderBrowsersAreUsable) {
   EXPECT_NE(modelA.find("para=2"), std::string::npos);
 }
 
-TEST_F(ConfigDlgTest, CountsAndDrawTypesOutsideTheirListsAreRefusedUntilOneIsChosen) {
+// A list that cannot show its stored value has no entry selected; Save keeps that value and stores the rest.
+TEST_F(ConfigDlgTest, CountsAndDrawTypesOutsideTheirListsKeepTheirStoredValueAndTheRestIsSaved) {
   const struct {
     const char* section;
     const char* key;
     const char* stored;
     int list;
-    const char* message;
-  } cases[] = {{"SITE", "site", "0", 1211, "Site 0 is not from 1 to 8"},
-               {"SITE", "site", "99", 1211, "Site 99 is not from 1 to 8"},
-               {"PARA", "para", "0", 1213, "Para 0 is not from 1 to 8"},
-               {"PARA", "para", "99", 1213, "Para 99 is not from 1 to 8"},
-               {"DRAW", "draw", "9", 1215, "Draw 9 is not from 0 to 8"}};
+  } cases[] = {{"SITE", "site", "0", 1211},  {"SITE", "site", "99", 1211}, {"PARA", "para", "0", 1213},
+               {"PARA", "para", "99", 1213}, {"DRAW", "draw", "9", 1215},  {"DRAW", "draw", "-1", 1215}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.key) + "=" + c.stored);
     m_station.Write("Ref/A/Config.ini", std::string("[") + c.section + "]\r\n" + c.key + "=" + c.stored + "\r\n");
     port::ClearShownMessageBoxes();
     ConfigDlg dialog({});
     EXPECT_EQ(Find<QComboBox>(dialog, c.list)->currentIndex(), -1);
-    EXPECT_FALSE(dialog.SaveConfig());
-    EXPECT_TRUE(BoxShown(c.message));
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(m_station.Read("Ref/A/Config.ini").find("LineName"), std::string::npos) << "nothing was written";
-
-    Find<QComboBox>(dialog, c.list)->setCurrentIndex(3);
+    Find<QLineEdit>(dialog, 1105)->setText("L2");
     EXPECT_TRUE(dialog.SaveConfig());
-    EXPECT_EQ(ReadIniString(c.section, c.key, "", ModelSettings::GetConfigIniPath()), c.list == 1215 ? "3" : "4");
+    EXPECT_TRUE(port::ShownMessageBoxes().empty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadIniString(c.section, c.key, "", ModelSettings::GetConfigIniPath()), c.stored);
+    EXPECT_EQ(ModelSettings::ReadLineName(), "L2");
   }
+}
+
+// The list-log folder is shown and stored as the model has it; only "Open" maps it to a folder here.
+TEST_F(ConfigDlgTest, TheStoredListLogFolderIsShownAndStoredBackUnchanged) {
+  const qrv::test::ScopedEnv drives("QRV_DRIVE_ROOT", m_station.Path("Drives").c_str());
+  const struct {
+    const char* stored;
+    std::string shown;
+  } cases[] = {{"D:\\ListLog", "D:\\ListLog"}, {"Logs\\LL\\", "Logs\\LL\\"}, {"", m_station.Path("Log/ListLog")}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    m_station.Write("Ref/A/Config.ini", std::string("[LOG]\r\nListLog=") + c.stored + "\r\n");
+    ConfigDlg dialog({});
+    EXPECT_EQ(Find<QLineEdit>(dialog, 1099)->text().toStdString(), c.shown);
+    if (*c.stored == 'D') {
+      EXPECT_FALSE(qrv::test::SaveScreenshot(dialog, "config_stored_list_log").empty());
+    }
+    EXPECT_TRUE(dialog.SaveConfig());
+    EXPECT_EQ(ReadIniString("LOG", "ListLog", "<missing>", ModelSettings::GetConfigIniPath()), c.shown);
+  }
+  ConfigDlg dialog({});
+  Find<QLineEdit>(dialog, 1099)->setText("D:\\ListLog");
+  port::ClearShownMessageBoxes();
+  Find<QPushButton>(dialog, 1023)->click();
+  EXPECT_TRUE(BoxShown(m_station.Path("Drives/d/ListLog") + " does not exist."));
 }
 
 TEST_F(ConfigDlgTest, SaveIsRefusedWhileASiteRunsButModelOnlyChoosesTheModelAnyway) {

@@ -6,6 +6,7 @@
 
 #include "GridCtrl.h"
 #include "GridEdit.h"
+#include "qrv_test/screenshot.h"
 #include "qrv_test/station_folder.h"
 
 namespace {
@@ -128,6 +129,35 @@ TEST_F(GridTest, FreeTextEditorTakesLettersAndEscapeKeepsTheOldText) {
   editor->setText("new");
   grid.CommitEdit();  // a click in the grid or a wheel turn
   EXPECT_EQ(grid.GetItemText(0, 2), "new");
+}
+
+// The editor starts 4 pixels into its cell and is 3 pixels narrower than the column, so it reaches one
+// pixel past the cell; a column wider than the view is cut at the view's edge.
+TEST_F(GridTest, EditorSpansTheColumnLessThreeFromFourPixelsIn) {
+  Fill({{"a", "b", "c"}});
+  grid.setColumnWidth(2, 600);
+  const struct {
+    int column;
+    int width;
+  } cases[] = {{0, 77}, {1, 77}, {2, -1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.column);
+    grid.scrollToItem(grid.item(0, c.column));
+    const QRect cell = grid.visualItemRect(grid.item(0, c.column));
+    CGridEdit* editor = grid.EditSubItem(0, c.column, 0);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->geometry().left(), cell.left() + 4);
+    EXPECT_EQ(editor->geometry().top(), cell.top());
+    EXPECT_EQ(editor->height(), cell.height());
+    if (c.width > 0)
+      EXPECT_EQ(editor->width(), c.width);
+    else
+      EXPECT_EQ(editor->geometry().right(), grid.viewport()->rect().right());
+    if (c.column == 1) {
+      EXPECT_FALSE(qrv::test::SaveScreenshot(grid, "grid_cell_editor").empty());
+    }
+    grid.CommitEdit();
+  }
 }
 
 TEST_F(GridTest, EditorRefusesCellsThatCannotBeEdited) {

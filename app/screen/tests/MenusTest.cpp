@@ -12,7 +12,7 @@
 #include <set>
 #include <sstream>
 
-#include <QMouseEvent>
+#include <QFocusEvent>
 
 #include "CommandMenuBar.h"
 #include "KeyBoardDlg.h"
@@ -33,6 +33,7 @@
 #include "port/module.h"
 #include "port/registry.h"
 #include "qrv_test/screenshot.h"
+#include "qrv_test/station_folder.h"
 #include "qrv_test/scoped_env.h"
 
 namespace fs = std::filesystem;
@@ -316,11 +317,19 @@ TEST_F(MenusTest, AnEngineerLogsInThroughTheOnScreenKeyboard) {
       menus_test::Click(keyboard, "Enter");
     });
     QLineEdit* password = dialog.findChild<QLineEdit*>("Password");
-    const QPointF at(5, 5);
-    QMouseEvent touch(QEvent::MouseButtonRelease, at, password->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
+    QFocusEvent touch(QEvent::FocusIn, Qt::MouseFocusReason);
     QCoreApplication::sendEvent(password, &touch);
+    EXPECT_TRUE(qrv::test::ProcessEventsUntil([password] { return !password->text().isEmpty(); }));
     EXPECT_EQ(password->text(), "2222") << "the keyboard's text is the edit's";
+
+    // Focus given back by a closing window, or an edit that takes no input here, opens no keyboard.
+    const qrv::test::ModalWatch keyboardWatch([](QDialog&) {});
+    QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(password, &back);
+    QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(dialog.findChild<QLineEdit*>("Current PW"), &tab);
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_FALSE(keyboardWatch.Acted());
     menus_test::Click(dialog, "Login");
   });
   mainMenu.Action(kLogin)->trigger();

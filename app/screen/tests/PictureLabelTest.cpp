@@ -106,6 +106,24 @@ TEST(PictureLabelTest, AMissingPictureLeavesTheControlEmptyAndIsLogged) {
   EXPECT_NE(TodaysErrorLog().find("ERROR : Image Read Fail\r\n"), std::string::npos);
 }
 
+// A file that is there but cannot be decoded (a half-copied picture) leaves the picture drawn last.
+TEST(PictureLabelTest, AnUndecodablePictureKeepsThePictureDrawnLastAndIsLogged) {
+  qrv::test::TestApplication();
+  qrv::test::StationFolder station;
+  std::filesystem::create_directories(station.Path("Res"));
+  QImage green(20, 10, QImage::Format_RGB32);
+  green.fill(Qt::green);
+  ASSERT_TRUE(green.save(QString::fromStdString(station.Path("Res/ret_Ready.bmp")), "BMP"));
+  std::ofstream(station.Path("Res/ret_Fail.bmp"), std::ios::binary) << "BM not a picture";
+  CStaticImage picture;
+  picture.resize(40, 20);
+  picture.SetStateImage(0);
+  picture.SetStateImage(3);
+  EXPECT_TRUE(picture.HasPicture());
+  EXPECT_EQ(Render(picture).pixelColor(20, 10), QColor(Qt::green));
+  EXPECT_NE(TodaysErrorLog().find("ERROR : Image Read Fail\r\n"), std::string::npos);
+}
+
 TEST(PictureLabelTest, SiteMessageLabelsColourOnlyTheExactResultTexts) {
   qrv::test::TestApplication();
   const std::uint32_t configured = 0x00FFFFFF;

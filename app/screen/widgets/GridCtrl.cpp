@@ -215,7 +215,7 @@ CGridEdit* CGridCtrl::EditSubItem(int row, int column, int digitsOnly) {
   QTableWidgetItem* cell = CellItem(row, column);
   scrollToItem(cell);
   const QRect cellRect = visualItemRect(cell);
-  QRect editRect(cellRect.left() + 4, cellRect.top(), columnWidth(column) - 3 - 4, cellRect.height());
+  QRect editRect(cellRect.left() + 4, cellRect.top(), columnWidth(column) - 3, cellRect.height());
   editRect.setRight(std::min(editRect.right(), viewport()->rect().right()));
 
   Qt::Alignment alignment = Qt::AlignLeft;

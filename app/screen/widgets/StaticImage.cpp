@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <array>
+#include <utility>
 
 #include "PlatformErrorLog.h"
 #include "ProgramFolder.h"
@@ -32,9 +33,13 @@ void CStaticImage::SetLogoImage() { InitStaticImage(ResPath("QRVLogo.bmp")); }
 
 void CStaticImage::InitStaticImage(const QString& path) {
   m_path = path;
-  m_picture = QImage(path);
-  if (m_picture.isNull())
+  // A file that cannot be decoded keeps the picture drawn last rather than blanking the control.
+  QImage picture(path);
+  if (picture.isNull()) {
     LogPlatformError("%s [%d] ERROR : Image Read Fail", "CStaticImage::InitStaticImage", __LINE__);
+    return;
+  }
+  m_picture = std::move(picture);
   update();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A picture control: a picture file of the station's Res folder scaled to the control's current size (the
-// per-site result pictures and the logo). A picture that cannot be read leaves the control empty and writes
-// "Image Read Fail" to the platform error log.
+// per-site result pictures and the logo). A picture that cannot be read leaves the control as it was drawn
+// last and writes "Image Read Fail" to the platform error log.
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -19,7 +19,7 @@ class CStaticImage : public QWidget {
   void SetLogoImage();
   int StateIndex() const { return m_state; }
   const QString& PicturePath() const { return m_path; }
-  // Whether the current picture file was read.
+  // Whether a picture was ever read, so the control draws one.
   bool HasPicture() const { return !m_picture.isNull(); }
 
  protected:
