@@ -17,6 +17,7 @@ QTableWidget* MonitorTable(const char* name, QWidget* parent) {
   table->verticalHeader()->setVisible(false);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SetGridRowLook(*table);
   return table;
 }
 
@@ -67,7 +68,7 @@ void CAckDlg::Fill(QTableWidget& table, const MonitorList& list) {
     const bool red = list.marking && row.Unanswered();
     for (int c = 0; c < 7; ++c) {
       auto* item = new QTableWidgetItem(QString::fromStdString(cells[c]));
-      if (red) item->setBackground(QColor(200, 30, 30));
+      if (red) item->setBackground(QColor(255, 0, 0));
       table.setItem(r, c, item);
     }
   }

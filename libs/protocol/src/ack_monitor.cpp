@@ -21,23 +21,27 @@ bool IsServer(int server) { return server >= 0 && server < AckMonitor::kServers;
 void AckMonitor::AddRecvRow(int server, std::string_view packet) { Add(server, List::Recv, packet); }
 void AckMonitor::AddSendRow(int server, std::string_view packet) { Add(server, List::Send, packet); }
 
-// An Ack fills the "Ack" cell of the first unanswered row of the other list with its ID.
+// An Ack is no row of its own: it fills the "Ack" cell of the row it answers in the other list with its ID,
+// the first one still unanswered, so a handler that reuses an ID has each of its Commands paired. Of the
+// packets received only Commands are rows; of those sent, Commands and Notifies.
 void AckMonitor::Add(int server, List list, std::string_view packet) {
   if (!IsServer(server)) return;
   MonitorRow row = RowOf(packet);
+  const bool isRow = row.type == "C" || (list == List::Send && row.type == "N");
+  if (row.type != "A" && !isRow) return;
   {
     const std::lock_guard lock(mutex_);
     auto& lists = lists_[server];
     if (row.type == "A") {
-      auto& other = lists[list == List::Recv ? 1 : 0].rows;
-      for (auto& asked : other) {
-        if (asked.id == row.id && asked.ack.empty() && asked.type != "A") {
+      for (auto& asked : lists[list == List::Recv ? 1 : 0].rows) {
+        if (asked.id == row.id && asked.ack.empty()) {
           asked.ack = row.id;
           break;
         }
       }
+    } else {
+      lists[static_cast<int>(list)].rows.push_back(std::move(row));
     }
-    lists[static_cast<int>(list)].rows.push_back(std::move(row));
   }
   Changed();
 }

@@ -45,6 +45,12 @@ CDialogTx::CDialogTx(QWidget* parent) : QDialog(parent) {
   setStyleSheet(kDarkSheet);
 }
 
+void SetGridRowLook(QTableWidget& grid) {
+  grid.setAlternatingRowColors(true);
+  grid.setStyleSheet("QTableWidget { background-color: white; alternate-background-color: rgb(230,230,230);"
+                     " color: black; }");
+}
+
 CTGroupBox::CTGroupBox(const QString& title, QWidget* parent) : QGroupBox(title, parent) { SetFlat(false); }
 
 void CTGroupBox::SetFlat(bool flat) { setStyleSheet(GroupSheet(flat ? "rgb(255,0,0)" : "rgb(255,255,255)")); }

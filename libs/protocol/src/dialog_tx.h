@@ -3,6 +3,7 @@
 // and group boxes with white frames and captions.
 #include <QDialog>
 #include <QGroupBox>
+#include <QTableWidget>
 
 namespace protocol {
 
@@ -11,6 +12,10 @@ class CDialogTx : public QDialog {
  public:
   explicit CDialogTx(QWidget* parent = nullptr);
 };
+
+// The library's report lists draw their own rows, not the dialog's: odd rows light grey, even rows white,
+// black text.
+void SetGridRowLook(QTableWidget& grid);
 
 class CTGroupBox : public QGroupBox {
   Q_OBJECT

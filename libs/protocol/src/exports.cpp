@@ -67,11 +67,6 @@ ChartSettings CurrentChart() {
   return {chart.xInverse.load(), chart.yInverse.load(), chart.xyChange.load()};
 }
 
-void DropResult(int server, int code) {
-  const std::shared_lock lock(g_dialogMutex);
-  if (g_dialog) g_dialog->DropResult(server, code);
-}
-
 }  // namespace protocol
 
 QRV_EXPORT ProtocolFunctionTable* Load_Protocol(CQRV_LoadMemory* record, ModuleHandle* module) {
@@ -120,7 +115,7 @@ QRV_EXPORT int SendStatus(int server) {
 
 QRV_EXPORT void SendResultCode(int server, int code, std::string message) {
   const auto line = Line(server);
-  if (!line) return protocol::DropResult(server, code);
+  if (!line) return;
   if (line->IsDebugMode()) code = SimulatedResult(*line, code);
   protocol::ReportResult(*line, code, std::move(message));
 }

@@ -1,6 +1,10 @@
 #include "grid_ctrl_seq.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+
+#include "dialog_tx.h"
 
 namespace protocol {
 
@@ -13,10 +17,31 @@ void CGridButton::SetState(int state) {
   setEnabled(column_ == kConnect ? state == 0 : state == 1);
 }
 
+namespace {
+
+// The value editor converts letters to capitals as they are typed.
+class UpperCaseEditor : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+    auto* editor = new QLineEdit(parent);
+    connect(editor, &QLineEdit::textEdited, editor, [editor](const QString& text) {
+      const int cursor = editor->cursorPosition();
+      editor->setText(text.toUpper());
+      editor->setCursorPosition(cursor);
+    });
+    return editor;
+  }
+};
+
+}  // namespace
+
 CGridCtrlSeq::CGridCtrlSeq(QWidget* parent) : QTableWidget(0, 2, parent) {
   setHorizontalHeaderLabels({"Function", "Value"});
   setColumnWidth(0, 90);
-  horizontalHeader()->setStretchLastSection(true);
+  setColumnWidth(1, 210);
+  setItemDelegateForColumn(1, new UpperCaseEditor(this));
+  SetGridRowLook(*this);
   verticalHeader()->setVisible(false);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);

@@ -21,7 +21,5 @@ struct ChartSettings {
 };
 // The chart options as they are now (all off without a dialog). Any thread.
 ChartSettings CurrentChart();
-// Logs a result that found no open server. Any thread.
-void DropResult(int server, int code);
 
 }  // namespace protocol

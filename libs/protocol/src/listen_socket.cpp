@@ -53,12 +53,15 @@ void CListenSocket::OnAccept() {
   }
 }
 
-// The handler closed: packets it sent before stay queued and are handled; answers to them find no
-// connection and are dropped.
+// The handler closed: the packets it sent that still wait go with its connection; the one in hand is
+// finished, and its answer finds no connection.
 void CListenSocket::OnClose(CClientSocket* client) {
   line_->WritePacketLog(port::Format("Client Close :: Port %d", Port()));
   line_->Detach(client->Socket());
-  if (connection_ == client) connection_ = nullptr;
+  if (connection_ == client) {
+    connection_ = nullptr;
+    worker_->DropQueued();
+  }
   client->deleteLater();
 }
 
@@ -68,6 +71,7 @@ void CListenSocket::CloseClient() {
   line_->WritePacketLog(port::Format("Client Close :: Port %d", Port()));
   line_->Detach(client->Socket());
   connection_ = nullptr;
+  worker_->DropQueued();
   client->disconnect(this);
   client->Close();
   client->deleteLater();
@@ -77,15 +81,10 @@ void CListenSocket::CloseClient() {
 
 namespace protocol {
 
-// An edit field holds no '\r', so a typed packet gets the end a handler's packet has.
+// A typed text is one packet, whatever it holds, as the handler's would be once cut from the stream. An edit
+// field holds no '\r', so the packet gets the end a handler's has: a typed MES is then whole, not cut short.
 void CListenSocket::Inject(const std::string& typed) {
-  const std::string bytes = typed.back() == '\r' ? typed : typed + '\r';
-  line_->WritePacketLog(bytes);
-  PacketReassembler reassembler;
-  auto result = reassembler.Feed(bytes);
-  for (const auto& fragment : result.dropped) line_->Log("Packet without end dropped : " + fragment);
-  if (!reassembler.Carry().empty()) line_->Log("Packet without end dropped : " + reassembler.Carry());
-  worker_->Push(std::move(result.packets));
+  worker_->Push({typed.back() == '\r' ? typed : typed + '\r'});
 }
 
 }  // namespace protocol

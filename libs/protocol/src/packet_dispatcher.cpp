@@ -230,7 +230,7 @@ void PacketDispatcher::OnFocusHome(const ProtocolPacket& packet) {
   const port::ModuleHandle library = port::LoadModule(path);
   if (!library) return line_->Log("QRV_InterFace_AutoFocus Null pointer");
   auto moveHome = port::FindFunction<int (*)()>(library, "Move_Home");
-  if (!moveHome) return line_->Log("QRV_InterFace_AutoFocus Move_Home not found");
+  if (!moveHome) return;
   const int result = moveHome();
   line_->Log(port::Format("AutoFocus Move_Home : Ret=%d", result));
   Answer(packet, port::Format("@RET=%d", result));
@@ -288,9 +288,8 @@ void PacketDispatcher::OnStandbyOffset(const ProtocolPacket& packet) {
 
 void PacketDispatcher::OnLot(const ProtocolPacket& packet) {
   CQRV_LoadMemory* record = line_->Record();
-  const std::string oldLot = lastLot_.empty() ? WithoutLineEnds(record->GetLotNumber()) : lastLot_;
+  const std::string oldLot = WithoutLineEnds(record->GetLotNumber());
   const std::string newLot = SafeLotName(GetPacketField(packet.Data(), "LOT"));
-  lastLot_ = newLot;
   if (oldLot != newLot) {
     if (record->IniWrite_Double) {
       const std::string meter = port::NormalizePath(kColourMeterFile);

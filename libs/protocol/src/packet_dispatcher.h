@@ -52,9 +52,6 @@ class PacketDispatcher {
   MesGrids& mes_;
   std::function<bool()> isStopping_ = [] { return false; };
   ClockSetter clockSetter_ = SetSystemClock;
-  // The lot this server last passed on: the panel applies a lot only between tests, so its record may still
-  // hold the old one when the handler repeats the packet.
-  std::string lastLot_;
 };
 
 }  // namespace protocol

@@ -29,8 +29,8 @@ std::string EscapeControlBytes(std::string_view text) {
   return out;
 }
 
-PacketLog::PacketLog(std::string programFolder, char serverLetter, Failure onFailure)
-    : programFolder_(std::move(programFolder)), letter_(serverLetter), onFailure_(std::move(onFailure)) {}
+PacketLog::PacketLog(std::string programFolder, char serverLetter)
+    : programFolder_(std::move(programFolder)), letter_(serverLetter) {}
 
 std::string PacketLog::FilePath(const port::clock::LocalTime& time) const {
   std::string folder = port::JoinPath(port::JoinPath(programFolder_, "Log"), "ProtocolPacket");
@@ -54,13 +54,8 @@ bool PacketLog::WriteLine(const port::clock::LocalTime& time, const std::string&
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
   std::ofstream file(path, std::ios::binary | std::ios::app);
-  const bool written = file && file.write(line.data(), static_cast<std::streamsize>(line.size())) &&
-                       file.write("\r\n", 2) && file.flush();
-  if (!written && !failing_ && onFailure_) {
-    onFailure_(port::Format("Packet log write fail : %s", path.c_str()));
-  }
-  failing_ = !written;
-  return written;
+  return file && file.write(line.data(), static_cast<std::streamsize>(line.size())) && file.write("\r\n", 2) &&
+         file.flush();
 }
 
 }  // namespace protocol

@@ -1,9 +1,8 @@
 #pragma once
 // The per-day packet log of one server: "PacketLog_<year>_<month>_<day>_<letter>.txt" in the month folder
 // "Log/ProtocolPacket/<year>/<month>" of the program folder, one "[<time stamp>] <text>" line per call.
-// Control bytes of the text are escaped, so one line is one packet whatever the handler sent. A folder
-// that cannot be made or a file that cannot be written costs a line in the site log, never the link.
-#include <functional>
+// Control bytes of the text are escaped, so one line is one packet whatever the handler sent. A line whose
+// folder cannot be made or whose file cannot be written is lost; the link goes on.
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -18,9 +17,7 @@ std::string EscapeControlBytes(std::string_view text);
 
 class PacketLog {
  public:
-  using Failure = std::function<void(const std::string& line)>;
-
-  PacketLog(std::string programFolder, char serverLetter, Failure onFailure);
+  PacketLog(std::string programFolder, char serverLetter);
 
   // "[<time stamp>] <text>" with the text's control bytes escaped, without the line end.
   static std::string FormatLine(const port::clock::LocalTime& time, std::string_view text);
@@ -34,9 +31,7 @@ class PacketLog {
  private:
   const std::string programFolder_;
   const char letter_;
-  const Failure onFailure_;
   std::mutex mutex_;
-  bool failing_ = false;  // one failure line per run of failures, not one per packet
 };
 
 }  // namespace protocol

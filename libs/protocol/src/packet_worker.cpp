@@ -30,6 +30,11 @@ bool PacketWorker::Idle() {
   return queue_.empty() && !handling_ && !stop_.load();
 }
 
+void PacketWorker::DropQueued() {
+  const std::lock_guard lock(mutex_);
+  queue_.clear();
+}
+
 void PacketWorker::RequestStop() {
   stop_.store(true);
   packetEvent_.Set();

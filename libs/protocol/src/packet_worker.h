@@ -1,7 +1,7 @@
 #pragma once
 // One server's worker: handles the packets its connections queue, one at a time, in arrival order.
 // The queue belongs to the worker, not to a connection, so a connection that closes never frees what
-// the worker is handling.
+// the worker is handling; it empties the queue instead.
 #include <atomic>
 #include <deque>
 #include <functional>
@@ -29,6 +29,9 @@ class PacketWorker {
   // Called on one thread only (the one that owns the connections), so that nothing is pushed while a packet
   // is handled there.
   void Push(std::vector<std::string> packets);
+  // Forgets the packets still waiting; the one in hand is finished. For the connection that queued them
+  // closing: what its handler sent is not handled after it has gone.
+  void DropQueued();
   // Asks the worker to end; a wait it is in ends early (see IsStopping).
   void RequestStop();
   // Ends the worker and joins it. On the UI thread the UI keeps being served meanwhile, so a worker

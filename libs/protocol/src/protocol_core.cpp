@@ -161,17 +161,6 @@ void ProtocolCore::SetServerMissing(std::function<void()> missing) {
   serverMissing_ = std::move(missing);
 }
 
-void ProtocolCore::DropResult(int server, int code) {
-  std::shared_ptr<ServerLine> line;
-  {
-    const std::lock_guard lock(serversMutex_);
-    if (server >= 0 && server < kServerCount) line = lines_[server];
-  }
-  if (line) {
-    line->Log(port::Format("Protocol ResultCode: %d not sent : Server %c closed", code, SiteLetter(server)));
-  }
-}
-
 void ProtocolCore::AppendServerStatus(int server, const std::string& text) { status_->Append(server, text); }
 
 void ProtocolCore::ClearServerStatus() { status_->Clear(); }

@@ -53,8 +53,6 @@ class ProtocolCore {
   void CloseServers();
   // The server's line while it is open; otherwise null, with a status line for servers 0 to 3. Any thread.
   std::shared_ptr<ServerLine> IsServerCreated(int server);
-  // A result that finds its server closed is dropped with a line in the log of the server's site.
-  void DropResult(int server, int code);
 
   void AppendServerStatus(int server, const std::string& text);
   std::deque<std::string> ServerStatus(int server) const;

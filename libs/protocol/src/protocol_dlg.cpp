@@ -197,6 +197,7 @@ QWidget* CProtocolDlg::BuildServerList() {
   servers_->setSelectionBehavior(QAbstractItemView::SelectRows);
   servers_->setEditTriggers(QAbstractItemView::DoubleClicked);
   servers_->setMinimumWidth(300);
+  SetGridRowLook(*servers_);
   for (int row = 0; row < kServerCount; ++row) {
     for (const int column : {CGridButton::kConnect, CGridButton::kClose}) {
       auto* button = new CGridButton(row, column, servers_);

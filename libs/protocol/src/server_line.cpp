@@ -21,7 +21,7 @@ ServerLine::ServerLine(int server, CQRV_LoadMemory* record, char siteCode)
       para(server),
       server_(server),
       record_(record),
-      packetLog_(record->GetRoot(), SiteLetter(server), [this](const std::string& text) { Log(text); }),
+      packetLog_(record->GetRoot(), SiteLetter(server)),
       siteCode_(siteCode) {
   for (char* text : {barCode.BCD, barCode.VCM, barCode.BCD_SUB, barCode.TIME}) std::snprintf(text, 5, "NULL");
   std::snprintf(i1Pro.text, sizeof i1Pro.text, "00000000");

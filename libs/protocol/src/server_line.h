@@ -26,7 +26,7 @@ class QObject;
 
 namespace protocol {
 
-inline constexpr std::chrono::milliseconds kSendTimeout{2000};
+inline constexpr std::chrono::milliseconds kSendTimeout{3000};
 inline constexpr const char* kProtocolDebugKey = "Software\\QRV\\Platform\\SYSTEM\\";
 
 enum TesterState : int { kTesterReady = 0, kTesterError = 1, kTesterWorking = 2 };
@@ -52,7 +52,7 @@ class ServerLine {
   // Builds and sends one packet; Commands and Notifies take the next sequence number, an Ack the ID
   // of its request. Without a connection nothing happens (no log, no sequence). Callable from any
   // thread; the send lock keeps the wire order the order of the IDs. A handler that stops reading holds
-  // a sender for kSendTimeout at most, and the packet is then reported lost.
+  // a sender for kSendTimeout at most from the first attempt, and the packet is then reported lost.
   void SendPacket(PacketType type, char code, std::string_view ext, std::string_view data,
                   const ProtocolPacket* request = nullptr);
   void RestartSequence();

@@ -5,9 +5,9 @@
 
 namespace protocol {
 
-// Writes every byte to the non-blocking `descriptor`, waiting up to `timeout` each time its send buffer is
-// full. 0 when all went; otherwise the reason as an errno value: ETIMEDOUT when the peer took nothing for
-// that long, EPIPE or ECONNRESET when it has gone.
+// Writes every byte to the non-blocking `descriptor` within `timeout` of the first attempt, waiting while its
+// send buffer is full. 0 when all went; otherwise the reason as an errno value: ETIMEDOUT when the peer did
+// not take it all in that time, EPIPE or ECONNRESET when it has gone.
 int WriteAll(int descriptor, std::string_view bytes, std::chrono::milliseconds timeout);
 
 }  // namespace protocol

@@ -88,6 +88,17 @@ TEST_F(PacketLogRun, AConnectionClosedWithItsServerIsLoggedAsClosed) {
       << ReadAll(file);
 }
 
+// A packet log that cannot be written loses its lines without a word: the site log holds the packets only.
+TEST_F(PacketLogRun, AnUnwritableLogFolderWritesNothingElse) {
+  ReloadWithPorts(PortTexts(), "PACKET_SAVE=1\n");
+  std::filesystem::remove_all(folder_ / "Log");
+  std::ofstream(folder_ / "Log") << "x";
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  EXPECT_TRUE(Station().LogHas("$THC00001IIOT"));
+  EXPECT_FALSE(Station().LogHas("Packet log"));
+}
+
 TEST_F(PacketLogRun, NothingIsWrittenWithoutPacketLogSave) {
   HandlerPeer peer;
   ASSERT_TRUE(Connect(peer, 0));

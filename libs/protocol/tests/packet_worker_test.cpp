@@ -71,4 +71,15 @@ TEST_F(PacketWorkerTest, AStartBehindAnotherPacketWaitsItsTurnOnTheWorker) {
                                 {"hold", false}, {"start", false}, {"other", false}, {"start", false}}));
 }
 
+// A closing connection takes its waiting packets with it; the one in hand is finished, and what comes later
+// is handled.
+TEST_F(PacketWorkerTest, DroppingTheQueueFinishesThePacketInHandOnly) {
+  worker_.Push({"hold", "a", "b"});
+  WaitHolding();
+  worker_.DropQueued();
+  Release();
+  worker_.Push({"c"});
+  EXPECT_EQ(WaitHandled(2), (std::vector<std::pair<std::string, bool>>{{"hold", false}, {"c", false}}));
+}
+
 }  // namespace

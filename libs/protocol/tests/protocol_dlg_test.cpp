@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -131,6 +132,27 @@ TEST_F(ProtocolWindow, InjectedPacketsGoThroughTheSameChecksAsTheHandlers) {
   ASSERT_TRUE(PumpUntil([&] { return status->count() > 0 && status->item(status->count() - 1)->text() == "Send fail : Server C is not open"; }));
 }
 
+// "Send" hands the typed text on as one packet, '$' in its data and all, as the handler's packet would be
+// handled; typing is no traffic of the link, so the packet log and the status list get no line of it.
+TEST_F(ProtocolWindow, SendHandsTheTextOnAsOnePacketWithoutAPacketLogLine) {
+  record_->m_nLoginLevel = 2;
+  ReloadWithPorts(PortTexts(), "PACKET_SAVE=1\n");
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 1));
+  QWidget* dialog = ShowDialog();
+  ASSERT_NE(dialog, nullptr);
+  Child<QComboBox>(dialog, "4012")->setCurrentIndex(1);
+  Child<QLineEdit>(dialog, "4004")->setText("$THC00033MLOT@LOT=A$B");
+  Child<QPushButton>(dialog, "4005")->click();
+  ASSERT_TRUE(PumpUntil([] { return !Station().PanelCommands().empty(); }));
+  EXPECT_EQ(Station().PanelCommands(), std::vector<std::string>{"LOT_NUMBER,A$B"});
+  auto* status = Child<QListWidget>(dialog, "4017");
+  ASSERT_TRUE(PumpUntil([&] { return status->count() > 0; }));
+  for (int row = 0; row < status->count(); ++row) {
+    EXPECT_FALSE(status->item(row)->text().contains("MLOT")) << status->item(row)->text().toStdString();
+  }
+}
+
 // An item's entry that finds its server closed brings the window to the front, where its status list says so;
 // the window is neither shown nor moved by it.
 TEST_F(ProtocolWindow, AnEntryOnAClosedServerBringsTheWindowToTheFront) {
@@ -184,9 +206,23 @@ TEST_F(ProtocolWindow, DebugModeShowsTheSequencesAndSavesThem) {
   Child<QPushButton>(dialog, "4038")->click();
   listB->selectRow(2);
   Child<QPushButton>(dialog, "4040")->click();  // Up: the new row before MoveXY
+  // A value typed in place is stored in capitals, whatever case it was typed in.
+  EXPECT_EQ(listB->columnWidth(1), 210);
+  listB->editItem(listB->item(0, 1));
+  auto* editor = listB->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->selectAll();
+  for (const auto& [key, text] : {std::pair{Qt::Key_2, "2"}, {Qt::Key_0, "0"}, {Qt::Key_Comma, ","}, {Qt::Key_X, "x"}}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(editor, &press);
+  }
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(editor, &enter);
+  EXPECT_TRUE(PumpUntil([&] { return listB->item(0, 1)->text() == "20,X"; })) << listB->item(0, 1)->text().toStdString();
   Child<QPushButton>(dialog, "4020")->click();  // Save
   const std::string ini = (folder_ / "Ref" / "Model" / "Protocol.ini").string();
   EXPECT_EQ(port::ini::ReadString(ini, "SIMUL_SEQUENEC_B", "SEQ_COUNT", ""), "3");
+  EXPECT_EQ(port::ini::ReadString(ini, "SIMUL_SEQUENEC_B", "0", ""), "Sleep@20,X");
   EXPECT_EQ(port::ini::ReadString(ini, "SIMUL_SEQUENEC_B", "1", ""), "ReturnCode@3");
   EXPECT_EQ(port::ini::ReadString(ini, "SIMUL_SEQUENEC_B", "2", ""), "MoveXY@3000,X=10,Y=10");
   EXPECT_EQ(port::ini::ReadString(ini, "PROTOCOL", "PORT_B", ""), std::to_string(ports_[1]));
@@ -241,7 +277,7 @@ TEST_F(ProtocolWindow, MonitorPairsEveryCommandWithItsAckAndMarksAnUnansweredOne
   for (int r = 0; r < sent->rowCount(); ++r) {
     rows.push_back({sent->item(r, 2)->text().toStdString(), sent->item(r, 4)->text().toStdString(),
                     sent->item(r, 5)->text().toStdString(), sent->item(r, 6)->text().toStdString(),
-                    sent->item(r, 0)->background().color() == QColor(200, 30, 30)});
+                    sent->item(r, 0)->background().color() == QColor(255, 0, 0)});
   }
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ((std::vector<std::string>{rows[0].ext, rows[1].ext, rows[2].ext, rows[3].ext}),
@@ -252,10 +288,11 @@ TEST_F(ProtocolWindow, MonitorPairsEveryCommandWithItsAckAndMarksAnUnansweredOne
   }
   EXPECT_EQ(rows[1].ack, "");
   EXPECT_TRUE(rows[1].red);
-  // The received list holds the start and the handler's three Acks.
+  // Acks are no rows of their own: the received list holds the start alone, answered by no Ack.
   auto* received = Child<QTableWidget>(monitor, "7000");
-  EXPECT_EQ(received->rowCount(), 4);
+  ASSERT_EQ(received->rowCount(), 1);
   EXPECT_EQ(received->item(0, 4)->text(), "SOT");
+  EXPECT_EQ(received->item(0, 6)->text(), "");
   EXPECT_FALSE(qrv::test::SaveScreenshot(*monitor, "protocol_ack_dlg").empty());
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
@@ -181,17 +182,22 @@ TEST_F(ProtocolLink, LotIsMadeSafeBeforeItReachesThePanel) {
   EXPECT_TRUE(Station().LogHas("LotChange old : LOT-OLD new : .._.._x_LOT9"));
 }
 
-TEST_F(ProtocolLink, ARepeatedLongLotReachesThePanelWholeAndChangesTheLotOnce) {
+// A lot is new when it differs from the lot the station holds: repeated before the station took it (between
+// tests), it is new again; once the station holds it, the same lot changes nothing. It reaches the panel
+// whole each time.
+TEST_F(ProtocolLink, ALotIsNewAgainstTheLotTheStationHolds) {
   HandlerPeer peer;
   ASSERT_TRUE(Connect(peer, 0));
   const std::string lot = "LOT-" + std::string(50, '7');
-  for (int repeat = 0; repeat < 2; ++repeat) {
-    EXPECT_FALSE(Request(peer, HandlerPeer::CommandPacket(4 + repeat, 'M', "LOT", "@LOT=" + lot), 200).has_value());
+  const std::vector<std::pair<const char*, int>> steps = {{"LOT-OLD", 1}, {"LOT-OLD", 2}, {nullptr, 2}};
+  int id = 4;
+  for (const auto& [held, changes] : steps) {
+    if (held == nullptr) port::CopyText(record_->m_szLotNumber, lot);
+    EXPECT_FALSE(Request(peer, HandlerPeer::CommandPacket(id++, 'M', "LOT", "@LOT=" + lot), 200).has_value());
+    ASSERT_TRUE(PumpUntil([&] { return Station().PanelCommands().size() == static_cast<std::size_t>(id - 4); }));
+    EXPECT_EQ(Station().PanelCommands().back(), "LOT_NUMBER," + lot);
+    EXPECT_EQ(Station().LogCount("LotChange old : LOT-OLD new : " + lot), changes) << "lot held: " << (held ? held : "new");
   }
-  ASSERT_TRUE(PumpUntil([] { return Station().PanelCommands().size() == 2; }));
-  EXPECT_EQ(Station().PanelCommands()[0], "LOT_NUMBER," + lot);
-  EXPECT_EQ(Station().PanelCommands()[1], "LOT_NUMBER," + lot);
-  EXPECT_EQ(Station().LogCount("LotChange old : "), 1);
 }
 
 TEST_F(ProtocolLink, SplitMergedAndUnterminatedPacketsOverTheWire) {
@@ -438,6 +444,50 @@ TEST_F(ProtocolLink, PauseIsConfirmedByATestItemOrTimesOut) {
   item.join();
   EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(43, 'K', "PAU", "@PauseStatus=0"))),
             "@RET=1@Status=0@MSG=TESTER_PAUSE_STATUS_READY");
+}
+
+// HOF asks the focus library in Cycle home and answers its result; a library that is missing is logged and
+// not answered. (A library stays loaded once loaded, so each test has its own.)
+TEST_F(ProtocolLink, FocusHomeAnswersTheLibrarysResult) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(50, 'K', "HOF", ""), 300)), "<none>");
+  EXPECT_TRUE(Station().LogHas("QRV_InterFace_AutoFocus Null pointer"));
+  std::filesystem::create_directories(folder_ / "Cycle");
+  std::filesystem::copy_file(AUTOFOCUS_WITH_HOME, folder_ / "Cycle" / "QRV_InterFace_AutoFocus.dll");
+  EXPECT_EQ(Data(Request(peer, HandlerPeer::CommandPacket(51, 'K', "HOF", ""))), "@RET=7");
+  EXPECT_TRUE(Station().LogHas("AutoFocus Move_Home : Ret=7"));
+}
+
+// A focus library without Move_Home: nothing more happens, no answer and no line.
+TEST_F(ProtocolLink, FocusHomeWithoutMoveHomeDoesNothing) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  std::filesystem::create_directories(folder_ / "Cycle");
+  std::filesystem::copy_file(AUTOFOCUS_WITHOUT_HOME, folder_ / "Cycle" / "QRV_InterFace_AutoFocus.dll");
+  const std::string hof = HandlerPeer::CommandPacket(52, 'K', "HOF", "");
+  EXPECT_EQ(Data(Request(peer, hof, 500)), "<none>");
+  EXPECT_TRUE(Station().LogHas(hof.substr(0, hof.size() - 1)));
+  EXPECT_FALSE(Station().LogHas("AutoFocus"));
+}
+
+// What the handler sent behind a request still in hand goes with its connection when it closes: the pause
+// in hand ends as it would, the lot behind it is never handled.
+TEST_F(ProtocolLink, PacketsStillQueuedWhenTheHandlerClosesAreDropped) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  EXPECT_FALSE(Request(peer, Sot(0, 0), 200).has_value());
+  OnOtherThread([&] { return peer.SendRaw(HandlerPeer::CommandPacket(45, 'K', "PAU", "@PauseStatus=1@TIMEOUT_SEC=2")); });
+  ASSERT_TRUE(PumpUntil([&] { return table_->GetPauseStatus(0) == 1; }));
+  OnOtherThread([&] {
+    peer.SendRaw(HandlerPeer::CommandPacket(46, 'M', "LOT", "@LOT=LOT-QUEUED"));
+    peer.Close();
+    return 0;
+  });
+  ASSERT_TRUE(PumpUntil([] { return Station().LogHas("Paus Timeout"); }));
+  PumpUntil([] { return !Station().PanelCommands().empty(); }, 500);
+  EXPECT_TRUE(Station().PanelCommands().empty());
+  EXPECT_FALSE(Station().LogHas("LOT-QUEUED"));
 }
 
 TEST_F(ProtocolLink, UnloadEndsAWorkerThatIsWaitingForAPause) {

@@ -9,7 +9,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <thread>
+#include <vector>
 #include <string>
 
 namespace protocol {
@@ -65,6 +68,28 @@ TEST(WriteAll, AHandlerThatStopsReadingGivesTheTimeOut) {
   Connection link;
   const std::string packet(16 << 20, 'x');
   EXPECT_EQ(WriteAll(link.station.get(), packet, 50ms), ETIMEDOUT);
+}
+
+// A handler that keeps reading, but too slowly for the packet, still ends the write at the time-out counted
+// from the first attempt: each wait for room is short, their sum is not.
+TEST(WriteAll, AHandlerThatReadsTooSlowlyGivesTheTimeOutOfTheWholePacket) {
+  Connection link;
+  std::atomic<bool> done{false};
+  std::thread slowReader([&] {
+    std::vector<char> chunk(256 << 10);
+    while (!done.load()) {
+      if (::recv(link.handler.get(), chunk.data(), chunk.size(), MSG_DONTWAIT) < 0 && errno != EAGAIN) break;
+      std::this_thread::sleep_for(10ms);
+    }
+  });
+  const std::string packet(128 << 20, 'x');
+  const auto started = std::chrono::steady_clock::now();
+  const int reason = WriteAll(link.station.get(), packet, 300ms);
+  const auto took = std::chrono::steady_clock::now() - started;
+  done = true;
+  slowReader.join();
+  EXPECT_EQ(reason, ETIMEDOUT);
+  EXPECT_LT(took, 2s);
 }
 
 // A handler that closed with our bytes unread resets the connection; the next write finds the pipe broken.
