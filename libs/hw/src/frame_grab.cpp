@@ -40,11 +40,13 @@ int HardwareController::GrabFrame(int board, unsigned char* buffer, int size) {
 }
 
 int HardwareController::GetImage(int board, unsigned char* buffer, int size) {
-  if (!IsValidBoard(board) || !table_ || !buffer || size <= 0) return 0;
+  if (!IsValidBoard(board) || !table_ || !buffer) return 0;
   const int timeOut = state_->Settings(board)->timeOut;
   const auto start = port::clock::Now();
   for (;;) {
-    if (GrabFrame(board, buffer, size) == 1) return 1;
+    // A frame of no bytes never reaches the board: it fails like a frame that never came, after the time-out,
+    // so a live grab of an empty size waits between its failed grabs as for a missing stream.
+    if (size > 0 && GrabFrame(board, buffer, size) == 1) return 1;
     DelayMs(3);
     if (port::clock::ElapsedMs(start) > timeOut) return 0;
   }

@@ -1,6 +1,7 @@
 #include "play_workers.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "QRV_Exports.h"
 #include "QRV_InterFace_SW.h"
@@ -25,8 +26,13 @@ void InSizePair(const HwSettings& s, int type, int& width, int& height) {
   width = height = 0;
 }
 
+// A negative number in the file holds no samples; it must not ask for a buffer of the whole address space.
+std::size_t Samples(int width, int height) {
+  return static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0));
+}
+
 std::size_t PlainFrameBytes(int dataBit, int width, int height) {
-  const std::size_t samples = static_cast<std::size_t>(width) * height;
+  const std::size_t samples = Samples(width, height);
   return dataBit == 8 ? samples : 2 * samples;
 }
 
@@ -131,26 +137,37 @@ void PlayWorkers::LiveGrabThread() {
   }
 }
 
-bool PlayWorkers::SelectImageSize(const HwSettings& settings, bool play, Sizes& sizes) const {
+PlayWorkers::SizeCheck PlayWorkers::SelectImageSize(const HwSettings& settings, bool play, Sizes& sizes) const {
   HwState& state = controller_.State();
   InSizePair(settings, state.InDrawType(), sizes.inWidth, sizes.inHeight);
   InSizePair(settings, state.OutDrawType(), sizes.outWidth, sizes.outHeight);
+  SizeCheck check = SizeCheck::Fits;
+  if (sizes.inWidth == 0 || sizes.inHeight == 0 || sizes.outWidth == 0 || sizes.outHeight == 0) {
+    state.Log("Image Size Check : m_nInWidth %d, m_nInHeight %d", sizes.inWidth, sizes.inHeight);
+    state.Log("Image Size Check : m_nOutWidth %d, m_nOUtHeight %d", sizes.outWidth, sizes.outHeight);
+    check = SizeCheck::Empty;
+  }
   // A play run's frames carry the offset's lines, and it converts them all; the live grab and the panel's grab
   // convert QRV_SENSOR_SIZE_X x QRV_SENSOR_SIZE_Y whatever pair they grab.
   const std::int64_t frameLines = sizes.inHeight + (play ? std::int64_t{settings.sizeOffset} : 0);
   const std::int64_t convertedLines = play ? frameLines : settings.sizeY;
-  if (QrvPictureFits(sizes.inWidth, sizes.inHeight) && QrvPictureFits(sizes.outWidth, sizes.outHeight) &&
-      ConversionFits(sizes.inWidth, frameLines) && ConversionFits(settings.sizeX, convertedLines))
-    return true;
-  state.Log("Image Size Check : m_nInWidth %d, m_nInHeight %d", sizes.inWidth, sizes.inHeight);
-  state.Log("Image Size Check : m_nOutWidth %d, m_nOUtHeight %d", sizes.outWidth, sizes.outHeight);
-  return false;
+  const std::pair<std::int64_t, std::int64_t> pictures[] = {{sizes.inWidth, sizes.inHeight},
+                                                            {sizes.outWidth, sizes.outHeight},
+                                                            {sizes.inWidth, frameLines},
+                                                            {settings.sizeX, convertedLines}};
+  for (const auto& [width, lines] : pictures) {
+    if (ConversionFits(width, lines)) continue;
+    // Memory for such a picture would end the station: the run is refused, saying which picture and why.
+    state.Log("Image Size Limit : %lld x %lld is over %lld pixels", static_cast<long long>(width),
+              static_cast<long long>(lines), static_cast<long long>(kQrvMaxPicturePixels));
+    return SizeCheck::PastLimit;
+  }
+  return check;
 }
 
 void PlayWorkers::AllocFrameBuffers(Buffers& b, std::size_t frameBytes, int width, int height, const Sizes& sizes) {
-  // A negative size in the file converts nothing; it must not ask for a buffer of the whole address space.
-  const std::size_t samples = static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0));
-  const std::size_t drawn = static_cast<std::size_t>(sizes.outWidth) * sizes.outHeight * 3;
+  const std::size_t samples = Samples(width, height);
+  const std::size_t drawn = Samples(sizes.outWidth, sizes.outHeight) * 3;
   b.raw.assign(std::max({frameBytes, samples * 2}), 0);
   b.eight.assign(samples, 0);
   b.picture.assign(std::max({samples * 3, drawn, frameBytes}), 0);
@@ -175,9 +192,10 @@ void PlayWorkers::PlayRun(const Run& run) {
       keys.select >= 0 && keys.select < static_cast<int>(keys.keys.size()) ? keys.keys[keys.select] : "[REGISTER]";
   state.Log("USB ID : %d, Site : %d", run.board, run.site);
   Sizes sizes;
-  // A run takes the sizes twice, so a zero size shows its two lines twice; the second take sizes the run.
+  // A run takes the sizes twice, so a size of 0 or past the limit shows its lines twice; the second take sizes
+  // the run.
   SelectImageSize(*settings, true, sizes);
-  if (SelectImageSize(*settings, true, sizes)) {
+  if (SelectImageSize(*settings, true, sizes) == SizeCheck::Fits) {
     // The buffers live for the whole run: cycles after the first keep what the earlier ones left in them.
     const int lines = sizes.inHeight + settings->sizeOffset;
     const std::size_t frameBytes = PlayFrameBytes(run.crc, *settings, sizes.inWidth, lines);
@@ -265,7 +283,8 @@ void PlayWorkers::LiveRun(const Run& run) {
   HwState& state = controller_.State();
   const auto settings = state.Settings(run.board);
   Sizes sizes;
-  if (!SelectImageSize(*settings, false, sizes)) return;
+  // A size of 0 grabs no bytes, and each grab fails with its line until STOP.
+  if (SelectImageSize(*settings, false, sizes) == SizeCheck::PastLimit) return;
   Buffers b;
   const std::size_t frameBytes = PlainFrameBytes(settings->dataBit, sizes.inWidth, sizes.inHeight);
   AllocFrameBuffers(b, frameBytes, settings->sizeX, settings->sizeY, sizes);
@@ -288,7 +307,7 @@ int PlayWorkers::GrabOneFrame(int board, int site) {
   }
   const auto settings = state.Settings(board);
   Sizes sizes;
-  if (!SelectImageSize(*settings, false, sizes)) return 0;
+  if (SelectImageSize(*settings, false, sizes) == SizeCheck::PastLimit) return 0;
   Buffers b;
   const std::size_t frameBytes = PlainFrameBytes(settings->dataBit, sizes.inWidth, sizes.inHeight);
   AllocFrameBuffers(b, frameBytes, settings->sizeX, settings->sizeY, sizes);

@@ -63,9 +63,11 @@ class PlayWorkers {
   void LiveGrabThread();
   void PlayRun(const Run& run);
   void LiveRun(const Run& run);
-  // False, with the two size lines, when a size of the selected pairs is 0 or less, or when a picture the run
-  // would hold lies beyond the picture limit: either pair, the frames a `play` run grabs, or a conversion.
-  bool SelectImageSize(const HwSettings& settings, bool play, Sizes& sizes) const;
+  enum class SizeCheck { Fits, Empty, PastLimit };
+  // Takes the "Type In" and "Type Out" pairs. Empty, with the two size lines, when one of the four numbers is 0;
+  // PastLimit, with a line of its own, when a picture the run would hold lies beyond the picture limit: either
+  // pair, the frames a `play` run grabs, or a conversion. A negative number holds no samples and passes.
+  SizeCheck SelectImageSize(const HwSettings& settings, bool play, Sizes& sizes) const;
   // Buffers large enough for the frame, the conversion of width x height samples and the drawn picture.
   static void AllocFrameBuffers(Buffers& buffers, std::size_t frameBytes, int width, int height, const Sizes& sizes);
   // 0: the cycles go on; 1: stop after this one; -1: leave at once (power-up failed).

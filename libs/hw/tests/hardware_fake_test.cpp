@@ -229,6 +229,22 @@ TEST_F(HardwareFake, BoardOutsideZeroToThreeIsRefusedWithoutBoardCalls) {
   EXPECT_EQ(board_->Calls(), "");
 }
 
+// A grab of no bytes never reaches the board; it fails as a frame that never came, after the time-out.
+TEST_F(HardwareFake, GrabOfNoBytesFailsAfterTheTimeOutWithoutBoardCalls) {
+  Start(2, kBasicSensor);  // the time-out of 300 ms
+  const port::clock::VirtualTimeScope virtualTime;
+  unsigned char buffer[16] = {};
+  for (const int size : {0, -1}) {
+    board_->Clear();
+    const auto start = port::clock::Now();
+    EXPECT_EQ(T().GetImage(0, buffer, size), 0) << size;
+    const auto elapsed = port::clock::ElapsedMs(start);
+    EXPECT_GT(elapsed, 300) << size;
+    EXPECT_LT(elapsed, 400) << size;
+    EXPECT_EQ(board_->Calls(), "") << size;
+  }
+}
+
 TEST_F(HardwareFake, RegisterScriptCommands) {
   struct Case {
     const char* line;

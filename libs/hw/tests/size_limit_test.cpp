@@ -2,7 +2,8 @@
 // text: a site's test of the simulated-module item, the frame-buffer pool item, a play run, a live grab and
 // the panel's grab, on the simulated boards. Each case runs in a child process whose address space may grow
 // by a bounded amount only, so a buffer sized by the file ends the child (and fails the case) instead of
-// taking the machine's memory. Each path must end with its own line; nothing may abort.
+// taking the machine's memory. Each path must end with its own line; nothing may abort. The setup dialog's
+// runs refuse only a picture past the limit; a size of 0 shows its size lines, and the grabs go on and fail.
 #include <dlfcn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -35,22 +36,28 @@ struct Outcome {
   int pool = -1;           // the pool item's code
   int poolSizeLine = 0;
   int playChecks = 0;      // "Image Size Check" lines of the play run
+  int playLimits = 0;      // "Image Size Limit" lines of the play run
   int playStarted = 0;     // "HW Play START" lines
   int liveChecks = 0;
+  int liveLimits = 0;
+  int liveFails = 0;       // failed grabs of the live grab
   int grabChecks = 0;
+  int grabLimits = 0;
+  int grabFails = 0;
   int grab = -1;
 
   std::string Text() const {
     std::ostringstream out;
     out << site << ' ' << siteSizeLine << ' ' << pool << ' ' << poolSizeLine << ' ' << playChecks << ' '
-        << playStarted << ' ' << liveChecks << ' ' << grabChecks << ' ' << grab;
+        << playLimits << ' ' << playStarted << ' ' << liveChecks << ' ' << liveLimits << ' ' << liveFails << ' '
+        << grabChecks << ' ' << grabLimits << ' ' << grabFails << ' ' << grab;
     return out.str();
   }
   static Outcome Parse(const std::string& text) {
     Outcome o;
     std::istringstream in(text);
-    in >> o.site >> o.siteSizeLine >> o.pool >> o.poolSizeLine >> o.playChecks >> o.playStarted >> o.liveChecks >>
-        o.grabChecks >> o.grab;
+    in >> o.site >> o.siteSizeLine >> o.pool >> o.poolSizeLine >> o.playChecks >> o.playLimits >> o.playStarted >>
+        o.liveChecks >> o.liveLimits >> o.liveFails >> o.grabChecks >> o.grabLimits >> o.grabFails >> o.grab;
     return o;
   }
 };
@@ -103,16 +110,32 @@ ChildRun RunLimited(Body body) {
 }
 
 // Which of the four values a path refuses for a key.
-enum class Refused { Never, Always, Huge, NegativeOrHuge };
+enum class Refused { Never, Always, NegativeOrHuge };
 
 bool RefusesValue(Refused refused, const std::string& value) {
   switch (refused) {
     case Refused::Never: return false;
     case Refused::Always: return true;
-    case Refused::Huge: return value == "2147483647";
     case Refused::NegativeOrHuge: return value == "2147483647" || value == "-1";
   }
   return false;
+}
+
+// What a key sizes in the setup dialog's runs.
+enum class Sizes {
+  Nothing,
+  Pair,       // a number of the selected pairs, and of the conversion where the pair is NORMAL
+  PlayLines,  // lines a play run's frames carry
+};
+
+// How a run takes the sizes a value gives.
+enum class Take { Fits, Empty, Negative, PastLimit };
+
+Take TakeOf(Sizes sizes, const std::string& value, bool play) {
+  if (sizes == Sizes::Nothing || (sizes == Sizes::PlayLines && !play)) return Take::Fits;
+  if (value == "2147483647") return Take::PastLimit;
+  if (sizes == Sizes::PlayLines) return Take::Fits;
+  return value == "-1" ? Take::Negative : Take::Empty;
 }
 
 struct Row {
@@ -121,54 +144,54 @@ struct Row {
   int drawType;        // the "Type In" and "Type Out" selection of the case
   Refused site;        // the site's test: code 104 with its size line
   Refused pool;        // the pool item: not made, with its size line
-  Refused play;        // the play run: two size check lines and no cycle
-  Refused grabs;       // the live grab and the panel's grab: one size check line each
+  Sizes sizes;         // the play run, the live grab and the panel's grab
   bool waits = false;  // a time the grabs wait, not a size: 2147483647 ms is waited as the file asks
 };
 
 // A case names its key.
 void PrintTo(const Row& row, std::ostream* out) { *out << row.key; }
 
-constexpr Refused N = Refused::Never, A = Refused::Always, H = Refused::Huge, NH = Refused::NegativeOrHuge;
+constexpr Refused N = Refused::Never, A = Refused::Always, NH = Refused::NegativeOrHuge;
+constexpr Sizes S0 = Sizes::Nothing, SP = Sizes::Pair, SL = Sizes::PlayLines;
 
 const Row kRows[] = {
-    {"SENSOR_SET", "QRV_SENSOR_IN_DRAW_TYPE", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_OUT_DRAW_TYPE", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_CEMERA_INDEX", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_IN_DRAW_TYPE", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_OUT_DRAW_TYPE", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_CEMERA_INDEX", 0, N, N, S0},
     // Bits other than 8, 10 and 12 are no stream the item reads.
-    {"SENSOR_SET", "QRV_SENSOR_DATA_BIT", 0, A, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_OUT_MODE", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_I2CMODE", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_MIPIMODE", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_DPLANE", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_DPLANE2", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_DPSPEED", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_I2CSPEED", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_RESET", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_ENB", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_SLAVEADDR", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_LANE_SELECT", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_LANE_FORMAT", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_VSYNC", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_VCLK", 0, N, N, N, N},
-    {"SENSOR_SET", "VS_DELAY", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_DATA_BIT", 0, A, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_OUT_MODE", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_I2CMODE", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_MIPIMODE", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_DPLANE", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_DPLANE2", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_DPSPEED", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_I2CSPEED", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_RESET", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_ENB", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_SLAVEADDR", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_LANE_SELECT", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_LANE_FORMAT", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_VSYNC", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_VCLK", 0, N, N, S0},
+    {"SENSOR_SET", "VS_DELAY", 0, N, N, S0},
     // The play run's frames carry the offset's lines.
-    {"SENSOR_SET", "QRV_SENSOR_SIZE_OFFSET", 0, N, N, H, N},
-    {"SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_X", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", 0, N, N, N, N},
-    {"SENSOR_SET", "QRV_SENSOR_TIME_OUT", 0, N, N, N, N, true},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_OFFSET", 0, N, N, SL},
+    {"SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_X", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", 0, N, N, S0},
+    {"SENSOR_SET", "QRV_SENSOR_TIME_OUT", 0, N, N, S0, true},
     // A sensor of no size gets a pool of empty frames.
-    {"SENSOR_SET", "QRV_SENSOR_SIZE_X", 0, A, NH, A, A},
-    {"SENSOR_SET", "QRV_SENSOR_SIZE_Y", 0, A, NH, A, A},
-    {"SENSOR_SET", "QRV_SENSOR_SIZE_RAW_X", 1, N, N, A, A},
-    {"SENSOR_SET", "QRV_SENSOR_SIZE_RAW_Y", 1, N, N, A, A},
-    {"SENSOR_SET", "QRV_SENSOR_SIZE_FRAME_X", 2, N, N, A, A},
-    {"SENSOR_SET", "QRV_SENSOR_SIZE_FRAME_Y", 2, N, N, A, A},
-    {"SENSOR_SET", "QRV_SENSOR_SIZE_FULL_X", 3, N, N, A, A},
-    {"SENSOR_SET", "QRV_SENSOR_SIZE_FULL_Y", 3, N, N, A, A},
-    {"SENSOR_SET", "LinkRetry", 0, N, N, N, N},
-    {"SENSOR_TEST", "CRC_DUMMYFRAME", 0, N, N, N, N},
-    {"SENSOR_TEST", "CRC_AVGFRAME", 0, N, N, N, N},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_X", 0, A, NH, SP},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_Y", 0, A, NH, SP},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_RAW_X", 1, N, N, SP},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_RAW_Y", 1, N, N, SP},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_FRAME_X", 2, N, N, SP},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_FRAME_Y", 2, N, N, SP},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_FULL_X", 3, N, N, SP},
+    {"SENSOR_SET", "QRV_SENSOR_SIZE_FULL_Y", 3, N, N, SP},
+    {"SENSOR_SET", "LinkRetry", 0, N, N, S0},
+    {"SENSOR_TEST", "CRC_DUMMYFRAME", 0, N, N, S0},
+    {"SENSOR_TEST", "CRC_AVGFRAME", 0, N, N, S0},
 };
 
 const char* const kValues[] = {"0", "-1", "2147483647", "abc"};
@@ -234,17 +257,34 @@ void RunWorkers(TestRecord& record, Outcome& o) {
   FakeBinder binder;
   hw::HardwareController controller(binder.binder(), record.get());
   hw::PlayWorkers& workers = controller.Workers();
-  const std::string check = "Image Size Check : m_nInWidth";
+  const std::string check = "Image Size Check : m_nInWidth", limit = "Image Size Limit : ";
+  const std::string fail = "USB ID [0] [LVDS_GetFrame_Mul] :: FAIL";
+  // The lines a step added to the dialog's log.
+  std::size_t seen = 0;
+  const auto added = [&] {
+    const std::vector<std::string> log = controller.State().LogLines();
+    const std::vector<std::string> lines(log.begin() + static_cast<std::ptrdiff_t>(std::min(seen, log.size())),
+                                         log.end());
+    seen = log.size();
+    return lines;
+  };
   if (!workers.StartPlay(0, 0, false) || !WaitUntil([&] { return !workers.PlayRunning(); })) return;
-  std::vector<std::string> log = controller.State().LogLines();
-  o.playChecks = CountPrefix(log, check);
-  o.playStarted = CountPrefix(log, "HW Play START");
+  std::vector<std::string> lines = added();
+  o.playChecks = CountPrefix(lines, check);
+  o.playLimits = CountPrefix(lines, limit);
+  o.playStarted = CountPrefix(lines, "HW Play START");
   if (!workers.StartLive(0, 0)) return;
   workers.StopLive();
   if (!WaitUntil([&] { return !workers.LiveRunning(); })) return;
-  o.liveChecks = CountPrefix(controller.State().LogLines(), check) - o.playChecks;
+  lines = added();
+  o.liveChecks = CountPrefix(lines, check);
+  o.liveLimits = CountPrefix(lines, limit);
+  o.liveFails = CountPrefix(lines, fail);
   o.grab = workers.GrabOneFrame(0, 0);
-  o.grabChecks = CountPrefix(controller.State().LogLines(), check) - o.playChecks - o.liveChecks;
+  lines = added();
+  o.grabChecks = CountPrefix(lines, check);
+  o.grabLimits = CountPrefix(lines, limit);
+  o.grabFails = CountPrefix(lines, fail);
 }
 
 class SettingsSizeTable : public ::testing::TestWithParam<Row> {
@@ -303,7 +343,7 @@ TEST_P(SettingsSizeTable, EveryPathEndsWithItsLineAndMemoryStaysBounded) {
     EXPECT_LT(run.peakKiB - self.ru_maxrss, kGrowthKiB) << what;
     const Outcome o = Outcome::Parse(run.report);
     const bool site = RefusesValue(row.site, value), pool = RefusesValue(row.pool, value);
-    const bool play = RefusesValue(row.play, value), grabs = RefusesValue(row.grabs, value);
+    const Take play = TakeOf(row.sizes, value, true), grabs = TakeOf(row.sizes, value, false);
     if (site) {
       EXPECT_EQ(o.site, 104) << what;
       EXPECT_EQ(o.siteSizeLine, 1) << what;
@@ -313,16 +353,29 @@ TEST_P(SettingsSizeTable, EveryPathEndsWithItsLineAndMemoryStaysBounded) {
     }
     EXPECT_EQ(o.pool, pool ? 1 : 0) << what;
     EXPECT_EQ(o.poolSizeLine, pool ? 1 : 0) << what;
-    // A refused run takes the sizes twice and runs no cycle; an accepted one starts its cycles.
-    EXPECT_EQ(o.playChecks, play ? 2 : 0) << what;
-    if (play) {
+    // A play run takes the sizes twice: a size of 0 shows its two check lines each time, a picture past the
+    // limit its limit line; either runs no cycle. A negative size starts the cycles like a fitting one.
+    EXPECT_EQ(o.playChecks, play == Take::Empty ? 2 : 0) << what;
+    EXPECT_EQ(o.playLimits, play == Take::PastLimit ? 2 : 0) << what;
+    if (play == Take::Empty || play == Take::PastLimit) {
       EXPECT_EQ(o.playStarted, 0) << what;
     } else {
       EXPECT_GE(o.playStarted, 1) << what;
     }
-    EXPECT_EQ(o.liveChecks, grabs ? 1 : 0) << what;
-    EXPECT_EQ(o.grabChecks, grabs ? 1 : 0) << what;
-    if (grabs) {
+    // The grabs refuse only a picture past the limit; a size of 0 or less grabs no bytes and fails with its line.
+    EXPECT_EQ(o.liveChecks, grabs == Take::Empty ? 1 : 0) << what;
+    EXPECT_EQ(o.grabChecks, grabs == Take::Empty ? 1 : 0) << what;
+    EXPECT_EQ(o.liveLimits, grabs == Take::PastLimit ? 1 : 0) << what;
+    EXPECT_EQ(o.grabLimits, grabs == Take::PastLimit ? 1 : 0) << what;
+    if (grabs == Take::PastLimit) {
+      EXPECT_EQ(o.liveFails, 0) << what;
+      EXPECT_EQ(o.grabFails, 0) << what;
+    }
+    if (grabs == Take::Empty || grabs == Take::Negative) {
+      EXPECT_GE(o.liveFails, 1) << what;
+      EXPECT_EQ(o.grabFails, 1) << what;
+    }
+    if (grabs != Take::Fits) {
       EXPECT_EQ(o.grab, 0) << what;
     }
   }
