@@ -51,23 +51,23 @@ ControlPlacement ControllerIni::ParsePlacement(const std::string& value) {
 }
 
 QrvRect ControllerIni::ReadRect(const char* section, const char* key) {
-  return ParseRect(ReadIniString(section, key, "0", GetPath()));
+  return ParseRect(ReadIniString(section, key, "0", GetControllerIniPath()));
 }
 
 QrvRect ControllerIni::ReadControlRect(const char* key) { return ReadRect("USER_INTERFACE", key); }
 
 ControlPlacement ControllerIni::ReadControlPlacement(const char* key) {
-  return ParsePlacement(ReadIniString("USER_INTERFACE", key, "0", GetPath()));
+  return ParsePlacement(ReadIniString("USER_INTERFACE", key, "0", GetControllerIniPath()));
 }
 
 void ControllerIni::WriteRect(const char* section, const char* key, const QrvRect& rect) {
   const std::string value = FormatCString("1.%d.%d.%d.%d", rect.left, rect.top, rect.right, rect.bottom);
-  WriteIniString(section, key, value.c_str(), GetPath());
+  WriteIniString(section, key, value.c_str(), GetControllerIniPath());
 }
 
 std::string ControllerIni::ReadFontText(const char* section, const char* label) {
   const std::string key = FormatCString("%s_FONT", label ? label : "");
-  return ReadIniString(section, key.c_str(), "10", GetPath());
+  return ReadIniString(section, key.c_str(), "10", GetControllerIniPath());
 }
 
 FontSetting ControllerIni::ReadFont(const char* section, const char* label) {
@@ -75,11 +75,11 @@ FontSetting ControllerIni::ReadFont(const char* section, const char* label) {
 }
 
 int ControllerIni::ReadControlCount() {
-  return ReadIniCount("CONTROLLER", "Count", 0, kMaxControls, GetPath());
+  return ReadIniCount("CONTROLLER", "Count", 0, kMaxControls, GetControllerIniPath());
 }
 
 std::string ControllerIni::ReadControlName(int index) {
-  return ReadIniString("CONTROLLER", std::to_string(index).c_str(), "0", GetPath());
+  return ReadIniString("CONTROLLER", std::to_string(index).c_str(), "0", GetControllerIniPath());
 }
 
 const std::array<DefaultFont, 32>& ControllerIni::DefaultFonts() {
@@ -124,8 +124,8 @@ std::string ControllerIni::WriteDefaultFont(const char* label, int size, std::ui
       FormatCString("%d.%d.%d.%d.%d.%d.%d.%d.%d", size, byte(back, 0), byte(back, 8), byte(back, 16),
                     byte(text, 0), byte(text, 8), byte(text, 16), italic, border);
   const std::string key = FormatCString("%s_FONT", label);
-  const std::string value = ReadIniString("USER_INIT", key.c_str(), fallback.c_str(), GetPath());
-  WriteIniString("USER_INIT", key.c_str(), value.c_str(), GetPath());
+  const std::string value = ReadIniString("USER_INIT", key.c_str(), fallback.c_str(), GetControllerIniPath());
+  WriteIniString("USER_INIT", key.c_str(), value.c_str(), GetControllerIniPath());
   return value;
 }
 
@@ -136,7 +136,7 @@ QrvRect ControllerIni::DockedPanelRect(const QrvRect& main, const QrvRect& sub) 
 }
 
 void ControllerIni::WriteWindowLevel(int level) {
-  WriteIniInt("USER_INTERFACE_WINDOW_LEV", "LEV", level, GetPath());
+  WriteIniInt("USER_INTERFACE_WINDOW_LEV", "LEV", level, GetControllerIniPath());
 }
 
 std::string ControllerIni::GetErrorListStandardPath() {
@@ -151,14 +151,14 @@ void ControllerIni::WriteErrorListStandard(int standard) {
   WriteIniInt("Error_List_Standard", "KEY", standard, GetErrorListStandardPath());
 }
 
-std::string ControllerIni::GetPath() { return ModelSettings::GetModelFolder() + "/Controller.ini"; }
+std::string ControllerIni::GetControllerIniPath() { return ModelSettings::GetModelFolder() + "/Controller.ini"; }
 
 int ControllerIni::ReadUserInterfaceValue(const char* key) {
-  return Field(ReadIniString("USER_INTERFACE", key, "0", GetPath()), 0);
+  return Field(ReadIniString("USER_INTERFACE", key, "0", GetControllerIniPath()), 0);
 }
 
 std::string ControllerIni::ReadFontSetting(const char* section, const char* control, const char* field) {
   return ExtractField(ReadFontText(section, control), FontFieldIndex(field ? field : ""), '.');
 }
 
-int ControllerIni::ReadWindowLevel() { return ReadIniInt("USER_INTERFACE_WINDOW_LEV", "LEV", -1, GetPath()); }
+int ControllerIni::ReadWindowLevel() { return ReadIniInt("USER_INTERFACE_WINDOW_LEV", "LEV", -1, GetControllerIniPath()); }

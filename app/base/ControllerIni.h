@@ -46,7 +46,7 @@ class ControllerIni {
   static const std::array<const char*, 15>& SiteDrawAlignments();
 
   // "Ref/<model>/Controller.ini", relative to the program folder.
-  static std::string GetPath();
+  static std::string GetControllerIniPath();
   // The shown flag (first '.'-field) of [USER_INTERFACE] <key>, 0 when missing.
   static int ReadUserInterfaceValue(const char* key);
   // One field of <control>_FONT in the section: "FontSize" 0, "R(B)" 1, "G(B)" 2, "B(B)" 3, "R" 4, "G" 5,

@@ -1,6 +1,5 @@
 #include "CycleRunner.h"
 
-#include <cstdlib>
 
 #include "PlatformLoadlibrary.h"
 #include "QRV_PlatformMemory.h"
@@ -8,6 +7,7 @@
 #include "Util.h"
 #include "port/path.h"
 #include "port/text.h"
+#include "util/CountRule.h"
 
 namespace {
 
@@ -75,7 +75,9 @@ CycleRunner::RowList CycleRunner::ReadCycleRows(int list) const {
                                                : cycleini::SectionOf("END", static_cast<char>('A' + list));
   const std::string cycleFolder = port::JoinPath(m_root, "Cycle");
   auto rows = std::make_shared<std::vector<CycleRow>>();
-  for (const CycleEntry& entry : cycleini::ReadCycleList(m_cyclePath, section)) {
+  const std::vector<CycleEntry> entries = cycleini::ReadCycleList(m_cyclePath, section);
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    const CycleEntry& entry = entries[index];
     if (!entry.checked) continue;
     const std::string file = port::JoinPath(cycleFolder, entry.dll);
     CycleRow row;
@@ -83,6 +85,8 @@ CycleRunner::RowList CycleRunner::ReadCycleRows(int list) const {
     row.dllName = entry.dll;
     row.version = GetVersionInfoString(file, "ProductVersion");
     row.defineCount = entry.retry;
+    row.calls = util::ini::BoundCount(entry.retry, kMaxItemCalls, m_cyclePath, section.c_str(),
+                                      std::to_string(index).c_str());
     rows->push_back(std::move(row));
   }
   return rows;
@@ -125,9 +129,8 @@ int CycleRunner::RunRow(int list, const RowList& rows, int row, const CycleRow& 
     if (m_hooks.showWindow) m_hooks.showWindow();
     return status;
   }
-  const int calls = std::atoi(current.defineCount.c_str());
-  if (calls <= 0) running = kCodeNoCallCount;
-  for (int call = 1; call <= calls; ++call) {
+  if (current.calls <= 0) running = kCodeNoCallCount;
+  for (int call = 1; call <= current.calls; ++call) {
     SetCell(list, rows, row, &CycleRow::retryCount, std::to_string(call));
     running = m_items.RunOnTest(current.dllName, board, site, lotTotal, server);
     if (running == 0) {

@@ -19,6 +19,10 @@ const char* RowStateText(int state);
 enum ResultPicture : int { kPictureReady = 0, kPictureTesting = 1, kPicturePass = 2, kPictureFail = 3,
                            kPictureFinish = 4 };
 
+// The most times one start calls a failing item, whether an item list's retry count or a cycle row's call
+// count asks for more: a mistyped count must not keep a site from ever ending its test.
+inline constexpr int kMaxItemCalls = 100;
+
 struct ItemRow {
   std::string versionIndex;    // column 0
   std::string item;            // 1 "Item"

@@ -25,6 +25,7 @@ struct CycleRow {
   std::string result;
   std::string code;
   std::string errorMsg;
+  int calls = 0;  // the calls the row may make, from defineCount within the item-call limit
 };
 
 // Where a site's file goes and what its header names, read afresh each time a file is started.

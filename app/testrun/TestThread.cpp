@@ -9,6 +9,7 @@
 #include "QRV_PlatformMemory.h"
 #include "port/clock.h"
 #include "port/text.h"
+#include "port/thread_priority.h"
 #include "port/thread_site.h"
 
 namespace {
@@ -116,6 +117,7 @@ bool CTestThread::WaitWhileRunning(std::int64_t pollMs) {
 }
 
 void CTestThread::TestLoopThread() {
+  port::RaiseThreadPriority();
   // The End cycle's power-down runs here besides the items: it too must reach this site's own channel.
   const port::ThreadSiteScope forSite(m_nSite);
   while (!ShuttingDown()) {

@@ -26,7 +26,7 @@ class LayoutReadersTest : public ::testing::Test {
 
 TEST_F(LayoutReadersTest, WithoutSettingsTheModelIsNullAndDefaultsApply) {
   EXPECT_EQ(ModelSettings::ReadModelName(), "NULL");
-  EXPECT_EQ(ControllerIni::GetPath(), "Ref/NULL/Controller.ini");
+  EXPECT_EQ(ControllerIni::GetControllerIniPath(), "Ref/NULL/Controller.ini");
   EXPECT_EQ(ControllerIni::ReadWindowLevel(), -1);
   EXPECT_EQ(ControllerIni::ReadUserInterfaceValue("ZOOM_SLIDER"), 0);
   EXPECT_EQ(ControllerIni::ReadFontSetting("USER_INIT", "ERROR_MSG", "FontSize"), "10");
@@ -39,7 +39,7 @@ TEST_F(LayoutReadersTest, ReadsTheCurrentModelsControllerFile) {
       "[USER_INIT]\nINFORMATION_MSG_FONT=15.242.230.97.128.65.217.1.1\n"
       "[USER_INTERFACE_WINDOW_LEV]\nLEV=3\n");
   EXPECT_EQ(ModelSettings::ReadModelName(), "M1");
-  EXPECT_EQ(ControllerIni::GetPath(), "Ref/M1/Controller.ini");
+  EXPECT_EQ(ControllerIni::GetControllerIniPath(), "Ref/M1/Controller.ini");
   EXPECT_EQ(ControllerIni::ReadWindowLevel(), 3);
   EXPECT_EQ(ControllerIni::ReadUserInterfaceValue("ZOOM_SLIDER"), 1);
   EXPECT_EQ(ControllerIni::ReadUserInterfaceValue("STOP_BUTTON"), 0);

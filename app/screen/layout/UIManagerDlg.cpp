@@ -220,7 +220,7 @@ void UIManagerDlg::WriteDefaultFont(const char* label, int size, std::uint32_t b
 void UIManagerDlg::RefreshLists() {
   m_windowList->DeleteAllItems();
   m_controlList->DeleteAllItems();
-  const std::string path = ControllerIni::GetPath();
+  const std::string path = ControllerIni::GetControllerIniPath();
   for (const char* key : kWindowKeys) {
     const std::string value = ReadIniString("USER_INTERFACE", key, "0", path);
     const int row = m_windowList->InsertItem(0, QString::fromUtf8(key));
@@ -241,7 +241,7 @@ void UIManagerDlg::RefreshLists() {
 
 void UIManagerDlg::ReadDrawOptions() {
   const auto flag = [](const char* key) {
-    return ReadIniInt("USER_INTERFACE", key, 0, ControllerIni::GetPath()) != 0;
+    return ReadIniInt("USER_INTERFACE", key, 0, ControllerIni::GetControllerIniPath()) != 0;
   };
   m_checkLogMove->setChecked(flag("LOG_MOVE"));
   m_checkResultDraw->setChecked(flag("BASE_DRAW"));
@@ -250,7 +250,7 @@ void UIManagerDlg::ReadDrawOptions() {
   m_checkFpsDraw->setChecked(flag("FPS_DRAW"));
   const char* keys[] = {"SITE_DRAW_1", "SITE_DRAW_2", "SITE_DRAW_3"};
   for (std::size_t i = 0; i < m_align.size(); ++i) {
-    const int index = ReadIniInt("USER_INTERFACE", keys[i], 0, ControllerIni::GetPath());
+    const int index = ReadIniInt("USER_INTERFACE", keys[i], 0, ControllerIni::GetControllerIniPath());
     m_align[i]->setCurrentIndex(index >= 0 && index < m_align[i]->count() ? index : -1);
     m_siteDrawAlign[i].store(std::max(0, m_align[i]->currentIndex()));
   }

@@ -36,7 +36,7 @@ void UIManagerDlg::SaveControllerSettings(const char* section) {
 }
 
 void UIManagerDlg::WriteControlRows(const char* section) {
-  const std::string path = ControllerIni::GetPath();
+  const std::string path = ControllerIni::GetControllerIniPath();
   for (int row = 0; row < m_controlList->GetItemCount(); ++row) {
     const auto cells = RowCells<4>(m_controlList, row, 2);
     const std::string value = FormatCString("%d.%s.%s.%s.%s", m_controlList->GetCheck(row) ? 1 : 0, cells[0].c_str(),
@@ -77,7 +77,7 @@ void UIManagerDlg::PlaceWindows(const char* section) {
 }
 
 void UIManagerDlg::WriteOptions(const char* section) {
-  const std::string path = ControllerIni::GetPath();
+  const std::string path = ControllerIni::GetControllerIniPath();
   const std::pair<const char*, const QCheckBox*> flags[] = {{"LOG_MOVE", m_checkLogMove},
                                                            {"BASE_DRAW", m_checkResultDraw},
                                                            {"SITE_DRAW", m_checkSite},

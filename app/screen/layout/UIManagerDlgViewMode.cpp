@@ -51,7 +51,7 @@ void UIManagerDlg::ApplyPreset(const char* preset) {
   }
   DockPanel(sub);
 
-  const std::string path = ControllerIni::GetPath();
+  const std::string path = ControllerIni::GetControllerIniPath();
   for (int row = 0; row < m_controlList->GetItemCount(); ++row) {
     const std::string key = ControllerIni::ReadControlName(row);
     WriteIniString("USER_INTERFACE", key.c_str(), ReadIniString(preset, key.c_str(), "-1", path).c_str(), path);

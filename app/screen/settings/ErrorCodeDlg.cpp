@@ -13,6 +13,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "DialogButtons.h"
@@ -49,7 +50,7 @@ std::string Field(const std::string& text, int index) { return ExtractField(text
 
 std::string Trimmed(const QLineEdit* edit) { return edit->text().trimmed().toStdString(); }
 
-// The item libraries of the Dll folder by file name; only files with an item name in their version block.
+// The item libraries of the Dll folder; only files with an item name in their version block.
 std::vector<std::filesystem::path> ItemLibraries() {
   std::vector<std::filesystem::path> files;
   std::error_code error;
@@ -59,7 +60,13 @@ std::vector<std::filesystem::path> ItemLibraries() {
     const std::string itemName = GetVersionInfoString(entry.path().string(), "ItemName");
     if (!itemName.empty() && itemName != "(null)") files.push_back(entry.path());
   }
-  std::sort(files.begin(), files.end());
+  // The order a case-blind file system lists them in, so the list reads the same on every station.
+  std::sort(files.begin(), files.end(), [](const std::filesystem::path& a, const std::filesystem::path& b) {
+    const std::string left = a.filename().string(), right = b.filename().string();
+    return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(), [](char x, char y) {
+      return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    });
+  });
   return files;
 }
 

@@ -116,6 +116,16 @@ TEST_F(ErrorCodeDlgTest, ListsTheDllFoldersItemsAndShowsTheFirstOnesEntries) {
   for (const CGridCtrl* list : {dlls, codes, handler}) ExpectWholeTexts(list);
 }
 
+TEST_F(ErrorCodeDlgTest, LibrariesAreListedByNameWithoutRegardToCase) {
+  fs::copy_file(TEST_ITEM_A, m_station.Path("Dll/aLower.dll"));
+  fs::copy_file(TEST_ITEM_A, m_station.Path("Dll/Zed.dll"));
+  ErrorCodeDlg dialog({});
+  const CGridCtrl* dlls = dialog.DllList();
+  std::vector<QString> names;
+  for (int row = 0; row < dlls->GetItemCount(); ++row) names.push_back(dlls->GetItemText(row, ErrorCodeDlg::kDllNameColumn));
+  EXPECT_EQ(names, (std::vector<QString>{"aLower.dll", "TestItemA.dll", "TestItemB.dll", "Zed.dll"}));
+}
+
 TEST_F(ErrorCodeDlgTest, SaveWritesTheShownEntriesAndTheLookupsSeeOnlyThem) {
   ErrorCodeDlg dialog({});
   CGridCtrl* codes = dialog.CodeList();

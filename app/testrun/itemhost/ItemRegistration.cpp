@@ -10,6 +10,7 @@
 #include "port/path.h"
 #include "port/text.h"
 #include "util/CLocale.h"
+#include "util/CountRule.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ std::vector<ItemRow> ItemRegistration::ReadSiteItems(int site) {
   if (!IsValidSite(site)) return rows;
   const std::string dllFolder = port::JoinPath(ProgramFolder::Root(), "Dll");
   const std::vector<DllEntry> entries = ReadSiteEntries(site);
+  const std::string path = GetDllManagerIniPath(), section = SiteSection(site);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (entries[i].checked == 0) continue;
     const std::string file = port::JoinPath(dllFolder, entries[i].dll);
@@ -83,7 +85,7 @@ std::vector<ItemRow> ItemRegistration::ReadSiteItems(int site) {
     row.versionIndex = ReadPinnedIndexText(site, row.item);
     row.dllName = entries[i].dll;
     row.productVersion = GetVersionInfoString(file, "ProductVersion");
-    row.retry = util::ToInt(entries[i].retry.c_str());
+    row.retry = util::ini::BoundCount(entries[i].retry, kMaxItemCalls, path, section.c_str(), std::to_string(i).c_str());
     rows.push_back(std::move(row));
   }
   return rows;

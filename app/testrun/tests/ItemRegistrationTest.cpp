@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ItemRegistration.h"
 #include "qrv_test/station_folder.h"
 
@@ -8,6 +10,14 @@ namespace {
 using qrv::test::StationFolder;
 
 const char* const kDllManager = "Ref/M/DllManager.ini";
+
+// The platform error log of the station folder (one file a day).
+std::string ErrorLogText(const StationFolder& station) {
+  std::string text;
+  for (const auto& file : std::filesystem::directory_iterator(station.Path("System/PlatformErrorLog")))
+    text += station.Read("System/PlatformErrorLog/" + file.path().filename().string());
+  return text;
+}
 
 std::vector<std::string> Names(const std::vector<DllEntry>& entries) {
   std::vector<std::string> names;
@@ -34,6 +44,21 @@ TEST(ItemRegistrationTest, EachSiteRoundTripsItsOwnEntries) {
   ASSERT_EQ(rows.size(), 2u) << "one row per checked entry";
   EXPECT_EQ(rows[0].retry, 3);
   EXPECT_EQ(rows[1].retry, 0) << "an empty retry field runs the item once";
+}
+
+// A retry count is how often a failing item runs within one start: one past the limit runs it that many times,
+// and the error log names the entry.
+TEST(ItemRegistrationTest, ARetryCountPastItsLimitRunsTheItemThatManyTimesAndSaysSo) {
+  StationFolder station;
+  station.Write(kDllManager, "[A.QRV_DLL_LOAD]\r\nCount=3\r\n0=A.dll,1,2147483647\r\n1=B.dll,1,100\r\n"
+                             "2=C.dll,1,-1\r\n");
+  const std::vector<ItemRow> rows = ItemRegistration::ReadSiteItems(0);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].retry, kMaxItemCalls);
+  EXPECT_EQ(rows[1].retry, 100) << "the limit itself is kept";
+  EXPECT_EQ(rows[2].retry, -1) << "a negative count runs the item once, as before";
+  EXPECT_NE(ErrorLogText(station).find("DllManager.ini [A.QRV_DLL_LOAD] 0=2147483647 is more than 100"),
+            std::string::npos);
 }
 
 TEST(ItemRegistrationTest, MissingKeysAndFieldsReadAsDefaults) {
@@ -76,12 +101,7 @@ TEST(ItemRegistrationTest, EntriesTheFileCannotHoldAreRefusedAndNothingIsWritten
   }
   EXPECT_EQ(ItemRegistration::SaveDllList(8, {{"A.dll", 1, "1"}}), 0);
   EXPECT_EQ(station.Read(kDllManager), before);
-  EXPECT_NE(station.Read("System/PlatformErrorLog/" +
-                         std::filesystem::directory_iterator(station.Path("System/PlatformErrorLog"))
-                             ->path()
-                             .filename()
-                             .string())
-                .find("ItemRegistration::SaveDllList"),
+  EXPECT_NE(ErrorLogText(station).find("ItemRegistration::SaveDllList"),
             std::string::npos)
       << "refusals are reported";
 }

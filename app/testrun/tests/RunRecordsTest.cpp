@@ -427,6 +427,22 @@ TEST_F(CycleRunnerTest, ZeroOrBadCallCountFailsTheRowWithoutCallingIt) {
   EXPECT_EQ(file.find("Dll path FAIL"), std::string::npos) << file;
 }
 
+// A mistyped count must not hold the site in its End list for ever: the row calls its failing item up to the
+// limit, fails as it would, and the error log names the key that asked for more.
+TEST_F(CycleRunnerTest, ACallCountPastItsLimitCallsAFailingItemThatManyTimesAndSaysSo) {
+  WriteCycle("Count=1\n0=TestItemA.dll,1,2147483647\n", 0);
+  m_station.ItemA().Script(0, {7});
+  const int before = m_station.ItemA().TotalCalls();
+  EXPECT_EQ(m_runner->RunCycle(CycleRunner::kEnd, 0, 0, 0, 0), 7);
+  EXPECT_EQ(m_station.ItemA().TotalCalls() - before, kMaxItemCalls);
+  const CycleRow row = m_runner->Rows(CycleRunner::kEnd)[0];
+  EXPECT_EQ(row.result, "FAIL");
+  EXPECT_EQ(row.retryCount, std::to_string(kMaxItemCalls));
+  EXPECT_EQ(row.defineCount, "2147483647") << "the row shows the count as stored";
+  EXPECT_NE(ErrorLogText().find("Cycle.ini [A.CYCLE_END_DLL] 0=2147483647 is more than 100"), std::string::npos)
+      << ErrorLogText();
+}
+
 // Cycle.ini saved and read again while a site runs its End list: the run goes on with the rows it started with,
 // writes its results into them, and the list read meanwhile serves the next run.
 TEST_F(CycleRunnerTest, AListReadAgainDuringARunServesTheNextRun) {

@@ -50,8 +50,8 @@ int BoundCount(const std::string& text, int limit, const std::string& file, cons
   if (value <= limit) return static_cast<int>(value);
   const std::string where = file + " [" + (section ? section : "") + "] " + (key ? key : "");
   if (FirstTime(where + "=" + text)) {
-    Report(where + "=" + text + " is more than " + std::to_string(limit) + ": only the first " +
-           std::to_string(limit) + " are read.");
+    Report(where + "=" + text + " is more than " + std::to_string(limit) + ": " + std::to_string(limit) +
+           " is used.");
   }
   return limit;
 }

@@ -9,8 +9,8 @@ namespace util::ini {
 // The leading decimal integer of the text (atoi rules: no number reads 0), taken in 64 bits so that a value
 // beyond an int cannot wrap into range. A value past `limit` is refused: one line in the platform error log
 // names the file, the section and the key (once per stored value and process), and `limit` is returned, so the
-// list is read up to it. A negative value is returned as read (below the int range: INT_MIN); each reader keeps
-// its own rule for it.
+// list is read up to it or the loop runs that often. A negative value is returned as read (below the int
+// range: INT_MIN); each reader keeps its own rule for it.
 int BoundCount(const std::string& text, int limit, const std::string& file, const char* section, const char* key);
 
 // BoundCount of [section] key of the file at path, or of the default when the file, section or key is missing.
