@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSlider>
-#include <QTabBar>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -96,8 +95,8 @@ void CQRVBaseDlg::OnInitDialog() {
   WireMenuCommands();
   m_pSitePanel->show();
   DockSitePanel();
-  // In the tab view the panel starts on site A's controls, as the views start on site A's view.
-  m_pSitePanel->ShowSitePanel(0);
+  // One device for all sites: the panel starts on site A's controls.
+  if (m_pSitePanel->GetPara() == 1) m_pSitePanel->ShowSitePanel(0);
 }
 
 void CQRVBaseDlg::SetMainTitle() {
@@ -356,8 +355,6 @@ void CQRVBaseDlg::RestoreSiteViews() {
   if (m_pSitePanel) m_pSitePanel->StoreViewRects();
   for (int site = 0; site < m_nViewCount; ++site)
     if (CBaseDraw* view = SiteView(site)) view->show();
-  // The tab view goes back to the site its tab shows, not to every view stacked over each other.
-  if (m_pSitePanel) m_pSitePanel->ShowSitePanel(m_pSitePanel->SiteTab()->currentIndex());
   DockSitePanel();
 }
 

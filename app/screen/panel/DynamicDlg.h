@@ -212,7 +212,7 @@ class DynamicDlg : public QDialog, public CQRV_LoadMemory, public SiteRunHost, p
 
   // ---- item windows (DynamicDlgItemWindows.cpp)
   // "Dll Manager", modal. After Apply the site item lists, the "Spec Setting" pages and the test items
-  // follow the new registration; the items are not reloaded while a site tests (a line in site A's log).
+  // follow the new registration, in this order; nothing is reloaded while a site tests.
   // Returns the dialog's result.
   int OpenSiteManager();
   // "Spec Setting", modeless, built on first use and shown.

@@ -20,13 +20,11 @@ int DynamicDlg::OpenSiteManager() {
   SiteManagerDlg window(AnySiteRunning(*this), this);
   const int result = window.exec();
   if (result != QDialog::Accepted) return result;
-  if (AnySiteRunningNow()) {
-    AddListLog(0, "Dll Manager: the items are not reloaded while a site is testing");
-    return result;
-  }
-  FreeLibrary();
+  // A running site reads its item list: nothing is reloaded under it.
+  if (AnySiteRunningNow()) return result;
   for (CSiteCtrl* list : m_vecItemList) list->LoadSiteItems();
   RebuildSpecSetting();
+  FreeLibrary();
   LoadLibrary();
   return result;
 }

@@ -73,7 +73,6 @@ void DynamicDlg::ApplyHandlerLot(const std::string& received) {
   }
   if (IsAnySiteRunning() != 0) {
     Log(0, "---Lot Change Fail!! Platform Testing...---");
-    Log(0, "Lot %s is applied when the running sites have finished", lot.c_str());
     return;
   }
   ApplyPendingLot();

@@ -73,10 +73,6 @@ void DynamicDlg::ReadModelSettings() {
   m_Layout.ShowInformationMsg("USER_INIT");
   const std::string config = ModelSettings::GetConfigIniPath();
   m_nPara = static_cast<std::uint32_t>(ReadIniInt("PARA", "para", 1, config));
-  const int sites = ReadIniInt("SITE", "site", 1, config);
-  if (sites != SiteCount())
-    AddListLog(0, port::Format("Config.ini [SITE] site=%d takes effect at the next start; %d site(s) run now", sites,
-                               SiteCount()));
   m_nDrawMode.store(ReadIniInt("DRAW", "draw", 0, config));
   port::CopyText(m_szEngineerPath, ReadIniString("LOG", "EngineerLog", "", config));
   port::CopyText(m_szProductionPath, ReadIniString("LOG", "ProductionLog", "", config));

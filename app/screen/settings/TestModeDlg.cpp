@@ -14,6 +14,7 @@
 #include "QRV_PlatformMemory.h"
 #include "Util.h"
 #include "port/dialog_units.h"
+#include "port/path.h"
 
 namespace {
 
@@ -108,7 +109,10 @@ void TestModeDlg::OnBrowseSimulationPath() {
   m_editPath->setText(QString::fromStdString(m_strSimulationPath));
 }
 
-void TestModeDlg::OnOpenSimulationPath() { desktop_tools::OpenFolder(m_strSimulationPath); }
+// The path is kept as the model stores it; only the folder opened is the station's mapping of it.
+void TestModeDlg::OnOpenSimulationPath() {
+  desktop_tools::OpenFolder(port::ResolvePathCase(port::NormalizePath(m_strSimulationPath)));
+}
 
 void TestModeDlg::OnOK() {
   const int mode = m_radioAging->isChecked() ? 1 : 0;

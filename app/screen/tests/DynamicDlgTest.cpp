@@ -291,6 +291,19 @@ TEST(SitePanelTest, YieldListsStartWithTheFilesTextsUntilTheNextTest) {
   EXPECT_EQ(siteA->GetItemText(0, 4), "75.00%");
 }
 
+// A site count changed in the model waits for the next start of the program, without a word in the list log.
+TEST(SitePanelTest, ReadingTheModelSettingsAgainKeepsTheSiteCountSilently) {
+  SitePanelStation station("2", "2");
+  DynamicDlg& panel = station.StartPanel();
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(200));
+  const std::size_t logged = ListLogLines(panel, 0).size();
+  station.WriteConfig("SITE", "site", "3");
+  panel.ReadModelSettings();
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(200));
+  EXPECT_EQ(ListLogLines(panel, 0).size(), logged);
+  EXPECT_EQ(panel.SiteCount(), 2);
+}
+
 TEST(SitePanelTest, HandlerLotWhileASiteRunsIsAppliedWholeWhenItEnds) {
   SitePanelStation station("2", "2");
   station.RegisterItems(2, {"TestItemA.dll"});
@@ -305,6 +318,15 @@ TEST(SitePanelTest, HandlerLotWhileASiteRunsIsAppliedWholeWhenItEnds) {
   ASSERT_TRUE(station.WaitFor([&] { return panel.Runner(0)->IsRunning(); }));
   EXPECT_EQ(Command(panel, "LOT_NUMBER,NEW\r\nLOT"), 0);
   EXPECT_EQ(station.ReadConfig("LOT_NUMBER", "number"), oldLot) << "nothing of the change while site A runs";
+  // Site A's list log says that the change failed, and nothing about the lot itself.
+  const auto hasLine = [&](const char* part) {
+    for (const std::string& line : ListLogLines(panel, 0))
+      if (line.find(part) != std::string::npos) return true;
+    return false;
+  };
+  ASSERT_TRUE(station.WaitFor([&] { return hasLine("---Lot Change Fail!! Platform Testing...---"); }));
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(100));
+  EXPECT_FALSE(hasLine("NEWLOT"));
   EXPECT_EQ(panel.Model(1)->Counts().total, 1);
   ASSERT_TRUE(panel.PendingLot().has_value());
 

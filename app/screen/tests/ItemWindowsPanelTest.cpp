@@ -65,6 +65,11 @@ void WhenModal(std::function<void(T&)> drive) {
   });
 }
 
+// Site A's item list as it stood when an item was deleted.
+DynamicDlg* g_panel = nullptr;
+std::vector<std::string> g_siteARowsAtDelete;
+void RecordSiteARows() { g_siteARowsAtDelete = DllOrder(g_panel->Model(0)); }
+
 }  // namespace
 
 TEST(ItemWindowsPanelTest, TheNextRunFollowsWhatTheDllManagerApplied) {
@@ -105,7 +110,12 @@ TEST(ItemWindowsPanelTest, TheNextRunFollowsWhatTheDllManagerApplied) {
     qrv::test::SaveScreenshot(window, "dll_manager_panel");
     window.OnApply();
   });
+  // The item lists take the new registration before the items are freed and loaded again.
+  g_panel = &panel;
+  first.SetOnDelete(&RecordSiteARows);
   ASSERT_EQ(panel.OpenSiteManager(), QDialog::Accepted);
+  first.SetOnDelete(nullptr);
+  EXPECT_EQ(g_siteARowsAtDelete, (std::vector<std::string>{"FocusItem.dll", "CurrentItem.dll"}));
 
   EXPECT_EQ(DllOrder(panel.Model(0)), (std::vector<std::string>{"FocusItem.dll", "CurrentItem.dll"}));
   EXPECT_EQ(DllOrder(panel.Model(1)), (std::vector<std::string>{"TestItemA.dll", "FocusItem.dll"}));
@@ -139,4 +149,30 @@ TEST(ItemWindowsPanelTest, TheNextRunFollowsWhatTheDllManagerApplied) {
   emit siteB->cellDoubleClicked(RowOf(siteB, ItemSettingDlg::kColDll, "FocusItem.dll"), 0);
   EXPECT_EQ(focus.SpecCalls(), 1);
   EXPECT_TRUE(port::ShownMessageBoxes().empty());
+}
+
+// An Apply that meets a running site (here one started as the window closes) reloads nothing and says nothing.
+TEST(ItemWindowsPanelTest, NothingIsReloadedUnderARunningSiteAndNothingIsSaid) {
+  SitePanelStation station("2", "2");
+  fs::copy_file(NAMED_ITEM_FOCUS, ItemFile(station, "FocusItem.dll"));
+  station.RegisterItems(2, {"TestItemA.dll"});
+  DynamicDlg& panel = station.StartPanel();
+  const TestItemControl first(ItemFile(station, "TestItemA.dll"));
+  first.SetDelayMs(1500);
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(200));
+  const std::size_t logged = ListLogLines(panel, 0).size();
+
+  WhenModal<SiteManagerDlg>([&](SiteManagerDlg& window) {
+    window.Page(0)->Registered()->SetCheck(Register(*window.Page(0), "FocusItem.dll"), true);
+    window.OnApply();
+    ASSERT_EQ(panel.StartSite(1, 1, 0), 0);
+    ASSERT_TRUE(station.WaitFor([&] { return panel.Runner(1)->IsRunning(); }));
+  });
+  ASSERT_EQ(panel.OpenSiteManager(), QDialog::Accepted);
+  EXPECT_TRUE(panel.Runner(1)->IsRunning());
+  station.WaitFor([] { return false; }, std::chrono::milliseconds(100));
+  EXPECT_EQ(ListLogLines(panel, 0).size(), logged);
+  EXPECT_EQ(first.Deleted(), 0) << "no item was freed";
+  EXPECT_EQ(DllOrder(panel.Model(0)), (std::vector<std::string>{"TestItemA.dll"}));
+  ASSERT_TRUE(station.WaitFor([&] { return panel.IsAnySiteRunning() == 0; }));
 }

@@ -1,10 +1,12 @@
 #include "SitePanelFixture.h"
 
 #include <QApplication>
+#include <QListView>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
 
+#include "IntegratedLog.h"
 #include "ProgramFolder.h"
 #include "port/ini.h"
 #include "port/module.h"
@@ -105,4 +107,14 @@ int SitePanelStation::CountCalls(const std::string& prefix) const {
 void SitePanelStation::ProcessEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+std::vector<std::string> ListLogLines(const DynamicDlg& panel, int site) {
+  std::vector<std::string> lines;
+  const CIntegratedLog* log = panel.ListLogWindow();
+  const QListView* list = log != nullptr ? log->List(site) : nullptr;
+  if (list == nullptr) return lines;
+  const QAbstractItemModel& model = *list->model();
+  for (int row = 0; row < model.rowCount(); ++row) lines.push_back(model.index(row, 0).data().toString().toStdString());
+  return lines;
 }

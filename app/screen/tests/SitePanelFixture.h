@@ -48,6 +48,9 @@ class SitePanelStation {
   std::unique_ptr<DynamicDlg> m_panel;
 };
 
+// The lines of a site's list log as the panel's list-log window shows them, oldest first.
+std::vector<std::string> ListLogLines(const DynamicDlg& panel, int site);
+
 template <typename Condition>
 bool SitePanelStation::WaitFor(Condition condition, std::chrono::milliseconds limit) {
   const auto end = std::chrono::steady_clock::now() + limit;

@@ -231,7 +231,6 @@ TEST(SiteViewsTest, TabViewShowsOneSiteAtATime) {
       }
     }
   };
-  expectOnly(0);
   panel.SiteTab()->setCurrentIndex(2);
   expectOnly(2);
   EXPECT_TRUE(Shown(PanelControl(panel, 2034))) << "C's item-time average is shown by its layout entry";
@@ -250,16 +249,45 @@ TEST(SiteViewsTest, TabViewShowsOneSiteAtATime) {
   qrv::test::SaveScreenshot(panel, "site_panel_tab_view_site_b");
   qrv::test::SaveScreenshot(window, "main_window_tab_view_site_b");
 
-  // Enlarging B and restoring it comes back to the tab view of B.
+  // Enlarging B and restoring it shows every view again over the image area; the panel keeps B's controls.
   CBaseDraw& viewB = *window.SiteView(1);
   Mouse(viewB, QEvent::MouseButtonDblClick, QPoint(20, 20), Qt::LeftButton, Qt::LeftButton);
   ASSERT_TRUE(window.IsEnlarged());
   Mouse(viewB, QEvent::MouseButtonDblClick, QPoint(20, 20), Qt::LeftButton, Qt::LeftButton);
   ASSERT_FALSE(window.IsEnlarged());
   station.WaitFor([] { return false; }, std::chrono::milliseconds(100));
-  expectOnly(1);
+  for (int site = 0; site < 4; ++site) {
+    EXPECT_TRUE(Shown(window.SiteView(site))) << "view " << site;
+    EXPECT_EQ(window.SiteView(site)->geometry(), window.ImageArea()) << site;
+    EXPECT_EQ(Shown(panel.ItemList(site)), site == 1) << "item list " << site;
+  }
   window.RequestExit();
   port::ui::SetClosing(false);
+}
+
+// The tab view starts with site A's view; the panel starts on site A's controls only when the sites share one
+// device, and otherwise shows every site's controls as the layout places them.
+TEST(SiteViewsTest, TabViewStartsOnSiteAsControlsOnlyWithOneSharedDevice) {
+  const struct {
+    const char* para;
+    bool onlySiteA;
+  } cases[] = {{"1", true}, {"4", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.para);
+    SitePanelStation station("4", c.para);
+    SetUpTabView(station);
+    CQRVBaseDlg window;
+    ShowAndPaint(station, window);
+    DynamicDlg& panel = *window.SitePanel();
+    ASSERT_EQ(panel.SiteTab()->currentIndex(), 0);
+    for (int site = 0; site < 4; ++site) {
+      EXPECT_EQ(Shown(window.SiteView(site)), site == 0) << "view " << site;
+      EXPECT_EQ(Shown(panel.ItemList(site)), site == 0 || !c.onlySiteA) << "item list " << site;
+      EXPECT_EQ(Shown(panel.ResultLabel(site)), site == 0 || !c.onlySiteA) << "result label " << site;
+    }
+    window.RequestExit();
+    port::ui::SetClosing(false);
+  }
 }
 
 // A run started from anywhere (here the panel's own start of one site) brings its site's view to the front.

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <filesystem>
+#include <fstream>
 
 #include "CommandMenuBar.h"
 #include "MenusTestSupport.h"
@@ -15,6 +17,8 @@
 #include "port/ini.h"
 #include "port/message_box.h"
 #include "qrv_test/file_text.h"
+#include "qrv_test/scoped_env.h"
+#include "qrv_test/temp_dir.h"
 #include "qrv_test/screenshot.h"
 
 namespace {
@@ -166,4 +170,38 @@ TEST_F(TestModeTest, ASaveWhileASiteTestsIsRefusedSilentlyAndChangesNothing) {
   EXPECT_EQ(panel.RepeatCount(), 1u);
   EXPECT_EQ(panel.GetOverridemode(), 1u);
   EXPECT_EQ(panel.GetSimulationMode(), 0u);
+}
+
+// OPEN hands the desktop the folder that the stored path names on this station (D:\SIM under the drive root);
+// while that folder is missing it opens nothing and says nothing.
+TEST_F(TestModeTest, OpenShowsTheStoredFolderAndIsSilentWhileItIsMissing) {
+  namespace fs = std::filesystem;
+  qrv::test::TempDir bin;
+  const std::string opened = bin.File("opened.txt");
+  std::ofstream(bin.File("xdg-open")) << "#!/bin/sh\necho \"$@\" >> '" << opened << "'\n";
+  fs::permissions(bin.File("xdg-open"), fs::perms::owner_all);
+  // Only the recording opener is on the path: no real program is started.
+  const qrv::test::ScopedEnv path("PATH", bin.path());
+  qrv::test::TempDir drives;
+  const qrv::test::ScopedEnv driveRoot("QRV_DRIVE_ROOT", drives.path());
+  CQRVBaseDlg window;
+  const auto openAndClose = [&] {
+    WhenModal<TestModeDlg>([](TestModeDlg& dialog) {
+      Click(dialog, "1017");
+      Click(dialog, "2");
+    });
+    window.MenuBar()->Action(menu_table::kTestMode)->trigger();
+  };
+
+  port::ClearShownMessageBoxes();
+  openAndClose();
+  EXPECT_TRUE(port::ShownMessageBoxes().empty()) << port::ShownMessageBoxes().front().text;
+  EXPECT_FALSE(fs::exists(fs::path(drives.path()) / "d" / "SIM")) << "nothing is created";
+
+  fs::create_directories(fs::path(drives.path()) / "d" / "SIM");
+  openAndClose();
+  EXPECT_TRUE(station.WaitFor([&] {
+    return qrv::test::ReadFile(opened).find("file://" + drives.path() + "/d/SIM") != std::string::npos;
+  })) << qrv::test::ReadFile(opened);
+  EXPECT_EQ(Stored("SimulationPath"), "D:\\SIM") << "the stored path stays as the model has it";
 }

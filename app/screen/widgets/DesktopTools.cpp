@@ -10,38 +10,33 @@
 #include <initializer_list>
 
 #include "MenuTable.h"
-#include "port/message_box.h"
 #include "port/registry.h"
-#include "port/text.h"
 
 namespace desktop_tools {
 namespace {
 
 struct Tool {
   int command;
-  const char* what;
   std::initializer_list<const char*> programs;
 };
 
 // The Linux programs that do the job of each tool, in order of preference.
 const Tool kTools[] = {
-    {menu_table::kCalc, "calculator", {"gnome-calculator", "kcalc", "galculator", "qalculate-gtk", "mate-calc", "xcalc"}},
-    {menu_table::kPbrush, "paint program", {"pinta", "kolourpaint", "mtpaint", "gimp"}},
-    {menu_table::kControl, "desktop settings program",
+    {menu_table::kCalc, {"gnome-calculator", "kcalc", "galculator", "qalculate-gtk", "mate-calc", "xcalc"}},
+    {menu_table::kPbrush, {"pinta", "kolourpaint", "mtpaint", "gimp"}},
+    {menu_table::kControl,
      {"gnome-control-center", "systemsettings", "xfce4-settings-manager", "mate-control-center", "lxqt-config"}},
-    {menu_table::kCmd, "terminal", {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "xterm"}},
-    {menu_table::kDevmgmt, "hardware information program", {"hardinfo", "lshw-gtk"}},
-    {menu_table::kOsk, "on-screen keyboard", {"onboard", "florence", "matchbox-keyboard", "xvkbd"}},
+    {menu_table::kCmd, {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "xterm"}},
+    {menu_table::kDevmgmt, {"hardinfo", "lshw-gtk"}},
+    {menu_table::kOsk, {"onboard", "florence", "matchbox-keyboard", "xvkbd"}},
 };
 
 // Where the platform has no services of its own (a bare X session, a headless station), the freedesktop
 // opener does the same job.
-bool OpenUrl(const QUrl& url, const std::string& what) {
+bool OpenUrl(const QUrl& url) {
   if (QDesktopServices::openUrl(url)) return true;
   const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-  if (!opener.isEmpty() && QProcess::startDetached(opener, {url.toString()})) return true;
-  port::MessageBox(port::Format("The desktop has no program that opens %s.", what.c_str()));
-  return false;
+  return !opener.isEmpty() && QProcess::startDetached(opener, {url.toString()});
 }
 
 bool StartProgram(const Tool& tool) {
@@ -49,7 +44,6 @@ bool StartProgram(const Tool& tool) {
     const QString path = QStandardPaths::findExecutable(QString::fromLatin1(program));
     if (!path.isEmpty() && QProcess::startDetached(path, {})) return true;
   }
-  port::MessageBox(port::Format("No %s is installed on this station.", tool.what));
   return false;
 }
 
@@ -63,18 +57,14 @@ std::string ScratchTextFile() {
 
 }  // namespace
 
+// A missing folder is not handed to the desktop, whose opener would answer with an error window of its own.
 bool OpenFolder(const std::string& folder) {
   std::error_code error;
-  if (!std::filesystem::is_directory(folder, error)) {
-    port::MessageBox(port::Format("The folder %s does not exist.", folder.c_str()));
-    return false;
-  }
-  return OpenUrl(QUrl::fromLocalFile(QString::fromStdString(folder)), "the folder " + folder);
+  if (!std::filesystem::is_directory(folder, error)) return false;
+  return OpenUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
 }
 
-bool OpenFile(const std::string& path) {
-  return OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)), "the file " + path);
-}
+bool OpenFile(const std::string& path) { return OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path))); }
 
 bool RunTool(int commandId) {
   switch (commandId) {

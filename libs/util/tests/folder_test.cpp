@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "RigUtilLibrary.h"
 #include "qrv_test/temp_dir.h"
@@ -56,6 +57,20 @@ TEST_F(RigUtilFolderTest, OverlongRemovePathIsRefusedNotCut) {
   fs::create_directories(cutPath);
   EXPECT_EQ(lib.DirectoryRemove(longPath.c_str(), 1), 0);
   EXPECT_TRUE(fs::is_directory(cutPath));
+}
+
+// Paths up to 510 characters are removed: with its two terminators such a path fills the 512-byte buffer.
+TEST_F(RigUtilFolderTest, RemoveTakesPathsUpTo510Characters) {
+  for (const auto& [length, removed] : {std::pair<std::size_t, int>{510, 1}, {511, 0}}) {
+    // Folder names of at most 200 characters, the last one making up the length.
+    std::string path = Path(std::to_string(length));
+    while (length - path.size() > 201) path += "/" + std::string(199, 'x');
+    path += "/" + std::string(length - path.size() - 1, 'y');
+    ASSERT_EQ(path.size(), length);
+    ASSERT_TRUE(fs::create_directories(path));
+    EXPECT_EQ(lib.DirectoryRemove(path.c_str(), 1), removed) << length;
+    EXPECT_EQ(fs::exists(path), removed == 0) << length;
+  }
 }
 
 TEST_F(RigUtilFolderTest, CopyToANewNameTakesThatName) {

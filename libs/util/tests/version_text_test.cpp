@@ -38,4 +38,23 @@ TEST_F(RigUtilVersionTest, ConversionCountsIncludeTheTerminator) {
   EXPECT_EQ(lib.MultiToWide(nullptr, wide), 0);
 }
 
+// Towards UTF-16 a precomposed letter becomes its base letter and combining marks; text without one is unchanged.
+TEST_F(RigUtilVersionTest, MultiToWideTakesPrecomposedLettersApart) {
+  const struct {
+    const char* narrow;
+    std::u16string wide;
+  } cases[] = {
+      {"caf\xC3\xA9", u"cafe\u0301"},                 // é: e and the acute accent
+      {"\xC3\x85", u"A\u030A"},                       // Å: A and the ring
+      {"\xC7\x96", u"u\u0308\u0304"},                // ǖ: u, diaeresis, macron
+      {"\xED\x95\x9C\xEA\xB8\x80", u"\uD55C\uAE00"},  // Hangul syllables stay whole
+      {"a-Z 09", u"a-Z 09"},
+  };
+  for (const auto& c : cases) {
+    char16_t wide[16] = {};
+    EXPECT_EQ(lib.MultiToWide(c.narrow, wide), static_cast<int>(c.wide.size() + 1)) << c.narrow;
+    EXPECT_EQ(std::u16string(wide), c.wide) << c.narrow;
+  }
+}
+
 }  // namespace

@@ -1,7 +1,7 @@
 // A scriptable test item for the loop tests: per site, the codes its OnTest returns call by call (the last
 // one repeats), an optional delay, a tester request to the handler (MoveCylinder through the protocol table),
 // stop flags to raise at a given call, and a log of its calls and of the sites its settings window was
-// opened for, and a hook its Item_OnCreate calls (where a real item may show a message box).
+// opened for, and hooks its Item_OnCreate and Item_OnDelete call (where a real item may show a message box).
 #include <dlfcn.h>
 
 #include <atomic>
@@ -39,6 +39,7 @@ std::atomic<int> g_requestsDone{0};
 std::atomic<int> g_specCalls{0};
 std::atomic<int> g_lastSpecSite{-1};
 std::atomic<void (*)()> g_onCreate{nullptr};
+std::atomic<void (*)()> g_onDelete{nullptr};
 CQRV_LoadMemory* g_record = nullptr;
 ProtocolFunctionTable* g_protocol = nullptr;
 
@@ -58,6 +59,7 @@ QRV_ITEM_EXPORT void Item_OnCreate(CInterFace_SW*, HardwareFunctionTable*, Proto
 // see the order in which several plug-ins were deleted.
 QRV_ITEM_EXPORT void Item_OnDelete() {
   ++g_deleted;
+  if (void (*hook)() = g_onDelete.load()) hook();
   const char* log = std::getenv("QRV_TEST_ITEM_DELETE_LOG");
   Dl_info info{};
   if (log == nullptr || dladdr(reinterpret_cast<void*>(&Item_OnDelete), &info) == 0 || info.dli_fname == nullptr)
@@ -112,6 +114,7 @@ QRV_ITEM_EXPORT void TestItem_RaiseAtCall(int site, int call, int which) {
 }
 
 QRV_ITEM_EXPORT void TestItem_SetOnCreate(void (*hook)()) { g_onCreate.store(hook); }
+QRV_ITEM_EXPORT void TestItem_SetOnDelete(void (*hook)()) { g_onDelete.store(hook); }
 QRV_ITEM_EXPORT void TestItem_SetDelayMs(int ms) { g_delayMs.store(ms); }
 QRV_ITEM_EXPORT void TestItem_SetTesterRequest(int on) { g_testerRequest.store(on != 0); }
 QRV_ITEM_EXPORT int TestItem_RequestsDone() { return g_requestsDone.load(); }

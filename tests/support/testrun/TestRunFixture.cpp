@@ -29,6 +29,9 @@ void TestItemControl::SetDelayMs(int ms) const { Bind<void (*)(int)>(module, "Te
 void TestItemControl::SetOnCreate(void (*hook)()) const {
   Bind<void (*)(void (*)())>(module, "TestItem_SetOnCreate")(hook);
 }
+void TestItemControl::SetOnDelete(void (*hook)()) const {
+  Bind<void (*)(void (*)())>(module, "TestItem_SetOnDelete")(hook);
+}
 void TestItemControl::SetTesterRequest(bool on) const {
   Bind<void (*)(int)>(module, "TestItem_SetTesterRequest")(on ? 1 : 0);
 }

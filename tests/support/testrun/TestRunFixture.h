@@ -19,6 +19,8 @@ struct TestItemControl {
   void SetDelayMs(int ms) const;
   // Item_OnCreate calls the hook after it has counted the creation; null for none.
   void SetOnCreate(void (*hook)()) const;
+  // Item_OnDelete calls the hook after it has counted the deletion; null for none.
+  void SetOnDelete(void (*hook)()) const;
   // Each OnTest then waits for the handler in a tester request until the servers stop.
   void SetTesterRequest(bool on) const;
   int RequestsDone() const;

@@ -15,7 +15,7 @@ inline constexpr int kErrorInvalidParameter = 0x57;
 inline constexpr int kErrorDestinationInSource = 0x76;
 
 // The longest path a remove accepts: the path and its two terminators fit a 512-byte buffer.
-inline constexpr std::size_t kMaxRemovePath = 509;
+inline constexpr std::size_t kMaxRemovePath = 510;
 
 // The entries of a double-NUL list; an entry with '*' or '?' in its name expands to its matches.
 std::vector<std::string> ExpandList(const char* list);
