@@ -39,6 +39,8 @@ constexpr int kPanelFrameMargin = 10;
 
 // Cells of sites A, B, C, ... in the two-row grid, by site count and layout mode; null: no such layout.
 const int* GridCells(int siteCount, int drawMode) {
+  // Each layout is one decimal digit: a mode from the file outside them must not reach the key's sum.
+  if (drawMode < 0 || drawMode > 9) return nullptr;
   static constexpr int k4Mode0[] = {0, 1, 3, 2}, k4Mode1[] = {0, 1, 2, 3}, k4Mode2[] = {0, 2, 1, 3},
                        k4Mode4[] = {1, 3, 0, 2};
   static constexpr int k6Mode0[] = {0, 1, 2, 5, 4, 3}, k6Mode1[] = {0, 1, 2, 3, 4, 5},

@@ -46,6 +46,11 @@ TEST(MainWindowLayoutTest, SiteViewsTileByCountAndMode) {
       {8, 4, 1000, 600, 0, {0, 0, 0, 0}},
       {5, 0, 1000, 600, 0, {0, 0, 0, 0}},
       {7, 1, 1000, 600, 6, {0, 0, 0, 0}},
+      // A mode from the file that is no layout, even where count and mode would add up to another's.
+      {4, 20, 800, 600, 0, {0, 0, 0, 0}},
+      {5, -10, 1000, 600, 4, {0, 0, 0, 0}},
+      {8, 2147483647, 1000, 600, 0, {0, 0, 0, 0}},
+      {8, -2147483647 - 1, 1000, 600, 0, {0, 0, 0, 0}},
   };
   for (const Placement& c : cases)
     EXPECT_EQ(CQRVBaseDlg::CalcSiteViewRect(c.sites, c.site, c.drawMode, c.width, c.height), c.expected)
