@@ -18,6 +18,9 @@ QTableWidget* MonitorTable(const char* name, QWidget* parent) {
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   SetGridRowLook(*table);
+  // Rows stand in arrival order until a header is clicked; the chosen order then holds through every refresh.
+  table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  table->setSortingEnabled(true);
   return table;
 }
 
@@ -61,6 +64,8 @@ void CAckDlg::Refresh() {
 }
 
 void CAckDlg::Fill(QTableWidget& table, const MonitorList& list) {
+  // Sorting while the cells are set would move rows under the loop; the rows are sorted once, when whole.
+  table.setSortingEnabled(false);
   table.setRowCount(static_cast<int>(list.rows.size()));
   for (int r = 0; r < table.rowCount(); ++r) {
     const MonitorRow& row = list.rows[static_cast<std::size_t>(r)];
@@ -72,6 +77,7 @@ void CAckDlg::Fill(QTableWidget& table, const MonitorList& list) {
       table.setItem(r, c, item);
     }
   }
+  table.setSortingEnabled(true);
 }
 
 }  // namespace protocol

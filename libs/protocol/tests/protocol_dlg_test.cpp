@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -294,6 +296,27 @@ TEST_F(ProtocolWindow, MonitorPairsEveryCommandWithItsAckAndMarksAnUnansweredOne
   EXPECT_EQ(received->item(0, 4)->text(), "SOT");
   EXPECT_EQ(received->item(0, 6)->text(), "");
   EXPECT_FALSE(qrv::test::SaveScreenshot(*monitor, "protocol_ack_dlg").empty());
+
+  // A click on the "Ext" header orders the rows by it, and the order holds when the lists are filled again.
+  QHeaderView* header = sent->horizontalHeader();
+  const QPoint at(header->sectionViewportPosition(4) + header->sectionSize(4) / 2, header->height() / 2);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent click(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(header->viewport(), &click);
+  }
+  const auto column = [&](int c) {
+    std::vector<std::string> cells;
+    for (int r = 0; r < sent->rowCount(); ++r) cells.push_back(sent->item(r, c)->text().toStdString());
+    return cells;
+  };
+  const std::vector<std::string> sorted{"FLZ", "FMC", "FXY", "RET"};
+  EXPECT_EQ(column(4), sorted);
+  auto* server = Child<QComboBox>(monitor, "4033");
+  server->setCurrentIndex(1);
+  server->setCurrentIndex(0);
+  EXPECT_EQ(column(4), sorted);
+  EXPECT_TRUE(sent->item(1, 0)->background().color() == QColor(255, 0, 0)) << "the unanswered row keeps its mark";
 }
 
 // A second start while the first test runs is refused; the monitor keeps the running test's rows and adds the
