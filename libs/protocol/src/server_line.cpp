@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "mes_record.h"
 #include "QRV_Messages.h"
@@ -73,7 +74,11 @@ void ServerLine::SendPacket(PacketType type, char code, std::string_view ext, st
     // The row is in the monitor before the handler can answer it, so its Ack always finds it.
     if (monitor) monitor->AddSendRow(server_, std::string_view(packet).substr(0, packet.size() - 1));
     // The descriptor is non-blocking, as the connection's own is: a full send buffer waits for room.
+    // The pause after the last packet is taken before this one leaves: a lone packet is not held up, and its
+    // lines are written as soon as it is on the wire.
+    std::this_thread::sleep_until(nextSend_);
     failure = WriteAll(descriptor_, packet, kSendTimeout);
+    nextSend_ = std::chrono::steady_clock::now() + kSendPause;
   }
   packet.pop_back();
   Log(packet);

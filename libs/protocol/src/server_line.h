@@ -27,6 +27,8 @@ class QObject;
 namespace protocol {
 
 inline constexpr std::chrono::milliseconds kSendTimeout{3000};
+// Every packet is followed by this pause before the next leaves, so that a handler never gets two at once.
+inline constexpr std::chrono::milliseconds kSendPause{10};
 inline constexpr const char* kProtocolDebugKey = "Software\\QRV\\Platform\\SYSTEM\\";
 
 enum TesterState : int { kTesterReady = 0, kTesterError = 1, kTesterWorking = 2 };
@@ -52,7 +54,8 @@ class ServerLine {
   // Builds and sends one packet; Commands and Notifies take the next sequence number, an Ack the ID
   // of its request. Without a connection nothing happens (no log, no sequence). Callable from any
   // thread; the send lock keeps the wire order the order of the IDs. A handler that stops reading holds
-  // a sender for kSendTimeout at most from the first attempt, and the packet is then reported lost.
+  // a sender for kSendTimeout at most from the first attempt, and the packet is then reported lost. A packet
+  // leaves no sooner than kSendPause after the one before it.
   void SendPacket(PacketType type, char code, std::string_view ext, std::string_view data,
                   const ProtocolPacket* request = nullptr);
   void RestartSequence();
@@ -133,6 +136,7 @@ class ServerLine {
   std::atomic<char> siteCode_;
   std::mutex sendMutex_;
   int sequence_ = 1;
+  std::chrono::steady_clock::time_point nextSend_{};  // under sendMutex_
   const QObject* connection_ = nullptr;
   int descriptor_ = -1;
 };

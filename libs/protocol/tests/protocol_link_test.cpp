@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "port/text.h"
 #include "protocol_packet.h"
 #include "protocol_station_fixture.h"
+#include "server_line.h"
 
 namespace protocol_test {
 namespace {
@@ -96,6 +98,28 @@ TEST_F(ProtocolLink, StartOfTestReachesTheStationAndTheResultReachesTheHandler) 
   second.join();
   ASSERT_TRUE(failed.has_value());
   EXPECT_EQ(*failed, "$HCN00001RRET@RET=2041@MSG=FAIL@BCD=BCD0001@VCM=VCM0001");
+}
+
+// Packets of one server leave the pause apart, so the handler never gets two at once: two requests sent one
+// after the other, each answered at once, reach the handler no closer together than the pause.
+TEST_F(ProtocolLink, PacketsOfAServerLeaveThePauseApart) {
+  HandlerPeer peer;
+  ASSERT_TRUE(Connect(peer, 0));
+  std::vector<std::chrono::steady_clock::time_point> arrivals;
+  std::atomic<bool> done{false};
+  std::thread handler([&] {
+    while (!done.load()) {
+      if (const auto packet = peer.ServeNext(10); packet && packet->find("FXY") != std::string::npos)
+        arrivals.push_back(std::chrono::steady_clock::now());
+    }
+  });
+  EXPECT_EQ(OnOtherThread([&] { return table_->MoveXY(0, 1.0, 2.0, kWaitMs); }), 1);
+  EXPECT_EQ(OnOtherThread([&] { return table_->MoveXY(0, 3.0, 4.0, kWaitMs); }), 1);
+  done = true;
+  handler.join();
+  ASSERT_EQ(arrivals.size(), 2u);
+  // Less the time a packet takes over the loopback, which the pause does not cover.
+  EXPECT_GE(arrivals[1] - arrivals[0], protocol::kSendPause - std::chrono::milliseconds(2));
 }
 
 struct Refusal {
