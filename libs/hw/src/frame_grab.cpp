@@ -71,7 +71,7 @@ int HardwareController::Startverify(int board, int site, int laneSelect, int wid
     const int result = BoardCall(table_->LVDS_GetResolution, board, &readWidth, &readHeight);
     RunLog(site, true, dialogLog, "GetDPXY:%d,%d", readWidth, readHeight);
     if (check == 0) SiteLog(site, "GetSizeOffset:%d", sizeOffset);
-    if (result == 1 && readWidth == width && readHeight == height + sizeOffset) return 1;
+    if (result == 1 && readWidth == width && std::int64_t{readHeight} == std::int64_t{height} + sizeOffset) return 1;
     RunLog(site, true, dialogLog, "Fail : %s Resolution Mismatch, %d*%d", kOrdinal[check], readWidth, readHeight);
   }
   return 0;

@@ -1,6 +1,7 @@
 #include "play_workers.h"
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "QRV_Exports.h"
@@ -44,6 +45,12 @@ std::size_t PlayFrameBytes(bool crc, const HwSettings& s, int width, int lines) 
 }
 
 // A frame or conversion of no width or no lines takes no samples; any other must be a picture within the limit.
+// The lines of a play run's frame: the pair's height and the offset's lines, both from Sensor.ini, added in 64
+// bits and held within an int; lines below zero stay below it and count as none.
+int FrameLines(int inHeight, int sizeOffset) {
+  return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{inHeight} + sizeOffset, INT_MIN, INT_MAX));
+}
+
 bool ConversionFits(std::int64_t width, std::int64_t lines) {
   return width <= 0 || lines <= 0 || QrvPictureFits(width, lines);
 }
@@ -197,7 +204,7 @@ void PlayWorkers::PlayRun(const Run& run) {
   SelectImageSize(*settings, true, sizes);
   if (SelectImageSize(*settings, true, sizes) == SizeCheck::Fits) {
     // The buffers live for the whole run: cycles after the first keep what the earlier ones left in them.
-    const int lines = sizes.inHeight + settings->sizeOffset;
+    const int lines = FrameLines(sizes.inHeight, settings->sizeOffset);
     const std::size_t frameBytes = PlayFrameBytes(run.crc, *settings, sizes.inWidth, lines);
     Buffers buffers;
     AllocFrameBuffers(buffers, frameBytes, settings->sizeX, lines, sizes);
@@ -252,7 +259,7 @@ bool PlayWorkers::Capture(const Run& run, const HwSettings& settings, const Size
                           Buffers& b) {
   HwState& state = controller_.State();
   const int width = sizes.inWidth;
-  const int lines = sizes.inHeight + settings.sizeOffset;
+  const int lines = FrameLines(sizes.inHeight, settings.sizeOffset);
   const int grabSize = static_cast<int>(frameBytes);
   port::clock::SleepMs(500);
   for (int i = 0; i < state.Counters().dummyCount.load(); ++i) controller_.GetImage(run.board, b.raw.data(), grabSize);
