@@ -381,6 +381,28 @@ TEST_P(SettingsSizeTable, EveryPathEndsWithItsLineAndMemoryStaysBounded) {
   }
 }
 
+// A negative height and a negative offset far from it add up below an int: the play run and the grabs take no
+// lines instead of overflowing, and end as a negative size does.
+TEST_F(SettingsSizeTable, ANegativeHeightWithANegativeOffsetTakesNoLines) {
+  WriteSensor({"SENSOR_SET", "QRV_SENSOR_SIZE_Y", 0, N, N, SP}, "-2147483647");
+  port::ini::WriteString(station_->ModelFile("Sensor.ini"), "SENSOR_SET", "QRV_SENSOR_SIZE_OFFSET", "-2147483647");
+  const ChildRun run = RunLimited([&] {
+    qrv::test::TestApplication();
+    const port::clock::VirtualTimeScope virtualTime;
+    TestRecord record(station_->Root(), 2);
+    Outcome o;
+    qrv::test::TakeCapturedSetLog();
+    RunWorkers(record, o);
+    return o.Text();
+  });
+  ASSERT_TRUE(run.exited) << "the child died of signal " << -run.status;
+  ASSERT_EQ(run.status, 0);
+  const Outcome o = Outcome::Parse(run.report);
+  EXPECT_GE(o.playStarted, 1);
+  EXPECT_EQ(o.playLimits, 0);
+  EXPECT_EQ(o.grabFails, 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(SensorIni, SettingsSizeTable, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.key); });
 
