@@ -1,6 +1,5 @@
 #include "CycleRunner.h"
 
-
 #include "PlatformLoadlibrary.h"
 #include "QRV_PlatformMemory.h"
 #include "TimeCounter.h"
@@ -111,7 +110,7 @@ int CycleRunner::RunCycle(int list, int usb, int site, int lotTotal, int server,
     running = RunRow(list, rows, row, current, board, site, lotTotal, server, running);
     SetCell(list, rows, row, &CycleRow::tact, watch.GetElapsedText());
     SetCell(list, rows, row, &CycleRow::errorMsg, m_errorCodes.GetErrorCodeText(current.dllName, running));
-    if (log != nullptr) log->SetCycleLogBody(row, Copy(rows)[static_cast<std::size_t>(row)]);
+    if (log != nullptr) log->SetCycleLogBody(row, CopyRow(rows, row));
   }
   if (ran != nullptr) *ran = Copy(rows);
   return running;
@@ -188,6 +187,11 @@ CycleRunner::RowList CycleRunner::Current(int list) const {
 std::vector<CycleRow> CycleRunner::Copy(const RowList& rows) const {
   const std::lock_guard lock(m_lock);
   return rows ? *rows : std::vector<CycleRow>();
+}
+
+CycleRow CycleRunner::CopyRow(const RowList& rows, int row) const {
+  const std::lock_guard lock(m_lock);
+  return rows ? rows->at(static_cast<std::size_t>(row)) : CycleRow();
 }
 
 void CycleRunner::Changed(int list) {

@@ -55,6 +55,7 @@ class CycleRunner {
   RowList ReadCycleRows(int list) const;
   RowList Current(int list) const;
   std::vector<CycleRow> Copy(const RowList& rows) const;
+  CycleRow CopyRow(const RowList& rows, int row) const;
   void SetCycleRowState(int list, const RowList& rows, int row, int state, int code);
   void SetCell(int list, const RowList& rows, int row, std::string CycleRow::*cell, std::string text);
   int RunRow(int list, const RowList& rows, int row, const CycleRow& current, int board, int site, int lotTotal,

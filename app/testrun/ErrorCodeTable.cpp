@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "port/ini.h"
-#include "port/path.h"
 #include "util/CountRule.h"
+#include "util/IniRules.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ std::string ErrorCodeTable::GetMessageFileText(int code) const {
   if (code == kCodePass) return "100";
   const std::string stored = ReadValue(m_errorCodePath(), "KR_PATH", "MESSAGE_KR_PATH", "");
   if (stored.empty()) return "Unused";
-  const std::string path = port::ResolvePathCase(port::NormalizePath(stored));
+  const std::string path = util::ini::OpenPath(stored.c_str());
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return "Unused";
   return ReadValue(path, "CODE", std::to_string(code), "Undefined");

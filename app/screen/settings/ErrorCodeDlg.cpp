@@ -26,7 +26,6 @@
 #include "ShellOpen.h"
 #include "Util.h"
 #include "port/message_box.h"
-#include "port/path.h"
 #include "port/text.h"
 
 namespace {
@@ -196,7 +195,7 @@ void ErrorCodeDlg::OnInitDialog() {
 
 std::string ErrorCodeDlg::MessageFilePath() const {
   const std::string stored = m_messagePath->text().toStdString();
-  return stored.empty() ? std::string() : port::ResolvePathCase(port::NormalizePath(stored));
+  return stored.empty() ? std::string() : util::ini::OpenPath(stored.c_str());
 }
 
 void ErrorCodeDlg::FillDllList() {

@@ -14,7 +14,6 @@
 #include "QRV_PlatformMemory.h"
 #include "Util.h"
 #include "port/dialog_units.h"
-#include "port/path.h"
 
 namespace {
 
@@ -111,7 +110,7 @@ void TestModeDlg::OnBrowseSimulationPath() {
 
 // The path is kept as the model stores it; only the folder opened is the station's mapping of it.
 void TestModeDlg::OnOpenSimulationPath() {
-  desktop_tools::OpenFolder(port::ResolvePathCase(port::NormalizePath(m_strSimulationPath)));
+  desktop_tools::OpenFolder(util::ini::OpenPath(m_strSimulationPath.c_str()));
 }
 
 void TestModeDlg::OnOK() {

@@ -44,13 +44,13 @@ std::size_t PlayFrameBytes(bool crc, const HwSettings& s, int width, int lines) 
              : PlainFrameBytes(s.dataBit, width, lines);
 }
 
-// A frame or conversion of no width or no lines takes no samples; any other must be a picture within the limit.
 // The lines of a play run's frame: the pair's height and the offset's lines, both from Sensor.ini, added in 64
 // bits and held within an int; lines below zero stay below it and count as none.
 int FrameLines(int inHeight, int sizeOffset) {
   return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{inHeight} + sizeOffset, INT_MIN, INT_MAX));
 }
 
+// A frame or conversion of no width or no lines takes no samples; any other must be a picture within the limit.
 bool ConversionFits(std::int64_t width, std::int64_t lines) {
   return width <= 0 || lines <= 0 || QrvPictureFits(width, lines);
 }

@@ -6,15 +6,14 @@
 // runs refuse only a picture past the limit; a size of 0 shows its size lines, and the grabs go on and fail.
 #include <dlfcn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <sstream>
 
 #include "QRV_ItemContract.h"
+#include "qrv_test/bounded_child.h"
 #include "qrv_test/set_log_capture.h"
 #include "qrv_test/test_application.h"
 #include "sim_fixture.h"
@@ -25,7 +24,7 @@ using namespace hw_test;
 
 // How much the child's address space may grow past what it has when it starts. A refused size takes
 // nothing; an accepted 640 x 480 run takes a few megabytes.
-constexpr std::uint64_t kGrowthBytes = std::uint64_t{1} << 30;
+constexpr long kGrowthMiB = 1024;
 constexpr long kGrowthKiB = 512 * 1024;
 constexpr unsigned kChildSeconds = 60;
 
@@ -61,53 +60,6 @@ struct Outcome {
     return o;
   }
 };
-
-std::uint64_t AddressSpaceBytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
-  }
-  return 0;
-}
-
-struct ChildRun {
-  bool exited = false;
-  int status = -1;
-  long peakKiB = 0;
-  std::string report;
-};
-
-// Runs `body` in a child under the address-space limit; its report comes back through a pipe. The sanitizers
-// reserve their shadow memory before the child starts, so the limit counts from what the child already has.
-template <typename Body>
-ChildRun RunLimited(Body body) {
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return {};
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(pipeEnds[0]);
-    const rlim_t limit = AddressSpaceBytes() + kGrowthBytes;
-    const rlimit bound{limit, limit};
-    if (setrlimit(RLIMIT_AS, &bound) != 0) _exit(100);
-    alarm(kChildSeconds);  // a case that never ends fails as a child ended by SIGALRM
-    const std::string report = body();
-    const bool written = write(pipeEnds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
-    _exit(written ? 0 : 101);
-  }
-  close(pipeEnds[1]);
-  ChildRun run;
-  char buffer[256];
-  for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) run.report.append(buffer, n);
-  close(pipeEnds[0]);
-  int status = 0;
-  rusage usage{};
-  if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return run;
-  run.exited = WIFEXITED(status);
-  run.status = run.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
-  run.peakKiB = usage.ru_maxrss;
-  return run;
-}
 
 // Which of the four values a path refuses for a key.
 enum class Refused { Never, Always, NegativeOrHuge };
@@ -313,6 +265,23 @@ class SettingsSizeTable : public ::testing::TestWithParam<Row> {
     port::ini::WriteString(sensor, row.section, row.key, value);
   }
 
+  // The station's settings as written, in a bounded child: the site's test and the pool item when `items`,
+  // then the play run, the live grab and the panel's grab; the outcome comes back as the child's report.
+  static qrv::test::BoundedRun RunCase(bool items) {
+    return qrv::test::RunBoundedReport(
+        [items] {
+          qrv::test::TestApplication();
+          const port::clock::VirtualTimeScope virtualTime;
+          TestRecord record(station_->Root(), 2);
+          Outcome o;
+          qrv::test::TakeCapturedSetLog();
+          if (items) RunItems(*station_, record, o);
+          RunWorkers(record, o);
+          return o.Text();
+        },
+        kChildSeconds, kGrowthMiB);
+  }
+
   static qrv::test::ScopedEnv* boards_;
   static TestStation* station_;
 };
@@ -328,17 +297,8 @@ TEST_P(SettingsSizeTable, EveryPathEndsWithItsLineAndMemoryStaysBounded) {
     if (row.waits && std::string(value) == "2147483647") continue;
     const std::string what = std::string("[") + row.section + "] " + row.key + "=" + value;
     WriteSensor(row, value);
-    const ChildRun run = RunLimited([&] {
-      qrv::test::TestApplication();
-      const port::clock::VirtualTimeScope virtualTime;
-      TestRecord record(station_->Root(), 2);
-      Outcome o;
-      qrv::test::TakeCapturedSetLog();
-      RunItems(*station_, record, o);
-      RunWorkers(record, o);
-      return o.Text();
-    });
-    ASSERT_TRUE(run.exited) << what << ": the child died of signal " << -run.status;
+    const qrv::test::BoundedRun run = RunCase(true);
+    ASSERT_TRUE(run.exited) << what << ": the child died of signal " << run.status;
     ASSERT_EQ(run.status, 0) << what;
     EXPECT_LT(run.peakKiB - self.ru_maxrss, kGrowthKiB) << what;
     const Outcome o = Outcome::Parse(run.report);
@@ -386,16 +346,8 @@ TEST_P(SettingsSizeTable, EveryPathEndsWithItsLineAndMemoryStaysBounded) {
 TEST_F(SettingsSizeTable, ANegativeHeightWithANegativeOffsetTakesNoLines) {
   WriteSensor({"SENSOR_SET", "QRV_SENSOR_SIZE_Y", 0, N, N, SP}, "-2147483647");
   port::ini::WriteString(station_->ModelFile("Sensor.ini"), "SENSOR_SET", "QRV_SENSOR_SIZE_OFFSET", "-2147483647");
-  const ChildRun run = RunLimited([&] {
-    qrv::test::TestApplication();
-    const port::clock::VirtualTimeScope virtualTime;
-    TestRecord record(station_->Root(), 2);
-    Outcome o;
-    qrv::test::TakeCapturedSetLog();
-    RunWorkers(record, o);
-    return o.Text();
-  });
-  ASSERT_TRUE(run.exited) << "the child died of signal " << -run.status;
+  const qrv::test::BoundedRun run = RunCase(false);
+  ASSERT_TRUE(run.exited) << "the child died of signal " << run.status;
   ASSERT_EQ(run.status, 0);
   const Outcome o = Outcome::Parse(run.report);
   EXPECT_GE(o.playStarted, 1);

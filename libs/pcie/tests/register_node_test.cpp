@@ -56,18 +56,7 @@ TEST_F(RealBoardPath, EyeScanBusyByteAndMemoryKeepTheDriverRules) {
 }
 
 TEST_F(RealBoardPath, FrameGrabKeepsTheDriverRules) {
-  const uint8_t supply[3] = {0x30, 0x90, 0x20};
-  ASSERT_EQ(PCI_I2C_PWR_Write(0, 0x1A, 3, supply), 1);
-  const uint8_t level[2] = {0x67, 0x00};
-  ASSERT_EQ(PCI_I2C_DAC_Write(0, 0x4C, 2, level), 1);
-  ASSERT_EQ(PCI_DIO_Write(0, 1, 1u << 10), 1);
-  const uint8_t pll[8] = {5, 0x9E, 0x21, 0x52, 0x41, 0x08, 0x58, 0x00};
-  ASSERT_EQ(PCI_I2C_PLL_Write(0, 0xAA, 8, pll), 1);
-  VelkaraSim_SetStream(0, 4, 0);
-  ASSERT_EQ(PCI_LVDS_SetResolution(0, 64, 300), 1);
-  int32_t w = 0, h = 0;
-  ASSERT_EQ(PCI_LVDS_GetResolution(0, &w, &h), 1);
-  ASSERT_EQ(PCI_LVDS_Start(0), 1);
+  StartStream(300);
   std::vector<uint8_t> frame(64 * 300);
   const int32_t size = static_cast<int32_t>(frame.size());
   ASSERT_EQ(PCI_LVDS_GetFrame(0, &size, frame.data()), 1);

@@ -3,11 +3,10 @@
 #include <QApplication>
 
 #include <algorithm>
-#include <cstdio>
 #include <mutex>
 
 #include "QRV_PictureLimit.h"
-
+#include "port/text.h"
 #include "screen_rgb_dlg.h"
 #include "software_dlg.h"
 #include "user_memory.h"
@@ -91,12 +90,8 @@ void SoftwareLibrary::OnCreateCaptureBuffer() {
   const int y = SensorInt("SENSOR_SET", "QRV_SENSOR_BUFFER_SIZE_Y", 0);
   if (!QrvPictureFits(x, y)) {
     // No size gives the empty buffer, and so does a size beyond the picture limit, which is said.
-    if (x > 0 && y > 0) {
-      char line[160];
-      std::snprintf(line, sizeof line, "OnCreateCaptureBuffer: buffer %dx%d of Sensor.ini exceeds the picture limit",
-                    x, y);
-      Log(line);
-    }
+    if (x > 0 && y > 0)
+      Log(port::Format("OnCreateCaptureBuffer: buffer %dx%d of Sensor.ini exceeds the picture limit", x, y).c_str());
     capture_.Create(0);
     return;
   }

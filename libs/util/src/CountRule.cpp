@@ -18,7 +18,7 @@ std::int64_t LeadingInteger(const std::string& text) {
   while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
   bool negative = false;
   if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  // Past 19 digits the value is far beyond any limit; stop before the 64-bit sum could overflow.
+  // Past 2^40 the value is far beyond any limit: the digits after it are not added, so the sum cannot overflow.
   constexpr std::int64_t kCeiling = std::int64_t{1} << 40;
   std::int64_t value = 0;
   for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) && value < kCeiling; ++at)
