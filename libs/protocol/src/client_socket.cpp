@@ -2,8 +2,8 @@
 
 namespace protocol {
 
-CClientSocket::CClientSocket(QTcpSocket* socket, PacketSink sink, LineLog log, LineLog packetLog, QObject* parent)
-    : QObject(parent), socket_(socket), sink_(std::move(sink)), log_(std::move(log)), packetLog_(std::move(packetLog)) {
+CClientSocket::CClientSocket(QTcpSocket* socket, PacketSink sink, LineLog packetLog, QObject* parent)
+    : QObject(parent), socket_(socket), sink_(std::move(sink)), packetLog_(std::move(packetLog)) {
   socket_->setParent(this);
   connect(socket_, &QTcpSocket::readyRead, this, &CClientSocket::OnReceive);
   connect(socket_, &QTcpSocket::disconnected, this, &CClientSocket::closed);
@@ -21,9 +21,7 @@ void CClientSocket::OnReceive() {
     const QByteArray block = socket_->read(static_cast<qint64>(kMaxPacket));
     if (block.isEmpty()) break;
     packetLog_(std::string(block.constData(), static_cast<std::size_t>(block.size())));
-    auto result = reassembler_.Feed(std::string_view(block.constData(), static_cast<std::size_t>(block.size())));
-    for (const auto& fragment : result.dropped) log_("Packet without end dropped : " + fragment);
-    sink_(std::move(result.packets));
+    sink_(reassembler_.Feed(std::string_view(block.constData(), static_cast<std::size_t>(block.size()))).packets);
   }
 }
 

@@ -17,8 +17,9 @@ class CClientSocket : public QObject {
   using PacketSink = std::function<void(std::vector<std::string> packets)>;
   using LineLog = std::function<void(const std::string& line)>;
 
-  // Takes the accepted socket over; every received block goes to packetLog as it came.
-  CClientSocket(QTcpSocket* socket, PacketSink sink, LineLog log, LineLog packetLog, QObject* parent);
+  // Takes the accepted socket over; every received block goes to packetLog as it came. Text before a packet's
+  // '$' is no packet and is dropped; the packet log has it.
+  CClientSocket(QTcpSocket* socket, PacketSink sink, LineLog packetLog, QObject* parent);
 
   QTcpSocket* Socket() const { return socket_; }
   void Close();
@@ -31,7 +32,6 @@ class CClientSocket : public QObject {
 
   QTcpSocket* const socket_;
   PacketSink sink_;
-  LineLog log_;
   LineLog packetLog_;
   PacketReassembler reassembler_;
 };

@@ -43,7 +43,6 @@ void CListenSocket::OnAccept() {
     CloseClient();
     auto* client = new CClientSocket(
         socket, [this](std::vector<std::string> packets) { worker_->Push(std::move(packets)); },
-        [line = line_](const std::string& text) { line->Log(text); },
         [line = line_](const std::string& text) { line->WritePacketLog(text); }, this);
     connection_ = client;
     connect(client, &CClientSocket::closed, this, [this, client] { OnClose(client); });
